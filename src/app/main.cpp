@@ -1,0 +1,14 @@
+#include "app/application.h"
+#include "app/mainform.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    tarvex::setupApplication(app);
+    tarvex::MainForm mainForm;
+    mainForm.show();
+    mainForm.startup(QApplication::arguments());
+    return app.exec();
+}

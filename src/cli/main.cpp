@@ -1,0 +1,14 @@
+#include "cli.h"
+
+#include <QGuiApplication>
+
+int main(int argc, char *argv[])
+{
+    // Documents are drawn without a screen.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    return tarvex::cli::run(QGuiApplication::arguments(), out, err);
+}

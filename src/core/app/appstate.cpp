@@ -1,0 +1,11 @@
+#include "app/appstate.h"
+
+namespace tarvex {
+
+AppState &appState()
+{
+    static AppState state;
+    return state;
+}
+
+} // namespace tarvex

@@ -1,0 +1,160 @@
+#include "common/database.h"
+
+#include "common/error.h"
+#include "common/schema.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSqlDriver>
+#include <QSqlError>
+
+#include <sqlite3.h>
+
+namespace tarvex {
+
+namespace {
+
+struct FirstState {
+    bool seen;
+    sqlite3_value *value;
+};
+
+void firstStep(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    auto *state = static_cast<FirstState *>(sqlite3_aggregate_context(ctx, sizeof(FirstState)));
+    if (state && !state->seen) {
+        state->seen = true;
+        state->value = sqlite3_value_dup(argv[0]);
+    }
+}
+
+void firstFinal(sqlite3_context *ctx)
+{
+    auto *state = static_cast<FirstState *>(sqlite3_aggregate_context(ctx, 0));
+    if (state && state->seen && state->value) {
+        sqlite3_result_value(ctx, state->value);
+        sqlite3_value_free(state->value);
+    } else {
+        sqlite3_result_null(ctx);
+    }
+}
+
+sqlite3 *handleOf(const QSqlDatabase &db)
+{
+    const QVariant v = db.driver()->handle();
+    if (v.isValid() && qstrcmp(v.typeName(), "sqlite3*") == 0)
+        return *static_cast<sqlite3 *const *>(v.constData());
+    return nullptr;
+}
+
+QString describe(const QSqlError &error)
+{
+    QString text = error.databaseText();
+    if (text.isEmpty())
+        text = error.text();
+    return text;
+}
+
+} // namespace
+
+void Database::registerFunctions(QSqlDatabase &db)
+{
+    sqlite3 *handle = handleOf(db);
+    if (!handle)
+        throw Error(QStringLiteral("无法访问数据库连接"));
+    sqlite3_create_function_v2(handle, "FIRST", 1, SQLITE_UTF8, nullptr, nullptr, firstStep, firstFinal, nullptr);
+}
+
+QSqlDatabase Database::open(const QString &path, const QString &connectionName)
+{
+    if (QSqlDatabase::contains(connectionName))
+        close(connectionName);
+    const QFileInfo info(path);
+    if (!info.absoluteDir().exists())
+        throw Error(QStringLiteral("数据文件夹不存在: ") + QDir::toNativeSeparators(info.absolutePath()));
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
+    db.setDatabaseName(path);
+    if (!db.open()) {
+        const QString reason = describe(db.lastError());
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(connectionName);
+        throw Error(QStringLiteral("无法打开数据库 ") + QDir::toNativeSeparators(path) + QStringLiteral(": ") + reason);
+    }
+    registerFunctions(db);
+    sqlExec(QStringLiteral("PRAGMA foreign_keys=OFF"), {}, db);
+    ensureWorkingSchema(db);
+    return db;
+}
+
+QSqlDatabase Database::shared()
+{
+    return QSqlDatabase::database(QLatin1String(kSharedConnection), false);
+}
+
+bool Database::isSharedOpen()
+{
+    return QSqlDatabase::contains(QLatin1String(kSharedConnection)) && shared().isOpen();
+}
+
+void Database::closeShared()
+{
+    close(QLatin1String(kSharedConnection));
+}
+
+void Database::close(const QString &connectionName)
+{
+    if (!QSqlDatabase::contains(connectionName))
+        return;
+    {
+        QSqlDatabase db = QSqlDatabase::database(connectionName, false);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(connectionName);
+}
+
+QSqlQuery sqlExec(const QString &sql, const QVariantList &values, QSqlDatabase db)
+{
+    if (!db.isOpen())
+        throw Error(QStringLiteral("数据库未打开"));
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    bool ok;
+    if (values.isEmpty()) {
+        ok = query.exec(sql);
+    } else {
+        ok = query.prepare(sql);
+        if (ok) {
+            for (const QVariant &v : values)
+                query.addBindValue(v);
+            ok = query.exec();
+        }
+    }
+    if (!ok)
+        throw Error(describe(query.lastError()));
+    return query;
+}
+
+QVariant sqlScalar(const QString &sql, const QVariantList &values, QSqlDatabase db)
+{
+    QSqlQuery query = sqlExec(sql, values, db);
+    if (query.next())
+        return query.value(0);
+    return QVariant();
+}
+
+void beginTransaction(QSqlDatabase &db)
+{
+    if (!db.transaction())
+        throw Error(describe(db.lastError()));
+}
+
+void commitTransaction(QSqlDatabase &db)
+{
+    if (!db.commit()) {
+        const QString reason = describe(db.lastError());
+        db.rollback();
+        throw Error(reason);
+    }
+}
+
+} // namespace tarvex

@@ -1,0 +1,129 @@
+#include "common/ini.h"
+
+#include "common/textcodec.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <QStringList>
+
+namespace tarvex {
+
+namespace {
+
+struct IniText {
+    QStringList lines;
+    QString lineEnd = QStringLiteral("\r\n");
+};
+
+IniText readIniText(const QString &filePath)
+{
+    IniText ini;
+    QFile file(filePath);
+    if (!file.open(QIODevice::ReadOnly))
+        return ini;
+    const QString text = decodeUtf8OrGbk(file.readAll());
+    if (!text.isEmpty() && !text.contains(QLatin1String("\r\n")) && text.contains(QLatin1Char('\n')))
+        ini.lineEnd = QStringLiteral("\n");
+    QString normalized = text;
+    normalized.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    ini.lines = normalized.split(QLatin1Char('\n'));
+    if (!ini.lines.isEmpty() && ini.lines.last().isEmpty())
+        ini.lines.removeLast();
+    return ini;
+}
+
+// Section name of a "[name]" line, or a null string for other lines.
+QString sectionOf(const QString &line)
+{
+    const QString t = line.trimmed();
+    if (t.startsWith(QLatin1Char('[')) && t.endsWith(QLatin1Char(']')))
+        return t.mid(1, t.size() - 2).trimmed();
+    return QString();
+}
+
+bool isKeyLine(const QString &line, const QString &key, QString *value = nullptr)
+{
+    const int eq = line.indexOf(QLatin1Char('='));
+    if (eq < 0 || line.trimmed().startsWith(QLatin1Char(';')))
+        return false;
+    if (line.left(eq).trimmed().compare(key, Qt::CaseInsensitive) != 0)
+        return false;
+    if (value)
+        *value = line.mid(eq + 1).trimmed();
+    return true;
+}
+
+} // namespace
+
+QString ReadIni(const QString &filePath, const QString &section, const QString &key)
+{
+    const IniText ini = readIniText(filePath);
+    bool inSection = false;
+    for (const QString &line : ini.lines) {
+        const QString name = sectionOf(line);
+        if (!name.isNull()) {
+            inSection = name.compare(section, Qt::CaseInsensitive) == 0;
+            continue;
+        }
+        QString value;
+        if (inSection && isKeyLine(line, key, &value))
+            return value;
+    }
+    return QString();
+}
+
+bool WriteIni(const QString &filePath, const QString &section, const QString &key, const QString &value,
+              QString *error)
+{
+    IniText ini = readIniText(filePath);
+    const QString entry = key + QLatin1Char('=') + value;
+    int sectionStart = -1;
+    int insertAt = -1;
+    bool done = false;
+    for (int i = 0; i < ini.lines.size() && !done; ++i) {
+        const QString name = sectionOf(ini.lines[i]);
+        if (!name.isNull()) {
+            if (sectionStart >= 0)
+                break;
+            if (name.compare(section, Qt::CaseInsensitive) == 0) {
+                sectionStart = i;
+                insertAt = i + 1;
+            }
+            continue;
+        }
+        if (sectionStart < 0)
+            continue;
+        if (isKeyLine(ini.lines[i], key)) {
+            ini.lines[i] = entry;
+            done = true;
+        } else if (!ini.lines[i].trimmed().isEmpty()) {
+            insertAt = i + 1;
+        }
+    }
+    if (!done) {
+        if (sectionStart < 0) {
+            if (!ini.lines.isEmpty() && !ini.lines.last().trimmed().isEmpty())
+                ini.lines.append(QString());
+            ini.lines.append(QLatin1Char('[') + section + QLatin1Char(']'));
+            ini.lines.append(entry);
+        } else {
+            ini.lines.insert(insertAt, entry);
+        }
+    }
+
+    QSaveFile file(filePath);
+    if (!file.open(QIODevice::WriteOnly)) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    file.write((ini.lines.join(ini.lineEnd) + ini.lineEnd).toUtf8());
+    if (!file.commit()) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+} // namespace tarvex

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+namespace tarvex {
+
+// Round(x, n): a half goes to the even neighbour, decided on the exact binary
+// value of x (0.125 -> 0.12, 0.375 -> 0.38, 2.675 -> 2.67).
+double Round(double x, int decimals);
+
+// Shortest plain decimal text that reads back as the same double:
+// 1250, 1.8, 0.0000001 (never 1e+03 or 1.8000000000000000444).
+QString plainNumber(double value);
+
+// The pattern "0.000": three decimals, at least one integer digit.
+QString format3(double value);
+
+// The numeric value of a typed answer: its longest leading number, blanks
+// ignored; 0 when the text does not begin with a number ("12.50" -> 12.5,
+// " 7.5 " -> 7.5, "abc" -> 0, "3kg" -> 3).
+double leadingNumber(const QString &text);
+
+// A whole text as a number: true only when the trimmed text is a decimal
+// number (sign, digits, one point, optional exponent) and nothing else.
+bool parseNumber(const QString &text, double *value);
+
+} // namespace tarvex

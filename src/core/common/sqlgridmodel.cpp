@@ -1,0 +1,159 @@
+#include "common/sqlgridmodel.h"
+
+#include "common/database.h"
+#include "common/numbers.h"
+
+#include <QSqlRecord>
+
+namespace tarvex {
+
+SqlGridModel::SqlGridModel(QObject *parent)
+    : QAbstractTableModel(parent)
+{
+}
+
+void SqlGridModel::setQuery(const QString &sql, QSqlDatabase db)
+{
+    // Read the field names and the count first: a bad query changes nothing.
+    QSqlQuery probe = sqlExec(QStringLiteral("SELECT * FROM (") + sql + QStringLiteral(") LIMIT 0"), {}, db);
+    const QSqlRecord record = probe.record();
+    QStringList fields;
+    for (int i = 0; i < record.count(); ++i)
+        fields.append(record.fieldName(i));
+    const int count = sqlScalar(QStringLiteral("SELECT COUNT(*) FROM (") + sql + QLatin1Char(')'), {}, db).toInt();
+
+    beginResetModel();
+    m_db = db;
+    m_sql = sql;
+    m_fields = fields;
+    m_count = count;
+    m_rowColors.clear();
+    m_blocks.clear();
+    m_blockOrder.clear();
+    endResetModel();
+}
+
+void SqlGridModel::clear()
+{
+    beginResetModel();
+    m_sql.clear();
+    m_fields.clear();
+    m_count = 0;
+    m_rowColors.clear();
+    m_blocks.clear();
+    m_blockOrder.clear();
+    endResetModel();
+}
+
+const QVector<QVariant> &SqlGridModel::block(int blockIndex) const
+{
+    auto it = m_blocks.constFind(blockIndex);
+    if (it != m_blocks.constEnd())
+        return *it;
+    QVector<QVariant> values;
+    values.reserve(kBlockRows * m_fields.size());
+    try {
+        QSqlQuery query = sqlExec(QStringLiteral("SELECT * FROM (") + m_sql + QStringLiteral(") LIMIT %1 OFFSET %2")
+                                      .arg(kBlockRows)
+                                      .arg(qint64(blockIndex) * kBlockRows),
+                                  {}, m_db);
+        while (query.next())
+            for (int c = 0; c < m_fields.size(); ++c)
+                values.append(query.value(c));
+    } catch (...) {
+        // The table changed under the grid: show blanks until the next load.
+    }
+    if (m_blockOrder.size() >= kCachedBlocks)
+        m_blocks.remove(m_blockOrder.takeFirst());
+    m_blockOrder.append(blockIndex);
+    return *m_blocks.insert(blockIndex, values);
+}
+
+QVariant SqlGridModel::value(int row, int column) const
+{
+    if (row < 0 || row >= m_count || column < 0 || column >= m_fields.size())
+        return QVariant();
+    const QVector<QVariant> &values = block(row / kBlockRows);
+    const int at = (row % kBlockRows) * m_fields.size() + column;
+    return at < values.size() ? values.at(at) : QVariant();
+}
+
+QString SqlGridModel::text(int row, int column) const
+{
+    if (column < 0 || column >= m_fields.size())
+        return QString();
+    return displayText(value(row, column), m_fields.at(column));
+}
+
+QString SqlGridModel::displayText(const QVariant &value, const QString &fieldName)
+{
+    if (value.isNull() || !value.isValid())
+        return QString();
+    if (fieldName == QStringLiteral("隔热"))
+        return value.toLongLong() != 0 ? QStringLiteral("True") : QStringLiteral("False");
+    switch (value.typeId()) {
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return plainNumber(value.toDouble());
+    default:
+        return value.toString();
+    }
+}
+
+void SqlGridModel::setRowBackground(int row, const QColor &color)
+{
+    if (row < 0 || row >= rowCount())
+        return;
+    if (color.isValid())
+        m_rowColors.insert(row, color);
+    else
+        m_rowColors.remove(row);
+    emit dataChanged(index(row, 0), index(row, qMax(0, columnCount() - 1)), {Qt::BackgroundRole});
+}
+
+int SqlGridModel::rowCount(const QModelIndex &parent) const
+{
+    if (parent.isValid() || m_fields.isEmpty())
+        return 0;
+    return qMax(m_count, 1);
+}
+
+int SqlGridModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : m_fields.size();
+}
+
+QVariant SqlGridModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid())
+        return QVariant();
+    switch (role) {
+    case Qt::DisplayRole:
+        return text(index.row(), index.column());
+    case Qt::EditRole:
+        return value(index.row(), index.column());
+    case Qt::BackgroundRole: {
+        auto it = m_rowColors.constFind(index.row());
+        return it != m_rowColors.constEnd() ? QVariant(*it) : QVariant();
+    }
+    case Qt::TextAlignmentRole:
+        return QVariant(Qt::AlignLeft | Qt::AlignVCenter);
+    default:
+        return QVariant();
+    }
+}
+
+QVariant SqlGridModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Horizontal && section >= 0 && section < m_fields.size()) {
+        if (role == Qt::DisplayRole)
+            return m_fields.at(section);
+        if (role == Qt::TextAlignmentRole)
+            return QVariant(Qt::AlignCenter);
+    }
+    if (orientation == Qt::Vertical && role == Qt::DisplayRole)
+        return section + 1;
+    return QVariant();
+}
+
+} // namespace tarvex

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QColor>
+#include <QHash>
+#include <QSqlDatabase>
+#include <QStringList>
+#include <QVector>
+
+namespace tarvex {
+
+// A grid's rows over an SQL query. The count comes from the database and rows
+// are read in blocks only when they are shown, so a page of 200,000 rows opens
+// at once. An empty result shows one blank row, as the grids always have.
+class SqlGridModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    explicit SqlGridModel(QObject *parent = nullptr);
+
+    // Runs the query (throws Error); the old rows and colours are dropped.
+    void setQuery(const QString &sql, QSqlDatabase db);
+    void clear();
+    QString query() const { return m_sql; }
+
+    int recordCount() const { return m_count; }
+    QStringList fieldNames() const { return m_fields; }
+
+    // Value and display text of a data row (0-based).
+    QVariant value(int row, int column) const;
+    QString text(int row, int column) const;
+
+    // Background of a whole row; an invalid colour removes it.
+    void setRowBackground(int row, const QColor &color);
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+    // The display text of a stored value: numbers in plain decimal form,
+    // yes/no columns as True/False, Null as empty text.
+    static QString displayText(const QVariant &value, const QString &fieldName);
+
+private:
+    static constexpr int kBlockRows = 256;
+    static constexpr int kCachedBlocks = 64;
+
+    const QVector<QVariant> &block(int blockIndex) const;
+
+    QSqlDatabase m_db;
+    QString m_sql;
+    QStringList m_fields;
+    int m_count = 0;
+    QHash<int, QColor> m_rowColors;
+    mutable QHash<int, QVector<QVariant>> m_blocks;
+    mutable QList<int> m_blockOrder;
+};
+
+} // namespace tarvex

@@ -1,0 +1,32 @@
+#include "app/application.h"
+
+#include "common/qtmessages.h"
+
+#include <QApplication>
+#include <QFont>
+#include <QLibraryInfo>
+#include <QTranslator>
+
+namespace tarvex {
+
+void setupFonts()
+{
+    const QStringList serif = {QStringLiteral("Noto Serif CJK SC"), QStringLiteral("Noto Sans CJK SC")};
+    QFont::insertSubstitutions(QStringLiteral("宋体"), serif);
+    QFont::insertSubstitutions(QStringLiteral("SimSun"), serif);
+}
+
+void setupApplication(QApplication &app)
+{
+    app.setApplicationName(QStringLiteral("Tarvex"));
+    app.setApplicationVersion(QStringLiteral(TARVEX_VERSION));
+    auto *translator = new QTranslator(&app);
+    if (translator->load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        app.installTranslator(translator);
+    setupFonts();
+    app.setFont(QFont(QStringLiteral("Noto Sans CJK SC"), 10));
+    static QtMessages onScreen;
+    setMessageService(&onScreen);
+}
+
+} // namespace tarvex

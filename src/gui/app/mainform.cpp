@@ -1,0 +1,314 @@
+#include "app/mainform.h"
+
+#include "app/appstate.h"
+#include "app/backgroundarea.h"
+#include "app/commandline.h"
+#include "app/paths.h"
+#include "common/database.h"
+#include "common/error.h"
+#include "common/filedialogs.h"
+#include "common/forms.h"
+#include "common/ini.h"
+#include "common/messages.h"
+#include "prices/priceswindows.h"
+#include "quote/quotewindows.h"
+#include "viewer/viewerwindows.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLocale>
+#include <QMdiSubWindow>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTimer>
+#include <QToolBar>
+
+namespace tarvex {
+
+namespace {
+
+MainForm *&theInstance()
+{
+    static MainForm *form = nullptr;
+    return form;
+}
+
+struct ToolbarEntry {
+    const char *caption; // nullptr for a separator
+    QStyle::StandardPixmap icon;
+};
+
+// The 21 entries, left to right; the position is the button's index.
+const ToolbarEntry kEntries[] = {
+    {"检索数据", QStyle::SP_FileDialogContentsView},
+    {"打开文件", QStyle::SP_DialogOpenButton},
+    {"保  存", QStyle::SP_DialogSaveButton},
+    {"另存为", QStyle::SP_DriveFDIcon},
+    {nullptr, QStyle::SP_CustomBase},
+    {"主材线重", QStyle::SP_FileDialogDetailedView},
+    {"配件单价", QStyle::SP_FileDialogListView},
+    {"玻璃单价", QStyle::SP_TitleBarNormalButton},
+    {"固定费用", QStyle::SP_FileIcon},
+    {nullptr, QStyle::SP_CustomBase},
+    {"成本计算", QStyle::SP_FileDialogInfoView},
+    {nullptr, QStyle::SP_CustomBase},
+    {"图库管理", QStyle::SP_DirIcon},
+    {"料单项目", QStyle::SP_FileDialogNewFolder},
+    {nullptr, QStyle::SP_CustomBase},
+    {"系统帮助", QStyle::SP_DialogHelpButton},
+    {"系统设置", QStyle::SP_ComputerIcon},
+    {nullptr, QStyle::SP_CustomBase},
+    {"关于程序", QStyle::SP_MessageBoxInformation},
+    {nullptr, QStyle::SP_CustomBase},
+    {"退出系统", QStyle::SP_DialogCloseButton},
+};
+
+// Panel widths in twips, at 15 twips a pixel.
+constexpr int kPanelTwips[] = {0, 1200, 1600, 9760, 1400, 1400};
+
+} // namespace
+
+MainForm::MainForm(QWidget *parent)
+    : QMainWindow(parent)
+    , m_area(new BackgroundArea(this))
+    , m_toolbar(nullptr)
+{
+    theInstance() = this;
+    setObjectName(QStringLiteral("MainForm"));
+    setWindowTitle(QStringLiteral("Tarvex"));
+    m_area->setObjectName(QStringLiteral("ClientArea"));
+    m_area->setBackground(QColor(0x80, 0x80, 0x80));
+    setCentralWidget(m_area);
+    buildToolbar();
+    buildStatusBar();
+    resize(1280, 860);
+}
+
+MainForm::~MainForm()
+{
+    if (theInstance() == this)
+        theInstance() = nullptr;
+}
+
+MainForm *MainForm::instance()
+{
+    return theInstance();
+}
+
+void MainForm::buildToolbar()
+{
+    m_toolbar = new QToolBar(this);
+    m_toolbar->setObjectName(QStringLiteral("Toolbar1"));
+    m_toolbar->setMovable(false);
+    m_toolbar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    m_toolbar->setIconSize(QSize(32, 32));
+    addToolBar(Qt::TopToolBarArea, m_toolbar);
+    m_buttons.resize(kButtonCount + 1);
+    for (int i = 1; i <= kButtonCount; ++i) {
+        const ToolbarEntry &entry = kEntries[i - 1];
+        QAction *action;
+        if (!entry.caption) {
+            action = m_toolbar->addSeparator();
+        } else {
+            action = m_toolbar->addAction(style()->standardIcon(entry.icon), QString::fromUtf8(entry.caption));
+            connect(action, &QAction::triggered, this, [this, i] { toolbarClicked(i); });
+        }
+        action->setObjectName(QStringLiteral("Button%1").arg(i));
+        m_buttons[i] = action;
+    }
+}
+
+void MainForm::buildStatusBar()
+{
+    QStatusBar *bar = statusBar();
+    bar->setObjectName(QStringLiteral("Bar1"));
+    bar->setSizeGripEnabled(true);
+    m_panels.resize(6);
+    for (int i = 1; i <= 5; ++i) {
+        auto *panel = new QLabel(bar);
+        panel->setObjectName(QStringLiteral("Panel%1").arg(i));
+        panel->setFrameShape(QFrame::Panel);
+        panel->setFrameShadow(QFrame::Sunken);
+        panel->setContentsMargins(4, 0, 4, 0);
+        m_panels[i] = panel;
+    }
+    // Panels stand in order 1..5; panel 3 takes the spare width.
+    for (int i = 1; i <= 5; ++i)
+        bar->addWidget(m_panels[i], i == 3 ? 1 : 0);
+    updateClock();
+    auto *clock = new QTimer(this);
+    connect(clock, &QTimer::timeout, this, &MainForm::updateClock);
+    clock->start(1000);
+}
+
+void MainForm::updateClock()
+{
+    const QDateTime now = QDateTime::currentDateTime();
+    const QLocale locale;
+    m_panels[4]->setText(locale.toString(now.date(), QLocale::ShortFormat));
+    m_panels[5]->setText(locale.toString(now.time(), QLocale::ShortFormat));
+}
+
+void MainForm::startup(const QStringList &arguments)
+{
+    AppState &state = appState();
+    try {
+        state.dataFolder = resolveFolderSetting(ReadIni(iniPath(), QStringLiteral("sysPath"), QStringLiteral("path1")));
+        state.libraryFolder =
+            resolveFolderSetting(ReadIni(iniPath(), QStringLiteral("sysPath"), QStringLiteral("path2")));
+
+        // A missing picture leaves the plain background; start-up goes on.
+        const QPixmap picture(programFile(QStringLiteral("pic/1.jpg")));
+        if (!picture.isNull())
+            m_area->setPicture(picture);
+
+        setWindowTitle(QStringLiteral("Tarvex"));
+        for (int i = 1; i <= 5; ++i)
+            m_panels[i]->setMinimumWidth(kPanelTwips[i] / 15);
+        button(3)->setEnabled(false);
+        button(4)->setEnabled(false);
+        button(11)->setEnabled(false);
+
+        Database::open(QDir(state.dataFolder).filePath(Database::fileName()));
+
+        state.currentFilePath = commandLinePath(arguments);
+        if (!state.currentFilePath.isEmpty() && QFileInfo(state.currentFilePath).isFile())
+            OpenFile(state.currentFilePath);
+    } catch (const Error &e) {
+        reportError(e.message());
+    }
+}
+
+QAction *MainForm::button(int index) const
+{
+    if (index < 1 || index > kButtonCount)
+        return nullptr;
+    return m_buttons[index];
+}
+
+void MainForm::setPanelText(int panel, const QString &text)
+{
+    if (panel >= 1 && panel <= 5)
+        m_panels[panel]->setText(text);
+}
+
+QString MainForm::panelText(int panel) const
+{
+    if (panel >= 1 && panel <= 5)
+        return m_panels[panel]->text();
+    return QString();
+}
+
+QMdiArea *MainForm::mdiArea() const
+{
+    return m_area;
+}
+
+void MainForm::showChild(QWidget *form, Placement placement)
+{
+    form->setAttribute(Qt::WA_DeleteOnClose);
+    QMdiSubWindow *sub = m_area->addSubWindow(form);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    const QRect client = m_area->viewport()->rect();
+    if (placement == Placement::Fill) {
+        sub->setGeometry(client);
+    } else {
+        sub->adjustSize();
+        const QSize size = sub->size();
+        sub->move(client.left() + (client.width() - size.width()) / 2,
+                  client.top() + (client.height() - size.height()) / 2);
+    }
+    sub->show();
+    form->show();
+    form->setFocus();
+}
+
+void MainForm::toolbarClicked(int index)
+{
+    // Errors are not reported here: every window reports its own.
+    try {
+        switch (index) {
+        case 1:
+            showViewerWindow(QStringLiteral("报价原始数据编辑"));
+            break;
+        case 2:
+            openFileFromToolbar();
+            break;
+        case 3:
+            SaveFile();
+            break;
+        case 4:
+            SaveasFile();
+            break;
+        case 6:
+            showPriceBrowser(QStringLiteral("lcName"), QStringLiteral("主材线重属性编辑"));
+            break;
+        case 7:
+            showPriceBrowser(QStringLiteral("pjName"), QStringLiteral("配件价格编辑"));
+            break;
+        case 8:
+            showPriceBrowser(QStringLiteral("blName"), QStringLiteral("玻璃价格编辑"));
+            break;
+        case 9:
+            showPriceBrowser(QStringLiteral("FyTable"), QStringLiteral("固定费用编辑"));
+            break;
+        case 11:
+            runQuoteDialog(this);
+            break;
+        case 21:
+            close();
+            break;
+        default:
+            // The drawing library, help, settings and About box come later.
+            break;
+        }
+    } catch (...) {
+    }
+}
+
+void MainForm::showViewerWindow(const QString &caption)
+{
+    CloseChildWindows();
+    if (QWidget *viewer = createDataForm()) {
+        viewer->setWindowTitle(caption);
+        showChild(viewer, Placement::Fill);
+    }
+}
+
+void MainForm::showPriceBrowser(const QString &table, const QString &caption)
+{
+    appState().currentPriceTable = table;
+    CloseChildWindows();
+    if (QWidget *browser = createDisForm()) {
+        browser->setWindowTitle(caption);
+        showChild(browser, Placement::Fill);
+    }
+}
+
+void MainForm::openFileFromToolbar()
+{
+    QString name = ShowOpenDialog(QStringLiteral("打开"), QStringLiteral("报价数据 (*.xdt)"), programFolder());
+    if (name.isEmpty()) {
+        messages().warning(QStringLiteral("请选择要打开的文件名后重试!"));
+        return;
+    }
+    if (name.right(3).toLower() != QStringLiteral("xdt"))
+        name += QStringLiteral(".xdt");
+    appState().currentFilePath = name;
+    OpenFile(name);
+}
+
+void MainForm::closeEvent(QCloseEvent *event)
+{
+    // Closing the main window unloads every window of the program.
+    CloseChildWindows();
+    m_area->closeAllSubWindows();
+    event->accept();
+}
+
+} // namespace tarvex

@@ -1,0 +1,101 @@
+#include "common/forms.h"
+
+#include "app/paths.h"
+#include "common/error.h"
+#include "common/flexgrid.h"
+#include "common/messages.h"
+#include "common/xlsxtable.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QDesktopServices>
+#include <QDir>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QUrl>
+
+namespace tarvex {
+
+namespace {
+
+QWidget *mainWindow()
+{
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w->objectName() == QStringLiteral("MainForm"))
+            return w;
+    return nullptr;
+}
+
+QList<QWidget *> openForms()
+{
+    QList<QWidget *> forms;
+    if (QWidget *main = mainWindow()) {
+        forms.append(main);
+        if (auto *area = main->findChild<QMdiArea *>())
+            for (QMdiSubWindow *sub : area->subWindowList())
+                if (sub->widget())
+                    forms.append(sub->widget());
+    }
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w->isWindow() && w->isVisible() && !forms.contains(w) && !w->objectName().isEmpty())
+            forms.append(w);
+    return forms;
+}
+
+} // namespace
+
+void CloseChildWindows()
+{
+    QWidget *main = mainWindow();
+    for (QWidget *form : openForms()) {
+        if (form == main)
+            continue;
+        if (auto *sub = qobject_cast<QMdiSubWindow *>(form->parentWidget()))
+            sub->close();
+        else
+            form->close();
+    }
+}
+
+bool IsFormLoaded(const QString &name)
+{
+    return findForm(name) != nullptr;
+}
+
+QWidget *findForm(const QString &name)
+{
+    for (QWidget *form : openForms())
+        if (form->objectName() == name)
+            return form;
+    return nullptr;
+}
+
+bool openWithDesktop(const QString &path)
+{
+    if (qEnvironmentVariableIsSet("TARVEX_NO_OPEN"))
+        return false;
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+QString FlexToExcel(const FlexGrid *grid)
+{
+    const QString folder = programFile(QStringLiteral("temp1"));
+    const QString path = QDir(folder).filePath(QStringLiteral("导出数据-")
+                                               + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz"))
+                                               + QStringLiteral(".xlsx"));
+    try {
+        if (!QDir().mkpath(folder))
+            throw Error(QStringLiteral("无法创建文件夹 ") + QDir::toNativeSeparators(folder));
+        writeXlsxTable(path, grid->allTexts());
+    } catch (const Error &e) {
+        reportError(e.message());
+        return QString();
+    }
+    QString text = QStringLiteral("数据导出至Excel成功!");
+    if (!openWithDesktop(path))
+        text += QStringLiteral("\n") + QDir::toNativeSeparators(path);
+    messages().information(text);
+    return path;
+}
+
+} // namespace tarvex

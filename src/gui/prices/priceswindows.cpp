@@ -1,0 +1,10 @@
+#include "prices/priceswindows.h"
+
+namespace tarvex {
+
+QWidget *createDisForm()
+{
+    return nullptr;
+}
+
+} // namespace tarvex

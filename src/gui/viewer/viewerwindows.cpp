@@ -1,0 +1,12 @@
+#include "viewer/viewerwindows.h"
+
+#include <QtGlobal>
+
+namespace tarvex {
+
+QWidget *createDataForm()
+{
+    return nullptr;
+}
+
+} // namespace tarvex

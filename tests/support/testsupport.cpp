@@ -1,0 +1,81 @@
+#include "testsupport.h"
+
+#include "app/appstate.h"
+#include "app/paths.h"
+#include "common/database.h"
+#include "common/error.h"
+#include "common/sqlscript.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTest>
+
+namespace tarvex::test {
+
+TestHome::TestHome()
+{
+    setProgramFolder(m_dir.path());
+    QFile ini(file(QStringLiteral("cs.ini")));
+    if (ini.open(QIODevice::WriteOnly))
+        ini.write("[sysPath]\r\npath1=\r\npath2=\r\n");
+    ini.close();
+    appState() = AppState();
+    appState().dataFolder = m_dir.path();
+    appState().libraryFolder = m_dir.path();
+    Database::open(file(Database::fileName()));
+    setMessageService(&m_messages);
+}
+
+TestHome::~TestHome()
+{
+    setMessageService(nullptr);
+    Database::closeShared();
+    setProgramFolder(QString());
+}
+
+QString TestHome::file(const QString &relative) const
+{
+    return QDir(m_dir.path()).filePath(relative);
+}
+
+void TestHome::runScript(const QString &path)
+{
+    runSqlScriptFile(path, Database::shared());
+}
+
+void TestHome::loadDemoPrices()
+{
+    runScript(sourcePath(QStringLiteral("data/demo/prices.sql")));
+}
+
+void TestHome::loadDemoProject()
+{
+    runScript(sourcePath(QStringLiteral("data/demo/project.sql")));
+}
+
+QString sourcePath(const QString &relative)
+{
+    return QDir(QStringLiteral(TARVEX_SOURCE_DIR)).filePath(relative);
+}
+
+QString testDataPath(const QString &relative)
+{
+    return QDir(QStringLiteral(TARVEX_TEST_DATA)).filePath(relative);
+}
+
+QStringList queryRows(const QString &sql, QSqlDatabase db)
+{
+    QStringList rows;
+    QSqlQuery query = sqlExec(sql, {}, db);
+    while (query.next()) {
+        QStringList fields;
+        for (int i = 0; i < query.record().count(); ++i)
+            fields.append(query.value(i).isNull() ? QString() : query.value(i).toString());
+        rows.append(fields.join(QLatin1Char('|')));
+    }
+    return rows;
+}
+
+} // namespace tarvex::test

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "common/messages.h"
+
+#include <QSqlDatabase>
+#include <QString>
+#include <QTemporaryDir>
+
+namespace tarvex::test {
+
+// A program folder of its own for one test: cs.ini (data folder = the
+// program folder), the working database opened as the shared connection and
+// the scripted message service installed.
+class TestHome {
+public:
+    TestHome();
+    ~TestHome();
+
+    QString path() const { return m_dir.path(); }
+    QString file(const QString &relative) const;
+    ScriptedMessages &messages() { return m_messages; }
+
+    // Runs an SQL script (statements separated by ';') on the shared connection.
+    void runScript(const QString &path);
+    // The demo price tables and demo project, as scripts/run loads them.
+    void loadDemoPrices();
+    void loadDemoProject();
+
+private:
+    QTemporaryDir m_dir;
+    ScriptedMessages m_messages;
+};
+
+QString sourcePath(const QString &relative);
+QString testDataPath(const QString &relative);
+
+// Every row of a query as "a|b|c" texts (Null as empty), for comparisons.
+QStringList queryRows(const QString &sql, QSqlDatabase db = QSqlDatabase::database(QStringLiteral("newdb")));
+
+} // namespace tarvex::test
