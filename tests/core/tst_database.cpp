@@ -101,6 +101,18 @@ private slots:
         QCOMPARE(queryRows(QStringLiteral("SELECT 隔热 FROM lcName ORDER BY 编号")), QStringList({"1", "0"}));
     }
 
+    void demoDataIsFullyPriced()
+    {
+        TestHome home;
+        home.loadDemoPrices();
+        home.loadDemoProject();
+        QCOMPARE(sqlScalar(QStringLiteral("SELECT COUNT(*) FROM MjTemp")).toInt(), 12);
+        QCOMPARE(sqlScalar(QStringLiteral("SELECT COUNT(DISTINCT 门窗系列) FROM MjTemp")).toInt(), 3);
+        QCOMPARE(sqlScalar(QStringLiteral("SELECT COUNT(*) FROM PriceLc WHERE 线重 IS NULL")).toInt(), 0);
+        QCOMPARE(sqlScalar(QStringLiteral("SELECT COUNT(*) FROM PricePj WHERE 单价 IS NULL")).toInt(), 0);
+        QCOMPARE(sqlScalar(QStringLiteral("SELECT COUNT(*) FROM PriceBl WHERE 单价 IS NULL")).toInt(), 0);
+    }
+
     void failuresCarryTheReason()
     {
         TestHome home;
