@@ -1,0 +1,17 @@
+#pragma once
+
+#include "quote/quoteresult.h"
+
+#include <QString>
+
+namespace tarvex {
+
+// Everything one quotation run produced before its output is made: the
+// options, the profile price string of the price prompts and the figures.
+struct QuoteRun {
+    QuoteOptions options;
+    QString lcPriceString; // "class/flag/price" items joined by "\"
+    QuoteResult result;
+};
+
+} // namespace tarvex
