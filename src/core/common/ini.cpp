@@ -94,7 +94,8 @@ bool WriteIni(const QString &filePath, const QString &section, const QString &ke
         if (sectionStart < 0)
             continue;
         if (isKeyLine(ini.lines[i], key)) {
-            ini.lines[i] = entry;
+            // Keep the key as the file spells it.
+            ini.lines[i] = ini.lines[i].left(ini.lines[i].indexOf(QLatin1Char('='))).trimmed() + QLatin1Char('=') + value;
             done = true;
         } else if (!ini.lines[i].trimmed().isEmpty()) {
             insertAt = i + 1;

@@ -1,0 +1,150 @@
+#include "app/commandline.h"
+#include "common/chunkfile.h"
+#include "common/error.h"
+#include "common/ini.h"
+#include "common/numbers.h"
+#include "common/sqlquote.h"
+#include "common/textcodec.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace tarvex;
+
+class TestCommon : public QObject {
+    Q_OBJECT
+
+    static QByteArray readAll(const QString &path)
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+private slots:
+    void sqlQuoteDoublesEveryQuote()
+    {
+        QCOMPARE(SqlQuote("O'Neil"), QString("'O''Neil'"));
+        QCOMPARE(SqlQuote(""), QString("''"));
+        QCOMPARE(SqlQuote("a''b"), QString("'a''''b'"));
+        QCOMPARE(SqlQuote("'"), QString("''''"));
+        QCOMPARE(SqlQuote("C1'A'"), QString("'C1''A'''"));
+        QCOMPARE(SqlQuote("窗号"), QString("'窗号'"));
+    }
+
+    void iniRoundTripsAndKeepsOtherLines()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("cs.ini");
+        // Missing file, section and key read as empty text.
+        QCOMPARE(ReadIni(path, "sysPath", "path1"), QString());
+        QVERIFY(WriteIni(path, "cs1", "tx1", "  项目 A  "));
+        QCOMPARE(ReadIni(path, "cs1", "tx1"), QString("项目 A"));
+        QCOMPARE(ReadIni(path, "cs1", "tx2"), QString());
+        QCOMPARE(ReadIni(path, "other", "tx1"), QString());
+        QVERIFY(WriteIni(path, "cs1", "tx2", ""));
+        QVERIFY(WriteIni(path, "sysPath", "path1", "/data"));
+        QVERIFY(WriteIni(path, "CS1", "TX1", "新值"));
+        QCOMPARE(ReadIni(path, "cs1", "tx1"), QString("新值"));
+        QCOMPARE(ReadIni(path, "sysPath", "PATH1"), QString("/data"));
+        QCOMPARE(readAll(path), QByteArray("[cs1]\r\ntx1=新值\r\ntx2=\r\n\r\n[sysPath]\r\npath1=/data\r\n"));
+
+        // Comments and unknown keys survive a write.
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("; settings\n[sysPath]\npath1 = a \nx=1\n");
+        f.close();
+        QVERIFY(WriteIni(path, "sysPath", "path2", "b"));
+        QCOMPARE(readAll(path), QByteArray("; settings\n[sysPath]\npath1 = a \nx=1\npath2=b\n"));
+        QCOMPARE(ReadIni(path, "sysPath", "path1"), QString("a"));
+    }
+
+    void iniReadsGbkFiles()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("cs.ini");
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(encodeGbk("[cs1]\r\ntx4=某某大厦门窗工程\r\ntx5= 报价单 \r\n"));
+        f.close();
+        QCOMPARE(ReadIni(path, "cs1", "tx4"), QString("某某大厦门窗工程"));
+        QCOMPARE(ReadIni(path, "cs1", "tx5"), QString("报价单"));
+        // Writing keeps the GBK file's other values readable.
+        QVERIFY(WriteIni(path, "cs1", "tx1", "1.05"));
+        QCOMPARE(ReadIni(path, "cs1", "tx4"), QString("某某大厦门窗工程"));
+    }
+
+    void iniWriteFailureIsReported()
+    {
+        QString error;
+        QVERIFY(!WriteIni("/nonexistent-folder/cs.ini", "a", "b", "c", &error));
+        QVERIFY(!error.isEmpty());
+    }
+
+    void numbersRoundAndPrint()
+    {
+        QCOMPARE(Round(0.125, 2), 0.12);
+        QCOMPARE(Round(0.375, 2), 0.38);
+        QCOMPARE(Round(2.675, 2), 2.67);
+        QCOMPARE(Round(2.5, 0), 2.0);
+        QCOMPARE(Round(3.5, 0), 4.0);
+        QCOMPARE(Round(-0.0001, 3), 0.0);
+        QCOMPARE(plainNumber(1250), QString("1250"));
+        QCOMPARE(plainNumber(1.8), QString("1.8"));
+        QCOMPARE(plainNumber(0.1 + 0.2), QString("0.30000000000000004"));
+        QCOMPARE(plainNumber(1e-7), QString("0.0000001"));
+        QCOMPARE(plainNumber(1e21), QString("1000000000000000000000"));
+        QCOMPARE(plainNumber(-3.25), QString("-3.25"));
+        QCOMPARE(format3(10), QString("10.000"));
+        QCOMPARE(format3(0.0625), QString("0.062"));
+        QCOMPARE(format3(0.0005), QString("0.001")); // just above the half in binary
+        QCOMPARE(format3(0.0015), QString("0.002"));
+        QCOMPARE(leadingNumber("12.50"), 12.5);
+        QCOMPARE(leadingNumber(" 7.5 "), 7.5);
+        QCOMPARE(leadingNumber("abc"), 0.0);
+        QCOMPARE(leadingNumber("3kg"), 3.0);
+        QCOMPARE(leadingNumber("1 2"), 12.0);
+        QCOMPARE(leadingNumber(""), 0.0);
+        double v = 0;
+        QVERIFY(parseNumber(" 0.35 ", &v));
+        QCOMPARE(v, 0.35);
+        QVERIFY(!parseNumber("abc", &v));
+        QVERIFY(!parseNumber("", &v));
+        QVERIFY(!parseNumber("1,5", &v));
+        QVERIFY(!parseNumber("inf", &v));
+    }
+
+    void commandLineRemovesSurroundingQuotesOnly()
+    {
+        QCOMPARE(commandLinePath({"tarvex"}), QString());
+        QCOMPARE(commandLinePath({"tarvex", "\"/home/a/工程 1.xdt\""}), QString("/home/a/工程 1.xdt"));
+        QCOMPARE(commandLinePath({"tarvex", "/home/a/b.xdt"}), QString("/home/a/b.xdt"));
+        // An unquoted path that does not end in "t" keeps every character.
+        QCOMPARE(commandLinePath({"tarvex", "/home/a/b.XDT"}), QString("/home/a/b.XDT"));
+        QCOMPARE(commandLinePath({"tarvex", "/home/a/project"}), QString("/home/a/project"));
+        // A path with blanks split by the shell is joined again.
+        QCOMPARE(commandLinePath({"tarvex", "/home/a/my", "file.xdt"}), QString("/home/a/my file.xdt"));
+    }
+
+    void chunkToFileWritesBinaryFieldsOnly()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("Tu1.bmp");
+        QByteArray data(100000, 'x');
+        data[0] = 'B';
+        ChunkToFile(QVariant(data), path, 4096);
+        QCOMPARE(readAll(path), data);
+        ChunkToFile(QVariant(QByteArray("short")), path, 3);
+        QCOMPARE(readAll(path), QByteArray("short"));
+        try {
+            ChunkToFile(QVariant(QString("text")), path, 10);
+            QFAIL("no error");
+        } catch (const Error &e) {
+            QCOMPARE(e.message(), QString("Field doesn't support the GetChunk method."));
+        }
+        QCOMPARE(readAll(path), QByteArray("short"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCommon)
+#include "tst_common.moc"
