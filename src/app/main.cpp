@@ -8,7 +8,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     tarvex::setupApplication(app);
     tarvex::MainForm mainForm;
-    mainForm.show();
+    mainForm.showMaximized();
     mainForm.startup(QApplication::arguments());
     return app.exec();
 }

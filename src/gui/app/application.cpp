@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QFont>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QTranslator>
 
 namespace tarvex {
@@ -23,6 +24,7 @@ void setupApplication(QApplication &app)
     auto *translator = new QTranslator(&app);
     if (translator->load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         app.installTranslator(translator);
+    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
     setupFonts();
     app.setFont(QFont(QStringLiteral("Noto Sans CJK SC"), 10));
     static QtMessages onScreen;

@@ -4,6 +4,7 @@
 #include "app/backgroundarea.h"
 #include "app/commandline.h"
 #include "app/paths.h"
+#include "app/toolbaricons.h"
 #include "common/database.h"
 #include "common/error.h"
 #include "common/filedialogs.h"
@@ -24,7 +25,6 @@
 #include <QLocale>
 #include <QMdiSubWindow>
 #include <QStatusBar>
-#include <QStyle>
 #include <QTimer>
 #include <QToolBar>
 
@@ -40,32 +40,21 @@ MainForm *&theInstance()
 
 struct ToolbarEntry {
     const char *caption; // nullptr for a separator
-    QStyle::StandardPixmap icon;
+    const char *glyph;
+    QRgb color;
 };
+
+constexpr QRgb kData = 0x2f6fb5, kPrices = 0x2f9e6b, kQuote = 0xd9822b, kLibrary = 0x7a5bb5, kSystem = 0x6b7785;
 
 // The 21 entries, left to right; the position is the button's index.
 const ToolbarEntry kEntries[] = {
-    {"检索数据", QStyle::SP_FileDialogContentsView},
-    {"打开文件", QStyle::SP_DialogOpenButton},
-    {"保  存", QStyle::SP_DialogSaveButton},
-    {"另存为", QStyle::SP_DriveFDIcon},
-    {nullptr, QStyle::SP_CustomBase},
-    {"主材线重", QStyle::SP_FileDialogDetailedView},
-    {"配件单价", QStyle::SP_FileDialogListView},
-    {"玻璃单价", QStyle::SP_TitleBarNormalButton},
-    {"固定费用", QStyle::SP_FileIcon},
-    {nullptr, QStyle::SP_CustomBase},
-    {"成本计算", QStyle::SP_FileDialogInfoView},
-    {nullptr, QStyle::SP_CustomBase},
-    {"图库管理", QStyle::SP_DirIcon},
-    {"料单项目", QStyle::SP_FileDialogNewFolder},
-    {nullptr, QStyle::SP_CustomBase},
-    {"系统帮助", QStyle::SP_DialogHelpButton},
-    {"系统设置", QStyle::SP_ComputerIcon},
-    {nullptr, QStyle::SP_CustomBase},
-    {"关于程序", QStyle::SP_MessageBoxInformation},
-    {nullptr, QStyle::SP_CustomBase},
-    {"退出系统", QStyle::SP_DialogCloseButton},
+    {"检索数据", "检", kData},   {"打开文件", "开", kData},     {"保  存", "存", kData},
+    {"另存为", "另", kData},     {nullptr, nullptr, 0},         {"主材线重", "材", kPrices},
+    {"配件单价", "配", kPrices}, {"玻璃单价", "玻", kPrices},   {"固定费用", "费", kPrices},
+    {nullptr, nullptr, 0},       {"成本计算", "算", kQuote},    {nullptr, nullptr, 0},
+    {"图库管理", "图", kLibrary}, {"料单项目", "料", kLibrary}, {nullptr, nullptr, 0},
+    {"系统帮助", "助", kSystem}, {"系统设置", "设", kSystem},   {nullptr, nullptr, 0},
+    {"关于程序", "关", kSystem}, {nullptr, nullptr, 0},         {"退出系统", "退", 0xb5453f},
 };
 
 // Panel widths in twips, at 15 twips a pixel.
@@ -115,7 +104,8 @@ void MainForm::buildToolbar()
         if (!entry.caption) {
             action = m_toolbar->addSeparator();
         } else {
-            action = m_toolbar->addAction(style()->standardIcon(entry.icon), QString::fromUtf8(entry.caption));
+            action = m_toolbar->addAction(tileIcon(QString::fromUtf8(entry.glyph), QColor(entry.color)),
+                                          QString::fromUtf8(entry.caption));
             connect(action, &QAction::triggered, this, [this, i] { toolbarClicked(i); });
         }
         action->setObjectName(QStringLiteral("Button%1").arg(i));
