@@ -74,8 +74,10 @@ private slots:
     void wheelScrollsOneRowPerNotch()
     {
         TestHome home;
-        for (int i = 0; i < 200; ++i)
-            sqlExec("INSERT INTO MjTemp VALUES (?,'S','C',1,1)", {i});
+        inTransaction(Database::shared(), [] {
+            for (int i = 0; i < 200; ++i)
+                sqlExec("INSERT INTO MjTemp VALUES (?,'S','C',1,1)", {i});
+        });
         FlexGrid grid;
         grid.resize(400, 200);
         grid.show();
