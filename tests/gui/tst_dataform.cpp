@@ -6,8 +6,11 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QHeaderView>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolBar>
@@ -93,6 +96,14 @@ private slots:
         form->toolbarClicked(11);
         for (int i : {3, 4, 11})
             QVERIFY(!main.button(i)->isEnabled());
+        QVERIFY(main.mdiArea()->subWindowList().isEmpty());
+
+        // Closing its frame, as the main window does, disables them too.
+        form = openViewer(main);
+        QVERIFY(main.button(3)->isEnabled());
+        QCOMPARE(main.mdiArea()->subWindowList().size(), 1);
+        main.mdiArea()->subWindowList().first()->close();
+        QVERIFY(!main.button(3)->isEnabled());
     }
 
     void oneRecordLeavesTheHeaderRowCurrent()
@@ -241,6 +252,32 @@ private slots:
         QVERIFY(priceButton->isEnabled());
         form->setCurrentPage(3);
         QVERIFY(!priceButton->isEnabled());
+    }
+
+    void exportsThePageAndReportsLoadFailures()
+    {
+        qputenv("TARVEX_NO_OPEN", "1");
+        TestHome home;
+        home.loadDemoProject();
+        MainForm main;
+        DataForm *form = openViewer(main);
+        form->setCurrentPage(3);
+        form->toolbarClicked(8);
+        QVERIFY(home.messages().lastText().startsWith("数据导出至Excel成功!"));
+        QCOMPARE(QDir(home.file("temp1")).entryList({"*.xlsx"}).size(), 1);
+
+        // A double click on data row 1 opens the filter list, not the editor.
+        FlexGrid *grid = form->grid(3);
+        grid->setCurrentCell(1, 2);
+        emit grid->cellDoubleClicked(1, 2);
+        QVERIFY(form->findChild<QComboBox *>("Combo1")->isVisible());
+        QVERIFY(!form->editor());
+
+        // A page that cannot be read says why and keeps what it showed.
+        sqlExec("DROP VIEW PriceBl");
+        form->setCurrentPage(2);
+        QVERIFY(home.messages().lastText().startsWith("当前错误:"));
+        QVERIFY(home.messages().lastText().contains("PriceBl"));
     }
 
     void opensALargePageWithoutReadingEveryRow()

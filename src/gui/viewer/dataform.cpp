@@ -18,6 +18,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QMdiSubWindow>
 #include <QStyle>
 #include <QTabWidget>
 #include <QToolBar>
@@ -56,7 +57,7 @@ void setPanel(int panel, const QString &text)
 // Columns wide enough for their header and the first rows; only the rows on
 // the first screen are looked at, so a large page opens as fast as a small one.
 constexpr int kSampleRows = 40;
-constexpr int kMinColumnWidth = 64;
+constexpr int kMinColumnWidth = 72;
 constexpr int kMaxColumnWidth = 300;
 
 } // namespace
@@ -200,7 +201,11 @@ void DataForm::toolbarClicked(int index)
         priceEntry();
         break;
     case 11:
-        close();
+        // Inside the main window the frame around the form goes with it.
+        if (auto *frame = qobject_cast<QMdiSubWindow *>(parentWidget()))
+            frame->close();
+        else
+            close();
         break;
     default:
         break;
@@ -248,9 +253,9 @@ void DataForm::fitColumns(FlexGrid *grid)
     const QFontMetrics headerMetrics = grid->horizontalHeader()->fontMetrics();
     const int sample = qMin(grid->recordCount(), kSampleRows);
     for (int c = 0; c < grid->cols(); ++c) {
-        int width = headerMetrics.horizontalAdvance(grid->headerText(c)) + 24;
+        int width = headerMetrics.horizontalAdvance(grid->headerText(c)) + 32;
         for (int r = 1; r <= sample; ++r)
-            width = qMax(width, cellMetrics.horizontalAdvance(grid->textMatrix(r, c)) + 16);
+            width = qMax(width, cellMetrics.horizontalAdvance(grid->textMatrix(r, c)) + 24);
         grid->setColumnWidth(c, qBound(kMinColumnWidth, width, kMaxColumnWidth));
     }
 }
