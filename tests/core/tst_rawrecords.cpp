@@ -176,15 +176,6 @@ private slots:
         QCOMPARE(queryRows("SELECT COUNT(*) FROM LcTemp"), QStringList {"100"});
         QCOMPARE(clearPageQuestion(1), QString("是否确定清除附件数据中所有记录?"));
     }
-
-    void priceEntryOffersItselfForMaterialWithoutPrice()
-    {
-        QVERIFY(priceEntryEnabled(0, ""));
-        QVERIFY(!priceEntryEnabled(0, "1.052"));
-        QVERIFY(priceEntryEnabled(1, "个"));
-        QVERIFY(priceEntryEnabled(2, ""));
-        QVERIFY(!priceEntryEnabled(3, ""));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestRawRecords)

@@ -133,6 +133,7 @@ private slots:
     void filtersByASeriesAndBackToAll()
     {
         TestHome home;
+        home.loadDemoPrices();
         home.loadDemoProject();
         sqlExec("INSERT INTO MjTemp VALUES (13,'60''系列','C''1',1,1.1)");
         MainForm main;
@@ -169,6 +170,19 @@ private slots:
         chooseInFilterList(form, "60'系列");
         QCOMPARE(main.panelText(2), QString("当前记录数:1"));
         QCOMPARE(grid->textMatrix(1, 2), QString("C'1"));
+
+        // Numbers and yes/no values are compared as what they are.
+        chooseInFilterList(form, "全部");
+        grid->setCurrentCell(1, 3);
+        form->ComboFill();
+        chooseInFilterList(form, "1.8");
+        QCOMPARE(main.panelText(3), QString("当前筛选: WHERE 框面积=1.8"));
+        QCOMPARE(main.panelText(2), QString("当前记录数:2"));
+        form->setCurrentPage(0);
+        form->grid(0)->setCurrentCell(1, 5);
+        form->ComboFill();
+        chooseInFilterList(form, "False");
+        QCOMPARE(main.panelText(2), "当前记录数:" + queryRows("SELECT COUNT(*) FROM PriceLc WHERE 隔热=0").value(0));
 
         // Another page starts unfiltered.
         form->setCurrentPage(2);

@@ -23,8 +23,6 @@ struct RawEditorLayout {
     QVector<RawEditorRow> rows; // always ten; index 0 is Label1/Text1
     QVector<int> keyRows; // 1-based rows remembered as OldValues
     QVector<int> requiredRows; // 1-based rows that must not be blank
-    int heightTwips = 0; // 0: the dialog's full height
-    int buttonTopTwips = 0; // 0: the buttons' full-height position
 };
 
 // Throws Error for a kind outside 0..3.
