@@ -23,7 +23,6 @@ LcForm::LcForm(FlexGrid *grid, int kind, int mode, QWidget *parent)
 {
     setObjectName(QStringLiteral("LcForm"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowModality(Qt::ApplicationModal);
     setWindowTitle(mode == AddMode ? QStringLiteral("添加数据") : QStringLiteral("修改数据"));
     buildControls();
     ReadFlex();

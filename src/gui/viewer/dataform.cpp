@@ -153,7 +153,9 @@ FlexGrid *DataForm::currentGrid() const
 
 void DataForm::Load()
 {
-    // The other pages are read when their tab is first shown.
+    // The other pages are read when their tab is first shown. A filter the
+    // status bar may still show from another window does not apply here.
+    setPanel(3, QString());
     FlexFill(m_grids[0], 0);
     setMainButtons(true);
     updatePriceButton();
