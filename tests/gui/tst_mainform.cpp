@@ -29,9 +29,9 @@ private slots:
         QVERIFY(toolbar);
         const QList<QAction *> actions = toolbar->actions();
         QCOMPARE(actions.size(), 21);
-        const QStringList captions = {"检索数据", "打开文件", "保  存", "另存为", "", "主材线重", "配件单价",
-                                      "玻璃单价", "固定费用", "", "成本计算", "", "图库管理", "料单项目", "",
-                                      "系统帮助", "系统设置", "", "关于程序", "", "退出系统"};
+        const QStringList captions
+            = {"检索数据", "打开文件", "保  存", "另存为", "", "主材线重", "配件单价", "玻璃单价", "固定费用", "",
+                "成本计算", "", "图库管理", "料单项目", "", "系统帮助", "系统设置", "", "关于程序", "", "退出系统"};
         for (int i = 0; i < 21; ++i) {
             QCOMPARE(actions[i]->text(), captions[i]);
             QCOMPARE(actions[i]->isSeparator(), captions[i].isEmpty());

@@ -1,12 +1,12 @@
 #include "viewer/viewerwindows.h"
 
-#include <QtGlobal>
+#include "viewer/dataform.h"
 
 namespace tarvex {
 
 QWidget *createDataForm()
 {
-    return nullptr;
+    return new DataForm;
 }
 
 } // namespace tarvex

@@ -1,0 +1,251 @@
+#include "rawedit/rawrecords.h"
+
+#include "common/error.h"
+#include "common/numbers.h"
+#include "rawedit/rawlayout.h"
+
+namespace tarvex {
+
+namespace {
+
+QString at(const QStringList &list, int index)
+{
+    return index >= 0 && index < list.size() ? list.at(index) : QString();
+}
+
+// The trimmed text of a 1-based editor row.
+QString boxText(const QStringList &boxes, int row)
+{
+    return at(boxes, row - 1).trimmed();
+}
+
+QString plainCaption(int kind, int row)
+{
+    QString caption = rawEditorLayout(kind).rows.at(row - 1).caption;
+    return caption.remove(QLatin1Char(' '));
+}
+
+// The value to store in a number column: refused when it is not a number, so
+// a mistyped length never reaches the quotation as text.
+QVariant numberToStore(int kind, const QStringList &boxes, int row)
+{
+    const QString text = boxText(boxes, row);
+    double value = 0;
+    if (!parseNumber(text, &value))
+        throw Error(plainCaption(kind, row) + QStringLiteral("不是有效的数字: ") + text);
+    return value;
+}
+
+QVariant optionalText(const QString &text)
+{
+    return text.isEmpty() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(text);
+}
+
+// Conditions that find a stored row again from the texts it was shown with.
+class RowMatch {
+public:
+    explicit RowMatch(qint64 id) { add(QStringLiteral("ID=?"), id); }
+
+    void text(const QString &column, const QString &value)
+    {
+        if (value.isEmpty())
+            m_where
+                += QStringLiteral(" AND (") + column + QStringLiteral(" IS NULL OR ") + column + QStringLiteral("='')");
+        else
+            add(column + QStringLiteral("=?"), value);
+    }
+
+    // A number is compared as the number it was shown as (the grid shows the
+    // shortest text that reads back as the stored value). A text that is no
+    // number is compared as text, so a bad stored value can still be found.
+    void number(const QString &column, const QString &shown)
+    {
+        double value = 0;
+        if (shown.trimmed().isEmpty())
+            m_where += QStringLiteral(" AND ") + column + QStringLiteral(" IS NULL");
+        else if (parseNumber(shown, &value))
+            add(column + QStringLiteral("=?"), value);
+        else
+            add(column + QStringLiteral("=?"), shown);
+    }
+
+    // rowid of the first matching row, or -1.
+    qint64 firstRow(const QString &table, QSqlDatabase db) const
+    {
+        const QVariant rowid = sqlScalar(QStringLiteral("SELECT rowid FROM ") + table + QStringLiteral(" WHERE ")
+                + m_where + QStringLiteral(" ORDER BY rowid LIMIT 1"),
+            m_values, db);
+        return rowid.isValid() ? rowid.toLongLong() : -1;
+    }
+
+private:
+    void add(const QString &condition, const QVariant &value)
+    {
+        if (!m_where.isEmpty())
+            m_where += QStringLiteral(" AND ");
+        m_where += condition;
+        m_values.append(value);
+    }
+
+    QString m_where;
+    QVariantList m_values;
+};
+
+// The match for a material row: keys are the texts of its key fields in the
+// order 代号,长度 / 名称,规格,技术要求,数量 / 名称,面积.
+RowMatch materialMatch(int kind, qint64 id, const QStringList &keys)
+{
+    RowMatch match(id);
+    switch (kind) {
+    case ProfileKind:
+        match.text(QStringLiteral("代号"), at(keys, 0));
+        match.number(QStringLiteral("长度"), at(keys, 1));
+        break;
+    case AccessoryKind:
+        match.text(QStringLiteral("名称"), at(keys, 0));
+        // An empty specification or requirement is no condition at all.
+        if (!at(keys, 1).isEmpty())
+            match.text(QStringLiteral("规格"), at(keys, 1));
+        if (!at(keys, 2).isEmpty())
+            match.text(QStringLiteral("技术要求"), at(keys, 2));
+        match.number(QStringLiteral("数量"), at(keys, 3));
+        break;
+    case GlassKind:
+        match.text(QStringLiteral("名称"), at(keys, 0));
+        match.number(QStringLiteral("面积"), at(keys, 1));
+        break;
+    default:
+        throw Error(QStringLiteral("未知的数据类别: %1").arg(kind));
+    }
+    return match;
+}
+
+qint64 windowIdFromText(const QString &text)
+{
+    bool ok = false;
+    const qint64 id = text.trimmed().toLongLong(&ok);
+    if (!ok)
+        throw Error(QStringLiteral("数据ID不是整数: ") + text);
+    return id;
+}
+
+// rowid of the first row the match finds; throws with what was looked for.
+qint64 requireRow(const RowMatch &match, int kind, QSqlDatabase db, const QString &what)
+{
+    const qint64 rowid = match.firstRow(rawTableName(kind), db);
+    if (rowid < 0)
+        throw Error(QStringLiteral("在") + rawTableName(kind) + QStringLiteral("中没有找到") + what);
+    return rowid;
+}
+
+void deleteRow(int kind, qint64 rowid, QSqlDatabase db)
+{
+    sqlExec(QStringLiteral("DELETE FROM ") + rawTableName(kind) + QStringLiteral(" WHERE rowid=?"), {rowid}, db);
+}
+
+} // namespace
+
+QString rawTableName(int kind)
+{
+    static const char *names[] = {"LcTemp", "PjTemp", "BlTemp", "MjTemp"};
+    if (kind < 0 || kind > 3)
+        throw Error(QStringLiteral("未知的数据类别: %1").arg(kind));
+    return QString::fromLatin1(names[kind]);
+}
+
+int findWindowId(const QString &series, const QString &windowCode, QSqlDatabase db)
+{
+    const QVariant id
+        = sqlScalar(QStringLiteral("SELECT ID FROM MjTemp WHERE 门窗系列=? AND 窗号=? ORDER BY rowid LIMIT 1"),
+            {series, windowCode}, db);
+    if (!id.isValid() || id.isNull())
+        throw Error(QStringLiteral("没有找到门窗: 门窗系列 ") + series + QStringLiteral(", 窗号 ") + windowCode);
+    return id.toInt();
+}
+
+int nextWindowId(QSqlDatabase db)
+{
+    const QVariant highest = sqlScalar(QStringLiteral("SELECT MAX(ID) FROM MjTemp"), {}, db);
+    return highest.isNull() ? 1 : highest.toInt() + 1;
+}
+
+void addRawEntry(int kind, const QStringList &boxes, QSqlDatabase db)
+{
+    // The window comes first: a missing window is reported before any check
+    // of the typed values, and nothing is written.
+    const int id = kind == WindowKind ? nextWindowId(db) : findWindowId(boxText(boxes, 1), boxText(boxes, 2), db);
+    switch (kind) {
+    case ProfileKind:
+        sqlExec(QStringLiteral("INSERT INTO LcTemp (ID,代号,长度) VALUES(?,?,?)"),
+            {id, boxText(boxes, 3), numberToStore(kind, boxes, 4)}, db);
+        break;
+    case AccessoryKind:
+        sqlExec(QStringLiteral("INSERT INTO PjTemp (ID,名称,规格,技术要求,数量) VALUES(?,?,?,?,?)"),
+            {id, boxText(boxes, 3), optionalText(boxText(boxes, 4)), optionalText(boxText(boxes, 5)),
+                numberToStore(kind, boxes, 6)},
+            db);
+        break;
+    case GlassKind:
+        sqlExec(QStringLiteral("INSERT INTO BlTemp (ID,名称,面积) VALUES(?,?,?)"),
+            {id, boxText(boxes, 3), numberToStore(kind, boxes, 4)}, db);
+        break;
+    case WindowKind:
+        sqlExec(QStringLiteral("INSERT INTO MjTemp (ID,门窗系列,窗号,框面积,洞口面积) VALUES(?,?,?,?,?)"),
+            {id, boxText(boxes, 2), boxText(boxes, 3), numberToStore(kind, boxes, 4), numberToStore(kind, boxes, 5)},
+            db);
+        break;
+    default:
+        throw Error(QStringLiteral("未知的数据类别: %1").arg(kind));
+    }
+}
+
+void modifyRawEntry(int kind, const QStringList &boxes, const QStringList &oldValues, QSqlDatabase db)
+{
+    const QString notFound = QStringLiteral("要修改的记录");
+    if (kind == WindowKind) {
+        const QVariantList values
+            = {boxText(boxes, 2), boxText(boxes, 3), numberToStore(kind, boxes, 4), numberToStore(kind, boxes, 5)};
+        const qint64 rowid = requireRow(RowMatch(windowIdFromText(at(oldValues, 0))), kind, db, notFound);
+        sqlExec(QStringLiteral("UPDATE MjTemp SET 门窗系列=?,窗号=?,框面积=?,洞口面积=? WHERE rowid=?"),
+            values + QVariantList {rowid}, db);
+        return;
+    }
+    const int id = findWindowId(boxText(boxes, 1), boxText(boxes, 2), db);
+    const qint64 rowid = requireRow(materialMatch(kind, id, oldValues), kind, db, notFound);
+    switch (kind) {
+    case ProfileKind:
+        sqlExec(QStringLiteral("UPDATE LcTemp SET 代号=?,长度=? WHERE rowid=?"),
+            {boxText(boxes, 3), numberToStore(kind, boxes, 4), rowid}, db);
+        break;
+    case AccessoryKind:
+        sqlExec(QStringLiteral("UPDATE PjTemp SET 名称=?,规格=?,技术要求=?,数量=? WHERE rowid=?"),
+            {boxText(boxes, 3), optionalText(boxText(boxes, 4)), optionalText(boxText(boxes, 5)),
+                numberToStore(kind, boxes, 6), rowid},
+            db);
+        break;
+    case GlassKind:
+        sqlExec(QStringLiteral("UPDATE BlTemp SET 名称=?,面积=? WHERE rowid=?"),
+            {boxText(boxes, 3), numberToStore(kind, boxes, 4), rowid}, db);
+        break;
+    default:
+        throw Error(QStringLiteral("未知的数据类别: %1").arg(kind));
+    }
+}
+
+void deleteViewerRow(int page, const QStringList &columns, QSqlDatabase db)
+{
+    const QString notFound = QStringLiteral("要删除的记录");
+    if (page == WindowKind) {
+        deleteRow(page, requireRow(RowMatch(windowIdFromText(at(columns, 0))), page, db, notFound), db);
+        return;
+    }
+    const int id = findWindowId(at(columns, 0), at(columns, 1), db);
+    deleteRow(page, requireRow(materialMatch(page, id, columns.mid(2)), page, db, notFound), db);
+}
+
+void clearWorkingTable(int page, QSqlDatabase db)
+{
+    sqlExec(QStringLiteral("DELETE FROM ") + rawTableName(page), {}, db);
+}
+
+} // namespace tarvex

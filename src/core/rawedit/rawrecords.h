@@ -1,0 +1,38 @@
+#pragma once
+
+#include "common/database.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace tarvex {
+
+// Single-row changes to the working tables, made by the raw data editor and
+// the priced data viewer. Every value travels as a bound parameter, and a
+// stored row is found by its values compared as the numbers or texts they
+// are. All of them throw Error with a plain description and, when they
+// throw, have written nothing.
+
+// LcTemp, PjTemp, BlTemp or MjTemp for kind (page) 0..3.
+QString rawTableName(int kind);
+
+// ID of the window with this series and window code (the first one stored).
+int findWindowId(const QString &series, const QString &windowCode, QSqlDatabase db = Database::shared());
+
+// ID for a new window: one more than the highest, 1 for the first window.
+int nextWindowId(QSqlDatabase db = Database::shared());
+
+// The editor's writes. boxes are the texts of Text1..Text10 as typed;
+// oldValues the key boxes as the record was loaded (rawOldValues).
+void addRawEntry(int kind, const QStringList &boxes, QSqlDatabase db = Database::shared());
+void modifyRawEntry(
+    int kind, const QStringList &boxes, const QStringList &oldValues, QSqlDatabase db = Database::shared());
+
+// Deletes the record behind a row of the viewer's page (texts by column).
+// On the windows page only the window row goes; its material rows stay.
+void deleteViewerRow(int page, const QStringList &columns, QSqlDatabase db = Database::shared());
+
+// Empties the working table of the page.
+void clearWorkingTable(int page, QSqlDatabase db = Database::shared());
+
+} // namespace tarvex

@@ -1,0 +1,39 @@
+#include "viewer/viewerpages.h"
+
+#include "common/error.h"
+
+#include <QVector>
+
+namespace tarvex {
+
+const ViewerPage &viewerPage(int page)
+{
+    static const QVector<ViewerPage> pages = {
+        {QStringLiteral("主材数据"), QStringLiteral("PriceLc")},
+        {QStringLiteral("附件数据"), QStringLiteral("PricePj")},
+        {QStringLiteral("玻璃数据"), QStringLiteral("PriceBl")},
+        {QStringLiteral("门窗面积数据"), QStringLiteral("MjTemp")},
+    };
+    if (page < 0 || page >= pages.size())
+        throw Error(QStringLiteral("未知的数据页: %1").arg(page));
+    return pages.at(page);
+}
+
+QString viewerPageQuery(int page, const QString &filterText)
+{
+    return QStringLiteral("SELECT * FROM ") + viewerPage(page).source + filterText;
+}
+
+QString clearPageQuestion(int page)
+{
+    return QStringLiteral("是否确定清除") + viewerPage(page).caption + QStringLiteral("中所有记录?");
+}
+
+bool priceEntryEnabled(int page, const QString &lineWeightText)
+{
+    if (page == 0)
+        return lineWeightText.isEmpty();
+    return page == 1 || page == 2;
+}
+
+} // namespace tarvex

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+
+namespace tarvex {
+
+// The four pages of the priced data viewer, by index 0..3.
+struct ViewerPage {
+    QString caption; // tab caption, also named by the clear question
+    QString source; // view or table the page shows
+};
+
+constexpr int kViewerPageCount = 4;
+
+// Throws Error for an index outside 0..3.
+const ViewerPage &viewerPage(int page);
+
+// The query that fills a page, with the filter tail (empty or " WHERE ...").
+QString viewerPageQuery(int page, const QString &filterText = QString());
+
+// The question asked before the page's working table is emptied.
+QString clearPageQuestion(int page);
+
+// Whether "入单价库" offers itself: on the profile page only for a row
+// without line weight (column 4), on the accessory and glass pages always,
+// never on the windows page.
+bool priceEntryEnabled(int page, const QString &lineWeightText);
+
+} // namespace tarvex

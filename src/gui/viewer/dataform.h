@@ -1,0 +1,75 @@
+#pragma once
+
+#include "rawdata/lcform.h"
+
+#include <QPointer>
+#include <QVector>
+#include <QWidget>
+
+class QAction;
+class QComboBox;
+class QTabWidget;
+class QToolBar;
+
+namespace tarvex {
+
+class FlexGrid;
+
+// The priced data viewer: the working data joined with the price tables on
+// four pages (profiles, accessories, glass, windows), filtered by column
+// values, edited through the raw data editor, exported, and the way to a
+// missing price record.
+class DataForm : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kButtonCount = 11;
+
+    explicit DataForm(QWidget *parent = nullptr);
+
+    // Toolbar entry by index 1..11 (separators included), and its dispatch.
+    QAction *button(int index) const;
+    void toolbarClicked(int index);
+
+    int currentPage() const;
+    void setCurrentPage(int page);
+    FlexGrid *grid(int page) const;
+    FlexGrid *currentGrid() const;
+    QString filterText() const { return m_filterText; }
+    // The raw data editor while it is open.
+    LcForm *editor() const { return m_editor; }
+
+    // Reload of the page shown: filter emptied, editor closed, source read again.
+    void pageChanged();
+    // Filter list over the current cell, and the choice of a value in it.
+    void ComboFill();
+    void DataSelect(const QString &value);
+    // 1 deletes the current row's record, 2 empties the page's working table.
+    void FlexDel(int what);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildToolbar();
+    void buildPages();
+    void Load();
+    void FlexFill(FlexGrid *grid, int page);
+    void ReadData(FlexGrid *grid);
+    void fitColumns(FlexGrid *grid);
+    void gridCellChanged(FlexGrid *grid);
+    void gridDoubleClicked(FlexGrid *grid);
+    void showEditor(int mode);
+    void priceEntry();
+    void updatePriceButton();
+    void setMainButtons(bool enabled);
+
+    QToolBar *m_toolbar = nullptr;
+    QTabWidget *m_tabs = nullptr;
+    QComboBox *m_combo = nullptr;
+    QVector<QAction *> m_buttons; // index 0 unused
+    QVector<FlexGrid *> m_grids;
+    QPointer<LcForm> m_editor;
+    QString m_filterText;
+};
+
+} // namespace tarvex

@@ -1,0 +1,182 @@
+#include "common/database.h"
+#include "common/error.h"
+#include "rawedit/rawlayout.h"
+#include "rawedit/rawrecords.h"
+#include "testsupport.h"
+#include "viewer/viewerpages.h"
+
+#include <QTest>
+
+using namespace tarvex;
+using namespace tarvex::test;
+
+namespace {
+
+// Text1..Text10 of the editor, the way the viewer's grid row fills them.
+QStringList boxes(std::initializer_list<const char *> texts)
+{
+    QStringList list;
+    for (const char *t : texts)
+        list.append(QString::fromUtf8(t));
+    while (list.size() < 10)
+        list.append(QString());
+    return list;
+}
+
+QString errorOf(const std::function<void()> &fn)
+{
+    try {
+        fn();
+    } catch (const Error &e) {
+        return e.message();
+    }
+    return QString();
+}
+
+} // namespace
+
+class TestRawRecords : public QObject {
+    Q_OBJECT
+
+private slots:
+    void addsRecordsToTheWindowOfTheRow()
+    {
+        TestHome home;
+        home.loadDemoProject();
+        addRawEntry(ProfileKind, boxes({"60平开窗", "C2", " KF699 ", "2.35", "1.052"}));
+        QCOMPARE(queryRows("SELECT ID,代号,长度 FROM LcTemp WHERE 代号='KF699'"), QStringList {"2|KF699|2.35"});
+
+        // Specification and requirement left blank are stored as Null.
+        addRawEntry(AccessoryKind, boxes({"70推拉窗", "TC1", "防盗扣", "", " ", "4"}));
+        QCOMPARE(queryRows("SELECT ID,名称,规格 IS NULL,技术要求 IS NULL,数量 FROM PjTemp WHERE 名称='防盗扣'"),
+            QStringList {"5|防盗扣|1|1|4"});
+
+        addRawEntry(GlassKind, boxes({"50平开门", "M4", "5mm白玻", "0.75"}));
+        QCOMPARE(queryRows("SELECT ID,面积 FROM BlTemp WHERE 名称='5mm白玻' AND ID=12"), QStringList {"12|0.75"});
+
+        addRawEntry(WindowKind, boxes({"12", "60平开窗", "C5", "1.2", "1.3"}));
+        QCOMPARE(queryRows("SELECT * FROM MjTemp WHERE 窗号='C5'"), QStringList {"13|60平开窗|C5|1.2|1.3"});
+    }
+
+    void theFirstWindowOfAnEmptyTableGetsIdOne()
+    {
+        TestHome home;
+        addRawEntry(WindowKind, boxes({"", "60平开窗", "C1", "1.8", "1.89"}));
+        addRawEntry(WindowKind, boxes({"1", "60平开窗", "C2", "2", "2.1"}));
+        QCOMPARE(queryRows("SELECT ID,窗号 FROM MjTemp ORDER BY ID"), (QStringList {"1|C1", "2|C2"}));
+    }
+
+    void refusedWritesChangeNothing()
+    {
+        TestHome home;
+        home.loadDemoProject();
+        const QStringList before = queryRows("SELECT * FROM LcTemp");
+        QVERIFY(errorOf([] {
+            addRawEntry(ProfileKind, boxes({"60平开窗", "C9", "KF601", "1"}));
+        }).contains("没有找到门窗"));
+        QVERIFY(errorOf([] {
+            addRawEntry(ProfileKind, boxes({"60平开窗", "C1", "KF601", "1,5"}));
+        }).contains("主材长度不是有效的数字: 1,5"));
+        QVERIFY(errorOf([] {
+            modifyRawEntry(ProfileKind, boxes({"60平开窗", "C1", "KF601", "abc"}), {"KF601", "1.2"});
+        }).contains("主材长度"));
+        QVERIFY(errorOf([] {
+            modifyRawEntry(ProfileKind, boxes({"60平开窗", "C1", "KF601", "2"}), {"KF601", "9.99"});
+        }).contains("没有找到要修改的记录"));
+        QCOMPARE(queryRows("SELECT * FROM LcTemp"), before);
+
+        const QStringList windows = queryRows("SELECT * FROM MjTemp");
+        QVERIFY(!errorOf([] { modifyRawEntry(WindowKind, boxes({"ID", "a", "b", "1", "1"}), {"ID"}); }).isEmpty());
+        QVERIFY(!errorOf([] { modifyRawEntry(WindowKind, boxes({"3", "a", "", "1", "1"}), {"99"}); }).isEmpty());
+        QCOMPARE(queryRows("SELECT * FROM MjTemp"), windows);
+
+        QVERIFY(rawEntryComplete(WindowKind, boxes({"", "60平开窗", "C1", "1", "1"})));
+        QVERIFY(!rawEntryComplete(WindowKind, boxes({"", "60平开窗", "  ", "1", "1"})));
+        QVERIFY(!rawEntryComplete(AccessoryKind, boxes({"a", "b", "执手", "", "", ""})));
+        QVERIFY(rawEntryComplete(AccessoryKind, boxes({"a", "b", "执手", "", "", "2"})));
+    }
+
+    void apostrophesAreFoundFilteredModifiedAndDeleted()
+    {
+        TestHome home;
+        addRawEntry(WindowKind, boxes({"", "60'系列", "C'1", "1.5", "1.6"}));
+        addRawEntry(ProfileKind, boxes({"60'系列", "C'1", "K'01", "1.25"}));
+        addRawEntry(AccessoryKind, boxes({"60'系列", "C'1", "执'手", "7'字", "黑'色", "2"}));
+        QCOMPARE(queryRows("SELECT * FROM PriceLc WHERE 窗号='C''1'").size(), 1);
+
+        modifyRawEntry(ProfileKind, boxes({"60'系列", "C'1", "K'02", "1.5"}), {"K'01", "1.25"});
+        modifyRawEntry(
+            AccessoryKind, boxes({"60'系列", "C'1", "执'手", "7'字", "", "3"}), {"执'手", "7'字", "黑'色", "2"});
+        QCOMPARE(queryRows("SELECT * FROM LcTemp"), QStringList {"1|K'02|1.5"});
+        QCOMPARE(queryRows("SELECT * FROM PjTemp"), QStringList {"1|执'手|7'字||3"});
+
+        deleteViewerRow(0, {"60'系列", "C'1", "K'02", "1.5", ""});
+        deleteViewerRow(1, {"60'系列", "C'1", "执'手", "7'字", "", "3"});
+        modifyRawEntry(WindowKind, boxes({"1", "70'系列", "C'2", "2", "2.1"}), {"1"});
+        QCOMPARE(queryRows("SELECT * FROM MjTemp"), QStringList {"1|70'系列|C'2|2|2.1"});
+        QVERIFY(queryRows("SELECT * FROM LcTemp").isEmpty());
+        QVERIFY(queryRows("SELECT * FROM PjTemp").isEmpty());
+    }
+
+    void numbersAreMatchedExactly()
+    {
+        TestHome home;
+        home.loadDemoProject();
+        addRawEntry(ProfileKind, boxes({"60平开窗", "C1", "KF601", "1234.56"}));
+        addRawEntry(GlassKind, boxes({"60平开窗", "C1", "5mm白玻", "0.1234567891"}));
+        modifyRawEntry(ProfileKind, boxes({"60平开窗", "C1", "KF601", "1234.57"}), {"KF601", "1234.56"});
+        QCOMPARE(queryRows("SELECT 长度 FROM LcTemp WHERE ID=1 AND 长度>1000"), QStringList {"1234.57"});
+        deleteViewerRow(0, {"60平开窗", "C1", "KF601", "1234.57"});
+        QVERIFY(queryRows("SELECT * FROM LcTemp WHERE 长度>1000").isEmpty());
+        deleteViewerRow(2, {"60平开窗", "C1", "5mm白玻", "0.1234567891"});
+        QVERIFY(queryRows("SELECT * FROM BlTemp WHERE 名称='5mm白玻' AND ID=1").isEmpty());
+    }
+
+    void onlyTheFirstOfIdenticalRowsChanges()
+    {
+        TestHome home;
+        home.loadDemoProject();
+        // Window 1 holds two identical KF601 cuts of 1.2.
+        modifyRawEntry(ProfileKind, boxes({"60平开窗", "C1", "KF601", "1.3"}), {"KF601", "1.2"});
+        QCOMPARE(queryRows("SELECT 长度 FROM LcTemp WHERE ID=1 AND 代号='KF601' ORDER BY rowid"),
+            (QStringList {"1.3", "1.2", "1.5", "1.5"}));
+        deleteViewerRow(0, {"60平开窗", "C1", "KF601", "1.5"});
+        QCOMPARE(queryRows("SELECT 长度 FROM LcTemp WHERE ID=1 AND 代号='KF601' ORDER BY rowid"),
+            (QStringList {"1.3", "1.2", "1.5"}));
+    }
+
+    void anAccessoryWithoutSpecificationIsFoundByNameAndQuantity()
+    {
+        TestHome home;
+        home.loadDemoProject();
+        sqlExec("INSERT INTO PjTemp VALUES (3,'防尘刷',NULL,NULL,2.5)");
+        sqlExec("INSERT INTO PjTemp VALUES (3,'防尘刷','8mm',NULL,2.5)");
+        modifyRawEntry(AccessoryKind, boxes({"60平开窗", "C3", "防尘刷", "6mm", "", "3"}), {"防尘刷", "", "", "2.5"});
+        QCOMPARE(queryRows("SELECT 规格,数量 FROM PjTemp WHERE 名称='防尘刷' ORDER BY rowid"),
+            (QStringList {"6mm|3", "8mm|2.5"}));
+        // Clearing the specification stores Null again.
+        modifyRawEntry(AccessoryKind, boxes({"60平开窗", "C3", "防尘刷", " ", "", "3"}), {"防尘刷", "6mm", "", "3"});
+        QCOMPARE(
+            queryRows("SELECT 规格 IS NULL FROM PjTemp WHERE 名称='防尘刷' ORDER BY rowid"), (QStringList {"1", "0"}));
+    }
+
+    void deletingAWindowKeepsItsMaterialAndClearingEmptiesOneTable()
+    {
+        TestHome home;
+        home.loadDemoProject();
+        deleteViewerRow(3, {"5", "70推拉窗", "TC1", "2.4", "2.52"});
+        QVERIFY(queryRows("SELECT * FROM MjTemp WHERE ID=5").isEmpty());
+        QCOMPARE(queryRows("SELECT COUNT(*) FROM MjTemp"), QStringList {"11"});
+        QVERIFY(!queryRows("SELECT * FROM LcTemp WHERE ID=5").isEmpty());
+        QCOMPARE(queryRows("SELECT COUNT(*) FROM PjTemp WHERE ID=5"), QStringList {"3"});
+        QVERIFY(errorOf([] { deleteViewerRow(0, {"70推拉窗", "TC1", "TL701", "1.2"}); }).contains("没有找到门窗"));
+
+        clearWorkingTable(1);
+        QCOMPARE(queryRows("SELECT COUNT(*) FROM PjTemp"), QStringList {"0"});
+        QCOMPARE(queryRows("SELECT COUNT(*) FROM LcTemp"), QStringList {"100"});
+        QCOMPARE(clearPageQuestion(1), QString("是否确定清除附件数据中所有记录?"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRawRecords)
+#include "tst_rawrecords.moc"

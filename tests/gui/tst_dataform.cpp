@@ -1,0 +1,325 @@
+#include "app/mainform.h"
+#include "common/database.h"
+#include "common/flexgrid.h"
+#include "testsupport.h"
+#include "viewer/dataform.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QHeaderView>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QTabWidget>
+#include <QTest>
+#include <QToolBar>
+
+using namespace tarvex;
+using namespace tarvex::test;
+
+namespace {
+
+// The viewer as the main window opens it with "检索数据".
+DataForm *openViewer(MainForm &main)
+{
+    main.show();
+    main.toolbarClicked(1);
+    return main.findChild<DataForm *>(QStringLiteral("dataForm"));
+}
+
+QStringList headers(const FlexGrid *grid)
+{
+    QStringList names;
+    for (int c = 0; c < grid->cols(); ++c)
+        names.append(grid->headerText(c));
+    return names;
+}
+
+void chooseInFilterList(DataForm *form, const QString &value)
+{
+    auto *combo = form->findChild<QComboBox *>(QStringLiteral("Combo1"));
+    const int index = combo->findText(value);
+    QVERIFY2(index >= 0, qPrintable(value));
+    emit combo->activated(index);
+}
+
+} // namespace
+
+class TestDataForm : public QObject {
+    Q_OBJECT
+
+private slots:
+    void showsEveryPageWithItsRecordCount()
+    {
+        TestHome home;
+        home.loadDemoPrices();
+        home.loadDemoProject();
+        MainForm main;
+        DataForm *form = openViewer(main);
+        QVERIFY(form);
+        QCOMPARE(form->windowTitle(), QString("报价原始数据编辑"));
+        for (int i : {3, 4, 11})
+            QVERIFY(main.button(i)->isEnabled());
+
+        const QList<QAction *> actions = form->findChild<QToolBar *>("Toolbar1")->actions();
+        const QStringList captions = {
+            "数据刷新", "", "添加数据", "修改数据", "删除数据", "清空数据", "", "导出数据", "入单价库", "", "关闭窗口"};
+        QCOMPARE(actions.size(), captions.size());
+        for (int i = 0; i < captions.size(); ++i) {
+            QCOMPARE(actions[i]->text(), captions[i]);
+            QCOMPARE(actions[i]->isSeparator(), captions[i].isEmpty());
+        }
+
+        auto *tabs = form->findChild<QTabWidget *>("Tab1");
+        const QStringList pages = {"主材数据", "附件数据", "玻璃数据", "门窗面积数据"};
+        const QList<QStringList> fields = {{"门窗系列", "窗号", "代号", "长度", "线重", "隔热", "材料类别", "备注"},
+            {"门窗系列", "窗号", "名称", "规格", "技术要求", "数量", "单位", "单价", "折扣量", "备注"},
+            {"门窗系列", "窗号", "名称", "面积", "单价", "折扣量", "备注"},
+            {"ID", "门窗系列", "窗号", "框面积", "洞口面积"}};
+        const QStringList counts = {"100", "36", "12", "12"};
+        for (int page = 0; page < 4; ++page) {
+            QCOMPARE(tabs->tabText(page), pages[page]);
+            tabs->setCurrentIndex(page);
+            FlexGrid *grid = form->findChild<FlexGrid *>(QString("Flex%1").arg(page + 1));
+            QCOMPARE(grid, form->currentGrid());
+            QCOMPARE(headers(grid), fields[page]);
+            QCOMPARE(main.panelText(2), "当前记录数:" + counts[page]);
+            QCOMPARE(grid->row(), 1);
+            QCOMPARE(grid->model()->data(grid->model()->index(0, 0), Qt::BackgroundRole).value<QColor>(),
+                FlexGrid::highlightColor());
+        }
+        QCOMPARE(form->grid(0)->textMatrix(1, 0), QString("60平开窗"));
+        QCOMPARE(form->grid(0)->textMatrix(1, 4), QString("1.052"));
+        QCOMPARE(form->grid(3)->textMatrix(12, 2), QString("M4"));
+
+        form->toolbarClicked(11);
+        for (int i : {3, 4, 11})
+            QVERIFY(!main.button(i)->isEnabled());
+        QVERIFY(main.mdiArea()->subWindowList().isEmpty());
+
+        // Closing its frame, as the main window does, disables them too.
+        form = openViewer(main);
+        QVERIFY(main.button(3)->isEnabled());
+        QCOMPARE(main.mdiArea()->subWindowList().size(), 1);
+        main.mdiArea()->subWindowList().first()->close();
+        QVERIFY(!main.button(3)->isEnabled());
+    }
+
+    void oneRecordLeavesTheHeaderRowCurrent()
+    {
+        TestHome home;
+        sqlExec("INSERT INTO MjTemp VALUES (1,'60平开窗','C1',1.8,1.89)");
+        MainForm main;
+        DataForm *form = openViewer(main);
+        // No profiles at all: the header and one blank row.
+        QCOMPARE(main.panelText(2), QString("当前记录数:0"));
+        QCOMPARE(form->grid(0)->rows(), 2);
+        QCOMPARE(form->grid(0)->row(), 0);
+        form->setCurrentPage(3);
+        QCOMPARE(main.panelText(2), QString("当前记录数:1"));
+        QCOMPARE(form->grid(3)->row(), 0);
+        sqlExec("INSERT INTO MjTemp VALUES (2,'60平开窗','C2',2,2.1)");
+        form->toolbarClicked(1);
+        QCOMPARE(main.panelText(2), QString("当前记录数:2"));
+        QCOMPARE(form->grid(3)->row(), 1);
+
+        // Deleting with no data row chosen asks nothing and deletes nothing.
+        form->setCurrentPage(0);
+        form->toolbarClicked(5);
+        QCOMPARE(home.messages().texts(), QStringList {"当前错误:请先选择要删除的记录"});
+    }
+
+    void filtersByASeriesAndBackToAll()
+    {
+        TestHome home;
+        home.loadDemoPrices();
+        home.loadDemoProject();
+        sqlExec("INSERT INTO MjTemp VALUES (13,'60''系列','C''1',1,1.1)");
+        MainForm main;
+        DataForm *form = openViewer(main);
+        form->setCurrentPage(3);
+        FlexGrid *grid = form->grid(3);
+
+        // A double click on the header of 门窗系列 lists the series.
+        QHeaderView *header = grid->horizontalHeader();
+        const QPoint centre(header->sectionViewportPosition(1) + header->sectionSize(1) / 2, header->height() / 2);
+        QTest::mouseDClick(header->viewport(), Qt::LeftButton, {}, centre);
+        auto *combo = form->findChild<QComboBox *>("Combo1");
+        QVERIFY(combo->isVisible());
+        QStringList items;
+        for (int i = 0; i < combo->count(); ++i)
+            items.append(combo->itemText(i));
+        QCOMPARE(items, (QStringList {"全部", "50平开门", "60'系列", "60平开窗", "70推拉窗"}));
+
+        chooseInFilterList(form, "70推拉窗");
+        QCOMPARE(form->filterText(), QString(" WHERE 门窗系列='70推拉窗'"));
+        QCOMPARE(main.panelText(3), QString("当前筛选: WHERE 门窗系列='70推拉窗'"));
+        QCOMPARE(main.panelText(2), QString("当前记录数:4"));
+        QCOMPARE(grid->textMatrix(1, 2), QString("TC1"));
+        QCOMPARE(grid->col(), 1);
+
+        chooseInFilterList(form, "全部");
+        QCOMPARE(form->filterText(), QString());
+        QCOMPARE(main.panelText(3), QString("当前筛选:"));
+        QCOMPARE(main.panelText(2), QString("当前记录数:13"));
+
+        // A series with an apostrophe filters like any other.
+        grid->setCurrentCell(1, 1);
+        form->ComboFill();
+        chooseInFilterList(form, "60'系列");
+        QCOMPARE(main.panelText(2), QString("当前记录数:1"));
+        QCOMPARE(grid->textMatrix(1, 2), QString("C'1"));
+
+        // Numbers and yes/no values are compared as what they are.
+        chooseInFilterList(form, "全部");
+        grid->setCurrentCell(1, 3);
+        form->ComboFill();
+        chooseInFilterList(form, "1.8");
+        QCOMPARE(main.panelText(3), QString("当前筛选: WHERE 框面积=1.8"));
+        QCOMPARE(main.panelText(2), QString("当前记录数:2"));
+        form->setCurrentPage(0);
+        form->grid(0)->setCurrentCell(1, 5);
+        form->ComboFill();
+        chooseInFilterList(form, "False");
+        QCOMPARE(main.panelText(2), "当前记录数:" + queryRows("SELECT COUNT(*) FROM PriceLc WHERE 隔热=0").value(0));
+
+        // Another page starts unfiltered.
+        form->setCurrentPage(2);
+        QCOMPARE(form->filterText(), QString());
+        QCOMPARE(main.panelText(3), QString());
+        QCOMPARE(main.panelText(2), QString("当前记录数:12"));
+        QVERIFY(!combo->isVisible());
+        QVERIFY(home.messages().texts().isEmpty());
+    }
+
+    void deletesAWindowButNotItsMaterial()
+    {
+        TestHome home;
+        home.loadDemoProject();
+        MainForm main;
+        DataForm *form = openViewer(main);
+        form->setCurrentPage(3);
+        form->grid(3)->setCurrentCell(5, 2);
+        QCOMPARE(form->grid(3)->textMatrix(5, 2), QString("TC1"));
+
+        home.messages().answerQuestion(false);
+        form->toolbarClicked(5);
+        QCOMPARE(queryRows("SELECT COUNT(*) FROM MjTemp"), QStringList {"12"});
+
+        form->grid(3)->setCurrentCell(5, 2);
+        home.messages().answerQuestion(true);
+        form->toolbarClicked(5);
+        QCOMPARE(home.messages().texts(),
+            (QStringList {"是否确定要删除当前记录?", "是否确定要删除当前记录?", "记录删除成功!"}));
+        QVERIFY(queryRows("SELECT * FROM MjTemp WHERE ID=5").isEmpty());
+        QCOMPARE(queryRows("SELECT COUNT(*) FROM LcTemp WHERE ID=5"), QStringList {"8"});
+        QCOMPARE(queryRows("SELECT COUNT(*) FROM PjTemp WHERE ID=5"), QStringList {"3"});
+        QCOMPARE(main.panelText(2), QString("当前记录数:11"));
+
+        // A profile row goes alone: the first of its window with that code and length.
+        form->setCurrentPage(0);
+        form->grid(0)->setCurrentCell(2, 0);
+        home.messages().answerQuestion(true);
+        form->toolbarClicked(5);
+        QCOMPARE(queryRows("SELECT COUNT(*) FROM LcTemp WHERE ID=1 AND 代号='KF601' AND 长度=1.2"), QStringList {"1"});
+        QCOMPARE(main.panelText(2), QString("当前记录数:99"));
+    }
+
+    void clearingThePageAsksAboutIt()
+    {
+        TestHome home;
+        home.loadDemoProject();
+        MainForm main;
+        DataForm *form = openViewer(main);
+        form->setCurrentPage(1);
+        form->toolbarClicked(6);
+        QCOMPARE(home.messages().lastText(), QString("是否确定清除附件数据中所有记录?"));
+        QCOMPARE(queryRows("SELECT COUNT(*) FROM PjTemp"), QStringList {"36"});
+
+        home.messages().answerQuestion(true);
+        form->toolbarClicked(6);
+        QCOMPARE(home.messages().lastText(), QString("记录删除成功!"));
+        QCOMPARE(queryRows("SELECT COUNT(*) FROM PjTemp"), QStringList {"0"});
+        QCOMPARE(queryRows("SELECT COUNT(*) FROM LcTemp"), QStringList {"100"});
+        QCOMPARE(main.panelText(2), QString("当前记录数:0"));
+    }
+
+    void priceEntryOffersItselfForProfilesWithoutLineWeight()
+    {
+        TestHome home;
+        home.loadDemoPrices();
+        home.loadDemoProject();
+        sqlExec("INSERT INTO LcTemp VALUES (1,'KF699',1.25)");
+        MainForm main;
+        DataForm *form = openViewer(main);
+        QAction *priceButton = form->button(9);
+        QCOMPARE(priceButton->text(), QString("入单价库"));
+        QVERIFY(!priceButton->isEnabled());
+        FlexGrid *grid = form->grid(0);
+        QCOMPARE(grid->textMatrix(101, 2), QString("KF699"));
+        grid->setCurrentCell(101, 3);
+        QVERIFY(priceButton->isEnabled());
+        grid->setCurrentCell(100, 3);
+        QVERIFY(!priceButton->isEnabled());
+        form->setCurrentPage(1);
+        QVERIFY(priceButton->isEnabled());
+        form->setCurrentPage(3);
+        QVERIFY(!priceButton->isEnabled());
+    }
+
+    void exportsThePageAndReportsLoadFailures()
+    {
+        qputenv("TARVEX_NO_OPEN", "1");
+        TestHome home;
+        home.loadDemoProject();
+        MainForm main;
+        DataForm *form = openViewer(main);
+        form->setCurrentPage(3);
+        form->toolbarClicked(8);
+        QVERIFY(home.messages().lastText().startsWith("数据导出至Excel成功!"));
+        QCOMPARE(QDir(home.file("temp1")).entryList({"*.xlsx"}).size(), 1);
+
+        // A double click on data row 1 opens the filter list, not the editor.
+        FlexGrid *grid = form->grid(3);
+        grid->setCurrentCell(1, 2);
+        emit grid->cellDoubleClicked(1, 2);
+        QVERIFY(form->findChild<QComboBox *>("Combo1")->isVisible());
+        QVERIFY(!form->editor());
+
+        // A page that cannot be read says why and keeps what it showed.
+        sqlExec("DROP VIEW PriceBl");
+        form->setCurrentPage(2);
+        QVERIFY(home.messages().lastText().startsWith("当前错误:"));
+        QVERIFY(home.messages().lastText().contains("PriceBl"));
+    }
+
+    void opensALargePageWithoutReadingEveryRow()
+    {
+        TestHome home;
+        QSqlDatabase db = Database::shared();
+        inTransaction(db, [&] {
+            sqlExec("INSERT INTO MjTemp VALUES (1,'60平开窗','C1',1.8,1.89)");
+            QSqlQuery insert(db);
+            insert.prepare("INSERT INTO LcTemp VALUES (1,?,?)");
+            for (int i = 0; i < 200000; ++i) {
+                insert.addBindValue(QString("KF%1").arg(i % 97));
+                insert.addBindValue(1 + (i % 1000) / 1000.0);
+                QVERIFY(insert.exec());
+            }
+        });
+        MainForm main;
+        QElapsedTimer timer;
+        timer.start();
+        DataForm *form = openViewer(main);
+        QCoreApplication::processEvents();
+        const qint64 ms = timer.elapsed();
+        qInfo("200000 profile rows: viewer open and painted in %lld ms", ms);
+        QCOMPARE(main.panelText(2), QString("当前记录数:200000"));
+        QCOMPARE(form->grid(0)->textMatrix(200000, 2), QString("KF82"));
+        QVERIFY2(ms < 5000, qPrintable(QString::number(ms)));
+    }
+};
+
+QTEST_MAIN(TestDataForm)
+#include "tst_dataform.moc"
