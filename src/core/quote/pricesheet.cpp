@@ -1,0 +1,264 @@
+// priceExcel: one quotation sheet laid out like the paper quotation, its
+// figures formulas over the detail sheet. Spreadsheets round a half away
+// from zero where our Round goes to the even neighbour; the cached results
+// are always our own figures, so the two can differ by 0.001 only after a
+// recalculation that meets an exact half.
+
+#include "common/error.h"
+#include "common/numbers.h"
+#include "quote/quotebook_p.h"
+
+namespace tarvex::quotebook {
+
+namespace {
+
+enum Column { Serial, Name, Spec, Qty, Unit, Price, Total, Remark, Raw, Loss, ColumnCount };
+
+const int kTitleRow = 0;
+const int kAreaRow = 1;
+const int kHeadingRow = 2;
+const int kFirstBodyRow = 3;
+
+QString rowRef(int row, int col)
+{
+    // Column fixed, row relative: the formulas read their own row's cells.
+    return QLatin1Char('$') + cellRef(row, col, false);
+}
+
+QString areaRef()
+{
+    return cellRef(kAreaRow, Name, true);
+}
+
+// The 隔热 text the detail sheet holds for this profile row's class.
+QString flagTextFor(const QuoteDetails &details, const QuoteMaterialRow &row)
+{
+    for (const QVariantList &item : details.profiles) {
+        bool ok = false;
+        if (item.value(0).toString() == row.name && flagFromText(item.value(1).toString(), &ok) == row.thermal && ok)
+            return item.value(1).toString();
+    }
+    return row.thermal ? QStringLiteral("True") : QStringLiteral("False");
+}
+
+// SUMPRODUCT over exact matches: a case-sensitive look-up that knows no
+// wildcards, so names like "M5*20" find only themselves.
+QString lookup(const QStringList &conditions, const QString &valueRange)
+{
+    return QStringLiteral("SUMPRODUCT(") + conditions.join(QLatin1Char('*')) + QLatin1Char('*') + valueRange
+        + QLatin1Char(')');
+}
+
+QString exact(const QString &range, const QString &what)
+{
+    return QStringLiteral("EXACT(") + range + QLatin1Char(',') + what + QLatin1Char(')');
+}
+
+struct Lookups {
+    QString price;
+    QString loss;
+    double raw = 0;
+    bool hasRaw = false;
+};
+
+Lookups lookupsFor(const QuoteMaterialRow &m, int row, const QuoteQuantities *quantities, const QuoteDetails &details,
+    const DetailRanges &r)
+{
+    Lookups l;
+    const QString name = rowRef(row, Name);
+    const QHash<QString, double> *raw = nullptr;
+    QString key;
+    switch (m.kind) {
+    case QuoteMaterialRow::Kind::Profile: {
+        const QStringList match {exact(r.lcClass, name), exact(r.lcFlag, formulaText(flagTextFor(details, m)))};
+        l.price = lookup(match, r.lcPrice);
+        l.loss = lookup(match, r.lcLoss);
+        if (quantities)
+            raw = &quantities->profiles;
+        key = QuoteQuantities::profileKey(m.name, m.thermal);
+        break;
+    }
+    case QuoteMaterialRow::Kind::Glass: {
+        const QStringList match {exact(r.blName, name)};
+        l.price = QStringLiteral("ROUND(") + lookup(match, r.blPrice) + QStringLiteral(",3)");
+        l.loss = lookup(match, r.blLoss);
+        if (quantities)
+            raw = &quantities->glass;
+        key = m.name;
+        break;
+    }
+    case QuoteMaterialRow::Kind::Accessory: {
+        const QStringList match {exact(r.pjName, name), exact(r.pjSpec, rowRef(row, Spec))};
+        l.price = QStringLiteral("ROUND(") + lookup(match, r.pjPrice) + QStringLiteral(",3)");
+        l.loss = lookup(match, r.pjLoss);
+        if (quantities)
+            raw = &quantities->accessories;
+        key = QuoteQuantities::accessoryKey(m.name, m.spec);
+        break;
+    }
+    }
+    if (raw && raw->contains(key)) {
+        l.hasRaw = true;
+        l.raw = raw->value(key);
+    }
+    return l;
+}
+
+double lossValue(const QuoteMaterialRow &m, const QuoteDetails &details)
+{
+    auto first = [](const QList<QVariantList> &rows, auto matches, int lossColumn) {
+        for (const QVariantList &row : rows) {
+            if (matches(row))
+                return row.value(lossColumn).toDouble();
+        }
+        return 0.0;
+    };
+    switch (m.kind) {
+    case QuoteMaterialRow::Kind::Profile:
+        return first(
+            details.profiles,
+            [&](const QVariantList &row) {
+                bool ok = false;
+                return row.value(0).toString() == m.name && flagFromText(row.value(1).toString(), &ok) == m.thermal
+                    && ok;
+            },
+            3);
+    case QuoteMaterialRow::Kind::Glass:
+        return first(
+            details.glass, [&](const QVariantList &row) { return row.value(0).toString() == m.name; }, 2);
+    case QuoteMaterialRow::Kind::Accessory:
+        return first(
+            details.accessories,
+            [&](const QVariantList &row) {
+                return row.value(0).toString() == m.name && row.value(1).toString() == m.spec;
+            },
+            5);
+    }
+    return 0;
+}
+
+void writeHeader(lxw_worksheet *ws, const Formats &f, const QuoteItem &item)
+{
+    check(worksheet_merge_range(
+        ws, kTitleRow, Serial, kTitleRow, ColumnCount - 1, item.title.toUtf8().constData(), f.title));
+    check(worksheet_set_row(ws, kTitleRow, 28, nullptr));
+    writeText(ws, kAreaRow, Serial, QStringLiteral("面积:"), f.label);
+    check(worksheet_write_number(ws, kAreaRow, Name, item.area, f.area));
+    const QStringList headings {QStringLiteral("序号"), QStringLiteral("名称"), QStringLiteral("规格"),
+        QStringLiteral("用量"), QStringLiteral("单位"), QStringLiteral("单价"), QStringLiteral("总价"),
+        QStringLiteral("备注"), QStringLiteral("工程量"), QStringLiteral("损耗")};
+    for (int c = 0; c < ColumnCount; ++c)
+        writeText(ws, kHeadingRow, c, headings.at(c), f.heading);
+    const double widths[] = {6, 20, 14, 10, 9, 10, 12, 14, 11, 8};
+    for (int c = 0; c < ColumnCount; ++c)
+        check(worksheet_set_column(ws, lxw_col_t(c), lxw_col_t(c), widths[c], nullptr));
+}
+
+void writeSection(lxw_worksheet *ws, const Formats &f, int row, const QString &number, const QString &caption)
+{
+    writeText(ws, row, Serial, number, f.centred);
+    writeText(ws, row, Name, caption, f.bold);
+    for (int c = Spec; c < ColumnCount; ++c)
+        writeText(ws, row, c, QString(), f.text);
+}
+
+void writeMaterialRow(lxw_worksheet *ws, const Formats &f, int row, const QuoteMaterialRow &m,
+    const QuoteQuantities *quantities, const QuoteDetails &details, const DetailRanges &ranges)
+{
+    const Lookups l = lookupsFor(m, row, quantities, details, ranges);
+    check(worksheet_write_number(ws, row, Serial, m.serial, f.centred));
+    writeText(ws, row, Name, m.name, f.text);
+    writeText(ws, row, Spec, m.spec, f.text);
+    if (l.hasRaw) {
+        check(worksheet_write_number(ws, row, Raw, l.raw, f.number));
+        writeFormula(ws, row, Qty,
+            QStringLiteral("=ROUND(%1/%2*%3,3)").arg(cellRef(row, Raw), areaRef(), cellRef(row, Loss)), m.qty,
+            f.number);
+    } else {
+        writeText(ws, row, Raw, QString(), f.number);
+        check(worksheet_write_number(ws, row, Qty, m.qty, f.number));
+    }
+    writeText(ws, row, Unit, m.unit, f.centred);
+    writeFormula(ws, row, Price, QLatin1Char('=') + l.price, m.price, f.number);
+    writeFormula(ws, row, Total, QStringLiteral("=ROUND(%1*%2,3)").arg(cellRef(row, Qty), cellRef(row, Price)), m.total,
+        f.number);
+    writeText(ws, row, Remark, m.remark, f.text);
+    writeFormula(ws, row, Loss, QLatin1Char('=') + l.loss, lossValue(m, details), f.number);
+}
+
+// Sum of a column over rows first..last, or 0 for no rows.
+QString columnSum(int first, int last, int col)
+{
+    if (last < first)
+        return QStringLiteral("0");
+    return QStringLiteral("SUM(%1:%2)").arg(cellRef(first, col, true), cellRef(last, col, true));
+}
+
+void writeFeeRow(lxw_worksheet *ws, const Formats &f, int row, const QuoteFeeRow &fee, const QString &materialSum,
+    const DetailRanges &r)
+{
+    const QStringList match {exact(r.fyName, rowRef(row, Name))};
+    const QString amount = lookup(match, r.fyAmount);
+    const QString percentage = lookup(match, r.fyPercent);
+    check(worksheet_write_number(ws, row, Serial, fee.serial, f.centred));
+    writeText(ws, row, Name, fee.name, f.text);
+    for (int c : {Spec, Qty, Unit, Remark, Raw, Loss})
+        writeText(ws, row, c, QString(), f.text);
+    // A fee whose amount is 0 is a percentage of the direct material cost.
+    writeFormula(ws, row, Price, QStringLiteral("=IF(%1=0,%2,%1)").arg(amount, percentage), fee.rate,
+        fee.isPercentage ? f.percent : f.number);
+    writeFormula(ws, row, Total, QStringLiteral("=IF(%1=0,ROUND(%2/100*%3,3),%1)").arg(amount, percentage, materialSum),
+        fee.value, f.number);
+}
+
+void writeClosingRow(
+    lxw_worksheet *ws, const Formats &f, int row, const QString &label, const QString &formula, double value)
+{
+    writeText(ws, row, Serial, label, f.centred);
+    for (int c = Name; c < ColumnCount; ++c) {
+        if (c != Total)
+            writeText(ws, row, c, QString(), f.text);
+    }
+    writeFormula(ws, row, Total, formula, value, f.number);
+}
+
+} // namespace
+
+void priceExcel(lxw_workbook *book, const Formats &f, const QString &sheetName, const QuoteItem &item,
+    const QuoteQuantities *quantities, const QuoteDetails &details, const DetailRanges &ranges, int &done,
+    const std::function<void(int)> &progress)
+{
+    lxw_worksheet *ws = workbook_add_worksheet(book, sheetName.toUtf8().constData());
+    if (!ws)
+        throw Error(QStringLiteral("无法添加工作表 ") + sheetName);
+    writeHeader(ws, f, item);
+
+    int row = kFirstBodyRow;
+    writeSection(ws, f, row++, QStringLiteral("一"), QStringLiteral("直接材料费用"));
+    const int firstMaterial = row;
+    for (const QuoteMaterialRow &m : item.materials) {
+        writeMaterialRow(ws, f, row++, m, quantities, details, ranges);
+        ++done;
+        if (progress)
+            progress(done);
+    }
+    const QString materialSum = columnSum(firstMaterial, row - 1, Total);
+
+    writeSection(ws, f, row++, QStringLiteral("二"), QStringLiteral("固定费用"));
+    const int firstFee = row;
+    for (const QuoteFeeRow &fee : item.fees)
+        writeFeeRow(ws, f, row++, fee, materialSum, ranges);
+    const QString feeSum = columnSum(firstFee, row - 1, Total);
+
+    writeClosingRow(ws, f, row++, QStringLiteral("单价"), QStringLiteral("=ROUND(%1+%2,3)").arg(materialSum, feeSum),
+        item.unitPrice);
+    writeClosingRow(ws, f, row++, QStringLiteral("总价"),
+        QStringLiteral("=ROUND((%1+%2)*%3,3)").arg(materialSum, feeSum, areaRef()), item.totalPrice);
+
+    worksheet_set_paper(ws, 9);
+    worksheet_fit_to_pages(ws, 1, 0);
+    worksheet_center_horizontally(ws);
+    check(worksheet_print_area(ws, 0, 0, lxw_row_t(row - 1), ColumnCount - 1));
+}
+
+} // namespace tarvex::quotebook
