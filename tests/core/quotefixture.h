@@ -1,8 +1,9 @@
 #pragma once
 
 // Quotation runs over the demo data, with figures worked out here by the
-// rules of the quotation (priced queries, Round to 3 decimals at every
-// stage), so the workbook can be checked against independent numbers.
+// rules of the quotation (priced queries, rounding to 3 decimals at every
+// stage, a half to the even neighbour), so the workbook can be checked
+// against independent numbers.
 
 #include "common/database.h"
 #include "common/numbers.h"
@@ -11,7 +12,27 @@
 
 #include <QSqlQuery>
 
+#include <cmath>
+
 namespace tarvex::test {
+
+// Rounds a half to the even neighbour, judging the half on the decimal value
+// as a spreadsheet or a calculator shows it (1.143 * 6.5 = 7.4295 -> 7.43),
+// not on the binary noise of the double.
+inline double roundDecimal(double x, int decimals)
+{
+    const QString text = QString::number(std::abs(x), 'f', decimals + 6);
+    const int point = int(text.indexOf(QLatin1Char('.')));
+    const QString kept = text.left(point + 1 + decimals);
+    const QString rest = text.mid(point + 1 + decimals);
+    const QString half = QStringLiteral("5") + QString(rest.size() - 1, QLatin1Char('0'));
+    bool up = rest > half;
+    if (rest == half)
+        up = (kept.back().digitValue() % 2) == 1;
+    double r = kept.toDouble() + (up ? std::pow(10.0, -decimals) : 0.0);
+    r = QString::number(r, 'f', decimals).toDouble();
+    return x < 0 ? -r : r;
+}
 
 inline double demoProfilePrice(const QString &lcPrice, const QString &materialClass, bool thermal)
 {
@@ -41,7 +62,7 @@ inline QuoteItem demoQuoteItem(const QuoteRun &run, const QString &name, double 
     int serial = 0;
     auto add = [&](QuoteMaterialRow row) {
         row.serial = ++serial;
-        row.total = Round(row.qty * row.price, 3);
+        row.total = roundDecimal(row.qty * row.price, 3);
         item.materialTotal += row.total;
         item.materials.append(row);
     };
@@ -53,7 +74,7 @@ inline QuoteItem demoQuoteItem(const QuoteRun &run, const QString &name, double 
         row.name = lc.value(2).toString();
         row.thermal = lc.value(1).toBool();
         row.spec = row.thermal ? QStringLiteral("隔热材") : QStringLiteral("非隔热材");
-        row.qty = Round(lc.value(0).toDouble() / area * l1, 3);
+        row.qty = roundDecimal(lc.value(0).toDouble() / area * l1, 3);
         row.unit = QStringLiteral("Kg/m2");
         row.price = demoProfilePrice(run.lcPriceString, row.name, row.thermal);
         add(row);
@@ -64,9 +85,9 @@ inline QuoteItem demoQuoteItem(const QuoteRun &run, const QString &name, double 
         QuoteMaterialRow row;
         row.kind = QuoteMaterialRow::Kind::Glass;
         row.name = bl.value(0).toString();
-        row.qty = Round(bl.value(1).toDouble() / area * l3, 3);
+        row.qty = roundDecimal(bl.value(1).toDouble() / area * l3, 3);
         row.unit = QStringLiteral("m2/m2");
-        row.price = Round(bl.value(2).toDouble(), 3);
+        row.price = roundDecimal(bl.value(2).toDouble(), 3);
         add(row);
     }
     QSqlQuery pj
@@ -78,9 +99,9 @@ inline QuoteItem demoQuoteItem(const QuoteRun &run, const QString &name, double 
         row.kind = QuoteMaterialRow::Kind::Accessory;
         row.name = pj.value(0).toString();
         row.spec = pj.value(1).toString();
-        row.qty = Round(pj.value(2).toDouble() / area * l2, 3);
+        row.qty = roundDecimal(pj.value(2).toDouble() / area * l2, 3);
         row.unit = pj.value(3).toString() + QStringLiteral("/m2");
-        row.price = Round(pj.value(4).toDouble(), 3);
+        row.price = roundDecimal(pj.value(4).toDouble(), 3);
         row.remark = pj.value(5).toString();
         add(row);
     }
@@ -92,12 +113,12 @@ inline QuoteItem demoQuoteItem(const QuoteRun &run, const QString &name, double 
         fee.name = fy.value(0).toString();
         fee.isPercentage = fy.value(1).toDouble() == 0;
         fee.rate = fee.isPercentage ? fy.value(2).toDouble() : fy.value(1).toDouble();
-        fee.value = fee.isPercentage ? Round(fee.rate / 100 * item.materialTotal, 3) : fee.rate;
+        fee.value = fee.isPercentage ? roundDecimal(fee.rate / 100 * item.materialTotal, 3) : fee.rate;
         item.feeTotal += fee.value;
         item.fees.append(fee);
     }
-    item.unitPrice = Round(item.materialTotal + item.feeTotal, 3);
-    item.totalPrice = Round((item.materialTotal + item.feeTotal) * item.area, 3);
+    item.unitPrice = roundDecimal(item.materialTotal + item.feeTotal, 3);
+    item.totalPrice = roundDecimal((item.materialTotal + item.feeTotal) * item.area, 3);
     return item;
 }
 
@@ -123,7 +144,7 @@ inline QuoteRun demoQuoteRun(QuoteOptions::Scope scope)
     while (areas.next())
         run.result.items.append(
             demoQuoteItem(run, scope == QuoteOptions::Scope::Whole ? QString() : areas.value(1).toString(),
-                Round(areas.value(0).toDouble(), 2)));
+                roundDecimal(areas.value(0).toDouble(), 2)));
     return run;
 }
 

@@ -1,8 +1,6 @@
 // priceExcel: one quotation sheet laid out like the paper quotation, its
-// figures formulas over the detail sheet. Spreadsheets round a half away
-// from zero where our Round goes to the even neighbour; the cached results
-// are always our own figures, so the two can differ by 0.001 only after a
-// recalculation that meets an exact half.
+// figures formulas over the detail sheet, each holding our own figure as its
+// cached result.
 
 #include "common/error.h"
 #include "common/numbers.h"
@@ -49,6 +47,14 @@ QString lookup(const QStringList &conditions, const QString &valueRange)
         + QLatin1Char(')');
 }
 
+// Round(e, 3) of the quotation rules, a half to the even neighbour. The
+// spreadsheet's ROUND takes a half away from zero, so a half (judged on the
+// decimal value, as the spreadsheet sees numbers) is taken back by 0.001.
+QString roundEven(const QString &e)
+{
+    return QStringLiteral("ROUND(ROUND(%1,3)-SIGN(%1)*(MOD(ROUND(ABS(%1)*1000,6),2)=0.5)/1000,3)").arg(e);
+}
+
 QString exact(const QString &range, const QString &what)
 {
     return QStringLiteral("EXACT(") + range + QLatin1Char(',') + what + QLatin1Char(')');
@@ -80,7 +86,7 @@ Lookups lookupsFor(const QuoteMaterialRow &m, int row, const QuoteQuantities *qu
     }
     case QuoteMaterialRow::Kind::Glass: {
         const QStringList match {exact(r.blName, name)};
-        l.price = QStringLiteral("ROUND(") + lookup(match, r.blPrice) + QStringLiteral(",3)");
+        l.price = roundEven(lookup(match, r.blPrice));
         l.loss = lookup(match, r.blLoss);
         if (quantities)
             raw = &quantities->glass;
@@ -89,7 +95,7 @@ Lookups lookupsFor(const QuoteMaterialRow &m, int row, const QuoteQuantities *qu
     }
     case QuoteMaterialRow::Kind::Accessory: {
         const QStringList match {exact(r.pjName, name), exact(r.pjSpec, rowRef(row, Spec))};
-        l.price = QStringLiteral("ROUND(") + lookup(match, r.pjPrice) + QStringLiteral(",3)");
+        l.price = roundEven(lookup(match, r.pjPrice));
         l.loss = lookup(match, r.pjLoss);
         if (quantities)
             raw = &quantities->accessories;
@@ -172,16 +178,17 @@ void writeMaterialRow(lxw_worksheet *ws, const Formats &f, int row, const QuoteM
     if (l.hasRaw) {
         check(worksheet_write_number(ws, row, Raw, l.raw, f.number));
         writeFormula(ws, row, Qty,
-            QStringLiteral("=ROUND(%1/%2*%3,3)").arg(cellRef(row, Raw), areaRef(), cellRef(row, Loss)), m.qty,
-            f.number);
+            QLatin1Char('=')
+                + roundEven(QStringLiteral("%1/%2*%3").arg(cellRef(row, Raw), areaRef(), cellRef(row, Loss))),
+            m.qty, f.number);
     } else {
         writeText(ws, row, Raw, QString(), f.number);
         check(worksheet_write_number(ws, row, Qty, m.qty, f.number));
     }
     writeText(ws, row, Unit, m.unit, f.centred);
     writeFormula(ws, row, Price, QLatin1Char('=') + l.price, m.price, f.number);
-    writeFormula(ws, row, Total, QStringLiteral("=ROUND(%1*%2,3)").arg(cellRef(row, Qty), cellRef(row, Price)), m.total,
-        f.number);
+    writeFormula(ws, row, Total,
+        QLatin1Char('=') + roundEven(cellRef(row, Qty) + QLatin1Char('*') + cellRef(row, Price)), m.total, f.number);
     writeText(ws, row, Remark, m.remark, f.text);
     writeFormula(ws, row, Loss, QLatin1Char('=') + l.loss, lossValue(m, details), f.number);
 }
@@ -207,7 +214,8 @@ void writeFeeRow(lxw_worksheet *ws, const Formats &f, int row, const QuoteFeeRow
     // A fee whose amount is 0 is a percentage of the direct material cost.
     writeFormula(ws, row, Price, QStringLiteral("=IF(%1=0,%2,%1)").arg(amount, percentage), fee.rate,
         fee.isPercentage ? f.percent : f.number);
-    writeFormula(ws, row, Total, QStringLiteral("=IF(%1=0,ROUND(%2/100*%3,3),%1)").arg(amount, percentage, materialSum),
+    writeFormula(ws, row, Total,
+        QStringLiteral("=IF(%1=0,%2,%1)").arg(amount, roundEven(percentage + QStringLiteral("/100*") + materialSum)),
         fee.value, f.number);
 }
 
@@ -250,10 +258,11 @@ void priceExcel(lxw_workbook *book, const Formats &f, const QString &sheetName, 
         writeFeeRow(ws, f, row++, fee, materialSum, ranges);
     const QString feeSum = columnSum(firstFee, row - 1, Total);
 
-    writeClosingRow(ws, f, row++, QStringLiteral("单价"), QStringLiteral("=ROUND(%1+%2,3)").arg(materialSum, feeSum),
-        item.unitPrice);
+    writeClosingRow(ws, f, row++, QStringLiteral("单价"),
+        QLatin1Char('=') + roundEven(materialSum + QLatin1Char('+') + feeSum), item.unitPrice);
     writeClosingRow(ws, f, row++, QStringLiteral("总价"),
-        QStringLiteral("=ROUND((%1+%2)*%3,3)").arg(materialSum, feeSum, areaRef()), item.totalPrice);
+        QLatin1Char('=') + roundEven(QStringLiteral("(%1+%2)*%3").arg(materialSum, feeSum, areaRef())),
+        item.totalPrice);
 
     worksheet_set_paper(ws, 9);
     worksheet_fit_to_pages(ws, 1, 0);
