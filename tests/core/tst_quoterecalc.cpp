@@ -92,8 +92,10 @@ private slots:
         // brings the right figures back.
         QuoteRun spoiled = run;
         for (QuoteItem &item : spoiled.result.items) {
-            for (QuoteMaterialRow &m : item.materials)
-                m.qty = m.price = m.total = -1;
+            for (QuoteMaterialRow &m : item.materials) {
+                m.qty += 0.001; // still close enough to its raw quantity to get a formula
+                m.price = m.total = -1;
+            }
             for (QuoteFeeRow &fee : item.fees)
                 fee.value = -1;
             item.unitPrice = item.totalPrice = -1;

@@ -280,28 +280,43 @@ private slots:
                 "材料明细表 (2)"}));
     }
 
-    void aMaterialRowWithoutRawQuantityKeepsItsFigure()
+    void quantitiesThatDoNotFitKeepOurFigures()
     {
         TestHome home;
         QuoteRun run;
         QuoteItem item;
         item.sheet = QStringLiteral("报价表");
         item.area = 10;
-        QuoteMaterialRow row;
-        row.serial = 1;
-        row.kind = QuoteMaterialRow::Kind::Glass;
-        row.name = QStringLiteral("白玻");
-        row.qty = 0.123;
-        row.price = 38;
-        row.total = 4.674;
-        item.materials.append(row);
+        // Three glass rows: one with its raw area, one without, one whose raw
+        // area belongs to another scope.
+        for (const char *name : {"白玻", "灰玻", "茶玻"}) {
+            QuoteMaterialRow row;
+            row.serial = int(item.materials.size()) + 1;
+            row.kind = QuoteMaterialRow::Kind::Glass;
+            row.name = QString::fromUtf8(name);
+            row.qty = 0.135;
+            row.price = 38;
+            row.total = 5.13;
+            item.materials.append(row);
+        }
         run.result.items.append(item);
+        QuoteDetails details;
+        for (const char *name : {"白玻", "灰玻", "茶玻"})
+            details.glass.append({QString::fromUtf8(name), 38.0, 1.1});
+        QuoteQuantities quantities;
+        quantities.glass.insert(QStringLiteral("白玻"), 1.227);
+        quantities.glass.insert(QStringLiteral("茶玻"), 12.27);
         const QString path = home.file(QStringLiteral("noraw.xlsx"));
-        writeQuoteWorkbook(path, run, QuoteDetails(), {});
+        writeQuoteWorkbook(path, run, details, {quantities});
         const auto cells = XlsxBook(path).sheet(1);
-        QVERIFY(cells.value("D5").formula.isEmpty());
-        QCOMPARE(cells.value("D5").number(), 0.123);
-        QCOMPARE(cells.value("G5").number(), 4.674);
+        QVERIFY(cells.value("D5").formula.startsWith(QStringLiteral("ROUND(ROUND(I5/$B$2*J5,3)")));
+        QCOMPARE(cells.value("I5").number(), 1.227);
+        for (const QString &n : {QStringLiteral("6"), QStringLiteral("7")}) {
+            QVERIFY(cells.value("D" + n).formula.isEmpty());
+            QCOMPARE(cells.value("D" + n).number(), 0.135);
+            QVERIFY(cells.value("I" + n).value.isEmpty());
+            QCOMPARE(cells.value("G" + n).number(), 5.13);
+        }
     }
 
     void failedWritesLeaveNothingBehind()

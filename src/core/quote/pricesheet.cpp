@@ -6,6 +6,8 @@
 #include "common/numbers.h"
 #include "quote/quotebook_p.h"
 
+#include <cmath>
+
 namespace tarvex::quotebook {
 
 namespace {
@@ -168,14 +170,19 @@ void writeSection(lxw_worksheet *ws, const Formats &f, int row, const QString &n
         writeText(ws, row, c, QString(), f.text);
 }
 
-void writeMaterialRow(lxw_worksheet *ws, const Formats &f, int row, const QuoteMaterialRow &m,
+void writeMaterialRow(lxw_worksheet *ws, const Formats &f, int row, double area, const QuoteMaterialRow &m,
     const QuoteQuantities *quantities, const QuoteDetails &details, const DetailRanges &ranges)
 {
     const Lookups l = lookupsFor(m, row, quantities, details, ranges);
+    const double loss = lossValue(m, details);
+    // A quantity formula is written only when it comes to our figure within
+    // rounding; a raw quantity of another scope would not, and the figure
+    // then stands as a plain number.
+    const bool quantityFormula = l.hasRaw && area > 0 && std::abs(l.raw / area * loss - m.qty) < 0.002;
     check(worksheet_write_number(ws, row, Serial, m.serial, f.centred));
     writeText(ws, row, Name, m.name, f.text);
     writeText(ws, row, Spec, m.spec, f.text);
-    if (l.hasRaw) {
+    if (quantityFormula) {
         check(worksheet_write_number(ws, row, Raw, l.raw, f.number));
         writeFormula(ws, row, Qty,
             QLatin1Char('=')
@@ -190,7 +197,7 @@ void writeMaterialRow(lxw_worksheet *ws, const Formats &f, int row, const QuoteM
     writeFormula(ws, row, Total,
         QLatin1Char('=') + roundEven(cellRef(row, Qty) + QLatin1Char('*') + cellRef(row, Price)), m.total, f.number);
     writeText(ws, row, Remark, m.remark, f.text);
-    writeFormula(ws, row, Loss, QLatin1Char('=') + l.loss, lossValue(m, details), f.number);
+    writeFormula(ws, row, Loss, QLatin1Char('=') + l.loss, loss, f.number);
 }
 
 // Sum of a column over rows first..last, or 0 for no rows.
@@ -245,7 +252,7 @@ void priceExcel(lxw_workbook *book, const Formats &f, const QString &sheetName, 
     writeSection(ws, f, row++, QStringLiteral("一"), QStringLiteral("直接材料费用"));
     const int firstMaterial = row;
     for (const QuoteMaterialRow &m : item.materials) {
-        writeMaterialRow(ws, f, row++, m, quantities, details, ranges);
+        writeMaterialRow(ws, f, row++, item.area, m, quantities, details, ranges);
         ++done;
         if (progress)
             progress(done);

@@ -46,7 +46,11 @@ QList<QVariantList> profileRows(const QuoteRun &run)
 
 QString whereClause(const QuoteRun &run, const QString &name)
 {
-    switch (run.result.scope) {
+    // The result names its scope; the options stand in for a result that
+    // left it at its default.
+    const QuoteOptions::Scope scope
+        = run.result.scope != QuoteOptions::Scope::Whole ? run.result.scope : run.options.scope;
+    switch (scope) {
     case QuoteOptions::Scope::Whole:
         return QString();
     case QuoteOptions::Scope::Series:
