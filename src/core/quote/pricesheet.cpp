@@ -3,7 +3,6 @@
 // cached result.
 
 #include "common/error.h"
-#include "common/numbers.h"
 #include "quote/quotebook_p.h"
 
 #include <cmath>
