@@ -1,0 +1,279 @@
+// priceExcel: one quotation sheet laid out like the paper quotation, its
+// figures formulas over the detail sheet, each holding our own figure as its
+// cached result.
+
+#include "common/error.h"
+#include "quote/quotebook_p.h"
+
+#include <cmath>
+
+namespace tarvex::quotebook {
+
+namespace {
+
+enum Column { Serial, Name, Spec, Qty, Unit, Price, Total, Remark, Raw, Loss, ColumnCount };
+
+const int kTitleRow = 0;
+const int kAreaRow = 1;
+const int kHeadingRow = 2;
+const int kFirstBodyRow = 3;
+
+QString rowRef(int row, int col)
+{
+    // Column fixed, row relative: the formulas read their own row's cells.
+    return QLatin1Char('$') + cellRef(row, col, false);
+}
+
+QString areaRef()
+{
+    return cellRef(kAreaRow, Name, true);
+}
+
+// The 隔热 text the detail sheet holds for this profile row's class.
+QString flagTextFor(const QuoteDetails &details, const QuoteMaterialRow &row)
+{
+    for (const QVariantList &item : details.profiles) {
+        bool ok = false;
+        if (item.value(0).toString() == row.name && flagFromText(item.value(1).toString(), &ok) == row.thermal && ok)
+            return item.value(1).toString();
+    }
+    return row.thermal ? QStringLiteral("True") : QStringLiteral("False");
+}
+
+// SUMPRODUCT over exact matches: a case-sensitive look-up that knows no
+// wildcards, so names like "M5*20" find only themselves.
+QString lookup(const QStringList &conditions, const QString &valueRange)
+{
+    return QStringLiteral("SUMPRODUCT(") + conditions.join(QLatin1Char('*')) + QLatin1Char('*') + valueRange
+        + QLatin1Char(')');
+}
+
+// Round(e, 3) of the quotation rules, a half to the even neighbour. The
+// spreadsheet's ROUND takes a half away from zero, so a half (judged on the
+// decimal value, as the spreadsheet sees numbers) is taken back by 0.001.
+QString roundEven(const QString &e)
+{
+    return QStringLiteral("ROUND(ROUND(%1,3)-SIGN(%1)*(MOD(ROUND(ABS(%1)*1000,6),2)=0.5)/1000,3)").arg(e);
+}
+
+QString exact(const QString &range, const QString &what)
+{
+    return QStringLiteral("EXACT(") + range + QLatin1Char(',') + what + QLatin1Char(')');
+}
+
+struct Lookups {
+    QString price;
+    QString loss;
+    double raw = 0;
+    bool hasRaw = false;
+};
+
+Lookups lookupsFor(const QuoteMaterialRow &m, int row, const QuoteQuantities *quantities, const QuoteDetails &details,
+    const DetailRanges &r)
+{
+    Lookups l;
+    const QString name = rowRef(row, Name);
+    const QHash<QString, double> *raw = nullptr;
+    QString key;
+    switch (m.kind) {
+    case QuoteMaterialRow::Kind::Profile: {
+        const QStringList match {exact(r.lcClass, name), exact(r.lcFlag, formulaText(flagTextFor(details, m)))};
+        l.price = lookup(match, r.lcPrice);
+        l.loss = lookup(match, r.lcLoss);
+        if (quantities)
+            raw = &quantities->profiles;
+        key = QuoteQuantities::profileKey(m.name, m.thermal);
+        break;
+    }
+    case QuoteMaterialRow::Kind::Glass: {
+        const QStringList match {exact(r.blName, name)};
+        l.price = roundEven(lookup(match, r.blPrice));
+        l.loss = lookup(match, r.blLoss);
+        if (quantities)
+            raw = &quantities->glass;
+        key = m.name;
+        break;
+    }
+    case QuoteMaterialRow::Kind::Accessory: {
+        const QStringList match {exact(r.pjName, name), exact(r.pjSpec, rowRef(row, Spec))};
+        l.price = roundEven(lookup(match, r.pjPrice));
+        l.loss = lookup(match, r.pjLoss);
+        if (quantities)
+            raw = &quantities->accessories;
+        key = QuoteQuantities::accessoryKey(m.name, m.spec);
+        break;
+    }
+    }
+    if (raw && raw->contains(key)) {
+        l.hasRaw = true;
+        l.raw = raw->value(key);
+    }
+    return l;
+}
+
+double lossValue(const QuoteMaterialRow &m, const QuoteDetails &details)
+{
+    auto first = [](const QList<QVariantList> &rows, auto matches, int lossColumn) {
+        for (const QVariantList &row : rows) {
+            if (matches(row))
+                return row.value(lossColumn).toDouble();
+        }
+        return 0.0;
+    };
+    switch (m.kind) {
+    case QuoteMaterialRow::Kind::Profile:
+        return first(
+            details.profiles,
+            [&](const QVariantList &row) {
+                bool ok = false;
+                return row.value(0).toString() == m.name && flagFromText(row.value(1).toString(), &ok) == m.thermal
+                    && ok;
+            },
+            3);
+    case QuoteMaterialRow::Kind::Glass:
+        return first(
+            details.glass, [&](const QVariantList &row) { return row.value(0).toString() == m.name; }, 2);
+    case QuoteMaterialRow::Kind::Accessory:
+        return first(
+            details.accessories,
+            [&](const QVariantList &row) {
+                return row.value(0).toString() == m.name && row.value(1).toString() == m.spec;
+            },
+            5);
+    }
+    return 0;
+}
+
+void writeHeader(lxw_worksheet *ws, const Formats &f, const QuoteItem &item)
+{
+    check(worksheet_merge_range(
+        ws, kTitleRow, Serial, kTitleRow, ColumnCount - 1, item.title.toUtf8().constData(), f.title));
+    check(worksheet_set_row(ws, kTitleRow, 28, nullptr));
+    writeText(ws, kAreaRow, Serial, QStringLiteral("面积:"), f.label);
+    check(worksheet_write_number(ws, kAreaRow, Name, item.area, f.area));
+    const QStringList headings {QStringLiteral("序号"), QStringLiteral("名称"), QStringLiteral("规格"),
+        QStringLiteral("用量"), QStringLiteral("单位"), QStringLiteral("单价"), QStringLiteral("总价"),
+        QStringLiteral("备注"), QStringLiteral("工程量"), QStringLiteral("损耗")};
+    for (int c = 0; c < ColumnCount; ++c)
+        writeText(ws, kHeadingRow, c, headings.at(c), f.heading);
+    const double widths[] = {6, 20, 14, 10, 9, 10, 12, 14, 11, 8};
+    for (int c = 0; c < ColumnCount; ++c)
+        check(worksheet_set_column(ws, lxw_col_t(c), lxw_col_t(c), widths[c], nullptr));
+}
+
+void writeSection(lxw_worksheet *ws, const Formats &f, int row, const QString &number, const QString &caption)
+{
+    writeText(ws, row, Serial, number, f.centred);
+    writeText(ws, row, Name, caption, f.bold);
+    for (int c = Spec; c < ColumnCount; ++c)
+        writeText(ws, row, c, QString(), f.text);
+}
+
+void writeMaterialRow(lxw_worksheet *ws, const Formats &f, int row, double area, const QuoteMaterialRow &m,
+    const QuoteQuantities *quantities, const QuoteDetails &details, const DetailRanges &ranges)
+{
+    const Lookups l = lookupsFor(m, row, quantities, details, ranges);
+    const double loss = lossValue(m, details);
+    // A quantity formula is written only when it comes to our figure within
+    // rounding; a raw quantity of another scope would not, and the figure
+    // then stands as a plain number.
+    const bool quantityFormula = l.hasRaw && area > 0 && std::abs(l.raw / area * loss - m.qty) < 0.002;
+    check(worksheet_write_number(ws, row, Serial, m.serial, f.centred));
+    writeText(ws, row, Name, m.name, f.text);
+    writeText(ws, row, Spec, m.spec, f.text);
+    if (quantityFormula) {
+        check(worksheet_write_number(ws, row, Raw, l.raw, f.number));
+        writeFormula(ws, row, Qty,
+            QLatin1Char('=')
+                + roundEven(QStringLiteral("%1/%2*%3").arg(cellRef(row, Raw), areaRef(), cellRef(row, Loss))),
+            m.qty, f.number);
+    } else {
+        writeText(ws, row, Raw, QString(), f.number);
+        check(worksheet_write_number(ws, row, Qty, m.qty, f.number));
+    }
+    writeText(ws, row, Unit, m.unit, f.centred);
+    writeFormula(ws, row, Price, QLatin1Char('=') + l.price, m.price, f.number);
+    writeFormula(ws, row, Total,
+        QLatin1Char('=') + roundEven(cellRef(row, Qty) + QLatin1Char('*') + cellRef(row, Price)), m.total, f.number);
+    writeText(ws, row, Remark, m.remark, f.text);
+    writeFormula(ws, row, Loss, QLatin1Char('=') + l.loss, loss, f.number);
+}
+
+// Sum of a column over rows first..last, or 0 for no rows.
+QString columnSum(int first, int last, int col)
+{
+    if (last < first)
+        return QStringLiteral("0");
+    return QStringLiteral("SUM(%1:%2)").arg(cellRef(first, col, true), cellRef(last, col, true));
+}
+
+void writeFeeRow(lxw_worksheet *ws, const Formats &f, int row, const QuoteFeeRow &fee, const QString &materialSum,
+    const DetailRanges &r)
+{
+    const QStringList match {exact(r.fyName, rowRef(row, Name))};
+    const QString amount = lookup(match, r.fyAmount);
+    const QString percentage = lookup(match, r.fyPercent);
+    check(worksheet_write_number(ws, row, Serial, fee.serial, f.centred));
+    writeText(ws, row, Name, fee.name, f.text);
+    for (int c : {Spec, Qty, Unit, Remark, Raw, Loss})
+        writeText(ws, row, c, QString(), f.text);
+    // A fee whose amount is 0 is a percentage of the direct material cost.
+    writeFormula(ws, row, Price, QStringLiteral("=IF(%1=0,%2,%1)").arg(amount, percentage), fee.rate,
+        fee.isPercentage ? f.percent : f.number);
+    writeFormula(ws, row, Total,
+        QStringLiteral("=IF(%1=0,%2,%1)").arg(amount, roundEven(percentage + QStringLiteral("/100*") + materialSum)),
+        fee.value, f.number);
+}
+
+void writeClosingRow(
+    lxw_worksheet *ws, const Formats &f, int row, const QString &label, const QString &formula, double value)
+{
+    writeText(ws, row, Serial, label, f.centred);
+    for (int c = Name; c < ColumnCount; ++c) {
+        if (c != Total)
+            writeText(ws, row, c, QString(), f.text);
+    }
+    writeFormula(ws, row, Total, formula, value, f.number);
+}
+
+} // namespace
+
+void priceExcel(lxw_workbook *book, const Formats &f, const QString &sheetName, const QuoteItem &item,
+    const QuoteQuantities *quantities, const QuoteDetails &details, const DetailRanges &ranges, int &done,
+    const std::function<void(int)> &progress)
+{
+    lxw_worksheet *ws = workbook_add_worksheet(book, sheetName.toUtf8().constData());
+    if (!ws)
+        throw Error(QStringLiteral("无法添加工作表 ") + sheetName);
+    writeHeader(ws, f, item);
+
+    int row = kFirstBodyRow;
+    writeSection(ws, f, row++, QStringLiteral("一"), QStringLiteral("直接材料费用"));
+    const int firstMaterial = row;
+    for (const QuoteMaterialRow &m : item.materials) {
+        writeMaterialRow(ws, f, row++, item.area, m, quantities, details, ranges);
+        ++done;
+        if (progress)
+            progress(done);
+    }
+    const QString materialSum = columnSum(firstMaterial, row - 1, Total);
+
+    writeSection(ws, f, row++, QStringLiteral("二"), QStringLiteral("固定费用"));
+    const int firstFee = row;
+    for (const QuoteFeeRow &fee : item.fees)
+        writeFeeRow(ws, f, row++, fee, materialSum, ranges);
+    const QString feeSum = columnSum(firstFee, row - 1, Total);
+
+    writeClosingRow(ws, f, row++, QStringLiteral("单价"),
+        QLatin1Char('=') + roundEven(materialSum + QLatin1Char('+') + feeSum), item.unitPrice);
+    writeClosingRow(ws, f, row++, QStringLiteral("总价"),
+        QLatin1Char('=') + roundEven(QStringLiteral("(%1+%2)*%3").arg(materialSum, feeSum, areaRef())),
+        item.totalPrice);
+
+    worksheet_set_paper(ws, 9);
+    worksheet_fit_to_pages(ws, 1, 0);
+    worksheet_center_horizontally(ws);
+    check(worksheet_print_area(ws, 0, 0, lxw_row_t(row - 1), ColumnCount - 1));
+}
+
+} // namespace tarvex::quotebook

@@ -1,0 +1,61 @@
+#pragma once
+
+// Shared between the two sheet writers of the spreadsheet quotation.
+
+#include "quote/quoterun.h"
+#include "quote/quotesheetdata.h"
+
+#include <QString>
+
+#include <functional>
+
+#include <xlsxwriter.h>
+
+namespace tarvex::quotebook {
+
+struct Formats {
+    lxw_format *title = nullptr;
+    lxw_format *label = nullptr;
+    lxw_format *area = nullptr;
+    lxw_format *heading = nullptr;
+    lxw_format *text = nullptr;
+    lxw_format *centred = nullptr;
+    lxw_format *number = nullptr;
+    lxw_format *percent = nullptr;
+    lxw_format *plain = nullptr; // detail sheet values as they are
+    lxw_format *bold = nullptr; // section captions
+
+    explicit Formats(lxw_workbook *book);
+};
+
+// Absolute references to the data rows of the detail sheet's blocks, one per
+// column, e.g. '材料明细表'!$A$2:$A$7.
+struct DetailRanges {
+    QString lcClass, lcFlag, lcPrice, lcLoss;
+    QString pjName, pjSpec, pjPrice, pjLoss;
+    QString blName, blPrice, blLoss;
+    QString fyName, fyAmount, fyPercent;
+};
+
+// "A1"-style reference of a zero-based cell; absolute with "$" signs.
+QString cellRef(int row, int col, bool absolute = false);
+
+// A text as a formula string literal.
+QString formulaText(const QString &text);
+
+// Throws Error when a libxlsxwriter call failed.
+void check(lxw_error result);
+
+void writeText(lxw_worksheet *sheet, int row, int col, const QString &text, lxw_format *format);
+void writeFormula(lxw_worksheet *sheet, int row, int col, const QString &formula, double cached, lxw_format *format);
+
+// Writes the detail sheet and returns the references to its blocks.
+DetailRanges writeDetailSheet(lxw_workbook *book, const Formats &formats, const QuoteDetails &details);
+
+// priceExcel: one quotation sheet for one scope item. done counts the
+// material rows written over the whole workbook.
+void priceExcel(lxw_workbook *book, const Formats &formats, const QString &sheetName, const QuoteItem &item,
+    const QuoteQuantities *quantities, const QuoteDetails &details, const DetailRanges &ranges, int &done,
+    const std::function<void(int)> &progress);
+
+} // namespace tarvex::quotebook

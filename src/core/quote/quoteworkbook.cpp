@@ -1,0 +1,280 @@
+#include "quote/quoteworkbook.h"
+
+#include "app/paths.h"
+#include "common/error.h"
+#include "quote/quotebook_p.h"
+#include "quote/sheetnames.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QTemporaryDir>
+
+#include <memory>
+
+namespace tarvex {
+
+using namespace quotebook;
+
+namespace quotebook {
+
+namespace {
+
+const char *const kFont = "宋体";
+
+lxw_format *newFormat(lxw_workbook *book, bool bordered)
+{
+    lxw_format *f = workbook_add_format(book);
+    format_set_font_name(f, kFont);
+    format_set_font_size(f, 10);
+    format_set_align(f, LXW_ALIGN_VERTICAL_CENTER);
+    if (bordered)
+        format_set_border(f, LXW_BORDER_THIN);
+    return f;
+}
+
+} // namespace
+
+Formats::Formats(lxw_workbook *book)
+{
+    title = newFormat(book, false);
+    format_set_font_size(title, 16);
+    format_set_bold(title);
+    format_set_align(title, LXW_ALIGN_CENTER);
+    label = newFormat(book, false);
+    format_set_align(label, LXW_ALIGN_RIGHT);
+    area = newFormat(book, false);
+    format_set_align(area, LXW_ALIGN_LEFT);
+    heading = newFormat(book, true);
+    format_set_bold(heading);
+    format_set_align(heading, LXW_ALIGN_CENTER);
+    format_set_bg_color(heading, 0xE8E8E8);
+    text = newFormat(book, true);
+    centred = newFormat(book, true);
+    format_set_align(centred, LXW_ALIGN_CENTER);
+    number = newFormat(book, true);
+    format_set_num_format(number, "0.000");
+    percent = newFormat(book, true);
+    format_set_num_format(percent, "0.000\"%\"");
+    plain = newFormat(book, true);
+    bold = newFormat(book, true);
+    format_set_bold(bold);
+}
+
+QString cellRef(int row, int col, bool absolute)
+{
+    QString letters;
+    for (int c = col + 1; c > 0; c = (c - 1) / 26)
+        letters.prepend(QChar(u'A' + (c - 1) % 26));
+    const QString dollar = absolute ? QStringLiteral("$") : QString();
+    return dollar + letters + dollar + QString::number(row + 1);
+}
+
+QString formulaText(const QString &text)
+{
+    QString doubled = text;
+    doubled.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + doubled + QLatin1Char('"');
+}
+
+void check(lxw_error result)
+{
+    if (result != LXW_NO_ERROR)
+        throw Error(QStringLiteral("写入工作簿失败: ") + QString::fromUtf8(lxw_strerror(result)));
+}
+
+void writeText(lxw_worksheet *sheet, int row, int col, const QString &text, lxw_format *format)
+{
+    if (text.isEmpty())
+        check(worksheet_write_blank(sheet, lxw_row_t(row), lxw_col_t(col), format));
+    else
+        check(worksheet_write_string(sheet, lxw_row_t(row), lxw_col_t(col), text.toUtf8().constData(), format));
+}
+
+void writeFormula(lxw_worksheet *sheet, int row, int col, const QString &formula, double cached, lxw_format *format)
+{
+    check(worksheet_write_formula_num(
+        sheet, lxw_row_t(row), lxw_col_t(col), formula.toUtf8().constData(), format, cached));
+}
+
+namespace {
+
+bool isNumber(const QVariant &v)
+{
+    switch (v.typeId()) {
+    case QMetaType::Double:
+    case QMetaType::Float:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void writeValue(lxw_worksheet *sheet, int row, int col, const QVariant &value, lxw_format *format)
+{
+    if (value.isNull())
+        check(worksheet_write_blank(sheet, lxw_row_t(row), lxw_col_t(col), format));
+    else if (isNumber(value))
+        check(worksheet_write_number(sheet, lxw_row_t(row), lxw_col_t(col), value.toDouble(), format));
+    else
+        writeText(sheet, row, col, value.toString(), format);
+}
+
+// Writes one block from firstCol and returns its last data row (1 when it
+// has none, so that its ranges still cover row 2, empty).
+int writeBlock(lxw_worksheet *sheet, const Formats &formats, int firstCol, const QStringList &headings,
+    const QList<QVariantList> &rows)
+{
+    for (int c = 0; c < headings.size(); ++c)
+        writeText(sheet, 0, firstCol + c, headings.at(c), formats.heading);
+    for (int r = 0; r < rows.size(); ++r) {
+        for (int c = 0; c < headings.size(); ++c)
+            writeValue(sheet, r + 1, firstCol + c, rows.at(r).value(c), formats.plain);
+    }
+    return int(rows.size());
+}
+
+QString columnRange(int col, int lastRow)
+{
+    return QLatin1Char('\'') + quoteDetailSheetName() + QStringLiteral("'!") + cellRef(1, col, true) + QLatin1Char(':')
+        + cellRef(std::max(lastRow, 1), col, true);
+}
+
+} // namespace
+
+DetailRanges writeDetailSheet(lxw_workbook *book, const Formats &formats, const QuoteDetails &details)
+{
+    lxw_worksheet *sheet = workbook_add_worksheet(book, quoteDetailSheetName().toUtf8().constData());
+    if (!sheet)
+        throw Error(QStringLiteral("无法添加工作表 ") + quoteDetailSheetName());
+    const int lc = writeBlock(sheet, formats, 0,
+        {QStringLiteral("主材名"), QStringLiteral("隔热"), QStringLiteral("单价"), QStringLiteral("损耗")},
+        details.profiles);
+    const int pj = writeBlock(sheet, formats, 5,
+        {QStringLiteral("附件名"), QStringLiteral("规格"), QStringLiteral("技术要求"), QStringLiteral("单位"),
+            QStringLiteral("单价"), QStringLiteral("损耗")},
+        details.accessories);
+    const int bl = writeBlock(sheet, formats, 12,
+        {QStringLiteral("玻璃名称"), QStringLiteral("单价"), QStringLiteral("损耗")}, details.glass);
+    const int fy = writeBlock(sheet, formats, 16,
+        {QStringLiteral("费用名"), QStringLiteral("费用量"), QStringLiteral("百分比")}, details.fees);
+    const double widths[] = {14, 8, 9, 7, 2, 14, 12, 12, 6, 9, 7, 2, 22, 9, 7, 2, 12, 9, 9};
+    for (int c = 0; c < int(std::size(widths)); ++c)
+        check(worksheet_set_column(sheet, lxw_col_t(c), lxw_col_t(c), widths[c], nullptr));
+    worksheet_freeze_panes(sheet, 1, 0);
+    worksheet_set_landscape(sheet);
+    worksheet_set_paper(sheet, 9);
+    worksheet_fit_to_pages(sheet, 1, 0);
+
+    DetailRanges r;
+    r.lcClass = columnRange(0, lc);
+    r.lcFlag = columnRange(1, lc);
+    r.lcPrice = columnRange(2, lc);
+    r.lcLoss = columnRange(3, lc);
+    r.pjName = columnRange(5, pj);
+    r.pjSpec = columnRange(6, pj);
+    r.pjPrice = columnRange(9, pj);
+    r.pjLoss = columnRange(10, pj);
+    r.blName = columnRange(12, bl);
+    r.blPrice = columnRange(13, bl);
+    r.blLoss = columnRange(14, bl);
+    r.fyName = columnRange(16, fy);
+    r.fyAmount = columnRange(17, fy);
+    r.fyPercent = columnRange(18, fy);
+    return r;
+}
+
+} // namespace quotebook
+
+namespace {
+
+struct BookDeleter {
+    void operator()(lxw_workbook *book) const { lxw_workbook_free(book); }
+};
+
+QString nativePath(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+// libxlsxwriter writes only to a named file, so the workbook is built in a
+// temporary folder and then copied over the target in one step.
+void commit(const QString &built, const QString &path)
+{
+    QFile source(built);
+    if (!source.open(QIODevice::ReadOnly))
+        throw Error(QStringLiteral("无法读取临时文件 ") + nativePath(built));
+    QSaveFile target(path);
+    if (!target.open(QIODevice::WriteOnly) || target.write(source.readAll()) != source.size() || !target.commit())
+        throw Error(QStringLiteral("无法写入文件 ") + nativePath(path) + QStringLiteral(": ") + target.errorString());
+}
+
+} // namespace
+
+QString defaultQuoteWorkbookPath(const QuoteRun &run)
+{
+    // The title as part of a file name: characters no file system takes become "_".
+    QString stem = QString(run.options.project + run.options.title).trimmed();
+    for (QChar &c : stem) {
+        if (QStringLiteral("\\/:*?\"<>|").contains(c) || c.category() == QChar::Other_Control)
+            c = QLatin1Char('_');
+    }
+    if (stem.isEmpty())
+        stem = QStringLiteral("报价表");
+    stem = stem.left(80) + QLatin1Char('-') + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    const QDir folder(programFile(QStringLiteral("temp1")));
+    QString path = folder.filePath(stem + QStringLiteral(".xlsx"));
+    for (int n = 2; QFileInfo::exists(path); ++n)
+        path = folder.filePath(stem + QStringLiteral("-%1.xlsx").arg(n));
+    return path;
+}
+
+QString quoteDetailSheetName()
+{
+    return QStringLiteral("材料明细表");
+}
+
+void writeQuoteWorkbook(const QString &path, const QuoteRun &run, const QuoteDetails &details,
+    const QVector<QuoteQuantities> &quantities, const std::function<void(int)> &progress)
+{
+    QTemporaryDir scratch;
+    if (!scratch.isValid())
+        throw Error(QStringLiteral("无法创建临时文件夹: ") + scratch.errorString());
+    const QString built = scratch.filePath(QStringLiteral("book.xlsx"));
+    std::unique_ptr<lxw_workbook, BookDeleter> book(workbook_new(QFile::encodeName(built).constData()));
+    if (!book)
+        throw Error(QStringLiteral("无法创建工作簿 ") + nativePath(path));
+
+    const Formats formats(book.get());
+    SheetNames names;
+    names.take(quoteDetailSheetName());
+    const DetailRanges ranges = writeDetailSheet(book.get(), formats, details);
+    int done = 0;
+    for (int i = 0; i < run.result.items.size(); ++i) {
+        const QuoteItem &item = run.result.items.at(i);
+        const QString sheetName = names.take(item.sheet);
+        if (workbook_validate_sheet_name(book.get(), sheetName.toUtf8().constData()) != LXW_NO_ERROR)
+            throw Error(QStringLiteral("工作表名称无效: ") + sheetName);
+        priceExcel(book.get(), formats, sheetName, item, i < quantities.size() ? &quantities.at(i) : nullptr, details,
+            ranges, done, progress);
+    }
+
+    const lxw_error closed = workbook_close(book.release());
+    if (closed != LXW_NO_ERROR)
+        throw Error(QStringLiteral("无法写入文件 ") + nativePath(path) + QStringLiteral(": ")
+            + QString::fromUtf8(lxw_strerror(closed)));
+    commit(built, path);
+}
+
+void writeQuoteWorkbook(const QString &path, const QuoteRun &run, const std::function<void(int)> &progress)
+{
+    writeQuoteWorkbook(path, run, loadQuoteDetails(run), loadQuoteQuantities(run), progress);
+}
+
+} // namespace tarvex

@@ -1,0 +1,365 @@
+#include "common/error.h"
+#include "quote/quoteworkbook.h"
+#include "quote/sheetnames.h"
+#include "quote_xlsx.h"
+#include "quotefixture.h"
+#include "testsupport.h"
+#include "xlsxread.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+using namespace tarvex;
+using namespace tarvex::test;
+
+namespace {
+
+const QString kDetail = QStringLiteral("'材料明细表'!");
+
+QString detailRange(const QString &col, int last)
+{
+    return kDetail + QStringLiteral("$%1$2:$%1$%2").arg(col).arg(last);
+}
+
+QString cellName(const QString &col, int row)
+{
+    return col + QString::number(row);
+}
+
+} // namespace
+
+class TestQuoteWorkbook : public QObject {
+    Q_OBJECT
+
+private slots:
+    void sheetNamesAreMadeValidAndUnique()
+    {
+        SheetNames names;
+        QCOMPARE(names.take(QStringLiteral("材料明细表")), QStringLiteral("材料明细表"));
+        QCOMPARE(names.take(QStringLiteral("C1/2")), QStringLiteral("C1_2"));
+        QCOMPARE(names.take(QStringLiteral("c1\\2")), QStringLiteral("c1_2 (2)"));
+        QCOMPARE(names.take(QStringLiteral("[a]:*?")), QStringLiteral("_a____"));
+        QCOMPARE(names.take(QStringLiteral("'引号'")), QStringLiteral("引号"));
+        QCOMPARE(names.take(QString()), QStringLiteral("报价表"));
+        QCOMPARE(names.take(QStringLiteral("'")), QStringLiteral("报价表 (2)"));
+        QCOMPARE(names.take(QStringLiteral("材料明细表")), QStringLiteral("材料明细表 (2)"));
+        QCOMPARE(names.take(QStringLiteral("history")), QStringLiteral("history (2)"));
+
+        const QString forty = QStringLiteral("断桥隔热平开窗系列").repeated(4) + QStringLiteral("ABCD");
+        QCOMPARE(forty.size(), 40);
+        const QString first = names.take(forty);
+        QCOMPARE(first, forty.left(31));
+        const QString second = names.take(forty);
+        QCOMPARE(second.size(), 31);
+        QCOMPARE(second, forty.left(27) + QStringLiteral(" (2)"));
+        QCOMPARE(names.take(forty.toLower()), forty.left(27) + QStringLiteral(" (3)"));
+        // An apostrophe that the cut brings to the end goes too.
+        QCOMPARE(
+            names.take(QStringLiteral("x").repeated(30) + QStringLiteral("'yz")), QStringLiteral("x").repeated(30));
+    }
+
+    void detailSheetListsPricesLossesAndFees()
+    {
+        TestHome home;
+        home.loadDemoPrices();
+        home.loadDemoProject();
+        // An accessory of the project without a price record, and a Null 技术要求.
+        sqlExec(QStringLiteral("INSERT INTO PjTemp VALUES (1,'拉手','无价',NULL,2)"));
+        sqlExec(QStringLiteral("UPDATE PjTemp SET 技术要求=NULL WHERE 名称='滑轮'"));
+        sqlExec(QStringLiteral("UPDATE FyTable SET 百分比=NULL WHERE 费用名称='安装费'"));
+        const QuoteRun run = demoQuoteRun(QuoteOptions::Scope::Whole);
+        const QString path = home.file(QStringLiteral("detail.xlsx"));
+        writeQuoteWorkbook(path, run);
+
+        XlsxBook book(path);
+        QCOMPARE(book.sheetNames(), QStringList({"材料明细表", "报价表"}));
+        const auto cells = book.sheet(0);
+        const QStringList headings {"主材名", "隔热", "单价", "损耗", "", "附件名", "规格", "技术要求", "单位", "单价",
+            "损耗", "", "玻璃名称", "单价", "损耗", "", "费用名", "费用量", "百分比"};
+        for (int c = 0; c < headings.size(); ++c)
+            QCOMPARE(cells.value(QString(QChar(u'A' + c)) + QLatin1Char('1')).value, headings.at(c));
+        QVERIFY(!cells.contains(QStringLiteral("T1")));
+
+        // Profiles: the price string's items in order, the loss text repeated.
+        QCOMPARE(cells.value("A2").value, QStringLiteral("断桥铝型材"));
+        QCOMPARE(cells.value("B2").value, QStringLiteral("True"));
+        QCOMPARE(cells.value("C2").number(), 24.5);
+        QCOMPARE(cells.value("A3").value, QStringLiteral("普通铝型材"));
+        QCOMPARE(cells.value("B3").value, QStringLiteral("False"));
+        QCOMPARE(cells.value("C3").number(), 18.0);
+        QCOMPARE(cells.value("D2").number(), 1.05);
+        QCOMPARE(cells.value("D3").number(), 1.05);
+        QVERIFY(cells.value("A4").value.isEmpty());
+
+        // Accessories grouped by 名称 and 规格, in the query's order.
+        const QStringList accessories = queryRows(
+            QStringLiteral("SELECT 名称,规格,FIRST(技术要求)AS 技术要求,FIRST(单位)AS 单位,FIRST(单价*折扣量) AS 单价 "
+                           "FROM PricePj GROUP BY 名称,规格"));
+        QCOMPARE(accessories.size(), 7);
+        for (int i = 0; i < accessories.size(); ++i) {
+            const QStringList f = accessories.at(i).split(QLatin1Char('|'));
+            const int row = i + 2;
+            QCOMPARE(cells.value(cellName("F", row)).value, f.at(0));
+            QCOMPARE(cells.value(cellName("G", row)).value, f.at(1));
+            QCOMPARE(cells.value(cellName("H", row)).value, f.at(2));
+            QCOMPARE(cells.value(cellName("I", row)).value, f.at(3));
+            if (f.at(4).isEmpty())
+                QVERIFY(cells.value(cellName("J", row)).value.isEmpty());
+            else
+                QCOMPARE(cells.value(cellName("J", row)).number(), f.at(4).toDouble());
+            QCOMPARE(cells.value(cellName("K", row)).number(), 1.02);
+        }
+        const int pulley = accessories.indexOf(QRegularExpression(QStringLiteral("^滑轮\\|.*"))) + 2;
+        QVERIFY(pulley >= 2);
+        QVERIFY(cells.value(cellName("H", pulley)).value.isEmpty());
+        const int unpriced = accessories.indexOf(QRegularExpression(QStringLiteral("^拉手\\|.*"))) + 2;
+        QVERIFY(cells.value(cellName("J", unpriced)).value.isEmpty());
+        QCOMPARE(cells.value(cellName("K", unpriced)).number(), 1.02);
+
+        // Glass and fees.
+        QCOMPARE(cells.value("M2").value, QStringLiteral("5+12A+5中空玻璃"));
+        QCOMPARE(cells.value("N4").number(), 168 * 0.9);
+        QCOMPARE(cells.value("O4").number(), 1.1);
+        QVERIFY(cells.value("M5").value.isEmpty());
+        QCOMPARE(cells.value("Q2").value, QStringLiteral("安装费"));
+        QCOMPARE(cells.value("R2").number(), 35.0);
+        QVERIFY(cells.value("S2").value.isEmpty());
+        QCOMPARE(cells.value("Q5").value, QStringLiteral("利润"));
+        QCOMPARE(cells.value("S5").number(), 8.0);
+    }
+
+    void quotationSheetIsFormulasHoldingOurFigures()
+    {
+        TestHome home;
+        home.loadDemoPrices();
+        home.loadDemoProject();
+        const QuoteRun run = demoQuoteRun(QuoteOptions::Scope::Whole);
+        const QuoteItem &item = run.result.items.at(0);
+        QCOMPARE(item.materials.size(), 2 + 3 + 6);
+        const QString path = home.file(QStringLiteral("whole.xlsx"));
+        QList<int> progress;
+        writeQuoteWorkbook(path, run, [&](int n) { progress.append(n); });
+        QCOMPARE(progress.size(), item.materials.size());
+        QCOMPARE(progress.last(), item.materials.size());
+
+        const auto cells = XlsxBook(path).sheet(1);
+        QCOMPARE(cells.value("A1").value, QStringLiteral("演示工程门窗报价单"));
+        QCOMPARE(cells.value("A2").value, QStringLiteral("面积:"));
+        QCOMPARE(cells.value("B2").number(), item.area);
+        const QStringList headings {"序号", "名称", "规格", "用量", "单位", "单价", "总价", "备注"};
+        for (int c = 0; c < headings.size(); ++c)
+            QCOMPARE(cells.value(QString(QChar(u'A' + c)) + QLatin1Char('3')).value, headings.at(c));
+        QCOMPARE(cells.value("A4").value, QStringLiteral("一"));
+        QCOMPARE(cells.value("B4").value, QStringLiteral("直接材料费用"));
+
+        for (int i = 0; i < item.materials.size(); ++i) {
+            const QuoteMaterialRow &m = item.materials.at(i);
+            const int r = 5 + i;
+            const QString n = QString::number(r);
+            QCOMPARE(cells.value("A" + n).number(), double(m.serial));
+            QCOMPARE(cells.value("B" + n).value, m.name);
+            QCOMPARE(cells.value("E" + n).value, m.unit);
+            QVERIFY(cells.value("D" + n).formula.startsWith(QStringLiteral("ROUND(ROUND(I%1/$B$2*J%1,3)").arg(r)));
+            QCOMPARE(cells.value("D" + n).number(), m.qty);
+            QCOMPARE(cells.value("F" + n).number(), m.price);
+            QVERIFY(cells.value("G" + n).formula.startsWith(QStringLiteral("ROUND(ROUND(D%1*F%1,3)").arg(r)));
+            QCOMPARE(cells.value("G" + n).number(), m.total);
+            QVERIFY(cells.value("I" + n).number() > 0);
+            const QString price = cells.value("F" + n).formula;
+            const QString loss = cells.value("J" + n).formula;
+            switch (m.kind) {
+            case QuoteMaterialRow::Kind::Profile:
+                QCOMPARE(m.spec, m.thermal ? QStringLiteral("隔热材") : QStringLiteral("非隔热材"));
+                QCOMPARE(price,
+                    QStringLiteral("SUMPRODUCT(EXACT(%1,$B%2)*EXACT(%3,\"%4\")*%5)")
+                        .arg(detailRange("A", 3))
+                        .arg(r)
+                        .arg(detailRange("B", 3), m.thermal ? QStringLiteral("True") : QStringLiteral("False"),
+                            detailRange("C", 3)));
+                QVERIFY(loss.contains(detailRange("D", 3)));
+                QCOMPARE(cells.value("J" + n).number(), 1.05);
+                break;
+            case QuoteMaterialRow::Kind::Glass:
+                QVERIFY(price.startsWith(QStringLiteral("ROUND(ROUND(SUMPRODUCT(EXACT(%1,$B%2)*%3),3)")
+                                             .arg(detailRange("M", 4))
+                                             .arg(r)
+                                             .arg(detailRange("N", 4))));
+                QCOMPARE(loss,
+                    QStringLiteral("SUMPRODUCT(EXACT(%1,$B%2)*%3)")
+                        .arg(detailRange("M", 4))
+                        .arg(r)
+                        .arg(detailRange("O", 4)));
+                QCOMPARE(cells.value("J" + n).number(), 1.1);
+                break;
+            case QuoteMaterialRow::Kind::Accessory:
+                QCOMPARE(cells.value("C" + n).value, m.spec);
+                QVERIFY(price.startsWith(QStringLiteral("ROUND(ROUND(SUMPRODUCT(EXACT(%1,$B%2)*EXACT(%3,$C%2)*%4),3)")
+                                             .arg(detailRange("F", 7))
+                                             .arg(r)
+                                             .arg(detailRange("G", 7), detailRange("J", 7))));
+                QVERIFY(loss.contains(detailRange("K", 7)));
+                QCOMPARE(cells.value("J" + n).number(), 1.02);
+                QCOMPARE(cells.value("H" + n).value, m.remark);
+                break;
+            }
+        }
+
+        int r = 5 + int(item.materials.size());
+        QCOMPARE(cells.value(cellName("A", r)).value, QStringLiteral("二"));
+        QCOMPARE(cells.value(cellName("B", r)).value, QStringLiteral("固定费用"));
+        const QString materialSum = QStringLiteral("SUM($G$5:$G$%1)").arg(r - 1);
+        for (const QuoteFeeRow &fee : item.fees) {
+            ++r;
+            QCOMPARE(cells.value(cellName("B", r)).value, fee.name);
+            QCOMPARE(cells.value(cellName("F", r)).number(), fee.rate);
+            QCOMPARE(cells.value(cellName("G", r)).number(), fee.value);
+            const QString formula = cells.value(cellName("G", r)).formula;
+            QVERIFY2(formula.contains(detailRange("R", 5)) && formula.contains(detailRange("S", 5))
+                    && formula.contains(materialSum),
+                qPrintable(formula));
+        }
+        QCOMPARE(item.fees.at(2).value, roundDecimal(item.materialTotal * 0.05, 3));
+        ++r;
+        QCOMPARE(cells.value(cellName("A", r)).value, QStringLiteral("单价"));
+        QCOMPARE(cells.value(cellName("G", r)).number(), item.unitPrice);
+        QVERIFY(cells.value(cellName("G", r))
+                    .formula.startsWith(
+                        QStringLiteral("ROUND(ROUND(%1+SUM($G$%2:$G$%3),3)").arg(materialSum).arg(r - 4).arg(r - 1)));
+        ++r;
+        QCOMPARE(cells.value(cellName("A", r)).value, QStringLiteral("总价"));
+        QCOMPARE(cells.value(cellName("G", r)).number(), item.totalPrice);
+        QVERIFY(cells.value(cellName("G", r)).formula.startsWith(QStringLiteral("ROUND(ROUND((%1+").arg(materialSum)));
+        QVERIFY(cells.value(cellName("G", r)).formula.contains(QStringLiteral(")*$B$2,3)")));
+        QVERIFY(!cells.contains(cellName("A", r + 1)));
+    }
+
+    void windowScopeGivesOneSheetPerWindow()
+    {
+        TestHome home;
+        home.loadDemoPrices();
+        home.loadDemoProject();
+        sqlExec(QStringLiteral("DELETE FROM MjTemp WHERE 窗号 NOT IN ('C1','C2')"));
+        QuoteRun run = demoQuoteRun(QuoteOptions::Scope::Window);
+        QCOMPARE(run.result.items.size(), 2);
+        const QString path = home.file(QStringLiteral("windows.xlsx"));
+        writeQuoteWorkbook(path, run);
+        XlsxBook book(path);
+        QCOMPARE(book.sheetNames(), QStringList({"材料明细表", "C1", "C2"}));
+        for (int s = 1; s <= 2; ++s) {
+            const QuoteItem &item = run.result.items.at(s - 1);
+            const auto cells = book.sheet(s);
+            QCOMPARE(cells.value("B2").number(), item.area);
+            // Each window's own raw quantity: C2's first profile weighs more.
+            QCOMPARE(cells.value("D5").number(), item.materials.at(0).qty);
+            QVERIFY(cells.value("I5").number() > 0);
+            const int last = 5 + int(item.materials.size() + item.fees.size()) + 2;
+            QCOMPARE(cells.value(cellName("G", last)).number(), item.totalPrice);
+        }
+        QVERIFY(book.sheet(2).value("I5").number() > book.sheet(1).value("I5").number());
+    }
+
+    void badSheetNamesAreMendedInTheWorkbook()
+    {
+        TestHome home;
+        QuoteRun run;
+        run.result.scope = QuoteOptions::Scope::Window;
+        const QString forty = QStringLiteral("W").repeated(40);
+        for (const QString &name :
+            {QStringLiteral("C1/2"), QStringLiteral("c1/2"), forty, forty, QString(), QStringLiteral("材料明细表")}) {
+            QuoteItem item;
+            item.name = name;
+            item.sheet = name;
+            item.area = 1;
+            run.result.items.append(item);
+        }
+        const QString path = home.file(QStringLiteral("names.xlsx"));
+        writeQuoteWorkbook(path, run, QuoteDetails(), {});
+        QCOMPARE(XlsxBook(path).sheetNames(),
+            QStringList({"材料明细表", "C1_2", "c1_2 (2)", forty.left(31), forty.left(27) + " (2)", "报价表",
+                "材料明细表 (2)"}));
+    }
+
+    void quantitiesThatDoNotFitKeepOurFigures()
+    {
+        TestHome home;
+        QuoteRun run;
+        QuoteItem item;
+        item.sheet = QStringLiteral("报价表");
+        item.area = 10;
+        // Three glass rows: one with its raw area, one without, one whose raw
+        // area belongs to another scope.
+        for (const char *name : {"白玻", "灰玻", "茶玻"}) {
+            QuoteMaterialRow row;
+            row.serial = int(item.materials.size()) + 1;
+            row.kind = QuoteMaterialRow::Kind::Glass;
+            row.name = QString::fromUtf8(name);
+            row.qty = 0.135;
+            row.price = 38;
+            row.total = 5.13;
+            item.materials.append(row);
+        }
+        run.result.items.append(item);
+        QuoteDetails details;
+        for (const char *name : {"白玻", "灰玻", "茶玻"})
+            details.glass.append({QString::fromUtf8(name), 38.0, 1.1});
+        QuoteQuantities quantities;
+        quantities.glass.insert(QStringLiteral("白玻"), 1.227);
+        quantities.glass.insert(QStringLiteral("茶玻"), 12.27);
+        const QString path = home.file(QStringLiteral("noraw.xlsx"));
+        writeQuoteWorkbook(path, run, details, {quantities});
+        const auto cells = XlsxBook(path).sheet(1);
+        QVERIFY(cells.value("D5").formula.startsWith(QStringLiteral("ROUND(ROUND(I5/$B$2*J5,3)")));
+        QCOMPARE(cells.value("I5").number(), 1.227);
+        for (const QString &n : {QStringLiteral("6"), QStringLiteral("7")}) {
+            QVERIFY(cells.value("D" + n).formula.isEmpty());
+            QCOMPARE(cells.value("D" + n).number(), 0.135);
+            QVERIFY(cells.value("I" + n).value.isEmpty());
+            QCOMPARE(cells.value("G" + n).number(), 5.13);
+        }
+    }
+
+    void failedWritesLeaveNothingBehind()
+    {
+        TestHome home;
+        QuoteRun run;
+        const QString missing = home.file(QStringLiteral("nofolder/q.xlsx"));
+        try {
+            writeQuoteWorkbook(missing, run, QuoteDetails(), {});
+            QFAIL("no error");
+        } catch (const Error &e) {
+            QVERIFY2(e.message().contains(QDir::toNativeSeparators(missing)), qPrintable(e.message()));
+        }
+        QVERIFY(!QFile::exists(missing));
+
+        // A workbook already there is replaced whole.
+        const QString path = home.file(QStringLiteral("q.xlsx"));
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("old");
+        old.close();
+        writeQuoteWorkbook(path, run, QuoteDetails(), {});
+        QCOMPARE(XlsxBook(path).sheetNames(), QStringList({"材料明细表"}));
+        QCOMPARE(QDir(home.path()).entryList({"*.xlsx*"}, QDir::Files), QStringList({"q.xlsx"}));
+    }
+
+    void cliWritesTheWorkbookOrSaysWhy()
+    {
+        TestHome home;
+        home.loadDemoPrices();
+        home.loadDemoProject();
+        const QuoteRun run = demoQuoteRun(QuoteOptions::Scope::Series);
+        QString errText;
+        QTextStream err(&errText);
+        const QString path = home.file(QStringLiteral("cli.xlsx"));
+        QCOMPARE(cli::writeQuoteXlsx(run, path, err), 0);
+        QVERIFY(errText.isEmpty());
+        QCOMPARE(XlsxBook(path).sheetNames(), QStringList({"材料明细表", "50平开门", "60平开窗", "70推拉窗"}));
+
+        QCOMPARE(cli::writeQuoteXlsx(run, home.file(QStringLiteral("none/cli.xlsx")), err), 1);
+        QVERIFY2(errText.startsWith(QStringLiteral("当前错误:无法写入文件")), qPrintable(errText));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestQuoteWorkbook)
+#include "tst_quoteworkbook.moc"
