@@ -1,3 +1,4 @@
+#include "app/application.h"
 #include "app/appstate.h"
 #include "app/mainform.h"
 #include "common/database.h"
@@ -10,6 +11,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDialog>
+#include <QDir>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -145,6 +147,45 @@ private slots:
         QCOMPARE(main.panelText(2), QString("当前记录数:4"));
         form->toolbarClicked(10);
         QTRY_VERIFY(!findForm("DisForm"));
+    }
+
+    void loadsWhileTheMainWindowIsInTheBackground()
+    {
+        TestHome home;
+        home.loadDemoPrices();
+        MainForm main;
+        main.show();
+        DisForm *form = openBrowser(main, 7);
+        QCOMPARE(form->grid()->rows(), 7);
+        QCOMPARE(main.panelText(2), QString("当前记录数:6"));
+    }
+
+    void reloadsWhenItBecomesActiveAgain()
+    {
+        TestHome home;
+        home.loadDemoPrices();
+        MainForm main;
+        main.show();
+        QVERIFY(QTest::qWaitForWindowActive(&main));
+        DisForm *form = openBrowser(main, 8);
+        auto *own = qobject_cast<QMdiSubWindow *>(form->parentWidget());
+        QVERIFY(own);
+        QCOMPARE(main.mdiArea()->activeSubWindow(), own);
+        QCOMPARE(main.panelText(2), QString("当前记录数:3"));
+
+        QMdiSubWindow *other = main.mdiArea()->addSubWindow(new QWidget);
+        other->show();
+        main.mdiArea()->setActiveSubWindow(other);
+        sqlExec("DELETE FROM blName WHERE 编号=1");
+        QCOMPARE(form->grid()->rows(), 4);
+        main.mdiArea()->setActiveSubWindow(own);
+        QCOMPARE(form->grid()->rows(), 3);
+        QCOMPARE(main.panelText(2), QString("当前记录数:2"));
+
+        // The export writes the grid to a workbook in temp1.
+        form->toolbarClicked(8);
+        QVERIFY2(home.messages().lastText().startsWith("数据导出至Excel成功!"), qPrintable(home.messages().lastText()));
+        QCOMPARE(QDir(home.file("temp1")).entryList({"*.xlsx"}).size(), 1);
     }
 
     void filterSequenceNarrowsAndWidens()
@@ -303,6 +344,26 @@ private slots:
         QCOMPARE(grid->rows(), 2);
         QCOMPARE(grid->textMatrix(1, 0), QString());
         QCOMPARE(main.panelText(2), QString("当前记录数:0"));
+    }
+
+    void screenshot()
+    {
+        const QString folder = qEnvironmentVariable("TARVEX_SCREENSHOTS");
+        if (folder.isEmpty())
+            QSKIP("TARVEX_SCREENSHOTS names the folder for the pictures");
+        setupFonts();
+        TestHome home;
+        home.loadDemoPrices();
+        MainForm main;
+        main.show();
+        QVERIFY(QTest::qWaitForWindowActive(&main));
+        DisForm *form = openBrowser(main, 6);
+        form->grid()->setCurrentCell(4, 2);
+        doubleClickHeader(form->grid(), 1);
+        choose(form->filterList(), "60平开窗");
+        form->grid()->setCurrentCell(3, 0);
+        QTest::qWait(100);
+        main.grab().save(folder + "/prices-browser.png");
     }
 };
 

@@ -42,6 +42,20 @@ const ToolbarEntry kEntries[] = {
     {"关闭窗口", QStyle::SP_DialogCloseButton},
 };
 
+// While the window itself moves the grid's current cell, the filter list stays.
+class SelfMove {
+public:
+    explicit SelfMove(bool &flag)
+        : m_flag(flag)
+    {
+        m_flag = true;
+    }
+    ~SelfMove() { m_flag = false; }
+
+private:
+    bool &m_flag;
+};
+
 void setPanel(int panel, const QString &text)
 {
     if (MainForm *main = MainForm::instance())
@@ -116,24 +130,40 @@ const PriceTable &DisForm::table() const
 bool DisForm::event(QEvent *event)
 {
     // Shown on its own rather than inside the main window.
-    if (event->type() == QEvent::WindowActivate && isWindow())
-        fullLoad();
+    if (isWindow()) {
+        if (event->type() == QEvent::WindowActivate)
+            becameActive();
+        else if (event->type() == QEvent::WindowDeactivate)
+            m_loadedSinceActive = false;
+    }
     return QWidget::event(event);
 }
 
 void DisForm::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
+    // The first showing counts as becoming active, even while the main
+    // window itself is in the background.
+    becameActive();
     auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget());
     if (!sub || m_watchingActivation)
         return;
     m_watchingActivation = true;
     connect(sub, &QMdiSubWindow::windowStateChanged, this, [this](Qt::WindowStates before, Qt::WindowStates now) {
-        if (now.testFlag(Qt::WindowActive) && !before.testFlag(Qt::WindowActive))
-            fullLoad();
+        const bool wasActive = before.testFlag(Qt::WindowActive);
+        if (now.testFlag(Qt::WindowActive) && !wasActive)
+            becameActive();
+        else if (wasActive && !now.testFlag(Qt::WindowActive))
+            m_loadedSinceActive = false;
     });
-    if (sub->isActiveWindow() && sub->windowState().testFlag(Qt::WindowActive))
-        fullLoad();
+}
+
+void DisForm::becameActive()
+{
+    if (m_loadedSinceActive)
+        return;
+    m_loadedSinceActive = true;
+    fullLoad();
 }
 
 void DisForm::showCount()
@@ -143,31 +173,27 @@ void DisForm::showCount()
 
 void DisForm::fullLoad()
 {
-    m_moving = true;
+    SelfMove moving(m_moving);
+    QString failure;
+    m_flex->setUpdatesEnabled(false);
     try {
-        m_flex->setUpdatesEnabled(false);
         m_flex->load(table().fullLoadSql(), Database::shared());
         showCount();
         m_flex->setCurrentCell(1, 0);
     } catch (const Error &e) {
-        reportError(e.message());
+        failure = e.message();
     }
     m_flex->setUpdatesEnabled(true);
-    m_moving = false;
+    if (!failure.isEmpty())
+        reportError(failure);
 }
 
 void DisForm::ReadData()
 {
-    m_moving = true;
-    try {
-        m_flex->load(table().filteredSql(m_filterText), Database::shared());
-        showCount();
-        m_flex->setCurrentCell(1, 0);
-    } catch (const Error &e) {
-        m_moving = false;
-        throw;
-    }
-    m_moving = false;
+    SelfMove moving(m_moving);
+    m_flex->load(table().filteredSql(m_filterText), Database::shared());
+    showCount();
+    m_flex->setCurrentCell(1, 0);
 }
 
 void DisForm::toolbarClicked(int index)
@@ -231,9 +257,8 @@ void DisForm::DataSelect(int index)
         m_filterText = updateFilterText(m_filterText, m_flex->headerText(col), m_combo->itemText(index));
         setPanel(3, QStringLiteral("当前筛选:") + m_filterText);
         ReadData();
-        m_moving = true;
+        SelfMove moving(m_moving);
         m_flex->setCurrentCell(1, col);
-        m_moving = false;
     } catch (const Error &e) {
         reportError(e.message());
     }

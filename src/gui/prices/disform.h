@@ -29,7 +29,7 @@ public:
 
     // The whole table in its load order; the filter is kept but not applied.
     void fullLoad();
-    // The table narrowed by the filter.
+    // The table narrowed by the filter; throws Error.
     void ReadData();
     void toolbarClicked(int index);
 
@@ -38,6 +38,9 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    // Loads the table on the first activation after showing or after the
+    // window was left for another.
+    void becameActive();
     const PriceTable &table() const;
     void showCount();
     void gridDoubleClicked(int row, int col);
@@ -55,6 +58,7 @@ private:
     QVector<QAction *> m_buttons; // index 0 unused
     QString m_filterText;
     bool m_watchingActivation = false;
+    bool m_loadedSinceActive = false;
     bool m_moving = false; // the window itself moves the grid's current cell
 };
 

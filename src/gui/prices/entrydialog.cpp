@@ -62,7 +62,7 @@ void PriceEntryDialog::finishLayout()
 
 QLabel *PriceEntryDialog::addRow(const QString &label, QWidget *field)
 {
-    const int row = m_form->rowCount();
+    const int row = m_rows++;
     auto *caption = new QLabel(label, this);
     caption->setObjectName(QStringLiteral("Label%1").arg(row + 1));
     m_form->addWidget(caption, row, 0, Qt::AlignRight | Qt::AlignVCenter);

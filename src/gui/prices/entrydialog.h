@@ -65,6 +65,7 @@ private:
     bool m_adding = true;
     bool m_fromBrowser = true;
     QGridLayout *m_form;
+    int m_rows = 0;
     QPushButton *m_previous;
     QPushButton *m_next;
     QPushButton *m_save;
