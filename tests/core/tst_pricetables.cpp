@@ -14,22 +14,6 @@ class TestPriceTables : public QObject {
     Q_OBJECT
 
 private slots:
-    void settingsOfTheFourTables()
-    {
-        QVERIFY(!findPriceTable("LcTemp"));
-        const PriceTable *lc = findPriceTable("lcName");
-        QVERIFY(lc);
-        QCOMPARE(lc->fullLoadSql(), QString("SELECT * FROM lcName ORDER BY 系列,名称"));
-        QCOMPARE(lc->clearQuestion(), QString("是否确定清除'主材线重表'中所有记录?"));
-        QCOMPARE(findPriceTable("pjName")->clearQuestion(), QString("是否确定清除'附件单价表'中所有记录?"));
-        QCOMPARE(findPriceTable("blName")->clearQuestion(), QString("是否确定清除'玻璃单价表'中所有记录?"));
-        const PriceTable *fy = findPriceTable("FyTable");
-        QCOMPARE(fy->clearQuestion(), QString("是否确定清除'费用表'中所有记录?"));
-        QCOMPARE(fy->fullLoadSql(), QString("SELECT * FROM FyTable ORDER BY 费用名称"));
-        QCOMPARE(fy->filteredSql(" WHERE 费用名称='利润'"), QString("SELECT * FROM FyTable WHERE 费用名称='利润'"));
-        QCOMPARE(fy->entryTable, short(4));
-    }
-
     void deletesByKeyAndRefusesWhatIsNotThere()
     {
         TestHome home;

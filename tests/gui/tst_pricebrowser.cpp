@@ -138,7 +138,14 @@ private slots:
         // Load order 系列,名称.
         QCOMPARE(column(form->grid(), 1).first(), QString("50平开门"));
         QCOMPARE(column(form->grid(), 2).mid(0, 3), QStringList({"压线", "门扇", "门框"}));
-        QCOMPARE(form->grid()->row(), 1);
+        // The current row is light yellow; the row left loses its colour.
+        FlexGrid *grid = form->grid();
+        auto background = [grid](int row) { return grid->model()->index(row - 1, 5).data(Qt::BackgroundRole); };
+        QCOMPARE(grid->row(), 1);
+        QCOMPARE(background(1).value<QColor>(), QColor("#FFFFC0"));
+        grid->setCurrentCell(3, 2);
+        QVERIFY(!background(1).isValid());
+        QCOMPARE(background(3).value<QColor>(), QColor("#FFFFC0"));
 
         form = openBrowser(main, 9);
         QTRY_COMPARE(main.mdiArea()->subWindowList().size(), 1);
