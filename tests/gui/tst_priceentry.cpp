@@ -328,6 +328,16 @@ private slots:
             click(d, "Command3");
         });
         QCOMPARE(queryRows("SELECT * FROM blName"), QStringList({"0|5mm白玻|38|1|"}));
+
+        // From the viewer only the glass name is taken.
+        home.loadDemoProject();
+        FlexGrid viewer;
+        viewer.load("SELECT * FROM PriceBl", Database::shared());
+        viewer.setCurrentCell(1, 0);
+        runEntry(&viewer, 3, 2, 1, [&](QDialog *d) {
+            QCOMPARE(text(d, "Text2"), viewer.textMatrix(1, 2));
+            QCOMPARE(text(d, "Text1") + text(d, "Text3") + text(d, "Text4"), QString());
+        });
     }
 
     void screenshots()
