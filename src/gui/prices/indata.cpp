@@ -49,13 +49,13 @@ void InData::fillLists()
 {
     setComboItems(m_series, profileSeries(), QString());
     m_number->clear();
-    // Without the class file the list stays empty; the class can still be typed.
     QStringList classes;
     try {
         classes = readMaterialClasses(programFile(QStringLiteral("cllb.txt")));
-    } catch (const Error &e) {
+    } catch (const Error &) {
+        // Panel 1 is narrow: a short note, the class can still be typed.
         if (MainForm *main = MainForm::instance())
-            main->setPanelText(1, e.message());
+            main->setPanelText(1, QStringLiteral("未能读取cllb.txt"));
     }
     setComboItems(m_class, classes, QString());
 }
