@@ -1,10 +1,12 @@
 #include "prices/priceswindows.h"
 
+#include "prices/disform.h"
+
 namespace tarvex {
 
 QWidget *createDisForm()
 {
-    return nullptr;
+    return new DisForm;
 }
 
 } // namespace tarvex

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+
+namespace tarvex {
+
+// One of the four price tables the browser shows, with its fixed settings.
+struct PriceTable {
+    QString name; // "lcName", "pjName", "blName" or "FyTable"
+    QString clearName; // the name the clear question uses: '主材线重表' …
+    QString loadOrder; // " ORDER BY 系列,名称" …
+    QString keyField; // column 0: 编号, or 费用名称 for fees
+    bool textKey; // the key is a text (fees) rather than a number
+    short entryTable; // appState().EntryTable for its entry dialog
+
+    // "是否确定清除'主材线重表'中所有记录?"
+    QString clearQuestion() const;
+    // The whole table in its load order.
+    QString fullLoadSql() const;
+    // The table narrowed by a filter tail, in the database's own order.
+    QString filteredSql(const QString &filterText) const;
+};
+
+// The settings of a price table by its name; nullptr for any other name.
+const PriceTable *findPriceTable(const QString &name);
+
+// Deletes the record whose key (column 0 of a grid row) is key. Throws Error
+// with a plain reason when the key is empty or not a number where a number
+// is needed, when no such record exists, or when the database fails.
+void deletePriceRecord(const PriceTable &table, const QString &key);
+
+// Deletes every record of the table. Throws Error.
+void clearPriceTable(const PriceTable &table);
+
+} // namespace tarvex

@@ -1,0 +1,322 @@
+#include "prices/disform.h"
+
+#include "app/appstate.h"
+#include "app/mainform.h"
+#include "common/database.h"
+#include "common/error.h"
+#include "common/filterlist.h"
+#include "common/filtertext.h"
+#include "common/flexgrid.h"
+#include "common/forms.h"
+#include "common/messages.h"
+#include "prices/priceentry.h"
+#include "prices/pricetables.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QEvent>
+#include <QMdiSubWindow>
+#include <QStyle>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace tarvex {
+
+namespace {
+
+struct ToolbarEntry {
+    const char *caption; // nullptr for a separator
+    QStyle::StandardPixmap icon;
+};
+
+const ToolbarEntry kEntries[] = {
+    {"数据刷新", QStyle::SP_BrowserReload},
+    {nullptr, QStyle::SP_CustomBase},
+    {"添加数据", QStyle::SP_FileDialogNewFolder},
+    {"修改数据", QStyle::SP_FileDialogDetailedView},
+    {"删除数据", QStyle::SP_TrashIcon},
+    {"清空数据", QStyle::SP_DialogDiscardButton},
+    {nullptr, QStyle::SP_CustomBase},
+    {"导出数据", QStyle::SP_DialogSaveButton},
+    {nullptr, QStyle::SP_CustomBase},
+    {"关闭窗口", QStyle::SP_DialogCloseButton},
+};
+
+// While the window itself moves the grid's current cell, the filter list stays.
+class SelfMove {
+public:
+    explicit SelfMove(bool &flag)
+        : m_flag(flag)
+    {
+        m_flag = true;
+    }
+    ~SelfMove() { m_flag = false; }
+
+private:
+    bool &m_flag;
+};
+
+void setPanel(int panel, const QString &text)
+{
+    if (MainForm *main = MainForm::instance())
+        main->setPanelText(panel, text);
+}
+
+} // namespace
+
+DisForm::DisForm(QWidget *parent)
+    : QWidget(parent)
+    , m_toolbar(new QToolBar(this))
+    , m_flex(new FlexGrid(this))
+    , m_combo(new QComboBox(this))
+{
+    setObjectName(QStringLiteral("DisForm"));
+    m_toolbar->setObjectName(QStringLiteral("Toolbar1"));
+    m_toolbar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    m_toolbar->setIconSize(QSize(24, 24));
+    m_buttons.resize(kButtonCount + 1);
+    for (int i = 1; i <= kButtonCount; ++i) {
+        const ToolbarEntry &entry = kEntries[i - 1];
+        QAction *action;
+        if (!entry.caption) {
+            action = m_toolbar->addSeparator();
+        } else {
+            action = m_toolbar->addAction(style()->standardIcon(entry.icon), QString::fromUtf8(entry.caption));
+            connect(action, &QAction::triggered, this, [this, i] { toolbarClicked(i); });
+        }
+        action->setObjectName(QStringLiteral("Button%1").arg(i));
+        m_buttons[i] = action;
+    }
+
+    m_flex->setObjectName(QStringLiteral("Flex"));
+    m_combo->setObjectName(QStringLiteral("Combo1"));
+    m_combo->hide();
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_toolbar);
+    layout->addWidget(m_flex, 1);
+    // 15015 x 8800 twips for the grid.
+    resize(1001, 587 + m_toolbar->sizeHint().height());
+
+    connect(m_flex, &FlexGrid::currentCellChanged, this, [this] {
+        m_flex->changeColor();
+        if (!m_moving)
+            hideFilterList();
+    });
+    connect(m_flex, &FlexGrid::scrolledOrSelected, this, [this] {
+        if (!m_moving)
+            hideFilterList();
+    });
+    connect(m_flex, &FlexGrid::cellDoubleClicked, this, &DisForm::gridDoubleClicked);
+    connect(m_combo, &QComboBox::activated, this, &DisForm::DataSelect);
+}
+
+QAction *DisForm::button(int index) const
+{
+    return index >= 1 && index <= kButtonCount ? m_buttons[index] : nullptr;
+}
+
+const PriceTable &DisForm::table() const
+{
+    const QString &name = appState().currentPriceTable;
+    const PriceTable *table = findPriceTable(name);
+    if (!table)
+        throw Error(QStringLiteral("“%1”不是价格表").arg(name));
+    return *table;
+}
+
+bool DisForm::event(QEvent *event)
+{
+    // Shown on its own rather than inside the main window.
+    if (isWindow()) {
+        if (event->type() == QEvent::WindowActivate)
+            becameActive();
+        else if (event->type() == QEvent::WindowDeactivate)
+            m_loadedSinceActive = false;
+    }
+    return QWidget::event(event);
+}
+
+void DisForm::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    // The first showing counts as becoming active, even while the main
+    // window itself is in the background.
+    becameActive();
+    auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget());
+    if (!sub || m_watchingActivation)
+        return;
+    m_watchingActivation = true;
+    connect(sub, &QMdiSubWindow::windowStateChanged, this, [this](Qt::WindowStates before, Qt::WindowStates now) {
+        const bool wasActive = before.testFlag(Qt::WindowActive);
+        if (now.testFlag(Qt::WindowActive) && !wasActive)
+            becameActive();
+        else if (wasActive && !now.testFlag(Qt::WindowActive))
+            m_loadedSinceActive = false;
+    });
+}
+
+void DisForm::becameActive()
+{
+    if (m_loadedSinceActive)
+        return;
+    m_loadedSinceActive = true;
+    fullLoad();
+}
+
+void DisForm::showCount()
+{
+    setPanel(2, QStringLiteral("当前记录数:%1").arg(m_flex->recordCount()));
+}
+
+void DisForm::fullLoad()
+{
+    SelfMove moving(m_moving);
+    QString failure;
+    m_flex->setUpdatesEnabled(false);
+    try {
+        m_flex->load(table().fullLoadSql(), Database::shared());
+        showCount();
+        m_flex->setCurrentCell(1, 0);
+    } catch (const Error &e) {
+        failure = e.message();
+    }
+    m_flex->setUpdatesEnabled(true);
+    if (!failure.isEmpty())
+        reportError(failure);
+}
+
+void DisForm::ReadData()
+{
+    SelfMove moving(m_moving);
+    m_flex->load(table().filteredSql(m_filterText), Database::shared());
+    showCount();
+    m_flex->setCurrentCell(1, 0);
+}
+
+void DisForm::toolbarClicked(int index)
+{
+    switch (index) {
+    case 1:
+        fullLoad();
+        break;
+    case 3:
+        openEntryDialog(true);
+        break;
+    case 4:
+        openEntryDialog(false);
+        break;
+    case 5:
+        deleteRecord();
+        break;
+    case 6:
+        clearTable();
+        break;
+    case 8:
+        FlexToExcel(m_flex);
+        break;
+    case 10:
+        closeWindow();
+        break;
+    default:
+        break;
+    }
+}
+
+void DisForm::gridDoubleClicked(int row, int)
+{
+    // Row 1 is current after a click on a header: the filter list. Any
+    // other row is a record to modify.
+    if (row <= 1)
+        showFilterList();
+    else
+        openEntryDialog(false);
+}
+
+void DisForm::showFilterList()
+{
+    try {
+        fillFilterList(m_combo, m_flex, table().name, m_filterText);
+    } catch (const Error &e) {
+        hideFilterList();
+        reportError(e.message());
+    }
+}
+
+void DisForm::hideFilterList()
+{
+    m_combo->hide();
+}
+
+void DisForm::DataSelect(int index)
+{
+    const int col = m_flex->col();
+    try {
+        m_filterText = updateFilterText(m_filterText, m_flex->headerText(col), m_combo->itemText(index));
+        setPanel(3, QStringLiteral("当前筛选:") + m_filterText);
+        ReadData();
+        SelfMove moving(m_moving);
+        m_flex->setCurrentCell(1, col);
+    } catch (const Error &e) {
+        reportError(e.message());
+    }
+}
+
+void DisForm::openEntryDialog(bool adding)
+{
+    try {
+        const PriceTable &t = table();
+        AppState &state = appState();
+        // The fee dialog always reads this grid, so the caller is left alone.
+        if (t.entryTable != 4)
+            state.EntryCaller = 1;
+        state.EntryMode = adding ? 1 : 2;
+        state.EntryTable = t.entryTable;
+        const bool steps = !adding || t.entryTable == 4;
+        showPriceEntryDialog(this, m_flex, adding ? "添加数据" : "修改数据", steps);
+    } catch (const Error &e) {
+        reportError(e.message());
+    }
+    fullLoad();
+}
+
+void DisForm::deleteRecord()
+{
+    if (!messages().question(QStringLiteral("是否确定要删除当前记录?")))
+        return;
+    try {
+        deletePriceRecord(table(), m_flex->textMatrix(m_flex->row(), 0));
+        messages().information(QStringLiteral("数据删除成功!"));
+    } catch (const Error &e) {
+        reportError(e.message());
+        return;
+    }
+    fullLoad();
+}
+
+void DisForm::clearTable()
+{
+    try {
+        const PriceTable &t = table();
+        if (!messages().question(t.clearQuestion()))
+            return;
+        clearPriceTable(t);
+    } catch (const Error &e) {
+        reportError(e.message());
+        return;
+    }
+    // The rows that were cleared must not stay on screen.
+    fullLoad();
+}
+
+void DisForm::closeWindow()
+{
+    if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget()))
+        sub->close();
+    else
+        close();
+}
+
+} // namespace tarvex

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "prices/entrydialog.h"
+
+namespace tarvex {
+
+// Accessory record entry (inData1): a record of pjName.
+class InData1 : public PriceEntryDialog {
+    Q_OBJECT
+public:
+    InData1(FlexGrid *grid, QWidget *parent);
+
+protected:
+    void fillLists() override;
+    void loadBrowserRow(int row, bool stepping) override;
+    void loadViewerRow(int row) override;
+    void save() override;
+
+private:
+    void classClicked();
+
+    QLineEdit *m_number;
+    QComboBox *m_category;
+    QComboBox *m_name;
+    QLineEdit *m_spec;
+    QLineEdit *m_requirement;
+    QLineEdit *m_unit;
+    QLineEdit *m_price;
+    QLineEdit *m_discount;
+    QLineEdit *m_remark;
+};
+
+} // namespace tarvex

@@ -1,0 +1,238 @@
+#include "common/database.h"
+#include "common/error.h"
+#include "prices/pricerecords.h"
+#include "testsupport.h"
+
+#include <QTest>
+
+using namespace tarvex;
+using namespace tarvex::test;
+
+namespace {
+
+ProfileEntry profile(const QString &series, const QString &name, const QString &weight)
+{
+    ProfileEntry e;
+    e.series = series;
+    e.name = name;
+    e.code = QStringLiteral("KF601");
+    e.weight = weight;
+    e.materialClass = QStringLiteral("断桥铝型材");
+    return e;
+}
+
+AccessoryEntry accessory(const QString &name, const QString &spec)
+{
+    AccessoryEntry e;
+    e.category = QStringLiteral("五金");
+    e.name = name;
+    e.spec = spec;
+    e.unit = QStringLiteral("个");
+    e.price = QStringLiteral("28");
+    e.discount = QStringLiteral("0.9");
+    return e;
+}
+
+QString tableText(const QString &sql)
+{
+    return queryRows(sql).join(QLatin1Char('\n'));
+}
+
+} // namespace
+
+class TestPriceRecords : public QObject {
+    Q_OBJECT
+
+private slots:
+    void numbersFollowTheLargestNumber()
+    {
+        TestHome home;
+        QCOMPARE(nextPriceNumber("lcName"), 0);
+        SaveOutcome first = saveProfile(profile("60平开窗", "外框", "1.052"), true);
+        QCOMPARE(first.result, SaveResult::Added);
+        QCOMPARE(first.number, 0);
+        QCOMPARE(saveProfile(profile("60平开窗", "外框", "1.052"), true).number, 1);
+
+        // Gaps below the largest number are not reused.
+        sqlExec("DELETE FROM blName");
+        sqlExec("INSERT INTO blName (编号,名称,单价,折扣量) VALUES (3,'a',1,1),(41,'b',1,1),(7,'c',1,1)");
+        GlassEntry glass {QString(), "5mm白玻", "38", "1", QString()};
+        QCOMPARE(saveGlass(glass, true).number, 42);
+        QCOMPARE(tableText("SELECT 编号,名称,单价,折扣量,备注 FROM blName WHERE 编号=42"), QString("42|5mm白玻|38|1|"));
+    }
+
+    void storesTheNumbersAsTyped()
+    {
+        TestHome home;
+        saveProfile(profile("60平开窗", "外框", " 0.35 "), true);
+        QCOMPARE(sqlScalar("SELECT 线重 FROM lcName").toDouble(), 0.35);
+        QCOMPARE(sqlScalar("SELECT 隔热 FROM lcName").toInt(), 1);
+        AccessoryEntry a = accessory("执手", "7字型");
+        a.price = "1.1";
+        saveAccessory(a, true);
+        QCOMPARE(sqlScalar("SELECT 单价 FROM pjName").toDouble(), 1.1);
+    }
+
+    void refusesLettersWithoutWriting()
+    {
+        TestHome home;
+        home.loadDemoPrices();
+        const QString before = tableText("SELECT * FROM lcName") + tableText("SELECT * FROM pjName")
+            + tableText("SELECT * FROM blName") + tableText("SELECT * FROM FyTable");
+        auto expectRefusal = [](auto save, const QString &reasonPart) {
+            try {
+                save();
+                QFAIL("accepted a value that is not a number");
+            } catch (const Error &e) {
+                QVERIFY2(e.message().contains(reasonPart), qPrintable(e.message()));
+            }
+        };
+        expectRefusal([] { saveProfile(profile("60平开窗", "外框", "abc"), true); }, "线重");
+        ProfileEntry modified = profile("60平开窗", "外框", "1.0kg");
+        modified.number = "0";
+        expectRefusal([&] { saveProfile(modified, false); }, "1.0kg");
+        AccessoryEntry a = accessory("新执手", "X");
+        a.price = "十元";
+        expectRefusal([&] { saveAccessory(a, true); }, "单价");
+        a.price = "10";
+        a.discount = "0,9";
+        expectRefusal([&] { saveAccessory(a, true); }, "折扣量");
+        expectRefusal([] { saveGlass({"0", "5mm白玻", "x1", "1", ""}, false); }, "单价");
+        expectRefusal([] { saveFee({"新费用", "", "5%"}, true, QString()); }, "百分比");
+        // A number key that is not a number, or no longer in the table.
+        modified.weight = "1.0";
+        modified.number = "";
+        expectRefusal([&] { saveProfile(modified, false); }, "编号");
+        modified.number = "99";
+        expectRefusal([&] { saveProfile(modified, false); }, "99");
+
+        const QString after = tableText("SELECT * FROM lcName") + tableText("SELECT * FROM pjName")
+            + tableText("SELECT * FROM blName") + tableText("SELECT * FROM FyTable");
+        QCOMPARE(after, before);
+    }
+
+    void requiredFieldsAreChecked()
+    {
+        TestHome home;
+        QCOMPARE(saveProfile(profile("60平开窗", "  ", "1"), true).result, SaveResult::Incomplete);
+        ProfileEntry noClass = profile("60平开窗", "外框", "1");
+        noClass.materialClass = " ";
+        QCOMPARE(saveProfile(noClass, true).result, SaveResult::Incomplete);
+        QCOMPARE(saveAccessory(accessory("执手", ""), true).result, SaveResult::Incomplete);
+        QCOMPARE(saveGlass({"", "5mm白玻", "38", "", ""}, true).result, SaveResult::Incomplete);
+        QCOMPARE(sqlScalar("SELECT COUNT(*) FROM lcName").toInt() + sqlScalar("SELECT COUNT(*) FROM pjName").toInt()
+                + sqlScalar("SELECT COUNT(*) FROM blName").toInt(),
+            0);
+    }
+
+    void remarksLeftEmptyOnModifyAreKept()
+    {
+        TestHome home;
+        home.loadDemoPrices();
+        ProfileEntry e = profile(" 60平开窗 ", "外框", "1.06");
+        e.number = "0";
+        e.thermal = false;
+        e.remark = "  ";
+        QCOMPARE(saveProfile(e, false).result, SaveResult::Modified);
+        QCOMPARE(
+            tableText("SELECT * FROM lcName WHERE 编号=0"), QString("0|60平开窗|外框|KF601|1.06|0|断桥铝型材|6063-T5"));
+        e.remark = "新备注";
+        saveProfile(e, false);
+        QCOMPARE(sqlScalar("SELECT 备注 FROM lcName WHERE 编号=0").toString(), QString("新备注"));
+
+        // 技术要求 and the remark of an accessory; on add they stay unset.
+        AccessoryEntry a = accessory("执手", "7字型");
+        a.number = "0";
+        a.price = "30";
+        QCOMPARE(saveAccessory(a, false).result, SaveResult::Modified);
+        QCOMPARE(tableText("SELECT * FROM pjName WHERE 编号=0"), QString("0|五金|执手|7字型|黑色|个|30|0.9|"));
+        a = accessory("执手", "9字型");
+        saveAccessory(a, true);
+        QCOMPARE(tableText("SELECT 技术要求 IS NULL, 备注 IS NULL FROM pjName WHERE 规格='9字型'"), QString("1|1"));
+
+        GlassEntry g {"2", "6+12A+6Low-E中空玻璃", "170", "0.9", ""};
+        saveGlass(g, false);
+        QCOMPARE(tableText("SELECT * FROM blName WHERE 编号=2"), QString("2|6+12A+6Low-E中空玻璃|170|0.9|钢化"));
+    }
+
+    void accessoryDuplicatesAreRefused()
+    {
+        TestHome home;
+        home.loadDemoPrices();
+        const int before = sqlScalar("SELECT COUNT(*) FROM pjName").toInt();
+        QCOMPARE(saveAccessory(accessory(" 执手 ", "7字型"), true).result, SaveResult::Duplicate);
+        QCOMPARE(sqlScalar("SELECT COUNT(*) FROM pjName").toInt(), before);
+        SaveOutcome other = saveAccessory(accessory("执手", "9字型"), true);
+        QCOMPARE(other.result, SaveResult::Added);
+        QCOMPARE(other.number, 6);
+
+        // Modifying a record keeps its own name and spec; taking another's is refused.
+        AccessoryEntry own = accessory("合页", "4寸");
+        own.number = "1";
+        own.price = "7";
+        QCOMPARE(saveAccessory(own, false).result, SaveResult::Modified);
+        AccessoryEntry taken = accessory("执手", "7字型");
+        taken.number = "1";
+        QCOMPARE(saveAccessory(taken, false).result, SaveResult::Duplicate);
+        QCOMPARE(tableText("SELECT 名称,规格,单价 FROM pjName WHERE 编号=1"), QString("合页|4寸|7"));
+
+        // Apostrophes are plain text, in the check and in the record.
+        QCOMPARE(saveAccessory(accessory("O'Neil执手", "7'"), true).result, SaveResult::Added);
+        QCOMPARE(saveAccessory(accessory("O'Neil执手", "7'"), true).result, SaveResult::Duplicate);
+    }
+
+    void feesNeedAnAmountAndFollowTheirName()
+    {
+        TestHome home;
+        home.loadDemoPrices();
+        QCOMPARE(saveFee({"包装费", " ", ""}, true, QString()).result, SaveResult::Incomplete);
+        QCOMPARE(saveFee({" ", "3", ""}, true, QString()).result, SaveResult::Incomplete);
+
+        SaveOutcome added = saveFee({"税金", "", "6"}, true, QString());
+        QCOMPARE(added.result, SaveResult::Added);
+        QCOMPARE(tableText("SELECT 费用名称, 费用量 IS NULL, 百分比 FROM FyTable WHERE 费用名称='税金'"),
+            QString("税金|1|6"));
+
+        // Renamed A -> B: the record A becomes B, no new record; an emptied
+        // amount keeps the stored one.
+        const int count = sqlScalar("SELECT COUNT(*) FROM FyTable").toInt();
+        SaveOutcome renamed = saveFee({"安装费(含辅料)", "", "1"}, false, "安装费");
+        QCOMPARE(renamed.result, SaveResult::Modified);
+        QCOMPARE(renamed.feeName, QString("安装费(含辅料)"));
+        QCOMPARE(sqlScalar("SELECT COUNT(*) FROM FyTable").toInt(), count);
+        QCOMPARE(tableText("SELECT * FROM FyTable WHERE 费用名称='安装费(含辅料)'"), QString("安装费(含辅料)|35|1"));
+        // Saved again under the name it now has.
+        saveFee({"安装费(含辅料)", "36", ""}, false, renamed.feeName);
+        QCOMPARE(tableText("SELECT * FROM FyTable WHERE 费用名称='安装费(含辅料)'"), QString("安装费(含辅料)|36|1"));
+
+        // A second fee of an existing name, added or renamed to, is refused in words.
+        for (auto save : {std::function<void()>([] {
+                              saveFee({"运输费", "1", ""}, true, QString());
+                          }),
+                 std::function<void()>([] {
+                     saveFee({"运输费", "1", ""}, false, "利润");
+                 })}) {
+            try {
+                save();
+                QFAIL("a second fee of the same name was stored");
+            } catch (const Error &e) {
+                QCOMPARE(e.message(), QString("费用表中已有名为“运输费”的费用"));
+            }
+        }
+        try {
+            saveFee({"已删除", "1", ""}, false, "已删除");
+            QFAIL("modified a fee that does not exist");
+        } catch (const Error &e) {
+            QVERIFY(e.message().contains("已删除"));
+        }
+        QCOMPARE(sqlScalar("SELECT COUNT(*) FROM FyTable").toInt(), count);
+
+        // A name with an apostrophe can be added and renamed.
+        saveFee({"工人's费", "2", ""}, true, QString());
+        saveFee({"工人's费2", "3", ""}, false, "工人's费");
+        QCOMPARE(tableText("SELECT * FROM FyTable WHERE 费用名称 LIKE '工人%'"), QString("工人's费2|3|"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPriceRecords)
+#include "tst_pricerecords.moc"

@@ -1,0 +1,372 @@
+#include "app/application.h"
+#include "app/appstate.h"
+#include "app/mainform.h"
+#include "common/database.h"
+#include "common/flexgrid.h"
+#include "prices/priceentry.h"
+#include "testsupport.h"
+
+#include <QComboBox>
+#include <QDialog>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+using namespace tarvex;
+using namespace tarvex::test;
+
+namespace {
+
+// Opens the entry dialog as the browser (caller 1) or the viewer (caller 2)
+// does and runs act inside it instead of a modal loop.
+void runEntry(FlexGrid *grid, short table, short caller, short mode, const std::function<void(QDialog *)> &act)
+{
+    appState().EntryTable = table;
+    appState().EntryCaller = caller;
+    appState().EntryMode = mode;
+    bool ran = false;
+    setEntryDialogRunner([&](QDialog *d) {
+        ran = true;
+        act(d);
+    });
+    showPriceEntryDialog(nullptr, grid, mode == 1 ? "添加数据" : "修改数据", caller == 1);
+    setEntryDialogRunner(nullptr);
+    QVERIFY(ran);
+}
+
+template <typename T> T *child(QDialog *d, const char *name)
+{
+    T *widget = d->findChild<T *>(QString::fromLatin1(name));
+    if (!widget)
+        qFatal("no control %s", name);
+    return widget;
+}
+
+QString text(QDialog *d, const char *name)
+{
+    if (auto *combo = d->findChild<QComboBox *>(QString::fromLatin1(name)))
+        return combo->currentText();
+    return child<QLineEdit>(d, name)->text();
+}
+
+void setText(QDialog *d, const char *name, const QString &value)
+{
+    if (auto *combo = d->findChild<QComboBox *>(QString::fromLatin1(name)))
+        combo->setEditText(value);
+    else
+        child<QLineEdit>(d, name)->setText(value);
+}
+
+void click(QDialog *d, const char *name)
+{
+    QTest::mouseClick(child<QPushButton>(d, name), Qt::LeftButton);
+}
+
+QStringList items(QDialog *d, const char *name)
+{
+    QStringList list;
+    auto *combo = child<QComboBox>(d, name);
+    for (int i = 0; i < combo->count(); ++i)
+        list.append(combo->itemText(i));
+    return list;
+}
+
+void chooseItem(QDialog *d, const char *name, const QString &item)
+{
+    auto *combo = child<QComboBox>(d, name);
+    const int index = combo->findText(item);
+    QVERIFY2(index >= 0, qPrintable(item));
+    combo->setCurrentIndex(index);
+    emit combo->activated(index);
+}
+
+void installClassFile(TestHome &home)
+{
+    QFile::copy(sourcePath("data/runtime/cllb.txt"), home.file("cllb.txt"));
+}
+
+QString screenshotFolder()
+{
+    return qEnvironmentVariable("TARVEX_SCREENSHOTS");
+}
+
+void screenshot(QWidget *w, const QString &name)
+{
+    if (screenshotFolder().isEmpty())
+        return;
+    w->show();
+    QTest::qWait(50);
+    w->grab().save(screenshotFolder() + QLatin1Char('/') + name);
+}
+
+} // namespace
+
+class TestPriceEntry : public QObject {
+    Q_OBJECT
+
+private slots:
+    void profileFromTheViewerAddsAPriceRecord()
+    {
+        TestHome home;
+        home.loadDemoPrices();
+        home.loadDemoProject();
+        installClassFile(home);
+        sqlExec("DELETE FROM lcName WHERE 代号='TL703'");
+        FlexGrid viewer;
+        viewer.load("SELECT * FROM PriceLc", Database::shared());
+        int row = 1;
+        while (row < viewer.rows() && viewer.textMatrix(row, 2) != "TL703")
+            ++row;
+        QVERIFY(row < viewer.rows());
+        viewer.setCurrentCell(row, 0);
+
+        runEntry(&viewer, 1, 2, 1, [&](QDialog *d) {
+            QCOMPARE(d->objectName(), QString("inData"));
+            QCOMPARE(d->windowTitle(), QString("添加数据"));
+            QCOMPARE(text(d, "Combo1"), QString("70推拉窗"));
+            QCOMPARE(text(d, "Text2"), QString("TL703"));
+            QCOMPARE(items(d, "Combo2"), QStringList({"上下框", "下滑轨", "勾企"}));
+            QCOMPARE(text(d, "Combo2"), QString());
+            QCOMPARE(text(d, "Text1"), QString());
+            QCOMPARE(text(d, "Text3"), QString());
+            QVERIFY(!child<QLineEdit>(d, "Text1")->isEnabled());
+            QVERIFY(child<QRadioButton>(d, "Option1")->isChecked());
+            QCOMPARE(items(d, "Combo3"), QStringList({"断桥铝型材", "普通铝型材", "塑钢型材", "钢衬", "不锈钢型材"}));
+            QVERIFY(child<QPushButton>(d, "Command1")->isHidden());
+
+            click(d, "Command3");
+            QCOMPARE(home.messages().lastText(), QString("项目填写不完整!请填定完整后重试!"));
+            setText(d, "Combo2", "扇料");
+            setText(d, "Text3", "0.872");
+            child<QRadioButton>(d, "Option2")->setChecked(true);
+            chooseItem(d, "Combo3", "普通铝型材");
+            click(d, "Command3");
+            QCOMPARE(home.messages().lastText(), QString("记录添加成功!"));
+        });
+        QCOMPARE(queryRows("SELECT * FROM lcName WHERE 代号='TL703'"),
+            QStringList({"11|70推拉窗|扇料|TL703|0.872|0|普通铝型材|"}));
+    }
+
+    void profileStepsThroughTheBrowserRows()
+    {
+        TestHome home;
+        home.loadDemoPrices();
+        FlexGrid browser;
+        // The last row in 系列,名称 order is 扇料 (编号 6), before it 勾企 (编号 7).
+        sqlExec("UPDATE lcName SET 隔热=1, 备注='库存' WHERE 编号=6");
+        browser.load("SELECT * FROM lcName ORDER BY 系列,名称", Database::shared());
+        browser.setCurrentCell(11, 0);
+
+        runEntry(&browser, 1, 1, 2, [&](QDialog *d) {
+            QCOMPARE(text(d, "Text1"), QString("6"));
+            QCOMPARE(text(d, "Combo1"), QString("70推拉窗"));
+            QCOMPARE(text(d, "Combo2"), QString("扇料"));
+            QCOMPARE(text(d, "Text3"), QString("0.872"));
+            QVERIFY(child<QRadioButton>(d, "Option1")->isChecked());
+            QCOMPARE(text(d, "Combo3"), QString("普通铝型材"));
+            QCOMPARE(text(d, "Text4"), QString("库存"));
+            QVERIFY(!child<QPushButton>(d, "Command2")->isEnabled());
+            QVERIFY(child<QPushButton>(d, "Command1")->isEnabled());
+
+            click(d, "Command1");
+            QCOMPARE(browser.row(), 10);
+            QCOMPARE(browser.lastRow(), 10); // the highlight moved along
+            QCOMPARE(text(d, "Text1"), QString("7"));
+            QCOMPARE(text(d, "Combo2"), QString("勾企"));
+            QVERIFY(child<QRadioButton>(d, "Option2")->isChecked());
+            QVERIFY(child<QPushButton>(d, "Command2")->isEnabled());
+
+            // Letters for 线重 are refused and nothing is written.
+            setText(d, "Text3", "abc");
+            click(d, "Command3");
+            QCOMPARE(home.messages().lastText(), QString("当前错误:线重必须是数字,填写的“abc”不是数字"));
+            QCOMPARE(queryRows("SELECT 线重 FROM lcName WHERE 编号=7"), QStringList({"0.734"}));
+
+            // An emptied remark keeps the stored one.
+            click(d, "Command2");
+            QCOMPARE(text(d, "Text1"), QString("6"));
+            QVERIFY(!child<QPushButton>(d, "Command2")->isEnabled());
+            setText(d, "Text3", "1.06");
+            setText(d, "Text4", "");
+            click(d, "Command3");
+            QCOMPARE(home.messages().lastText(), QString("记录修改成功!"));
+        });
+        QCOMPARE(queryRows("SELECT 线重, 备注 FROM lcName WHERE 编号=6"), QStringList({"1.06|库存"}));
+
+        browser.setCurrentCell(2, 0);
+        runEntry(&browser, 1, 1, 2, [&](QDialog *d) {
+            QVERIFY(child<QPushButton>(d, "Command1")->isEnabled());
+            click(d, "Command1");
+            QVERIFY(!child<QPushButton>(d, "Command1")->isEnabled());
+            QCOMPARE(browser.row(), 1);
+        });
+    }
+
+    void profileAddsToAnEmptyTableWithoutAClassFile()
+    {
+        TestHome home;
+        MainForm main;
+        FlexGrid browser;
+        browser.load("SELECT * FROM lcName ORDER BY 系列,名称", Database::shared());
+        browser.setCurrentCell(1, 0);
+        runEntry(&browser, 1, 1, 1, [&](QDialog *d) {
+            for (const char *name : {"Text1", "Combo1", "Combo2", "Text2", "Text3", "Combo3", "Text4"})
+                QCOMPARE(text(d, name), QString());
+            QCOMPARE(items(d, "Combo3"), QStringList());
+            setText(d, "Combo1", "A's 系列");
+            setText(d, "Combo2", "边框");
+            setText(d, "Text2", "X1");
+            setText(d, "Text3", "0.35");
+            setText(d, "Combo3", "钢衬");
+            click(d, "Command3");
+            click(d, "Command3");
+        });
+        QVERIFY(main.panelText(1).contains("cllb.txt"));
+        QCOMPARE(queryRows("SELECT 编号, 系列, 线重 FROM lcName"), QStringList({"0|A's 系列|0.35", "1|A's 系列|0.35"}));
+    }
+
+    void accessoryRefusesDuplicatesAndKeepsTheTypedName()
+    {
+        TestHome home;
+        home.loadDemoPrices();
+        FlexGrid browser;
+        browser.load("SELECT * FROM pjName ORDER BY 名称,规格", Database::shared());
+        browser.setCurrentCell(3, 0); // 执手 7字型
+
+        runEntry(&browser, 2, 1, 1, [&](QDialog *d) {
+            QCOMPARE(d->objectName(), QString("inData1"));
+            QCOMPARE(text(d, "Combo1"), QString("五金"));
+            QCOMPARE(text(d, "Combo2"), QString("执手"));
+            QCOMPARE(text(d, "Text3"), QString("黑色"));
+            QCOMPARE(text(d, "Text6"), QString("0.9"));
+            QStringList names = items(d, "Combo2");
+            names.sort();
+            QCOMPARE(names, QStringList({"合页", "执手", "月牙锁", "滑轮", "门锁"}));
+            click(d, "Command3");
+            QCOMPARE(home.messages().lastText(), QString("数据库中已存在相同记录,请核对后重试!"));
+
+            setText(d, "Combo2", "执手(新)");
+            chooseItem(d, "Combo1", "密封");
+            QCOMPARE(text(d, "Combo2"), QString("执手(新)"));
+            QCOMPARE(items(d, "Combo2"), QStringList({"密封胶条"}));
+            setText(d, "Text5", "十元");
+            click(d, "Command3");
+            QVERIFY(home.messages().lastText().startsWith("当前错误:单价"));
+            setText(d, "Text5", "30");
+            click(d, "Command3");
+            QCOMPARE(home.messages().lastText(), QString("记录添加成功!"));
+        });
+        QCOMPARE(
+            queryRows("SELECT * FROM pjName WHERE 编号=6"), QStringList({"6|密封|执手(新)|7字型|黑色|个|30|0.9|"}));
+
+        // From the viewer: name, spec and requirement come from its row.
+        home.loadDemoProject();
+        FlexGrid viewer;
+        viewer.load("SELECT * FROM PricePj", Database::shared());
+        viewer.setCurrentCell(1, 0);
+        runEntry(&viewer, 2, 2, 1, [&](QDialog *d) {
+            QCOMPARE(text(d, "Combo2"), viewer.textMatrix(1, 2));
+            QCOMPARE(text(d, "Text2"), viewer.textMatrix(1, 3));
+            QCOMPARE(text(d, "Text3"), viewer.textMatrix(1, 4));
+            QCOMPARE(text(d, "Combo1"), QString());
+            QCOMPARE(text(d, "Text5"), QString());
+        });
+    }
+
+    void glassAndFeeLayouts()
+    {
+        TestHome home;
+        home.loadDemoPrices();
+        FlexGrid browser;
+        browser.load("SELECT * FROM FyTable ORDER BY 费用名称", Database::shared());
+        browser.setCurrentCell(2, 0); // 安装费
+
+        runEntry(&browser, 4, 1, 2, [&](QDialog *d) {
+            QCOMPARE(d->objectName(), QString("inData2"));
+            QCOMPARE(child<QLabel>(d, "Label1")->text(), QString("费用名"));
+            QCOMPARE(child<QLabel>(d, "Label2")->text(), QString("平米单价"));
+            QCOMPARE(child<QLabel>(d, "Label3")->text(), QString("百分比"));
+            for (const char *name : {"Text4", "Text5"})
+                QVERIFY(child<QLineEdit>(d, name)->isHidden());
+            QVERIFY(child<QLabel>(d, "Label4")->isHidden());
+            QVERIFY(child<QLineEdit>(d, "Text1")->isEnabled());
+            QCOMPARE(text(d, "Text1"), QString("安装费"));
+            QCOMPARE(text(d, "Text2"), QString("35"));
+
+            setText(d, "Text2", "");
+            setText(d, "Text3", "");
+            click(d, "Command3");
+            QCOMPARE(home.messages().lastText(), QString("项目填写不完整!请填定完整后重试!"));
+            // Renamed and saved twice: the same record both times.
+            setText(d, "Text1", "安装费's");
+            setText(d, "Text2", "40");
+            click(d, "Command3");
+            QCOMPARE(home.messages().lastText(), QString("记录修改成功!"));
+            setText(d, "Text1", "安装费B");
+            click(d, "Command3");
+            QCOMPARE(home.messages().lastText(), QString("记录修改成功!"));
+        });
+        QCOMPARE(queryRows("SELECT * FROM FyTable ORDER BY 费用名称"),
+            QStringList({"利润|0|8", "安装费B|40|0", "管理费|0|5", "运输费|12|0"}));
+
+        sqlExec("DELETE FROM blName");
+        browser.load("SELECT * FROM blName ORDER BY 名称", Database::shared());
+        browser.setCurrentCell(1, 0);
+        runEntry(&browser, 3, 1, 1, [&](QDialog *d) {
+            QCOMPARE(child<QLabel>(d, "Label2")->text(), QString("名 称"));
+            QVERIFY(!child<QLineEdit>(d, "Text4")->isHidden());
+            QVERIFY(!child<QLineEdit>(d, "Text1")->isEnabled());
+            setText(d, "Text2", "5mm白玻");
+            setText(d, "Text3", "3x");
+            setText(d, "Text4", "1");
+            click(d, "Command3");
+            QVERIFY(home.messages().lastText().startsWith("当前错误:单价"));
+            setText(d, "Text3", "38");
+            click(d, "Command3");
+        });
+        QCOMPARE(queryRows("SELECT * FROM blName"), QStringList({"0|5mm白玻|38|1|"}));
+
+        // From the viewer only the glass name is taken.
+        home.loadDemoProject();
+        FlexGrid viewer;
+        viewer.load("SELECT * FROM PriceBl", Database::shared());
+        viewer.setCurrentCell(1, 0);
+        runEntry(&viewer, 3, 2, 1, [&](QDialog *d) {
+            QCOMPARE(text(d, "Text2"), viewer.textMatrix(1, 2));
+            QCOMPARE(text(d, "Text1") + text(d, "Text3") + text(d, "Text4"), QString());
+        });
+    }
+
+    void screenshots()
+    {
+        if (screenshotFolder().isEmpty())
+            QSKIP("TARVEX_SCREENSHOTS names the folder for the pictures");
+        setupFonts();
+        TestHome home;
+        home.loadDemoPrices();
+        installClassFile(home);
+        FlexGrid browser;
+        const struct {
+            short table;
+            const char *sql;
+            int row;
+            const char *file;
+        } shots[] = {
+            {1, "SELECT * FROM lcName ORDER BY 系列,名称", 4, "dialog-profile.png"},
+            {2, "SELECT * FROM pjName ORDER BY 名称,规格", 3, "dialog-accessory.png"},
+            {3, "SELECT * FROM blName ORDER BY 名称", 3, "dialog-glass.png"},
+            {4, "SELECT * FROM FyTable ORDER BY 费用名称", 2, "dialog-fee.png"},
+        };
+        for (const auto &shot : shots) {
+            browser.load(QString::fromUtf8(shot.sql), Database::shared());
+            browser.setCurrentCell(shot.row, 0);
+            runEntry(&browser, shot.table, 1, 2, [&](QDialog *d) { screenshot(d, QString::fromLatin1(shot.file)); });
+        }
+    }
+};
+
+QTEST_MAIN(TestPriceEntry)
+#include "tst_priceentry.moc"
