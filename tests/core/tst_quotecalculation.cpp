@@ -181,7 +181,7 @@ private slots:
         QCOMPARE(result.items[2].name, QString("C3"));
         QCOMPARE(format3(result.items[2].totalPrice), QString("481.617"));
         // Three accessories and one glass per window, plus 2 profile classes × 12 windows: the
-        // count is an upper bound, as a window holds one class only.
+        // count is an upper bound, as the sliding windows hold one class only.
         QCOMPARE(quoteProgressMaximum(QuoteOptions::Scope::Window), 3 * 12 + 12 + 2 * 12);
     }
 
