@@ -27,13 +27,15 @@ const char *const kCodes[] = {"KF601", "KF602", "KF603", "KF604", "TL701", "TL70
 void loadPrices(QSqlDatabase db)
 {
     const QStringList statements = {
-        QStringLiteral("INSERT INTO lcName VALUES (1,'60','外框','KF601',1.052,1,'断桥铝型材',NULL),"
-                       "(2,'60','内扇','KF602',1.136,1,'断桥铝型材',NULL),(3,'60','中梃','KF603',1.248,1,'断桥铝型材',NULL),"
-                       "(4,'60','压线','KF604',0.215,0,'普通铝型材',NULL),(5,'70','上下框','TL701',0.986,0,'普通铝型材',NULL),"
-                       "(6,'70','滑轨','TL702',1.104,0,'普通铝型材',NULL),(7,'70','扇料','TL703',0.872,0,'普通铝型材',NULL),"
-                       "(8,'70','勾企','TL704',0.734,0,'普通铝型材',NULL)"),
-        QStringLiteral("INSERT INTO pjName VALUES (1,'五金','执手','7字型','黑色','个',28,0.9,NULL),"
-                       "(2,'五金','合页','4寸','不锈钢','个',6.5,1,NULL),(3,'密封','密封胶条','EPDM',NULL,'米',1.6,1,NULL)"),
+        QStringLiteral(
+            "INSERT INTO lcName VALUES (1,'60','外框','KF601',1.052,1,'断桥铝型材',NULL),"
+            "(2,'60','内扇','KF602',1.136,1,'断桥铝型材',NULL),(3,'60','中梃','KF603',1.248,1,'断桥铝型材',NULL),"
+            "(4,'60','压线','KF604',0.215,0,'普通铝型材',NULL),(5,'70','上下框','TL701',0.986,0,'普通铝型材',NULL),"
+            "(6,'70','滑轨','TL702',1.104,0,'普通铝型材',NULL),(7,'70','扇料','TL703',0.872,0,'普通铝型材',NULL),"
+            "(8,'70','勾企','TL704',0.734,0,'普通铝型材',NULL)"),
+        QStringLiteral(
+            "INSERT INTO pjName VALUES (1,'五金','执手','7字型','黑色','个',28,0.9,NULL),"
+            "(2,'五金','合页','4寸','不锈钢','个',6.5,1,NULL),(3,'密封','密封胶条','EPDM',NULL,'米',1.6,1,NULL)"),
         QStringLiteral("INSERT INTO blName VALUES (1,'5+12A+5中空玻璃',95,1,NULL),(2,'5mm白玻',38,1,NULL)"),
         QStringLiteral("INSERT INTO FyTable VALUES ('安装费',35,0),('运输费',12,0),('管理费',0,5),('利润',0,8)"),
     };
@@ -60,7 +62,9 @@ void generateProject(QSqlDatabase db, int windows)
         for (int id = 1; id <= windows; ++id) {
             const double w = 0.9 + (id % 7) * 0.15;
             const double h = 1.2 + (id % 5) * 0.15;
-            exec(mj, {id, QStringLiteral("S%1").arg(id % 20), QStringLiteral("C%1").arg(id), w * h, (w + 0.05) * (h + 0.05)});
+            exec(mj,
+                {id, QStringLiteral("S%1").arg(id % 20), QStringLiteral("C%1").arg(id), w * h,
+                    (w + 0.05) * (h + 0.05)});
             const int family = (id % 2) * 4;
             for (int k = 0; k < 9; ++k)
                 exec(lc, {id, QLatin1String(kCodes[family + k % 4]), k % 2 ? w : h});
@@ -77,7 +81,7 @@ void printPlan(QTextStream &out, QSqlDatabase db)
 {
     QSqlQuery q = sqlExec(QStringLiteral("EXPLAIN QUERY PLAN SELECT SUM(长度*线重) AS 重量,隔热,材料类别 FROM PriceLc "
                                          "WHERE 窗号='C1' GROUP BY 隔热,材料类别"),
-                          {}, db);
+        {}, db);
     out << "plan of the per-window profile query:\n";
     while (q.next())
         out << "  " << q.value(3).toString() << '\n';
@@ -102,7 +106,8 @@ int main(int argc, char *argv[])
             generateProject(db, n);
             if (n == sizes.first())
                 printPlan(out, db);
-            const QString prices = lcPrice([](const LcPriceClass &, const QString &) { return QStringLiteral("20"); }, db);
+            const QString prices
+                = lcPrice([](const LcPriceClass &, const QString &) { return QStringLiteral("20"); }, db);
             QuoteOptions options;
             for (auto scope : {QuoteOptions::Scope::Whole, QuoteOptions::Scope::Series, QuoteOptions::Scope::Window}) {
                 options.scope = scope;
@@ -111,14 +116,15 @@ int main(int argc, char *argv[])
                 const std::clock_t cpuStart = std::clock();
                 int rows = 0;
                 const int maximum = quoteProgressMaximum(scope, db);
-                const QuoteResult result = calculateQuote(options, prices, NullPrices::Fail, [&] { ++rows; }, db);
+                const QuoteResult result = calculateQuote(
+                    options, prices, NullPrices::Fail, [&] { ++rows; }, db);
                 const qint64 ms = timer.elapsed();
                 const qint64 cpuMs = qint64(std::clock() - cpuStart) * 1000 / CLOCKS_PER_SEC;
-                const char *name = scope == QuoteOptions::Scope::Whole    ? "whole "
-                                   : scope == QuoteOptions::Scope::Series ? "series"
-                                                                          : "window";
-                out << n << " windows, " << name << ": " << result.items.size() << " quotations, " << rows << " rows (bar "
-                    << maximum << "), " << ms << " ms (cpu " << cpuMs << " ms)\n";
+                const char *name = scope == QuoteOptions::Scope::Whole ? "whole "
+                    : scope == QuoteOptions::Scope::Series             ? "series"
+                                                                       : "window";
+                out << n << " windows, " << name << ": " << result.items.size() << " quotations, " << rows
+                    << " rows (bar " << maximum << "), " << ms << " ms (cpu " << cpuMs << " ms)\n";
                 out.flush();
             }
             db = QSqlDatabase();

@@ -63,8 +63,7 @@ bool takeQuoteOptions(Context &context, QuoteOptions &options)
     else if (!area.isEmpty())
         return usageError(context, QStringLiteral("--area: ") + area);
     const std::pair<const char *, QString *> texts[] = {{"--loss-lc", &options.lossLc}, {"--loss-pj", &options.lossPj},
-                                                        {"--loss-bl", &options.lossBl}, {"--project", &options.project},
-                                                        {"--title", &options.title}};
+        {"--loss-bl", &options.lossBl}, {"--project", &options.project}, {"--title", &options.title}};
     for (const auto &[name, target] : texts) {
         const QStringList values = takeOptions(context.args, QString::fromLatin1(name), &missing);
         if (!values.isEmpty())
@@ -190,7 +189,8 @@ int cmdQuote(Context &context)
     QuoteOutputs outputs;
     outputs.json = takeOption(context.args, QStringLiteral("--json"), &missing);
     if (missing || !context.args.isEmpty()) {
-        usageError(context, context.args.isEmpty() ? QString() : QStringLiteral("未知选项: ") + context.args.join(QLatin1Char(' ')));
+        usageError(context,
+            context.args.isEmpty() ? QString() : QStringLiteral("未知选项: ") + context.args.join(QLatin1Char(' ')));
         return 2;
     }
     if (!openWorkingDatabase(context))

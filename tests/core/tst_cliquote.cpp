@@ -47,12 +47,14 @@ private slots:
         TestHome home;
         home.loadDemoPrices();
         home.loadDemoProject();
-        const CliResult r = runCli(home, QStringList({"quote", "--scope", "series", "--project", "某小区", "--title",
-                                                      "报价", "--with-name", "--json", "-"})
-                                             + kPrices);
+        const CliResult r = runCli(home,
+            QStringList(
+                {"quote", "--scope", "series", "--project", "某小区", "--title", "报价", "--with-name", "--json", "-"})
+                + kPrices);
         QCOMPARE(r.status, 0);
         QCOMPARE(r.err, QString());
-        QVERIFY2(r.out.startsWith("{\"scope\": \"series\", \"area_basis\": \"frame\", \"items\": ["), qPrintable(r.out));
+        QVERIFY2(
+            r.out.startsWith("{\"scope\": \"series\", \"area_basis\": \"frame\", \"items\": ["), qPrintable(r.out));
         QJsonParseError error;
         const QJsonObject root = QJsonDocument::fromJson(r.out.toUtf8(), &error).object();
         QCOMPARE(error.error, QJsonParseError::NoError);

@@ -21,7 +21,7 @@ QStringList rowTexts(const QuoteItem &item)
     QStringList texts;
     for (const QuoteMaterialRow &row : item.materials) {
         texts.append(QString::number(row.serial) + ' ' + row.name + ' ' + row.spec + ' ' + format3(row.qty) + ' '
-                     + row.unit + ' ' + format3(row.price) + ' ' + format3(row.total));
+            + row.unit + ' ' + format3(row.price) + ' ' + format3(row.total));
     }
     return texts;
 }
@@ -77,8 +77,9 @@ private slots:
             prompts.append(prompt);
             return answers.takeFirst();
         });
-        QCOMPARE(prompts, QStringList({"请输入第1种主材:断桥铝型材;隔热材的单价:", "请输入第1种主材:普通铝型材;非隔热材的单价:",
-                                       "请输入第1种主材:普通铝型材;隔热材的单价:"}));
+        QCOMPARE(prompts,
+            QStringList({"请输入第1种主材:断桥铝型材;隔热材的单价:", "请输入第1种主材:普通铝型材;非隔热材的单价:",
+                "请输入第1种主材:普通铝型材;隔热材的单价:"}));
         QCOMPARE(result, QString("断桥铝型材/True/12.5\\普通铝型材/False/0\\普通铝型材/True/7.5"));
 
         // A cancelled box counts 0; the items read back the same.
@@ -139,12 +140,11 @@ private slots:
         QCOMPARE(plainNumber(door.area), QString("10.71"));
         // Glass 0.864+1.152+0.864+1.92 = 4.8 m² / 10.71 = 0.448, at 168 × 0.9 = 151.2;
         // locks 4 / 10.71 = 0.373 at 86 × 0.85 = 73.1 -> 27.266.
-        QCOMPARE(rowTexts(door), QStringList({"1 普通铝型材 非隔热材 0.226 Kg/m2 15.000 3.390",
-                                              "2 断桥铝型材 隔热材 6.433 Kg/m2 20.000 128.660",
-                                              "3 6+12A+6Low-E中空玻璃  0.448 m2/m2 151.200 67.738",
-                                              "4 合页 4寸 1.120 个/m2 6.500 7.280",
-                                              "5 密封胶条 EPDM 2.502 米/m2 1.600 4.003",
-                                              "6 门锁 单点 0.373 套/m2 73.100 27.266"}));
+        QCOMPARE(rowTexts(door),
+            QStringList(
+                {"1 普通铝型材 非隔热材 0.226 Kg/m2 15.000 3.390", "2 断桥铝型材 隔热材 6.433 Kg/m2 20.000 128.660",
+                    "3 6+12A+6Low-E中空玻璃  0.448 m2/m2 151.200 67.738", "4 合页 4寸 1.120 个/m2 6.500 7.280",
+                    "5 密封胶条 EPDM 2.502 米/m2 1.600 4.003", "6 门锁 单点 0.373 套/m2 73.100 27.266"}));
         QCOMPARE(door.materials[5].remark, QString("C级锁芯"));
         QCOMPARE(door.materials[4].remark, QString());
         // M = 238.337; 管理费 5 % = 11.917, 利润 8 % = 19.067 (both of M); F = 77.984.

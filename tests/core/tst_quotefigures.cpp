@@ -36,7 +36,8 @@ private slots:
         input.profiles = {{400, true, "断桥"}};
         const QVector<FeeRecord> fees = {{"管理费", 0, 5}, {"利润", 0, 8}, {"空费", 0, 0}, {"安装费", 35, 0}};
         QStringList warnings;
-        const QuoteItem item = priceQuoteItem(input, prices({{"断桥", "True", "1"}}), {}, fees, NullPrices::Fail, &warnings);
+        const QuoteItem item
+            = priceQuoteItem(input, prices({{"断桥", "True", "1"}}), {}, fees, NullPrices::Fail, &warnings);
         QCOMPARE(format3(item.materialTotal), QString("200.000"));
         QCOMPARE(item.fees.size(), 4);
         // 5 % of 200 is 10; 8 % of 200 is 16 (not of 210).
@@ -65,8 +66,7 @@ private slots:
         input.accessories = {{"执手", "L", 2, "个", 1.23456, QString()}};
         // A fixed amount of 0.0004 per m²: unit price Round(1.7154) = 1.715 but the total is
         // Round(1.7154 × 3) = 5.146, not 1.715 × 3 = 5.145.
-        const QuoteItem item
-            = priceQuoteItem(input, {}, {}, {{"杂费", 0.0004, 0}}, NullPrices::Fail, nullptr);
+        const QuoteItem item = priceQuoteItem(input, {}, {}, {{"杂费", 0.0004, 0}}, NullPrices::Fail, nullptr);
         QCOMPARE(totals(item), QStringList({"0.333*2.675=0.891", "0.667*1.235=0.824"}));
         QCOMPARE(item.materials[1].unit, QString("个/m2"));
         QCOMPARE(format3(item.materialTotal), QString("1.715"));
@@ -83,12 +83,12 @@ private slots:
         input.glass = {{"中空", 2, 100}};
         input.accessories = {{"合页", "4寸", 8, "个", 5, "不锈钢"}};
         // Empty loss factor for accessories: their quantities and totals are 0.
-        const LossFactors losses{1.05, 0, 1.1};
-        const QuoteItem item = priceQuoteItem(input, prices({{"普通", "True", "30"}, {"普通", "False", "20"}}), losses,
-                                              {}, NullPrices::Fail, nullptr);
+        const LossFactors losses {1.05, 0, 1.1};
+        const QuoteItem item = priceQuoteItem(
+            input, prices({{"普通", "True", "30"}, {"普通", "False", "20"}}), losses, {}, NullPrices::Fail, nullptr);
         // 10/4 × 1.05 = 2.625 -> 2.625; the thermal row takes the True item's 30.
-        QCOMPARE(totals(item), QStringList({"2.625*20.000=52.500", "2.625*30.000=78.750", "0.550*100.000=55.000",
-                                            "0.000*5.000=0.000"}));
+        QCOMPARE(totals(item),
+            QStringList({"2.625*20.000=52.500", "2.625*30.000=78.750", "0.550*100.000=55.000", "0.000*5.000=0.000"}));
         QCOMPARE(item.materials[0].spec, QString("非隔热材"));
         QCOMPARE(item.materials[1].spec, QString("隔热材"));
         QCOMPARE(item.materials[1].unit, QString("Kg/m2"));
@@ -106,8 +106,8 @@ private slots:
         input.profiles = {{5, true, "断桥"}, {5, false, "普通"}};
         QStringList warnings;
         // Only the non-thermal 断桥 is priced: the thermal one must not borrow its price.
-        const QuoteItem item = priceQuoteItem(input, prices({{"断桥", "False", "50"}, {"普通", "False", "9"}}), {}, {},
-                                              NullPrices::Fail, &warnings);
+        const QuoteItem item = priceQuoteItem(
+            input, prices({{"断桥", "False", "50"}, {"普通", "False", "9"}}), {}, {}, NullPrices::Fail, &warnings);
         QCOMPARE(totals(item), QStringList({"5.000*0.000=0.000", "5.000*9.000=45.000"}));
         QCOMPARE(warnings, QStringList({"窗号 C1 主材断桥(隔热材)没有单价,按0计算"}));
     }
@@ -150,11 +150,13 @@ private slots:
         input.accessories = {{"执手", "L", 1, "个", 3, QString()}};
         result.items.append(priceQuoteItem(input, {}, {}, {{"利润", 0, 8}}, NullPrices::Fail, nullptr));
         const QString json = QString::fromUtf8(quoteResultJson(result));
-        QVERIFY2(json.startsWith("{\"scope\": \"window\", \"area_basis\": \"frame\", \"items\": [\n  {\"name\": \"C\\\"1\", "
-                                 "\"sheet\": \"C\\\"1\", \"title\": \"标题\", \"area\": \"0.5\", \"materials\": ["),
-                 qPrintable(json));
-        QVERIFY(json.contains("{\"serial\": 1, \"kind\": \"accessory\", \"name\": \"执手\", \"spec\": \"L\", \"qty\": "
-                              "\"2.000\", \"unit\": \"个/m2\", \"price\": \"3.000\", \"total\": \"6.000\", \"remark\": \"\"}"));
+        QVERIFY2(
+            json.startsWith("{\"scope\": \"window\", \"area_basis\": \"frame\", \"items\": [\n  {\"name\": \"C\\\"1\", "
+                            "\"sheet\": \"C\\\"1\", \"title\": \"标题\", \"area\": \"0.5\", \"materials\": ["),
+            qPrintable(json));
+        QVERIFY(json.contains(
+            "{\"serial\": 1, \"kind\": \"accessory\", \"name\": \"执手\", \"spec\": \"L\", \"qty\": "
+            "\"2.000\", \"unit\": \"个/m2\", \"price\": \"3.000\", \"total\": \"6.000\", \"remark\": \"\"}"));
         QVERIFY(json.contains("{\"serial\": 1, \"name\": \"利润\", \"price\": \"8.000%\", \"value\": \"0.480\"}"));
         QVERIFY(json.contains("\"material_total\": \"6.000\", \"fee_total\": \"0.480\", \"unit_price\": \"6.480\", "
                               "\"total_price\": \"3.240\"}"));

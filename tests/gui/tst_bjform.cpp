@@ -19,8 +19,7 @@ using namespace tarvex::test;
 
 namespace {
 
-template <typename T>
-T *child(QWidget &form, const QString &name)
+template <typename T> T *child(QWidget &form, const QString &name)
 {
     T *widget = form.findChild<T *>(name);
     if (!widget)
@@ -111,8 +110,8 @@ private slots:
         const QStringList frames = {"计算选项", "材料损耗", "标题选项", "面积选项", "会签栏"};
         for (int i = 0; i < 5; ++i)
             QCOMPARE(child<QGroupBox>(form, QStringLiteral("Frame%1").arg(i + 1))->title(), frames[i]);
-        const QStringList options = {"按整体计算", "按门窗系列计算", "按门窗编号计算", "按框外围面积计算",
-                                     "按洞口外围面积计算"};
+        const QStringList options
+            = {"按整体计算", "按门窗系列计算", "按门窗编号计算", "按框外围面积计算", "按洞口外围面积计算"};
         for (int i = 0; i < 5; ++i)
             QCOMPARE(option(form, i + 1)->text(), options[i]);
         QCOMPARE(check(form, 1)->text(), QString("包含窗号或系列"));
@@ -162,9 +161,9 @@ private slots:
             form.close(); // the window's close button
             QVERIFY(!form.isVisible());
         }
-        QCOMPARE(cs1Lines(), QStringList({"tx1=", "tx2=1.05", "tx3=1", "tx4=某小区", "tx5=", "tx6=", "tx7=审核:", "tx8=",
-                                          "op1=False", "op2=False", "op3=True", "op4=False", "op5=True", "ch1=1",
-                                          "ch2=0", "ch3=1", "ch4=0"}));
+        QCOMPARE(cs1Lines(),
+            QStringList({"tx1=", "tx2=1.05", "tx3=1", "tx4=某小区", "tx5=", "tx6=", "tx7=审核:", "tx8=", "op1=False",
+                "op2=False", "op3=True", "op4=False", "op5=True", "ch1=1", "ch2=0", "ch3=1", "ch4=0"}));
         {
             BjForm form;
             form.show();
@@ -252,7 +251,7 @@ private slots:
         click(form, "Command1");
 
         QCOMPARE(messages.texts(),
-                 QStringList({"请输入第1种主材:断桥铝型材;隔热材的单价:", "请输入第1种主材:普通铝型材;非隔热材的单价:"}));
+            QStringList({"请输入第1种主材:断桥铝型材;隔热材的单价:", "请输入第1种主材:普通铝型材;非隔热材的单价:"}));
         QCOMPARE(messages.shown().first().title, QString("Tarvex"));
         QCOMPARE(messages.defaults, QStringList({"0", "0"}));
         QCOMPARE(outputs.paperRuns.size(), 1);

@@ -25,8 +25,9 @@ int DataCheck(QSqlDatabase db)
 {
     if (anyNull(QStringLiteral("SELECT 代号,FIRST (线重) AS 线重 FROM PriceLc GROUP BY 代号"), 1, db))
         return 1;
-    if (anyNull(QStringLiteral("SELECT 名称,规格,技术要求,FIRST(单价) AS 单价 FROM PricePj GROUP BY 名称,规格,技术要求"),
-                3, db))
+    if (anyNull(
+            QStringLiteral("SELECT 名称,规格,技术要求,FIRST(单价) AS 单价 FROM PricePj GROUP BY 名称,规格,技术要求"), 3,
+            db))
         return 2;
     if (anyNull(QStringLiteral("SELECT 名称,FIRST(单价) AS 单价 FROM PriceBl GROUP BY 名称"), 1, db))
         return 3;

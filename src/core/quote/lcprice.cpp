@@ -36,7 +36,7 @@ QVector<LcPriceClass> lcPriceClasses(QSqlDatabase db)
 QString lcPricePrompt(const LcPriceClass &cls)
 {
     return QStringLiteral("请输入第") + QStringLiteral("1") + QStringLiteral("种主材:") + cls.cls + QStringLiteral(";")
-           + (cls.thermal ? QStringLiteral("隔热材的单价:") : QStringLiteral("非隔热材的单价:"));
+        + (cls.thermal ? QStringLiteral("隔热材的单价:") : QStringLiteral("非隔热材的单价:"));
 }
 
 QString lcPriceAnswerText(const std::optional<QString> &answer)

@@ -19,7 +19,7 @@ struct LcPriceClass {
 // One item of the profile price string: "class/flag/price".
 struct LcPriceItem {
     QString cls;
-    QString flagText;  // "True" or "False"
+    QString flagText; // "True" or "False"
     QString priceText; // plain decimal text, "0" for no answer
 };
 

@@ -40,13 +40,16 @@ public:
             where = QStringLiteral(" WHERE 门窗系列=?");
         else if (scope == Scope::Window)
             where = QStringLiteral(" WHERE 窗号=?");
-        prepare(m_lc, QStringLiteral("SELECT SUM(长度*线重) AS 重量,隔热,材料类别 FROM PriceLc") + where
-                          + QStringLiteral(" GROUP BY 隔热,材料类别"));
-        prepare(m_pj, QStringLiteral("SELECT 名称,规格,SUM(数量) AS 数量,FIRST(单位) AS 单位,FIRST(单价*折扣量) AS "
-                                     "单价,FIRST(技术要求) AS 要求 FROM PricePj")
-                          + where + QStringLiteral(" GROUP BY 名称,规格"));
-        prepare(m_bl, QStringLiteral("SELECT 名称,SUM(面积)AS 面积,FIRST(单价*折扣量) AS 单价 FROM PriceBl") + where
-                          + QStringLiteral(" GROUP BY 名称"));
+        prepare(m_lc,
+            QStringLiteral("SELECT SUM(长度*线重) AS 重量,隔热,材料类别 FROM PriceLc") + where
+                + QStringLiteral(" GROUP BY 隔热,材料类别"));
+        prepare(m_pj,
+            QStringLiteral("SELECT 名称,规格,SUM(数量) AS 数量,FIRST(单位) AS 单位,FIRST(单价*折扣量) AS "
+                           "单价,FIRST(技术要求) AS 要求 FROM PricePj")
+                + where + QStringLiteral(" GROUP BY 名称,规格"));
+        prepare(m_bl,
+            QStringLiteral("SELECT 名称,SUM(面积)AS 面积,FIRST(单价*折扣量) AS 单价 FROM PriceBl") + where
+                + QStringLiteral(" GROUP BY 名称"));
     }
 
     void read(const QString &name, QuoteItemInput &input)
@@ -58,8 +61,7 @@ public:
         run(m_pj, name);
         while (m_pj.next()) {
             input.accessories.append({m_pj.value(0).toString(), m_pj.value(1).toString(), m_pj.value(2).toDouble(),
-                                      m_pj.value(3).toString(), optionalNumber(m_pj.value(4)),
-                                      m_pj.value(5).toString()});
+                m_pj.value(3).toString(), optionalNumber(m_pj.value(4)), m_pj.value(5).toString()});
         }
         m_pj.finish();
         run(m_bl, name);
@@ -105,15 +107,15 @@ QVector<AreaRow> areaRows(const QuoteOptions &options, QSqlDatabase db)
     const QString column = areaColumn(options.areaBasis);
     QVector<AreaRow> rows;
     if (options.scope == Scope::Whole) {
-        rows.append({QString(), sqlScalar(QStringLiteral("SELECT SUM(") + column + QStringLiteral(") AS mj FROM mjTemp"),
-                                          {}, db)
-                                    .toDouble()});
+        rows.append({QString(),
+            sqlScalar(QStringLiteral("SELECT SUM(") + column + QStringLiteral(") AS mj FROM mjTemp"), {}, db)
+                .toDouble()});
         return rows;
     }
     const QString group = options.scope == Scope::Series ? QStringLiteral("门窗系列") : QStringLiteral("窗号");
     QSqlQuery query = sqlExec(QStringLiteral("SELECT SUM(") + column + QStringLiteral(") AS mj,") + group
-                                  + QStringLiteral(" FROM mjTemp GROUP BY ") + group,
-                              {}, db);
+            + QStringLiteral(" FROM mjTemp GROUP BY ") + group,
+        {}, db);
     while (query.next())
         rows.append({query.value(1).toString(), query.value(0).toDouble()});
     return rows;
@@ -141,29 +143,27 @@ int quoteProgressMaximum(Scope scope, QSqlDatabase db)
     switch (scope) {
     case Scope::Whole:
         return profiles
-               + countOf(QStringLiteral("SELECT COUNT(名称) AS ID FROM(SELECT 名称,规格 FROM PricePj GROUP BY 名称,规格)"),
-                         db)
-               + countOf(QStringLiteral("SELECT COUNT(名称) AS ID FROM(SELECT 名称 FROM PriceBl GROUP BY 名称)"), db);
+            + countOf(
+                QStringLiteral("SELECT COUNT(名称) AS ID FROM(SELECT 名称,规格 FROM PricePj GROUP BY 名称,规格)"), db)
+            + countOf(QStringLiteral("SELECT COUNT(名称) AS ID FROM(SELECT 名称 FROM PriceBl GROUP BY 名称)"), db);
     case Scope::Series:
         return countOf(QStringLiteral("SELECT COUNT(名称) AS ID FROM(SELECT 门窗系列,名称,规格 FROM PricePj GROUP BY "
                                       "门窗系列,名称,规格)"),
-                       db)
-               + countOf(QStringLiteral(
-                             "SELECT COUNT(名称) AS ID FROM(SELECT 门窗系列,名称 FROM PriceBl GROUP BY 门窗系列,名称)"),
-                         db)
-               + profiles
-                     * countOf(QStringLiteral(
-                                   "SELECT COUNT(门窗系列) AS ID FROM(SELECT 门窗系列 FROM mjTemp GROUP BY 门窗系列)"),
-                               db);
+                   db)
+            + countOf(QStringLiteral(
+                          "SELECT COUNT(名称) AS ID FROM(SELECT 门窗系列,名称 FROM PriceBl GROUP BY 门窗系列,名称)"),
+                db)
+            + profiles
+            * countOf(
+                QStringLiteral("SELECT COUNT(门窗系列) AS ID FROM(SELECT 门窗系列 FROM mjTemp GROUP BY 门窗系列)"), db);
     case Scope::Window:
         return countOf(QStringLiteral(
                            "SELECT COUNT(名称) AS ID FROM(SELECT 窗号,名称,规格 FROM PricePj GROUP BY 窗号,名称,规格)"),
-                       db)
-               + countOf(QStringLiteral("SELECT COUNT(名称) AS ID FROM(SELECT 窗号,名称 FROM PriceBl GROUP BY 窗号,名称)"),
-                         db)
-               + profiles
-                     * countOf(QStringLiteral("SELECT COUNT(窗号) AS ID FROM(SELECT 窗号 FROM mjTemp GROUP BY 窗号)"),
-                               db);
+                   db)
+            + countOf(
+                QStringLiteral("SELECT COUNT(名称) AS ID FROM(SELECT 窗号,名称 FROM PriceBl GROUP BY 窗号,名称)"), db)
+            + profiles
+            * countOf(QStringLiteral("SELECT COUNT(窗号) AS ID FROM(SELECT 窗号 FROM mjTemp GROUP BY 窗号)"), db);
     }
     return profiles;
 }
@@ -178,13 +178,14 @@ QVector<FeeRecord> readFees(QSqlDatabase db)
 }
 
 QuoteResult calculateQuote(const QuoteOptions &options, const QString &lcPriceString, NullPrices nullPrices,
-                           const std::function<void()> &rowDone, QSqlDatabase db)
+    const std::function<void()> &rowDone, QSqlDatabase db)
 {
     QuoteResult result;
     result.scope = options.scope;
     result.areaBasis = options.areaBasis;
     const QVector<LcPriceItem> prices = splitLcPriceString(lcPriceString);
-    const LossFactors losses{leadingNumber(options.lossLc), leadingNumber(options.lossPj), leadingNumber(options.lossBl)};
+    const LossFactors losses {
+        leadingNumber(options.lossLc), leadingNumber(options.lossPj), leadingNumber(options.lossBl)};
     // The fee table cannot change during a run: read it once for all items.
     const QVector<FeeRecord> fees = readFees(db);
     ItemQueries queries(options.scope, db);

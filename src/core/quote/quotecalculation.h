@@ -23,6 +23,6 @@ QVector<FeeRecord> readFees(QSqlDatabase db = Database::shared());
 // plain reason (no window area, a missing price with NullPrices::Fail, a
 // database failure).
 QuoteResult calculateQuote(const QuoteOptions &options, const QString &lcPriceString, NullPrices nullPrices,
-                           const std::function<void()> &rowDone = {}, QSqlDatabase db = Database::shared());
+    const std::function<void()> &rowDone = {}, QSqlDatabase db = Database::shared());
 
 } // namespace tarvex

@@ -29,7 +29,7 @@ QString thermalSpec(bool thermal)
 }
 
 double pricedOrZero(const std::optional<double> &price, const QString &what, const QuoteItemInput &input,
-                    NullPrices nullPrices, QStringList *warnings)
+    NullPrices nullPrices, QStringList *warnings)
 {
     if (price)
         return Round(*price, 3);
@@ -44,8 +44,7 @@ double pricedOrZero(const std::optional<double> &price, const QString &what, con
 } // namespace
 
 QuoteItem priceQuoteItem(const QuoteItemInput &input, const QVector<LcPriceItem> &prices, const LossFactors &losses,
-                         const QVector<FeeRecord> &fees, NullPrices nullPrices, QStringList *warnings,
-                         const std::function<void()> &rowDone)
+    const QVector<FeeRecord> &fees, NullPrices nullPrices, QStringList *warnings, const std::function<void()> &rowDone)
 {
     if (input.area == 0) {
         throw Error(scopeLabel(input) + QStringLiteral("门窗面积为0,无法计算每平方米的用量"));
@@ -79,7 +78,7 @@ QuoteItem priceQuoteItem(const QuoteItemInput &input, const QVector<LcPriceItem>
             row.price = leadingNumber(price->priceText);
         } else if (warnings) {
             warnings->append(scopeLabel(input) + QStringLiteral("主材") + g.cls + QStringLiteral("(") + row.spec
-                             + QStringLiteral(")没有单价,按0计算"));
+                + QStringLiteral(")没有单价,按0计算"));
         }
         add(row);
     }
@@ -100,8 +99,8 @@ QuoteItem priceQuoteItem(const QuoteItemInput &input, const QVector<LcPriceItem>
         row.qty = Round(g.qty / bjmj * losses.pj, 3);
         row.unit = g.unit + QStringLiteral("/m2");
         row.remark = g.remark;
-        row.price = pricedOrZero(g.price, QStringLiteral("附件") + g.name + QLatin1Char(' ') + g.spec, input,
-                                 nullPrices, warnings);
+        row.price = pricedOrZero(
+            g.price, QStringLiteral("附件") + g.name + QLatin1Char(' ') + g.spec, input, nullPrices, warnings);
         add(row);
     }
 

@@ -45,7 +45,7 @@ struct QuoteItemInput {
     QString name;
     QString sheet;
     QString title;
-    QString label;   // names the scope item in messages: "窗号 C1"
+    QString label; // names the scope item in messages: "窗号 C1"
     double area = 0; // bjmj, already rounded to 2 decimals
     QVector<ProfileGroup> profiles;
     QVector<GlassGroup> glass;
@@ -69,7 +69,7 @@ enum class NullPrices { Fail, Zero };
 // after every material row. Throws Error when the area is 0 or, with
 // NullPrices::Fail, on a missing price.
 QuoteItem priceQuoteItem(const QuoteItemInput &input, const QVector<LcPriceItem> &prices, const LossFactors &losses,
-                         const QVector<FeeRecord> &fees, NullPrices nullPrices, QStringList *warnings,
-                         const std::function<void()> &rowDone = {});
+    const QVector<FeeRecord> &fees, NullPrices nullPrices, QStringList *warnings,
+    const std::function<void()> &rowDone = {});
 
 } // namespace tarvex

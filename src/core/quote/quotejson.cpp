@@ -13,7 +13,7 @@ namespace {
 // in, so objects are written by hand and only the escaping is borrowed.
 QByteArray str(const QString &text)
 {
-    const QByteArray array = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
+    const QByteArray array = QJsonDocument(QJsonArray {text}).toJson(QJsonDocument::Compact);
     return array.mid(1, array.size() - 2);
 }
 

@@ -124,8 +124,8 @@ QuoteOptions quoteOptionsFromSettings(const QuoteSettings &settings)
     const QuoteSettings s = withQuoteDefaults(settings);
     QuoteOptions o;
     o.scope = *s.option[1] ? QuoteOptions::Scope::Series
-              : *s.option[2] ? QuoteOptions::Scope::Window
-                             : QuoteOptions::Scope::Whole;
+        : *s.option[2]     ? QuoteOptions::Scope::Window
+                           : QuoteOptions::Scope::Whole;
     o.areaBasis = *s.option[4] ? QuoteOptions::AreaBasis::Opening : QuoteOptions::AreaBasis::Frame;
     o.lossLc = s.text[0];
     o.lossPj = s.text[1];

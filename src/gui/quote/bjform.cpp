@@ -74,8 +74,7 @@ void BjForm::buildControls()
     auto *frame5 = frame(this, 5, QStringLiteral("会签栏"));
 
     const QString optionCaptions[5] = {QStringLiteral("按整体计算"), QStringLiteral("按门窗系列计算"),
-                                       QStringLiteral("按门窗编号计算"), QStringLiteral("按框外围面积计算"),
-                                       QStringLiteral("按洞口外围面积计算")};
+        QStringLiteral("按门窗编号计算"), QStringLiteral("按框外围面积计算"), QStringLiteral("按洞口外围面积计算")};
     for (int i = 0; i < 5; ++i) {
         m_option[i] = new QRadioButton(optionCaptions[i], i < 3 ? frame1 : frame4);
         m_option[i]->setObjectName(numberedName("Option", i + 1));
@@ -98,8 +97,8 @@ void BjForm::buildControls()
     for (int i = 0; i < 3; ++i)
         scopeLayout->addWidget(m_option[i]);
 
-    const QString labelCaptions[5] = {QStringLiteral("主材损耗"), QStringLiteral("附件损耗"), QStringLiteral("玻璃损耗"),
-                                      QStringLiteral("项目名称"), QStringLiteral("表格标题")};
+    const QString labelCaptions[5] = {QStringLiteral("主材损耗"), QStringLiteral("附件损耗"),
+        QStringLiteral("玻璃损耗"), QStringLiteral("项目名称"), QStringLiteral("表格标题")};
     auto addLabelled = [&](QGridLayout *grid, int row, int index) {
         auto *label = new QLabel(labelCaptions[index], grid->parentWidget());
         label->setObjectName(numberedName("Label", index + 1));
@@ -129,7 +128,8 @@ void BjForm::buildControls()
         connect(m_check[1 + i], &QCheckBox::toggled, this, &BjForm::updateSignatureBoxes);
     }
 
-    const QString commandCaptions[3] = {QStringLiteral("计算报价"), QStringLiteral("输出Excel"), QStringLiteral("关闭")};
+    const QString commandCaptions[3]
+        = {QStringLiteral("计算报价"), QStringLiteral("输出Excel"), QStringLiteral("关闭")};
     auto *bottom = new QHBoxLayout;
     bottom->addStretch();
     for (int i = 0; i < 3; ++i) {
