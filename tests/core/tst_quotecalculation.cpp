@@ -168,6 +168,7 @@ private slots:
         options.areaBasis = QuoteOptions::AreaBasis::Opening;
         options.project = "P";
         options.title = "T";
+        options.lossBl = QString(); // no glass loss factor: no glass
         const QuoteResult result = calculateQuote(options, kDemoPrices, NullPrices::Fail);
         QCOMPARE(result.items.size(), 12);
         QCOMPARE(result.areaBasis, QuoteOptions::AreaBasis::Opening);
@@ -176,10 +177,12 @@ private slots:
         QCOMPARE(c1.title, QString("PT")); // Check1 off: no window number
         QCOMPARE(plainNumber(c1.area), QString("1.89"));
         QCOMPARE(c1.materials.size(), 6);
-        QCOMPARE(format3(c1.materialTotal), QString("213.094"));
-        QCOMPARE(format3(c1.totalPrice), QString("543.936"));
+        QCOMPARE(rowTexts(c1)[2], QString("3 5+12A+5中空玻璃  0.000 m2/m2 95.000 0.000"));
+        // Without the glass (74.195): M = 213.094 - 74.195 = 138.899, fees 35 + 12 + 6.945 + 11.112.
+        QCOMPARE(format3(c1.materialTotal), QString("138.899"));
+        QCOMPARE(format3(c1.unitPrice), QString("203.956"));
+        QCOMPARE(format3(c1.totalPrice), QString("385.477"));
         QCOMPARE(result.items[2].name, QString("C3"));
-        QCOMPARE(format3(result.items[2].totalPrice), QString("481.617"));
         // Three accessories and one glass per window, plus 2 profile classes × 12 windows: the
         // count is an upper bound, as the sliding windows hold one class only.
         QCOMPARE(quoteProgressMaximum(QuoteOptions::Scope::Window), 3 * 12 + 12 + 2 * 12);

@@ -12,7 +12,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -255,10 +254,9 @@ void BjForm::setProgress(int value)
 {
     m_proBar->setValue(qBound(0, value, m_proBar->maximum()));
     // Repaint now and then so the bar moves; clicks wait until the run ends.
-    static QElapsedTimer sinceRepaint;
-    if (!sinceRepaint.isValid() || sinceRepaint.elapsed() > 50) {
+    if (!m_sinceRepaint.isValid() || m_sinceRepaint.elapsed() > 50) {
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        sinceRepaint.restart();
+        m_sinceRepaint.restart();
     }
 }
 

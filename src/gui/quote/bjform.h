@@ -4,6 +4,7 @@
 #include "quote/quotesettings.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
 
 #include <functional>
 
@@ -63,6 +64,7 @@ private:
     PaperOutput m_paper;
     ExcelOutput m_excel;
     bool m_running = false;
+    QElapsedTimer m_sinceRepaint;
 };
 
 } // namespace tarvex
