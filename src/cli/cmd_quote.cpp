@@ -145,17 +145,21 @@ void writeFile(const QString &path, const QByteArray &data)
         throw Error(QStringLiteral("无法写入文件 ") + path + QStringLiteral(": ") + file.errorString());
 }
 
-// Every output of a finished run.
+// Every output of a finished run: each asked-for output in turn, the text
+// listing when none is.
 void writeQuoteOutputs(Context &context, const QuoteRun &run, const QuoteOutputs &outputs)
 {
-    if (outputs.json == QLatin1String("-")) {
-        context.out.flush();
-        context.out << QString::fromUtf8(quoteResultJson(run.result));
-    } else if (!outputs.json.isEmpty()) {
-        writeFile(outputs.json, quoteResultJson(run.result));
-    } else {
-        writeText(context.out, run.result);
+    bool written = false;
+    if (!outputs.json.isEmpty()) {
+        const QByteArray json = quoteResultJson(run.result);
+        if (outputs.json == QLatin1String("-"))
+            context.out << QString::fromUtf8(json);
+        else
+            writeFile(outputs.json, json);
+        written = true;
     }
+    if (!written)
+        writeText(context.out, run.result);
 }
 
 // The refusals of DataCheck: 1 always, 2 and 3 unless the user said yes.

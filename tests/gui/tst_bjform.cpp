@@ -2,8 +2,10 @@
 #include "common/database.h"
 #include "common/ini.h"
 #include "quote/bjform.h"
+#include "quote/quotewindows.h"
 #include "testsupport.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
@@ -13,6 +15,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTimer>
 
 using namespace tarvex;
 using namespace tarvex::test;
@@ -183,6 +186,20 @@ private slots:
             QVERIFY(!form.isVisible());
         }
         QCOMPARE(ReadIni(iniPath(), "cs1", "tx5"), QString("报价单"));
+
+        // The toolbar's way in: modal, closed here by its Esc key.
+        bool wasModal = false;
+        QTimer::singleShot(0, [&] {
+            QWidget *dialog = QApplication::activeModalWidget();
+            wasModal = dialog && dialog->objectName() == "bjForm";
+            if (dialog) {
+                text(*dialog, 5)->setText("第三次");
+                QTest::keyClick(dialog, Qt::Key_Escape);
+            }
+        });
+        runQuoteDialog(nullptr);
+        QVERIFY(wasModal);
+        QCOMPARE(ReadIni(iniPath(), "cs1", "tx5"), QString("第三次"));
         QCOMPARE(ReadIni(iniPath(), "sysPath", "path1"), QString()); // other sections kept
         QCOMPARE(cs1Lines().size(), 17);
     }
