@@ -294,7 +294,12 @@ void BjForm::paperQuotation()
     }
     hide();
     // The output reports its own failures; the hidden dialog is done either way.
-    const bool shown = m_paper(run);
+    bool shown = false;
+    try {
+        shown = m_paper(run);
+    } catch (const Error &e) {
+        reportError(e.message());
+    }
     done(shown ? QDialog::Accepted : QDialog::Rejected);
 }
 
