@@ -82,9 +82,6 @@ QSqlDatabase Database::open(const QString &path, const QString &connectionName)
     }
     registerFunctions(db);
     sqlExec(QStringLiteral("PRAGMA foreign_keys=OFF"), {}, db);
-    // The default 2 MB page cache no longer holds a large project, and the
-    // quotation's aggregate queries then slow down faster than the project grows.
-    sqlExec(QStringLiteral("PRAGMA cache_size=-32768"), {}, db);
     ensureWorkingSchema(db);
     return db;
 }
