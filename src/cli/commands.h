@@ -6,5 +6,9 @@ namespace tarvex::cli {
 
 // Each command returns the exit status: 0 success, 1 failure, 2 bad usage.
 int cmdInit(Context &context);
+// The quotation of the working data (3: refused by the price check).
+int cmdQuote(Context &context);
+// The price completeness check: prints its number and message.
+int cmdCheck(Context &context);
 
 } // namespace tarvex::cli

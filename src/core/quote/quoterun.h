@@ -11,6 +11,7 @@ namespace tarvex {
 struct QuoteRun {
     QuoteOptions options;
     QString lcPriceString; // "class/flag/price" items joined by "\"
+    int progressMaximum = 0; // the counted number of material rows (an upper bound)
     QuoteResult result;
 };
 

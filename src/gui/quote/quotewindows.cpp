@@ -1,12 +1,13 @@
 #include "quote/quotewindows.h"
 
-#include <QtGlobal>
+#include "quote/bjform.h"
 
 namespace tarvex {
 
 void runQuoteDialog(QWidget *parent)
 {
-    Q_UNUSED(parent);
+    BjForm form(parent);
+    form.exec();
 }
 
 } // namespace tarvex

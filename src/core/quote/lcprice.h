@@ -1,0 +1,54 @@
+#pragma once
+
+#include "common/database.h"
+
+#include <QString>
+#include <QVector>
+
+#include <functional>
+#include <optional>
+
+namespace tarvex {
+
+// A profile class as the price prompts see it: material class and 隔热 flag.
+struct LcPriceClass {
+    QString cls;
+    bool thermal = false;
+};
+
+// One item of the profile price string: "class/flag/price".
+struct LcPriceItem {
+    QString cls;
+    QString flagText; // "True" or "False"
+    QString priceText; // plain decimal text, "0" for no answer
+};
+
+// Text form of the 隔热 flag in the price string, and back. Reading accepts
+// any letter case and numbers (non-zero is true); other texts give nothing.
+QString thermalText(bool thermal);
+std::optional<bool> thermalFromText(const QString &text);
+
+// The classes to ask for, in the order of
+// "SELECT 材料类别,隔热 FROM PriceLc GROUP BY 材料类别,隔热".
+QVector<LcPriceClass> lcPriceClasses(QSqlDatabase db = Database::shared());
+
+// "请输入第1种主材:" + class + ";" + "隔热材的单价:" / "非隔热材的单价:".
+QString lcPricePrompt(const LcPriceClass &cls);
+
+// The price of an answer: its leading number in plain text; a cancelled
+// (nullopt), empty or non-numeric answer gives "0".
+QString lcPriceAnswerText(const std::optional<QString> &answer);
+
+// Asks for one class's price: the answer typed, or nullopt when cancelled.
+using LcPriceAsk = std::function<std::optional<QString>(const LcPriceClass &cls, const QString &prompt)>;
+
+// lcPrice: asks the price per kilogram of every profile class and returns the
+// items joined by "\" (empty when the project has no profiles).
+QString lcPrice(const LcPriceAsk &ask, QSqlDatabase db = Database::shared());
+
+QString joinLcPriceItems(const QVector<LcPriceItem> &items);
+// Splits at "\" and each item at its last two "/", so a class name holding
+// "/" survives the round trip.
+QVector<LcPriceItem> splitLcPriceString(const QString &text);
+
+} // namespace tarvex

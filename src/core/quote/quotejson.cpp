@@ -1,0 +1,153 @@
+#include "quote/quotejson.h"
+
+#include "common/numbers.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+
+namespace tarvex {
+
+namespace {
+
+// QJsonObject sorts its keys; the quotation keeps the order people read it
+// in, so objects are written by hand and only the escaping is borrowed.
+QByteArray str(const QString &text)
+{
+    const QByteArray array = QJsonDocument(QJsonArray {text}).toJson(QJsonDocument::Compact);
+    return array.mid(1, array.size() - 2);
+}
+
+class ObjectWriter {
+public:
+    explicit ObjectWriter(QByteArray &out)
+        : m_out(out)
+    {
+        m_out += '{';
+    }
+    ~ObjectWriter() { m_out += '}'; }
+
+    void text(const char *key, const QString &value) { raw(key, str(value)); }
+    void number(const char *key, int value) { raw(key, QByteArray::number(value)); }
+    void raw(const char *key, const QByteArray &json)
+    {
+        keyOnly(key);
+        m_out += json;
+    }
+    void keyOnly(const char *key)
+    {
+        if (!m_first)
+            m_out += ", ";
+        m_first = false;
+        m_out += '"';
+        m_out += key;
+        m_out += "\": ";
+    }
+
+private:
+    QByteArray &m_out;
+    bool m_first = true;
+};
+
+void writeMaterial(QByteArray &out, const QuoteMaterialRow &row)
+{
+    ObjectWriter o(out);
+    o.number("serial", row.serial);
+    o.text("kind", kindName(row.kind));
+    o.text("name", row.name);
+    o.text("spec", row.spec);
+    o.text("qty", format3(row.qty));
+    o.text("unit", row.unit);
+    o.text("price", format3(row.price));
+    o.text("total", format3(row.total));
+    o.text("remark", row.remark);
+}
+
+void writeFee(QByteArray &out, const QuoteFeeRow &row)
+{
+    ObjectWriter o(out);
+    o.number("serial", row.serial);
+    o.text("name", row.name);
+    o.text("price", row.priceText());
+    o.text("value", format3(row.value));
+}
+
+void writeItem(QByteArray &out, const QuoteItem &item)
+{
+    ObjectWriter o(out);
+    o.text("name", item.name);
+    o.text("sheet", item.sheet);
+    o.text("title", item.title);
+    o.text("area", plainNumber(item.area));
+    o.keyOnly("materials");
+    out += '[';
+    for (int i = 0; i < item.materials.size(); ++i) {
+        out += i ? ",\n      " : "\n      ";
+        writeMaterial(out, item.materials[i]);
+    }
+    out += item.materials.isEmpty() ? "]" : "\n    ]";
+    o.keyOnly("fees");
+    out += '[';
+    for (int i = 0; i < item.fees.size(); ++i) {
+        out += i ? ",\n      " : "\n      ";
+        writeFee(out, item.fees[i]);
+    }
+    out += item.fees.isEmpty() ? "]" : "\n    ]";
+    o.text("material_total", format3(item.materialTotal));
+    o.text("fee_total", format3(item.feeTotal));
+    o.text("unit_price", format3(item.unitPrice));
+    o.text("total_price", format3(item.totalPrice));
+}
+
+} // namespace
+
+QString kindName(QuoteMaterialRow::Kind kind)
+{
+    switch (kind) {
+    case QuoteMaterialRow::Kind::Profile:
+        return QStringLiteral("profile");
+    case QuoteMaterialRow::Kind::Glass:
+        return QStringLiteral("glass");
+    case QuoteMaterialRow::Kind::Accessory:
+        return QStringLiteral("accessory");
+    }
+    return QString();
+}
+
+QString scopeName(QuoteOptions::Scope scope)
+{
+    switch (scope) {
+    case QuoteOptions::Scope::Series:
+        return QStringLiteral("series");
+    case QuoteOptions::Scope::Window:
+        return QStringLiteral("window");
+    case QuoteOptions::Scope::Whole:
+        break;
+    }
+    return QStringLiteral("whole");
+}
+
+QString areaBasisName(QuoteOptions::AreaBasis basis)
+{
+    return basis == QuoteOptions::AreaBasis::Opening ? QStringLiteral("opening") : QStringLiteral("frame");
+}
+
+QByteArray quoteResultJson(const QuoteResult &result)
+{
+    QByteArray out;
+    {
+        ObjectWriter o(out);
+        o.text("scope", scopeName(result.scope));
+        o.text("area_basis", areaBasisName(result.areaBasis));
+        o.keyOnly("items");
+        out += '[';
+        for (int i = 0; i < result.items.size(); ++i) {
+            out += i ? ",\n  " : "\n  ";
+            writeItem(out, result.items[i]);
+        }
+        out += result.items.isEmpty() ? "]" : "\n]";
+    }
+    out += '\n';
+    return out;
+}
+
+} // namespace tarvex

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "quote/quoterun.h"
+#include "quote/quotesettings.h"
+
+#include <QDialog>
+#include <QElapsedTimer>
+
+#include <functional>
+
+class QCheckBox;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+
+namespace tarvex {
+
+// bjForm "报价计算及输出": the quotation options, kept in section "cs1" of
+// cs.ini, and the two quotation runs (paper and spreadsheet).
+class BjForm : public QDialog {
+    Q_OBJECT
+public:
+    using PaperOutput = std::function<bool(const QuoteRun &)>;
+    using ExcelOutput = std::function<QString(const QuoteRun &, const std::function<void(int)> &)>;
+
+    explicit BjForm(QWidget *parent = nullptr);
+    ~BjForm() override;
+
+    // The outputs a run ends in; showPaperQuotation and writeExcelQuotation
+    // unless a test puts its own.
+    void setOutputs(PaperOutput paper, ExcelOutput excel);
+
+    // The controls as settings and as the options of a run.
+    QuoteSettings settings() const;
+    QuoteOptions options() const;
+    void loadOptions();
+    void saveOptions();
+
+    // Command1 "计算报价" and Command2 "输出Excel".
+    void paperQuotation();
+    void excelQuotation();
+
+    void done(int result) override;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildControls();
+    void applySettings(const QuoteSettings &settings);
+    void updateSignatureBoxes();
+    void askPrices(QuoteRun &run);
+    void startProgress(int maximum);
+    void stepProgress();
+    void setProgress(int value);
+    void showWarnings(const QStringList &warnings);
+
+    QRadioButton *m_option[5];
+    QLineEdit *m_text[8];
+    QCheckBox *m_check[4];
+    QPushButton *m_command[3];
+    QProgressBar *m_proBar;
+    PaperOutput m_paper;
+    ExcelOutput m_excel;
+    bool m_running = false;
+    QElapsedTimer m_sinceRepaint;
+};
+
+} // namespace tarvex

@@ -1,0 +1,331 @@
+#include "app/paths.h"
+#include "common/database.h"
+#include "common/ini.h"
+#include "quote/bjform.h"
+#include "quote/quotewindows.h"
+#include "testsupport.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+
+using namespace tarvex;
+using namespace tarvex::test;
+
+namespace {
+
+template <typename T> T *child(QWidget &form, const QString &name)
+{
+    T *widget = form.findChild<T *>(name);
+    if (!widget)
+        qFatal("no control %s", qPrintable(name));
+    return widget;
+}
+
+QLineEdit *text(QWidget &form, int n)
+{
+    return child<QLineEdit>(form, QStringLiteral("Text%1").arg(n));
+}
+
+QRadioButton *option(QWidget &form, int n)
+{
+    return child<QRadioButton>(form, QStringLiteral("Option%1").arg(n));
+}
+
+QCheckBox *check(QWidget &form, int n)
+{
+    return child<QCheckBox>(form, QStringLiteral("Check%1").arg(n));
+}
+
+void click(QWidget &form, const QString &button)
+{
+    QTest::mouseClick(child<QPushButton>(form, button), Qt::LeftButton);
+}
+
+// The lines of section cs1 of cs.ini, in file order.
+QStringList cs1Lines()
+{
+    QFile file(iniPath());
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QStringList lines = QString::fromUtf8(file.readAll()).split(QStringLiteral("\r\n"));
+    const int start = lines.indexOf(QStringLiteral("[cs1]"));
+    QStringList section;
+    for (int i = start + 1; start >= 0 && i < lines.size() && !lines[i].startsWith('['); ++i) {
+        if (!lines[i].isEmpty())
+            section.append(lines[i]);
+    }
+    return section;
+}
+
+// Remembers what every input box offered as its answer.
+class RecordingMessages : public ScriptedMessages {
+public:
+    std::optional<QString> input(const QString &prompt, const QString &title, const QString &defaultText) override
+    {
+        defaults.append(defaultText);
+        return ScriptedMessages::input(prompt, title, defaultText);
+    }
+    QStringList defaults;
+};
+
+struct Outputs {
+    QList<QuoteRun> paperRuns;
+    QList<QuoteRun> excelRuns;
+    bool succeed = true;
+
+    void install(BjForm &form)
+    {
+        form.setOutputs(
+            [this](const QuoteRun &run) {
+                paperRuns.append(run);
+                return succeed;
+            },
+            [this](const QuoteRun &run, const std::function<void(int)> &progress) {
+                excelRuns.append(run);
+                progress(run.progressMaximum);
+                return succeed ? QStringLiteral("/tmp/quote.xlsx") : QString();
+            });
+    }
+};
+
+} // namespace
+
+class TestBjForm : public QObject {
+    Q_OBJECT
+
+private slots:
+    void firstRunShowsTheControlsAndDefaults()
+    {
+        TestHome home;
+        BjForm form;
+        QCOMPARE(form.windowTitle(), QString("报价计算及输出"));
+        QVERIFY(form.isModal());
+        QVERIFY(form.windowFlags() & Qt::WindowStaysOnTopHint);
+        const QStringList frames = {"计算选项", "材料损耗", "标题选项", "面积选项", "会签栏"};
+        for (int i = 0; i < 5; ++i)
+            QCOMPARE(child<QGroupBox>(form, QStringLiteral("Frame%1").arg(i + 1))->title(), frames[i]);
+        const QStringList options
+            = {"按整体计算", "按门窗系列计算", "按门窗编号计算", "按框外围面积计算", "按洞口外围面积计算"};
+        for (int i = 0; i < 5; ++i)
+            QCOMPARE(option(form, i + 1)->text(), options[i]);
+        QCOMPARE(check(form, 1)->text(), QString("包含窗号或系列"));
+        QCOMPARE(child<QPushButton>(form, "Command1")->text(), QString("计算报价"));
+        QCOMPARE(child<QPushButton>(form, "Command2")->text(), QString("输出Excel"));
+        QCOMPARE(child<QPushButton>(form, "Command3")->text(), QString("关闭"));
+
+        form.show();
+        QVERIFY(option(form, 1)->isChecked());
+        QVERIFY(option(form, 4)->isChecked());
+        QCOMPARE(text(form, 1)->text(), QString("1"));
+        QCOMPARE(text(form, 3)->text(), QString("1"));
+        QCOMPARE(text(form, 4)->text(), QString());
+        for (int n = 6; n <= 8; ++n)
+            QVERIFY(!text(form, n)->isEnabled());
+        QVERIFY(child<QProgressBar>(form, "ProBar")->isHidden());
+        check(form, 2)->click();
+        QVERIFY(text(form, 6)->isEnabled());
+        check(form, 2)->click();
+        QVERIFY(!text(form, 6)->isEnabled());
+
+        if (!qEnvironmentVariableIsEmpty("TARVEX_SCREENSHOT_DIR")) {
+            text(form, 4)->setText("阳光花园二期");
+            text(form, 5)->setText("门窗工程报价单");
+            check(form, 1)->setChecked(true);
+            check(form, 2)->setChecked(true);
+            text(form, 6)->setText("编制:");
+            form.adjustSize();
+            form.grab().save(QDir(qEnvironmentVariable("TARVEX_SCREENSHOT_DIR")).filePath("bjform.png"));
+        }
+    }
+
+    void optionsAreSavedOnEveryCloseAndRestored()
+    {
+        TestHome home;
+        {
+            BjForm form;
+            form.show();
+            option(form, 3)->setChecked(true);
+            option(form, 5)->setChecked(true);
+            text(form, 1)->setText(QString()); // an emptied box is written as empty
+            text(form, 2)->setText("1.05");
+            text(form, 4)->setText("某小区");
+            check(form, 1)->setChecked(true);
+            check(form, 3)->setChecked(true);
+            text(form, 7)->setText("审核:");
+            form.close(); // the window's close button
+            QVERIFY(!form.isVisible());
+        }
+        QCOMPARE(cs1Lines(),
+            QStringList({"tx1=", "tx2=1.05", "tx3=1", "tx4=某小区", "tx5=", "tx6=", "tx7=审核:", "tx8=", "op1=False",
+                "op2=False", "op3=True", "op4=False", "op5=True", "ch1=1", "ch2=0", "ch3=1", "ch4=0"}));
+        {
+            BjForm form;
+            form.show();
+            QVERIFY(option(form, 3)->isChecked());
+            QVERIFY(option(form, 5)->isChecked());
+            QCOMPARE(text(form, 1)->text(), QString()); // no first-run default any more
+            QVERIFY(text(form, 7)->isEnabled());
+            QCOMPARE(text(form, 7)->text(), QString("审核:"));
+            QVERIFY(!text(form, 6)->isEnabled());
+            QVERIFY(check(form, 1)->isChecked());
+            const QuoteOptions o = form.options();
+            QCOMPARE(o.scope, QuoteOptions::Scope::Window);
+            QCOMPARE(o.areaBasis, QuoteOptions::AreaBasis::Opening);
+            QVERIFY(o.sign[1] && !o.sign[0]);
+            text(form, 5)->setText("报价单");
+            click(form, "Command3");
+            QVERIFY(!form.isVisible());
+        }
+        QCOMPARE(ReadIni(iniPath(), "cs1", "tx5"), QString("报价单"));
+
+        // The toolbar's way in: modal, closed here by its Esc key.
+        bool wasModal = false;
+        QTimer::singleShot(0, [&] {
+            QWidget *dialog = QApplication::activeModalWidget();
+            wasModal = dialog && dialog->objectName() == "bjForm";
+            if (dialog) {
+                text(*dialog, 5)->setText("第三次");
+                QTest::keyClick(dialog, Qt::Key_Escape);
+            }
+        });
+        runQuoteDialog(nullptr);
+        QVERIFY(wasModal);
+        QCOMPARE(ReadIni(iniPath(), "cs1", "tx5"), QString("第三次"));
+        QCOMPARE(ReadIni(iniPath(), "sysPath", "path1"), QString()); // other sections kept
+        QCOMPARE(cs1Lines().size(), 17);
+    }
+
+    void dataCheckRefusesOrAsks()
+    {
+        TestHome home;
+        home.loadDemoPrices();
+        home.loadDemoProject();
+        sqlExec("DELETE FROM pjName WHERE 名称='滑轮'");
+        BjForm form;
+        Outputs outputs;
+        outputs.install(form);
+        form.show();
+
+        click(form, "Command1");
+        QCOMPARE(home.messages().texts(), QStringList({"附件数据中有记录末找到单价!"}));
+        QCOMPARE(home.messages().shown().last().kind, ScriptedMessages::Kind::Warning);
+        QCOMPARE(home.messages().shown().last().title, QString("系统提示"));
+        QVERIFY(form.isVisible());
+        QVERIFY(child<QPushButton>(form, "Command1")->isVisible());
+
+        // The spreadsheet asks; No stops before any price prompt.
+        home.messages().clear();
+        home.messages().answerQuestion(false);
+        click(form, "Command2");
+        QCOMPARE(home.messages().texts(), QStringList({"附件数据中有记录末找到单价!是否继续?"}));
+        QVERIFY(outputs.excelRuns.isEmpty());
+
+        sqlExec("DELETE FROM blName WHERE 名称='5mm白玻'");
+        home.messages().clear();
+        click(form, "Command1");
+        QCOMPARE(home.messages().texts(), QStringList({"附件数据中有记录末找到单价!"}));
+
+        sqlExec("INSERT INTO pjName VALUES (9,'五金','滑轮','双轮',NULL,'个',4.2,1,NULL)");
+        home.messages().clear();
+        home.messages().answerQuestion(false);
+        click(form, "Command2");
+        QCOMPARE(home.messages().texts(), QStringList({"玻璃数据中有记录末找到单价!是否继续?"}));
+
+        sqlExec("UPDATE lcName SET 线重=NULL WHERE 代号='M503'");
+        for (const char *button : {"Command1", "Command2"}) {
+            home.messages().clear();
+            click(form, QString::fromUtf8(button));
+            QCOMPARE(home.messages().texts(), QStringList({"主材数据中有记录末找到线重!"}));
+        }
+        QVERIFY(outputs.paperRuns.isEmpty() && outputs.excelRuns.isEmpty());
+        QVERIFY(form.isVisible());
+    }
+
+    void paperRunAsksPricesComputesAndCloses()
+    {
+        TestHome home;
+        RecordingMessages messages;
+        setMessageService(&messages);
+        home.loadDemoPrices();
+        home.loadDemoProject();
+        BjForm form;
+        Outputs outputs;
+        outputs.install(form);
+        form.show();
+        option(form, 2)->setChecked(true);
+        text(form, 4)->setText("某小区");
+        messages.answerInput(QString("20"));
+        messages.answerInput(std::nullopt); // cancelled: 0
+        click(form, "Command1");
+
+        QCOMPARE(messages.texts(),
+            QStringList({"请输入第1种主材:断桥铝型材;隔热材的单价:", "请输入第1种主材:普通铝型材;非隔热材的单价:"}));
+        QCOMPARE(messages.shown().first().title, QString("Tarvex"));
+        QCOMPARE(messages.defaults, QStringList({"0", "0"}));
+        QCOMPARE(outputs.paperRuns.size(), 1);
+        const QuoteRun &run = outputs.paperRuns.first();
+        QCOMPARE(run.lcPriceString, QString("断桥铝型材/True/20\\普通铝型材/False/0"));
+        QCOMPARE(run.result.items.size(), 3);
+        QCOMPARE(run.progressMaximum, 18);
+        QCOMPARE(run.options.project, QString("某小区"));
+        QVERIFY(!form.isVisible());
+        QCOMPARE(ReadIni(iniPath(), "cs1", "op2"), QString("True"));
+        setMessageService(&home.messages());
+    }
+
+    void excelRunGoesOnAfterYes()
+    {
+        TestHome home;
+        home.loadDemoPrices();
+        home.loadDemoProject();
+        sqlExec("DELETE FROM blName WHERE 名称='5mm白玻'");
+        BjForm form;
+        Outputs outputs;
+        outputs.install(form);
+        form.show();
+        home.messages().answerQuestion(true);
+        home.messages().answerInput(QString("20"));
+        home.messages().answerInput(QString("15"));
+        click(form, "Command2");
+        QCOMPARE(outputs.excelRuns.size(), 1);
+        // The unpriced glass counts 0 and is named.
+        const QStringList texts = home.messages().texts();
+        QCOMPARE(texts.last(), QString("玻璃5mm白玻没有单价,按0计算"));
+        QCOMPARE(child<QProgressBar>(form, "ProBar")->value(), 11);
+        QVERIFY(!form.isVisible());
+    }
+
+    void aFailedRunLeavesTheDialogAsItWas()
+    {
+        TestHome home;
+        home.loadDemoPrices();
+        home.loadDemoProject();
+        sqlExec("UPDATE MjTemp SET 框面积=0");
+        BjForm form;
+        Outputs outputs;
+        outputs.install(form);
+        form.show();
+        click(form, "Command1");
+        QCOMPARE(home.messages().lastText(), QString("当前错误:门窗面积为0,无法计算每平方米的用量"));
+        QVERIFY(outputs.paperRuns.isEmpty());
+        QVERIFY(form.isVisible());
+        QVERIFY(child<QPushButton>(form, "Command1")->isHidden());
+        QVERIFY(child<QProgressBar>(form, "ProBar")->isVisible());
+        // The close button still works and keeps the options.
+        form.close();
+        QVERIFY(!form.isVisible());
+        QCOMPARE(cs1Lines().size(), 17);
+    }
+};
+
+QTEST_MAIN(TestBjForm)
+#include "tst_bjform.moc"
