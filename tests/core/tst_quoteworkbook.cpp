@@ -1,7 +1,7 @@
 #include "common/error.h"
 #include "quote/quoteworkbook.h"
 #include "quote/sheetnames.h"
-#include "quote_xlsx.h"
+#include "cli.h"
 #include "quotefixture.h"
 #include "testsupport.h"
 #include "xlsxread.h"
@@ -348,15 +348,16 @@ private slots:
         TestHome home;
         home.loadDemoPrices();
         home.loadDemoProject();
-        const QuoteRun run = demoQuoteRun(QuoteOptions::Scope::Series);
-        QString errText;
-        QTextStream err(&errText);
         const QString path = home.file(QStringLiteral("cli.xlsx"));
-        QCOMPARE(cli::writeQuoteXlsx(run, path, err), 0);
-        QVERIFY(errText.isEmpty());
+        QString outText, errText;
+        QTextStream out(&outText), err(&errText);
+        const QStringList args = {"tarvex-cli", "quote", "--scope", "series", "--lc-price", "断桥铝型材/True/25",
+                                  "--lc-price", "普通铝型材/False/21", "--xlsx"};
+        QCOMPARE(cli::run(args + QStringList{path}, out, err), 0);
+        QVERIFY2(errText.isEmpty(), qPrintable(errText));
         QCOMPARE(XlsxBook(path).sheetNames(), QStringList({"材料明细表", "50平开门", "60平开窗", "70推拉窗"}));
 
-        QCOMPARE(cli::writeQuoteXlsx(run, home.file(QStringLiteral("none/cli.xlsx")), err), 1);
+        QCOMPARE(cli::run(args + QStringList{home.file(QStringLiteral("none/cli.xlsx"))}, out, err), 1);
         QVERIFY2(errText.startsWith(QStringLiteral("当前错误:无法写入文件")), qPrintable(errText));
     }
 };
