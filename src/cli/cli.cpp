@@ -20,6 +20,8 @@ struct Command {
 
 const Command kCommands[] = {
     {"init", "init [--seed FILE.sql]      create the databases when missing; run the SQL of FILE", cmdInit},
+    {"load", "load FILE.xdt               replace the working tables with the records of FILE", cmdLoad},
+    {"save", "save FILE.xdt               write the working tables to FILE (GBK, CR LF)", cmdSave},
 };
 
 void printHelp(QTextStream &out)
@@ -110,7 +112,7 @@ int run(const QStringList &arguments, QTextStream &out, QTextStream &err)
     const QString name = args.takeFirst();
     for (const Command &c : kCommands) {
         if (name == QLatin1String(c.name)) {
-            Context context{args, out, err};
+            Context context {args, out, err};
             const int status = c.run(context);
             out.flush();
             err.flush();
