@@ -159,8 +159,8 @@ void MainForm::startup(const QStringList &arguments)
     AppState &state = appState();
     try {
         state.dataFolder = resolveFolderSetting(ReadIni(iniPath(), QStringLiteral("sysPath"), QStringLiteral("path1")));
-        state.libraryFolder =
-            resolveFolderSetting(ReadIni(iniPath(), QStringLiteral("sysPath"), QStringLiteral("path2")));
+        state.libraryFolder
+            = resolveFolderSetting(ReadIni(iniPath(), QStringLiteral("sysPath"), QStringLiteral("path2")));
 
         // A missing picture leaves the plain background; start-up goes on.
         const QPixmap picture(programFile(QStringLiteral("pic/1.jpg")));
@@ -177,8 +177,11 @@ void MainForm::startup(const QStringList &arguments)
         Database::open(QDir(state.dataFolder).filePath(Database::fileName()));
 
         state.currentFilePath = commandLinePath(arguments);
-        if (!state.currentFilePath.isEmpty() && QFileInfo(state.currentFilePath).isFile())
-            OpenFile(state.currentFilePath);
+        // A file that failed to load must not become the target of the next
+        // save: the tables still hold other data.
+        if (!state.currentFilePath.isEmpty() && QFileInfo(state.currentFilePath).isFile()
+            && !OpenFile(state.currentFilePath))
+            state.currentFilePath.clear();
     } catch (const Error &e) {
         reportError(e.message());
     }
@@ -220,8 +223,8 @@ void MainForm::showChild(QWidget *form, Placement placement)
     } else {
         sub->adjustSize();
         const QSize size = sub->size();
-        sub->move(client.left() + (client.width() - size.width()) / 2,
-                  client.top() + (client.height() - size.height()) / 2);
+        sub->move(
+            client.left() + (client.width() - size.width()) / 2, client.top() + (client.height() - size.height()) / 2);
     }
     sub->show();
     form->show();
@@ -299,8 +302,11 @@ void MainForm::openFileFromToolbar()
     }
     if (name.right(3).toLower() != QStringLiteral("xdt"))
         name += QStringLiteral(".xdt");
+    // The tables keep their data when the load fails, so the path stays too.
+    const QString previous = appState().currentFilePath;
     appState().currentFilePath = name;
-    OpenFile(name);
+    if (!OpenFile(name))
+        appState().currentFilePath = previous;
 }
 
 void MainForm::closeEvent(QCloseEvent *event)

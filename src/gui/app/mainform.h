@@ -53,7 +53,7 @@ private:
     void buildToolbar();
     void buildStatusBar();
     void updateClock();
-    bool saveWorkingTables(const QString &dialogTitle, const QString &cancelMessage);
+    bool saveWorkingTables(const QString &dialogTitle, const QString &cancelMessage, bool askForName);
     void openFileFromToolbar();
     void showViewerWindow(const QString &caption);
     void showPriceBrowser(const QString &table, const QString &caption);
@@ -61,7 +61,7 @@ private:
     BackgroundArea *m_area;
     QToolBar *m_toolbar;
     QVector<QAction *> m_buttons; // index 0 unused
-    QVector<QLabel *> m_panels;   // index 0 unused
+    QVector<QLabel *> m_panels; // index 0 unused
 };
 
 } // namespace tarvex
