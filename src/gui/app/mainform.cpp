@@ -159,8 +159,8 @@ void MainForm::startup(const QStringList &arguments)
     AppState &state = appState();
     try {
         state.dataFolder = resolveFolderSetting(ReadIni(iniPath(), QStringLiteral("sysPath"), QStringLiteral("path1")));
-        state.libraryFolder
-            = resolveFolderSetting(ReadIni(iniPath(), QStringLiteral("sysPath"), QStringLiteral("path2")));
+        state.libraryFolder =
+            resolveFolderSetting(ReadIni(iniPath(), QStringLiteral("sysPath"), QStringLiteral("path2")));
 
         // A missing picture leaves the plain background; start-up goes on.
         const QPixmap picture(programFile(QStringLiteral("pic/1.jpg")));
@@ -223,8 +223,8 @@ void MainForm::showChild(QWidget *form, Placement placement)
     } else {
         sub->adjustSize();
         const QSize size = sub->size();
-        sub->move(
-            client.left() + (client.width() - size.width()) / 2, client.top() + (client.height() - size.height()) / 2);
+        sub->move(client.left() + (client.width() - size.width()) / 2,
+                  client.top() + (client.height() - size.height()) / 2);
     }
     sub->show();
     form->show();
