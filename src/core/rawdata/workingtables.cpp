@@ -1,9 +1,8 @@
 #include "rawdata/workingtables.h"
 
 #include "common/error.h"
+#include "rawdata/sqlitestatement.h"
 #include "rawdata/xdtreader.h"
-
-#include <QSqlError>
 
 namespace tarvex {
 
@@ -12,26 +11,23 @@ namespace {
 // One prepared statement reused for every row of a table.
 class Insert {
 public:
-    Insert(QSqlDatabase db, const QString &sql)
-        : m_query(db)
+    Insert(const QSqlDatabase &db, const QString &sql)
+        : m_statement(db, sql)
     {
-        if (!m_query.prepare(sql))
-            throw Error(m_query.lastError().text());
     }
 
     template <typename... Values> void run(const Values &...values)
     {
-        int i = 0;
-        (m_query.bindValue(i++, values), ...);
-        if (!m_query.exec())
-            throw Error(m_query.lastError().text());
+        int i = 1;
+        (m_statement.bind(i++, values), ...);
+        m_statement.execute();
     }
 
 private:
-    QSqlQuery m_query;
+    SqliteStatement m_statement;
 };
 
-void insertRows(QSqlDatabase db, const RawData &data)
+void insertRows(const QSqlDatabase &db, const RawData &data)
 {
     Insert lc(db, QStringLiteral("INSERT INTO LcTemp (ID,代号,长度) VALUES(?,?,?)"));
     for (const ProfileRecord &r : data.profiles)

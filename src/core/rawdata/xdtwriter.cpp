@@ -2,6 +2,7 @@
 
 #include "common/error.h"
 #include "common/numbers.h"
+#include "rawdata/sqlitestatement.h"
 
 #include <QDir>
 #include <QSaveFile>
@@ -24,22 +25,19 @@ constexpr TableLayout kTables[] = {
     {"MjTemp", "4|", 5},
 };
 
-void appendValue(QString &out, const QVariant &value, const char *table)
+void appendValue(QString &out, const SqliteStatement &row, int column, const char *table)
 {
-    if (value.isNull())
+    if (row.isNull(column))
         return;
-    switch (value.typeId()) {
-    case QMetaType::Double:
-        out += plainNumber(value.toDouble());
+    if (row.isReal(column)) {
+        out += plainNumber(row.real(column));
         return;
-    case QMetaType::LongLong:
-    case QMetaType::Int:
-        out += QString::number(value.toLongLong());
-        return;
-    default:
-        break;
     }
-    const QString text = value.toString();
+    if (row.isInteger(column)) {
+        out += QString::number(row.integer(column));
+        return;
+    }
+    const QStringView text = row.text(column);
     for (QChar c : text) {
         if (c == QLatin1Char('|') || c == QLatin1Char('\r') || c == QLatin1Char('\n'))
             throw Error(QString::fromLatin1(table) + QStringLiteral(" 中的文字 '") + text
@@ -67,13 +65,13 @@ QString workingTablesText(QSqlDatabase db)
 {
     QString out;
     for (const TableLayout &layout : kTables) {
-        QSqlQuery query = sqlExec(QStringLiteral("SELECT * FROM ") + QLatin1String(layout.table), {}, db);
-        while (query.next()) {
+        SqliteStatement row(db, QStringLiteral("SELECT * FROM ") + QLatin1String(layout.table));
+        while (row.next()) {
             out += QLatin1String(layout.prefix);
             for (int i = 0; i < layout.columns; ++i) {
                 if (i > 0)
                     out += QLatin1Char('|');
-                appendValue(out, query.value(i), layout.table);
+                appendValue(out, row, i, layout.table);
             }
             out += QLatin1String("\r\n");
         }
