@@ -11,6 +11,7 @@
 #include "rawdata/xdtwriter.h"
 
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QWidget>
 
 namespace tarvex {
@@ -18,6 +19,15 @@ namespace tarvex {
 namespace {
 
 const QString kFilter = QStringLiteral("报价数据 (*.xdt)");
+
+// A large project takes a second or so to load or save.
+class WaitCursor {
+public:
+    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor &) = delete;
+    WaitCursor &operator=(const WaitCursor &) = delete;
+};
 
 QString withExtension(const QString &name)
 {
@@ -31,6 +41,7 @@ QString withExtension(const QString &name)
 bool MainForm::OpenFile(const QString &path)
 {
     try {
+        const WaitCursor wait;
         loadRawDataFile(path);
     } catch (const Error &e) {
         messages().warning(QStringLiteral("打开文件出错:") + e.message());
@@ -67,6 +78,7 @@ bool MainForm::saveWorkingTables(const QString &dialogTitle, const QString &canc
             return false;
     }
     try {
+        const WaitCursor wait;
         writeRawDataFile(path);
     } catch (const Error &e) {
         reportError(e.message());
