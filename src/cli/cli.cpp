@@ -112,7 +112,7 @@ int run(const QStringList &arguments, QTextStream &out, QTextStream &err)
     const QString name = args.takeFirst();
     for (const Command &c : kCommands) {
         if (name == QLatin1String(c.name)) {
-            Context context {args, out, err};
+            Context context{args, out, err};
             const int status = c.run(context);
             out.flush();
             err.flush();
