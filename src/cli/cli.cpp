@@ -20,11 +20,13 @@ struct Command {
 
 const Command kCommands[] = {
     {"init", "init [--seed FILE.sql]      create the databases when missing; run the SQL of FILE", cmdInit},
+    {"load", "load FILE.xdt               replace the working tables with the records of FILE", cmdLoad},
+    {"save", "save FILE.xdt               write the working tables to FILE (GBK, CR LF)", cmdSave},
     {"check", "check                       price completeness check: 0 all priced, 1-3 what is missing", cmdCheck},
     {"quote",
      "quote [--scope whole|series|window] [--area frame|opening] [--loss-lc TEXT]\n"
      "        [--loss-pj TEXT] [--loss-bl TEXT] [--project TEXT] [--title TEXT] [--with-name]\n"
-     "        [--lc-price CLASS/FLAG/PRICE]... [--yes] [--json FILE|-]\n"
+     "        [--lc-price CLASS/FLAG/PRICE]... [--yes] [--json FILE|-] [--xlsx FILE] [--pdf FILE]\n"
      "                              quotation of the working data; options not given come\n"
      "                              from section cs1 of cs.ini",
      cmdQuote},

@@ -6,6 +6,10 @@ namespace tarvex::cli {
 
 // Each command returns the exit status: 0 success, 1 failure, 2 bad usage.
 int cmdInit(Context &context);
+// load FILE.xdt: the working tables get the records of the file (all or nothing).
+int cmdLoad(Context &context);
+// save FILE.xdt: the working tables are written to the file.
+int cmdSave(Context &context);
 // The quotation of the working data (3: refused by the price check).
 int cmdQuote(Context &context);
 // The price completeness check: prints its number and message.

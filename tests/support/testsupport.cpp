@@ -5,7 +5,7 @@
 #include "common/database.h"
 #include "common/error.h"
 #include "common/sqlscript.h"
-#include "common/textcodec.h"
+#include "rawdata/workingtables.h"
 
 #include <QDir>
 #include <QFile>
@@ -53,28 +53,7 @@ void TestHome::loadDemoPrices()
 
 void TestHome::loadDemoProject()
 {
-    // A plain reading of the demo file, enough for the tests of other windows.
-    QFile f(sourcePath(QStringLiteral("data/demo/demo.xdt")));
-    if (!f.open(QIODevice::ReadOnly))
-        throw Error(QStringLiteral("demo.xdt missing"));
-    const QStringList lines = decodeUtf8OrGbk(f.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
-    QSqlDatabase db = Database::shared();
-    inTransaction(db, [&] {
-        for (const char *table : {"LcTemp", "BlTemp", "PjTemp", "MjTemp"})
-            sqlExec(QStringLiteral("DELETE FROM ") + QLatin1String(table), {}, db);
-        for (const QString &line : lines) {
-            QStringList f = line.split(QLatin1Char('|'));
-            const int type = f.takeFirst().toInt();
-            QVariantList values;
-            for (const QString &v : f)
-                values.append(v);
-            static const char *inserts[] = {nullptr, "INSERT INTO LcTemp VALUES (?,?,?)",
-                                            "INSERT INTO BlTemp VALUES (?,?,?)",
-                                            "INSERT INTO PjTemp VALUES (?,?,?,?,?)",
-                                            "INSERT INTO MjTemp VALUES (?,?,?,?,?)"};
-            sqlExec(QString::fromUtf8(inserts[type]), values, db);
-        }
-    });
+    loadRawDataFile(sourcePath(QStringLiteral("data/demo/demo.xdt")));
 }
 
 QString sourcePath(const QString &relative)

@@ -167,8 +167,11 @@ void MainForm::startup(const QStringList &arguments)
         Database::open(QDir(state.dataFolder).filePath(Database::fileName()));
 
         state.currentFilePath = commandLinePath(arguments);
-        if (!state.currentFilePath.isEmpty() && QFileInfo(state.currentFilePath).isFile())
-            OpenFile(state.currentFilePath);
+        // A file that failed to load must not become the target of the next
+        // save: the tables still hold other data.
+        if (!state.currentFilePath.isEmpty() && QFileInfo(state.currentFilePath).isFile()
+            && !OpenFile(state.currentFilePath))
+            state.currentFilePath.clear();
     } catch (const Error &e) {
         reportError(e.message());
     }
@@ -289,8 +292,11 @@ void MainForm::openFileFromToolbar()
     }
     if (name.right(3).toLower() != QStringLiteral("xdt"))
         name += QStringLiteral(".xdt");
+    // The tables keep their data when the load fails, so the path stays too.
+    const QString previous = appState().currentFilePath;
     appState().currentFilePath = name;
-    OpenFile(name);
+    if (!OpenFile(name))
+        appState().currentFilePath = previous;
 }
 
 void MainForm::closeEvent(QCloseEvent *event)

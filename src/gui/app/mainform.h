@@ -53,7 +53,7 @@ private:
     void buildToolbar();
     void buildStatusBar();
     void updateClock();
-    bool saveWorkingTables(const QString &dialogTitle, const QString &cancelMessage);
+    bool saveWorkingTables(const QString &dialogTitle, const QString &cancelMessage, bool askForName);
     void openFileFromToolbar();
     void showViewerWindow(const QString &caption);
     void showPriceBrowser(const QString &table, const QString &caption);

@@ -1,0 +1,66 @@
+#include "commands.h"
+
+#include "common/database.h"
+#include "common/error.h"
+#include "rawdata/workingtables.h"
+#include "rawdata/xdtwriter.h"
+
+#include <QDir>
+
+namespace tarvex::cli {
+
+namespace {
+
+// The one FILE argument of load and save; empty after a usage message.
+QString fileArgument(Context &context, const char *command)
+{
+    if (context.args.size() != 1 || context.args.first().startsWith(QStringLiteral("--"))) {
+        context.err << "用法: tarvex-cli [--home DIR] " << command << " FILE.xdt" << Qt::endl;
+        return QString();
+    }
+    return context.args.first();
+}
+
+} // namespace
+
+int cmdLoad(Context &context)
+{
+    const QString path = fileArgument(context, "load");
+    if (path.isEmpty())
+        return 2;
+    if (!openWorkingDatabase(context))
+        return 1;
+    try {
+        const RawData data = loadRawDataFile(path);
+        context.out << QStringLiteral("已载入 %1: 主材 %2 行, 玻璃 %3 行, 配件 %4 行, 门窗 %5 行")
+                           .arg(QDir::toNativeSeparators(path))
+                           .arg(data.profiles.size())
+                           .arg(data.glass.size())
+                           .arg(data.accessories.size())
+                           .arg(data.windows.size())
+                    << Qt::endl;
+    } catch (const Error &e) {
+        context.err << QStringLiteral("打开文件出错:") << e.message() << Qt::endl;
+        return 1;
+    }
+    return 0;
+}
+
+int cmdSave(Context &context)
+{
+    const QString path = fileArgument(context, "save");
+    if (path.isEmpty())
+        return 2;
+    if (!openWorkingDatabase(context))
+        return 1;
+    try {
+        writeRawDataFile(path);
+    } catch (const Error &e) {
+        context.err << QStringLiteral("当前错误:") << e.message() << Qt::endl;
+        return 1;
+    }
+    context.out << QStringLiteral("已保存 ") << QDir::toNativeSeparators(path) << Qt::endl;
+    return 0;
+}
+
+} // namespace tarvex::cli

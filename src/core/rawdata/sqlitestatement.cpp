@@ -1,0 +1,102 @@
+#include "rawdata/sqlitestatement.h"
+
+#include "common/error.h"
+
+#include <QSqlDriver>
+#include <QVariant>
+
+#include <sqlite3.h>
+
+namespace tarvex {
+
+namespace {
+
+sqlite3 *handleOf(const QSqlDatabase &db)
+{
+    const QVariant v = db.driver() ? db.driver()->handle() : QVariant();
+    if (db.isOpen() && v.isValid() && qstrcmp(v.typeName(), "sqlite3*") == 0)
+        if (sqlite3 *handle = *static_cast<sqlite3 *const *>(v.constData()))
+            return handle;
+    throw Error(QStringLiteral("数据库未打开"));
+}
+
+} // namespace
+
+SqliteStatement::SqliteStatement(const QSqlDatabase &db, const QString &sql)
+    : m_db(handleOf(db))
+{
+    if (sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, &m_statement, nullptr) != SQLITE_OK)
+        fail();
+}
+
+SqliteStatement::~SqliteStatement()
+{
+    sqlite3_finalize(m_statement);
+}
+
+void SqliteStatement::bind(int position, double value)
+{
+    sqlite3_bind_double(m_statement, position, value);
+}
+
+void SqliteStatement::bind(int position, const QString &text)
+{
+    sqlite3_bind_text16(m_statement, position, text.utf16(), int(text.size() * sizeof(char16_t)), SQLITE_STATIC);
+}
+
+void SqliteStatement::execute()
+{
+    const int rc = sqlite3_step(m_statement);
+    sqlite3_reset(m_statement);
+    if (rc != SQLITE_DONE)
+        fail();
+}
+
+bool SqliteStatement::next()
+{
+    const int rc = sqlite3_step(m_statement);
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc != SQLITE_DONE)
+        fail();
+    return false;
+}
+
+bool SqliteStatement::isNull(int column) const
+{
+    return sqlite3_column_type(m_statement, column) == SQLITE_NULL;
+}
+
+bool SqliteStatement::isInteger(int column) const
+{
+    return sqlite3_column_type(m_statement, column) == SQLITE_INTEGER;
+}
+
+bool SqliteStatement::isReal(int column) const
+{
+    return sqlite3_column_type(m_statement, column) == SQLITE_FLOAT;
+}
+
+qint64 SqliteStatement::integer(int column) const
+{
+    return sqlite3_column_int64(m_statement, column);
+}
+
+double SqliteStatement::real(int column) const
+{
+    return sqlite3_column_double(m_statement, column);
+}
+
+QStringView SqliteStatement::text(int column) const
+{
+    const auto *data = static_cast<const char16_t *>(sqlite3_column_text16(m_statement, column));
+    const int bytes = sqlite3_column_bytes16(m_statement, column);
+    return QStringView(data, bytes / qsizetype(sizeof(char16_t)));
+}
+
+void SqliteStatement::fail() const
+{
+    throw Error(QString::fromUtf8(sqlite3_errmsg(m_db)));
+}
+
+} // namespace tarvex

@@ -1,0 +1,103 @@
+#include "rawdata/xdtwriter.h"
+
+#include "common/error.h"
+#include "common/numbers.h"
+#include "rawdata/sqlitestatement.h"
+
+#include <QDir>
+#include <QSaveFile>
+#include <QStringEncoder>
+
+namespace tarvex {
+
+namespace {
+
+struct TableLayout {
+    const char *table;
+    const char *prefix;
+    int columns; // written by position from the first
+};
+
+constexpr TableLayout kTables[] = {
+    {"LcTemp", "1|", 3},
+    {"BlTemp", "2|", 3},
+    {"PjTemp", "3|", 5},
+    {"MjTemp", "4|", 5},
+};
+
+void appendValue(QString &out, const SqliteStatement &row, int column, const char *table)
+{
+    if (row.isNull(column))
+        return;
+    if (row.isReal(column)) {
+        out += plainNumber(row.real(column));
+        return;
+    }
+    if (row.isInteger(column)) {
+        out += QString::number(row.integer(column));
+        return;
+    }
+    const QStringView text = row.text(column);
+    for (QChar c : text) {
+        if (c == QLatin1Char('|') || c == QLatin1Char('\r') || c == QLatin1Char('\n'))
+            throw Error(QString::fromLatin1(table) + QStringLiteral(" 中的文字 '") + text
+                + QStringLiteral("' 含有分隔符或换行, 无法写入xdt文件"));
+    }
+    out += text;
+}
+
+// Names the first line GBK cannot hold; only looked for once encoding failed.
+QString unencodableLine(const QString &text)
+{
+    const QStringList lines = text.split(QStringLiteral("\r\n"));
+    for (const QString &line : lines) {
+        QStringEncoder gbk("GBK");
+        gbk.encode(line);
+        if (gbk.hasError())
+            return QStringLiteral("'") + line + QStringLiteral("' 含有GBK编码无法表示的字符, 无法写入xdt文件");
+    }
+    return QStringLiteral("数据含有GBK编码无法表示的字符, 无法写入xdt文件");
+}
+
+} // namespace
+
+QString workingTablesText(QSqlDatabase db)
+{
+    QString out;
+    for (const TableLayout &layout : kTables) {
+        SqliteStatement row(db, QStringLiteral("SELECT * FROM ") + QLatin1String(layout.table));
+        while (row.next()) {
+            out += QLatin1String(layout.prefix);
+            for (int i = 0; i < layout.columns; ++i) {
+                if (i > 0)
+                    out += QLatin1Char('|');
+                appendValue(out, row, i, layout.table);
+            }
+            out += QLatin1String("\r\n");
+        }
+    }
+    return out;
+}
+
+QByteArray workingTablesBytes(QSqlDatabase db)
+{
+    const QString text = workingTablesText(db);
+    QStringEncoder gbk("GBK");
+    const QByteArray bytes = gbk.encode(text);
+    if (gbk.hasError())
+        throw Error(unencodableLine(text));
+    return bytes;
+}
+
+void writeRawDataFile(const QString &path, QSqlDatabase db)
+{
+    const QByteArray bytes = workingTablesBytes(db);
+    const QString shown = QDir::toNativeSeparators(path);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw Error(QStringLiteral("无法写入文件 ") + shown + QStringLiteral(": ") + file.errorString());
+    if (file.write(bytes) != bytes.size() || !file.commit())
+        throw Error(QStringLiteral("无法写入文件 ") + shown + QStringLiteral(": ") + file.errorString());
+}
+
+} // namespace tarvex

@@ -1,0 +1,234 @@
+#include "cli.h"
+#include "common/database.h"
+#include "common/error.h"
+#include "common/textcodec.h"
+#include "rawdata/workingtables.h"
+#include "rawdata/xdtreader.h"
+#include "rawdata/xdtwriter.h"
+#include "testsupport.h"
+
+#include <QFile>
+#include <QTest>
+
+using namespace tarvex;
+using namespace tarvex::test;
+
+namespace {
+
+const QStringList kTables = {"LcTemp", "BlTemp", "PjTemp", "MjTemp"};
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Every row of the four working tables, table by table.
+QStringList workingRows()
+{
+    QStringList rows;
+    for (const QString &table : kTables)
+        for (const QString &row : queryRows(QStringLiteral("SELECT * FROM ") + table))
+            rows.append(table + QLatin1Char(':') + row);
+    return rows;
+}
+
+QString loadError(const QString &path)
+{
+    try {
+        loadRawDataFile(path);
+    } catch (const Error &e) {
+        return e.message();
+    }
+    return QString();
+}
+
+} // namespace
+
+class TestRawData : public QObject {
+    Q_OBJECT
+
+private slots:
+    void savedFileReadsBackIntoTheSameRows()
+    {
+        TestHome home;
+        // Apostrophes in every text field, Chinese in GBK, numbers of every form.
+        const QString text = QStringLiteral("4|1|60'平开窗|C1'A|1.8|2.1\r\n"
+                                            "1|1|KF'601|1250\r\n"
+                                            "1|1|KF602|0.0000001\r\n"
+                                            "2|1|5+12A'+5中空玻璃|1.476\r\n"
+                                            "3|1|执'手|7'字型|黑'色|2\r\n"
+                                            "3|1|密封胶条|EPDM||5.4\r\n"
+                                            "4|2|70推拉窗|TC1|2.4|2.52\r\n");
+        writeFile(home.file("in.xdt"), encodeGbk(text));
+        loadRawDataFile(home.file("in.xdt"));
+        const QStringList loaded = workingRows();
+        QCOMPARE(loaded,
+            QStringList({"LcTemp:1|KF'601|1250", "LcTemp:1|KF602|1e-07", "BlTemp:1|5+12A'+5中空玻璃|1.476",
+                "PjTemp:1|执'手|7'字型|黑'色|2", "PjTemp:1|密封胶条|EPDM||5.4", "MjTemp:1|60'平开窗|C1'A|1.8|2.1",
+                "MjTemp:2|70推拉窗|TC1|2.4|2.52"}));
+
+        // Written back in table order, then read into emptied tables.
+        writeRawDataFile(home.file("out.xdt"));
+        QCOMPARE(decodeUtf8OrGbk(readFile(home.file("out.xdt"))),
+            QStringLiteral("1|1|KF'601|1250\r\n1|1|KF602|0.0000001\r\n2|1|5+12A'+5中空玻璃|1.476\r\n"
+                           "3|1|执'手|7'字型|黑'色|2\r\n3|1|密封胶条|EPDM||5.4\r\n"
+                           "4|1|60'平开窗|C1'A|1.8|2.1\r\n4|2|70推拉窗|TC1|2.4|2.52\r\n"));
+        replaceWorkingTables(RawData());
+        QVERIFY(workingRows().isEmpty());
+        loadRawDataFile(home.file("out.xdt"));
+        QCOMPARE(workingRows(), loaded);
+    }
+
+    void knownSampleIsWrittenAsTheseGbkBytes()
+    {
+        TestHome home;
+        sqlExec(QStringLiteral("INSERT INTO LcTemp VALUES (1,'A01',1250),(2,'框料',1.8)"));
+        sqlExec(QStringLiteral("INSERT INTO BlTemp VALUES (1,'白玻',1e-7)"));
+        sqlExec(QStringLiteral("INSERT INTO PjTemp VALUES (1,'执手','7字型',NULL,2)"));
+        sqlExec(QStringLiteral("INSERT INTO MjTemp VALUES (1,'60平开窗','C1''A',1.8,2.1)"));
+        const QByteArray expected("1|1|A01|1250\r\n"
+                                  "1|2|\xbf\xf2\xc1\xcf|1.8\r\n"
+                                  "2|1|\xb0\xd7\xb2\xa3|0.0000001\r\n"
+                                  "3|1|\xd6\xb4\xca\xd6|7\xd7\xd6\xd0\xcd||2\r\n"
+                                  "4|1|60\xc6\xbd\xbf\xaa\xb4\xb0|C1'A|1.8|2.1\r\n");
+        QCOMPARE(workingTablesBytes(), expected);
+        writeRawDataFile(home.file("sample.xdt"));
+        QCOMPARE(readFile(home.file("sample.xdt")), expected);
+    }
+
+    void readsOnlyTheRecordTypesItKnows()
+    {
+        // Only windows; blank lines (a trailing one too) and types 0, 5 and 9
+        // are passed over; 4.0 is type 4; fields after the needed ones are ignored.
+        const RawData data = parseRawData(QStringLiteral("4|1|S60|C1|1.8|2.1\r\n"
+                                                         "\r\n"
+                                                         "5|1|x|1\r\n"
+                                                         "0|anything\r\n"
+                                                         "   \r\n"
+                                                         "9\r\n"
+                                                         "4.0|2|S60|C2|1|1.2|extra|more\r\n"
+                                                         "\r\n"));
+        QCOMPARE(data.windows.size(), 2);
+        QCOMPARE(data.recordCount(), 2);
+        QCOMPARE(data.windows[1].window, QStringLiteral("C2"));
+        QCOMPARE(data.windows[1].openingArea, 1.2);
+
+        TestHome home;
+        writeFile(home.file("windows.xdt"), encodeGbk(QStringLiteral("4|1|S60|C1|1.8|2.1\r\n4|2|S60|C2|1|1.2\r\n")));
+        home.loadDemoProject();
+        loadRawDataFile(home.file("windows.xdt"));
+        QCOMPARE(
+            queryRows(QStringLiteral("SELECT * FROM MjTemp")), QStringList({"1|S60|C1|1.8|2.1", "2|S60|C2|1|1.2"}));
+        QCOMPARE(sqlScalar(QStringLiteral("SELECT (SELECT COUNT(*) FROM LcTemp)+(SELECT COUNT(*) FROM BlTemp)"
+                                          "+(SELECT COUNT(*) FROM PjTemp)"))
+                     .toInt(),
+            0);
+    }
+
+    void failedLoadChangesNothingAndNamesTheLine_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("message");
+        const QByteArray good = "4|1|S60|C1|1.8|2.1\r\n1|1|A01|1250\r\n";
+        QTest::newRow("bad number") << good + "\r\n1|1|A02|abc\r\n" << QStringLiteral("第4行: 长度 'abc' 不是数字");
+        QTest::newRow("empty number") << good + "3|1|执手|L||\r\n" << QStringLiteral("第3行: 数量 '' 不是数字");
+        QTest::newRow("bad ID") << good + "2|x1|白玻|1\r\n" << QStringLiteral("第3行: ID 'x1' 不是数字");
+        QTest::newRow("type not a number")
+            << QByteArray("4|1|S60|C1|1.8|2.1\r\nA|1|A01|1250\r\n") << QStringLiteral("第2行: 类型 'A' 不是数字");
+        QTest::newRow("too few fields") << good + "4|2|S60|C2|1.8\r\n"
+                                        << QStringLiteral("第3行: 字段不足, 类型4应有6个字段, 只有5个");
+        // An SQL-looking value is only text; a number field is never pasted into SQL.
+        QTest::newRow("number with SQL") << good + "1|1|A01|1);DELETE FROM MjTemp;--\r\n"
+                                         << QStringLiteral("第3行: 长度 '1);DELETE FROM MjTemp;--' 不是数字");
+    }
+
+    void failedLoadChangesNothingAndNamesTheLine()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, message);
+        TestHome home;
+        home.loadDemoProject();
+        const QStringList before = workingRows();
+        QCOMPARE(before.size(), 160);
+
+        writeFile(home.file("bad.xdt"), bytes);
+        QCOMPARE(loadError(home.file("bad.xdt")), message);
+        QCOMPARE(workingRows(), before);
+    }
+
+    void missingFileChangesNothing()
+    {
+        TestHome home;
+        home.loadDemoProject();
+        const QStringList before = workingRows();
+        QVERIFY(loadError(home.file("nothere.xdt")).startsWith(QStringLiteral("文件不存在: ")));
+        QCOMPARE(workingRows(), before);
+    }
+
+    void utf8FileLoadsLikeGbk()
+    {
+        const QString text = QStringLiteral("4|1|60平开窗|C1|1.8|2.1\r\n3|1|执手|7字型|黑色|1\r\n");
+        const RawData fromGbk = parseRawDataBytes(encodeGbk(text));
+        for (const QByteArray &bytes : QList<QByteArray> {text.toUtf8(), "\xEF\xBB\xBF" + text.toUtf8()}) {
+            const RawData fromUtf8 = parseRawDataBytes(bytes);
+            QCOMPARE(fromUtf8.windows.size(), 1);
+            QCOMPARE(fromUtf8.windows[0].series, QStringLiteral("60平开窗"));
+            QCOMPARE(fromUtf8.windows[0].series, fromGbk.windows[0].series);
+            QCOMPARE(fromUtf8.accessories[0].requirement, QStringLiteral("黑色"));
+        }
+    }
+
+    void valuesThatWouldBreakTheFileAreRefused()
+    {
+        TestHome home;
+        writeFile(home.file("old.xdt"), "4|1|S60|C1|1.8|2.1\r\n");
+        // A bar or a line break inside a text would split the record on reading back.
+        sqlExec(QStringLiteral("INSERT INTO LcTemp VALUES (1,?,1250)"), {QStringLiteral("A|01")});
+        try {
+            writeRawDataFile(home.file("old.xdt"));
+            QFAIL("a text with a bar was written");
+        } catch (const Error &e) {
+            QVERIFY(e.message().contains(QStringLiteral("A|01")));
+        }
+        sqlExec(QStringLiteral("DELETE FROM LcTemp"));
+        // A character GBK does not have would turn into '?'.
+        sqlExec(QStringLiteral("INSERT INTO BlTemp VALUES (1,?,1)"), {QStringLiteral("玻璃\U0001F600")});
+        QVERIFY_THROWS_EXCEPTION(Error, writeRawDataFile(home.file("old.xdt")));
+        QCOMPARE(readFile(home.file("old.xdt")), QByteArray("4|1|S60|C1|1.8|2.1\r\n"));
+    }
+
+    void cliLoadThenSaveGivesTheDemoFileBack()
+    {
+        TestHome home;
+        const QString demo = sourcePath(QStringLiteral("data/demo/demo.xdt"));
+        QString outText, errText;
+        QTextStream out(&outText), err(&errText);
+        const QString saved = home.file("saved.xdt");
+        QCOMPARE(cli::run({"tarvex-cli", "--home", home.path(), "load", demo}, out, err), 0);
+        QCOMPARE(cli::run({"tarvex-cli", "--home", home.path(), "save", saved}, out, err), 0);
+        QCOMPARE(errText, QString());
+        QCOMPARE(readFile(saved), readFile(demo));
+        QCOMPARE(sqlScalar(QStringLiteral("SELECT COUNT(*) FROM MjTemp")).toInt(), 12);
+
+        // Failures: a message on stderr, a non-zero status, the tables kept.
+        writeFile(home.file("bad.xdt"), "4|1|S60|C1|1.8|2.1\r\n1|1|A01|\r\n");
+        QCOMPARE(cli::run({"tarvex-cli", "--home", home.path(), "load", home.file("bad.xdt")}, out, err), 1);
+        QVERIFY(errText.contains(QStringLiteral("打开文件出错:第2行: 长度 '' 不是数字")));
+        QCOMPARE(sqlScalar(QStringLiteral("SELECT COUNT(*) FROM MjTemp")).toInt(), 12);
+        errText.clear();
+        QVERIFY(cli::run({"tarvex-cli", "--home", home.path(), "save", home.file("no/such/dir/x.xdt")}, out, err) != 0);
+        QVERIFY(errText.startsWith(QStringLiteral("当前错误:")));
+        QCOMPARE(cli::run({"tarvex-cli", "--home", home.path(), "load"}, out, err), 2);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRawData)
+#include "tst_rawdata.moc"

@@ -1,0 +1,197 @@
+#include "app/appstate.h"
+#include "app/mainform.h"
+#include "common/database.h"
+#include "common/filedialogs.h"
+#include "rawdata/xdtwriter.h"
+#include "testsupport.h"
+
+#include <QFile>
+#include <QTest>
+
+using namespace tarvex;
+using namespace tarvex::test;
+
+namespace {
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+int windowCount()
+{
+    return sqlScalar(QStringLiteral("SELECT COUNT(*) FROM MjTemp")).toInt();
+}
+
+const QByteArray kSmall = "1|1|A01|1250\r\n4|1|S60|C1|1.8|2.1\r\n";
+
+} // namespace
+
+class TestRawDataFiles : public QObject {
+    Q_OBJECT
+
+private slots:
+    void openFileFillsTheTablesOrSaysWhatIsWrong()
+    {
+        TestHome home;
+        MainForm form;
+        QVERIFY(form.OpenFile(sourcePath(QStringLiteral("data/demo/demo.xdt"))));
+        QCOMPARE(windowCount(), 12);
+        QVERIFY(home.messages().shown().isEmpty());
+
+        writeFile(home.file("bad.xdt"), "4|1|S60|C1|1.8|2.1\r\n1|1|A01|12,5\r\n");
+        QVERIFY(!form.OpenFile(home.file("bad.xdt")));
+        QCOMPARE(home.messages().lastText(), QStringLiteral("打开文件出错:第2行: 长度 '12,5' 不是数字"));
+        QCOMPARE(home.messages().shown().last().kind, ScriptedMessages::Kind::Warning);
+        QCOMPARE(windowCount(), 12);
+    }
+
+    void toolbarOpenAddsTheExtensionAndKeepsThePathOfTheLoadedData()
+    {
+        TestHome home;
+        MainForm form;
+        writeFile(home.file("small.xdt"), kSmall);
+        setNextFileName(home.file("small"));
+        form.toolbarClicked(2);
+        QCOMPARE(lastDialogTitle(), QStringLiteral("打开"));
+        QCOMPARE(lastDialogFilter(), QStringLiteral("报价数据 (*.xdt)"));
+        QCOMPARE(appState().currentFilePath, home.file("small.xdt"));
+        QCOMPARE(windowCount(), 1);
+
+        // A file that fails must not become the target of the next save.
+        writeFile(home.file("broken.xdt"), "x|1\r\n");
+        setNextFileName(home.file("broken.xdt"));
+        form.toolbarClicked(2);
+        QCOMPARE(home.messages().lastText(), QStringLiteral("打开文件出错:第1行: 类型 'x' 不是数字"));
+        QCOMPARE(appState().currentFilePath, home.file("small.xdt"));
+
+        setNextFileName(QString());
+        form.toolbarClicked(2);
+        QCOMPARE(home.messages().lastText(), QStringLiteral("请选择要打开的文件名后重试!"));
+    }
+
+    void commandLineFileThatFailsLeavesNoSaveTarget()
+    {
+        TestHome home;
+        writeFile(home.file("broken.xdt"), "4|1|S60|C1\r\n");
+        Database::closeShared();
+        MainForm form;
+        form.startup({QStringLiteral("tarvex"), home.file("broken.xdt")});
+        QCOMPARE(home.messages().lastText(), QStringLiteral("打开文件出错:第1行: 字段不足, 类型4应有6个字段, 只有4个"));
+        QVERIFY(appState().currentFilePath.isEmpty());
+
+        writeFile(home.file("small.xdt"), kSmall);
+        MainForm second;
+        second.startup({QStringLiteral("tarvex"), QLatin1Char('"') + home.file("small.xdt") + QLatin1Char('"')});
+        QCOMPARE(appState().currentFilePath, home.file("small.xdt"));
+        QCOMPARE(windowCount(), 1);
+    }
+
+    void saveAsksForANameOnlyWithoutACurrentFile()
+    {
+        TestHome home;
+        home.loadDemoProject();
+        MainForm form;
+        const QByteArray demo = readFile(sourcePath(QStringLiteral("data/demo/demo.xdt")));
+
+        setNextFileName(QString());
+        QVERIFY(!form.SaveFile());
+        QCOMPARE(lastDialogTitle(), QStringLiteral("保存"));
+        QCOMPARE(lastDialogFilter(), QStringLiteral("报价数据 (*.xdt)"));
+        QCOMPARE(home.messages().lastText(), QStringLiteral("请输入要保存的文件名后重试!"));
+        QCOMPARE(home.messages().shown().last().kind, ScriptedMessages::Kind::Warning);
+
+        // An existing file: No writes nothing, Yes writes over it.
+        const QString target = home.file("project.xdt");
+        writeFile(target, "old");
+        home.messages().clear();
+        setNextFileName(home.file("project"));
+        QVERIFY(!form.SaveFile());
+        QCOMPARE(home.messages().texts(),
+            QStringList({QStringLiteral("文件:") + target + QStringLiteral("已存在,是否将其覆盖?")}));
+        QCOMPARE(readFile(target), QByteArray("old"));
+        QVERIFY(appState().currentFilePath.isEmpty());
+
+        home.messages().answerQuestion(true);
+        setNextFileName(target);
+        QVERIFY(form.SaveFile());
+        QCOMPARE(home.messages().lastText(), QStringLiteral("保存文件成功!"));
+        QCOMPARE(home.messages().shown().last().kind, ScriptedMessages::Kind::Information);
+        QCOMPARE(readFile(target), demo);
+        QCOMPARE(appState().currentFilePath, target);
+
+        // With a current file the save goes there without a dialog or a question.
+        sqlExec(QStringLiteral("DELETE FROM LcTemp"));
+        home.messages().clear();
+        QVERIFY(form.SaveFile());
+        QCOMPARE(home.messages().texts(), QStringList({QStringLiteral("保存文件成功!")}));
+        QCOMPARE(readFile(target), workingTablesBytes());
+        QVERIFY(readFile(target) != demo);
+    }
+
+    void saveAsAlwaysAsksForAName()
+    {
+        TestHome home;
+        home.loadDemoProject();
+        MainForm form;
+        appState().currentFilePath = home.file("current.xdt");
+        writeFile(appState().currentFilePath, "keep");
+
+        setNextFileName(QString());
+        QVERIFY(!form.SaveasFile());
+        QCOMPARE(lastDialogTitle(), QStringLiteral("另存为"));
+        QCOMPARE(home.messages().lastText(), QStringLiteral("请输入要另存的文件名后重试!"));
+
+        setNextFileName(home.file("copy.XDT"));
+        QVERIFY(form.SaveasFile());
+        QCOMPARE(readFile(home.file("copy.XDT")), workingTablesBytes());
+        QCOMPARE(readFile(home.file("current.xdt")), QByteArray("keep"));
+        QCOMPARE(appState().currentFilePath, home.file("copy.XDT"));
+    }
+
+    void failedSaveIsReportedAndKeepsTheOldFile()
+    {
+        TestHome home;
+        MainForm form;
+        writeFile(home.file("old.xdt"), kSmall);
+        appState().currentFilePath = home.file("old.xdt");
+        sqlExec(QStringLiteral("INSERT INTO PjTemp VALUES (1,'执手',?,NULL,1)"), {QStringLiteral("L|型")});
+        QVERIFY(!form.SaveFile());
+        QVERIFY(home.messages().lastText().startsWith(QStringLiteral("当前错误:")));
+        QCOMPARE(readFile(home.file("old.xdt")), kSmall);
+
+        sqlExec(QStringLiteral("DELETE FROM PjTemp"));
+        appState().currentFilePath = home.file("no/such/folder/x.xdt");
+        QVERIFY(!form.SaveFile());
+        QVERIFY(home.messages().lastText().startsWith(QStringLiteral("当前错误:无法写入文件 ")));
+    }
+
+    void saveNamesTheViewerAfterTheFile()
+    {
+        TestHome home;
+        MainForm form;
+        auto *viewer = new QWidget;
+        viewer->setObjectName(QStringLiteral("dataForm"));
+        viewer->setWindowTitle(QStringLiteral("报价原始数据编辑"));
+        form.showChild(viewer, MainForm::Placement::Fill);
+        appState().currentFilePath = home.file("a.xdt");
+        QVERIFY(form.SaveFile());
+        QCOMPARE(viewer->windowTitle(), QStringLiteral("报价原始数据编辑-") + home.file("a.xdt"));
+
+        // A caption that already names a file keeps it.
+        appState().currentFilePath = home.file("b.xdt");
+        QVERIFY(form.SaveFile());
+        QCOMPARE(viewer->windowTitle(), QStringLiteral("报价原始数据编辑-") + home.file("a.xdt"));
+    }
+};
+
+QTEST_MAIN(TestRawDataFiles)
+#include "tst_rawdatafiles.moc"
