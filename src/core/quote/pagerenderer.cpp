@@ -6,6 +6,11 @@
 
 namespace tarvex {
 
+namespace {
+// SimSun's ascent in ems: where the baseline of a one-em line lies.
+constexpr double kBaseline = 0.86;
+} // namespace
+
 QStringList pageFontFamilies(const QString &fontName)
 {
     if (fontName == QStringLiteral("宋体") || fontName.compare(QStringLiteral("SimSun"), Qt::CaseInsensitive) == 0)
@@ -55,9 +60,12 @@ void PageRenderer::drawPage(QPainter &painter, const Page &page, double unitsPer
             x = left + width - advance;
         else if (text.alignment == PageText::Centre)
             x = left + (width - advance) / 2;
-        const double boxTop = text.top * unitsPerInch;
-        const double height = text.height * unitsPerInch;
-        const double baseline = boxTop + (height - metrics.ascent() - metrics.descent()) / 2 + metrics.ascent();
+        // The layout puts each 0.3-inch box 0.1 inch over the rule below it:
+        // it was made for a one-em line (SimSun's metrics) at the top of the
+        // box, which then sits in the middle of its ruled row. Centring
+        // Noto's taller line in the box would set the text on the rule.
+        const double em = text.fontSize / 72.0 * unitsPerInch;
+        const double baseline = text.top * unitsPerInch + kBaseline * em;
         painter.drawText(QPointF(x, baseline), text.text);
     }
     painter.restore();
