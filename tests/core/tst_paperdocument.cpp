@@ -163,13 +163,12 @@ private slots:
         QCOMPARE(area->alignment, 4);
 
         QCOMPARE(textsAt(page, 1.2),
-                 QStringList({"序号  ", "名称  ", "规格  ", "用量  ", "单位  ", "单价  ", "总价  ", "备注  "}));
+            QStringList({"序号  ", "名称  ", "规格  ", "用量  ", "单位  ", "单价  ", "总价  ", "备注  "}));
         QCOMPARE(textsAt(page, 1.5), QStringList({"一 ", "直接材料费用      "}));
-        QCOMPARE(textsAt(page, 1.8),
-                 QStringList({"1", "铝型材   ", "隔热材   ", "3.142", "Kg/m2", "12.500", "6.250"}));
+        QCOMPARE(textsAt(page, 1.8), QStringList({"1", "铝型材   ", "隔热材   ", "3.142", "Kg/m2", "12.500", "6.250"}));
         QCOMPARE(textsAt(page, 2.1), QStringList({"2", "执手2  ", "1.000", "m2/m2", "12.500", "12.500"}));
         QCOMPARE(textsAt(page, 2.4),
-                 QStringList({"3", "执手3  ", "HS-3", "1.500", "套/m2 ", "12.500", "18.750", "不锈钢   "}));
+            QStringList({"3", "执手3  ", "HS-3", "1.500", "套/m2 ", "12.500", "18.750", "不锈钢   "}));
         QCOMPARE(findText(page, QStringLiteral("不锈钢   "))->left, 7.0);
         QCOMPARE(textsAt(page, 2.7), QStringList({"二 ", "固定费用    "}));
         QCOMPARE(textsAt(page, 3.0), QStringList({"1", "管理费   ", "5.000%", "10.000"}));
@@ -255,8 +254,8 @@ private slots:
     void eachScopeItemStartsANewPage()
     {
         // Three windows, the second long enough for two pages.
-        QuoteRun r = run({item(QStringLiteral("报价C1"), 3), item(QStringLiteral("报价C2"), 40),
-                          item(QStringLiteral("报价C3"), 5)});
+        QuoteRun r = run(
+            {item(QStringLiteral("报价C1"), 3), item(QStringLiteral("报价C2"), 40), item(QStringLiteral("报价C3"), 5)});
         r.options.scope = QuoteOptions::Scope::Window;
         const PageDocument doc = buildPaperQuotation(r);
         QCOMPARE(doc.pages.size(), 4);

@@ -15,8 +15,8 @@ namespace {
 
 using Kind = QuoteMaterialRow::Kind;
 
-QuoteMaterialRow row(Kind kind, const QString &name, const QString &spec, double qty, const QString &unit,
-                     double price, const QString &remark = QString())
+QuoteMaterialRow row(Kind kind, const QString &name, const QString &spec, double qty, const QString &unit, double price,
+    const QString &remark = QString())
 {
     QuoteMaterialRow r;
     r.kind = kind;
@@ -76,27 +76,28 @@ QuoteRun demoRun()
     const QString m2 = QStringLiteral("m2/m2");
     run.result.items = {
         series(QStringLiteral("60平开窗"), 9.18,
-               {row(Kind::Profile, QStringLiteral("断桥铝型材"), QStringLiteral("隔热材"), 5.874, kg, 32.5),
+            {row(Kind::Profile, QStringLiteral("断桥铝型材"), QStringLiteral("隔热材"), 5.874, kg, 32.5),
                 row(Kind::Profile, QStringLiteral("普通铝型材"), QStringLiteral("非隔热材"), 0.583, kg, 23),
                 row(Kind::Glass, QStringLiteral("6+12A+6Low-E中空玻璃"), QString(), 0.812, m2, 151.2),
                 row(Kind::Accessory, QStringLiteral("执手"), QStringLiteral("7字型"), 0.436, QStringLiteral("个/m2"),
                     25.2, QStringLiteral("黑色")),
                 row(Kind::Accessory, QStringLiteral("合页"), QStringLiteral("4寸"), 0.871, QStringLiteral("个/m2"), 6.5,
                     QStringLiteral("不锈钢")),
-                row(Kind::Accessory, QStringLiteral("密封胶条"), QStringLiteral("EPDM"), 6.425,
-                    QStringLiteral("米/m2"), 1.6)}),
+                row(Kind::Accessory, QStringLiteral("密封胶条"), QStringLiteral("EPDM"), 6.425, QStringLiteral("米/m2"),
+                    1.6)}),
         series(QStringLiteral("70推拉窗"), 10.35,
-               {row(Kind::Profile, QStringLiteral("普通铝型材"), QStringLiteral("非隔热材"), 4.962, kg, 23),
+            {row(Kind::Profile, QStringLiteral("普通铝型材"), QStringLiteral("非隔热材"), 4.962, kg, 23),
                 row(Kind::Glass, QStringLiteral("5mm白玻"), QString(), 0.846, m2, 38),
-                row(Kind::Accessory, QStringLiteral("滑轮"), QStringLiteral("双轮"), 0.773, QStringLiteral("个/m2"), 4.2),
+                row(Kind::Accessory, QStringLiteral("滑轮"), QStringLiteral("双轮"), 0.773, QStringLiteral("个/m2"),
+                    4.2),
                 row(Kind::Accessory, QStringLiteral("月牙锁"), QStringLiteral("标准"), 0.387, QStringLiteral("个/m2"),
                     9.31)}),
         series(QStringLiteral("50平开门"), 4.83,
-               {row(Kind::Profile, QStringLiteral("断桥铝型材"), QStringLiteral("隔热材"), 8.217, kg, 32.5),
+            {row(Kind::Profile, QStringLiteral("断桥铝型材"), QStringLiteral("隔热材"), 8.217, kg, 32.5),
                 row(Kind::Profile, QStringLiteral("普通铝型材"), QStringLiteral("非隔热材"), 0.402, kg, 23),
                 row(Kind::Glass, QStringLiteral("5+12A+5中空玻璃"), QString(), 0.694, m2, 95),
-                row(Kind::Accessory, QStringLiteral("门锁"), QStringLiteral("单点"), 0.414, QStringLiteral("套/m2"), 73.1,
-                    QStringLiteral("C级锁芯")),
+                row(Kind::Accessory, QStringLiteral("门锁"), QStringLiteral("单点"), 0.414, QStringLiteral("套/m2"),
+                    73.1, QStringLiteral("C级锁芯")),
                 row(Kind::Accessory, QStringLiteral("合页"), QStringLiteral("4寸"), 1.242, QStringLiteral("个/m2"), 6.5,
                     QStringLiteral("不锈钢"))}),
     };
@@ -129,7 +130,7 @@ private slots:
         // A long accessory list carries the second series over to a new page.
         for (int n = 1; n <= 30; ++n)
             run.result.items[1].materials.append(row(Kind::Accessory, QStringLiteral("螺钉"),
-                                                     QStringLiteral("M4×%1").arg(n), 0.1, QStringLiteral("个/m2"), 0.2));
+                QStringLiteral("M4×%1").arg(n), 0.1, QStringLiteral("个/m2"), 0.2));
         writeQuotationPdf(run, path);
         if (!qEnvironmentVariableIsEmpty("TARVEX_KEEP_PDF"))
             QFile::copy(path, qEnvironmentVariable("TARVEX_KEEP_PDF"));

@@ -11,14 +11,13 @@ void PageDocument::setFont(const QString &name, double size, bool bold)
     m_bold = bold;
 }
 
-void PageDocument::drawText(const QString &text, double left, double top, double width, double height,
-                            int alignment)
+void PageDocument::drawText(const QString &text, double left, double top, double width, double height, int alignment)
 {
     drawTextOn(pages.size() - 1, text, left, top, width, height, alignment);
 }
 
-void PageDocument::drawTextOn(int pageIndex, const QString &text, double left, double top, double width,
-                              double height, int alignment)
+void PageDocument::drawTextOn(
+    int pageIndex, const QString &text, double left, double top, double width, double height, int alignment)
 {
     if (pageIndex < 0 || pageIndex >= pages.size())
         throw Error(QStringLiteral("报价页面不存在: 第") + QString::number(pageIndex + 1) + QStringLiteral("页"));

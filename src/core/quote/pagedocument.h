@@ -47,8 +47,8 @@ struct PageDocument {
     void drawText(const QString &text, double left, double top, double width, double height, int alignment);
     void drawLine(double x1, double y1, double x2, double y2);
     // Draws on a page other than the active one (the page footers).
-    void drawTextOn(int pageIndex, const QString &text, double left, double top, double width, double height,
-                    int alignment);
+    void drawTextOn(
+        int pageIndex, const QString &text, double left, double top, double width, double height, int alignment);
 
 private:
     QString m_fontName;

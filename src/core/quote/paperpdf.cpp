@@ -30,7 +30,7 @@ void writePagesPdf(const PageDocument &document, const QString &path, const QStr
         writer.setCreator(QStringLiteral("Tarvex"));
         writer.setTitle(title);
         writer.setPageLayout(QPageLayout(QPageSize(QSizeF(document.pageWidth, document.pageHeight), QPageSize::Inch),
-                                         QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+            QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
         QPainter painter;
         if (!painter.begin(&writer))
             throw Error(QStringLiteral("无法生成PDF文件 ") + shown);
@@ -39,8 +39,8 @@ void writePagesPdf(const PageDocument &document, const QString &path, const QStr
         const double unitsPerInch = writer.resolution();
         for (int k = 0; k < document.pages.size(); ++k) {
             if (k > 0 && !writer.newPage())
-                throw Error(QStringLiteral("无法生成PDF文件 ") + shown + QStringLiteral(": 第")
-                            + QString::number(k + 1) + QStringLiteral("页"));
+                throw Error(QStringLiteral("无法生成PDF文件 ") + shown + QStringLiteral(": 第") + QString::number(k + 1)
+                    + QStringLiteral("页"));
             renderer.drawPage(painter, document.pages[k], unitsPerInch);
         }
         painter.end();

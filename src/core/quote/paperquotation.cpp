@@ -23,14 +23,14 @@ struct Column {
     double left;
     double width;
 };
-constexpr Column kSerial{0.6, 0.6};
-constexpr Column kName{1.2, 1.3};
-constexpr Column kSpec{2.5, 1.3};
-constexpr Column kQty{3.8, 0.8};
-constexpr Column kUnit{4.6, 0.8};
-constexpr Column kPrice{5.4, 0.6};
-constexpr Column kTotal{6, 1};
-constexpr Column kRemark{7, 0.9};
+constexpr Column kSerial {0.6, 0.6};
+constexpr Column kName {1.2, 1.3};
+constexpr Column kSpec {2.5, 1.3};
+constexpr Column kQty {3.8, 0.8};
+constexpr Column kUnit {4.6, 0.8};
+constexpr Column kPrice {5.4, 0.6};
+constexpr Column kTotal {6, 1};
+constexpr Column kRemark {7, 0.9};
 
 constexpr int kCentre = PageText::Centre;
 constexpr int kLeft = PageText::Left;
@@ -136,8 +136,14 @@ void drawHeader(PageDocument &doc, const QuoteItem &item)
     doc.drawLine(kPageLeft, 1.1, kPageRight, 1.1);
 
     const std::pair<Column, const char *> headings[] = {
-        {kSerial, "序号"}, {kName, "名称"}, {kSpec, "规格"},  {kQty, "用量"},
-        {kUnit, "单位"},   {kPrice, "单价"}, {kTotal, "总价"}, {kRemark, "备注"},
+        {kSerial, "序号"},
+        {kName, "名称"},
+        {kSpec, "规格"},
+        {kQty, "用量"},
+        {kUnit, "单位"},
+        {kPrice, "单价"},
+        {kTotal, "总价"},
+        {kRemark, "备注"},
     };
     for (const auto &[column, text] : headings)
         doc.drawText(changeTxt(QString::fromUtf8(text)), column.left, lineTop(2), column.width, kLineHeight, kCentre);
