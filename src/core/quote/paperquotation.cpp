@@ -4,6 +4,8 @@
 #include "common/numbers.h"
 #include "common/textcodec.h"
 
+#include <algorithm>
+
 namespace tarvex {
 
 namespace {
@@ -160,6 +162,9 @@ void drawHeader(PageDocument &doc, const QuoteItem &item)
 
 QString changeTxt(const QString &text)
 {
+    // Most figures are plain ASCII: no need to ask the codec.
+    if (std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; }))
+        return text;
     // A character of two GBK bytes is one extra byte over its character.
     const int wide = gbkByteLength(text) - int(text.size());
     return wide > 0 ? text + QString(wide, QLatin1Char(' ')) : text;
