@@ -2,6 +2,7 @@
 #include "common/database.h"
 #include "common/filedialogs.h"
 #include "quote/bjshowform.h"
+#include "quote/pageview.h"
 #include "quote/paperquotation.h"
 #include "quote/quoteoutputs.h"
 #include "testsupport.h"
@@ -11,7 +12,9 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QPrintPreviewWidget>
+#include <QPrinter>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -84,7 +87,7 @@ private slots:
         QVERIFY(form);
         QCOMPARE(sub->geometry(), main.mdiArea()->viewport()->rect());
 
-        auto *preview = form->findChild<QPrintPreviewWidget *>(QStringLiteral("Picture1"));
+        auto *preview = form->findChild<PageView *>(QStringLiteral("Picture1"));
         auto *label = form->findChild<QLabel *>(QStringLiteral("PageLabel"));
         QCOMPARE(preview->pageCount(), 4);
         QCOMPARE(label->text(), QStringLiteral("第1页/共4页"));
@@ -101,7 +104,11 @@ private slots:
         button(form, "cmdZoomIn")->trigger();
         QVERIFY(preview->zoomFactor() > zoom);
         button(form, "cmdFitWidth")->trigger();
-        QCOMPARE(preview->zoomMode(), QPrintPreviewWidget::FitToWidth);
+        QCOMPARE(preview->zoomMode(), PageView::ZoomMode::FitToWidth);
+        button(form, "cmdFitPage")->trigger();
+        QCOMPARE(preview->zoomMode(), PageView::ZoomMode::FitInView);
+        QVERIFY(preview->widget()->height() <= preview->viewport()->height());
+        button(form, "cmdFitWidth")->trigger();
         QVERIFY(button(form, "cmdPrint"));
 
         if (!qEnvironmentVariableIsEmpty("TARVEX_SHOTS")) {
@@ -143,6 +150,23 @@ private slots:
         QFileInfo written(dir.filePath(QStringLiteral("阳光花园.pdf")));
         QVERIFY(written.exists());
         QVERIFY(written.size() > 1000);
+
+        // Printing honours the range chosen in the print dialog.
+        const QString pdfinfo = QStandardPaths::findExecutable(QStringLiteral("pdfinfo"));
+        if (!pdfinfo.isEmpty()) {
+            QPrinter printer(QPrinter::HighResolution);
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(dir.filePath(QStringLiteral("printed.pdf")));
+            printer.setFullPage(true);
+            printer.setPrintRange(QPrinter::PageRange);
+            printer.setFromTo(2, 3);
+            form.printPages(&printer);
+            QProcess info;
+            info.start(pdfinfo, {printer.outputFileName()});
+            QVERIFY(info.waitForFinished());
+            QVERIFY(QString::fromUtf8(info.readAllStandardOutput())
+                        .contains(QRegularExpression(QStringLiteral("Pages:\\s+2\\n"))));
+        }
 
         const QString bad = dir.filePath(QStringLiteral("无此目录/x.pdf"));
         setNextFileName(bad);

@@ -5,6 +5,8 @@
 #include "common/error.h"
 #include "common/filedialogs.h"
 #include "common/messages.h"
+#include "quote/pagerenderer.h"
+#include "quote/pageview.h"
 #include "quote/paperpdf.h"
 
 #include <QAction>
@@ -12,7 +14,6 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPrintDialog>
-#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -32,12 +33,9 @@ bjShowForm::bjShowForm(QWidget *parent)
     m_printer->setFullPage(true);
     m_printer->setPageLayout(QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait, QMarginsF()));
 
-    m_preview = new QPrintPreviewWidget(m_printer.get(), this);
+    m_preview = new PageView(this);
     m_preview->setObjectName(QStringLiteral("Picture1"));
-    m_preview->setViewMode(QPrintPreviewWidget::SinglePageView);
-    m_preview->setZoomMode(QPrintPreviewWidget::FitToWidth);
-    connect(m_preview, &QPrintPreviewWidget::paintRequested, this, &bjShowForm::paintPages);
-    connect(m_preview, &QPrintPreviewWidget::previewChanged, this, &bjShowForm::updatePageLabel);
+    connect(m_preview, &PageView::changed, this, &bjShowForm::updatePageLabel);
 
     auto *toolbar = new QToolBar(this);
     toolbar->setObjectName(QStringLiteral("Toolbar1"));
@@ -83,31 +81,13 @@ void bjShowForm::setDocument(const PageDocument &document, const QString &title)
     m_document = document;
     m_title = title;
     m_printer->setDocName(title);
-    m_preview->updatePreview();
-    goToPage(1);
-}
-
-void bjShowForm::paintPages(QPrinter *printer)
-{
-    QPainter painter;
-    if (!painter.begin(printer)) {
-        reportError(QStringLiteral("无法开始打印"));
-        return;
-    }
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setRenderHint(QPainter::TextAntialiasing);
-    const double unitsPerInch = printer->resolution();
-    for (int k = 0; k < m_document.pages.size(); ++k) {
-        if (k > 0)
-            printer->newPage();
-        m_renderer.drawPage(painter, m_document.pages[k], unitsPerInch);
-    }
+    m_printer->setFromTo(0, 0);
+    m_preview->setDocument(&m_document);
 }
 
 void bjShowForm::goToPage(int page)
 {
-    m_preview->setCurrentPage(qBound(1, page, qMax(1, m_preview->pageCount())));
-    updatePageLabel();
+    m_preview->setCurrentPage(page);
 }
 
 void bjShowForm::updatePageLabel()
@@ -120,8 +100,33 @@ void bjShowForm::printDocument()
 {
     QPrintDialog dialog(m_printer.get(), this);
     dialog.setWindowTitle(QStringLiteral("打印"));
+    dialog.setMinMax(1, qMax(1, int(m_document.pages.size())));
     if (dialog.exec() == QDialog::Accepted)
-        m_preview->print();
+        printPages(m_printer.get());
+}
+
+void bjShowForm::printPages(QPrinter *printer)
+{
+    const int count = m_document.pages.size();
+    int from = 1;
+    int to = count;
+    if (printer->printRange() == QPrinter::PageRange && printer->fromPage() > 0) {
+        from = qMax(1, printer->fromPage());
+        to = qMin(count, printer->toPage() > 0 ? printer->toPage() : count);
+    }
+    QPainter painter;
+    if (from > to || !painter.begin(printer)) {
+        reportError(QStringLiteral("无法打印到 ") + printer->printerName());
+        return;
+    }
+    painter.setRenderHint(QPainter::Antialiasing);
+    PageRenderer renderer;
+    const double unitsPerInch = printer->resolution();
+    for (int k = from; k <= to; ++k) {
+        if (k > from)
+            printer->newPage();
+        renderer.drawPage(painter, m_document.pages[k - 1], unitsPerInch);
+    }
 }
 
 bool bjShowForm::exportPdf()

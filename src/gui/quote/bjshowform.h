@@ -1,7 +1,6 @@
 #pragma once
 
 #include "quote/pagedocument.h"
-#include "quote/pagerenderer.h"
 
 #include <QWidget>
 
@@ -10,10 +9,11 @@
 class QAction;
 class QLabel;
 class QPrinter;
-class QPrintPreviewWidget;
 class QToolBar;
 
 namespace tarvex {
+
+class PageView;
 
 // The print preview of the paper quotation: the pages, page navigation,
 // zoom, printing and PDF export.
@@ -25,15 +25,16 @@ public:
 
     void setDocument(const PageDocument &document, const QString &title);
     const PageDocument &document() const { return m_document; }
-    QPrintPreviewWidget *preview() const { return m_preview; }
+    PageView *preview() const { return m_preview; }
 
     // "导出PDF": asks for the file and writes it; false when cancelled or failed.
     bool exportPdf();
     // "打印": the system print dialog, then the printer.
     void printDocument();
+    // The pages the printer's range asks for (all by default).
+    void printPages(QPrinter *printer);
 
 private:
-    void paintPages(QPrinter *printer);
     void updatePageLabel();
     void buildToolbar(QToolBar *toolbar);
     void goToPage(int page);
@@ -41,9 +42,8 @@ private:
     PageDocument m_document;
     QString m_title;
     std::unique_ptr<QPrinter> m_printer;
-    QPrintPreviewWidget *m_preview;
+    PageView *m_preview;
     QLabel *m_pageLabel;
-    PageRenderer m_renderer;
 };
 
 } // namespace tarvex
