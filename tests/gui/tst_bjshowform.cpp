@@ -8,15 +8,18 @@
 #include "testsupport.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPrinter>
 #include <QProcess>
+#include <QScrollBar>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWheelEvent>
 
 using namespace tarvex;
 using namespace tarvex::test;
@@ -100,6 +103,19 @@ private slots:
         button(form, "cmdFirst")->trigger();
         button(form, "cmdPrevious")->trigger();
         QCOMPARE(preview->currentPage(), 1);
+        // The wheel past the end of a page turns it; the keys page too.
+        QWheelEvent down(QPointF(10, 10), preview->mapToGlobal(QPointF(10, 10)), QPoint(), QPoint(0, -120),
+            Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        preview->verticalScrollBar()->setValue(preview->verticalScrollBar()->maximum());
+        QApplication::sendEvent(preview->viewport(), &down);
+        QCOMPARE(preview->currentPage(), 2);
+        QCOMPARE(preview->verticalScrollBar()->value(), 0);
+        QTest::keyClick(preview, Qt::Key_End);
+        QCOMPARE(label->text(), QStringLiteral("第4页/共4页"));
+        QTest::keyClick(preview, Qt::Key_PageUp);
+        QCOMPARE(preview->currentPage(), 3);
+        button(form, "cmdFirst")->trigger();
+
         const qreal zoom = preview->zoomFactor();
         button(form, "cmdZoomIn")->trigger();
         QVERIFY(preview->zoomFactor() > zoom);

@@ -1,7 +1,9 @@
 #include "quote/pageview.h"
 
+#include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QWheelEvent>
 
 namespace tarvex {
 
@@ -105,6 +107,43 @@ void PageView::resizeEvent(QResizeEvent *event)
     QScrollArea::resizeEvent(event);
     if (m_mode != ZoomMode::Custom)
         applyZoom();
+}
+
+void PageView::wheelEvent(QWheelEvent *event)
+{
+    // Scrolling on past the end of a page turns it, as in a continuous view.
+    QScrollBar *bar = verticalScrollBar();
+    const int delta = event->angleDelta().y();
+    if (delta < 0 && bar->value() == bar->maximum() && m_page < pageCount()) {
+        setCurrentPage(m_page + 1);
+        event->accept();
+    } else if (delta > 0 && bar->value() == bar->minimum() && m_page > 1) {
+        setCurrentPage(m_page - 1);
+        bar->setValue(bar->maximum());
+        event->accept();
+    } else {
+        QScrollArea::wheelEvent(event);
+    }
+}
+
+void PageView::keyPressEvent(QKeyEvent *event)
+{
+    switch (event->key()) {
+    case Qt::Key_PageDown:
+        setCurrentPage(m_page + 1);
+        break;
+    case Qt::Key_PageUp:
+        setCurrentPage(m_page - 1);
+        break;
+    case Qt::Key_Home:
+        setCurrentPage(1);
+        break;
+    case Qt::Key_End:
+        setCurrentPage(pageCount());
+        break;
+    default:
+        QScrollArea::keyPressEvent(event);
+    }
 }
 
 void PageView::setZoom(double zoom, ZoomMode mode)
