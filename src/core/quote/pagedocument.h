@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QString>
+#include <QVector>
+
+namespace tarvex {
+
+// A page of the printed quotation. Everything is in inches from the top left
+// corner of the paper, as the preview component the layout was made for took it.
+struct PageText {
+    // How a box aligns its text; always centred vertically.
+    enum Alignment { Right = 1, Centre = 3, Left = 4 };
+
+    QString text;
+    double left = 0;
+    double top = 0;
+    double width = 0;
+    double height = 0;
+    QString fontName;
+    double fontSize = 10;
+    bool bold = false;
+    int alignment = Left;
+};
+
+struct PageLine {
+    double x1 = 0;
+    double y1 = 0;
+    double x2 = 0;
+    double y2 = 0;
+};
+
+struct Page {
+    QVector<PageText> texts;
+    QVector<PageLine> lines;
+};
+
+struct PageDocument {
+    double pageWidth = 8.5; // Letter
+    double pageHeight = 11;
+    QVector<Page> pages;
+
+    // The drawing calls of the layout: the last page added is the active one,
+    // and text takes the font set last.
+    void addPage() { pages.append(Page()); }
+    void setFont(const QString &name, double size, bool bold = false);
+    // Empty text draws nothing.
+    void drawText(const QString &text, double left, double top, double width, double height, int alignment);
+    void drawLine(double x1, double y1, double x2, double y2);
+    // Draws on a page other than the active one (the page footers).
+    void drawTextOn(
+        int pageIndex, const QString &text, double left, double top, double width, double height, int alignment);
+
+private:
+    QString m_fontName;
+    double m_fontSize = 10;
+    bool m_bold = false;
+};
+
+} // namespace tarvex
