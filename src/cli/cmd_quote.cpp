@@ -7,6 +7,7 @@
 #include "quote/lcprice.h"
 #include "quote/quotecalculation.h"
 #include "quote/quotejson.h"
+#include "quote/paperpdf.h"
 #include "quote/quoteworkbook.h"
 #include "quote/quotesettings.h"
 
@@ -22,13 +23,14 @@ const char *const kQuoteUsage
     = "用法: tarvex-cli [--home DIR] quote [--scope whole|series|window] [--area frame|opening]\n"
       "       [--loss-lc TEXT] [--loss-pj TEXT] [--loss-bl TEXT] [--project TEXT] [--title TEXT]\n"
       "       [--with-name] [--lc-price CLASS/FLAG/PRICE]... [--yes] [--json FILE|-]\n"
-      "       [--xlsx FILE]";
+      "       [--xlsx FILE] [--pdf FILE]";
 
 // Where a finished run goes. Each output is one option and one branch of
 // writeQuoteOutputs; the text listing is written when none is asked for.
 struct QuoteOutputs {
     QString json; // file, or "-" for standard output
     QString xlsx; // workbook file
+    QString pdf;  // paper quotation pages
 };
 
 struct LcPriceAnswer {
@@ -161,6 +163,10 @@ void writeQuoteOutputs(Context &context, const QuoteRun &run, const QuoteOutputs
             writeFile(outputs.json, json);
         written = true;
     }
+    if (!outputs.pdf.isEmpty()) {
+        writeQuotationPdf(run, outputs.pdf);
+        written = true;
+    }
     if (!outputs.xlsx.isEmpty()) {
         writeQuoteWorkbook(outputs.xlsx, run);
         written = true;
@@ -200,6 +206,7 @@ int cmdQuote(Context &context)
     QuoteOutputs outputs;
     outputs.json = takeOption(context.args, QStringLiteral("--json"), &missing);
     outputs.xlsx = takeOption(context.args, QStringLiteral("--xlsx"), &missing);
+    outputs.pdf = takeOption(context.args, QStringLiteral("--pdf"), &missing);
     if (missing || !context.args.isEmpty()) {
         usageError(context,
             context.args.isEmpty() ? QString() : QStringLiteral("未知选项: ") + context.args.join(QLatin1Char(' ')));

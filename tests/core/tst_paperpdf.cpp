@@ -1,7 +1,8 @@
 #include "common/error.h"
 #include "common/numbers.h"
 #include "quote/paperpdf.h"
-#include "quote_pdf.h"
+#include "cli.h"
+#include "testsupport.h"
 
 #include <QFile>
 #include <QProcess>
@@ -10,6 +11,7 @@
 #include <QTest>
 
 using namespace tarvex;
+using tarvex::test::TestHome;
 
 namespace {
 
@@ -169,30 +171,41 @@ private slots:
             QVERIFY2(e.message().startsWith(QStringLiteral("无法写入文件 ") + missingFolder), qPrintable(e.message()));
         }
 
-        // The command line gets the same report; an empty run leaves an
-        // existing file alone.
-        QString errText;
-        QTextStream err(&errText);
-        QCOMPARE(cli::writePdfForCli(demoRun(), missingFolder, err), 1);
-        QVERIFY(errText.startsWith(QStringLiteral("当前错误:无法写入文件 ")));
-
+        // An empty run leaves an existing file alone.
         const QString existing = dir.filePath(QStringLiteral("old.pdf"));
         QFile old(existing);
         QVERIFY(old.open(QIODevice::WriteOnly));
         old.write("previous");
         old.close();
-        errText.clear();
-        QCOMPARE(cli::writePdfForCli(QuoteRun(), existing, err), 1);
-        QVERIFY(errText.contains(QStringLiteral("没有可以输出的报价数据")));
+        try {
+            writeQuotationPdf(QuoteRun(), existing);
+            QFAIL("an empty run cannot succeed");
+        } catch (const Error &e) {
+            QVERIFY(e.message().contains(QStringLiteral("没有可以输出的报价数据")));
+        }
         QVERIFY(old.open(QIODevice::ReadOnly));
         QCOMPARE(old.readAll(), QByteArray("previous"));
         old.close();
+    }
 
-        errText.clear();
-        QCOMPARE(cli::writePdfForCli(demoRun(), existing, err), 0);
-        QVERIFY(errText.isEmpty());
-        QVERIFY(old.open(QIODevice::ReadOnly));
-        QVERIFY(old.readAll().startsWith("%PDF"));
+    void cliWritesThePdfOrSaysWhy()
+    {
+        TestHome home;
+        home.loadDemoPrices();
+        home.loadDemoProject();
+        const QString path = home.file(QStringLiteral("quote.pdf"));
+        QString outText, errText;
+        QTextStream out(&outText), err(&errText);
+        const QStringList args = {"tarvex-cli", "quote", "--scope", "window", "--lc-price", "断桥铝型材/True/25",
+                                  "--lc-price", "普通铝型材/False/21", "--pdf"};
+        QCOMPARE(cli::run(args + QStringList({path}), out, err), 0);
+        QVERIFY2(errText.isEmpty(), qPrintable(errText));
+        QFile pdf(path);
+        QVERIFY(pdf.open(QIODevice::ReadOnly));
+        QVERIFY(pdf.readAll().startsWith("%PDF"));
+
+        QCOMPARE(cli::run(args + QStringList({home.file(QStringLiteral("none/q.pdf"))}), out, err), 1);
+        QVERIFY2(errText.startsWith(QStringLiteral("当前错误:无法写入文件 ")), qPrintable(errText));
     }
 };
 
