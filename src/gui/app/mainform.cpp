@@ -70,6 +70,8 @@ MainForm::MainForm(QWidget *parent)
     theInstance() = this;
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Tarvex"));
+    // Child windows take the program's picture too.
+    QApplication::setWindowIcon(tileIcon(QStringLiteral("T"), QColor(0x2f6fb5)));
     m_area->setObjectName(QStringLiteral("ClientArea"));
     m_area->setBackground(QColor(0x80, 0x80, 0x80));
     setCentralWidget(m_area);
