@@ -9,6 +9,7 @@
 #include "common/error.h"
 #include "common/filedialogs.h"
 #include "common/forms.h"
+#include "common/indexedtoolbar.h"
 #include "common/ini.h"
 #include "common/messages.h"
 #include "prices/priceswindows.h"
@@ -38,24 +39,23 @@ MainForm *&theInstance()
     return form;
 }
 
-struct ToolbarEntry {
-    const char *caption; // nullptr for a separator
-    const char *glyph;
-    QRgb color;
-};
-
 constexpr QRgb kData = 0x2f6fb5, kPrices = 0x2f9e6b, kQuote = 0xd9822b, kLibrary = 0x7a5bb5, kSystem = 0x6b7785;
 
 // The 21 entries, left to right; the position is the button's index.
-const ToolbarEntry kEntries[] = {
-    {"检索数据", "检", kData},   {"打开文件", "开", kData},     {"保  存", "存", kData},
-    {"另存为", "另", kData},     {nullptr, nullptr, 0},         {"主材线重", "材", kPrices},
-    {"配件单价", "配", kPrices}, {"玻璃单价", "玻", kPrices},   {"固定费用", "费", kPrices},
-    {nullptr, nullptr, 0},       {"成本计算", "算", kQuote},    {nullptr, nullptr, 0},
-    {"图库管理", "图", kLibrary}, {"料单项目", "料", kLibrary}, {nullptr, nullptr, 0},
-    {"系统帮助", "助", kSystem}, {"系统设置", "设", kSystem},   {nullptr, nullptr, 0},
-    {"关于程序", "关", kSystem}, {nullptr, nullptr, 0},         {"退出系统", "退", 0xb5453f},
-};
+QList<ToolbarEntry> mainEntries()
+{
+    auto tile = [](const char *glyph, QRgb color) { return tileIcon(QString::fromUtf8(glyph), QColor(color)); };
+    const ToolbarEntry separator{nullptr, QIcon()};
+    return {
+        {"检索数据", tile("检", kData)},    {"打开文件", tile("开", kData)},     {"保  存", tile("存", kData)},
+        {"另存为", tile("另", kData)},      separator,                            {"主材线重", tile("材", kPrices)},
+        {"配件单价", tile("配", kPrices)},  {"玻璃单价", tile("玻", kPrices)},   {"固定费用", tile("费", kPrices)},
+        separator,                          {"成本计算", tile("算", kQuote)},    separator,
+        {"图库管理", tile("图", kLibrary)}, {"料单项目", tile("料", kLibrary)},  separator,
+        {"系统帮助", tile("助", kSystem)},  {"系统设置", tile("设", kSystem)},   separator,
+        {"关于程序", tile("关", kSystem)},  separator,                            {"退出系统", tile("退", 0xb5453f)},
+    };
+}
 
 // Panel widths in twips, at 15 twips a pixel.
 constexpr int kPanelTwips[] = {0, 1200, 1600, 9760, 1400, 1400};
@@ -99,20 +99,7 @@ void MainForm::buildToolbar()
     m_toolbar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     m_toolbar->setIconSize(QSize(32, 32));
     addToolBar(Qt::TopToolBarArea, m_toolbar);
-    m_buttons.resize(kButtonCount + 1);
-    for (int i = 1; i <= kButtonCount; ++i) {
-        const ToolbarEntry &entry = kEntries[i - 1];
-        QAction *action;
-        if (!entry.caption) {
-            action = m_toolbar->addSeparator();
-        } else {
-            action = m_toolbar->addAction(tileIcon(QString::fromUtf8(entry.glyph), QColor(entry.color)),
-                                          QString::fromUtf8(entry.caption));
-            connect(action, &QAction::triggered, this, [this, i] { toolbarClicked(i); });
-        }
-        action->setObjectName(QStringLiteral("Button%1").arg(i));
-        m_buttons[i] = action;
-    }
+    m_buttons = fillIndexedToolbar(m_toolbar, mainEntries(), [this](int index) { toolbarClicked(index); });
 }
 
 void MainForm::buildStatusBar()

@@ -8,6 +8,7 @@
 #include "common/filtertext.h"
 #include "common/flexgrid.h"
 #include "common/forms.h"
+#include "common/indexedtoolbar.h"
 #include "common/messages.h"
 #include "prices/priceentry.h"
 #include "prices/pricetables.h"
@@ -24,23 +25,21 @@ namespace tarvex {
 
 namespace {
 
-struct ToolbarEntry {
-    const char *caption; // nullptr for a separator
-    QStyle::StandardPixmap icon;
-};
-
-const ToolbarEntry kEntries[] = {
-    {"数据刷新", QStyle::SP_BrowserReload},
-    {nullptr, QStyle::SP_CustomBase},
-    {"添加数据", QStyle::SP_FileDialogNewFolder},
-    {"修改数据", QStyle::SP_FileDialogDetailedView},
-    {"删除数据", QStyle::SP_TrashIcon},
-    {"清空数据", QStyle::SP_DialogDiscardButton},
-    {nullptr, QStyle::SP_CustomBase},
-    {"导出数据", QStyle::SP_DialogSaveButton},
-    {nullptr, QStyle::SP_CustomBase},
-    {"关闭窗口", QStyle::SP_DialogCloseButton},
-};
+QList<ToolbarEntry> toolbarEntries(const QStyle *style)
+{
+    return {
+        {"数据刷新", style->standardIcon(QStyle::SP_BrowserReload)},
+        {nullptr, QIcon()},
+        {"添加数据", style->standardIcon(QStyle::SP_FileDialogNewFolder)},
+        {"修改数据", style->standardIcon(QStyle::SP_FileDialogDetailedView)},
+        {"删除数据", style->standardIcon(QStyle::SP_TrashIcon)},
+        {"清空数据", style->standardIcon(QStyle::SP_DialogDiscardButton)},
+        {nullptr, QIcon()},
+        {"导出数据", style->standardIcon(QStyle::SP_DialogSaveButton)},
+        {nullptr, QIcon()},
+        {"关闭窗口", style->standardIcon(QStyle::SP_DialogCloseButton)},
+    };
+}
 
 // While the window itself moves the grid's current cell, the filter list stays.
 class SelfMove {
@@ -74,19 +73,7 @@ DisForm::DisForm(QWidget *parent)
     m_toolbar->setObjectName(QStringLiteral("Toolbar1"));
     m_toolbar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     m_toolbar->setIconSize(QSize(24, 24));
-    m_buttons.resize(kButtonCount + 1);
-    for (int i = 1; i <= kButtonCount; ++i) {
-        const ToolbarEntry &entry = kEntries[i - 1];
-        QAction *action;
-        if (!entry.caption) {
-            action = m_toolbar->addSeparator();
-        } else {
-            action = m_toolbar->addAction(style()->standardIcon(entry.icon), QString::fromUtf8(entry.caption));
-            connect(action, &QAction::triggered, this, [this, i] { toolbarClicked(i); });
-        }
-        action->setObjectName(QStringLiteral("Button%1").arg(i));
-        m_buttons[i] = action;
-    }
+    m_buttons = fillIndexedToolbar(m_toolbar, toolbarEntries(style()), [this](int index) { toolbarClicked(index); });
 
     m_flex->setObjectName(QStringLiteral("Flex"));
     m_combo->setObjectName(QStringLiteral("Combo1"));

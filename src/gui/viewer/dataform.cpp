@@ -8,6 +8,7 @@
 #include "common/filtertext.h"
 #include "common/flexgrid.h"
 #include "common/forms.h"
+#include "common/indexedtoolbar.h"
 #include "common/messages.h"
 #include "prices/priceentry.h"
 #include "rawdata/lcform.h"
@@ -28,25 +29,23 @@ namespace tarvex {
 
 namespace {
 
-struct ToolbarEntry {
-    const char *caption; // nullptr for a separator
-    QStyle::StandardPixmap icon;
-};
-
 // The eleven entries, left to right; the position is the entry's index.
-const ToolbarEntry kEntries[] = {
-    {"数据刷新", QStyle::SP_BrowserReload},
-    {nullptr, QStyle::SP_CustomBase},
-    {"添加数据", QStyle::SP_FileDialogNewFolder},
-    {"修改数据", QStyle::SP_FileDialogDetailedView},
-    {"删除数据", QStyle::SP_TrashIcon},
-    {"清空数据", QStyle::SP_DialogResetButton},
-    {nullptr, QStyle::SP_CustomBase},
-    {"导出数据", QStyle::SP_DialogSaveButton},
-    {"入单价库", QStyle::SP_ArrowRight},
-    {nullptr, QStyle::SP_CustomBase},
-    {"关闭窗口", QStyle::SP_DialogCloseButton},
-};
+QList<ToolbarEntry> toolbarEntries(const QStyle *style)
+{
+    return {
+        {"数据刷新", style->standardIcon(QStyle::SP_BrowserReload)},
+        {nullptr, QIcon()},
+        {"添加数据", style->standardIcon(QStyle::SP_FileDialogNewFolder)},
+        {"修改数据", style->standardIcon(QStyle::SP_FileDialogDetailedView)},
+        {"删除数据", style->standardIcon(QStyle::SP_TrashIcon)},
+        {"清空数据", style->standardIcon(QStyle::SP_DialogResetButton)},
+        {nullptr, QIcon()},
+        {"导出数据", style->standardIcon(QStyle::SP_DialogSaveButton)},
+        {"入单价库", style->standardIcon(QStyle::SP_ArrowRight)},
+        {nullptr, QIcon()},
+        {"关闭窗口", style->standardIcon(QStyle::SP_DialogCloseButton)},
+    };
+}
 
 void setPanel(int panel, const QString &text)
 {
@@ -90,19 +89,7 @@ void DataForm::buildToolbar()
     m_toolbar->setObjectName(QStringLiteral("Toolbar1"));
     m_toolbar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     m_toolbar->setIconSize(QSize(24, 24));
-    m_buttons.resize(kButtonCount + 1);
-    for (int i = 1; i <= kButtonCount; ++i) {
-        const ToolbarEntry &entry = kEntries[i - 1];
-        QAction *action;
-        if (!entry.caption) {
-            action = m_toolbar->addSeparator();
-        } else {
-            action = m_toolbar->addAction(style()->standardIcon(entry.icon), QString::fromUtf8(entry.caption));
-            connect(action, &QAction::triggered, this, [this, i] { toolbarClicked(i); });
-        }
-        action->setObjectName(QStringLiteral("Button%1").arg(i));
-        m_buttons[i] = action;
-    }
+    m_buttons = fillIndexedToolbar(m_toolbar, toolbarEntries(style()), [this](int index) { toolbarClicked(index); });
 }
 
 void DataForm::buildPages()
