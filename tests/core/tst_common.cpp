@@ -6,20 +6,17 @@
 #include "common/sqlquote.h"
 #include "common/textcodec.h"
 
+#include "testsupport.h"
+
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace tarvex;
+using tarvex::test::readFile;
 
 class TestCommon : public QObject {
     Q_OBJECT
-
-    static QByteArray readAll(const QString &path)
-    {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
 
 private slots:
     void sqlQuoteDoublesEveryQuote()
@@ -47,7 +44,7 @@ private slots:
         QVERIFY(WriteIni(path, "CS1", "TX1", "新值"));
         QCOMPARE(ReadIni(path, "cs1", "tx1"), QString("新值"));
         QCOMPARE(ReadIni(path, "sysPath", "PATH1"), QString("/data"));
-        QCOMPARE(readAll(path), QByteArray("[cs1]\r\ntx1=新值\r\ntx2=\r\n\r\n[sysPath]\r\npath1=/data\r\n"));
+        QCOMPARE(readFile(path), QByteArray("[cs1]\r\ntx1=新值\r\ntx2=\r\n\r\n[sysPath]\r\npath1=/data\r\n"));
 
         // Comments and unknown keys survive a write.
         QFile f(path);
@@ -55,7 +52,7 @@ private slots:
         f.write("; settings\n[sysPath]\npath1 = a \nx=1\n");
         f.close();
         QVERIFY(WriteIni(path, "sysPath", "path2", "b"));
-        QCOMPARE(readAll(path), QByteArray("; settings\n[sysPath]\npath1 = a \nx=1\npath2=b\n"));
+        QCOMPARE(readFile(path), QByteArray("; settings\n[sysPath]\npath1 = a \nx=1\npath2=b\n"));
         QCOMPARE(ReadIni(path, "sysPath", "path1"), QString("a"));
     }
 
@@ -133,16 +130,16 @@ private slots:
         QByteArray data(100000, 'x');
         data[0] = 'B';
         ChunkToFile(QVariant(data), path, 4096);
-        QCOMPARE(readAll(path), data);
+        QCOMPARE(readFile(path), data);
         ChunkToFile(QVariant(QByteArray("short")), path, 3);
-        QCOMPARE(readAll(path), QByteArray("short"));
+        QCOMPARE(readFile(path), QByteArray("short"));
         try {
             ChunkToFile(QVariant(QString("text")), path, 10);
             QFAIL("no error");
         } catch (const Error &e) {
             QCOMPARE(e.message(), QString("Field doesn't support the GetChunk method."));
         }
-        QCOMPARE(readAll(path), QByteArray("short"));
+        QCOMPARE(readFile(path), QByteArray("short"));
     }
 };
 

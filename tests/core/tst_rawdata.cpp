@@ -17,19 +17,6 @@ namespace {
 
 const QStringList kTables = {"LcTemp", "BlTemp", "PjTemp", "MjTemp"};
 
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 // Every row of the four working tables, table by table.
 QStringList workingRows()
 {

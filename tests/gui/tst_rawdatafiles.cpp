@@ -13,19 +13,6 @@ using namespace tarvex::test;
 
 namespace {
 
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 int windowCount()
 {
     return sqlScalar(QStringLiteral("SELECT COUNT(*) FROM MjTemp")).toInt();

@@ -66,6 +66,19 @@ QString testDataPath(const QString &relative)
     return QDir(QStringLiteral(TARVEX_TEST_DATA)).filePath(relative);
 }
 
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+        QTest::qFail(qPrintable(QStringLiteral("cannot write ") + path), __FILE__, __LINE__);
+}
+
 QStringList queryRows(const QString &sql, QSqlDatabase db)
 {
     QStringList rows;

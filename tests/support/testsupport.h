@@ -34,6 +34,10 @@ private:
 QString sourcePath(const QString &relative);
 QString testDataPath(const QString &relative);
 
+// Whole files, for comparing bytes.
+QByteArray readFile(const QString &path);
+void writeFile(const QString &path, const QByteArray &bytes);
+
 // Every row of a query as "a|b|c" texts (Null as empty), for comparisons.
 QStringList queryRows(const QString &sql, QSqlDatabase db = QSqlDatabase::database(QStringLiteral("newdb")));
 
