@@ -1,13 +1,19 @@
 // The quotation workbook recalculated by a real spreadsheet engine
-// (LibreOffice, headless) must come to our figures. Skipped without it.
+// (LibreOffice, headless) must come to every figure of our calculation.
+// Skipped without it.
 
+#include "common/database.h"
+#include "common/numbers.h"
 #include "quote/quoteworkbook.h"
+#include "quote/sheetrounding.h"
 #include "quotefixture.h"
 #include "testsupport.h"
+#include "xlsxread.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTest>
 #include <QUrl>
@@ -43,10 +49,45 @@ QString recalculatingProfile(const QString &folder)
     return QUrl::fromLocalFile(folder).toString();
 }
 
-// Every sheet of the workbook as CSV rows, full precision.
-QList<QStringList> sheetCsv(const QString &folder, const QString &sheet)
+// Replaces the cached result of every formula of the quotation sheets with
+// -1, so that only a recalculation brings the figures back.
+bool spoilCachedResults(const QString &book, int sheets, const QString &scratch)
 {
-    QFile f(folder + QStringLiteral("/book-") + sheet + QStringLiteral(".csv"));
+    XlsxBook read(book);
+    QStringList parts;
+    for (int s = 2; s <= sheets; ++s) {
+        const QString part = QStringLiteral("xl/worksheets/sheet%1.xml").arg(s);
+        QString xml = QString::fromUtf8(read.part(part));
+        xml.replace(QRegularExpression(QStringLiteral("(<f>[^<]*</f>)<v>[^<]*</v>")), QStringLiteral("\\1<v>-1</v>"));
+        QDir().mkpath(scratch + QStringLiteral("/xl/worksheets"));
+        QFile f(scratch + QLatin1Char('/') + part);
+        if (!f.open(QIODevice::WriteOnly) || f.write(xml.toUtf8()) < 0)
+            return false;
+        parts.append(part);
+    }
+    QProcess zip;
+    zip.setWorkingDirectory(scratch);
+    zip.start(QStringLiteral("zip"), QStringList {QStringLiteral("-q"), book} + parts);
+    return zip.waitForFinished(60000) && zip.exitStatus() == QProcess::NormalExit && zip.exitCode() == 0;
+}
+
+// Recalculates the books and writes every sheet of each as CSV, full
+// precision, named "<book>-<sheet>.csv".
+bool recalculate(const QString &soffice, const QStringList &books, const QString &profile, const QString &out)
+{
+    QProcess lo;
+    lo.start(soffice,
+        QStringList {QStringLiteral("-env:UserInstallation=") + recalculatingProfile(profile),
+            QStringLiteral("--headless"), QStringLiteral("--convert-to"),
+            QStringLiteral("csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,true,false,false,false,-1"),
+            QStringLiteral("--outdir"), out}
+            + books);
+    return lo.waitForFinished(240000) && lo.exitCode() == 0;
+}
+
+QList<QStringList> sheetCsv(const QString &folder, const QString &book, const QString &sheet)
+{
+    QFile f(folder + QLatin1Char('/') + book + QLatin1Char('-') + sheet + QStringLiteral(".csv"));
     QList<QStringList> rows;
     if (!f.open(QIODevice::ReadOnly))
         return rows;
@@ -55,89 +96,158 @@ QList<QStringList> sheetCsv(const QString &folder, const QString &sheet)
     return rows;
 }
 
+// Every figure of the recalculated sheet against the quotation's own:
+// area, quantities, prices, row totals, loss factors, fee rates and values,
+// unit price and total price. Returns what differs, one line each.
+QStringList differences(const QList<QStringList> &rows, const QuoteItem &item, const LossFactors &losses)
+{
+    QStringList found;
+    auto check = [&](int row, int col, double ours, const QString &what) {
+        const QString cell = rows.value(row).value(col);
+        if (cell.isEmpty() || cell.toDouble() != ours)
+            found.append(QStringLiteral("%1 %2: sheet %3, ours %4").arg(item.sheet, what, cell).arg(ours, 0, 'g', 17));
+    };
+    check(1, 1, item.area, QStringLiteral("面积"));
+    int r = 4;
+    for (const QuoteMaterialRow &m : item.materials) {
+        if (rows.value(r).value(1) != m.name)
+            found.append(item.sheet + QStringLiteral(" row %1 is not ").arg(r + 1) + m.name);
+        const double loss = m.kind == QuoteMaterialRow::Kind::Profile ? losses.lc
+            : m.kind == QuoteMaterialRow::Kind::Glass                 ? losses.bl
+                                                                      : losses.pj;
+        check(r, 3, m.qty, m.name + QStringLiteral(" 用量"));
+        check(r, 5, m.price, m.name + QStringLiteral(" 单价"));
+        check(r, 6, m.total, m.name + QStringLiteral(" 总价"));
+        check(r, 9, loss, m.name + QStringLiteral(" 损耗"));
+        ++r;
+    }
+    ++r;
+    for (const QuoteFeeRow &fee : item.fees) {
+        check(r, 5, fee.rate, fee.name);
+        check(r, 6, fee.value, fee.name);
+        ++r;
+    }
+    if (rows.value(r).value(0) != QStringLiteral("单价") || rows.value(r + 1).value(0) != QStringLiteral("总价"))
+        found.append(item.sheet + QStringLiteral(": no 单价/总价 rows"));
+    check(r, 6, item.unitPrice, QStringLiteral("单价"));
+    check(r + 1, 6, item.totalPrice, QStringLiteral("总价"));
+    return found;
+}
+
+LossFactors lossesOf(const QuoteOptions &o)
+{
+    return {leadingNumber(o.lossLc), leadingNumber(o.lossPj), leadingNumber(o.lossBl)};
+}
+
+// Formulas of the quotation sheets that carry a nudge.
+int nudgedFormulas(const QString &book, int sheets)
+{
+    XlsxBook read(book);
+    int n = 0;
+    for (int s = 1; s < sheets; ++s) {
+        for (const XlsxCell &cell : read.sheet(s))
+            n += cell.formula.contains(QRegularExpression(QStringLiteral("[+-]1E-\\d+,3\\)")));
+    }
+    return n;
+}
+
 } // namespace
 
 class TestQuoteRecalc : public QObject {
     Q_OBJECT
 
 private slots:
-    void spreadsheetEngineComesToOurFigures_data()
+    void spreadsheetComesToEveryFigureOfEveryScope()
     {
-        QTest::addColumn<int>("scope");
-        QTest::newRow("whole project") << int(QuoteOptions::Scope::Whole);
-        QTest::newRow("per series") << int(QuoteOptions::Scope::Series);
-        QTest::newRow("per window") << int(QuoteOptions::Scope::Window);
-    }
-
-    void spreadsheetEngineComesToOurFigures()
-    {
-        QFETCH(int, scope);
         const QString soffice = office();
         if (soffice.isEmpty())
             QSKIP("LibreOffice is not installed");
         TestHome home;
         home.loadDemoPrices();
         home.loadDemoProject();
-        const QuoteRun run = demoQuoteRun(QuoteOptions::Scope(scope));
-        // The demo prices (合页 6.5) put row totals on a half, where the
-        // spreadsheet's ROUND alone would go the other way.
-        int halves = 0;
-        for (const QuoteItem &item : run.result.items) {
-            for (const QuoteMaterialRow &m : item.materials)
-                halves += QString::number(m.qty * m.price, 'f', 8).endsWith(QStringLiteral("50000"));
+        const QList<QuoteOptions::Scope> scopes {
+            QuoteOptions::Scope::Whole, QuoteOptions::Scope::Series, QuoteOptions::Scope::Window};
+        const QStringList names {QStringLiteral("whole"), QStringLiteral("series"), QStringLiteral("window")};
+        QList<QuoteRun> runs;
+        QStringList books;
+        int nudged = 0;
+        for (int i = 0; i < scopes.size(); ++i) {
+            runs.append(demoQuoteRun(scopes.at(i)));
+            books.append(home.file(names.at(i) + QStringLiteral(".xlsx")));
+            writeQuoteWorkbook(books.last(), runs.last());
+            const int sheets = int(runs.last().result.items.size()) + 1;
+            nudged += nudgedFormulas(books.last(), sheets);
+            QVERIFY(spoilCachedResults(books.last(), sheets, home.file(QStringLiteral("scratch-") + names.at(i))));
         }
-        QVERIFY(halves > 0);
-
-        // Cached results that are wrong on purpose: only a recalculation
-        // brings the right figures back.
-        QuoteRun spoiled = run;
-        for (QuoteItem &item : spoiled.result.items) {
-            for (QuoteMaterialRow &m : item.materials) {
-                m.qty += 0.001; // still close enough to its raw quantity to get a formula
-                m.price = m.total = -1;
-            }
-            for (QuoteFeeRow &fee : item.fees)
-                fee.value = -1;
-            item.unitPrice = item.totalPrice = -1;
-        }
-        const QString book = home.file(QStringLiteral("book.xlsx"));
-        writeQuoteWorkbook(book, spoiled);
+        QCOMPARE(runs.at(1).result.items.size(), 3);
+        QCOMPARE(runs.at(2).result.items.size(), 12);
+        // The demo prices put figures on halves where the spreadsheet's plain
+        // ROUND would part from ours.
+        QVERIFY(nudged > 0);
+        QCOMPARE(XlsxBook(books.first()).sheet(1).value(QStringLiteral("G5")).value, QStringLiteral("-1"));
 
         const QString out = home.file(QStringLiteral("csv"));
-        QProcess lo;
-        lo.start(soffice,
-            {QStringLiteral("-env:UserInstallation=") + recalculatingProfile(home.file(QStringLiteral("lo"))),
-                QStringLiteral("--headless"), QStringLiteral("--convert-to"),
-                QStringLiteral("csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,true,false,false,false,-1"),
-                QStringLiteral("--outdir"), out, book});
-        QVERIFY(lo.waitForFinished(240000));
-        QCOMPARE(lo.exitCode(), 0);
-
-        for (const QuoteItem &item : run.result.items) {
-            const QList<QStringList> rows = sheetCsv(out, item.sheet);
-            QVERIFY2(!rows.isEmpty(), qPrintable(QDir(out).entryList().join(QLatin1Char(' '))));
-            for (int i = 0; i < item.materials.size(); ++i) {
-                const QuoteMaterialRow &m = item.materials.at(i);
-                const QStringList &row = rows.at(4 + i);
-                QCOMPARE(row.at(1), m.name);
-                QCOMPARE(row.at(3).toDouble(), m.qty);
-                QCOMPARE(row.at(5).toDouble(), m.price);
-                QVERIFY2(row.at(6).toDouble() == m.total,
-                    qPrintable(QStringLiteral("%1 %2 x %3 = %4 (ours %5)")
-                                   .arg(m.name)
-                                   .arg(m.qty, 0, 'g', 17)
-                                   .arg(m.price, 0, 'g', 17)
-                                   .arg(row.at(6))
-                                   .arg(m.total)));
+        QVERIFY(recalculate(soffice, books, home.file(QStringLiteral("lo")), out));
+        for (int i = 0; i < runs.size(); ++i) {
+            for (const QuoteItem &item : runs.at(i).result.items) {
+                const QList<QStringList> rows = sheetCsv(out, names.at(i), item.sheet);
+                QVERIFY2(!rows.isEmpty(), qPrintable(QDir(out).entryList().join(QLatin1Char(' '))));
+                const QStringList wrong = differences(rows, item, lossesOf(runs.at(i).options));
+                QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(QLatin1Char('\n'))));
             }
-            int r = 5 + int(item.materials.size());
-            for (const QuoteFeeRow &fee : item.fees)
-                QCOMPARE(rows.at(r++).at(6).toDouble(), fee.value);
-            QCOMPARE(rows.at(r).at(0), QStringLiteral("单价"));
-            QCOMPARE(rows.at(r).at(6).toDouble(), item.unitPrice);
-            QCOMPARE(rows.at(r + 1).at(0), QStringLiteral("总价"));
-            QCOMPARE(rows.at(r + 1).at(6).toDouble(), item.totalPrice);
         }
+    }
+
+    void halvesOfBinaryAndDecimalValuesComeOutOurWay()
+    {
+        const QString soffice = office();
+        if (soffice.isEmpty())
+            QSKIP("LibreOffice is not installed");
+        TestHome home;
+        home.loadDemoPrices();
+        // One window of 1 m²: the raw quantities are the quantities per m².
+        sqlExec(QStringLiteral("INSERT INTO pjName (编号,类别,名称,规格,技术要求,单位,单价,折扣量,备注) VALUES "
+                               "(6,'五金','螺钉','M4',NULL,'个',0.5,1,NULL)"));
+        sqlExec(QStringLiteral("INSERT INTO MjTemp VALUES (1,'演示','W1',1,1)"));
+        sqlExec(QStringLiteral("INSERT INTO LcTemp VALUES (1,'KF601',1)"));
+        // 1.143 × 6.5 = 7.4295, below the half as a double: ours 7.429.
+        sqlExec(QStringLiteral("INSERT INTO PjTemp VALUES (1,'合页','4寸','不锈钢',1.143)"));
+        // 0.125 × 0.5 = 0.0625, an exact half: to the even 0.062.
+        sqlExec(QStringLiteral("INSERT INTO PjTemp VALUES (1,'螺钉','M4',NULL,0.125)"));
+        // A quantity of 1.0005, below the half as a double: ours 1.000.
+        sqlExec(QStringLiteral("INSERT INTO PjTemp VALUES (1,'滑轮','双轮',NULL,1.0005)"));
+
+        QuoteRun run;
+        run.options.project = QStringLiteral("半数");
+        run.lcPriceString = QStringLiteral("断桥铝型材/True/0.125"); // 1.052 × 0.125 = 0.1315, above the half
+        run.result = calculateQuote(run.options, run.lcPriceString, NullPrices::Fail);
+        QCOMPARE(run.result.items.size(), 1);
+        const QuoteItem &item = run.result.items.at(0);
+        QCOMPARE(item.materials.size(), 4);
+        const QuoteMaterialRow &profile = item.materials.at(0);
+        QCOMPARE(profile.total, 0.132);
+        QCOMPARE(spreadsheetRound(profile.qty * profile.price, 3), profile.total);
+        for (const QuoteMaterialRow &m : item.materials.mid(1)) {
+            if (m.name == QStringLiteral("合页"))
+                QCOMPARE(m.total, 7.429);
+            else if (m.name == QStringLiteral("螺钉"))
+                QCOMPARE(m.total, 0.062);
+            else
+                QCOMPARE(m.qty, 1.0);
+        }
+        QCOMPARE(spreadsheetRound(1.143 * 6.5, 3), 7.43);
+        QCOMPARE(spreadsheetRound(0.0625, 3), 0.063);
+        QCOMPARE(spreadsheetRound(1.0005, 3), 1.001);
+
+        const QString book = home.file(QStringLiteral("halves.xlsx"));
+        writeQuoteWorkbook(book, run);
+        QVERIFY(nudgedFormulas(book, 2) >= 3);
+        QVERIFY(spoilCachedResults(book, 2, home.file(QStringLiteral("scratch"))));
+        const QString out = home.file(QStringLiteral("csv"));
+        QVERIFY(recalculate(soffice, {book}, home.file(QStringLiteral("lo")), out));
+        const QStringList wrong
+            = differences(sheetCsv(out, QStringLiteral("halves"), item.sheet), item, lossesOf(run.options));
+        QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(QLatin1Char('\n'))));
     }
 };
 

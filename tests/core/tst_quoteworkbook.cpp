@@ -1,13 +1,18 @@
+#include "cli.h"
 #include "common/error.h"
+#include "common/numbers.h"
 #include "quote/quoteworkbook.h"
 #include "quote/sheetnames.h"
-#include "cli.h"
+#include "quote/sheetrounding.h"
 #include "quotefixture.h"
 #include "testsupport.h"
 #include "xlsxread.h"
 
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTest>
 
 using namespace tarvex;
@@ -25,6 +30,18 @@ QString detailRange(const QString &col, int last)
 QString cellName(const QString &col, int row)
 {
     return col + QString::number(row);
+}
+
+// The tie-breaker of a rounding formula "ROUND(expression[nudge],3)": "" or
+// e.g. "-1E-9"; "?" when the formula is no such thing.
+QString nudgeIn(const QString &formula, const QString &expression)
+{
+    const QString open = QStringLiteral("ROUND(") + expression;
+    if (!formula.startsWith(open) || !formula.endsWith(QStringLiteral(",3)")))
+        return QStringLiteral("?");
+    const QString nudge = formula.mid(open.size(), formula.size() - open.size() - 3);
+    static const QRegularExpression valid(QStringLiteral("^([+-]1E-\\d+)?$"));
+    return valid.match(nudge).hasMatch() ? nudge : QStringLiteral("?");
 }
 
 } // namespace
@@ -57,6 +74,44 @@ private slots:
         // An apostrophe that the cut brings to the end goes too.
         QCOMPARE(
             names.take(QStringLiteral("x").repeated(30) + QStringLiteral("'yz")), QStringLiteral("x").repeated(30));
+    }
+
+    void sheetHalvesGoOurWay()
+    {
+        // A spreadsheet judges a half on the decimal value, to 15 digits,
+        // and takes it away from zero.
+        QCOMPARE(spreadsheetRound(1.143 * 6.5, 3), 7.43);
+        QCOMPARE(spreadsheetRound(2.675, 2), 2.68);
+        QCOMPARE(spreadsheetRound(0.125, 2), 0.13);
+        QCOMPARE(spreadsheetRound(-2.675, 2), -2.68);
+        QCOMPARE(spreadsheetRound(7.42949, 3), 7.429);
+        QCOMPARE(spreadsheetRound(7.429499999999999, 3), 7.43);
+        QCOMPARE(spreadsheetRound(1234.5, 0), 1235.0);
+        QCOMPARE(spreadsheetRound(0.0004, 3), 0.0);
+
+        // Where our Round parts from it, the sheet gets a nudge to our side.
+        QCOMPARE(Round(1.143 * 6.5, 3), 7.429); // the double lies below the half
+        QCOMPARE(roundingNudge(1.143 * 6.5, 7.429), QStringLiteral("-1E-9"));
+        QCOMPARE(Round(1.0005, 3), 1.0);
+        QCOMPARE(roundingNudge(1.0005, 1.0), QStringLiteral("-1E-9"));
+        QCOMPARE(Round(0.0625, 3), 0.062); // an exact half, to the even neighbour
+        QCOMPARE(roundingNudge(0.0625, 0.062), QStringLiteral("-1E-9"));
+        QCOMPARE(roundingNudge(-1.143 * 6.5, -7.429), QStringLiteral("+1E-9")); // a discount
+        // Where both agree, or nothing is a half, the formula stays plain.
+        QCOMPARE(roundingNudge(0.375, Round(0.375, 2), 2), QString());
+        QCOMPARE(roundingNudge(1.052 * 0.125, Round(1.052 * 0.125, 3)), QString());
+        QCOMPARE(roundingNudge(7.4296, 7.43), QString());
+        // Large totals need a larger nudge for 15 digits to see it.
+        QCOMPARE(roundingNudge(123456.7895, 123456.789), QStringLiteral("-1E-5"));
+        QCOMPARE(spreadsheetRound(1234567.8905 - 1E-9, 3), 1234567.891);
+        QCOMPARE(roundingNudge(1234567.8905, 1234567.89), QStringLiteral("-1E-4"));
+        QCOMPARE(spreadsheetRound(1234567.8905 - 1E-4, 3), 1234567.89);
+        // A figure that no nudge reaches is left to the caller.
+        QVERIFY(!roundingNudge(7.4295, 7.5));
+        QVERIFY(!roundingNudge(7.4296, 7.429));
+
+        QCOMPARE(roundFormula(QStringLiteral("D5*F5"), QString()), QStringLiteral("ROUND(D5*F5,3)"));
+        QCOMPARE(roundFormula(QStringLiteral("D5*F5"), QStringLiteral("-1E-9")), QStringLiteral("ROUND(D5*F5-1E-9,3)"));
     }
 
     void detailSheetListsPricesLossesAndFees()
@@ -153,6 +208,12 @@ private slots:
         QCOMPARE(cells.value("A4").value, QStringLiteral("一"));
         QCOMPARE(cells.value("B4").value, QStringLiteral("直接材料费用"));
 
+        int nudged = 0;
+        auto rounding = [&](const QString &cell, const QString &expression) {
+            const QString nudge = nudgeIn(cells.value(cell).formula, expression);
+            QVERIFY2(nudge != QStringLiteral("?"), qPrintable(cell + QStringLiteral(": ") + cells.value(cell).formula));
+            nudged += !nudge.isEmpty();
+        };
         for (int i = 0; i < item.materials.size(); ++i) {
             const QuoteMaterialRow &m = item.materials.at(i);
             const int r = 5 + i;
@@ -160,10 +221,10 @@ private slots:
             QCOMPARE(cells.value("A" + n).number(), double(m.serial));
             QCOMPARE(cells.value("B" + n).value, m.name);
             QCOMPARE(cells.value("E" + n).value, m.unit);
-            QVERIFY(cells.value("D" + n).formula.startsWith(QStringLiteral("ROUND(ROUND(I%1/$B$2*J%1,3)").arg(r)));
+            rounding("D" + n, QStringLiteral("I%1/$B$2*J%1").arg(r));
             QCOMPARE(cells.value("D" + n).number(), m.qty);
             QCOMPARE(cells.value("F" + n).number(), m.price);
-            QVERIFY(cells.value("G" + n).formula.startsWith(QStringLiteral("ROUND(ROUND(D%1*F%1,3)").arg(r)));
+            rounding("G" + n, QStringLiteral("D%1*F%1").arg(r));
             QCOMPARE(cells.value("G" + n).number(), m.total);
             QVERIFY(cells.value("I" + n).number() > 0);
             const QString price = cells.value("F" + n).formula;
@@ -181,10 +242,11 @@ private slots:
                 QCOMPARE(cells.value("J" + n).number(), 1.05);
                 break;
             case QuoteMaterialRow::Kind::Glass:
-                QVERIFY(price.startsWith(QStringLiteral("ROUND(ROUND(SUMPRODUCT(EXACT(%1,$B%2)*%3),3)")
-                                             .arg(detailRange("M", 4))
-                                             .arg(r)
-                                             .arg(detailRange("N", 4))));
+                rounding("F" + n,
+                    QStringLiteral("SUMPRODUCT(EXACT(%1,$B%2)*%3)")
+                        .arg(detailRange("M", 4))
+                        .arg(r)
+                        .arg(detailRange("N", 4)));
                 QCOMPARE(loss,
                     QStringLiteral("SUMPRODUCT(EXACT(%1,$B%2)*%3)")
                         .arg(detailRange("M", 4))
@@ -194,16 +256,20 @@ private slots:
                 break;
             case QuoteMaterialRow::Kind::Accessory:
                 QCOMPARE(cells.value("C" + n).value, m.spec);
-                QVERIFY(price.startsWith(QStringLiteral("ROUND(ROUND(SUMPRODUCT(EXACT(%1,$B%2)*EXACT(%3,$C%2)*%4),3)")
-                                             .arg(detailRange("F", 7))
-                                             .arg(r)
-                                             .arg(detailRange("G", 7), detailRange("J", 7))));
+                rounding("F" + n,
+                    QStringLiteral("SUMPRODUCT(EXACT(%1,$B%2)*EXACT(%3,$C%2)*%4)")
+                        .arg(detailRange("F", 7))
+                        .arg(r)
+                        .arg(detailRange("G", 7), detailRange("J", 7)));
                 QVERIFY(loss.contains(detailRange("K", 7)));
                 QCOMPARE(cells.value("J" + n).number(), 1.02);
                 QCOMPARE(cells.value("H" + n).value, m.remark);
                 break;
             }
         }
+        // The demo prices (合页 6.5) put row totals on a half that a
+        // spreadsheet's ROUND alone would take the other way.
+        QVERIFY(nudged > 0);
 
         int r = 5 + int(item.materials.size());
         QCOMPARE(cells.value(cellName("A", r)).value, QStringLiteral("二"));
@@ -214,24 +280,89 @@ private slots:
             QCOMPARE(cells.value(cellName("B", r)).value, fee.name);
             QCOMPARE(cells.value(cellName("F", r)).number(), fee.rate);
             QCOMPARE(cells.value(cellName("G", r)).number(), fee.value);
+            const QString amount = QStringLiteral("SUMPRODUCT(EXACT(%1,$B%2)*%3)")
+                                       .arg(detailRange("Q", 5))
+                                       .arg(r)
+                                       .arg(detailRange("R", 5));
+            // IF(amount=0,ROUND(percentage/100*M,3),amount)
             const QString formula = cells.value(cellName("G", r)).formula;
-            QVERIFY2(formula.contains(detailRange("R", 5)) && formula.contains(detailRange("S", 5))
-                    && formula.contains(materialSum),
+            const QString head = QStringLiteral("IF(%1=0,").arg(amount);
+            const QString tail = QStringLiteral(",%1)").arg(amount);
+            QVERIFY2(formula.startsWith(head) && formula.endsWith(tail), qPrintable(formula));
+            const QString share = formula.mid(head.size(), formula.size() - head.size() - tail.size());
+            QVERIFY2(nudgeIn(share,
+                         QStringLiteral("SUMPRODUCT(EXACT(%1,$B%2)*%3)/100*%4")
+                             .arg(detailRange("Q", 5))
+                             .arg(r)
+                             .arg(detailRange("S", 5), materialSum))
+                    != QStringLiteral("?"),
                 qPrintable(formula));
         }
-        QCOMPARE(item.fees.at(2).value, roundDecimal(item.materialTotal * 0.05, 3));
         ++r;
         QCOMPARE(cells.value(cellName("A", r)).value, QStringLiteral("单价"));
         QCOMPARE(cells.value(cellName("G", r)).number(), item.unitPrice);
-        QVERIFY(cells.value(cellName("G", r))
-                    .formula.startsWith(
-                        QStringLiteral("ROUND(ROUND(%1+SUM($G$%2:$G$%3),3)").arg(materialSum).arg(r - 4).arg(r - 1)));
+        rounding(cellName("G", r), QStringLiteral("%1+SUM($G$%2:$G$%3)").arg(materialSum).arg(r - 4).arg(r - 1));
         ++r;
         QCOMPARE(cells.value(cellName("A", r)).value, QStringLiteral("总价"));
         QCOMPARE(cells.value(cellName("G", r)).number(), item.totalPrice);
-        QVERIFY(cells.value(cellName("G", r)).formula.startsWith(QStringLiteral("ROUND(ROUND((%1+").arg(materialSum)));
-        QVERIFY(cells.value(cellName("G", r)).formula.contains(QStringLiteral(")*$B$2,3)")));
+        rounding(cellName("G", r), QStringLiteral("(%1+SUM($G$%2:$G$%3))*$B$2").arg(materialSum).arg(r - 5).arg(r - 2));
         QVERIFY(!cells.contains(cellName("A", r + 1)));
+    }
+
+    void cachedFiguresAreTheCliFigures_data()
+    {
+        QTest::addColumn<int>("scope");
+        QTest::newRow("whole project") << int(QuoteOptions::Scope::Whole);
+        QTest::newRow("per series") << int(QuoteOptions::Scope::Series);
+        QTest::newRow("per window") << int(QuoteOptions::Scope::Window);
+    }
+
+    void cachedFiguresAreTheCliFigures()
+    {
+        QFETCH(int, scope);
+        TestHome home;
+        home.loadDemoPrices();
+        home.loadDemoProject();
+        const QString path = home.file(QStringLiteral("cli.xlsx"));
+        writeQuoteWorkbook(path, demoQuoteRun(QuoteOptions::Scope(scope)));
+
+        QString outText, errText;
+        QTextStream out(&outText), err(&errText);
+        QCOMPARE(cli::run(QStringList {"tarvex-cli", "--home", home.path()}
+                         + demoQuoteArguments(QuoteOptions::Scope(scope)) + QStringList {"--json", "-"},
+                     out, err),
+            0);
+        QVERIFY2(errText.isEmpty(), qPrintable(errText));
+        const QJsonArray items = QJsonDocument::fromJson(outText.toUtf8()).object().value("items").toArray();
+        QVERIFY(!items.isEmpty());
+
+        XlsxBook book(path);
+        QCOMPARE(book.sheetNames().size(), items.size() + 1);
+        auto figure = [](const QHash<QString, XlsxCell> &cells, const QString &col, int row) {
+            return format3(cells.value(cellName(col, row)).number());
+        };
+        for (int s = 0; s < items.size(); ++s) {
+            const QJsonObject item = items.at(s).toObject();
+            QCOMPARE(book.sheetNames().at(s + 1), item.value("sheet").toString());
+            const auto cells = book.sheet(s + 1);
+            QCOMPARE(plainNumber(cells.value("B2").number()), item.value("area").toString());
+            int r = 5;
+            for (const QJsonValue &v : item.value("materials").toArray()) {
+                const QJsonObject m = v.toObject();
+                QCOMPARE(cells.value(cellName("B", r)).value, m.value("name").toString());
+                QCOMPARE(figure(cells, "D", r), m.value("qty").toString());
+                QCOMPARE(figure(cells, "F", r), m.value("price").toString());
+                QCOMPARE(figure(cells, "G", r), m.value("total").toString());
+                ++r;
+            }
+            ++r;
+            for (const QJsonValue &v : item.value("fees").toArray())
+                QCOMPARE(figure(cells, "G", r++), v.toObject().value("value").toString());
+            QCOMPARE(cells.value(cellName("A", r)).value, QStringLiteral("单价"));
+            QCOMPARE(figure(cells, "G", r), item.value("unit_price").toString());
+            QCOMPARE(cells.value(cellName("A", r + 1)).value, QStringLiteral("总价"));
+            QCOMPARE(figure(cells, "G", r + 1), item.value("total_price").toString());
+        }
     }
 
     void windowScopeGivesOneSheetPerWindow()
@@ -309,7 +440,7 @@ private slots:
         const QString path = home.file(QStringLiteral("noraw.xlsx"));
         writeQuoteWorkbook(path, run, details, {quantities});
         const auto cells = XlsxBook(path).sheet(1);
-        QVERIFY(cells.value("D5").formula.startsWith(QStringLiteral("ROUND(ROUND(I5/$B$2*J5,3)")));
+        QCOMPARE(cells.value("D5").formula, QStringLiteral("ROUND(I5/$B$2*J5,3)"));
         QCOMPARE(cells.value("I5").number(), 1.227);
         for (const QString &n : {QStringLiteral("6"), QStringLiteral("7")}) {
             QVERIFY(cells.value("D" + n).formula.isEmpty());
@@ -352,12 +483,12 @@ private slots:
         QString outText, errText;
         QTextStream out(&outText), err(&errText);
         const QStringList args = {"tarvex-cli", "quote", "--scope", "series", "--lc-price", "断桥铝型材/True/25",
-                                  "--lc-price", "普通铝型材/False/21", "--xlsx"};
-        QCOMPARE(cli::run(args + QStringList{path}, out, err), 0);
+            "--lc-price", "普通铝型材/False/21", "--xlsx"};
+        QCOMPARE(cli::run(args + QStringList {path}, out, err), 0);
         QVERIFY2(errText.isEmpty(), qPrintable(errText));
         QCOMPARE(XlsxBook(path).sheetNames(), QStringList({"材料明细表", "50平开门", "60平开窗", "70推拉窗"}));
 
-        QCOMPARE(cli::run(args + QStringList{home.file(QStringLiteral("none/cli.xlsx"))}, out, err), 1);
+        QCOMPARE(cli::run(args + QStringList {home.file(QStringLiteral("none/cli.xlsx"))}, out, err), 1);
         QVERIFY2(errText.startsWith(QStringLiteral("当前错误:无法写入文件")), qPrintable(errText));
     }
 };

@@ -4,8 +4,9 @@
 
 #include "common/error.h"
 #include "quote/quotebook_p.h"
+#include "quote/sheetrounding.h"
 
-#include <cmath>
+#include <optional>
 
 namespace tarvex::quotebook {
 
@@ -48,12 +49,11 @@ QString lookup(const QStringList &conditions, const QString &valueRange)
         + QLatin1Char(')');
 }
 
-// Round(e, 3) of the quotation rules, a half to the even neighbour. The
-// spreadsheet's ROUND takes a half away from zero, so a half (judged on the
-// decimal value, as the spreadsheet sees numbers) is taken back by 0.001.
-QString roundEven(const QString &e)
+// ROUND over an expression whose value in the sheet is x, made to come to
+// our figure (see roundingNudge).
+QString rounded(const QString &expression, double x, double ours)
 {
-    return QStringLiteral("ROUND(ROUND(%1,3)-SIGN(%1)*(MOD(ROUND(ABS(%1)*1000,6),2)=0.5)/1000,3)").arg(e);
+    return roundFormula(expression, roundingNudge(x, ours).value_or(QString()));
 }
 
 QString exact(const QString &range, const QString &what)
@@ -62,7 +62,7 @@ QString exact(const QString &range, const QString &what)
 }
 
 struct Lookups {
-    QString price;
+    QString price; // as the detail sheet holds it, not rounded
     QString loss;
     double raw = 0;
     bool hasRaw = false;
@@ -87,7 +87,7 @@ Lookups lookupsFor(const QuoteMaterialRow &m, int row, const QuoteQuantities *qu
     }
     case QuoteMaterialRow::Kind::Glass: {
         const QStringList match {exact(r.blName, name)};
-        l.price = roundEven(lookup(match, r.blPrice));
+        l.price = lookup(match, r.blPrice);
         l.loss = lookup(match, r.blLoss);
         if (quantities)
             raw = &quantities->glass;
@@ -96,7 +96,7 @@ Lookups lookupsFor(const QuoteMaterialRow &m, int row, const QuoteQuantities *qu
     }
     case QuoteMaterialRow::Kind::Accessory: {
         const QStringList match {exact(r.pjName, name), exact(r.pjSpec, rowRef(row, Spec))};
-        l.price = roundEven(lookup(match, r.pjPrice));
+        l.price = lookup(match, r.pjPrice);
         l.loss = lookup(match, r.pjLoss);
         if (quantities)
             raw = &quantities->accessories;
@@ -111,14 +111,21 @@ Lookups lookupsFor(const QuoteMaterialRow &m, int row, const QuoteQuantities *qu
     return l;
 }
 
-double lossValue(const QuoteMaterialRow &m, const QuoteDetails &details)
+// The unit price and loss factor the detail sheet holds for a material row,
+// as its look-ups find them (0 for none).
+struct DetailValues {
+    double price = 0;
+    double loss = 0;
+};
+
+DetailValues detailValues(const QuoteMaterialRow &m, const QuoteDetails &details)
 {
-    auto first = [](const QList<QVariantList> &rows, auto matches, int lossColumn) {
+    auto first = [](const QList<QVariantList> &rows, auto matches, int priceColumn, int lossColumn) {
         for (const QVariantList &row : rows) {
             if (matches(row))
-                return row.value(lossColumn).toDouble();
+                return DetailValues {row.value(priceColumn).toDouble(), row.value(lossColumn).toDouble()};
         }
-        return 0.0;
+        return DetailValues();
     };
     switch (m.kind) {
     case QuoteMaterialRow::Kind::Profile:
@@ -129,19 +136,19 @@ double lossValue(const QuoteMaterialRow &m, const QuoteDetails &details)
                 return row.value(0).toString() == m.name && flagFromText(row.value(1).toString(), &ok) == m.thermal
                     && ok;
             },
-            3);
+            2, 3);
     case QuoteMaterialRow::Kind::Glass:
         return first(
-            details.glass, [&](const QVariantList &row) { return row.value(0).toString() == m.name; }, 2);
+            details.glass, [&](const QVariantList &row) { return row.value(0).toString() == m.name; }, 1, 2);
     case QuoteMaterialRow::Kind::Accessory:
         return first(
             details.accessories,
             [&](const QVariantList &row) {
                 return row.value(0).toString() == m.name && row.value(1).toString() == m.spec;
             },
-            5);
+            4, 5);
     }
-    return 0;
+    return DetailValues();
 }
 
 void writeHeader(lxw_worksheet *ws, const Formats &f, const QuoteItem &item)
@@ -173,30 +180,35 @@ void writeMaterialRow(lxw_worksheet *ws, const Formats &f, int row, double area,
     const QuoteQuantities *quantities, const QuoteDetails &details, const DetailRanges &ranges)
 {
     const Lookups l = lookupsFor(m, row, quantities, details, ranges);
-    const double loss = lossValue(m, details);
-    // A quantity formula is written only when it comes to our figure within
-    // rounding; a raw quantity of another scope would not, and the figure
-    // then stands as a plain number.
-    const bool quantityFormula = l.hasRaw && area > 0 && std::abs(l.raw / area * loss - m.qty) < 0.002;
+    const DetailValues v = detailValues(m, details);
+    // A quantity formula is written only when it comes to our figure; a raw
+    // quantity of another scope would not, and the figure then stands as a
+    // plain number.
+    std::optional<QString> qtyNudge;
+    if (l.hasRaw && area > 0)
+        qtyNudge = roundingNudge(l.raw / area * v.loss, m.qty);
     check(worksheet_write_number(ws, row, Serial, m.serial, f.centred));
     writeText(ws, row, Name, m.name, f.text);
     writeText(ws, row, Spec, m.spec, f.text);
-    if (quantityFormula) {
+    if (qtyNudge) {
         check(worksheet_write_number(ws, row, Raw, l.raw, f.number));
-        writeFormula(ws, row, Qty,
-            QLatin1Char('=')
-                + roundEven(QStringLiteral("%1/%2*%3").arg(cellRef(row, Raw), areaRef(), cellRef(row, Loss))),
-            m.qty, f.number);
+        const QString quantity = QStringLiteral("%1/%2*%3").arg(cellRef(row, Raw), areaRef(), cellRef(row, Loss));
+        writeFormula(ws, row, Qty, QLatin1Char('=') + roundFormula(quantity, *qtyNudge), m.qty, f.number);
     } else {
         writeText(ws, row, Raw, QString(), f.number);
         check(worksheet_write_number(ws, row, Qty, m.qty, f.number));
     }
     writeText(ws, row, Unit, m.unit, f.centred);
-    writeFormula(ws, row, Price, QLatin1Char('=') + l.price, m.price, f.number);
+    // Glass and accessory prices are rounded to 3 decimals, profile prices
+    // are taken as they were typed.
+    const QString price = m.kind == QuoteMaterialRow::Kind::Profile ? l.price : rounded(l.price, v.price, m.price);
+    writeFormula(ws, row, Price, QLatin1Char('=') + price, m.price, f.number);
     writeFormula(ws, row, Total,
-        QLatin1Char('=') + roundEven(cellRef(row, Qty) + QLatin1Char('*') + cellRef(row, Price)), m.total, f.number);
+        QLatin1Char('=')
+            + rounded(cellRef(row, Qty) + QLatin1Char('*') + cellRef(row, Price), m.qty * m.price, m.total),
+        m.total, f.number);
     writeText(ws, row, Remark, m.remark, f.text);
-    writeFormula(ws, row, Loss, QLatin1Char('=') + l.loss, loss, f.number);
+    writeFormula(ws, row, Loss, QLatin1Char('=') + l.loss, v.loss, f.number);
 }
 
 // Sum of a column over rows first..last, or 0 for no rows.
@@ -208,7 +220,7 @@ QString columnSum(int first, int last, int col)
 }
 
 void writeFeeRow(lxw_worksheet *ws, const Formats &f, int row, const QuoteFeeRow &fee, const QString &materialSum,
-    const DetailRanges &r)
+    double materialTotal, const DetailRanges &r)
 {
     const QStringList match {exact(r.fyName, rowRef(row, Name))};
     const QString amount = lookup(match, r.fyAmount);
@@ -220,9 +232,10 @@ void writeFeeRow(lxw_worksheet *ws, const Formats &f, int row, const QuoteFeeRow
     // A fee whose amount is 0 is a percentage of the direct material cost.
     writeFormula(ws, row, Price, QStringLiteral("=IF(%1=0,%2,%1)").arg(amount, percentage), fee.rate,
         fee.isPercentage ? f.percent : f.number);
-    writeFormula(ws, row, Total,
-        QStringLiteral("=IF(%1=0,%2,%1)").arg(amount, roundEven(percentage + QStringLiteral("/100*") + materialSum)),
-        fee.value, f.number);
+    const QString share = percentage + QStringLiteral("/100*") + materialSum;
+    const QString percentageValue
+        = fee.isPercentage ? rounded(share, fee.rate / 100 * materialTotal, fee.value) : roundFormula(share, QString());
+    writeFormula(ws, row, Total, QStringLiteral("=IF(%1=0,%2,%1)").arg(amount, percentageValue), fee.value, f.number);
 }
 
 void writeClosingRow(
@@ -261,13 +274,17 @@ void priceExcel(lxw_workbook *book, const Formats &f, const QString &sheetName, 
     writeSection(ws, f, row++, QStringLiteral("二"), QStringLiteral("固定费用"));
     const int firstFee = row;
     for (const QuoteFeeRow &fee : item.fees)
-        writeFeeRow(ws, f, row++, fee, materialSum, ranges);
+        writeFeeRow(ws, f, row++, fee, materialSum, item.materialTotal, ranges);
     const QString feeSum = columnSum(firstFee, row - 1, Total);
 
     writeClosingRow(ws, f, row++, QStringLiteral("单价"),
-        QLatin1Char('=') + roundEven(materialSum + QLatin1Char('+') + feeSum), item.unitPrice);
+        QLatin1Char('=')
+            + rounded(materialSum + QLatin1Char('+') + feeSum, item.materialTotal + item.feeTotal, item.unitPrice),
+        item.unitPrice);
     writeClosingRow(ws, f, row++, QStringLiteral("总价"),
-        QLatin1Char('=') + roundEven(QStringLiteral("(%1+%2)*%3").arg(materialSum, feeSum, areaRef())),
+        QLatin1Char('=')
+            + rounded(QStringLiteral("(%1+%2)*%3").arg(materialSum, feeSum, areaRef()),
+                (item.materialTotal + item.feeTotal) * item.area, item.totalPrice),
         item.totalPrice);
 
     worksheet_set_paper(ws, 9);
