@@ -242,11 +242,15 @@ void MainForm::toolbarClicked(int index)
         case 11:
             runQuoteDialog(this);
             break;
+        case 16:
+            // No check that the help file exists: the desktop says so itself.
+            openWithDesktop(programFile(QStringLiteral("help.chm")));
+            break;
         case 21:
             close();
             break;
         default:
-            // The drawing library, help, settings and About box come later.
+            // The drawing library, settings and About box come later.
             break;
         }
     } catch (...) {
