@@ -105,6 +105,15 @@ template <typename T> T *child(QWidget *parent, const QString &name)
     return widget;
 }
 
+// Closes the child windows; their count and filter stay in the status bar,
+// so the panels are emptied too and the next picture starts clean.
+void closeAll(MainForm &main)
+{
+    CloseChildWindows();
+    main.setPanelText(2, QString());
+    main.setPanelText(3, QString());
+}
+
 void chooseFilter(DisForm *form, int col, const QString &value)
 {
     form->grid()->setCurrentCell(1, col);
@@ -131,7 +140,7 @@ void shootEntryDialog(Shooter &shooter, MainForm &main, int button, int row, con
     });
     form->toolbarClicked(4);
     setEntryDialogRunner(nullptr);
-    CloseChildWindows();
+    closeAll(main);
 }
 
 } // namespace
@@ -179,7 +188,7 @@ int main(int argc, char *argv[])
         shooter.save(editor, u"editor.png"_s);
         editor->reject();
     }
-    CloseChildWindows();
+    closeAll(main);
 
     // The profile price table, filtered on one series.
     main.toolbarClicked(6);
@@ -188,7 +197,7 @@ int main(int argc, char *argv[])
         prices->grid()->setCurrentCell(3, 0);
         shooter.save(&main, u"prices-browser.png"_s);
     }
-    CloseChildWindows();
+    closeAll(main);
 
     shootEntryDialog(shooter, main, 6, 4, u"dialog-profile.png"_s);
     shootEntryDialog(shooter, main, 7, 3, u"dialog-accessory.png"_s);
