@@ -127,11 +127,6 @@ private slots:
         button(form, "cmdFitWidth")->trigger();
         QVERIFY(button(form, "cmdPrint"));
 
-        if (!qEnvironmentVariableIsEmpty("TARVEX_SHOTS")) {
-            QTest::qWait(50);
-            main.grab().save(qEnvironmentVariable("TARVEX_SHOTS") + QStringLiteral("/preview.png"));
-        }
-
         // A second quotation replaces the pages of the open preview.
         QuoteRun one = windowRun();
         one.result.items.resize(1);
