@@ -13,7 +13,6 @@
 #include <QMdiSubWindow>
 #include <QTabWidget>
 #include <QTest>
-#include <QToolBar>
 
 using namespace tarvex;
 using namespace tarvex::test;
@@ -28,12 +27,12 @@ DataForm *openViewer(MainForm &main)
     return main.findChild<DataForm *>(QStringLiteral("dataForm"));
 }
 
-QStringList headers(const FlexGrid *grid)
+QString headers(const FlexGrid *grid)
 {
     QStringList names;
     for (int c = 0; c < grid->cols(); ++c)
         names.append(grid->headerText(c));
-    return names;
+    return names.join(QLatin1Char('|'));
 }
 
 void chooseInFilterList(DataForm *form, const QString &value)
@@ -55,6 +54,7 @@ private slots:
         TestHome home;
         home.loadDemoPrices();
         home.loadDemoProject();
+        sqlExec("INSERT INTO LcTemp VALUES (1,'KF699',1.25)"); // a profile without a price record
         MainForm main;
         DataForm *form = openViewer(main);
         QVERIFY(form);
@@ -62,24 +62,13 @@ private slots:
         for (int i : {3, 4, 11})
             QVERIFY(main.button(i)->isEnabled());
 
-        const QList<QAction *> actions = form->findChild<QToolBar *>("Toolbar1")->actions();
-        const QStringList captions = {
-            "数据刷新", "", "添加数据", "修改数据", "删除数据", "清空数据", "", "导出数据", "入单价库", "", "关闭窗口"};
-        QCOMPARE(actions.size(), captions.size());
-        for (int i = 0; i < captions.size(); ++i) {
-            QCOMPARE(actions[i]->text(), captions[i]);
-            QCOMPARE(actions[i]->isSeparator(), captions[i].isEmpty());
-        }
-
         auto *tabs = form->findChild<QTabWidget *>("Tab1");
-        const QStringList pages = {"主材数据", "附件数据", "玻璃数据", "门窗面积数据"};
-        const QList<QStringList> fields = {{"门窗系列", "窗号", "代号", "长度", "线重", "隔热", "材料类别", "备注"},
-            {"门窗系列", "窗号", "名称", "规格", "技术要求", "数量", "单位", "单价", "折扣量", "备注"},
-            {"门窗系列", "窗号", "名称", "面积", "单价", "折扣量", "备注"},
-            {"ID", "门窗系列", "窗号", "框面积", "洞口面积"}};
-        const QStringList counts = {"100", "36", "12", "12"};
+        // Each page: its grid, the header of the view's fields, its rows, row 1 current.
+        const QStringList fields = {"门窗系列|窗号|代号|长度|线重|隔热|材料类别|备注",
+            "门窗系列|窗号|名称|规格|技术要求|数量|单位|单价|折扣量|备注", "门窗系列|窗号|名称|面积|单价|折扣量|备注",
+            "ID|门窗系列|窗号|框面积|洞口面积"};
+        const QStringList counts = {"101", "36", "12", "12"};
         for (int page = 0; page < 4; ++page) {
-            QCOMPARE(tabs->tabText(page), pages[page]);
             tabs->setCurrentIndex(page);
             FlexGrid *grid = form->findChild<FlexGrid *>(QString("Flex%1").arg(page + 1));
             QCOMPARE(grid, form->currentGrid());
@@ -92,6 +81,21 @@ private slots:
         QCOMPARE(form->grid(0)->textMatrix(1, 0), QString("60平开窗"));
         QCOMPARE(form->grid(0)->textMatrix(1, 4), QString("1.052"));
         QCOMPARE(form->grid(3)->textMatrix(12, 2), QString("M4"));
+
+        // "入单价库" offers itself on a profile without line weight, and on accessories and glass.
+        form->setCurrentPage(0);
+        QAction *priceButton = form->button(9);
+        QVERIFY(!priceButton->isEnabled());
+        FlexGrid *grid = form->grid(0);
+        QCOMPARE(grid->textMatrix(101, 2), QString("KF699"));
+        grid->setCurrentCell(101, 3);
+        QVERIFY(priceButton->isEnabled());
+        grid->setCurrentCell(100, 3);
+        QVERIFY(!priceButton->isEnabled());
+        form->setCurrentPage(1);
+        QVERIFY(priceButton->isEnabled());
+        form->setCurrentPage(3);
+        QVERIFY(!priceButton->isEnabled());
 
         form->toolbarClicked(11);
         for (int i : {3, 4, 11})
@@ -106,7 +110,7 @@ private slots:
         QVERIFY(!main.button(3)->isEnabled());
     }
 
-    void oneRecordLeavesTheHeaderRowCurrent()
+    void fewAndManyRecords()
     {
         TestHome home;
         sqlExec("INSERT INTO MjTemp VALUES (1,'60平开窗','C1',1.8,1.89)");
@@ -128,6 +132,29 @@ private slots:
         form->setCurrentPage(0);
         form->toolbarClicked(5);
         QCOMPARE(home.messages().texts(), QStringList {"当前错误:请先选择要删除的记录"});
+
+        // A page of 200,000 rows opens without reading every row first.
+        form->toolbarClicked(11);
+        QTRY_VERIFY(!main.findChild<DataForm *>("dataForm"));
+        QSqlDatabase db = Database::shared();
+        inTransaction(db, [&] {
+            QSqlQuery insert(db);
+            insert.prepare("INSERT INTO LcTemp VALUES (1,?,?)");
+            for (int i = 0; i < 200000; ++i) {
+                insert.addBindValue(QString("KF%1").arg(i % 97));
+                insert.addBindValue(1 + (i % 1000) / 1000.0);
+                QVERIFY(insert.exec());
+            }
+        });
+        QElapsedTimer timer;
+        timer.start();
+        form = openViewer(main);
+        QCoreApplication::processEvents();
+        const qint64 ms = timer.elapsed();
+        qInfo("200000 profile rows: viewer open and painted in %lld ms", ms);
+        QCOMPARE(main.panelText(2), QString("当前记录数:200000"));
+        QCOMPARE(form->grid(0)->textMatrix(200000, 2), QString("KF82"));
+        QVERIFY2(ms < 5000, qPrintable(QString::number(ms)));
     }
 
     void filtersByASeriesAndBackToAll()
@@ -193,8 +220,9 @@ private slots:
         QVERIFY(home.messages().texts().isEmpty());
     }
 
-    void deletesAWindowButNotItsMaterial()
+    void deleteClearAndExportThePage()
     {
+        qputenv("TARVEX_NO_OPEN", "1");
         TestHome home;
         home.loadDemoProject();
         MainForm main;
@@ -224,14 +252,8 @@ private slots:
         form->toolbarClicked(5);
         QCOMPARE(queryRows("SELECT COUNT(*) FROM LcTemp WHERE ID=1 AND 代号='KF601' AND 长度=1.2"), QStringList {"1"});
         QCOMPARE(main.panelText(2), QString("当前记录数:99"));
-    }
 
-    void clearingThePageAsksAboutIt()
-    {
-        TestHome home;
-        home.loadDemoProject();
-        MainForm main;
-        DataForm *form = openViewer(main);
+        // Clearing a page asks about it and empties that table alone.
         form->setCurrentPage(1);
         form->toolbarClicked(6);
         QCOMPARE(home.messages().lastText(), QString("是否确定清除附件数据中所有记录?"));
@@ -241,40 +263,10 @@ private slots:
         form->toolbarClicked(6);
         QCOMPARE(home.messages().lastText(), QString("记录删除成功!"));
         QCOMPARE(queryRows("SELECT COUNT(*) FROM PjTemp"), QStringList {"0"});
-        QCOMPARE(queryRows("SELECT COUNT(*) FROM LcTemp"), QStringList {"100"});
+        QCOMPARE(queryRows("SELECT COUNT(*) FROM LcTemp"), QStringList {"99"});
         QCOMPARE(main.panelText(2), QString("当前记录数:0"));
-    }
 
-    void priceEntryOffersItselfForProfilesWithoutLineWeight()
-    {
-        TestHome home;
-        home.loadDemoPrices();
-        home.loadDemoProject();
-        sqlExec("INSERT INTO LcTemp VALUES (1,'KF699',1.25)");
-        MainForm main;
-        DataForm *form = openViewer(main);
-        QAction *priceButton = form->button(9);
-        QCOMPARE(priceButton->text(), QString("入单价库"));
-        QVERIFY(!priceButton->isEnabled());
-        FlexGrid *grid = form->grid(0);
-        QCOMPARE(grid->textMatrix(101, 2), QString("KF699"));
-        grid->setCurrentCell(101, 3);
-        QVERIFY(priceButton->isEnabled());
-        grid->setCurrentCell(100, 3);
-        QVERIFY(!priceButton->isEnabled());
-        form->setCurrentPage(1);
-        QVERIFY(priceButton->isEnabled());
-        form->setCurrentPage(3);
-        QVERIFY(!priceButton->isEnabled());
-    }
-
-    void exportsThePageAndReportsLoadFailures()
-    {
-        qputenv("TARVEX_NO_OPEN", "1");
-        TestHome home;
-        home.loadDemoProject();
-        MainForm main;
-        DataForm *form = openViewer(main);
+        // The export writes the page to a workbook in temp1.
         form->setCurrentPage(3);
         form->toolbarClicked(8);
         QVERIFY(home.messages().lastText().startsWith("数据导出至Excel成功!"));
@@ -292,32 +284,6 @@ private slots:
         form->setCurrentPage(2);
         QVERIFY(home.messages().lastText().startsWith("当前错误:"));
         QVERIFY(home.messages().lastText().contains("PriceBl"));
-    }
-
-    void opensALargePageWithoutReadingEveryRow()
-    {
-        TestHome home;
-        QSqlDatabase db = Database::shared();
-        inTransaction(db, [&] {
-            sqlExec("INSERT INTO MjTemp VALUES (1,'60平开窗','C1',1.8,1.89)");
-            QSqlQuery insert(db);
-            insert.prepare("INSERT INTO LcTemp VALUES (1,?,?)");
-            for (int i = 0; i < 200000; ++i) {
-                insert.addBindValue(QString("KF%1").arg(i % 97));
-                insert.addBindValue(1 + (i % 1000) / 1000.0);
-                QVERIFY(insert.exec());
-            }
-        });
-        MainForm main;
-        QElapsedTimer timer;
-        timer.start();
-        DataForm *form = openViewer(main);
-        QCoreApplication::processEvents();
-        const qint64 ms = timer.elapsed();
-        qInfo("200000 profile rows: viewer open and painted in %lld ms", ms);
-        QCOMPARE(main.panelText(2), QString("当前记录数:200000"));
-        QCOMPARE(form->grid(0)->textMatrix(200000, 2), QString("KF82"));
-        QVERIFY2(ms < 5000, qPrintable(QString::number(ms)));
     }
 };
 

@@ -1,4 +1,3 @@
-#include "app/application.h"
 #include "app/appstate.h"
 #include "app/mainform.h"
 #include "common/database.h"
@@ -8,7 +7,6 @@
 #include "prices/priceentry.h"
 #include "testsupport.h"
 
-#include <QAction>
 #include <QComboBox>
 #include <QDialog>
 #include <QDir>
@@ -24,13 +22,23 @@ using namespace tarvex::test;
 
 namespace {
 
-// The browser as the main window opens it for one of the four tables.
-DisForm *openBrowser(MainForm &main, int button)
-{
-    main.toolbarClicked(button);
-    auto *form = qobject_cast<DisForm *>(findForm(QStringLiteral("DisForm")));
-    return form;
-}
+// A program folder and its main window, shown.
+struct Desk {
+    TestHome home;
+    MainForm main;
+    explicit Desk(bool demoPrices = true)
+    {
+        if (demoPrices)
+            home.loadDemoPrices();
+        main.show();
+    }
+    // The browser as the main window opens it for one of the four tables.
+    DisForm *open(int button)
+    {
+        main.toolbarClicked(button);
+        return qobject_cast<DisForm *>(findForm(QStringLiteral("DisForm")));
+    }
+};
 
 QStringList column(FlexGrid *grid, int col)
 {
@@ -40,20 +48,23 @@ QStringList column(FlexGrid *grid, int col)
     return texts;
 }
 
+void doubleClickAt(QWidget *viewport, const QPoint &at)
+{
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, at);
+    QTest::mouseDClick(viewport, Qt::LeftButton, {}, at);
+}
+
 void doubleClickCell(FlexGrid *grid, int row, int col)
 {
     grid->scrollTo(grid->model()->index(row - 1, col));
-    const QPoint at = grid->cellRect(row, col).center() - grid->viewport()->pos();
-    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at);
-    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, at);
+    doubleClickAt(grid->viewport(), grid->cellRect(row, col).center() - grid->viewport()->pos());
 }
 
 void doubleClickHeader(FlexGrid *grid, int col)
 {
     QHeaderView *header = grid->horizontalHeader();
-    const QPoint at(header->sectionViewportPosition(col) + header->sectionSize(col) / 2, header->height() / 2);
-    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
-    QTest::mouseDClick(header->viewport(), Qt::LeftButton, {}, at);
+    doubleClickAt(header->viewport(),
+        QPoint(header->sectionViewportPosition(col) + header->sectionSize(col) / 2, header->height() / 2));
 }
 
 void choose(QComboBox *combo, const QString &text)
@@ -94,47 +105,18 @@ class TestPriceBrowser : public QObject {
     Q_OBJECT
 
 private slots:
-    void emptyTableShowsHeaderAndOneBlankRow()
+    void loadsTheTableNamedWhenOpenedAndWhenActiveAgain()
     {
-        TestHome home;
-        MainForm main;
-        main.show();
-        QVERIFY(QTest::qWaitForWindowActive(&main));
-        DisForm *form = openBrowser(main, 8);
-        QVERIFY(form);
-        QCOMPARE(form->windowTitle(), QString("玻璃价格编辑"));
-        FlexGrid *grid = form->grid();
-        QCOMPARE(grid->rows(), 2);
-        QCOMPARE(grid->cols(), 5);
-        QCOMPARE(grid->headerText(0), QString("编号"));
-        QCOMPARE(grid->headerText(4), QString("备注"));
-        QCOMPARE(grid->textMatrix(1, 1), QString());
-        QCOMPARE(main.panelText(2), QString("当前记录数:0"));
+        Desk d;
+        // Opened while the main window is still in the background.
+        DisForm *form = d.open(7);
+        QCOMPARE(form->grid()->rows(), 7);
+        QCOMPARE(d.main.panelText(2), QString("当前记录数:6"));
+        QVERIFY(QTest::qWaitForWindowActive(&d.main));
 
-        QStringList captions;
-        for (int i = 1; i <= DisForm::kButtonCount; ++i)
-            captions.append(form->button(i)->text());
-        QCOMPARE(captions,
-            QStringList(
-                {"数据刷新", "", "添加数据", "修改数据", "删除数据", "清空数据", "", "导出数据", "", "关闭窗口"}));
-
-        // Deleting the blank row of an empty table is reported, not done.
-        home.messages().answerQuestion(true);
-        form->toolbarClicked(5);
-        QCOMPARE(home.messages().texts().size(), 2);
-        QVERIFY(home.messages().lastText().startsWith("当前错误:"));
-    }
-
-    void loadsTheTableNamedEachTimeItIsOpened()
-    {
-        TestHome home;
-        home.loadDemoPrices();
-        MainForm main;
-        main.show();
-        QVERIFY(QTest::qWaitForWindowActive(&main));
-        DisForm *form = openBrowser(main, 6);
+        form = d.open(6);
         QCOMPARE(form->windowTitle(), QString("主材线重属性编辑"));
-        QCOMPARE(main.panelText(2), QString("当前记录数:11"));
+        QCOMPARE(d.main.panelText(2), QString("当前记录数:11"));
         // Load order 系列,名称.
         QCOMPARE(column(form->grid(), 1).first(), QString("50平开门"));
         QCOMPARE(column(form->grid(), 2).mid(0, 3), QStringList({"压线", "门扇", "门框"}));
@@ -147,64 +129,42 @@ private slots:
         QVERIFY(!background(1).isValid());
         QCOMPARE(background(3).value<QColor>(), QColor("#FFFFC0"));
 
-        form = openBrowser(main, 9);
-        QTRY_COMPARE(main.mdiArea()->subWindowList().size(), 1);
+        form = d.open(9);
+        QTRY_COMPARE(d.main.mdiArea()->subWindowList().size(), 1);
         QCOMPARE(form->windowTitle(), QString("固定费用编辑"));
         QCOMPARE(column(form->grid(), 0), QStringList({"利润", "安装费", "管理费", "运输费"}));
-        QCOMPARE(main.panelText(2), QString("当前记录数:4"));
         form->toolbarClicked(10);
         QTRY_VERIFY(!findForm("DisForm"));
-    }
 
-    void loadsWhileTheMainWindowIsInTheBackground()
-    {
-        TestHome home;
-        home.loadDemoPrices();
-        MainForm main;
-        main.show();
-        DisForm *form = openBrowser(main, 7);
-        QCOMPARE(form->grid()->rows(), 7);
-        QCOMPARE(main.panelText(2), QString("当前记录数:6"));
-    }
-
-    void reloadsWhenItBecomesActiveAgain()
-    {
-        TestHome home;
-        home.loadDemoPrices();
-        MainForm main;
-        main.show();
-        QVERIFY(QTest::qWaitForWindowActive(&main));
-        DisForm *form = openBrowser(main, 8);
+        // Back from another window, the table is read again.
+        form = d.open(8);
+        QCOMPARE(form->windowTitle(), QString("玻璃价格编辑"));
         auto *own = qobject_cast<QMdiSubWindow *>(form->parentWidget());
-        QVERIFY(own);
-        QCOMPARE(main.mdiArea()->activeSubWindow(), own);
-        QCOMPARE(main.panelText(2), QString("当前记录数:3"));
-
-        QMdiSubWindow *other = main.mdiArea()->addSubWindow(new QWidget);
+        QCOMPARE(d.main.mdiArea()->activeSubWindow(), own);
+        QMdiSubWindow *other = d.main.mdiArea()->addSubWindow(new QWidget);
         other->show();
-        main.mdiArea()->setActiveSubWindow(other);
+        d.main.mdiArea()->setActiveSubWindow(other);
         sqlExec("DELETE FROM blName WHERE 编号=1");
         QCOMPARE(form->grid()->rows(), 4);
-        main.mdiArea()->setActiveSubWindow(own);
+        d.main.mdiArea()->setActiveSubWindow(own);
         QCOMPARE(form->grid()->rows(), 3);
-        QCOMPARE(main.panelText(2), QString("当前记录数:2"));
+        QCOMPARE(d.main.panelText(2), QString("当前记录数:2"));
 
         // The export writes the grid to a workbook in temp1.
         form->toolbarClicked(8);
-        QVERIFY2(home.messages().lastText().startsWith("数据导出至Excel成功!"), qPrintable(home.messages().lastText()));
-        QCOMPARE(QDir(home.file("temp1")).entryList({"*.xlsx"}).size(), 1);
+        QVERIFY2(
+            d.home.messages().lastText().startsWith("数据导出至Excel成功!"), qPrintable(d.home.messages().lastText()));
+        QCOMPARE(QDir(d.home.file("temp1")).entryList({"*.xlsx"}).size(), 1);
     }
 
     void filterSequenceNarrowsAndWidens()
     {
-        TestHome home;
+        Desk d(false);
         sqlExec("INSERT INTO lcName (编号,系列,名称,代号,线重,隔热,材料类别) VALUES "
                 "(0,'A','B','K1',1,1,'x'),(1,'A','D','K2',1,1,'x'),(2,'C','B','K3',1,0,'x'),"
                 "(3,'C','E','K4',1,0,'x'),(4,'A''s','B','K5',1,0,'x')");
-        MainForm main;
-        main.show();
-        QVERIFY(QTest::qWaitForWindowActive(&main));
-        DisForm *form = openBrowser(main, 6);
+        QVERIFY(QTest::qWaitForWindowActive(&d.main));
+        DisForm *form = d.open(6);
         FlexGrid *grid = form->grid();
         QComboBox *combo = form->filterList();
         QCOMPARE(form->findChild<QComboBox *>("Combo1"), combo);
@@ -214,8 +174,8 @@ private slots:
         QCOMPARE(items(combo), QStringList({"全部", "A", "A's", "C"}));
         choose(combo, "A");
         QCOMPARE(form->filterText(), QString(" WHERE 系列='A'"));
-        QCOMPARE(main.panelText(3), QString("当前筛选: WHERE 系列='A'"));
-        QCOMPARE(main.panelText(2), QString("当前记录数:2"));
+        QCOMPARE(d.main.panelText(3), QString("当前筛选: WHERE 系列='A'"));
+        QCOMPARE(d.main.panelText(2), QString("当前记录数:2"));
         QCOMPARE(grid->col(), 1);
 
         doubleClickHeader(grid, 2);
@@ -224,10 +184,10 @@ private slots:
         QCOMPARE(form->filterText(), QString(" WHERE 系列='A' AND 名称='B'"));
         QCOMPARE(column(grid, 3), QStringList({"K1"}));
 
-        // With a condition on 系列 in force, its list offers only that value.
+        // With a condition on 系列 in force, its list offers only that value;
+        // C stands for any other value on 系列, which replaces the condition.
         doubleClickHeader(grid, 1);
         QCOMPARE(items(combo), QStringList({"全部", "A"}));
-        // The list offers only A now; C stands for any other value on 系列.
         combo->addItem("C");
         choose(combo, "C");
         QCOMPARE(form->filterText(), QString(" WHERE 系列='C'"));
@@ -236,27 +196,25 @@ private slots:
         doubleClickHeader(grid, 1);
         choose(combo, "全部");
         QCOMPARE(form->filterText(), QString());
-        QCOMPARE(main.panelText(3), QString("当前筛选:"));
-        QCOMPARE(main.panelText(2), QString("当前记录数:5"));
+        QCOMPARE(d.main.panelText(3), QString("当前筛选:"));
+        QCOMPARE(d.main.panelText(2), QString("当前记录数:5"));
 
         // A value with an apostrophe filters like any other.
         doubleClickHeader(grid, 1);
         choose(combo, "A's");
         QCOMPARE(column(grid, 3), QStringList({"K5"}));
-        QVERIFY(!home.messages().texts().join("").contains("当前错误"));
+        QVERIFY(!d.home.messages().texts().join("").contains("当前错误"));
     }
 
-    void doubleClickOnRowOneFiltersElsewhereModifies()
+    void doubleClickFiltersOrModifiesAndSavesReloadTheWholeTable()
     {
-        TestHome home;
-        home.loadDemoPrices();
-        MainForm main;
-        main.show();
-        QVERIFY(QTest::qWaitForWindowActive(&main));
-        DisForm *form = openBrowser(main, 7);
+        Desk d;
+        QVERIFY(QTest::qWaitForWindowActive(&d.main));
+        // A double click on row 1 opens the filter list, on another row the modify dialog.
         DialogProbe probe;
+        DisForm *form = d.open(7);
         QString number;
-        probe.act = [&](QDialog *d) { number = d->findChild<QLineEdit *>("Text1")->text(); };
+        probe.act = [&](QDialog *dialog) { number = dialog->findChild<QLineEdit *>("Text1")->text(); };
 
         doubleClickCell(form->grid(), 1, 2);
         QVERIFY(form->filterList()->isVisible());
@@ -271,35 +229,30 @@ private slots:
         QCOMPARE(appState().EntryMode, short(2));
         QCOMPARE(appState().EntryTable, short(2));
         QCOMPARE(number, QString("5")); // 密封胶条, second in 名称,规格 order
-    }
 
-    void addAndModifyReloadTheWholeTable()
-    {
-        TestHome home;
-        home.loadDemoPrices();
-        MainForm main;
-        main.show();
-        QVERIFY(QTest::qWaitForWindowActive(&main));
-        DisForm *form = openBrowser(main, 8);
+        // Add and modify reload the whole table, without the filter.
+        probe.opened.clear();
+        form = d.open(8);
         doubleClickHeader(form->grid(), 1);
         choose(form->filterList(), "5mm白玻");
-        QCOMPARE(main.panelText(2), QString("当前记录数:1"));
-
-        DialogProbe probe;
+        QCOMPARE(d.main.panelText(2), QString("当前记录数:1"));
         bool stepsVisible = true;
-        probe.act = [&](QDialog *d) {
-            stepsVisible = !d->findChild<QPushButton *>("Command1")->isHidden();
+        auto fill = [&](QDialog *dialog, const char *box, const QString &value) {
+            stepsVisible = !dialog->findChild<QPushButton *>("Command1")->isHidden();
+            dialog->findChild<QLineEdit *>(QString::fromLatin1(box))->setText(value);
+        };
+        probe.act = [&](QDialog *dialog) {
             // The current record serves as the template.
-            QCOMPARE(d->findChild<QLineEdit *>("Text2")->text(), QString("5mm白玻"));
-            d->findChild<QLineEdit *>("Text2")->setText("8mm钢化玻璃");
-            d->findChild<QLineEdit *>("Text3")->setText("0.35");
-            QTest::mouseClick(d->findChild<QPushButton *>("Command3"), Qt::LeftButton);
+            QCOMPARE(dialog->findChild<QLineEdit *>("Text2")->text(), QString("5mm白玻"));
+            fill(dialog, "Text2", "8mm钢化玻璃");
+            fill(dialog, "Text3", "0.35");
+            QTest::mouseClick(dialog->findChild<QPushButton *>("Command3"), Qt::LeftButton);
         };
         form->toolbarClicked(3);
         QCOMPARE(probe.opened, QStringList({"inData2 添加数据"}));
         QVERIFY(!stepsVisible);
-        QCOMPARE(home.messages().lastText(), QString("记录添加成功!"));
-        QCOMPARE(main.panelText(2), QString("当前记录数:4"));
+        QCOMPARE(d.home.messages().lastText(), QString("记录添加成功!"));
+        QCOMPARE(d.main.panelText(2), QString("当前记录数:4"));
         QCOMPARE(column(form->grid(), 1),
             QStringList({"5+12A+5中空玻璃", "5mm白玻", "6+12A+6Low-E中空玻璃", "8mm钢化玻璃"}));
         QCOMPARE(column(form->grid(), 2).last(), QString("0.35"));
@@ -307,70 +260,62 @@ private slots:
         QCOMPARE(form->filterText(), QString(" WHERE 名称='5mm白玻'"));
 
         form->grid()->setCurrentCell(4, 0);
-        probe.act = [&](QDialog *d) {
-            stepsVisible = !d->findChild<QPushButton *>("Command1")->isHidden();
-            QVERIFY(!d->findChild<QPushButton *>("Command2")->isEnabled());
-            d->findChild<QLineEdit *>("Text3")->setText("120");
-            QTest::mouseClick(d->findChild<QPushButton *>("Command3"), Qt::LeftButton);
+        probe.act = [&](QDialog *dialog) {
+            QVERIFY(!dialog->findChild<QPushButton *>("Command2")->isEnabled());
+            fill(dialog, "Text3", "120");
+            QTest::mouseClick(dialog->findChild<QPushButton *>("Command3"), Qt::LeftButton);
         };
         form->toolbarClicked(4);
         QVERIFY(stepsVisible);
-        QCOMPARE(home.messages().lastText(), QString("记录修改成功!"));
+        QCOMPARE(d.home.messages().lastText(), QString("记录修改成功!"));
         QCOMPARE(form->grid()->textMatrix(4, 2), QString("120"));
         QCOMPARE(form->grid()->row(), 1);
     }
 
     void deleteAndClearAskFirst()
     {
-        TestHome home;
-        home.loadDemoPrices();
+        Desk d;
         sqlExec("INSERT INTO FyTable VALUES ('O''Neil费', 3, NULL)");
-        MainForm main;
-        main.show();
-        QVERIFY(QTest::qWaitForWindowActive(&main));
-        DisForm *form = openBrowser(main, 9);
+        QVERIFY(QTest::qWaitForWindowActive(&d.main));
+        DisForm *form = d.open(9);
         FlexGrid *grid = form->grid();
         grid->setCurrentCell(1, 0);
         QCOMPARE(grid->textMatrix(1, 0), QString("O'Neil费"));
 
         form->toolbarClicked(5); // answered No
-        QCOMPARE(home.messages().lastText(), QString("是否确定要删除当前记录?"));
-        QCOMPARE(main.panelText(2), QString("当前记录数:5"));
-        home.messages().answerQuestion(true);
+        QCOMPARE(d.home.messages().lastText(), QString("是否确定要删除当前记录?"));
+        QCOMPARE(d.main.panelText(2), QString("当前记录数:5"));
+        d.home.messages().answerQuestion(true);
         form->toolbarClicked(5);
-        QCOMPARE(home.messages().lastText(), QString("数据删除成功!"));
+        QCOMPARE(d.home.messages().lastText(), QString("数据删除成功!"));
         QCOMPARE(column(grid, 0), QStringList({"利润", "安装费", "管理费", "运输费"}));
 
         form->toolbarClicked(6);
-        QCOMPARE(home.messages().lastText(), QString("是否确定清除'费用表'中所有记录?"));
+        QCOMPARE(d.home.messages().lastText(), QString("是否确定清除'费用表'中所有记录?"));
         QCOMPARE(grid->rows(), 5);
-        home.messages().answerQuestion(true);
+        d.home.messages().answerQuestion(true);
         form->toolbarClicked(6);
         QCOMPARE(sqlScalar("SELECT COUNT(*) FROM FyTable").toInt(), 0);
-        // The cleared rows leave the grid at once.
-        QCOMPARE(grid->rows(), 2);
-        QCOMPARE(grid->textMatrix(1, 0), QString());
-        QCOMPARE(main.panelText(2), QString("当前记录数:0"));
-    }
-
-    void screenshot()
-    {
-        const QString folder = qEnvironmentVariable("TARVEX_SCREENSHOTS");
-        if (folder.isEmpty())
-            QSKIP("TARVEX_SCREENSHOTS names the folder for the pictures");
-        setupFonts();
-        TestHome home;
-        home.loadDemoPrices();
-        MainForm main;
-        main.show();
-        QVERIFY(QTest::qWaitForWindowActive(&main));
-        DisForm *form = openBrowser(main, 6);
-        form->grid()->setCurrentCell(4, 2);
-        doubleClickHeader(form->grid(), 1);
-        choose(form->filterList(), "60平开窗");
-        form->grid()->setCurrentCell(3, 0);
-        QTest::qWait(100);
-        main.grab().save(folder + "/prices-browser.png");
+        // The cleared rows leave the grid at once; opened again on the empty
+        // table it shows the header and one blank row.
+        for (int pass = 0; pass < 2; ++pass) {
+            if (pass == 1) {
+                form->toolbarClicked(10);
+                QTRY_VERIFY(!findForm("DisForm"));
+                form = d.open(9);
+                grid = form->grid();
+            }
+            QCOMPARE(grid->rows(), 2);
+            QCOMPARE(grid->headerText(0), QString("费用名称"));
+            QCOMPARE(grid->textMatrix(1, 0), QString());
+            QCOMPARE(d.main.panelText(2), QString("当前记录数:0"));
+        }
+        // Deleting the blank row of an empty table is reported, not done.
+        d.home.messages().clear();
+        d.home.messages().answerQuestion(true);
+        form->toolbarClicked(5);
+        QCOMPARE(d.home.messages().texts().size(), 2);
+        QVERIFY(d.home.messages().lastText().startsWith("当前错误:"));
     }
 };
 

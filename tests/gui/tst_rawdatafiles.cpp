@@ -39,12 +39,8 @@ private slots:
         QCOMPARE(home.messages().lastText(), QStringLiteral("打开文件出错:第2行: 长度 '12,5' 不是数字"));
         QCOMPARE(home.messages().shown().last().kind, ScriptedMessages::Kind::Warning);
         QCOMPARE(windowCount(), 12);
-    }
 
-    void toolbarOpenAddsTheExtensionAndKeepsThePathOfTheLoadedData()
-    {
-        TestHome home;
-        MainForm form;
+        // The toolbar's "打开文件" adds the extension and keeps the path of the loaded data.
         writeFile(home.file("small.xdt"), kSmall);
         setNextFileName(home.file("small"));
         form.toolbarClicked(2);
@@ -122,16 +118,9 @@ private slots:
         QCOMPARE(home.messages().texts(), QStringList({QStringLiteral("保存文件成功!")}));
         QCOMPARE(readFile(target), workingTablesBytes());
         QVERIFY(readFile(target) != demo);
-    }
 
-    void saveAsAlwaysAsksForAName()
-    {
-        TestHome home;
-        home.loadDemoProject();
-        MainForm form;
-        appState().currentFilePath = home.file("current.xdt");
-        writeFile(appState().currentFilePath, "keep");
-
+        // Save as asks for a name even with a current file, and leaves that file alone.
+        writeFile(target, "keep");
         setNextFileName(QString());
         QVERIFY(!form.SaveasFile());
         QCOMPARE(lastDialogTitle(), QStringLiteral("另存为"));
@@ -140,11 +129,11 @@ private slots:
         setNextFileName(home.file("copy.XDT"));
         QVERIFY(form.SaveasFile());
         QCOMPARE(readFile(home.file("copy.XDT")), workingTablesBytes());
-        QCOMPARE(readFile(home.file("current.xdt")), QByteArray("keep"));
+        QCOMPARE(readFile(target), QByteArray("keep"));
         QCOMPARE(appState().currentFilePath, home.file("copy.XDT"));
     }
 
-    void failedSaveIsReportedAndKeepsTheOldFile()
+    void saveReportsFailuresAndNamesTheViewer()
     {
         TestHome home;
         MainForm form;
@@ -159,6 +148,20 @@ private slots:
         appState().currentFilePath = home.file("no/such/folder/x.xdt");
         QVERIFY(!form.SaveFile());
         QVERIFY(home.messages().lastText().startsWith(QStringLiteral("当前错误:无法写入文件 ")));
+
+        // A save names the viewer after the file.
+        auto *viewer = new QWidget;
+        viewer->setObjectName(QStringLiteral("dataForm"));
+        viewer->setWindowTitle(QStringLiteral("报价原始数据编辑"));
+        form.showChild(viewer, MainForm::Placement::Fill);
+        appState().currentFilePath = home.file("a.xdt");
+        QVERIFY(form.SaveFile());
+        QCOMPARE(viewer->windowTitle(), QStringLiteral("报价原始数据编辑-") + home.file("a.xdt"));
+
+        // A caption that already names a file keeps it.
+        appState().currentFilePath = home.file("b.xdt");
+        QVERIFY(form.SaveFile());
+        QCOMPARE(viewer->windowTitle(), QStringLiteral("报价原始数据编辑-") + home.file("a.xdt"));
     }
 
     void saveNamesTheViewerAfterTheFile()

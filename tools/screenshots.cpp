@@ -1,0 +1,233 @@
+// Pictures of the windows on the demo data, for the README:
+//
+//   cmake --build build --target tarvex-screenshots
+//   QT_QPA_PLATFORM=offscreen build/tools/tarvex-screenshots docs
+//
+// Every picture is made in a temporary program folder (the runtime files, the
+// demo prices and the demo project), so the pictures do not depend on what the
+// developer's own program folder holds. The offscreen platform draws no window
+// frames: each picture is the window's own contents.
+
+#include "app/application.h"
+#include "app/appstate.h"
+#include "app/mainform.h"
+#include "app/paths.h"
+#include "common/database.h"
+#include "common/flexgrid.h"
+#include "common/forms.h"
+#include "common/messages.h"
+#include "common/sqlscript.h"
+#include "prices/disform.h"
+#include "prices/priceentry.h"
+#include "quote/bjform.h"
+#include "rawdata/lcform.h"
+#include "rawdata/workingtables.h"
+#include "viewer/dataform.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFontDatabase>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QThread>
+
+using namespace Qt::StringLiterals;
+using namespace tarvex;
+
+namespace {
+
+QString sourcePath(const QString &relative)
+{
+    return QDir(QStringLiteral(TARVEX_SOURCE_DIR)).filePath(relative);
+}
+
+void copyFolder(const QString &from, const QString &to)
+{
+    QDirIterator it(from, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QString target = QDir(to).filePath(QDir(from).relativeFilePath(path));
+        if (it.fileInfo().isDir())
+            QDir().mkpath(target);
+        else
+            QFile::copy(path, target);
+    }
+}
+
+// Lets layouts and deferred loads settle before a picture is taken.
+void settle()
+{
+    for (int i = 0; i < 5; ++i) {
+        QApplication::processEvents();
+        QThread::msleep(20);
+    }
+}
+
+class Shooter {
+public:
+    explicit Shooter(const QString &folder)
+        : m_folder(folder)
+    {
+    }
+
+    void save(QWidget *widget, const QString &name)
+    {
+        settle();
+        const QString path = QDir(m_folder).filePath(name);
+        if (widget->grab().save(path)) {
+            QTextStream(stdout) << path << Qt::endl;
+        } else {
+            QTextStream(stderr) << "cannot write " << path << Qt::endl;
+            m_failed = true;
+        }
+    }
+
+    bool failed() const { return m_failed; }
+
+private:
+    QString m_folder;
+    bool m_failed = false;
+};
+
+template <typename T> T *child(QWidget *parent, const QString &name)
+{
+    T *widget = parent->findChild<T *>(name);
+    if (!widget)
+        qFatal("no control %s", qPrintable(name));
+    return widget;
+}
+
+// Closes the child windows; their count and filter stay in the status bar,
+// so the panels are emptied too and the next picture starts clean.
+void closeAll(MainForm &main)
+{
+    CloseChildWindows();
+    main.setPanelText(2, QString());
+    main.setPanelText(3, QString());
+}
+
+void chooseFilter(DisForm *form, int col, const QString &value)
+{
+    form->grid()->setCurrentCell(1, col);
+    emit form->grid()->cellDoubleClicked(1, col);
+    QComboBox *combo = form->filterList();
+    const int index = combo->findText(value);
+    if (index >= 0) {
+        combo->setCurrentIndex(index);
+        emit combo->activated(index);
+    }
+}
+
+// The entry dialog of one price table, in modify mode on a row of the browser.
+void shootEntryDialog(Shooter &shooter, MainForm &main, int button, int row, const QString &name)
+{
+    main.toolbarClicked(button);
+    auto *form = qobject_cast<DisForm *>(findForm(u"DisForm"_s));
+    if (!form)
+        qFatal("no price tables browser");
+    form->grid()->setCurrentCell(row, 0);
+    setEntryDialogRunner([&](QDialog *dialog) {
+        dialog->show();
+        shooter.save(dialog, name);
+    });
+    form->toolbarClicked(4);
+    setEntryDialogRunner(nullptr);
+    closeAll(main);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    if (app.arguments().size() != 2) {
+        QTextStream(stderr) << "usage: tarvex-screenshots OUTPUT_FOLDER" << Qt::endl;
+        return 2;
+    }
+    const QString output = app.arguments().at(1);
+    QDir().mkpath(output);
+    setupFonts();
+    if (QFontDatabase::families().contains(u"Noto Sans CJK SC"_s))
+        QApplication::setFont(QFont(u"Noto Sans CJK SC"_s, 10));
+
+    QTemporaryDir home;
+    copyFolder(sourcePath(u"data/runtime"_s), home.path());
+    setProgramFolder(home.path());
+    ScriptedMessages messages;
+    setMessageService(&messages);
+    Shooter shooter(output);
+
+    MainForm main;
+    main.resize(1280, 860);
+    main.show();
+    main.startup({u"tarvex"_s});
+    shooter.save(&main, u"main-window.png"_s);
+
+    runSqlScriptFile(sourcePath(u"data/demo/prices.sql"_s), Database::shared());
+    loadRawDataFile(sourcePath(u"data/demo/demo.xdt"_s));
+    appState().currentFilePath = sourcePath(u"data/demo/demo.xdt"_s);
+
+    // The viewer on the profiles, then the editor on its current row.
+    main.toolbarClicked(1);
+    auto *viewer = main.findChild<DataForm *>(u"dataForm"_s);
+    if (!viewer)
+        qFatal("no viewer");
+    viewer->setCurrentPage(0);
+    viewer->grid(0)->setCurrentCell(4, 3);
+    shooter.save(&main, u"viewer.png"_s);
+    viewer->toolbarClicked(4);
+    if (LcForm *editor = viewer->editor()) {
+        shooter.save(editor, u"editor.png"_s);
+        editor->reject();
+    }
+    closeAll(main);
+
+    // The profile price table, filtered on one series.
+    main.toolbarClicked(6);
+    if (auto *prices = qobject_cast<DisForm *>(findForm(u"DisForm"_s))) {
+        chooseFilter(prices, 1, u"60平开窗"_s);
+        prices->grid()->setCurrentCell(3, 0);
+        shooter.save(&main, u"prices-browser.png"_s);
+    }
+    closeAll(main);
+
+    shootEntryDialog(shooter, main, 6, 4, u"dialog-profile.png"_s);
+    shootEntryDialog(shooter, main, 7, 3, u"dialog-accessory.png"_s);
+    shootEntryDialog(shooter, main, 8, 3, u"dialog-glass.png"_s);
+    shootEntryDialog(shooter, main, 9, 2, u"dialog-fee.png"_s);
+
+    // The options dialog filled in, then its paper quotation per series.
+    {
+        BjForm form;
+        form.show();
+        child<QRadioButton>(&form, u"Option2"_s)->setChecked(true);
+        child<QLineEdit>(&form, u"Text4"_s)->setText(u"阳光花园二期"_s);
+        child<QLineEdit>(&form, u"Text5"_s)->setText(u"门窗工程报价单"_s);
+        child<QCheckBox>(&form, u"Check1"_s)->setChecked(true);
+        child<QCheckBox>(&form, u"Check2"_s)->setChecked(true);
+        child<QLineEdit>(&form, u"Text6"_s)->setText(u"编制:"_s);
+        form.adjustSize();
+        shooter.save(&form, u"bjform.png"_s);
+
+        messages.answerInput(u"22.5"_s);
+        messages.answerInput(u"18"_s);
+        child<QPushButton>(&form, u"Command1"_s)->click();
+    }
+    if (!findForm(u"bjShowForm"_s)) {
+        QTextStream(stderr) << "no preview: " << messages.texts().join(u" / "_s) << Qt::endl;
+        return 1;
+    }
+    shooter.save(&main, u"preview.png"_s);
+
+    setMessageService(nullptr);
+    CloseChildWindows();
+    return shooter.failed() ? 1 : 0;
+}
