@@ -33,17 +33,6 @@ AccessoryEntry accessory(const QString &name, const QString &spec)
     return e;
 }
 
-// The message of the error the call throws; empty when it throws none.
-QString errorOf(const std::function<void()> &fn)
-{
-    try {
-        fn();
-    } catch (const Error &e) {
-        return e.message();
-    }
-    return QString();
-}
-
 QString tableText(const QString &sql)
 {
     return queryRows(sql).join(QLatin1Char('\n'));

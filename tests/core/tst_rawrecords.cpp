@@ -23,16 +23,6 @@ QStringList boxes(std::initializer_list<const char *> texts)
     return list;
 }
 
-QString errorOf(const std::function<void()> &fn)
-{
-    try {
-        fn();
-    } catch (const Error &e) {
-        return e.message();
-    }
-    return QString();
-}
-
 } // namespace
 
 class TestRawRecords : public QObject {

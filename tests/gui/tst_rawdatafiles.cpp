@@ -163,24 +163,6 @@ private slots:
         QVERIFY(form.SaveFile());
         QCOMPARE(viewer->windowTitle(), QStringLiteral("报价原始数据编辑-") + home.file("a.xdt"));
     }
-
-    void saveNamesTheViewerAfterTheFile()
-    {
-        TestHome home;
-        MainForm form;
-        auto *viewer = new QWidget;
-        viewer->setObjectName(QStringLiteral("dataForm"));
-        viewer->setWindowTitle(QStringLiteral("报价原始数据编辑"));
-        form.showChild(viewer, MainForm::Placement::Fill);
-        appState().currentFilePath = home.file("a.xdt");
-        QVERIFY(form.SaveFile());
-        QCOMPARE(viewer->windowTitle(), QStringLiteral("报价原始数据编辑-") + home.file("a.xdt"));
-
-        // A caption that already names a file keeps it.
-        appState().currentFilePath = home.file("b.xdt");
-        QVERIFY(form.SaveFile());
-        QCOMPARE(viewer->windowTitle(), QStringLiteral("报价原始数据编辑-") + home.file("a.xdt"));
-    }
 };
 
 QTEST_MAIN(TestRawDataFiles)

@@ -66,6 +66,16 @@ QString testDataPath(const QString &relative)
     return QDir(QStringLiteral(TARVEX_TEST_DATA)).filePath(relative);
 }
 
+QString errorOf(const std::function<void()> &fn)
+{
+    try {
+        fn();
+    } catch (const Error &e) {
+        return e.message();
+    }
+    return QString();
+}
+
 QByteArray readFile(const QString &path)
 {
     QFile f(path);

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <functional>
+
 namespace tarvex::test {
 
 // A program folder of its own for one test: cs.ini (data folder = the
@@ -33,6 +35,9 @@ private:
 
 QString sourcePath(const QString &relative);
 QString testDataPath(const QString &relative);
+
+// The message of the error the call throws; empty when it throws none.
+QString errorOf(const std::function<void()> &fn);
 
 // Whole files, for comparing bytes.
 QByteArray readFile(const QString &path);
