@@ -10,8 +10,8 @@
 #include "quote/paperpdf.h"
 #include "quote/quoteworkbook.h"
 #include "quote/quotesettings.h"
+#include "common/savefile.h"
 
-#include <QSaveFile>
 
 namespace tarvex::cli {
 
@@ -143,13 +143,6 @@ void writeText(QTextStream &out, const QuoteResult &result)
     out.flush();
 }
 
-void writeFile(const QString &path, const QByteArray &data)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit())
-        throw Error(QStringLiteral("无法写入文件 ") + path + QStringLiteral(": ") + file.errorString());
-}
-
 // Every output of a finished run: each asked-for output in turn, the text
 // listing when none is.
 void writeQuoteOutputs(Context &context, const QuoteRun &run, const QuoteOutputs &outputs)
@@ -160,7 +153,7 @@ void writeQuoteOutputs(Context &context, const QuoteRun &run, const QuoteOutputs
         if (outputs.json == QLatin1String("-"))
             context.out << QString::fromUtf8(json);
         else
-            writeFile(outputs.json, json);
+            saveFileAtomically(outputs.json, json);
         written = true;
     }
     if (!outputs.pdf.isEmpty()) {

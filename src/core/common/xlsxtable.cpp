@@ -1,10 +1,10 @@
 #include "common/xlsxtable.h"
 
 #include "common/error.h"
+#include "common/savefile.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
+#include <QTemporaryDir>
 
 #include <xlsxwriter.h>
 
@@ -12,9 +12,11 @@ namespace tarvex {
 
 void writeXlsxTable(const QString &path, const QList<QStringList> &rows)
 {
-    const QString temporary = path + QStringLiteral(".part");
-    QFile::remove(temporary);
-    lxw_workbook *workbook = workbook_new(QFile::encodeName(temporary).constData());
+    // libxlsxwriter writes only to a named file: build it aside, then put it
+    // in place in one step.
+    QTemporaryDir folder;
+    const QString temporary = folder.filePath(QStringLiteral("table.xlsx"));
+    lxw_workbook *workbook = folder.isValid() ? workbook_new(QFile::encodeName(temporary).constData()) : nullptr;
     if (!workbook)
         throw Error(QStringLiteral("无法创建文件 ") + QDir::toNativeSeparators(path));
     lxw_worksheet *sheet = workbook_add_worksheet(workbook, nullptr);
@@ -27,16 +29,12 @@ void writeXlsxTable(const QString &path, const QList<QStringList> &rows)
         }
     }
     const lxw_error result = workbook_close(workbook);
-    if (result != LXW_NO_ERROR) {
-        QFile::remove(temporary);
-        throw Error(QStringLiteral("无法写入文件 ") + QDir::toNativeSeparators(path) + QStringLiteral(": ")
-                    + QString::fromUtf8(lxw_strerror(result)));
-    }
-    QFile::remove(path);
-    if (!QFile::rename(temporary, path)) {
-        QFile::remove(temporary);
-        throw Error(QStringLiteral("无法写入文件 ") + QDir::toNativeSeparators(path));
-    }
+    if (result != LXW_NO_ERROR)
+        throw Error(cannotWriteText(path, QString::fromUtf8(lxw_strerror(result))));
+    QFile built(temporary);
+    if (!built.open(QIODevice::ReadOnly))
+        throw Error(cannotWriteText(path, built.errorString()));
+    saveFileAtomically(path, built.readAll());
 }
 
 } // namespace tarvex

@@ -3,6 +3,7 @@
 #include "common/error.h"
 #include "quote/pagerenderer.h"
 #include "quote/paperquotation.h"
+#include "common/savefile.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -24,7 +25,7 @@ void writePagesPdf(const PageDocument &document, const QString &path, const QStr
 
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        throw Error(QStringLiteral("无法写入文件 ") + shown + QStringLiteral(": ") + file.errorString());
+        throw Error(cannotWriteText(path, file.errorString()));
     {
         QPdfWriter writer(&file);
         writer.setCreator(QStringLiteral("Tarvex"));
@@ -46,7 +47,7 @@ void writePagesPdf(const PageDocument &document, const QString &path, const QStr
         painter.end();
     }
     if (file.error() != QFileDevice::NoError || !file.commit())
-        throw Error(QStringLiteral("无法写入文件 ") + shown + QStringLiteral(": ") + file.errorString());
+        throw Error(cannotWriteText(path, file.errorString()));
 }
 
 void writeQuotationPdf(const QuoteRun &run, const QString &path)

@@ -4,12 +4,12 @@
 #include "common/error.h"
 #include "quote/quotebook_p.h"
 #include "quote/sheetnames.h"
+#include "common/savefile.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -210,9 +210,7 @@ void commit(const QString &built, const QString &path)
     QFile source(built);
     if (!source.open(QIODevice::ReadOnly))
         throw Error(QStringLiteral("无法读取临时文件 ") + nativePath(built));
-    QSaveFile target(path);
-    if (!target.open(QIODevice::WriteOnly) || target.write(source.readAll()) != source.size() || !target.commit())
-        throw Error(QStringLiteral("无法写入文件 ") + nativePath(path) + QStringLiteral(": ") + target.errorString());
+    saveFileAtomically(path, source.readAll());
 }
 
 } // namespace

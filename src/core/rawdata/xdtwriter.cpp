@@ -3,9 +3,8 @@
 #include "common/error.h"
 #include "common/numbers.h"
 #include "rawdata/sqlitestatement.h"
+#include "common/savefile.h"
 
-#include <QDir>
-#include <QSaveFile>
 #include <QStringEncoder>
 
 namespace tarvex {
@@ -91,13 +90,7 @@ QByteArray workingTablesBytes(QSqlDatabase db)
 
 void writeRawDataFile(const QString &path, QSqlDatabase db)
 {
-    const QByteArray bytes = workingTablesBytes(db);
-    const QString shown = QDir::toNativeSeparators(path);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw Error(QStringLiteral("无法写入文件 ") + shown + QStringLiteral(": ") + file.errorString());
-    if (file.write(bytes) != bytes.size() || !file.commit())
-        throw Error(QStringLiteral("无法写入文件 ") + shown + QStringLiteral(": ") + file.errorString());
+    saveFileAtomically(path, workingTablesBytes(db));
 }
 
 } // namespace tarvex
