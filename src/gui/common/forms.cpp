@@ -10,6 +10,7 @@
 #include <QDateTime>
 #include <QDesktopServices>
 #include <QDir>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QUrl>
@@ -42,7 +43,29 @@ QList<QWidget *> openForms()
     return forms;
 }
 
+void setStatusPanel(int panel, const QString &text)
+{
+    if (QWidget *main = mainWindow())
+        if (auto *label = main->findChild<QLabel *>(QStringLiteral("Panel%1").arg(panel)))
+            label->setText(text);
+}
+
 } // namespace
+
+void showRecordCount(int count)
+{
+    setStatusPanel(2, QStringLiteral("当前记录数:") + QString::number(count));
+}
+
+void showFilterText(const QString &filterText)
+{
+    setStatusPanel(3, QStringLiteral("当前筛选:") + filterText);
+}
+
+void clearFilterPanel()
+{
+    setStatusPanel(3, QString());
+}
 
 void CloseChildWindows()
 {

@@ -1,7 +1,6 @@
 #include "prices/disform.h"
 
 #include "app/appstate.h"
-#include "app/mainform.h"
 #include "common/database.h"
 #include "common/error.h"
 #include "common/filterlist.h"
@@ -54,12 +53,6 @@ public:
 private:
     bool &m_flag;
 };
-
-void setPanel(int panel, const QString &text)
-{
-    if (MainForm *main = MainForm::instance())
-        main->setPanelText(panel, text);
-}
 
 } // namespace
 
@@ -155,7 +148,7 @@ void DisForm::becameActive()
 
 void DisForm::showCount()
 {
-    setPanel(2, QStringLiteral("当前记录数:%1").arg(m_flex->recordCount()));
+    showRecordCount(m_flex->recordCount());
 }
 
 void DisForm::fullLoad()
@@ -242,7 +235,7 @@ void DisForm::DataSelect(int index)
     const int col = m_flex->col();
     try {
         m_filterText = updateFilterText(m_filterText, m_flex->headerText(col), m_combo->itemText(index));
-        setPanel(3, QStringLiteral("当前筛选:") + m_filterText);
+        showFilterText(m_filterText);
         ReadData();
         SelfMove moving(m_moving);
         m_flex->setCurrentCell(1, col);

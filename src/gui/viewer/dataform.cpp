@@ -47,12 +47,6 @@ QList<ToolbarEntry> toolbarEntries(const QStyle *style)
     };
 }
 
-void setPanel(int panel, const QString &text)
-{
-    if (MainForm *main = MainForm::instance())
-        main->setPanelText(panel, text);
-}
-
 // Columns wide enough for their header and the first rows; only the rows on
 // the first screen are looked at, so a large page opens as fast as a small one.
 constexpr int kSampleRows = 40;
@@ -142,7 +136,7 @@ void DataForm::Load()
 {
     // The other pages are read when their tab is first shown. A filter the
     // status bar may still show from another window does not apply here.
-    setPanel(3, QString());
+    clearFilterPanel();
     FlexFill(m_grids[0], 0);
     setMainButtons(true);
     updatePriceButton();
@@ -204,7 +198,7 @@ void DataForm::toolbarClicked(int index)
 void DataForm::pageChanged()
 {
     m_filterText.clear();
-    setPanel(3, QString());
+    clearFilterPanel();
     m_combo->hide();
     if (m_editor && m_editor->isVisible())
         m_editor->close();
@@ -221,7 +215,7 @@ void DataForm::FlexFill(FlexGrid *grid, int page)
         reportError(e.message());
         return;
     }
-    setPanel(2, QStringLiteral("当前记录数:") + QString::number(grid->recordCount()));
+    showRecordCount(grid->recordCount());
     fitColumns(grid);
     // With one data row (or none) the header row stays current.
     grid->setCurrentCell(grid->rows() > 2 ? 1 : 0, 0);
@@ -231,7 +225,7 @@ void DataForm::FlexFill(FlexGrid *grid, int page)
 void DataForm::ReadData(FlexGrid *grid)
 {
     grid->load(viewerPageQuery(m_grids.indexOf(grid), m_filterText), Database::shared());
-    setPanel(2, QStringLiteral("当前记录数:") + QString::number(grid->recordCount()));
+    showRecordCount(grid->recordCount());
     fitColumns(grid);
     grid->setCurrentCell(1, 0);
 }
@@ -285,7 +279,7 @@ void DataForm::DataSelect(const QString &value)
     FlexGrid *grid = currentGrid();
     const int col = grid->col();
     m_filterText = updateFilterText(m_filterText, grid->headerText(col), value);
-    setPanel(3, QStringLiteral("当前筛选:") + m_filterText);
+    showFilterText(m_filterText);
     try {
         ReadData(grid);
     } catch (const Error &e) {
