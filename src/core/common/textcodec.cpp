@@ -18,10 +18,13 @@ QString decodeUtf8OrGbk(const QByteArray &bytes)
     return gbk.decode(data);
 }
 
-QByteArray encodeGbk(const QString &text)
+QByteArray encodeGbk(const QString &text, bool *ok)
 {
     QStringEncoder gbk("GBK");
-    return gbk.encode(text);
+    const QByteArray bytes = gbk.encode(text);
+    if (ok)
+        *ok = !gbk.hasError();
+    return bytes;
 }
 
 int gbkByteLength(const QString &text)

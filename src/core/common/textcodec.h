@@ -9,8 +9,9 @@ namespace tarvex {
 // UTF-8 (a BOM is dropped), GB18030 otherwise.
 QString decodeUtf8OrGbk(const QByteArray &bytes);
 
-// GBK bytes of a text (the code page of the design tool's files).
-QByteArray encodeGbk(const QString &text);
+// GBK bytes of a text (the code page of the design tool's files); *ok tells
+// whether GBK could hold every character.
+QByteArray encodeGbk(const QString &text, bool *ok = nullptr);
 
 // Number of bytes the text takes in GBK (two for each Chinese character).
 int gbkByteLength(const QString &text);

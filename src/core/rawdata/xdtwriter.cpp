@@ -4,8 +4,8 @@
 #include "common/numbers.h"
 #include "rawdata/sqlitestatement.h"
 #include "common/savefile.h"
+#include "common/textcodec.h"
 
-#include <QStringEncoder>
 
 namespace tarvex {
 
@@ -50,9 +50,9 @@ QString unencodableLine(const QString &text)
 {
     const QStringList lines = text.split(QStringLiteral("\r\n"));
     for (const QString &line : lines) {
-        QStringEncoder gbk("GBK");
-        gbk.encode(line);
-        if (gbk.hasError())
+        bool ok = false;
+        encodeGbk(line, &ok);
+        if (!ok)
             return QStringLiteral("'") + line + QStringLiteral("' 含有GBK编码无法表示的字符, 无法写入xdt文件");
     }
     return QStringLiteral("数据含有GBK编码无法表示的字符, 无法写入xdt文件");
@@ -81,9 +81,9 @@ QString workingTablesText(QSqlDatabase db)
 QByteArray workingTablesBytes(QSqlDatabase db)
 {
     const QString text = workingTablesText(db);
-    QStringEncoder gbk("GBK");
-    const QByteArray bytes = gbk.encode(text);
-    if (gbk.hasError())
+    bool ok = false;
+    const QByteArray bytes = encodeGbk(text, &ok);
+    if (!ok)
         throw Error(unencodableLine(text));
     return bytes;
 }
