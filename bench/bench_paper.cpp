@@ -4,6 +4,7 @@
 //   bench_paper [WINDOWS] [OUT.pdf]
 
 #include "common/numbers.h"
+#include "document/pagepdf.h"
 #include "quote/paperpdf.h"
 #include "quote/paperquotation.h"
 

@@ -2,7 +2,7 @@
 #include "common/error.h"
 #include "common/numbers.h"
 #include "quote/quoteworkbook.h"
-#include "quote/sheetnames.h"
+#include "document/sheetnames.h"
 #include "quote/sheetrounding.h"
 #include "quotefixture.h"
 #include "testsupport.h"

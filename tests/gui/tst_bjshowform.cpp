@@ -2,7 +2,7 @@
 #include "common/database.h"
 #include "common/filedialogs.h"
 #include "quote/bjshowform.h"
-#include "quote/pageview.h"
+#include "document/pageview.h"
 #include "quote/paperquotation.h"
 #include "quote/quoteoutputs.h"
 #include "testsupport.h"

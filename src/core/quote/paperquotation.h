@@ -1,6 +1,6 @@
 #pragma once
 
-#include "quote/pagedocument.h"
+#include "document/pagedocument.h"
 #include "quote/quoterun.h"
 
 #include <QString>

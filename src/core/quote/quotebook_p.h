@@ -2,6 +2,7 @@
 
 // Shared between the two sheet writers of the spreadsheet quotation.
 
+#include "document/xlsxcells.h"
 #include "quote/quoterun.h"
 #include "quote/quotesheetdata.h"
 
@@ -36,18 +37,6 @@ struct DetailRanges {
     QString blName, blPrice, blLoss;
     QString fyName, fyAmount, fyPercent;
 };
-
-// "A1"-style reference of a zero-based cell; absolute with "$" signs.
-QString cellRef(int row, int col, bool absolute = false);
-
-// A text as a formula string literal.
-QString formulaText(const QString &text);
-
-// Throws Error when a libxlsxwriter call failed.
-void check(lxw_error result);
-
-void writeText(lxw_worksheet *sheet, int row, int col, const QString &text, lxw_format *format);
-void writeFormula(lxw_worksheet *sheet, int row, int col, const QString &formula, double cached, lxw_format *format);
 
 // Writes the detail sheet and returns the references to its blocks.
 DetailRanges writeDetailSheet(lxw_workbook *book, const Formats &formats, const QuoteDetails &details);

@@ -5,9 +5,9 @@
 #include "common/error.h"
 #include "common/filedialogs.h"
 #include "common/messages.h"
-#include "quote/pagerenderer.h"
-#include "quote/pageview.h"
-#include "quote/paperpdf.h"
+#include "document/pagepdf.h"
+#include "document/pagerenderer.h"
+#include "document/pageview.h"
 
 #include <QAction>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "quote/pagedocument.h"
+#include "document/pagedocument.h"
 
 #include "common/error.h"
 

@@ -1,4 +1,4 @@
-#include "quote/pagerenderer.h"
+#include "document/pagerenderer.h"
 
 #include <QPaintDevice>
 #include <QPainter>

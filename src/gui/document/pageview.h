@@ -1,7 +1,7 @@
 #pragma once
 
-#include "quote/pagedocument.h"
-#include "quote/pagerenderer.h"
+#include "document/pagedocument.h"
+#include "document/pagerenderer.h"
 
 #include <QScrollArea>
 

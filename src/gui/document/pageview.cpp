@@ -1,4 +1,4 @@
-#include "quote/pageview.h"
+#include "document/pageview.h"
 
 #include <QKeyEvent>
 #include <QPainter>

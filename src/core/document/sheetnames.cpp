@@ -1,4 +1,4 @@
-#include "quote/sheetnames.h"
+#include "document/sheetnames.h"
 
 namespace tarvex {
 
