@@ -24,12 +24,12 @@ const Command kCommands[] = {
     {"save", "save FILE.xdt               write the working tables to FILE (GBK, CR LF)", cmdSave},
     {"check", "check                       price completeness check: 0 all priced, 1-3 what is missing", cmdCheck},
     {"quote",
-     "quote [--scope whole|series|window] [--area frame|opening] [--loss-lc TEXT]\n"
-     "        [--loss-pj TEXT] [--loss-bl TEXT] [--project TEXT] [--title TEXT] [--with-name]\n"
-     "        [--lc-price CLASS/FLAG/PRICE]... [--yes] [--json FILE|-] [--xlsx FILE] [--pdf FILE]\n"
-     "                              quotation of the working data; options not given come\n"
-     "                              from section cs1 of cs.ini",
-     cmdQuote},
+        "quote [--scope whole|series|window] [--area frame|opening] [--loss-lc TEXT]\n"
+        "        [--loss-pj TEXT] [--loss-bl TEXT] [--project TEXT] [--title TEXT] [--with-name]\n"
+        "        [--lc-price CLASS/FLAG/PRICE]... [--yes] [--json FILE|-] [--xlsx FILE] [--pdf FILE]\n"
+        "                              quotation of the working data; options not given come\n"
+        "                              from section cs1 of cs.ini",
+        cmdQuote},
 };
 
 void printHelp(QTextStream &out)
@@ -120,7 +120,7 @@ int run(const QStringList &arguments, QTextStream &out, QTextStream &err)
     const QString name = args.takeFirst();
     for (const Command &c : kCommands) {
         if (name == QLatin1String(c.name)) {
-            Context context{args, out, err};
+            Context context {args, out, err};
             const int status = c.run(context);
             out.flush();
             err.flush();

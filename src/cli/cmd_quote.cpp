@@ -3,15 +3,14 @@
 #include "app/paths.h"
 #include "common/error.h"
 #include "common/numbers.h"
+#include "common/savefile.h"
 #include "quote/datacheck.h"
 #include "quote/lcprice.h"
+#include "quote/paperpdf.h"
 #include "quote/quotecalculation.h"
 #include "quote/quotejson.h"
-#include "quote/paperpdf.h"
-#include "quote/quoteworkbook.h"
 #include "quote/quotesettings.h"
-#include "common/savefile.h"
-
+#include "quote/quoteworkbook.h"
 
 namespace tarvex::cli {
 
@@ -30,7 +29,7 @@ const char *const kQuoteUsage
 struct QuoteOutputs {
     QString json; // file, or "-" for standard output
     QString xlsx; // workbook file
-    QString pdf;  // paper quotation pages
+    QString pdf; // paper quotation pages
 };
 
 struct LcPriceAnswer {

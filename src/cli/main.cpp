@@ -16,8 +16,8 @@ int main(int argc, char *argv[])
     if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
         const QByteArray folder = QDir::tempPath().toLocal8Bit() + "/tarvex-runtime-" + QByteArray::number(getuid());
         if (QDir().mkpath(QString::fromLocal8Bit(folder))) {
-            QFile::setPermissions(QString::fromLocal8Bit(folder), QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                                                                      | QFileDevice::ExeOwner);
+            QFile::setPermissions(QString::fromLocal8Bit(folder),
+                QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
             qputenv("XDG_RUNTIME_DIR", folder);
         }
     }

@@ -30,17 +30,17 @@ private slots:
         QCOMPARE(columns(QStringLiteral("PjTemp")), QStringList({"ID", "名称", "规格", "技术要求", "数量"}));
         QCOMPARE(columns(QStringLiteral("BlTemp")), QStringList({"ID", "名称", "面积"}));
         QCOMPARE(columns(QStringLiteral("lcName")),
-                 QStringList({"编号", "系列", "名称", "代号", "线重", "隔热", "材料类别", "备注"}));
+            QStringList({"编号", "系列", "名称", "代号", "线重", "隔热", "材料类别", "备注"}));
         QCOMPARE(columns(QStringLiteral("pjName")),
-                 QStringList({"编号", "类别", "名称", "规格", "技术要求", "单位", "单价", "折扣量", "备注"}));
+            QStringList({"编号", "类别", "名称", "规格", "技术要求", "单位", "单价", "折扣量", "备注"}));
         QCOMPARE(columns(QStringLiteral("blName")), QStringList({"编号", "名称", "单价", "折扣量", "备注"}));
         QCOMPARE(columns(QStringLiteral("FyTable")), QStringList({"费用名称", "费用量", "百分比"}));
         QCOMPARE(columns(QStringLiteral("PriceLc")),
-                 QStringList({"门窗系列", "窗号", "代号", "长度", "线重", "隔热", "材料类别", "备注"}));
-        QCOMPARE(columns(QStringLiteral("PricePj")), QStringList({"门窗系列", "窗号", "名称", "规格", "技术要求", "数量",
-                                                                  "单位", "单价", "折扣量", "备注"}));
+            QStringList({"门窗系列", "窗号", "代号", "长度", "线重", "隔热", "材料类别", "备注"}));
+        QCOMPARE(columns(QStringLiteral("PricePj")),
+            QStringList({"门窗系列", "窗号", "名称", "规格", "技术要求", "数量", "单位", "单价", "折扣量", "备注"}));
         QCOMPARE(columns(QStringLiteral("PriceBl")),
-                 QStringList({"门窗系列", "窗号", "名称", "面积", "单价", "折扣量", "备注"}));
+            QStringList({"门窗系列", "窗号", "名称", "面积", "单价", "折扣量", "备注"}));
     }
 
     void reopeningKeepsTheData()
@@ -68,11 +68,11 @@ private slots:
         sqlExec(QStringLiteral("INSERT INTO blName VALUES (1,'白玻',80,1,'a'),(2,'白玻',90,1,'b')"));
 
         QCOMPARE(queryRows(QStringLiteral("SELECT * FROM PriceLc")),
-                 QStringList({"S60|C1|A01|1000|1.2|1|铝|先", "S60|C1|A02|500||||", "||A01|10|1.2|1|铝|先"}));
+            QStringList({"S60|C1|A01|1000|1.2|1|铝|先", "S60|C1|A02|500||||", "||A01|10|1.2|1|铝|先"}));
         QCOMPARE(queryRows(QStringLiteral("SELECT 名称,规格,单价,折扣量 FROM PricePj")),
-                 QStringList({"执手|L型|10|0.9", "合页|X||"}));
+            QStringList({"执手|L型|10|0.9", "合页|X||"}));
         QCOMPARE(queryRows(QStringLiteral("SELECT 名称,面积,单价,备注 FROM PriceBl")),
-                 QStringList({"白玻|1.2|80|a", "蓝玻|0.4||"}));
+            QStringList({"白玻|1.2|80|a", "蓝玻|0.4||"}));
         // A duplicate price row must not double the weight.
         QCOMPARE(sqlScalar(QStringLiteral("SELECT SUM(长度*线重) FROM PriceLc WHERE 窗号='C1'")).toDouble(), 1200.0);
     }
@@ -86,17 +86,18 @@ private slots:
         // FIRST keeps the first value of the group, Null included.
         QCOMPARE(queryRows(QStringLiteral("SELECT 名称,FIRST(技术要求) AS 要求,SUM(数量) AS 数量 FROM PjTemp "
                                           "GROUP BY 名称,规格")),
-                 QStringList({"执手||6"}));
+            QStringList({"执手||6"}));
         QCOMPARE(queryRows(QStringLiteral("SELECT FIRST(技术要求) FROM PjTemp WHERE ID>1")), QStringList({"黑色"}));
         QCOMPARE(sqlScalar(QStringLiteral("SELECT COUNT(门窗系列) AS ID FROM(SELECT 门窗系列 FROM mjTemp "
                                           "GROUP BY 门窗系列)"))
                      .toInt(),
-                 2);
+            2);
         QCOMPARE(queryRows(QStringLiteral("SELECT SUM(框面积) AS mj,门窗系列 FROM mjTemp GROUP BY 门窗系列")),
-                 QStringList({"3|S60", "3|S70"}));
+            QStringList({"3|S60", "3|S70"}));
         QCOMPARE(queryRows(QStringLiteral("SELECT distinct 门窗系列 FROM MjTemp ORDER BY 门窗系列")),
-                 QStringList({"S60", "S70"}));
-        sqlExec(QStringLiteral("INSERT INTO lcName VALUES (1,'S','框','A',1,True,'铝',NULL),(2,'S','扇','B',1,False,'铝',NULL)"));
+            QStringList({"S60", "S70"}));
+        sqlExec(QStringLiteral(
+            "INSERT INTO lcName VALUES (1,'S','框','A',1,True,'铝',NULL),(2,'S','扇','B',1,False,'铝',NULL)"));
         QCOMPARE(queryRows(QStringLiteral("SELECT 代号 FROM lcName WHERE 隔热=True")), QStringList({"A"}));
         QCOMPARE(queryRows(QStringLiteral("SELECT 隔热 FROM lcName ORDER BY 编号")), QStringList({"1", "0"}));
     }

@@ -42,7 +42,7 @@ private slots:
         const QString f = " WHERE 代号='窗号=1' AND 窗号='C1'";
         QCOMPARE(updateFilterText(f, "窗号", "C2"), QString(" WHERE 代号='窗号=1' AND 窗号='C2'"));
         QCOMPARE(updateFilterText(" WHERE 代号='x AND 名称=y'", "名称", "B"),
-                 QString(" WHERE 代号='x AND 名称=y' AND 名称='B'"));
+            QString(" WHERE 代号='x AND 名称=y' AND 名称='B'"));
     }
 };
 

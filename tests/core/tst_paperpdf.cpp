@@ -1,7 +1,7 @@
+#include "cli.h"
 #include "common/error.h"
 #include "common/numbers.h"
 #include "quote/paperpdf.h"
-#include "cli.h"
 #include "testsupport.h"
 
 #include <QFile>
@@ -197,7 +197,7 @@ private slots:
         QString outText, errText;
         QTextStream out(&outText), err(&errText);
         const QStringList args = {"tarvex-cli", "quote", "--scope", "window", "--lc-price", "断桥铝型材/True/25",
-                                  "--lc-price", "普通铝型材/False/21", "--pdf"};
+            "--lc-price", "普通铝型材/False/21", "--pdf"};
         QCOMPARE(cli::run(args + QStringList({path}), out, err), 0);
         QVERIFY2(errText.isEmpty(), qPrintable(errText));
         QFile pdf(path);

@@ -21,7 +21,7 @@ class TestSharedWidgets : public QObject {
     {
         const QPointF at(10, 10);
         QWheelEvent event(at, grid.viewport()->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, modifiers,
-                          Qt::NoScrollPhase, false);
+            Qt::NoScrollPhase, false);
         QApplication::sendEvent(grid.viewport(), &event);
     }
 
@@ -64,7 +64,7 @@ private slots:
         grid.setCurrentCell(2, 1);
         grid.changeColor();
         QCOMPARE(grid.gridModel()->data(grid.gridModel()->index(1, 0), Qt::BackgroundRole).value<QColor>(),
-                 QColor(0xFF, 0xFF, 0xC0));
+            QColor(0xFF, 0xFF, 0xC0));
         grid.setRow(3);
         grid.changeColor();
         QVERIFY(!grid.gridModel()->data(grid.gridModel()->index(1, 0), Qt::BackgroundRole).isValid());

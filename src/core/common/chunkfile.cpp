@@ -3,7 +3,6 @@
 #include "common/error.h"
 #include "common/savefile.h"
 
-
 namespace tarvex {
 
 void ChunkToFile(const QVariant &field, const QString &path, qint64 chunkSize)

@@ -42,14 +42,12 @@ QSqlQuery sqlExec(const QString &sql, const QVariantList &values = {}, QSqlDatab
 QVariant sqlScalar(const QString &sql, const QVariantList &values = {}, QSqlDatabase db = Database::shared());
 
 // Runs fn inside one transaction; rolls back and rethrows when fn throws.
-template <typename Fn>
-void inTransaction(QSqlDatabase db, Fn fn);
+template <typename Fn> void inTransaction(QSqlDatabase db, Fn fn);
 
 void beginTransaction(QSqlDatabase &db);
 void commitTransaction(QSqlDatabase &db);
 
-template <typename Fn>
-void inTransaction(QSqlDatabase db, Fn fn)
+template <typename Fn> void inTransaction(QSqlDatabase db, Fn fn)
 {
     beginTransaction(db);
     try {

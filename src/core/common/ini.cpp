@@ -72,8 +72,7 @@ QString ReadIni(const QString &filePath, const QString &section, const QString &
     return QString();
 }
 
-bool WriteIni(const QString &filePath, const QString &section, const QString &key, const QString &value,
-              QString *error)
+bool WriteIni(const QString &filePath, const QString &section, const QString &key, const QString &value, QString *error)
 {
     IniText ini = readIniText(filePath);
     const QString entry = key + QLatin1Char('=') + value;
@@ -95,7 +94,8 @@ bool WriteIni(const QString &filePath, const QString &section, const QString &ke
             continue;
         if (isKeyLine(ini.lines[i], key)) {
             // Keep the key as the file spells it.
-            ini.lines[i] = ini.lines[i].left(ini.lines[i].indexOf(QLatin1Char('='))).trimmed() + QLatin1Char('=') + value;
+            ini.lines[i]
+                = ini.lines[i].left(ini.lines[i].indexOf(QLatin1Char('='))).trimmed() + QLatin1Char('=') + value;
             done = true;
         } else if (!ini.lines[i].trimmed().isEmpty()) {
             insertAt = i + 1;

@@ -12,6 +12,6 @@ QString ReadIni(const QString &filePath, const QString &section, const QString &
 // Creates the file and the section when missing. Returns false with a reason
 // when the file cannot be written.
 bool WriteIni(const QString &filePath, const QString &section, const QString &key, const QString &value,
-              QString *error = nullptr);
+    QString *error = nullptr);
 
 } // namespace tarvex

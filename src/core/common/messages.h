@@ -21,8 +21,7 @@ public:
     // Question icon with Yes and No; true only for Yes.
     virtual bool question(const QString &text, const QString &title = defaultTitle()) = 0;
     // Input box; std::nullopt when cancelled.
-    virtual std::optional<QString> input(const QString &prompt, const QString &title,
-                                         const QString &defaultText) = 0;
+    virtual std::optional<QString> input(const QString &prompt, const QString &title, const QString &defaultText) = 0;
 };
 
 // The service in use; set once at start (or by a test).

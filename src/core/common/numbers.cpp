@@ -82,7 +82,7 @@ bool parseNumber(const QString &text, double *value)
         return false;
     for (QChar c : t) {
         const bool allowed = (c.unicode() < 128 && c.isDigit()) || c == QLatin1Char('.') || c == QLatin1Char('-')
-                             || c == QLatin1Char('+') || c == QLatin1Char('e') || c == QLatin1Char('E');
+            || c == QLatin1Char('+') || c == QLatin1Char('e') || c == QLatin1Char('E');
         if (!allowed)
             return false;
     }

@@ -53,10 +53,9 @@ const QVector<QVariant> &SqlGridModel::block(int blockIndex) const
     QVector<QVariant> values;
     values.reserve(kBlockRows * m_fields.size());
     try {
-        QSqlQuery query = sqlExec(QStringLiteral("SELECT * FROM (") + m_sql + QStringLiteral(") LIMIT %1 OFFSET %2")
-                                      .arg(kBlockRows)
-                                      .arg(qint64(blockIndex) * kBlockRows),
-                                  {}, m_db);
+        QSqlQuery query = sqlExec(QStringLiteral("SELECT * FROM (") + m_sql
+                + QStringLiteral(") LIMIT %1 OFFSET %2").arg(kBlockRows).arg(qint64(blockIndex) * kBlockRows),
+            {}, m_db);
         while (query.next())
             for (int c = 0; c < m_fields.size(); ++c)
                 values.append(query.value(c));

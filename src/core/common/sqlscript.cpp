@@ -38,8 +38,8 @@ void runSqlScriptFile(const QString &path, QSqlDatabase db)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw Error(QStringLiteral("无法读取 ") + QDir::toNativeSeparators(path) + QStringLiteral(": ")
-                    + file.errorString());
+        throw Error(
+            QStringLiteral("无法读取 ") + QDir::toNativeSeparators(path) + QStringLiteral(": ") + file.errorString());
     const QStringList statements = splitSqlScript(decodeUtf8OrGbk(file.readAll()));
     inTransaction(db, [&] {
         for (const QString &statement : statements)

@@ -2,10 +2,9 @@
 
 #include "common/error.h"
 #include "common/numbers.h"
-#include "rawdata/sqlitestatement.h"
 #include "common/savefile.h"
 #include "common/textcodec.h"
-
+#include "rawdata/sqlitestatement.h"
 
 namespace tarvex {
 

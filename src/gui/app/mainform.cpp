@@ -45,15 +45,29 @@ constexpr QRgb kData = 0x2f6fb5, kPrices = 0x2f9e6b, kQuote = 0xd9822b, kLibrary
 QList<ToolbarEntry> mainEntries()
 {
     auto tile = [](const char *glyph, QRgb color) { return tileIcon(QString::fromUtf8(glyph), QColor(color)); };
-    const ToolbarEntry separator{nullptr, QIcon()};
+    const ToolbarEntry separator {nullptr, QIcon()};
     return {
-        {"检索数据", tile("检", kData)},    {"打开文件", tile("开", kData)},     {"保  存", tile("存", kData)},
-        {"另存为", tile("另", kData)},      separator,                            {"主材线重", tile("材", kPrices)},
-        {"配件单价", tile("配", kPrices)},  {"玻璃单价", tile("玻", kPrices)},   {"固定费用", tile("费", kPrices)},
-        separator,                          {"成本计算", tile("算", kQuote)},    separator,
-        {"图库管理", tile("图", kLibrary)}, {"料单项目", tile("料", kLibrary)},  separator,
-        {"系统帮助", tile("助", kSystem)},  {"系统设置", tile("设", kSystem)},   separator,
-        {"关于程序", tile("关", kSystem)},  separator,                            {"退出系统", tile("退", 0xb5453f)},
+        {"检索数据", tile("检", kData)},
+        {"打开文件", tile("开", kData)},
+        {"保  存", tile("存", kData)},
+        {"另存为", tile("另", kData)},
+        separator,
+        {"主材线重", tile("材", kPrices)},
+        {"配件单价", tile("配", kPrices)},
+        {"玻璃单价", tile("玻", kPrices)},
+        {"固定费用", tile("费", kPrices)},
+        separator,
+        {"成本计算", tile("算", kQuote)},
+        separator,
+        {"图库管理", tile("图", kLibrary)},
+        {"料单项目", tile("料", kLibrary)},
+        separator,
+        {"系统帮助", tile("助", kSystem)},
+        {"系统设置", tile("设", kSystem)},
+        separator,
+        {"关于程序", tile("关", kSystem)},
+        separator,
+        {"退出系统", tile("退", 0xb5453f)},
     };
 }
 
@@ -138,8 +152,8 @@ void MainForm::startup(const QStringList &arguments)
     AppState &state = appState();
     try {
         state.dataFolder = resolveFolderSetting(ReadIni(iniPath(), QStringLiteral("sysPath"), QStringLiteral("path1")));
-        state.libraryFolder =
-            resolveFolderSetting(ReadIni(iniPath(), QStringLiteral("sysPath"), QStringLiteral("path2")));
+        state.libraryFolder
+            = resolveFolderSetting(ReadIni(iniPath(), QStringLiteral("sysPath"), QStringLiteral("path2")));
 
         // A missing picture leaves the plain background; start-up goes on.
         const QPixmap picture(programFile(QStringLiteral("pic/1.jpg")));
@@ -202,8 +216,8 @@ void MainForm::showChild(QWidget *form, Placement placement)
     } else {
         sub->adjustSize();
         const QSize size = sub->size();
-        sub->move(client.left() + (client.width() - size.width()) / 2,
-                  client.top() + (client.height() - size.height()) / 2);
+        sub->move(
+            client.left() + (client.width() - size.width()) / 2, client.top() + (client.height() - size.height()) / 2);
     }
     sub->show();
     form->show();

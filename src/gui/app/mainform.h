@@ -61,7 +61,7 @@ private:
     BackgroundArea *m_area;
     QToolBar *m_toolbar;
     QVector<QAction *> m_buttons; // index 0 unused
-    QVector<QLabel *> m_panels;   // index 0 unused
+    QVector<QLabel *> m_panels; // index 0 unused
 };
 
 } // namespace tarvex

@@ -53,8 +53,8 @@ QString ShowOpenDialog(const QString &title, const QString &filter, const QStrin
 {
     if (auto answer = scripted(title, filter))
         return *answer;
-    return QFileDialog::getOpenFileName(QApplication::activeWindow(), title, effectiveFolder(initialFolder),
-                                        effectiveFilter(filter));
+    return QFileDialog::getOpenFileName(
+        QApplication::activeWindow(), title, effectiveFolder(initialFolder), effectiveFilter(filter));
 }
 
 QString ShowSaveDialog(const QString &title, const QString &filter, const QString &initialFolder)
@@ -63,7 +63,7 @@ QString ShowSaveDialog(const QString &title, const QString &filter, const QStrin
         return *answer;
     // The caller asks before overwriting, so the dialog does not.
     return QFileDialog::getSaveFileName(QApplication::activeWindow(), title, effectiveFolder(initialFolder),
-                                        effectiveFilter(filter), nullptr, QFileDialog::DontConfirmOverwrite);
+        effectiveFilter(filter), nullptr, QFileDialog::DontConfirmOverwrite);
 }
 
 QString BrowseFolder()

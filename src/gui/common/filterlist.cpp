@@ -20,9 +20,9 @@ void fillFilterList(QComboBox *combo, FlexGrid *grid, const QString &source, con
     combo->raise();
     combo->show();
 
-    QSqlQuery query = sqlExec(QStringLiteral("SELECT distinct ") + col + QStringLiteral(" FROM ") + source
-                                  + filterText + QStringLiteral(" ORDER BY ") + col,
-                              {}, Database::shared());
+    QSqlQuery query = sqlExec(QStringLiteral("SELECT distinct ") + col + QStringLiteral(" FROM ") + source + filterText
+            + QStringLiteral(" ORDER BY ") + col,
+        {}, Database::shared());
     combo->addItem(QStringLiteral("全部"));
     while (query.next())
         if (!query.value(0).isNull())

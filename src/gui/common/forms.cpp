@@ -104,8 +104,7 @@ QString FlexToExcel(const FlexGrid *grid)
 {
     const QString folder = programFile(QStringLiteral("temp1"));
     const QString path = QDir(folder).filePath(QStringLiteral("导出数据-")
-                                               + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz"))
-                                               + QStringLiteral(".xlsx"));
+        + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz")) + QStringLiteral(".xlsx"));
     try {
         if (!QDir().mkpath(folder))
             throw Error(QStringLiteral("无法创建文件夹 ") + QDir::toNativeSeparators(folder));

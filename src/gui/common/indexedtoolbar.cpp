@@ -5,8 +5,8 @@
 
 namespace tarvex {
 
-QVector<QAction *> fillIndexedToolbar(QToolBar *toolbar, const QList<ToolbarEntry> &entries,
-                                      const std::function<void(int)> &onClick)
+QVector<QAction *> fillIndexedToolbar(
+    QToolBar *toolbar, const QList<ToolbarEntry> &entries, const std::function<void(int)> &onClick)
 {
     QVector<QAction *> actions(entries.size() + 1, nullptr);
     for (int i = 1; i <= entries.size(); ++i) {

@@ -19,7 +19,7 @@ struct ToolbarEntry {
 // Fills a toolbar whose entries, separators included, are numbered from 1 as
 // the windows dispatch them: a click calls onClick(index). The actions come
 // back by index (index 0 unused); each is named "Button" + index.
-QVector<QAction *> fillIndexedToolbar(QToolBar *toolbar, const QList<ToolbarEntry> &entries,
-                                      const std::function<void(int)> &onClick);
+QVector<QAction *> fillIndexedToolbar(
+    QToolBar *toolbar, const QList<ToolbarEntry> &entries, const std::function<void(int)> &onClick);
 
 } // namespace tarvex

@@ -26,7 +26,7 @@ void QtMessages::warning(const QString &text, const QString &title)
 bool QtMessages::question(const QString &text, const QString &title)
 {
     return QMessageBox::question(owner(), title, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes)
-           == QMessageBox::Yes;
+        == QMessageBox::Yes;
 }
 
 std::optional<QString> QtMessages::input(const QString &prompt, const QString &title, const QString &defaultText)
