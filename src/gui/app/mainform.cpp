@@ -14,6 +14,7 @@
 #include "common/messages.h"
 #include "prices/priceswindows.h"
 #include "quote/quotewindows.h"
+#include "viewer/viewerpages.h"
 #include "viewer/viewerwindows.h"
 
 #include <QAction>
@@ -230,7 +231,7 @@ void MainForm::toolbarClicked(int index)
     try {
         switch (index) {
         case 1:
-            showViewerWindow(QStringLiteral("报价原始数据编辑"));
+            showViewerWindow(viewerCaption());
             break;
         case 2:
             openFileFromToolbar();
