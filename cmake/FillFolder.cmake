@@ -6,6 +6,8 @@
 if(NOT FROM OR NOT TO)
   message(FATAL_ERROR "usage: cmake -DFROM=DIR -DTO=DIR -P FillFolder.cmake")
 endif()
+get_filename_component(FROM ${FROM} ABSOLUTE)
+get_filename_component(TO ${TO} ABSOLUTE)
 file(MAKE_DIRECTORY ${TO})
 file(REMOVE_RECURSE ${TO}/help)
 file(GLOB_RECURSE entries RELATIVE ${FROM} LIST_DIRECTORIES true ${FROM}/*)

@@ -6,7 +6,6 @@
 #include "settings/systeminfo.h"
 
 #include <QFrame>
-#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -67,22 +66,31 @@ FrmAbout::FrmAbout(QWidget *parent)
     auto *cmdSysInfo = new QPushButton(QStringLiteral("系统信息(&S)"), this);
     cmdSysInfo->setObjectName(QStringLiteral("cmdSysInfo"));
 
-    auto *layout = new QGridLayout(this);
-    layout->addWidget(picIcon, 0, 0, 3, 1);
-    layout->addWidget(lblTitle, 0, 1);
-    layout->addWidget(lblVersion, 1, 1);
-    layout->addWidget(lblDescription, 2, 1);
-    layout->addWidget(line, 3, 0, 1, 2);
-    auto *bottom = new QHBoxLayout;
-    bottom->addWidget(lblDisclaimer, 1);
+    // Wrapped labels get a fixed width, so that the box is as tall as its text.
+    for (QLabel *label : {lblTitle, lblVersion, lblDescription})
+        label->setFixedWidth(440);
+    lblDisclaimer->setFixedWidth(400);
+    auto *texts = new QVBoxLayout;
+    texts->addWidget(lblTitle);
+    texts->addWidget(lblVersion);
+    texts->addSpacing(8);
+    texts->addWidget(lblDescription);
+    auto *top = new QHBoxLayout;
+    top->addWidget(picIcon, 0, Qt::AlignTop);
+    top->addSpacing(8);
+    top->addLayout(texts, 1);
     auto *buttons = new QVBoxLayout;
     buttons->addWidget(cmdOK);
     buttons->addWidget(cmdSysInfo);
     buttons->addStretch(1);
+    auto *bottom = new QHBoxLayout;
+    bottom->addWidget(lblDisclaimer, 1, Qt::AlignTop);
     bottom->addLayout(buttons);
-    layout->addLayout(bottom, 4, 0, 1, 2);
-    layout->setColumnStretch(1, 1);
-    setMinimumWidth(520);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(line);
+    layout->addLayout(bottom);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(cmdOK, &QPushButton::clicked, this, &QDialog::close);
     connect(cmdSysInfo, &QPushButton::clicked, this, &FrmAbout::StartSysInfo);
