@@ -65,12 +65,14 @@ private slots:
         QDir(from.path()).mkpath("help");
         writeFile(from.filePath("pic/1.jpg"), "picture");
         writeFile(from.filePath("help/index.html"), "manual");
+        QFile::setPermissions(from.filePath("pic/1.jpg"), QFileDevice::ReadOwner | QFileDevice::ReadOther);
         writeFile(to.filePath("cs.ini"), "[sysPath]\r\npath1=/mine\r\n");
         const QString target = to.filePath("new/Tarvex");
 
         fillFolder(from.path(), to.path(), "help");
         QCOMPARE(readFile(to.filePath("cs.ini")), QByteArray("[sysPath]\r\npath1=/mine\r\n"));
         QCOMPARE(readFile(to.filePath("pic/1.jpg")), QByteArray("picture"));
+        QVERIFY(QFile::permissions(to.filePath("pic/1.jpg")) & QFileDevice::WriteOwner);
         QVERIFY(QFileInfo(to.filePath("temp1")).isDir());
         QVERIFY(!QFileInfo::exists(to.filePath("help")));
 

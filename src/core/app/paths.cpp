@@ -64,7 +64,12 @@ void copyFile(const QString &from, const QString &to)
     QFile source(from);
     // A copy lands whole or not at all; another start filling the same
     // folder at the same moment may have put the file there first.
-    if (source.copy(to) || QFileInfo::exists(to))
+    if (source.copy(to)) {
+        // The user changes settings and databases: installed read-only or not.
+        QFile::setPermissions(to, QFile::permissions(to) | QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        return;
+    }
+    if (QFileInfo::exists(to))
         return;
     throw Error(QStringLiteral("无法复制文件 ") + QDir::toNativeSeparators(from) + QStringLiteral(" 到 ")
         + QDir::toNativeSeparators(to) + QStringLiteral(": ") + source.errorString());
