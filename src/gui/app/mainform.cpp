@@ -12,6 +12,7 @@
 #include "common/indexedtoolbar.h"
 #include "common/ini.h"
 #include "common/messages.h"
+#include "library/librarywindows.h"
 #include "prices/priceswindows.h"
 #include "quote/quotewindows.h"
 #include "viewer/viewerwindows.h"
@@ -256,6 +257,16 @@ void MainForm::toolbarClicked(int index)
         case 11:
             runQuoteDialog(this);
             break;
+        case 13:
+            CloseChildWindows();
+            if (QWidget *library = createDwgForm())
+                showChild(library, Placement::Fill);
+            break;
+        case 14:
+            CloseChildWindows();
+            if (QWidget *items = createXldItem())
+                showChild(items, Placement::Centre);
+            break;
         case 16:
             // No check that the help file exists: the desktop says so itself.
             openWithDesktop(programFile(QStringLiteral("help.chm")));
@@ -264,7 +275,7 @@ void MainForm::toolbarClicked(int index)
             close();
             break;
         default:
-            // The drawing library, settings and About box come later.
+            // Settings and About box come later.
             break;
         }
     } catch (...) {
