@@ -94,6 +94,34 @@ DemoTemplate makeTemplate(const QString &series, const QString &prefix, int seq,
     return t;
 }
 
+bool sliding(Kind kind)
+{
+    return kind == Kind::SlideLeft || kind == Kind::SlideRight;
+}
+
+// Two sliding sashes meet without a mullion between them: they overlap.
+bool meetingStile(const QVector<DemoPane> &panes, int boundary)
+{
+    return sliding(panes[boundary - 1].kind) && sliding(panes[boundary].kind);
+}
+
+int mullionCount(const QVector<DemoPane> &panes)
+{
+    int count = 0;
+    for (int i = 1; i < panes.size(); ++i)
+        count += meetingStile(panes, i) ? 0 : 1;
+    return count;
+}
+
+// How far a pane's opening starts inside its boundary: the frame at the
+// outside, half a mullion between panes, and a sliding sash reaches over.
+double inset(const QVector<DemoPane> &panes, int boundary)
+{
+    if (boundary == 0 || boundary == panes.size())
+        return kFrame;
+    return meetingStile(panes, boundary) ? -15.0 : kMullion / 2.0;
+}
+
 // Pane rectangles in mm: the clear opening between frame, mullions and transom.
 QVector<QPair<QRectF, Kind>> openings(const DemoTemplate &t)
 {
@@ -101,9 +129,9 @@ QVector<QPair<QRectF, Kind>> openings(const DemoTemplate &t)
     auto row = [&](const QVector<DemoPane> &panes, double top, double bottom, bool topEdge, bool bottomEdge) {
         double x = 0;
         for (int i = 0; i < panes.size(); ++i) {
-            const double left = x + (i == 0 ? kFrame : kMullion / 2.0);
+            const double left = x + inset(panes, i);
             x += panes[i].width;
-            const double right = x - (i + 1 == panes.size() ? kFrame : kMullion / 2.0);
+            const double right = x - inset(panes, i + 1);
             const double y0 = top + (topEdge ? kFrame : kMullion / 2.0);
             const double y1 = bottom - (bottomEdge ? kFrame : kMullion / 2.0);
             result.append({QRectF(QPointF(left, y0), QPointF(right, y1)), panes[i].kind});
@@ -178,10 +206,7 @@ void drawPane(QPainter &p, const QRectF &opening, Kind kind, double scale)
         drawGlass(p, opening);
         return;
     }
-    QRectF sash = opening;
-    if (kind == Kind::SlideLeft || kind == Kind::SlideRight)
-        sash.adjust(kind == Kind::SlideLeft ? -12 * scale : 0, 0, kind == Kind::SlideRight ? 12 * scale : 0, 0);
-    p.fillRect(sash, frameColor);
+    const QRectF sash = opening;
     p.setPen(outline);
     p.drawRect(sash);
     const double face = qMax(3.0, kSash * scale);
@@ -262,12 +287,12 @@ QVector<Piece> cuttingPieces(const DemoTemplate &t)
     const int lowerHeight = t.height - t.topHeight;
     if (t.topHeight > 0)
         pieces.append({code(codes.mullion), QStringLiteral("横梃"), t.width - 2 * kFrame, 1, square});
-    if (t.panes.size() > 1)
+    if (mullionCount(t.panes) > 0)
         pieces.append({code(codes.mullion), QStringLiteral("竖梃"),
-            lowerHeight - kFrame - (t.topHeight > 0 ? kMullion / 2 : kFrame), int(t.panes.size()) - 1, square});
-    if (t.topPanes.size() > 1)
+            lowerHeight - kFrame - (t.topHeight > 0 ? kMullion / 2 : kFrame), mullionCount(t.panes), square});
+    if (mullionCount(t.topPanes) > 0)
         pieces.append({code(codes.mullion), QStringLiteral("上亮竖梃"), t.topHeight - kFrame - kMullion / 2,
-            int(t.topPanes.size()) - 1, square});
+            mullionCount(t.topPanes), square});
     for (const auto &[rect, kind] : openings(t)) {
         const int w = qRound(rect.width()), h = qRound(rect.height());
         if (kind == Kind::Fixed) {
@@ -275,8 +300,7 @@ QVector<Piece> cuttingPieces(const DemoTemplate &t)
             pieces.append({code(codes.bead), QStringLiteral("压线(竖)"), h, 2, mitre});
             continue;
         }
-        const int overlap = (kind == Kind::SlideLeft || kind == Kind::SlideRight) ? 40 : 16;
-        pieces.append({code(codes.sash), QStringLiteral("扇框(横)"), w + overlap, 2, mitre});
+        pieces.append({code(codes.sash), QStringLiteral("扇框(横)"), w + 16, 2, mitre});
         pieces.append({code(codes.sash), QStringLiteral("扇框(竖)"), h + 16, 2, mitre});
     }
     return pieces;
@@ -364,10 +388,12 @@ QByteArray demoElevation(const DemoTemplate &t)
     font.setPixelSize(11);
     p.setFont(font);
 
-    const QRectF area(20, 15, 400, 315);
-    const double scale = qMin(area.width() / t.width, area.height() / t.height);
+    // The window with its dimension lines (50 px right and below) centred.
+    constexpr double dimensions = 50;
+    const double scale = qMin(
+        (image.width() - 60 - dimensions) / double(t.width), (image.height() - 40 - dimensions) / double(t.height));
     const QPointF origin(
-        area.left() + (area.width() - t.width * scale) / 2, area.top() + (area.height() - t.height * scale) / 2);
+        (image.width() - t.width * scale - dimensions) / 2, (image.height() - t.height * scale - dimensions) / 2);
     auto toPx = [&](const QRectF &mm) { return QRectF(origin + mm.topLeft() * scale, mm.size() * scale); };
     const QRectF outer = toPx(QRectF(0, 0, t.width, t.height));
     p.fillRect(outer, QColor(0xee, 0xee, 0xea));
@@ -377,13 +403,13 @@ QByteArray demoElevation(const DemoTemplate &t)
         drawPane(p, toPx(rect), kind, scale);
 
     // Overall width and height, and the division of each.
-    const double below = outer.bottom() + 30, right = outer.right() + 40;
+    const double below = outer.bottom() + 42, right = outer.right() + 42;
     drawDimension(p, QPointF(outer.left(), below), QPointF(outer.right(), below), QString::number(t.width), false);
     if (t.panes.size() > 1) {
         double x = 0;
         for (const DemoPane &pane : t.panes) {
-            drawDimension(p, QPointF(origin.x() + x * scale, below - 15),
-                QPointF(origin.x() + (x + pane.width) * scale, below - 15), QString::number(pane.width), false);
+            drawDimension(p, QPointF(origin.x() + x * scale, below - 20),
+                QPointF(origin.x() + (x + pane.width) * scale, below - 20), QString::number(pane.width), false);
             x += pane.width;
         }
     }
@@ -391,8 +417,8 @@ QByteArray demoElevation(const DemoTemplate &t)
     if (t.topHeight > 0) {
         const double split = origin.y() + t.topHeight * scale;
         drawDimension(
-            p, QPointF(right - 18, outer.top()), QPointF(right - 18, split), QString::number(t.topHeight), true);
-        drawDimension(p, QPointF(right - 18, split), QPointF(right - 18, outer.bottom()),
+            p, QPointF(right - 20, outer.top()), QPointF(right - 20, split), QString::number(t.topHeight), true);
+        drawDimension(p, QPointF(right - 20, split), QPointF(right - 20, outer.bottom()),
             QString::number(t.height - t.topHeight), true);
     }
     p.end();

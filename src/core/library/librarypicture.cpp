@@ -3,6 +3,10 @@
 #include <QBuffer>
 #include <QImageReader>
 
+#include <algorithm>
+#include <thread>
+#include <vector>
+
 namespace tarvex {
 
 QString libraryPictureFormat(const QByteArray &bytes)
@@ -35,6 +39,24 @@ QImage libraryThumbnail(const QByteArray &bytes, const QSize &box)
     if (image.width() > box.width() || image.height() > box.height())
         image = image.scaled(box, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     return image;
+}
+
+QVector<QImage> libraryThumbnails(const QVector<QByteArray> &pictures, const QSize &box)
+{
+    QVector<QImage> images(pictures.size());
+    const int workers = int(std::clamp<unsigned>(std::thread::hardware_concurrency(), 1, 4));
+    // Worker w decodes pictures w, w + workers, ...; this thread is worker 0.
+    auto decode = [&](int first) {
+        for (int i = first; i < pictures.size(); i += workers)
+            images[i] = libraryThumbnail(pictures[i], box);
+    };
+    std::vector<std::thread> threads;
+    for (int w = 1; w < workers && w < pictures.size(); ++w)
+        threads.emplace_back(decode, w);
+    decode(0);
+    for (std::thread &t : threads)
+        t.join();
+    return images;
 }
 
 QString libraryWorkbookFormat(const QByteArray &bytes)

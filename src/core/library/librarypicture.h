@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QSize>
 #include <QString>
+#include <QVector>
 
 namespace tarvex {
 
@@ -14,6 +15,9 @@ QString libraryPictureFormat(const QByteArray &bytes);
 // The picture scaled to fit the box, keeping its proportions; a null image
 // when the value cannot be decoded.
 QImage libraryThumbnail(const QByteArray &bytes, const QSize &box);
+
+// The thumbnails of a page of pictures, decoded on every core at once.
+QVector<QImage> libraryThumbnails(const QVector<QByteArray> &pictures, const QSize &box);
 
 // The extension of a cutting-list workbook ("xlsx" or "xls"), or empty text
 // when the bytes are neither.

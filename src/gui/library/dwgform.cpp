@@ -10,6 +10,7 @@
 #include "library/libraryrecords.h"
 #include "library/librarytree.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -36,16 +37,15 @@ const QSize kDecodeSize(500, 400);
 
 enum TreePicture { CollapsedSeries = 1, ExpandedSeries = 2, Template = 3 };
 
-QIcon treePicture(const QStyle *style, int number)
+// The three pictures of the tree, made once and shared by every node.
+QIcon treePicture(int number)
 {
-    switch (number) {
-    case CollapsedSeries:
-        return style->standardIcon(QStyle::SP_DirClosedIcon);
-    case ExpandedSeries:
-        return style->standardIcon(QStyle::SP_DirOpenIcon);
-    default:
-        return style->standardIcon(QStyle::SP_FileIcon);
-    }
+    static const QIcon pictures[] = {
+        QApplication::style()->standardIcon(QStyle::SP_DirClosedIcon),
+        QApplication::style()->standardIcon(QStyle::SP_DirOpenIcon),
+        QApplication::style()->standardIcon(QStyle::SP_FileIcon),
+    };
+    return pictures[number - 1];
 }
 
 } // namespace
@@ -263,12 +263,12 @@ void DwgForm::refreshTree(const QString &series, bool expand)
     for (const LibrarySeries &s : library) {
         auto *root = new QTreeWidgetItem({s.name});
         root->setData(0, kSeriesRole, s.name);
-        root->setIcon(0, treePicture(style(), CollapsedSeries));
+        root->setIcon(0, treePicture(CollapsedSeries));
         QList<QTreeWidgetItem *> children;
         children.reserve(s.templates.size());
         for (const QString &name : s.templates) {
             auto *child = new QTreeWidgetItem({name});
-            child->setIcon(0, treePicture(style(), Template));
+            child->setIcon(0, treePicture(Template));
             children.append(child);
         }
         root->addChildren(children);
@@ -298,7 +298,7 @@ void DwgForm::seriesExpanded(QTreeWidgetItem *item)
 {
     if (item->parent())
         return;
-    item->setIcon(0, treePicture(style(), ExpandedSeries));
+    item->setIcon(0, treePicture(ExpandedSeries));
     openSeries(item->data(0, kSeriesRole).toString());
 }
 
@@ -306,7 +306,7 @@ void DwgForm::seriesCollapsed(QTreeWidgetItem *item)
 {
     if (item->parent())
         return;
-    item->setIcon(0, treePicture(style(), CollapsedSeries));
+    item->setIcon(0, treePicture(CollapsedSeries));
     cntIni();
 }
 
@@ -346,11 +346,15 @@ void DwgForm::movePage(SeriesPager::Move move)
 void DwgForm::ReadRecord()
 {
     const QVector<LibraryItem> items = m_pager.readPage(m_libConn->db());
+    QVector<QByteArray> pictures;
+    for (const LibraryItem &item : items)
+        pictures.append(item.picture);
+    const QVector<QImage> thumbnails = libraryThumbnails(pictures, kDecodeSize);
     for (int i = 0; i < items.size() && i < kSlots; ++i) {
         const LibraryItem &item = items[i];
         // A picture that cannot be decoded leaves the box empty; the record
         // can still be selected, modified or deleted.
-        m_pictures[i]->setPicture(libraryThumbnail(item.picture, kDecodeSize));
+        m_pictures[i]->setPicture(thumbnails[i]);
         m_captions[i]->setText(item.name);
         m_pictures[i]->setToolTip(item.description);
         m_pictures[i]->show();
