@@ -43,6 +43,10 @@ void printHelp(QTextStream &out)
 
 bool openWorkingDatabase(Context &context)
 {
+    // The user's folder of an installed program that could not be filled:
+    // said once, then whatever fails reports itself.
+    if (const QString problem = programFolderInUse().problem; !problem.isEmpty())
+        context.err << QStringLiteral("当前错误:") << problem << Qt::endl;
     try {
         const QString folder = dataFolder();
         if (!QDir().mkpath(folder))

@@ -5,6 +5,7 @@
 #include "common/numbers.h"
 #include "common/sqlquote.h"
 #include "common/textcodec.h"
+#include "quote/quotesettings.h"
 
 #include "testsupport.h"
 
@@ -14,6 +15,7 @@
 
 using namespace tarvex;
 using tarvex::test::readFile;
+using tarvex::test::writeFile;
 
 class TestCommon : public QObject {
     Q_OBJECT
@@ -76,6 +78,35 @@ private slots:
         QString error;
         QVERIFY(!WriteIni("/nonexistent-folder/cs.ini", "a", "b", "c", &error));
         QVERIFY(!error.isEmpty());
+    }
+
+    void iniRefusesLineBreaksAndWritesAllKeysOrNone()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("cs.ini");
+        const QByteArray before = "[sysPath]\r\npath1=/data\r\n";
+        writeFile(path, before);
+        QString error;
+        for (const QString &bad : {QString("阳光花园\n[sysPath]\npath1=/nowhere"), QString("a\rb")}) {
+            QVERIFY(!WriteIni(path, "cs1", "tx4", bad, &error));
+            QVERIFY2(error.contains("换行符") && error.contains(path), qPrintable(error));
+            QVERIFY(!WriteIni(path, "cs1", bad, "x") && !WriteIni(path, bad, "tx4", "x"));
+        }
+        QCOMPARE(readFile(path), before);
+
+        // The quotation's keys go in together: one bad text, nothing written.
+        QuoteSettings settings;
+        for (auto &o : settings.option)
+            o = false;
+        for (auto &c : settings.check)
+            c = 0;
+        settings.text[7] = "审核:\r\n张三";
+        QVERIFY(!writeQuoteSettings(path, settings, &error));
+        QCOMPARE(readFile(path), before);
+        settings.text[7] = "审核:张三";
+        QVERIFY(writeQuoteSettings(path, settings, &error));
+        QCOMPARE(ReadIni(path, "cs1", "tx8"), QString("审核:张三"));
+        QCOMPARE(ReadIni(path, "sysPath", "path1"), QString("/data"));
     }
 
     void numbersRoundAndPrint()
