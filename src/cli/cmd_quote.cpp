@@ -168,12 +168,19 @@ void writeQuoteOutputs(Context &context, const QuoteRun &run, const QuoteOutputs
         writeText(context.out, run.result);
 }
 
-// The refusals of DataCheck: 1 always, 2 and 3 unless the user said yes.
-bool passesDataCheck(Context &context, bool yes)
+// The refusals of DataCheck: 1 always; 2 and 3 for the paper quotation
+// always (as the dialog's paper button does), for the other outputs unless
+// the user said yes.
+bool passesDataCheck(Context &context, bool yes, bool paper)
 {
     const int check = DataCheck();
     if (check == 0)
         return true;
+    if (check != 1 && paper) {
+        context.err << dataCheckMessage(check) << Qt::endl
+                    << QStringLiteral("纸面报价(--pdf)需要全部单价; --xlsx 和 --json 可以用 --yes 继续") << Qt::endl;
+        return false;
+    }
     if (check == 1 || !yes) {
         context.err << dataCheckMessage(check);
         if (check != 1)
@@ -203,7 +210,7 @@ int cmdQuote(Context &context)
     if (!openWorkingDatabase(context))
         return 1;
     try {
-        if (!passesDataCheck(context, yes))
+        if (!passesDataCheck(context, yes, !outputs.pdf.isEmpty()))
             return kRefused;
         run.lcPriceString = answerLcPrice(context, answers);
         run.progressMaximum = quoteProgressMaximum(run.options.scope);
