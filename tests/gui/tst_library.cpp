@@ -126,6 +126,7 @@ private slots:
         form.show();
         QCOMPARE(form.windowTitle(), QStringLiteral("下料单图库管理"));
         QCOMPARE(seriesNodes(form), (QStringList {"S", "R"}));
+        QVERIFY(child<QLabel>(&form, "EmptyHint")->isHidden());
         QCOMPARE(pageState(form), QStringLiteral("||0000|0||000"));
 
         expand(form, "S");
@@ -247,6 +248,7 @@ private slots:
         QCOMPARE(home.messages().lastText(), QStringLiteral("记录清除成功!"));
         QVERIFY(seriesNodes(form).isEmpty());
         QCOMPARE(pageState(form), QStringLiteral("||0000|0||000"));
+        QVERIFY(!child<QLabel>(&form, "EmptyHint")->isHidden());
         QCOMPARE(readPickList(home.library.db(), PickList::Colours), QStringList {"白色"});
     }
 
