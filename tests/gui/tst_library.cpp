@@ -242,6 +242,10 @@ private slots:
         click(&form, "Command1");
         QCOMPARE(home.messages().shown().size(), 1);
         QVERIFY(home.messages().lastText().startsWith("当前错误:图库中已没有编号为"));
+        // Selecting it again says so too and leaves 修改 and 删除 nothing to act on.
+        QTest::mouseClick(form.slot(1), Qt::LeftButton);
+        QVERIFY(home.messages().lastText().startsWith("当前错误:图库中已没有编号为"));
+        QCOMPARE(pageState(form), QStringLiteral("共1页|第1页|0000|2||001"));
 
         home.messages().answerQuestion(true);
         click(&form, "Command3");

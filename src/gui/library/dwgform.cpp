@@ -390,6 +390,13 @@ void DwgForm::selectSlot(int n)
         m_description->setPlainText(record.description);
         setRecordButtons(true);
     } catch (const Error &e) {
+        // The record went meanwhile: nothing is left for 修改 and 删除 to act on.
+        m_curId = 0;
+        m_series->clear();
+        m_name->clear();
+        m_description->clear();
+        m_recordButtons[0]->setEnabled(false);
+        m_recordButtons[1]->setEnabled(false);
         reportError(e.message());
     }
 }
