@@ -4,7 +4,7 @@
 #include "common/flexgrid.h"
 #include "common/forms.h"
 #include "prices/disform.h"
-#include "prices/priceentry.h"
+#include "prices/entrydialog.h"
 #include "testsupport.h"
 
 #include <QComboBox>
@@ -86,12 +86,15 @@ QStringList items(QComboBox *combo)
 // Records the dialogs the browser opens and lets a test act inside them.
 struct DialogProbe {
     QStringList opened; // "objectName caption"
+    PriceEntryRequest request; // of the last dialog
     std::function<void(QDialog *)> act;
 
     DialogProbe()
     {
         setEntryDialogRunner([this](QDialog *dialog) {
             opened.append(dialog->objectName() + QLatin1Char(' ') + dialog->windowTitle());
+            if (auto *entry = qobject_cast<PriceEntryDialog *>(dialog))
+                request = entry->request();
             if (act)
                 act(dialog);
         });
@@ -225,9 +228,8 @@ private slots:
         doubleClickCell(form->grid(), 2, 2);
         QVERIFY(!form->filterList()->isVisible());
         QCOMPARE(probe.opened, QStringList({"inData1 修改数据"}));
-        QCOMPARE(appState().EntryCaller, short(1));
-        QCOMPARE(appState().EntryMode, short(2));
-        QCOMPARE(appState().EntryTable, short(2));
+        QVERIFY(probe.request.caller == EntryCaller::Browser && probe.request.mode == EntryMode::Modify);
+        QVERIFY(probe.request.table == EntryTable::Accessory && probe.request.grid == form->grid());
         QCOMPARE(number, QString("5")); // 密封胶条, second in 名称,规格 order
 
         // Add and modify reload the whole table, without the filter.

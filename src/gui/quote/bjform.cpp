@@ -3,6 +3,7 @@
 #include "app/paths.h"
 #include "common/error.h"
 #include "common/messages.h"
+#include "prices/missingpriceform.h"
 #include "quote/datacheck.h"
 #include "quote/lcprice.h"
 #include "quote/quotecalculation.h"
@@ -271,15 +272,31 @@ void BjForm::showWarnings(const QStringList &warnings)
         messages().warning(warnings.join(QLatin1Char('\n')));
 }
 
+bool BjForm::pricesComplete(bool spreadsheet)
+{
+    // After a refusal the missing price list is offered once; once the user
+    // has priced everything there, the check runs again and the run goes on.
+    for (bool offered = false;; offered = true) {
+        const int check = DataCheck();
+        if (check == 0)
+            return true;
+        if (spreadsheet && check != 1) {
+            if (messages().question(dataCheckQuestion(check)))
+                return true;
+        } else {
+            messages().warning(dataCheckMessage(check));
+        }
+        if (offered || !showMissingPrices(this, true))
+            return false;
+    }
+}
+
 void BjForm::paperQuotation()
 {
     QuoteRun run;
     try {
-        const int check = DataCheck();
-        if (check != 0) {
-            messages().warning(dataCheckMessage(check));
+        if (!pricesComplete(false))
             return;
-        }
         askPrices(run);
         run.progressMaximum = quoteProgressMaximum(run.options.scope);
         startProgress(run.progressMaximum);
@@ -308,12 +325,7 @@ void BjForm::excelQuotation()
     QuoteRun run;
     QString written;
     try {
-        const int check = DataCheck();
-        if (check == 1) {
-            messages().warning(dataCheckMessage(check));
-            return;
-        }
-        if (check != 0 && !messages().question(dataCheckQuestion(check)))
+        if (!pricesComplete(true))
             return;
         askPrices(run);
         run.progressMaximum = quoteProgressMaximum(run.options.scope);

@@ -50,6 +50,9 @@ private:
     void buildControls();
     void applySettings(const QuoteSettings &settings);
     void updateSignatureBoxes();
+    // DataCheck with its messages; a refusal leads to the missing price
+    // list. True when the run may go on.
+    bool pricesComplete(bool spreadsheet);
     void askPrices(QuoteRun &run);
     void startProgress(int maximum);
     void stepProgress();
