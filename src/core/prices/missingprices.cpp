@@ -3,6 +3,9 @@
 #include "prices/pricecolumns.h"
 #include "prices/pricetables.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QStringList>
 
 namespace tarvex {
@@ -90,6 +93,29 @@ QStringList missingPriceKeys(const MissingPrice &item)
         return {item.keys.name};
     }
     return {};
+}
+
+QByteArray missingPricesJson(int check, const QString &message, const QList<MissingPrice> &items)
+{
+    QJsonArray missing;
+    for (const MissingPrice &item : items) {
+        QJsonObject o {{QStringLiteral("kind"), materialKindName(item.kind)}};
+        if (item.kind == MaterialKind::Profile) {
+            o.insert(QStringLiteral("code"), item.keys.code);
+        } else {
+            o.insert(QStringLiteral("name"), item.keys.name);
+            if (item.kind == MaterialKind::Accessory) {
+                o.insert(QStringLiteral("spec"), item.keys.spec);
+                o.insert(QStringLiteral("requirement"), item.keys.requirement);
+            }
+        }
+        o.insert(QStringLiteral("rows"), item.rows);
+        o.insert(QStringLiteral("windows"), item.windows);
+        missing.append(o);
+    }
+    const QJsonObject root {
+        {QStringLiteral("code"), check}, {QStringLiteral("message"), message}, {QStringLiteral("missing"), missing}};
+    return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 
 } // namespace tarvex

@@ -47,4 +47,9 @@ QString materialKindName(MaterialKind kind);
 // requirement; or the name.
 QStringList missingPriceKeys(const MissingPrice &item);
 
+// The check's result and message with the whole list, as JSON:
+// {"code":1,"message":"…","missing":[{"kind":"主材","code":"…","rows":n,
+// "windows":n}, {"kind":"附件","name":…,"spec":…,"requirement":…}, …]}.
+QByteArray missingPricesJson(int check, const QString &message, const QList<MissingPrice> &items);
+
 } // namespace tarvex

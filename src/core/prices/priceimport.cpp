@@ -115,6 +115,8 @@ struct Candidate {
     int line = 0;
     QVariantList values; // per column of the table; Null when empty or absent
     QStringList problems;
+    bool readable = true; // the row could be read at all
+    QSet<int> unreadable; // columns whose cell is refused: not also "missing"
     QString key; // folded natural key
     QVariant target; // the stored record it updates: 编号, or the fee name
     bool numberGiven = false; // replace: the file gives the 编号
@@ -226,6 +228,7 @@ private:
             c.values.append(QVariant());
         if (!row.unreadable.isEmpty()) {
             c.problems.append(row.unreadable);
+            c.readable = false;
             return c;
         }
         for (int cell = 0; cell < row.cells.size(); ++cell) {
@@ -239,7 +242,10 @@ private:
             // 编号 is the table's own business when merging.
             if (column < 0 || (isNumberColumn(column) && m_plan.mode == ImportMode::Merge))
                 continue;
+            const int before = int(c.problems.size());
             c.values[column] = convert(m_columns.at(column), text, c.problems);
+            if (c.problems.size() > before)
+                c.unreadable.insert(column);
         }
         c.numberGiven = m_numbered && !c.values.at(0).isNull();
         QStringList keyParts;
@@ -271,7 +277,7 @@ private:
     {
         QHash<QString, int> firstLine;
         for (Candidate &c : m_rows) {
-            if (!keyComplete(c))
+            if (!c.readable || !keyComplete(c))
                 continue;
             const auto found = firstLine.constFind(c.key);
             if (found == firstLine.constEnd())
@@ -316,9 +322,10 @@ private:
             throw Error(lookup.lastError().text());
         QSet<QString> matchedTargets;
         for (Candidate &c : m_rows) {
-            if (keyComplete(c))
+            if (c.readable && keyComplete(c))
                 match(lookup, c);
-            checkRequired(c);
+            if (c.readable)
+                checkRequired(c);
             if (!c.problems.isEmpty()) {
                 m_plan.invalid.append({c.line, c.problems.join(QStringLiteral("; "))});
                 continue;
@@ -374,7 +381,7 @@ private:
         const bool whole = !c.matched || m_plan.mode == ImportMode::Replace;
         for (int column = 0; column < m_columns.size(); ++column) {
             const PriceColumn &col = m_columns.at(column);
-            if (!col.required || !c.values.at(column).isNull())
+            if (!col.required || !c.values.at(column).isNull() || c.unreadable.contains(column))
                 continue;
             if (whole || given(column))
                 c.problems.append(QStringLiteral("缺少") + col.name);
