@@ -496,7 +496,10 @@ bool PriceImportPlan::sameCounts(const PriceImportPlan &other) const
 
 PriceImportPlan previewPriceImport(const PriceTable &table, const PriceListFile &file, ImportMode mode)
 {
-    return Planner(table, file, mode).plan();
+    PriceImportPlan plan;
+    // One read: the look-ups see one state of the table, and take one lock.
+    inTransaction(Database::shared(), [&] { plan = Planner(table, file, mode).plan(); });
+    return plan;
 }
 
 PriceImportPlan importPriceList(
