@@ -169,7 +169,7 @@ QStringList readSharedStrings(const Workbook &book, const QString &name)
 }
 
 // Column index from 0 of a reference like "AB12"; -1 when it has no letters.
-int columnOf(const QString &reference)
+int columnOf(QStringView reference)
 {
     int column = 0;
     int letters = 0;
@@ -183,7 +183,7 @@ int columnOf(const QString &reference)
     return letters == 0 ? -1 : column - 1;
 }
 
-QString cellText(const QString &type, const QString &value, const QStringList &strings)
+QString cellText(QStringView type, const QString &value, const QStringList &strings)
 {
     if (type == QLatin1String("s")) {
         bool ok = false;
@@ -247,11 +247,11 @@ private:
 
     void readCell(QXmlStreamReader &xml)
     {
-        const int given = columnOf(attribute(xml, "r"));
+        const int given = columnOf(xml.attributes().value(QLatin1String("r")));
         m_column = given >= 0 ? given : m_column + 1;
         if (m_column >= kMaxColumns)
             m_book.fail(QStringLiteral("第%1行的列超出范围").arg(m_current.line));
-        const QString type = attribute(xml, "t");
+        const QString type = xml.attributes().value(QLatin1String("t")).toString();
         QString value;
         while (!xml.atEnd()) {
             xml.readNext();

@@ -5,6 +5,7 @@
 #include "common/numbers.h"
 #include "prices/pricecolumns.h"
 #include "prices/pricetables.h"
+#include "rawdata/sqlitestatement.h"
 
 #include <QHash>
 #include <QSet>
@@ -317,9 +318,7 @@ private:
 
     void classify()
     {
-        QSqlQuery lookup(Database::shared());
-        if (!lookup.prepare(lookupSql()))
-            throw Error(lookup.lastError().text());
+        SqliteStatement lookup(Database::shared(), lookupSql());
         QSet<QString> matchedTargets;
         for (Candidate &c : m_rows) {
             if (c.readable && keyComplete(c))
@@ -345,33 +344,49 @@ private:
         }
     }
 
-    void match(QSqlQuery &lookup, Candidate &c)
+    static QVariant storedValue(const SqliteStatement &row, int column)
     {
+        if (row.isNull(column))
+            return QVariant();
+        if (row.isInteger(column))
+            return row.integer(column);
+        if (row.isReal(column))
+            return row.real(column);
+        return row.text(column).toString();
+    }
+
+    // The stored record the views use for the row's key, if any. One look-up
+    // per row on the key's index; the rows of a large list make this the
+    // import's hot path, hence the statement on the sqlite3 handle.
+    void match(SqliteStatement &lookup, Candidate &c)
+    {
+        QStringList keys;
         for (int column = 0; column < m_columns.size(); ++column)
             if (m_columns.at(column).key)
-                lookup.addBindValue(c.values.at(column));
-        if (!lookup.exec())
-            throw Error(lookup.lastError().text());
-        if (!lookup.next())
-            return;
-        c.matched = true;
-        c.target = lookup.value(0);
-        for (int column = 0; column < m_columns.size(); ++column) {
-            const QVariant stored = lookup.value(column);
-            QVariant &value = c.values[column];
-            if (isNumberColumn(column)) {
-                // Merging keeps the stored number; replacing keeps it unless the file gives another.
-                if (value.isNull())
+                keys.append(c.values.at(column).toString());
+        for (int k = 0; k < keys.size(); ++k)
+            lookup.bind(k + 1, keys.at(k));
+        const bool found = lookup.next();
+        if (found) {
+            c.matched = true;
+            c.target = storedValue(lookup, 0);
+            for (int column = 0; column < m_columns.size(); ++column) {
+                const QVariant stored = storedValue(lookup, column);
+                QVariant &value = c.values[column];
+                if (isNumberColumn(column)) {
+                    // Merging keeps the stored number; replacing keeps it unless the file gives another.
+                    if (value.isNull())
+                        value = stored;
+                    else if (!sameValue(ColumnKind::Number, stored, value))
+                        c.differs = true;
+                } else if (m_plan.mode == ImportMode::Merge && !given(column)) {
                     value = stored;
-                else if (!sameValue(ColumnKind::Number, stored, value))
+                } else if (!sameValue(m_columns.at(column).kind, stored, value)) {
                     c.differs = true;
-            } else if (m_plan.mode == ImportMode::Merge && !given(column)) {
-                value = stored;
-            } else if (!sameValue(m_columns.at(column).kind, stored, value)) {
-                c.differs = true;
+                }
             }
         }
-        lookup.finish();
+        lookup.reset();
     }
 
     // A record the import writes whole needs what the entry dialog asks for;
