@@ -17,5 +17,7 @@ int cmdQuote(Context &context);
 int cmdCheck(Context &context);
 // prices export|import TABLE FILE: a price table to or from .csv or .xlsx.
 int cmdPrices(Context &context);
+// The drawing library: list, import, export and the demo library.
+int cmdLibrary(Context &context);
 
 } // namespace tarvex::cli

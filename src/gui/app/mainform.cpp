@@ -13,9 +13,11 @@
 #include "common/indexedtoolbar.h"
 #include "common/ini.h"
 #include "common/messages.h"
+#include "library/librarywindows.h"
 #include "prices/priceswindows.h"
 #include "quote/quotewindows.h"
 #include "settings/settingswindows.h"
+#include "viewer/viewerpages.h"
 #include "viewer/viewerwindows.h"
 
 #include <QAction>
@@ -236,7 +238,7 @@ void MainForm::toolbarClicked(int index)
     try {
         switch (index) {
         case 1:
-            showViewerWindow(QStringLiteral("报价原始数据编辑"));
+            showViewerWindow(viewerCaption());
             break;
         case 2:
             openFileFromToolbar();
@@ -262,6 +264,16 @@ void MainForm::toolbarClicked(int index)
         case 11:
             runQuoteDialog(this);
             break;
+        case 13:
+            CloseChildWindows();
+            if (QWidget *library = createDwgForm())
+                showChild(library, Placement::Fill);
+            break;
+        case 14:
+            CloseChildWindows();
+            if (QWidget *items = createXldItem())
+                showChild(items, Placement::Centre);
+            break;
         case 16:
             openManual();
             break;
@@ -276,7 +288,6 @@ void MainForm::toolbarClicked(int index)
             close();
             break;
         default:
-            // The drawing library comes later.
             break;
         }
     } catch (...) {
