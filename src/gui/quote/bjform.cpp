@@ -5,9 +5,8 @@
 #include "common/messages.h"
 #include "prices/missingpriceform.h"
 #include "quote/datacheck.h"
-#include "quote/lcprice.h"
-#include "quote/quotecalculation.h"
 #include "quote/quoteoutputs.h"
+#include "quote/quotesequence.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -234,12 +233,22 @@ void BjForm::closeEvent(QCloseEvent *event)
     QDialog::closeEvent(event);
 }
 
-void BjForm::askPrices(QuoteRun &run)
+bool BjForm::calculate(QuoteRun &run, NullPrices nullPrices, const std::function<bool(int)> &goOnWithout)
 {
     run.options = options();
-    run.lcPriceString = lcPrice([](const LcPriceClass &, const QString &prompt) {
+    QuoteSteps steps;
+    steps.goOnWithout = goOnWithout;
+    steps.askPrice = [](const LcPriceClass &, const QString &prompt) {
         return messages().input(prompt, QStringLiteral("Tarvex"), QStringLiteral("0"));
-    });
+    };
+    steps.calculating = [this](int maximum) {
+        startProgress(maximum);
+        m_running = true;
+    };
+    steps.rowDone = [this] { stepProgress(); };
+    const bool calculated = runQuoteCalculation(run, nullPrices, steps);
+    m_running = false;
+    return calculated;
 }
 
 void BjForm::startProgress(int maximum)
@@ -272,37 +281,28 @@ void BjForm::showWarnings(const QStringList &warnings)
         messages().warning(warnings.join(QLatin1Char('\n')));
 }
 
-bool BjForm::pricesComplete(bool spreadsheet)
+bool BjForm::calculateOrMendPrices(QuoteRun &run, NullPrices nullPrices, const std::function<bool(int)> &goOnWithout)
 {
-    // After a refusal the missing price list is offered once; once the user
-    // has priced everything there, the check runs again and the run goes on.
-    for (bool offered = false;; offered = true) {
-        const int check = DataCheck();
-        if (check == 0)
-            return true;
-        if (spreadsheet && check != 1) {
-            if (messages().question(dataCheckQuestion(check)))
-                return true;
-        } else {
-            messages().warning(dataCheckMessage(check));
-        }
-        if (offered || !showMissingPrices(this, true))
-            return false;
-    }
+    if (calculate(run, nullPrices, goOnWithout))
+        return true;
+    // The check ended the run: the missing price list, and once the user has
+    // priced everything there, the run again from the start.
+    if (!showMissingPrices(this, true))
+        return false;
+    run = QuoteRun();
+    return calculate(run, nullPrices, goOnWithout);
 }
 
 void BjForm::paperQuotation()
 {
     QuoteRun run;
     try {
-        if (!pricesComplete(false))
+        const bool calculated = calculateOrMendPrices(run, NullPrices::Fail, [](int check) {
+            messages().warning(dataCheckMessage(check));
+            return false;
+        });
+        if (!calculated)
             return;
-        askPrices(run);
-        run.progressMaximum = quoteProgressMaximum(run.options.scope);
-        startProgress(run.progressMaximum);
-        m_running = true;
-        run.result = calculateQuote(run.options, run.lcPriceString, NullPrices::Fail, [this] { stepProgress(); });
-        m_running = false;
         showWarnings(run.result.warnings);
     } catch (const Error &e) {
         m_running = false;
@@ -325,14 +325,15 @@ void BjForm::excelQuotation()
     QuoteRun run;
     QString written;
     try {
-        if (!pricesComplete(true))
+        const bool calculated = calculateOrMendPrices(run, NullPrices::Zero, [](int check) {
+            if (check == 1) {
+                messages().warning(dataCheckMessage(check));
+                return false;
+            }
+            return messages().question(dataCheckQuestion(check));
+        });
+        if (!calculated)
             return;
-        askPrices(run);
-        run.progressMaximum = quoteProgressMaximum(run.options.scope);
-        startProgress(run.progressMaximum);
-        m_running = true;
-        run.result = calculateQuote(run.options, run.lcPriceString, NullPrices::Zero, [this] { stepProgress(); });
-        m_running = false;
         showWarnings(run.result.warnings);
         m_running = true;
         written = m_excel(run, [this](int value) { setProgress(value); });
