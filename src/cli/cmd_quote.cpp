@@ -227,24 +227,4 @@ int cmdQuote(Context &context)
     return 0;
 }
 
-int cmdCheck(Context &context)
-{
-    CommandLine line(context);
-    if (const auto stop = line.parse(0, 0))
-        return *stop;
-    if (!openWorkingDatabase(context))
-        return 1;
-    try {
-        const int check = DataCheck();
-        context.out << check;
-        if (check != 0)
-            context.out << ' ' << dataCheckMessage(check);
-        context.out << Qt::endl;
-        return check == 0 ? 0 : kRefused;
-    } catch (const Error &e) {
-        context.err << QStringLiteral("当前错误:") << e.message() << Qt::endl;
-        return 1;
-    }
-}
-
 } // namespace tarvex::cli
