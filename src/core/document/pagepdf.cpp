@@ -3,6 +3,7 @@
 #include "common/error.h"
 #include "common/savefile.h"
 #include "document/pagerenderer.h"
+#include "document/pdftounicode.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -18,6 +19,7 @@ struct PagePdfWriter::Private {
     explicit Private(const QString &path)
         : path(path)
         , file(path)
+        , filtered(&file, [this](char16_t code) { return renderer.drawnCharacterFor(code); })
     {
     }
 
@@ -29,6 +31,7 @@ struct PagePdfWriter::Private {
     QString path;
     QSaveFile file;
     PageRenderer renderer;
+    PdfToUnicodeFilter filtered; // names the glyphs of the text layer
     std::unique_ptr<QPdfWriter> writer;
     QPainter painter;
     int pages = 0;
@@ -41,7 +44,8 @@ PagePdfWriter::PagePdfWriter(const QString &path, double pageWidth, double pageH
         throw Error(d->failed(QStringLiteral(": 字体系统未启动")));
     if (!d->file.open(QIODevice::WriteOnly))
         throw Error(cannotWriteText(path, d->file.errorString()));
-    d->writer = std::make_unique<QPdfWriter>(&d->file);
+    d->filtered.open(QIODevice::WriteOnly);
+    d->writer = std::make_unique<QPdfWriter>(&d->filtered);
     d->writer->setCreator(QStringLiteral("Tarvex"));
     d->writer->setTitle(title);
     d->writer->setPageLayout(QPageLayout(
@@ -74,6 +78,7 @@ void PagePdfWriter::commit()
         throw Error(d->failed(QStringLiteral(": 报价没有页面")));
     d->painter.end();
     d->writer.reset();
+    d->filtered.close();
     if (d->file.error() != QFileDevice::NoError || !d->file.commit())
         throw Error(cannotWriteText(d->path, d->file.errorString()));
 }

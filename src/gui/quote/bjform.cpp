@@ -3,6 +3,7 @@
 #include "app/paths.h"
 #include "common/error.h"
 #include "common/messages.h"
+#include "prices/missingpriceform.h"
 #include "quote/datacheck.h"
 #include "quote/quoteoutputs.h"
 #include "quote/quotesequence.h"
@@ -280,11 +281,23 @@ void BjForm::showWarnings(const QStringList &warnings)
         messages().warning(warnings.join(QLatin1Char('\n')));
 }
 
+bool BjForm::calculateOrMendPrices(QuoteRun &run, NullPrices nullPrices, const std::function<bool(int)> &goOnWithout)
+{
+    if (calculate(run, nullPrices, goOnWithout))
+        return true;
+    // The check ended the run: the missing price list, and once the user has
+    // priced everything there, the run again from the start.
+    if (!showMissingPrices(this, true))
+        return false;
+    run = QuoteRun();
+    return calculate(run, nullPrices, goOnWithout);
+}
+
 void BjForm::paperQuotation()
 {
     QuoteRun run;
     try {
-        const bool calculated = calculate(run, NullPrices::Fail, [](int check) {
+        const bool calculated = calculateOrMendPrices(run, NullPrices::Fail, [](int check) {
             messages().warning(dataCheckMessage(check));
             return false;
         });
@@ -312,7 +325,7 @@ void BjForm::excelQuotation()
     QuoteRun run;
     QString written;
     try {
-        const bool calculated = calculate(run, NullPrices::Zero, [](int check) {
+        const bool calculated = calculateOrMendPrices(run, NullPrices::Zero, [](int check) {
             if (check == 1) {
                 messages().warning(dataCheckMessage(check));
                 return false;

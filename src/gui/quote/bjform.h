@@ -54,6 +54,9 @@ private:
     // The calculation of Command1/Command2: check, prices, figures; false
     // when the check ended the run.
     bool calculate(QuoteRun &run, NullPrices nullPrices, const std::function<bool(int)> &goOnWithout);
+    // calculate; when the check ends the run, the missing price list is
+    // offered, and the run starts again once nothing is missing.
+    bool calculateOrMendPrices(QuoteRun &run, NullPrices nullPrices, const std::function<bool(int)> &goOnWithout);
     void startProgress(int maximum);
     void stepProgress();
     void setProgress(int value);
