@@ -172,9 +172,16 @@ void writeQuoteOutputs(Context &context, const QuoteRun &run, const QuoteOutputs
         writeText(context.out, run.result);
 }
 
-// The refusals of DataCheck: 1 always, 2 and 3 unless the user said yes.
-bool goOnWithout(Context &context, int check, bool yes)
+// The refusals of DataCheck: 1 always; 2 and 3 for the paper quotation
+// always (as the dialog's paper button does), for the other outputs unless
+// the user said yes.
+bool goOnWithout(Context &context, int check, bool yes, bool paper)
 {
+    if (check != 1 && paper) {
+        context.err << dataCheckMessage(check) << Qt::endl
+                    << QStringLiteral("纸面报价(--pdf)需要全部单价; --xlsx 和 --json 可以用 --yes 继续") << Qt::endl;
+        return false;
+    }
     if (check == 1 || !yes) {
         context.err << dataCheckMessage(check);
         if (check != 1)
@@ -205,7 +212,7 @@ int cmdQuote(Context &context)
         return 1;
     try {
         QuoteSteps steps;
-        steps.goOnWithout = [&](int check) { return goOnWithout(context, check, yes); };
+        steps.goOnWithout = [&](int check) { return goOnWithout(context, check, yes, !outputs.pdf.isEmpty()); };
         steps.askPrice = answerFromArguments(context, answers);
         steps.calculating = [&](int) { reportUnusedAnswers(context, answers); };
         if (!runQuoteCalculation(run, yes ? NullPrices::Zero : NullPrices::Fail, steps))
