@@ -48,7 +48,7 @@ void declareQuoteOptions(CommandLine &line)
     line.flag("yes", "价格检查的提问一律回答\"是\"");
     line.option("json", "FILE|-", "报价数字写成 JSON (- 为标准输出)");
     line.option("xlsx", "FILE", "输出 Excel 报价工作簿");
-    line.option("pdf", "FILE", "输出报价单 PDF");
+    line.option("pdf", "FILE", "输出报价单 PDF (缺少附件或玻璃单价时不输出)");
 }
 
 // Options given on the command line replace the ones kept in cs.ini; false
