@@ -18,14 +18,14 @@ namespace {
 
 using Scope = QuoteOptions::Scope;
 
-QString n12(const QVariant &v)
+QString n12(std::optional<double> v)
 {
-    return v.isNull() ? QStringLiteral("-") : QString::number(v.toDouble(), 'g', 12);
+    return v ? QString::number(*v, 'g', 12) : QStringLiteral("-");
 }
 
-QString opt12(const std::optional<double> &v)
+std::optional<double> price(const QVariant &v)
 {
-    return v ? n12(*v) : QStringLiteral("-");
+    return v.isNull() ? std::nullopt : std::optional<double>(v.toDouble());
 }
 
 // One text line per item and group, numbers to 12 digits: the two ways may
@@ -38,9 +38,9 @@ QStringList describe(const QVector<QuoteItemInput> &items)
         for (const ProfileGroup &g : item.profiles)
             lines << "  lc " + n12(g.weight) + ' ' + QString::number(g.thermal) + ' ' + g.cls;
         for (const GlassGroup &g : item.glass)
-            lines << "  bl " + g.name + ' ' + n12(g.area) + ' ' + opt12(g.price);
+            lines << "  bl " + g.name + ' ' + n12(g.area) + ' ' + n12(g.price);
         for (const AccessoryGroup &g : item.accessories)
-            lines << "  pj " + g.name + '|' + g.spec + ' ' + n12(g.qty) + ' ' + g.unit + ' ' + opt12(g.price) + ' '
+            lines << "  pj " + g.name + '|' + g.spec + ' ' + n12(g.qty) + ' ' + g.unit + ' ' + n12(g.price) + ' '
                     + g.remark;
     }
     return lines;
@@ -76,18 +76,14 @@ QuoteGroups reference(const QuoteOptions &o)
             item.profiles.append({lc.value(0).toDouble(), lc.value(1).toInt() != 0, lc.value(2).toString()});
         QSqlQuery bl = sqlExec(
             "SELECT 名称,SUM(面积)AS 面积,FIRST(单价*折扣量) AS 单价 FROM PriceBl" + where + " GROUP BY 名称");
-        while (bl.next()) {
-            item.glass.append({bl.value(0).toString(), bl.value(1).toDouble(),
-                bl.value(2).isNull() ? std::nullopt : std::optional<double>(bl.value(2).toDouble())});
-        }
+        while (bl.next())
+            item.glass.append({bl.value(0).toString(), bl.value(1).toDouble(), price(bl.value(2))});
         QSqlQuery pj = sqlExec("SELECT 名称,规格,SUM(数量) AS 数量,FIRST(单位) AS 单位,FIRST(单价*折扣量) AS 单价,"
                                "FIRST(技术要求) AS 要求 FROM PricePj"
             + where + " GROUP BY 名称,规格");
         while (pj.next()) {
-            item.accessories.append(
-                {pj.value(0).toString(), pj.value(1).toString(), pj.value(2).toDouble(), pj.value(3).toString(),
-                    pj.value(4).isNull() ? std::nullopt : std::optional<double>(pj.value(4).toDouble()),
-                    pj.value(5).toString()});
+            item.accessories.append({pj.value(0).toString(), pj.value(1).toString(), pj.value(2).toDouble(),
+                pj.value(3).toString(), price(pj.value(4)), pj.value(5).toString()});
         }
         g.items.append(item);
     }

@@ -73,7 +73,10 @@ const KindQuery kGlass {
 // the groups of every item, grouped by the scope column as well, with one
 // area row per item merged in. Rows come in the order of the scope column,
 // each item's area row (marked 0) before its groups (marked 1), the groups in
-// the order the item's own grouping gives them.
+// the order the item's own grouping gives them. The order takes the text
+// comparison of the first SELECT's columns, the view's own: scope names and
+// keys are grouped, ordered and told apart exactly as the item queries'
+// "WHERE 窗号=" and "GROUP BY" would.
 QString passSql(const KindQuery &kind, Scope scope, const QString &area)
 {
     const QString column = scopeColumn(scope);
