@@ -1,9 +1,10 @@
 #include "common/ini.h"
 
+#include "common/error.h"
+#include "common/savefile.h"
 #include "common/textcodec.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QStringList>
 
 namespace tarvex {
@@ -112,16 +113,11 @@ bool WriteIni(const QString &filePath, const QString &section, const QString &ke
         }
     }
 
-    QSaveFile file(filePath);
-    if (!file.open(QIODevice::WriteOnly)) {
+    try {
+        saveFileAtomically(filePath, (ini.lines.join(ini.lineEnd) + ini.lineEnd).toUtf8());
+    } catch (const Error &e) {
         if (error)
-            *error = file.errorString();
-        return false;
-    }
-    file.write((ini.lines.join(ini.lineEnd) + ini.lineEnd).toUtf8());
-    if (!file.commit()) {
-        if (error)
-            *error = file.errorString();
+            *error = e.message();
         return false;
     }
     return true;

@@ -10,7 +10,6 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 
 namespace tarvex {
 
@@ -22,10 +21,7 @@ void writePagesPdf(const PageDocument &document, const QString &path, const QStr
     if (document.pages.isEmpty())
         throw Error(QStringLiteral("无法生成PDF文件 ") + shown + QStringLiteral(": 报价没有页面"));
 
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw Error(cannotWriteText(path, file.errorString()));
-    {
+    saveFileAtomically(path, [&](QIODevice &file) {
         QPdfWriter writer(&file);
         writer.setCreator(QStringLiteral("Tarvex"));
         writer.setTitle(title);
@@ -44,9 +40,7 @@ void writePagesPdf(const PageDocument &document, const QString &path, const QStr
             renderer.drawPage(painter, document.pages[k], unitsPerInch);
         }
         painter.end();
-    }
-    if (file.error() != QFileDevice::NoError || !file.commit())
-        throw Error(cannotWriteText(path, file.errorString()));
+    });
 }
 
 } // namespace tarvex
