@@ -4,6 +4,7 @@
 #include "common/error.h"
 #include "common/numbers.h"
 #include "common/savefile.h"
+#include "document/xlsxcells.h"
 #include "quote/datacheck.h"
 #include "quote/lcprice.h"
 #include "quote/paperpdf.h"
@@ -160,7 +161,10 @@ void writeQuoteOutputs(Context &context, const QuoteRun &run, const QuoteOutputs
         written = true;
     }
     if (!outputs.xlsx.isEmpty()) {
+        const CutCellCount cut;
         writeQuoteWorkbook(outputs.xlsx, run);
+        if (cut.cells() > 0)
+            context.err << cutCellsNote(cut.cells()) << Qt::endl;
         written = true;
     }
     if (!written)
@@ -207,6 +211,8 @@ int cmdQuote(Context &context)
     if (!openWorkingDatabase(context))
         return 1;
     try {
+        // Check, calculation and outputs read one state of the project.
+        const ReadTransaction snapshot;
         if (!passesDataCheck(context, yes))
             return kRefused;
         run.lcPriceString = answerLcPrice(context, answers);

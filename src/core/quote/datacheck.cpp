@@ -23,6 +23,7 @@ bool anyNull(const QString &sql, int field, QSqlDatabase db)
 
 int DataCheck(QSqlDatabase db)
 {
+    const ReadTransaction snapshot(db);
     if (anyNull(QStringLiteral("SELECT 代号,FIRST (线重) AS 线重 FROM PriceLc GROUP BY 代号"), 1, db))
         return 1;
     if (anyNull(

@@ -275,6 +275,8 @@ void BjForm::paperQuotation()
 {
     QuoteRun run;
     try {
+        // The whole run reads one state of the project (another program may load one).
+        const ReadTransaction snapshot;
         const int check = DataCheck();
         if (check != 0) {
             messages().warning(dataCheckMessage(check));
@@ -308,6 +310,7 @@ void BjForm::excelQuotation()
     QuoteRun run;
     QString written;
     try {
+        const ReadTransaction snapshot;
         const int check = DataCheck();
         if (check == 1) {
             messages().warning(dataCheckMessage(check));
