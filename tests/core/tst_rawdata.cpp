@@ -95,14 +95,14 @@ private slots:
     {
         // Only windows; blank lines (a trailing one too) and types 0, 5 and 9
         // are passed over; 4.0 is type 4; fields after the needed ones are ignored.
-        const RawData data = parseRawData(QStringLiteral("4|1|S60|C1|1.8|2.1\r\n"
-                                                         "\r\n"
-                                                         "5|1|x|1\r\n"
-                                                         "0|anything\r\n"
-                                                         "   \r\n"
-                                                         "9\r\n"
-                                                         "4.0|2|S60|C2|1|1.2|extra|more\r\n"
-                                                         "\r\n"));
+        const RawData data = parseRawDataBytes(QByteArray("4|1|S60|C1|1.8|2.1\r\n"
+                                                          "\r\n"
+                                                          "5|1|x|1\r\n"
+                                                          "0|anything\r\n"
+                                                          "   \r\n"
+                                                          "9\r\n"
+                                                          "4.0|2|S60|C2|1|1.2|extra|more\r\n"
+                                                          "\r\n"));
         QCOMPARE(data.windows.size(), 2);
         QCOMPARE(data.recordCount(), 2);
         QCOMPARE(data.windows[1].window, QStringLiteral("C2"));

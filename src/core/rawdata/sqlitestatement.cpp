@@ -39,9 +39,12 @@ void SqliteStatement::bind(int position, double value)
     sqlite3_bind_double(m_statement, position, value);
 }
 
-void SqliteStatement::bind(int position, const QString &text)
+void SqliteStatement::bind(int position, QStringView text)
 {
-    sqlite3_bind_text16(m_statement, position, text.utf16(), int(text.size() * sizeof(char16_t)), SQLITE_STATIC);
+    // A null view is an empty text, never Null: the file has no Null.
+    static const char16_t empty = 0;
+    const void *data = text.isNull() ? &empty : text.utf16();
+    sqlite3_bind_text16(m_statement, position, data, int(text.size() * sizeof(char16_t)), SQLITE_STATIC);
 }
 
 void SqliteStatement::execute()

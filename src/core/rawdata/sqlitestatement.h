@@ -23,7 +23,7 @@ public:
 
     // Binding by position from 1. A bound text must outlive the next step().
     void bind(int position, double value);
-    void bind(int position, const QString &text);
+    void bind(int position, QStringView text);
     // Runs a statement that returns no rows, then makes it ready again.
     void execute();
 
