@@ -21,6 +21,7 @@ public:
     void setQuery(const QString &sql, QSqlDatabase db);
     void clear();
     QString query() const { return m_sql; }
+    QSqlDatabase database() const { return m_db; }
 
     int recordCount() const { return m_count; }
     QStringList fieldNames() const { return m_fields; }
