@@ -2,6 +2,7 @@
 
 #include "common/error.h"
 #include "common/numbers.h"
+#include "quote/finitecheck.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -180,6 +181,8 @@ QVector<FeeRecord> readFees(QSqlDatabase db)
 QuoteResult calculateQuote(const QuoteOptions &options, const QString &lcPriceString, NullPrices nullPrices,
     const std::function<void()> &rowDone, QSqlDatabase db)
 {
+    // One project whole, even when another program loads one meanwhile.
+    const ReadTransaction snapshot(db);
     QuoteResult result;
     result.scope = options.scope;
     result.areaBasis = options.areaBasis;
@@ -204,6 +207,7 @@ QuoteResult calculateQuote(const QuoteOptions &options, const QString &lcPriceSt
         input.area = Round(area.area, 2);
         queries.read(area.name, input);
         result.items.append(priceQuoteItem(input, prices, losses, fees, nullPrices, &result.warnings, rowDone));
+        checkFiniteFigures(result.items.constLast(), input.label);
     }
     return result;
 }
