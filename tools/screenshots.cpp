@@ -22,6 +22,8 @@
 #include "quote/bjform.h"
 #include "rawdata/lcform.h"
 #include "rawdata/workingtables.h"
+#include "settings/frmabout.h"
+#include "settings/sysinfodialog.h"
 #include "viewer/dataform.h"
 
 #include <QApplication>
@@ -36,6 +38,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <QTextBrowser>
 #include <QTextStream>
 #include <QThread>
 
@@ -143,6 +146,25 @@ void shootEntryDialog(Shooter &shooter, MainForm &main, int button, int row, con
     closeAll(main);
 }
 
+// The manual as a simple browser shows it, with the pictures just made.
+class ManualBrowser : public QTextBrowser {
+public:
+    explicit ManualBrowser(const QString &pictures)
+        : m_pictures(pictures)
+    {
+    }
+
+    QVariant loadResource(int type, const QUrl &name) override
+    {
+        if (type == QTextDocument::ImageResource)
+            return QImage(QDir(m_pictures).filePath(QFileInfo(name.path()).fileName()));
+        return QTextBrowser::loadResource(type, name);
+    }
+
+private:
+    QString m_pictures;
+};
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -226,6 +248,31 @@ int main(int argc, char *argv[])
         return 1;
     }
     shooter.save(&main, u"preview.png"_s);
+    closeAll(main);
+
+    // The settings dialog in the main window, the About box and its system
+    // information, then the manual at its chapter on the viewer.
+    main.toolbarClicked(17);
+    if (QWidget *settings = findForm(u"setForm"_s))
+        shooter.save(settings->parentWidget(), u"setform.png"_s);
+    closeAll(main);
+    main.toolbarClicked(19);
+    if (auto *about = qobject_cast<FrmAbout *>(findForm(u"frmAbout"_s))) {
+        shooter.save(about, u"about.png"_s);
+        about->StartSysInfo();
+        if (auto *info = about->findChild<SysInfoDialog *>())
+            shooter.save(info, u"sysinfo.png"_s);
+    }
+    closeAll(main);
+    {
+        ManualBrowser manual(output);
+        manual.resize(1000, 860);
+        manual.setSource(QUrl::fromLocalFile(sourcePath(u"data/help/index.html"_s)));
+        manual.show();
+        settle();
+        manual.scrollToAnchor(u"viewer"_s);
+        shooter.save(&manual, u"manual.png"_s);
+    }
 
     setMessageService(nullptr);
     CloseChildWindows();

@@ -13,17 +13,13 @@
 #include "quote/quotesettings.h"
 #include "quote/quoteworkbook.h"
 
+#include <QHash>
+
 namespace tarvex::cli {
 
 namespace {
 
 constexpr int kRefused = 3;
-
-const char *const kQuoteUsage
-    = "用法: tarvex-cli [--home DIR] quote [--scope whole|series|window] [--area frame|opening]\n"
-      "       [--loss-lc TEXT] [--loss-pj TEXT] [--loss-bl TEXT] [--project TEXT] [--title TEXT]\n"
-      "       [--with-name] [--lc-price CLASS/FLAG/PRICE]... [--yes] [--json FILE|-]\n"
-      "       [--xlsx FILE] [--pdf FILE]";
 
 // Where a finished run goes. Each output is one option and one branch of
 // writeQuoteOutputs; the text listing is written when none is asked for.
@@ -39,60 +35,65 @@ struct LcPriceAnswer {
     bool used = false;
 };
 
-bool usageError(Context &context, const QString &reason)
+void declareQuoteOptions(CommandLine &line)
 {
-    if (!reason.isEmpty())
-        context.err << reason << Qt::endl;
-    context.err << kQuoteUsage << Qt::endl;
-    return false;
+    line.option("scope", "whole|series|window", "报价范围: 整个工程、按门窗系列或按窗号");
+    line.option("area", "frame|opening", "面积依据: 框面积或洞口面积");
+    line.option("loss-lc", "TEXT", "主材损耗系数");
+    line.option("loss-pj", "TEXT", "配件损耗系数");
+    line.option("loss-bl", "TEXT", "玻璃损耗系数");
+    line.option("project", "TEXT", "工程名称");
+    line.option("title", "TEXT", "报价单标题");
+    line.flag("with-name", "报价单上印工程名称");
+    line.option("lc-price", "CLASS/FLAG/PRICE", "一类主材的每公斤单价 (可重复)");
+    line.flag("yes", "价格检查的提问一律回答\"是\"");
+    line.option("json", "FILE|-", "报价数字写成 JSON (- 为标准输出)");
+    line.option("xlsx", "FILE", "输出 Excel 报价工作簿");
+    line.option("pdf", "FILE", "输出报价单 PDF");
 }
 
-// Options given on the command line replace the ones kept in cs.ini.
-bool takeQuoteOptions(Context &context, QuoteOptions &options)
+// Options given on the command line replace the ones kept in cs.ini; false
+// after a usage error.
+bool takeQuoteOptions(const CommandLine &line, QuoteOptions &options)
 {
-    bool missing = false;
-    const QString scope = takeOption(context.args, QStringLiteral("--scope"), &missing);
-    if (scope == QLatin1String("whole"))
-        options.scope = QuoteOptions::Scope::Whole;
-    else if (scope == QLatin1String("series"))
-        options.scope = QuoteOptions::Scope::Series;
-    else if (scope == QLatin1String("window"))
-        options.scope = QuoteOptions::Scope::Window;
-    else if (!scope.isEmpty())
-        return usageError(context, QStringLiteral("--scope: ") + scope);
-    const QString area = takeOption(context.args, QStringLiteral("--area"), &missing);
-    if (area == QLatin1String("frame"))
-        options.areaBasis = QuoteOptions::AreaBasis::Frame;
-    else if (area == QLatin1String("opening"))
-        options.areaBasis = QuoteOptions::AreaBasis::Opening;
-    else if (!area.isEmpty())
-        return usageError(context, QStringLiteral("--area: ") + area);
-    const std::pair<const char *, QString *> texts[] = {{"--loss-lc", &options.lossLc}, {"--loss-pj", &options.lossPj},
-        {"--loss-bl", &options.lossBl}, {"--project", &options.project}, {"--title", &options.title}};
-    for (const auto &[name, target] : texts) {
-        const QStringList values = takeOptions(context.args, QString::fromLatin1(name), &missing);
-        if (!values.isEmpty())
-            *target = values.last();
+    using Scope = QuoteOptions::Scope;
+    using Area = QuoteOptions::AreaBasis;
+    static const QHash<QString, Scope> scopes {{QStringLiteral("whole"), Scope::Whole},
+        {QStringLiteral("series"), Scope::Series}, {QStringLiteral("window"), Scope::Window}};
+    static const QHash<QString, Area> areas {
+        {QStringLiteral("frame"), Area::Frame}, {QStringLiteral("opening"), Area::Opening}};
+    if (line.isSet("scope") && !scopes.contains(line.value("scope"))) {
+        line.usageError(QStringLiteral("--scope: ") + line.value("scope"));
+        return false;
     }
-    if (takeFlag(context.args, QStringLiteral("--with-name")))
+    if (line.isSet("area") && !areas.contains(line.value("area"))) {
+        line.usageError(QStringLiteral("--area: ") + line.value("area"));
+        return false;
+    }
+    options.scope = scopes.value(line.value("scope"), options.scope);
+    options.areaBasis = areas.value(line.value("area"), options.areaBasis);
+    const std::pair<const char *, QString *> texts[] = {{"loss-lc", &options.lossLc}, {"loss-pj", &options.lossPj},
+        {"loss-bl", &options.lossBl}, {"project", &options.project}, {"title", &options.title}};
+    for (const auto &[name, target] : texts) {
+        if (line.isSet(name))
+            *target = line.value(name);
+    }
+    if (line.isSet("with-name"))
         options.withName = true;
-    if (missing)
-        return usageError(context, QStringLiteral("选项缺少值"));
     return true;
 }
 
-bool takeLcPriceAnswers(Context &context, QVector<LcPriceAnswer> &answers)
+bool takeLcPriceAnswers(const CommandLine &line, QVector<LcPriceAnswer> &answers)
 {
-    bool missing = false;
-    for (const QString &text : takeOptions(context.args, QStringLiteral("--lc-price"), &missing)) {
+    for (const QString &text : line.values("lc-price")) {
         const QVector<LcPriceItem> items = splitLcPriceString(text);
         const std::optional<bool> thermal = items.size() == 1 ? thermalFromText(items[0].flagText) : std::nullopt;
-        if (!thermal)
-            return usageError(context, QStringLiteral("--lc-price 应为 类别/True|False/单价: ") + text);
+        if (!thermal) {
+            line.usageError(QStringLiteral("--lc-price 应为 类别/True|False/单价: ") + text);
+            return false;
+        }
         answers.append({items[0], *thermal, false});
     }
-    if (missing)
-        return usageError(context, QStringLiteral("--lc-price 缺少值"));
     return true;
 }
 
@@ -192,22 +193,17 @@ bool passesDataCheck(Context &context, bool yes)
 
 int cmdQuote(Context &context)
 {
+    CommandLine line(context);
+    declareQuoteOptions(line);
+    if (const auto stop = line.parse(0, 0))
+        return *stop;
     QuoteRun run;
     run.options = quoteOptionsFromSettings(readQuoteSettings(iniPath()));
     QVector<LcPriceAnswer> answers;
-    if (!takeQuoteOptions(context, run.options) || !takeLcPriceAnswers(context, answers))
-        return 2;
-    const bool yes = takeFlag(context.args, QStringLiteral("--yes"));
-    bool missing = false;
-    QuoteOutputs outputs;
-    outputs.json = takeOption(context.args, QStringLiteral("--json"), &missing);
-    outputs.xlsx = takeOption(context.args, QStringLiteral("--xlsx"), &missing);
-    outputs.pdf = takeOption(context.args, QStringLiteral("--pdf"), &missing);
-    if (missing || !context.args.isEmpty()) {
-        usageError(context,
-            context.args.isEmpty() ? QString() : QStringLiteral("未知选项: ") + context.args.join(QLatin1Char(' ')));
-        return 2;
-    }
+    if (!takeQuoteOptions(line, run.options) || !takeLcPriceAnswers(line, answers))
+        return kUsageError;
+    const bool yes = line.isSet("yes");
+    const QuoteOutputs outputs {line.value("json"), line.value("xlsx"), line.value("pdf")};
     if (!openWorkingDatabase(context))
         return 1;
     try {
@@ -230,10 +226,9 @@ int cmdQuote(Context &context)
 
 int cmdCheck(Context &context)
 {
-    if (!context.args.isEmpty()) {
-        context.err << "用法: tarvex-cli [--home DIR] check" << Qt::endl;
-        return 2;
-    }
+    CommandLine line(context);
+    if (const auto stop = line.parse(0, 0))
+        return *stop;
     if (!openWorkingDatabase(context))
         return 1;
     try {

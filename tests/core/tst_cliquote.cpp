@@ -145,9 +145,30 @@ private slots:
     void badUsageAndFailures()
     {
         TestHome home;
-        QCOMPARE(runCli(home, {"quote", "--scope", "house"}).status, 2);
-        QCOMPARE(runCli(home, {"quote", "--lc-price", "铝/maybe/3"}).status, 2);
-        QCOMPARE(runCli(home, {"quote", "--extra"}).status, 2);
+        // Each command has its own usage, printed after the reason of a refusal.
+        const struct {
+            QStringList args;
+            int status;
+            const char *reason;
+        } usages[] = {
+            {{"quote", "--scope", "house"}, 2, "--scope: house\n用法: tarvex-cli [--home DIR] quote [选项]\n"},
+            {{"quote", "--lc-price", "铝/maybe/3"}, 2, "--lc-price 应为 类别/True|False/单价: 铝/maybe/3\n"},
+            {{"quote", "--extra"}, 2, "未知选项: --extra\n"},
+            {{"quote", "--json"}, 2, "选项有误: "},
+            {{"load"}, 2, "缺少参数\n用法: tarvex-cli [--home DIR] load FILE.xdt\n"},
+            {{"save", "a.xdt", "b.xdt"}, 2, "多余的参数: b.xdt\n"},
+            {{"check", "--yes"}, 2, "未知选项: --yes\n用法: tarvex-cli [--home DIR] check\n"},
+            {{"init", "--seed"}, 2, "选项有误: "},
+            {{"frobnicate"}, 2, "未知命令: frobnicate\n"},
+        };
+        for (const auto &u : usages) {
+            const CliResult r = runCli(home, u.args);
+            QCOMPARE(r.status, u.status);
+            QVERIFY2(r.err.startsWith(QString::fromUtf8(u.reason)), qPrintable(r.err));
+        }
+        const CliResult help = runCli(home, {"quote", "--help"});
+        QCOMPARE(help.status, 0);
+        QVERIFY(help.out.contains("--lc-price CLASS/FLAG/PRICE"));
         // No windows: a plain reason, not a division by zero.
         const CliResult r = runCli(home, {"quote"});
         QCOMPARE(r.status, 1);

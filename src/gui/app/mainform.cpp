@@ -4,6 +4,7 @@
 #include "app/backgroundarea.h"
 #include "app/commandline.h"
 #include "app/paths.h"
+#include "app/programicon.h"
 #include "app/toolbaricons.h"
 #include "common/database.h"
 #include "common/error.h"
@@ -14,6 +15,7 @@
 #include "common/messages.h"
 #include "prices/priceswindows.h"
 #include "quote/quotewindows.h"
+#include "settings/settingswindows.h"
 #include "viewer/viewerwindows.h"
 
 #include <QAction>
@@ -85,7 +87,7 @@ MainForm::MainForm(QWidget *parent)
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Tarvex"));
     // Child windows take the program's picture too.
-    QApplication::setWindowIcon(tileIcon(QStringLiteral("T"), QColor(0x2f6fb5)));
+    QApplication::setWindowIcon(programIcon());
     m_area->setObjectName(QStringLiteral("ClientArea"));
     m_area->setBackground(QColor(0x80, 0x80, 0x80));
     setCentralWidget(m_area);
@@ -150,6 +152,10 @@ void MainForm::updateClock()
 void MainForm::startup(const QStringList &arguments)
 {
     AppState &state = appState();
+    // A user folder that could not be filled is said once; the steps below
+    // report what then fails.
+    if (const QString problem = programFolderInUse().problem; !problem.isEmpty())
+        reportError(problem);
     try {
         state.dataFolder = resolveFolderSetting(ReadIni(iniPath(), QStringLiteral("sysPath"), QStringLiteral("path1")));
         state.libraryFolder
@@ -257,14 +263,20 @@ void MainForm::toolbarClicked(int index)
             runQuoteDialog(this);
             break;
         case 16:
-            // No check that the help file exists: the desktop says so itself.
-            openWithDesktop(programFile(QStringLiteral("help.chm")));
+            openManual();
+            break;
+        case 17:
+            CloseChildWindows();
+            showChild(createSetForm(), Placement::Centre);
+            break;
+        case 19:
+            showAboutBox(this);
             break;
         case 21:
             close();
             break;
         default:
-            // The drawing library, settings and About box come later.
+            // The drawing library comes later.
             break;
         }
     } catch (...) {
