@@ -5,11 +5,10 @@
 #include "common/savefile.h"
 #include "common/sqlgridmodel.h"
 #include "document/xlsxcells.h"
+#include "rawdata/sqlitestatement.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSqlQuery>
-#include <QSqlRecord>
 #include <QTemporaryDir>
 
 #include <xlsxwriter.h>
@@ -51,20 +50,33 @@ XlsxTableWriter::~XlsxTableWriter()
         lxw_workbook_free(m_book->workbook);
 }
 
-void XlsxTableWriter::addRow(const QStringList &cells)
+void XlsxTableWriter::addCell(int column, QByteArrayView utf8)
 {
     Book &b = *m_book;
+    if (utf8.isEmpty())
+        return;
     if (b.row >= LXW_ROW_MAX)
         throw Error(QStringLiteral("数据超过工作表的最大行数 %1, 无法导出").arg(LXW_ROW_MAX));
-    for (int c = 0; c < cells.size(); ++c) {
-        if (cells.at(c).isEmpty())
-            continue;
-        bool cut = false;
-        const QByteArray text = cellText(cells.at(c), &cut);
-        b.cut += cut ? 1 : 0;
-        check(worksheet_write_string(b.sheet, b.row, lxw_col_t(c), text.constData(), nullptr));
+    if (utf8.size() <= kMaxCellChars) { // so no more characters either
+        check(worksheet_write_string(b.sheet, b.row, lxw_col_t(column), utf8.data(), nullptr));
+        return;
     }
-    ++b.row;
+    bool cut = false;
+    const QByteArray text = cellText(QString::fromUtf8(utf8), &cut);
+    b.cut += cut ? 1 : 0;
+    check(worksheet_write_string(b.sheet, b.row, lxw_col_t(column), text.constData(), nullptr));
+}
+
+void XlsxTableWriter::nextRow()
+{
+    ++m_book->row;
+}
+
+void XlsxTableWriter::addRow(const QStringList &cells)
+{
+    for (int c = 0; c < cells.size(); ++c)
+        addCell(c, cells.at(c).toUtf8());
+    nextRow();
 }
 
 int XlsxTableWriter::cutCells() const
@@ -96,19 +108,24 @@ QueryExport exportQueryToXlsx(const QString &path, const QString &sql, QSqlDatab
 {
     QueryExport done;
     const ReadTransaction snapshot(db);
-    QSqlQuery query = sqlExec(sql, {}, db);
-    const QSqlRecord record = query.record();
+    // Straight on the sqlite3 statement: texts go to the workbook in the
+    // UTF-8 they are stored in; only numbers take the grid's display rule.
+    SqliteStatement query(db, sql);
     QStringList fields;
-    for (int i = 0; i < record.count(); ++i)
-        fields.append(record.fieldName(i));
+    for (int i = 0; i < query.columnCount(); ++i)
+        fields.append(query.columnName(i));
     XlsxTableWriter writer(path);
     writer.addRow(fields);
-    QStringList cells;
     while (query.next()) {
-        cells.clear();
-        for (int c = 0; c < fields.size(); ++c)
-            cells.append(SqlGridModel::displayText(query.value(c), fields.at(c)));
-        writer.addRow(cells);
+        for (int c = 0; c < fields.size(); ++c) {
+            if (query.isInteger(c))
+                writer.addCell(c, SqlGridModel::displayText(query.integer(c), fields.at(c)).toUtf8());
+            else if (query.isReal(c))
+                writer.addCell(c, SqlGridModel::displayText(query.real(c), fields.at(c)).toUtf8());
+            else if (!query.isNull(c))
+                writer.addCell(c, query.utf8(c));
+        }
+        writer.nextRow();
         ++done.rows;
         if (progress && done.rows % 512 == 0 && !progress(done.rows, qMax(total, done.rows))) {
             done.cancelled = true;

@@ -22,6 +22,9 @@ public:
     XlsxTableWriter &operator=(const XlsxTableWriter &) = delete;
 
     void addRow(const QStringList &cells);
+    // A row cell by cell: texts in UTF-8 ended by a NUL, then nextRow().
+    void addCell(int column, QByteArrayView utf8);
+    void nextRow();
     int cutCells() const;
     void finish();
 

@@ -80,6 +80,17 @@ void writeText(lxw_worksheet *sheet, int row, int col, const QString &text, lxw_
     check(worksheet_write_string(sheet, lxw_row_t(row), lxw_col_t(col), utf8.constData(), format));
 }
 
+void writeMergedText(
+    lxw_worksheet *sheet, int firstRow, int firstCol, int lastRow, int lastCol, const QString &text, lxw_format *format)
+{
+    bool cut = false;
+    const QByteArray utf8 = cellText(text, &cut);
+    if (cut)
+        CutCellCount::add();
+    check(worksheet_merge_range(sheet, lxw_row_t(firstRow), lxw_col_t(firstCol), lxw_row_t(lastRow), lxw_col_t(lastCol),
+        utf8.constData(), format));
+}
+
 void writeFormula(lxw_worksheet *sheet, int row, int col, const QString &formula, double cached, lxw_format *format)
 {
     check(worksheet_write_formula_num(

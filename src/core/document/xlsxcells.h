@@ -45,6 +45,9 @@ private:
 QString cutCellsNote(int cells);
 
 void writeText(lxw_worksheet *sheet, int row, int col, const QString &text, lxw_format *format);
+// A text over merged cells (libxlsxwriter does not report a text too long there).
+void writeMergedText(lxw_worksheet *sheet, int firstRow, int firstCol, int lastRow, int lastCol, const QString &text,
+    lxw_format *format);
 void writeFormula(lxw_worksheet *sheet, int row, int col, const QString &formula, double cached, lxw_format *format);
 
 } // namespace tarvex

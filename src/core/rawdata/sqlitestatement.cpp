@@ -97,6 +97,22 @@ QStringView SqliteStatement::text(int column) const
     return QStringView(data, bytes / qsizetype(sizeof(char16_t)));
 }
 
+QByteArrayView SqliteStatement::utf8(int column) const
+{
+    const auto *data = reinterpret_cast<const char *>(sqlite3_column_text(m_statement, column));
+    return QByteArrayView(data, sqlite3_column_bytes(m_statement, column));
+}
+
+int SqliteStatement::columnCount() const
+{
+    return sqlite3_column_count(m_statement);
+}
+
+QString SqliteStatement::columnName(int column) const
+{
+    return QString::fromUtf8(sqlite3_column_name(m_statement, column));
+}
+
 void SqliteStatement::fail() const
 {
     throw Error(QString::fromUtf8(sqlite3_errmsg(m_db)));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringView>
@@ -36,6 +37,11 @@ public:
     double real(int column) const;
     // Valid until the next call of next().
     QStringView text(int column) const;
+    // The text as stored (UTF-8, ended by a NUL), valid until the next call of next().
+    QByteArrayView utf8(int column) const;
+
+    int columnCount() const;
+    QString columnName(int column) const;
 
 private:
     [[noreturn]] void fail() const;
