@@ -91,7 +91,7 @@ int main(int argc, char *argv[])
         QElapsedTimer wall;
         wall.start();
         const double cpu = cpuSeconds();
-        const QueryExport done = exportQueryToXlsx(path, sql, db, total, [&](qint64, qint64) {
+        const QueryExport done = exportQueryToXlsx(path, sql, {}, db, total, [&](qint64, qint64) {
             ++calls;
             return true;
         });

@@ -1,12 +1,14 @@
 #include "app/paths.h"
 #include "common/database.h"
 #include "common/ini.h"
+#include "common/singleline.h"
 #include "quote/bjform.h"
 #include "quote/quotewindows.h"
 #include "testsupport.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QFile>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -183,6 +185,28 @@ private slots:
         QVERIFY(wasModal);
         QCOMPARE(ReadIni(iniPath(), "cs1", "tx5"), QString("第三次"));
         QCOMPARE(ReadIni(iniPath(), "sysPath", "path1"), QString()); // other sections kept
+        QCOMPARE(cs1Lines().size(), 17);
+    }
+
+    void pastedLineBreaksBecomeBlanks()
+    {
+        TestHome home;
+        installSingleLineBoxes(*qApp);
+        {
+            BjForm form;
+            form.show();
+            QGuiApplication::clipboard()->setText("阳光花园\r\n[sysPath]\npath1=/nowhere");
+            text(form, 4)->setText("工程:");
+            text(form, 4)->end(false);
+            text(form, 4)->paste();
+            QCOMPARE(text(form, 4)->text(), QString("工程:阳光花园 [sysPath] path1=/nowhere"));
+            QCOMPARE(text(form, 4)->cursorPosition(), text(form, 4)->text().size());
+            text(form, 5)->setText("报价\r单");
+            QCOMPARE(text(form, 5)->text(), QString("报价 单"));
+            form.close();
+        }
+        QCOMPARE(ReadIni(iniPath(), "cs1", "tx4"), QString("工程:阳光花园 [sysPath] path1=/nowhere"));
+        QCOMPARE(ReadIni(iniPath(), "sysPath", "path1"), QString());
         QCOMPARE(cs1Lines().size(), 17);
     }
 

@@ -35,7 +35,7 @@ struct Desk {
     // The browser as the main window opens it for one of the four tables.
     DisForm *open(int button)
     {
-        main.toolbarClicked(button);
+        main.button(button)->trigger();
         return qobject_cast<DisForm *>(findForm(QStringLiteral("DisForm")));
     }
 };
@@ -133,7 +133,7 @@ private slots:
         QTRY_COMPARE(d.main.mdiArea()->subWindowList().size(), 1);
         QCOMPARE(form->windowTitle(), QString("固定费用编辑"));
         QCOMPARE(column(form->grid(), 0), QStringList({"利润", "安装费", "管理费", "运输费"}));
-        form->toolbarClicked(10);
+        form->button(10)->trigger();
         QTRY_VERIFY(!findForm("DisForm"));
 
         // Back from another window, the table is read again.
@@ -151,7 +151,7 @@ private slots:
         QCOMPARE(d.main.panelText(2), QString("当前记录数:2"));
 
         // The export writes the grid to a workbook in temp1.
-        form->toolbarClicked(8);
+        form->button(8)->trigger();
         QVERIFY2(
             d.home.messages().lastText().startsWith("数据导出至Excel成功!"), qPrintable(d.home.messages().lastText()));
         QCOMPARE(QDir(d.home.file("temp1")).entryList({"*.xlsx"}).size(), 1);
@@ -248,7 +248,7 @@ private slots:
             fill(dialog, "Text3", "0.35");
             QTest::mouseClick(dialog->findChild<QPushButton *>("Command3"), Qt::LeftButton);
         };
-        form->toolbarClicked(3);
+        form->button(3)->trigger();
         QCOMPARE(probe.opened, QStringList({"inData2 添加数据"}));
         QVERIFY(!stepsVisible);
         QCOMPARE(d.home.messages().lastText(), QString("记录添加成功!"));
@@ -265,7 +265,7 @@ private slots:
             fill(dialog, "Text3", "120");
             QTest::mouseClick(dialog->findChild<QPushButton *>("Command3"), Qt::LeftButton);
         };
-        form->toolbarClicked(4);
+        form->button(4)->trigger();
         QVERIFY(stepsVisible);
         QCOMPARE(d.home.messages().lastText(), QString("记录修改成功!"));
         QCOMPARE(form->grid()->textMatrix(4, 2), QString("120"));
@@ -282,25 +282,25 @@ private slots:
         grid->setCurrentCell(1, 0);
         QCOMPARE(grid->textMatrix(1, 0), QString("O'Neil费"));
 
-        form->toolbarClicked(5); // answered No
+        form->button(5)->trigger(); // answered No
         QCOMPARE(d.home.messages().lastText(), QString("是否确定要删除当前记录?"));
         QCOMPARE(d.main.panelText(2), QString("当前记录数:5"));
         d.home.messages().answerQuestion(true);
-        form->toolbarClicked(5);
+        form->button(5)->trigger();
         QCOMPARE(d.home.messages().lastText(), QString("数据删除成功!"));
         QCOMPARE(column(grid, 0), QStringList({"利润", "安装费", "管理费", "运输费"}));
 
-        form->toolbarClicked(6);
+        form->button(6)->trigger();
         QCOMPARE(d.home.messages().lastText(), QString("是否确定清除'费用表'中所有记录?"));
         QCOMPARE(grid->rows(), 5);
         d.home.messages().answerQuestion(true);
-        form->toolbarClicked(6);
+        form->button(6)->trigger();
         QCOMPARE(sqlScalar("SELECT COUNT(*) FROM FyTable").toInt(), 0);
         // The cleared rows leave the grid at once; opened again on the empty
         // table it shows the header and one blank row.
         for (int pass = 0; pass < 2; ++pass) {
             if (pass == 1) {
-                form->toolbarClicked(10);
+                form->button(10)->trigger();
                 QTRY_VERIFY(!findForm("DisForm"));
                 form = d.open(9);
                 grid = form->grid();
@@ -313,7 +313,7 @@ private slots:
         // Deleting the blank row of an empty table is reported, not done.
         d.home.messages().clear();
         d.home.messages().answerQuestion(true);
-        form->toolbarClicked(5);
+        form->button(5)->trigger();
         QCOMPARE(d.home.messages().texts().size(), 2);
         QVERIFY(d.home.messages().lastText().startsWith("当前错误:"));
     }

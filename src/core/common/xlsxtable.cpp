@@ -103,14 +103,16 @@ int writeXlsxTable(const QString &path, const QList<QStringList> &rows)
     return writer.cutCells();
 }
 
-QueryExport exportQueryToXlsx(const QString &path, const QString &sql, QSqlDatabase db, qint64 total,
-    const std::function<bool(qint64, qint64)> &progress)
+QueryExport exportQueryToXlsx(const QString &path, const QString &sql, const QVariantList &values, QSqlDatabase db,
+    qint64 total, const std::function<bool(qint64, qint64)> &progress)
 {
     QueryExport done;
     const ReadTransaction snapshot(db);
     // Straight on the sqlite3 statement: texts go to the workbook in the
     // UTF-8 they are stored in; only numbers take the grid's display rule.
     SqliteStatement query(db, sql);
+    for (int i = 0; i < values.size(); ++i)
+        query.bind(i + 1, values.at(i));
     QStringList fields;
     for (int i = 0; i < query.columnCount(); ++i)
         fields.append(query.columnName(i));

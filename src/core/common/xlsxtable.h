@@ -43,12 +43,12 @@ struct QueryExport {
     bool cancelled = false; // then no file was written
 };
 
-// Exports the field names and every row of the query as the grids show
-// them, reading the query once in one read transaction. progress(done,
+// Exports the field names and every row of the query (values bound to its
+// placeholders in order) as the grids show them, reading the query once in one read transaction. progress(done,
 // total) is called every few hundred rows; when it returns false the export
 // stops and leaves no file.
-QueryExport exportQueryToXlsx(const QString &path, const QString &sql, QSqlDatabase db, qint64 total,
-    const std::function<bool(qint64, qint64)> &progress = {});
+QueryExport exportQueryToXlsx(const QString &path, const QString &sql, const QVariantList &values, QSqlDatabase db,
+    qint64 total, const std::function<bool(qint64, qint64)> &progress = {});
 
 // The message of a finished export: "数据导出至Excel成功!", and how many
 // cells were cut when some were.

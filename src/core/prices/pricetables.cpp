@@ -30,9 +30,9 @@ QString PriceTable::fullLoadSql() const
     return QStringLiteral("SELECT * FROM ") + name + loadOrder;
 }
 
-QString PriceTable::filteredSql(const QString &filterText) const
+QString PriceTable::filteredSql(const QString &filterSql) const
 {
-    return QStringLiteral("SELECT * FROM ") + name + filterText;
+    return QStringLiteral("SELECT * FROM ") + name + filterSql;
 }
 
 const PriceTable *findPriceTable(const QString &name)

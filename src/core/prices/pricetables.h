@@ -17,8 +17,8 @@ struct PriceTable {
     QString clearQuestion() const;
     // The whole table in its load order.
     QString fullLoadSql() const;
-    // The table narrowed by a filter tail, in the database's own order.
-    QString filteredSql(const QString &filterText) const;
+    // The table narrowed by a filter's SQL tail, in the database's own order.
+    QString filteredSql(const QString &filterSql) const;
 };
 
 // The settings of a price table by its name; nullptr for any other name.

@@ -47,6 +47,31 @@ void SqliteStatement::bind(int position, QStringView text)
     sqlite3_bind_text16(m_statement, position, data, int(text.size() * sizeof(char16_t)), SQLITE_STATIC);
 }
 
+void SqliteStatement::bind(int position, const QVariant &value)
+{
+    switch (value.typeId()) {
+    case QMetaType::Double:
+    case QMetaType::Float:
+        sqlite3_bind_double(m_statement, position, value.toDouble());
+        return;
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Bool:
+        sqlite3_bind_int64(m_statement, position, value.toLongLong());
+        return;
+    default:
+        break;
+    }
+    if (value.isNull()) {
+        sqlite3_bind_null(m_statement, position);
+        return;
+    }
+    const QString text = value.toString();
+    sqlite3_bind_text16(m_statement, position, text.utf16(), int(text.size() * sizeof(char16_t)), SQLITE_TRANSIENT);
+}
+
 void SqliteStatement::execute()
 {
     const int rc = sqlite3_step(m_statement);

@@ -4,6 +4,7 @@
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringView>
+#include <QVariant>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -25,6 +26,8 @@ public:
     // Binding by position from 1. A bound text must outlive the next step().
     void bind(int position, double value);
     void bind(int position, QStringView text);
+    // Null, a number or a text; the text is copied.
+    void bind(int position, const QVariant &value);
     // Runs a statement that returns no rows, then makes it ready again.
     void execute();
 

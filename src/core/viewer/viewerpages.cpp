@@ -19,9 +19,15 @@ const ViewerPage &viewerPage(int page)
     return pages.at(page);
 }
 
-QString viewerPageQuery(int page, const QString &filterText)
+QString viewerPageQuery(int page, const QString &filterSql)
 {
-    return QStringLiteral("SELECT * FROM ") + viewerPage(page).source + filterText;
+    return QStringLiteral("SELECT * FROM ") + viewerPage(page).source + filterSql;
+}
+
+QString viewerCaption(const QString &filePath)
+{
+    const QString caption = QStringLiteral("报价原始数据编辑");
+    return filePath.isEmpty() ? caption : caption + QLatin1Char('-') + filePath;
 }
 
 QString clearPageQuestion(int page)

@@ -15,8 +15,13 @@ constexpr int kViewerPageCount = 4;
 // Throws Error for an index outside 0..3.
 const ViewerPage &viewerPage(int page);
 
-// The query that fills a page, with the filter tail (empty or " WHERE ...").
-QString viewerPageQuery(int page, const QString &filterText = QString());
+// The query that fills a page, with a filter's SQL tail (empty or
+// " WHERE ..." with placeholders).
+QString viewerPageQuery(int page, const QString &filterSql = QString());
+
+// The viewer's caption: "报价原始数据编辑", followed by "-" and the path of
+// the file the working tables came from or were last saved to.
+QString viewerCaption(const QString &filePath = QString());
 
 // The question asked before the page's working table is emptied.
 QString clearPageQuestion(int page);

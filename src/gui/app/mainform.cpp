@@ -16,6 +16,7 @@
 #include "prices/priceswindows.h"
 #include "quote/quotewindows.h"
 #include "settings/settingswindows.h"
+#include "viewer/viewerpages.h"
 #include "viewer/viewerwindows.h"
 
 #include <QAction>
@@ -236,7 +237,7 @@ void MainForm::toolbarClicked(int index)
     try {
         switch (index) {
         case 1:
-            showViewerWindow(QStringLiteral("报价原始数据编辑"));
+            showViewerWindow(viewerCaption());
             break;
         case 2:
             openFileFromToolbar();

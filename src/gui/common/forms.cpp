@@ -121,8 +121,8 @@ QString FlexToExcel(const FlexGrid *grid)
             progress.setWindowTitle(QStringLiteral("系统提示"));
             progress.setWindowModality(Qt::WindowModal);
             progress.setMinimumDuration(400);
-            const QueryExport done = exportQueryToXlsx(
-                path, model->query(), model->database(), model->recordCount(), [&](qint64 rows, qint64 total) {
+            const QueryExport done = exportQueryToXlsx(path, model->query(), model->queryValues(), model->database(),
+                model->recordCount(), [&](qint64 rows, qint64 total) {
                     progress.setMaximum(int(qMin<qint64>(total, INT_MAX)));
                     progress.setValue(int(qMin<qint64>(rows, INT_MAX)));
                     return !progress.wasCanceled();

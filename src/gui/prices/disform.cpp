@@ -4,9 +4,9 @@
 #include "common/database.h"
 #include "common/error.h"
 #include "common/filterlist.h"
-#include "common/filtertext.h"
 #include "common/flexgrid.h"
 #include "common/forms.h"
+#include "common/gridfilter.h"
 #include "common/indexedtoolbar.h"
 #include "common/messages.h"
 #include "prices/priceentry.h"
@@ -171,7 +171,7 @@ void DisForm::fullLoad()
 void DisForm::ReadData()
 {
     SelfMove moving(m_moving);
-    m_flex->load(table().filteredSql(m_filterText), Database::shared());
+    m_flex->load(table().filteredSql(m_filter.sql()), Database::shared(), m_filter.values());
     showCount();
     m_flex->setCurrentCell(1, 0);
 }
@@ -218,7 +218,7 @@ void DisForm::gridDoubleClicked(int row, int)
 void DisForm::showFilterList()
 {
     try {
-        fillFilterList(m_combo, m_flex, table().name, m_filterText);
+        fillFilterList(m_combo, m_flex, table().name, m_filter);
     } catch (const Error &e) {
         hideFilterList();
         reportError(e.message());
@@ -234,8 +234,8 @@ void DisForm::DataSelect(int index)
 {
     const int col = m_flex->col();
     try {
-        m_filterText = updateFilterText(m_filterText, m_flex->headerText(col), m_combo->itemText(index));
-        showFilterText(m_filterText);
+        m_filter.choose(m_flex->headerText(col), m_combo->itemText(index));
+        showFilterText(m_filter.text());
         ReadData();
         SelfMove moving(m_moving);
         m_flex->setCurrentCell(1, col);

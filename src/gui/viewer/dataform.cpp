@@ -5,7 +5,6 @@
 #include "common/database.h"
 #include "common/error.h"
 #include "common/filterlist.h"
-#include "common/filtertext.h"
 #include "common/flexgrid.h"
 #include "common/forms.h"
 #include "common/indexedtoolbar.h"
@@ -59,7 +58,7 @@ DataForm::DataForm(QWidget *parent)
     : QWidget(parent)
 {
     setObjectName(QStringLiteral("dataForm"));
-    setWindowTitle(QStringLiteral("报价原始数据编辑"));
+    setWindowTitle(viewerCaption());
     buildToolbar();
     buildPages();
 
@@ -197,7 +196,7 @@ void DataForm::toolbarClicked(int index)
 
 void DataForm::pageChanged()
 {
-    m_filterText.clear();
+    m_filter.clear();
     clearFilterPanel();
     m_combo->hide();
     if (m_editor && m_editor->isVisible())
@@ -224,7 +223,7 @@ void DataForm::FlexFill(FlexGrid *grid, int page)
 
 void DataForm::ReadData(FlexGrid *grid)
 {
-    grid->load(viewerPageQuery(m_grids.indexOf(grid), m_filterText), Database::shared());
+    grid->load(viewerPageQuery(m_grids.indexOf(grid), m_filter.sql()), Database::shared(), m_filter.values());
     showRecordCount(grid->recordCount());
     fitColumns(grid);
     grid->setCurrentCell(1, 0);
@@ -267,7 +266,7 @@ void DataForm::updatePriceButton()
 void DataForm::ComboFill()
 {
     try {
-        fillFilterList(m_combo, currentGrid(), viewerPage(currentPage()).source, m_filterText);
+        fillFilterList(m_combo, currentGrid(), viewerPage(currentPage()).source, m_filter);
     } catch (const Error &e) {
         m_combo->hide();
         reportError(e.message());
@@ -278,8 +277,8 @@ void DataForm::DataSelect(const QString &value)
 {
     FlexGrid *grid = currentGrid();
     const int col = grid->col();
-    m_filterText = updateFilterText(m_filterText, grid->headerText(col), value);
-    showFilterText(m_filterText);
+    m_filter.choose(grid->headerText(col), value);
+    showFilterText(m_filter.text());
     try {
         ReadData(grid);
     } catch (const Error &e) {

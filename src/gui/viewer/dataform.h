@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/gridfilter.h"
 #include "rawdata/lcform.h"
 
 #include <QPointer>
@@ -34,7 +35,9 @@ public:
     void setCurrentPage(int page);
     FlexGrid *grid(int page) const;
     FlexGrid *currentGrid() const;
-    QString filterText() const { return m_filterText; }
+    // The filter in force, as the status bar shows it.
+    QString filterText() const { return m_filter.text(); }
+    const GridFilter &filter() const { return m_filter; }
     // The raw data editor while it is open.
     LcForm *editor() const { return m_editor; }
 
@@ -69,7 +72,7 @@ private:
     QVector<QAction *> m_buttons; // index 0 unused
     QVector<FlexGrid *> m_grids;
     QPointer<LcForm> m_editor;
-    QString m_filterText;
+    GridFilter m_filter;
 };
 
 } // namespace tarvex
