@@ -1,6 +1,7 @@
 #include "common/database.h"
 #include "common/error.h"
 #include "common/schema.h"
+#include "common/sqlscript.h"
 #include "testsupport.h"
 
 #include <QDir>
@@ -195,6 +196,29 @@ private slots:
         QCOMPARE(sqlScalar(QStringLiteral("SELECT COUNT(*) FROM PriceLc WHERE 线重 IS NULL")).toInt(), 0);
         QCOMPARE(sqlScalar(QStringLiteral("SELECT COUNT(*) FROM PricePj WHERE 单价 IS NULL")).toInt(), 0);
         QCOMPARE(sqlScalar(QStringLiteral("SELECT COUNT(*) FROM PriceBl WHERE 单价 IS NULL")).toInt(), 0);
+    }
+
+    void scriptsRunAsTheShellReadsThem()
+    {
+        TestHome home;
+        runSqlScript("-- the firm's prices\n"
+                     "BEGIN TRANSACTION;\n"
+                     "/* two; statements */ INSERT INTO blName VALUES (1,'白玻; 5mm',80,1,NULL);\n"
+                     "CREATE TRIGGER blNote AFTER INSERT ON blName BEGIN\n"
+                     "  UPDATE blName SET 备注='新' WHERE 编号=NEW.编号;\n"
+                     "END;\n"
+                     "INSERT INTO blName VALUES (2,'蓝玻',90,1,NULL); -- it's blue\n"
+                     "COMMIT;\n",
+            Database::shared());
+        QCOMPARE(
+            queryRows("SELECT 编号,名称,备注 FROM blName ORDER BY 编号"), QStringList({"1|白玻; 5mm|", "2|蓝玻|新"}));
+        // A failing statement is named by its line and changes nothing.
+        QCOMPARE(errorOf([] {
+            runSqlScript(
+                "INSERT INTO blName VALUES (3,'x',1,1,NULL);\n\n  INSERT INTO nowhere VALUES (1);", Database::shared());
+        }),
+            QStringLiteral("第3行: no such table: nowhere"));
+        QCOMPARE(sqlScalar("SELECT COUNT(*) FROM blName").toInt(), 2);
     }
 
     void failuresCarryTheReason()

@@ -132,6 +132,14 @@ void Database::close(const QString &connectionName)
     QSqlDatabase::removeDatabase(connectionName);
 }
 
+sqlite3 *sqliteHandle(const QSqlDatabase &db)
+{
+    sqlite3 *handle = db.isOpen() ? handleOf(db) : nullptr;
+    if (!handle)
+        throw Error(QStringLiteral("数据库未打开"));
+    return handle;
+}
+
 QSqlQuery sqlExec(const QString &sql, const QVariantList &values, QSqlDatabase db)
 {
     if (!db.isOpen())

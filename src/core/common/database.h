@@ -8,6 +8,8 @@
 #include <QVariant>
 #include <QVariantList>
 
+struct sqlite3;
+
 namespace tarvex {
 
 // The working database newdb.sqlite: the four working tables, the four price
@@ -42,6 +44,10 @@ public:
     // order, Null included. Done by open(); exposed for other connections.
     static void registerFunctions(QSqlDatabase &db);
 };
+
+// The sqlite3 handle of an open connection, for what Qt SQL cannot do
+// (scripts, bulk paths). Throws Error when the connection is not open.
+sqlite3 *sqliteHandle(const QSqlDatabase &db);
 
 // Runs a statement with positional values bound in order; throws Error with
 // the database's reason on failure.
