@@ -13,10 +13,15 @@
 #include "app/mainform.h"
 #include "app/paths.h"
 #include "common/database.h"
+#include "common/dialogrunner.h"
+#include "common/filedialogs.h"
 #include "common/flexgrid.h"
 #include "common/forms.h"
 #include "common/messages.h"
 #include "common/sqlscript.h"
+#include "library/demolibrary.h"
+#include "library/dwgform.h"
+#include "library/libraryfile.h"
 #include "prices/disform.h"
 #include "prices/priceentry.h"
 #include "quote/bjform.h"
@@ -26,6 +31,7 @@
 #include "settings/sysinfodialog.h"
 #include "viewer/dataform.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -41,6 +47,7 @@
 #include <QTextBrowser>
 #include <QTextStream>
 #include <QThread>
+#include <QTreeWidget>
 
 using namespace Qt::StringLiterals;
 using namespace tarvex;
@@ -248,6 +255,61 @@ int main(int argc, char *argv[])
         return 1;
     }
     shooter.save(&main, u"preview.png"_s);
+    closeAll(main);
+
+    // A price list read for import: what it would change, and a row it refuses.
+    {
+        const QString list = QDir(home.path()).filePath(u"配件价格.csv"_s);
+        QFile csv(list);
+        if (csv.open(QIODevice::WriteOnly))
+            csv.write(u"名称,规格,类别,单位,单价,折扣量\r\n执手,7字型,五金,个,29.5,0.9\r\n合页,4寸,五金,个,6.5,1\r\n"
+                      "地弹簧,\"标准,重型\",五金,套,168,0.85\r\n拉手,,五金,个,十二,1\r\n"_s.toUtf8());
+        csv.close();
+        main.toolbarClicked(7);
+        if (auto *prices = qobject_cast<DisForm *>(findForm(u"DisForm"_s))) {
+            setNextFileName(list);
+            setDialogRunner([&](QDialog *dialog) {
+                dialog->show();
+                shooter.save(dialog, u"import-preview.png"_s);
+                return int(QDialog::Rejected);
+            });
+            prices->button(11)->trigger();
+            setDialogRunner(nullptr);
+        }
+        closeAll(main);
+    }
+
+    // The missing price list of the viewer, after some prices went missing.
+    sqlExec(u"DELETE FROM lcName WHERE 代号='KF604'"_s);
+    sqlExec(u"DELETE FROM pjName WHERE 名称 IN ('滑轮','月牙锁')"_s);
+    sqlExec(u"DELETE FROM blName WHERE 名称='5mm白玻'"_s);
+    main.toolbarClicked(1);
+    if (auto *viewer = qobject_cast<DataForm *>(findForm(u"dataForm"_s))) {
+        setDialogRunner([&](QDialog *dialog) {
+            dialog->show();
+            shooter.save(dialog, u"missing-prices.png"_s);
+            return int(QDialog::Rejected);
+        });
+        viewer->button(12)->trigger();
+        setDialogRunner(nullptr);
+    }
+    closeAll(main);
+
+    // The drawing library on the demo library: the sliding windows, a picture
+    // selected; then the item editor.
+    {
+        LibraryConnection library;
+        fillDemoLibrary(library.db());
+    }
+    main.toolbarClicked(13);
+    if (auto *drawings = qobject_cast<DwgForm *>(findForm(u"DwgForm"_s))) {
+        drawings->tree()->findItems(u"90系列推拉窗"_s, Qt::MatchExactly).first()->setExpanded(true);
+        drawings->selectSlot(7);
+        shooter.save(&main, u"library.png"_s);
+    }
+    main.toolbarClicked(14);
+    if (QWidget *items = findForm(u"xldItem"_s))
+        shooter.save(items, u"library-items.png"_s);
     closeAll(main);
 
     // The settings dialog in the main window, the About box and its system

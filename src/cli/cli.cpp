@@ -24,8 +24,10 @@ const Command kCommands[] = {
     {"init", "创建缺少的数据库; 执行 SQL 脚本", cmdInit},
     {"load", "用 xdt 文件的记录替换工作表 (全部或不变)", cmdLoad},
     {"save", "把工作表写入 xdt 文件 (GBK, CR LF)", cmdSave},
-    {"check", "价格完整性检查: 0 全部有价, 1-3 缺少的种类", cmdCheck},
+    {"check", "价格完整性检查: 0 全部有价, 1-3 缺少的种类; 列出每种缺价的材料", cmdCheck},
+    {"prices", "价格表导出到或导入自 .csv/.xlsx 文件", cmdPrices},
     {"quote", "工作数据的报价 (JSON、文本、PDF、工作簿)", cmdQuote},
+    {"library", "图库: 列出、导入、导出记录, 建立示例图库", cmdLibrary},
 };
 
 void printHelp(QTextStream &out)

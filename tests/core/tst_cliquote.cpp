@@ -125,7 +125,7 @@ private slots:
         sqlExec("DELETE FROM blName WHERE 名称='5mm白玻'");
         r = runCli(home, {"check"});
         QCOMPARE(r.status, 3);
-        QCOMPARE(r.out, QString("3 玻璃数据中有记录末找到单价!\n"));
+        QCOMPARE(r.out, QString("3 玻璃数据中有记录末找到单价!\n玻璃\t5mm白玻\t4\t4\n"));
         r = runCli(home, QStringList({"quote", "--json", "-"}) + kPrices);
         QCOMPARE(r.status, 3);
         QCOMPARE(r.out, QString());
@@ -157,7 +157,7 @@ private slots:
             {{"quote", "--json"}, 2, "选项有误: "},
             {{"load"}, 2, "缺少参数\n用法: tarvex-cli [--home DIR] load FILE.xdt\n"},
             {{"save", "a.xdt", "b.xdt"}, 2, "多余的参数: b.xdt\n"},
-            {{"check", "--yes"}, 2, "未知选项: --yes\n用法: tarvex-cli [--home DIR] check\n"},
+            {{"check", "--yes"}, 2, "未知选项: --yes\n用法: tarvex-cli [--home DIR] check [选项]\n"},
             {{"init", "--seed"}, 2, "选项有误: "},
             {{"frobnicate"}, 2, "未知命令: frobnicate\n"},
         };

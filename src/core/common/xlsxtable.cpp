@@ -67,6 +67,14 @@ void XlsxTableWriter::addCell(int column, QByteArrayView utf8)
     check(worksheet_write_string(b.sheet, b.row, lxw_col_t(column), text.constData(), nullptr));
 }
 
+void XlsxTableWriter::addNumber(int column, double value)
+{
+    Book &b = *m_book;
+    if (b.row >= LXW_ROW_MAX)
+        throw Error(QStringLiteral("数据超过工作表的最大行数 %1, 无法导出").arg(LXW_ROW_MAX));
+    check(worksheet_write_number(b.sheet, b.row, lxw_col_t(column), value, nullptr));
+}
+
 void XlsxTableWriter::nextRow()
 {
     ++m_book->row;
@@ -99,6 +107,26 @@ int writeXlsxTable(const QString &path, const QList<QStringList> &rows)
     XlsxTableWriter writer(path);
     for (const QStringList &row : rows)
         writer.addRow(row);
+    writer.finish();
+    return writer.cutCells();
+}
+
+int writeXlsxValues(const QString &path, const QList<QVariantList> &rows)
+{
+    XlsxTableWriter writer(path);
+    for (const QVariantList &row : rows) {
+        for (int c = 0; c < row.size(); ++c) {
+            const QVariant &value = row.at(c);
+            const int type = value.typeId();
+            if (value.isNull())
+                continue;
+            if (type == QMetaType::Double || type == QMetaType::Int || type == QMetaType::LongLong)
+                writer.addNumber(c, value.toDouble());
+            else
+                writer.addCell(c, value.toString().toUtf8());
+        }
+        writer.nextRow();
+    }
     writer.finish();
     return writer.cutCells();
 }

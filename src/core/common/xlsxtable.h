@@ -4,6 +4,7 @@
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
+#include <QVariantList>
 
 #include <functional>
 #include <memory>
@@ -24,6 +25,7 @@ public:
     void addRow(const QStringList &cells);
     // A row cell by cell: texts in UTF-8 ended by a NUL, then nextRow().
     void addCell(int column, QByteArrayView utf8);
+    void addNumber(int column, double value);
     void nextRow();
     int cutCells() const;
     void finish();
@@ -36,6 +38,10 @@ private:
 // Writes rows of texts to a new one-sheet workbook; returns the number of
 // cells cut to the cell limit.
 int writeXlsxTable(const QString &path, const QList<QStringList> &rows);
+
+// The same with typed cells: numbers as numbers, anything else as text,
+// Null cells left empty.
+int writeXlsxValues(const QString &path, const QList<QVariantList> &rows);
 
 struct QueryExport {
     qint64 rows = 0;

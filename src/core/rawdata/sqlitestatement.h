@@ -26,6 +26,7 @@ public:
     // Binding by position from 1. A bound text must outlive the next step().
     void bind(int position, double value);
     void bind(int position, QStringView text);
+    void bind(int position, const QString &text) { bind(position, QStringView(text)); }
     // Null, a number or a text; the text is copied.
     void bind(int position, const QVariant &value);
     // Runs a statement that returns no rows, then makes it ready again.
@@ -33,6 +34,8 @@ public:
 
     // Rows of a query: next() until false, then the columns by position from 0.
     bool next();
+    // Makes a query ready to run again (with new bindings) before its rows ran out.
+    void reset();
     bool isNull(int column) const;
     bool isInteger(int column) const;
     bool isReal(int column) const;
