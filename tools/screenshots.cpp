@@ -19,12 +19,14 @@
 #include "common/forms.h"
 #include "common/messages.h"
 #include "common/sqlscript.h"
+#include "document/pagerenderer.h"
 #include "library/demolibrary.h"
 #include "library/dwgform.h"
 #include "library/libraryfile.h"
 #include "prices/disform.h"
 #include "prices/priceentry.h"
 #include "quote/bjform.h"
+#include "quote/bjshowform.h"
 #include "rawdata/lcform.h"
 #include "rawdata/workingtables.h"
 #include "settings/frmabout.h"
@@ -40,7 +42,9 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFontDatabase>
+#include <QImage>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -93,6 +97,24 @@ public:
         settle();
         const QString path = QDir(m_folder).filePath(name);
         if (widget->grab().save(path)) {
+            QTextStream(stdout) << path << Qt::endl;
+        } else {
+            QTextStream(stderr) << "cannot write " << path << Qt::endl;
+            m_failed = true;
+        }
+    }
+
+    // The first page of a page document as paper, 100 dots per inch.
+    void savePage(const PageDocument &document, const QString &name)
+    {
+        QImage image(QSize(int(document.pageWidth * 100), int(document.pageHeight * 100)), QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        PageRenderer().drawPage(painter, document.pages.value(0), 100);
+        painter.end();
+        const QString path = QDir(m_folder).filePath(name);
+        if (image.save(path)) {
             QTextStream(stdout) << path << Qt::endl;
         } else {
             QTextStream(stderr) << "cannot write " << path << Qt::endl;
@@ -255,6 +277,9 @@ int main(int argc, char *argv[])
         return 1;
     }
     shooter.save(&main, u"preview.png"_s);
+    // Its first page, with the long glass name 6+12A+6Low-E中空玻璃 fitted into its column.
+    if (auto *preview = qobject_cast<bjShowForm *>(findForm(u"bjShowForm"_s)))
+        shooter.savePage(preview->document(), u"paper-quotation.png"_s);
     closeAll(main);
 
     // A price list read for import: what it would change, and a row it refuses.

@@ -49,7 +49,7 @@ void declareQuoteOptions(CommandLine &line)
     line.flag("yes", "价格检查的提问一律回答\"是\"");
     line.option("json", "FILE|-", "报价数字写成 JSON (- 为标准输出)");
     line.option("xlsx", "FILE", "输出 Excel 报价工作簿");
-    line.option("pdf", "FILE", "输出报价单 PDF");
+    line.option("pdf", "FILE", "输出报价单 PDF (缺少附件或玻璃单价时不输出)");
 }
 
 // Options given on the command line replace the ones kept in cs.ini; false
@@ -176,9 +176,16 @@ void writeQuoteOutputs(Context &context, const QuoteRun &run, const QuoteOutputs
         writeText(context.out, run.result);
 }
 
-// The refusals of DataCheck: 1 always, 2 and 3 unless the user said yes.
-bool goOnWithout(Context &context, int check, bool yes)
+// The refusals of DataCheck: 1 always; 2 and 3 for the paper quotation
+// always (as the dialog's paper button does), for the other outputs unless
+// the user said yes.
+bool goOnWithout(Context &context, int check, bool yes, bool paper)
 {
+    if (check != 1 && paper) {
+        context.err << dataCheckMessage(check) << Qt::endl
+                    << QStringLiteral("纸面报价(--pdf)需要全部单价; --xlsx 和 --json 可以用 --yes 继续") << Qt::endl;
+        return false;
+    }
     if (check == 1 || !yes) {
         context.err << dataCheckMessage(check);
         if (check != 1)
@@ -211,7 +218,7 @@ int cmdQuote(Context &context)
         // Check, calculation and outputs read one state of the project.
         const ReadTransaction snapshot;
         QuoteSteps steps;
-        steps.goOnWithout = [&](int check) { return goOnWithout(context, check, yes); };
+        steps.goOnWithout = [&](int check) { return goOnWithout(context, check, yes, !outputs.pdf.isEmpty()); };
         steps.askPrice = answerFromArguments(context, answers);
         steps.calculating = [&](int) { reportUnusedAnswers(context, answers); };
         if (!runQuoteCalculation(run, yes ? NullPrices::Zero : NullPrices::Fail, steps))

@@ -135,6 +135,20 @@ private slots:
         QVERIFY(r.err.contains("玻璃5mm白玻没有单价,按0计算"));
         QVERIFY(r.out.contains("5mm白玻\t\t0.310\tm2/m2\t0.000\t0.000"));
         QVERIFY(r.out.contains("总价\t"));
+        // The paper quotation refuses whatever --yes says, and writes nothing.
+        const std::pair<const char *, const char *> missing[] = {
+            {"SELECT 1", "玻璃数据中有记录末找到单价!\n"},
+            {"DELETE FROM pjName WHERE 名称='滑轮'", "附件数据中有记录末找到单价!\n"},
+        };
+        for (const auto &[sql, message] : missing) {
+            sqlExec(QString::fromUtf8(sql));
+            const QString pdf = home.file("paper.pdf");
+            const QString xlsx = home.file("book.xlsx");
+            r = runCli(home, QStringList({"quote", "--yes", "--pdf", pdf, "--xlsx", xlsx}) + kPrices);
+            QCOMPARE(r.status, 3);
+            QVERIFY2(r.err.startsWith(QString::fromUtf8(message)), qPrintable(r.err));
+            QVERIFY(!QFile::exists(pdf) && !QFile::exists(xlsx));
+        }
 
         sqlExec("UPDATE lcName SET 线重=NULL");
         r = runCli(home, QStringList({"quote", "--yes"}) + kPrices);

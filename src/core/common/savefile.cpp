@@ -86,20 +86,56 @@ void setSaveFileMaker(SaveFileMaker maker)
     saveFileMaker() = std::move(maker);
 }
 
+struct AtomicFile::Private {
+    explicit Private(const QString &path)
+        : path(path)
+        , file(saveFileMaker() ? saveFileMaker()(path) : std::make_unique<QSaveFile>(path))
+    {
+    }
+
+    QString path;
+    std::unique_ptr<QSaveFile> file;
+    std::unique_ptr<CheckedDevice> device;
+    bool committed = false;
+};
+
+AtomicFile::AtomicFile(const QString &path)
+    : d(std::make_unique<Private>(path))
+{
+    if (!d->file->open(QIODevice::WriteOnly))
+        throw Error(cannotWriteText(path, d->file->errorString()));
+    d->device = std::make_unique<CheckedDevice>(*d->file);
+}
+
+AtomicFile::~AtomicFile()
+{
+    if (!d->committed)
+        d->file->cancelWriting();
+}
+
+QIODevice &AtomicFile::device()
+{
+    return *d->device;
+}
+
+void AtomicFile::commit()
+{
+    QSaveFile &file = *d->file;
+    d->committed = true; // whatever happens now, the temporary file is gone
+    if (d->device->failed())
+        fail(file, d->path, d->device->failure());
+    const QString failure = flushFailure(file);
+    if (!failure.isEmpty())
+        fail(file, d->path, failure);
+    if (!file.commit())
+        throw Error(cannotWriteText(d->path, file.errorString()));
+}
+
 void saveFileAtomically(const QString &path, const std::function<void(QIODevice &)> &write)
 {
-    const std::unique_ptr<QSaveFile> file = saveFileMaker() ? saveFileMaker()(path) : std::make_unique<QSaveFile>(path);
-    if (!file->open(QIODevice::WriteOnly))
-        throw Error(cannotWriteText(path, file->errorString()));
-    CheckedDevice device(*file);
-    write(device); // an exception drops the temporary file with *file
-    if (device.failed())
-        fail(*file, path, device.failure());
-    const QString failure = flushFailure(*file);
-    if (!failure.isEmpty())
-        fail(*file, path, failure);
-    if (!file->commit())
-        throw Error(cannotWriteText(path, file->errorString()));
+    AtomicFile file(path);
+    write(file.device()); // an exception drops the temporary file with file
+    file.commit();
 }
 
 void saveFileAtomically(const QString &path, const QByteArray &bytes)

@@ -14,6 +14,27 @@ namespace tarvex {
 // The failure text of a file that could not be written.
 QString cannotWriteText(const QString &path, const QString &reason);
 
+// A file written through a temporary file that commit() renames over path:
+// the file is whole or left as it was. Every buffered byte is flushed and
+// synced and the device's error checked before the rename, so a full disk
+// cancels the save instead of leaving a cut-off file. Dropped without
+// commit(), it leaves the old file. Throws Error with cannotWriteText.
+class AtomicFile {
+public:
+    explicit AtomicFile(const QString &path);
+    ~AtomicFile();
+    AtomicFile(const AtomicFile &) = delete;
+    AtomicFile &operator=(const AtomicFile &) = delete;
+
+    // Where the bytes go; a failed write is kept and reported by commit().
+    QIODevice &device();
+    void commit();
+
+private:
+    struct Private;
+    std::unique_ptr<Private> d;
+};
+
 // Writes a file through a temporary file renamed over path: the file is whole
 // or left as it was. Every buffered byte is flushed and synced and the
 // device's error checked before the rename, so a full disk cancels the save
