@@ -4,6 +4,7 @@
 #include "common/error.h"
 #include "common/numbers.h"
 #include "common/savefile.h"
+#include "document/xlsxcells.h"
 #include "quote/datacheck.h"
 #include "quote/lcprice.h"
 #include "quote/paperpdf.h"
@@ -165,7 +166,10 @@ void writeQuoteOutputs(Context &context, const QuoteRun &run, const QuoteOutputs
         written = true;
     }
     if (!outputs.xlsx.isEmpty()) {
+        const CutCellCount cut;
         writeQuoteWorkbook(outputs.xlsx, run);
+        if (cut.cells() > 0)
+            context.err << cutCellsNote(cut.cells()) << Qt::endl;
         written = true;
     }
     if (!written)
@@ -211,6 +215,8 @@ int cmdQuote(Context &context)
     if (!openWorkingDatabase(context))
         return 1;
     try {
+        // Check, calculation and outputs read one state of the project.
+        const ReadTransaction snapshot;
         QuoteSteps steps;
         steps.goOnWithout = [&](int check) { return goOnWithout(context, check, yes, !outputs.pdf.isEmpty()); };
         steps.askPrice = answerFromArguments(context, answers);

@@ -11,7 +11,6 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 
 namespace tarvex {
 
@@ -19,7 +18,7 @@ struct PagePdfWriter::Private {
     explicit Private(const QString &path)
         : path(path)
         , file(path)
-        , filtered(&file, [this](char16_t code) { return renderer.drawnCharacterFor(code); })
+        , filtered(&file.device(), [this](char16_t code) { return renderer.drawnCharacterFor(code); })
     {
     }
 
@@ -29,7 +28,7 @@ struct PagePdfWriter::Private {
     }
 
     QString path;
-    QSaveFile file;
+    AtomicFile file;
     PageRenderer renderer;
     PdfToUnicodeFilter filtered; // names the glyphs of the text layer
     std::unique_ptr<QPdfWriter> writer;
@@ -42,8 +41,6 @@ PagePdfWriter::PagePdfWriter(const QString &path, double pageWidth, double pageH
 {
     if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
         throw Error(d->failed(QStringLiteral(": 字体系统未启动")));
-    if (!d->file.open(QIODevice::WriteOnly))
-        throw Error(cannotWriteText(path, d->file.errorString()));
     d->filtered.open(QIODevice::WriteOnly);
     d->writer = std::make_unique<QPdfWriter>(&d->filtered);
     d->writer->setCreator(QStringLiteral("Tarvex"));
@@ -79,8 +76,7 @@ void PagePdfWriter::commit()
     d->painter.end();
     d->writer.reset();
     d->filtered.close();
-    if (d->file.error() != QFileDevice::NoError || !d->file.commit())
-        throw Error(cannotWriteText(d->path, d->file.errorString()));
+    d->file.commit();
 }
 
 void writePagesPdf(const PageDocument &document, const QString &path, const QString &title)
