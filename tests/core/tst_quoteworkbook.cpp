@@ -15,6 +15,9 @@
 #include <QJsonObject>
 #include <QTest>
 
+#include <malloc.h>
+#include <sys/resource.h>
+
 using namespace tarvex;
 using namespace tarvex::test;
 
@@ -446,6 +449,67 @@ private slots:
             QCOMPARE(cells.value("D" + n).number(), 0.135);
             QVERIFY(cells.value("I" + n).value.isEmpty());
             QCOMPARE(cells.value("G" + n).number(), 5.13);
+        }
+    }
+
+    // A quotation of thousands of windows: each sheet's rows leave memory as
+    // they are written, and no sheet holds a file open until the end.
+    void manySheetsNeedLittleMemoryAndFewFiles()
+    {
+        TestHome home;
+        QuoteRun run;
+        QuoteDetails details;
+        details.glass.append({QStringLiteral("白玻"), 38.0, 1.1});
+        const int sheets = 1000;
+        for (int s = 0; s < sheets; ++s) {
+            QuoteItem item;
+            item.sheet = QStringLiteral("C%1").arg(s + 1);
+            item.area = 2;
+            for (int m = 0; m < 20; ++m) {
+                QuoteMaterialRow row;
+                row.serial = m + 1;
+                row.kind = QuoteMaterialRow::Kind::Glass;
+                row.name = QStringLiteral("白玻");
+                row.spec = QStringLiteral("5mm-%1").arg(m);
+                row.raw = 1.0 + s;
+                row.qty = *row.raw / 2 * 1.1;
+                row.price = 38;
+                row.total = row.qty * 38;
+                item.materials.append(row);
+            }
+            run.result.items.append(item);
+        }
+        rlimit files {};
+        QCOMPARE(getrlimit(RLIMIT_NOFILE, &files), 0);
+        const rlimit few {std::min<rlim_t>(files.rlim_cur, 100), files.rlim_max};
+        QCOMPARE(setrlimit(RLIMIT_NOFILE, &few), 0);
+        auto heap = [] {
+            const struct mallinfo2 m = mallinfo2();
+            return double(m.uordblks + m.hblkhd);
+        };
+        double first = -1, last = 0;
+        const QString path = home.file(QStringLiteral("many.xlsx"));
+        try {
+            writeQuoteWorkbook(path, run, details, [&](int done) {
+                if (done == 20)
+                    first = heap();
+                last = heap();
+            });
+        } catch (const Error &e) {
+            setrlimit(RLIMIT_NOFILE, &files);
+            QFAIL(qPrintable(e.message()));
+        }
+        setrlimit(RLIMIT_NOFILE, &files);
+        const double perSheet = (last - first) / (sheets - 1);
+        QVERIFY2(perSheet < 8000, qPrintable(QString::number(perSheet)));
+        XlsxBook book(path);
+        QCOMPARE(book.sheetNames().size(), sheets + 1);
+        for (int s : {1, sheets}) {
+            const auto cells = book.sheet(s);
+            QCOMPARE(cells.value("A1").value, QString());
+            QCOMPARE(cells.value("C24").value, QStringLiteral("5mm-19"));
+            QCOMPARE(cells.value("I24").number(), 1.0 * s);
+            QCOMPARE(cells.value("D24").formula, QStringLiteral("ROUND(I24/$B$2*J24,3)"));
         }
     }
 

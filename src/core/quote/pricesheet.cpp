@@ -2,7 +2,6 @@
 // figures formulas over the detail sheet, each holding our own figure as its
 // cached result.
 
-#include "common/error.h"
 #include "quote/quotebook_p.h"
 #include "quote/sheetrounding.h"
 
@@ -232,12 +231,9 @@ void writeClosingRow(
 
 } // namespace
 
-void priceExcel(lxw_workbook *book, const Formats &f, const QString &sheetName, const QuoteItem &item,
-    const QuoteDetails &details, const DetailRanges &ranges, int &done, const std::function<void(int)> &progress)
+void priceExcel(lxw_worksheet *ws, const Formats &f, const QuoteItem &item, const QuoteDetails &details,
+    const DetailRanges &ranges, int &done, const std::function<void(int)> &progress)
 {
-    lxw_worksheet *ws = workbook_add_worksheet(book, sheetName.toUtf8().constData());
-    if (!ws)
-        throw Error(QStringLiteral("无法添加工作表 ") + sheetName);
     writeHeader(ws, f, item);
 
     int row = kFirstBodyRow;

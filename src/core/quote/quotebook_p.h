@@ -38,12 +38,15 @@ struct DetailRanges {
     QString fyName, fyAmount, fyPercent;
 };
 
+// Both writers fill a new sheet row by row (the workbook keeps only the
+// current row of each sheet in memory).
+
 // Writes the detail sheet and returns the references to its blocks.
-DetailRanges writeDetailSheet(lxw_workbook *book, const Formats &formats, const QuoteDetails &details);
+DetailRanges writeDetailSheet(lxw_worksheet *sheet, const Formats &formats, const QuoteDetails &details);
 
 // priceExcel: one quotation sheet for one scope item. done counts the
 // material rows written over the whole workbook.
-void priceExcel(lxw_workbook *book, const Formats &formats, const QString &sheetName, const QuoteItem &item,
-    const QuoteDetails &details, const DetailRanges &ranges, int &done, const std::function<void(int)> &progress);
+void priceExcel(lxw_worksheet *sheet, const Formats &formats, const QuoteItem &item, const QuoteDetails &details,
+    const DetailRanges &ranges, int &done, const std::function<void(int)> &progress);
 
 } // namespace tarvex::quotebook

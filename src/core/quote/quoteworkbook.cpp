@@ -4,6 +4,7 @@
 #include "common/error.h"
 #include "common/savefile.h"
 #include "document/sheetnames.h"
+#include "document/sheetspill.h"
 #include "quote/quotebook_p.h"
 
 #include <QDateTime>
@@ -90,18 +91,30 @@ void writeValue(lxw_worksheet *sheet, int row, int col, const QVariant &value, l
         writeText(sheet, row, col, value.toString(), format);
 }
 
-// Writes one block from firstCol and returns its last data row (1 when it
-// has none, so that its ranges still cover row 2, empty).
-int writeBlock(lxw_worksheet *sheet, const Formats &formats, int firstCol, const QStringList &headings,
-    const QList<QVariantList> &rows)
+// A block of columns of the detail sheet: headings in row 1, data below.
+struct Block {
+    int firstCol;
+    QStringList headings;
+    const QList<QVariantList> &rows;
+};
+
+// Writes the blocks side by side, row by row.
+void writeBlocks(lxw_worksheet *sheet, const Formats &formats, const QList<Block> &blocks)
 {
-    for (int c = 0; c < headings.size(); ++c)
-        writeText(sheet, 0, firstCol + c, headings.at(c), formats.heading);
-    for (int r = 0; r < rows.size(); ++r) {
-        for (int c = 0; c < headings.size(); ++c)
-            writeValue(sheet, r + 1, firstCol + c, rows.at(r).value(c), formats.plain);
+    qsizetype rowCount = 0;
+    for (const Block &b : blocks) {
+        for (int c = 0; c < b.headings.size(); ++c)
+            writeText(sheet, 0, b.firstCol + c, b.headings.at(c), formats.heading);
+        rowCount = std::max(rowCount, b.rows.size());
     }
-    return int(rows.size());
+    for (int r = 0; r < rowCount; ++r) {
+        for (const Block &b : blocks) {
+            if (r >= b.rows.size())
+                continue;
+            for (int c = 0; c < b.headings.size(); ++c)
+                writeValue(sheet, r + 1, b.firstCol + c, b.rows.at(r).value(c), formats.plain);
+        }
+    }
 }
 
 QString columnRange(int col, int lastRow)
@@ -112,22 +125,22 @@ QString columnRange(int col, int lastRow)
 
 } // namespace
 
-DetailRanges writeDetailSheet(lxw_workbook *book, const Formats &formats, const QuoteDetails &details)
+DetailRanges writeDetailSheet(lxw_worksheet *sheet, const Formats &formats, const QuoteDetails &details)
 {
-    lxw_worksheet *sheet = workbook_add_worksheet(book, quoteDetailSheetName().toUtf8().constData());
-    if (!sheet)
-        throw Error(QStringLiteral("无法添加工作表 ") + quoteDetailSheetName());
-    const int lc = writeBlock(sheet, formats, 0,
-        {QStringLiteral("主材名"), QStringLiteral("隔热"), QStringLiteral("单价"), QStringLiteral("损耗")},
-        details.profiles);
-    const int pj = writeBlock(sheet, formats, 5,
-        {QStringLiteral("附件名"), QStringLiteral("规格"), QStringLiteral("技术要求"), QStringLiteral("单位"),
-            QStringLiteral("单价"), QStringLiteral("损耗")},
-        details.accessories);
-    const int bl = writeBlock(sheet, formats, 12,
-        {QStringLiteral("玻璃名称"), QStringLiteral("单价"), QStringLiteral("损耗")}, details.glass);
-    const int fy = writeBlock(sheet, formats, 16,
-        {QStringLiteral("费用名"), QStringLiteral("费用量"), QStringLiteral("百分比")}, details.fees);
+    writeBlocks(sheet, formats,
+        {{0, {QStringLiteral("主材名"), QStringLiteral("隔热"), QStringLiteral("单价"), QStringLiteral("损耗")},
+             details.profiles},
+            {5,
+                {QStringLiteral("附件名"), QStringLiteral("规格"), QStringLiteral("技术要求"), QStringLiteral("单位"),
+                    QStringLiteral("单价"), QStringLiteral("损耗")},
+                details.accessories},
+            {12, {QStringLiteral("玻璃名称"), QStringLiteral("单价"), QStringLiteral("损耗")}, details.glass},
+            {16, {QStringLiteral("费用名"), QStringLiteral("费用量"), QStringLiteral("百分比")}, details.fees}});
+    // A block's ranges end at its last data row, or cover row 2 when it has none.
+    const int lc = int(details.profiles.size());
+    const int pj = int(details.accessories.size());
+    const int bl = int(details.glass.size());
+    const int fy = int(details.fees.size());
     const double widths[] = {14, 8, 9, 7, 2, 14, 12, 12, 6, 9, 7, 2, 22, 9, 7, 2, 12, 9, 9};
     for (int c = 0; c < int(std::size(widths)); ++c)
         check(worksheet_set_column(sheet, lxw_col_t(c), lxw_col_t(c), widths[c], nullptr));
@@ -199,27 +212,43 @@ void writeQuoteWorkbook(
     if (!scratch.isValid())
         throw Error(QStringLiteral("无法创建临时文件夹: ") + scratch.errorString());
     const QString built = scratch.filePath(QStringLiteral("book.xlsx"));
-    std::unique_ptr<lxw_workbook, BookDeleter> book(workbook_new(QFile::encodeName(built).constData()));
+    // Sheets of thousands of windows: the workbook keeps one row per sheet
+    // and the written rows go to one file until the workbook is put together.
+    SheetSpill spill(scratch.filePath(QStringLiteral("rows")), path);
+    QByteArray tmpdir = QFile::encodeName(scratch.path());
+    lxw_workbook_options options {};
+    options.constant_memory = LXW_TRUE;
+    options.tmpdir = tmpdir.data();
+    std::unique_ptr<lxw_workbook, BookDeleter> book(workbook_new_opt(QFile::encodeName(built).constData(), &options));
     if (!book)
         throw Error(QStringLiteral("无法创建工作簿 ") + nativePath(path));
+    auto addSheet = [&](const QString &name) {
+        if (workbook_validate_sheet_name(book.get(), name.toUtf8().constData()) != LXW_NO_ERROR)
+            throw Error(QStringLiteral("工作表名称无效: ") + name);
+        lxw_worksheet *sheet = workbook_add_worksheet(book.get(), name.toUtf8().constData());
+        if (!sheet)
+            throw Error(QStringLiteral("无法添加工作表 ") + name);
+        spill.adopt(sheet);
+        return sheet;
+    };
 
     const Formats formats(book.get());
     SheetNames names;
-    names.take(quoteDetailSheetName());
-    const DetailRanges ranges = writeDetailSheet(book.get(), formats, details);
+    lxw_worksheet *detail = addSheet(names.take(quoteDetailSheetName()));
+    const DetailRanges ranges = writeDetailSheet(detail, formats, details);
+    spill.finish(detail);
     int done = 0;
-    for (int i = 0; i < run.result.items.size(); ++i) {
-        const QuoteItem &item = run.result.items.at(i);
-        const QString sheetName = names.take(item.sheet);
-        if (workbook_validate_sheet_name(book.get(), sheetName.toUtf8().constData()) != LXW_NO_ERROR)
-            throw Error(QStringLiteral("工作表名称无效: ") + sheetName);
-        priceExcel(book.get(), formats, sheetName, item, details, ranges, done, progress);
+    for (const QuoteItem &item : run.result.items) {
+        lxw_worksheet *sheet = addSheet(names.take(item.sheet));
+        priceExcel(sheet, formats, item, details, ranges, done, progress);
+        spill.finish(sheet);
     }
 
     const lxw_error closed = workbook_close(book.release());
     if (closed != LXW_NO_ERROR)
         throw Error(QStringLiteral("无法写入文件 ") + nativePath(path) + QStringLiteral(": ")
             + QString::fromUtf8(lxw_strerror(closed)));
+    spill.check();
     // libxlsxwriter writes only to a named file: the workbook is built aside
     // and copied over the target in one step.
     copyFileAtomically(built, path);
