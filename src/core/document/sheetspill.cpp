@@ -110,8 +110,30 @@ FILE *SheetSpill::open(Stretch &s, bool reading)
     return s.stream;
 }
 
+namespace {
+
+// Cuts a table the worksheet keeps per column to the first columns; the
+// worksheet grows it again when a column beyond is set.
+template <typename T, typename Size> void keepFirstColumns(T *&table, Size &size)
+{
+    const Size columns = 16;
+    if (size <= columns)
+        return;
+    if (T *cut = static_cast<T *>(std::realloc(table, columns * sizeof(T)))) {
+        table = cut;
+        size = columns;
+    }
+}
+
+} // namespace
+
 void SheetSpill::adopt(lxw_worksheet *sheet)
 {
+    // A new worksheet has room for 128 columns' widths, sizes and formats
+    // (3 KB); these sheets use a few.
+    keepFirstColumns(sheet->col_options, sheet->col_options_max);
+    keepFirstColumns(sheet->col_sizes, sheet->col_sizes_max);
+    keepFirstColumns(sheet->col_formats, sheet->col_formats_max);
     Stretch &s = m_stretches.emplace_back(Stretch {this, nullptr, m_end, 0, 0, true});
     FILE *rows = open(s, false);
     std::fclose(sheet->optimize_tmpfile);

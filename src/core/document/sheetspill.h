@@ -12,7 +12,7 @@
 // Sheets are written one after another: a sheet is adopted right after it is
 // added and finished before the next one is added.
 //
-// This sets the worksheet's own stream and row fields (public in
+// This sets the worksheet's own stream, row and column fields (public in
 // libxlsxwriter 1.1's headers); tst_quoteworkbook checks a workbook of a
 // thousand sheets written this way cell by cell.
 
@@ -36,7 +36,8 @@ public:
     SheetSpill(const SheetSpill &) = delete;
     SheetSpill &operator=(const SheetSpill &) = delete;
 
-    // Moves a sheet just added to a constant-memory workbook onto this file.
+    // Moves a sheet just added to a constant-memory workbook onto this file
+    // and trims its column tables to the first columns.
     void adopt(lxw_worksheet *sheet);
     // Writes the sheet's last row and gives back its row of cell pointers;
     // nothing may be written to the sheet afterwards. Throws Error when
