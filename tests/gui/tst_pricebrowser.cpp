@@ -401,12 +401,7 @@ private slots:
         QFile::copy(sourcePath("data/runtime/cllb.txt"), home.file("cllb.txt"));
         sqlExec("DELETE FROM lcName WHERE 代号='TL703'");
         FlexGrid viewer;
-        viewer.load("SELECT * FROM PriceLc", Database::shared());
-        int row = 1;
-        while (row < viewer.rows() && viewer.textMatrix(row, 2) != "TL703")
-            ++row;
-        QVERIFY(row < viewer.rows());
-        viewer.setCurrentCell(row, 0);
+        loadGrid(viewer, "SELECT * FROM PriceLc WHERE 代号='TL703'", 1);
 
         runEntry(&viewer, 1, 2, 1, [&](QDialog *d) {
             // Series and code from the row, that series' names offered, the rest blank.
