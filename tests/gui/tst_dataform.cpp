@@ -1,4 +1,3 @@
-#include "app/appstate.h"
 #include "app/mainform.h"
 #include "common/database.h"
 #include "common/dialogrunner.h"
@@ -346,7 +345,6 @@ private slots:
         form->button(3)->trigger();
         LcForm *editor = form->editor();
         QVERIFY(editor && editor->isVisible());
-        QCOMPARE(appState().RawEntryMode, short(1));
         QCOMPARE(editor->windowTitle(), QString("添加数据"));
         QVERIFY(!command(editor, 3)->isVisible() && !command(editor, 4)->isVisible());
         const QStringList labels
@@ -359,8 +357,7 @@ private slots:
         QCOMPARE(boxTexts(editor, {"Text1", "Text2", "Text5"}), QString("60平开窗|C2|1.052"));
 
         // A blank length is refused and the dialog stays with what was typed.
-        text(editor, 3)->setText(" KF699 ");
-        text(editor, 4)->setText(" ");
+        typeInto(editor, {{"Text3", " KF699 "}, {"Text4", " "}});
         click(editor, "Command1");
         QCOMPARE(home.messages().lastText(), QString("项目填写不完整!请填定完整后重试!"));
         QVERIFY(editor->isVisible());
@@ -387,8 +384,7 @@ private slots:
         QCOMPARE(boxTexts(editor, {"Text2", "Text4", "Text6"}), QString("C3||2.5"));
         QCOMPARE(editor->oldValues(), (QStringList {"防尘刷", "", "", "2.5"}));
 
-        text(editor, 4)->setText("6mm");
-        text(editor, 6)->setText("3");
+        typeInto(editor, {{"Text4", "6mm"}, {"Text6", "3"}});
         click(editor, "Command1");
         QCOMPARE(home.messages().lastText(), QString("数据修改成功!"));
         QCOMPARE(queryRows("SELECT ID,规格,技术要求 IS NULL,数量 FROM PjTemp WHERE 名称='防尘刷'"),
@@ -455,8 +451,7 @@ private slots:
         QCOMPARE(steps(editor), QString("11"));
 
         // The window changes in place: same ID, new code and areas.
-        text(editor, 3)->setText("M3'A");
-        text(editor, 4)->setText("1234.56");
+        typeInto(editor, {{"Text3", "M3'A"}, {"Text4", "1234.56"}});
         click(editor, "Command1");
         QCOMPARE(home.messages().lastText(), QString("数据修改成功!"));
         QCOMPARE(queryRows("SELECT * FROM MjTemp WHERE ID=11"), QStringList {"11|50平开门|M3'A|1234.56|1.98"});

@@ -432,15 +432,12 @@ private slots:
         runEntry(&browser, 1, 1, 2, [&](QDialog *d) {
             QCOMPARE(boxTexts(d, {"Text1", "Combo1", "Combo2", "Text3", "Combo3", "Text4"}),
                 QString("6|70推拉窗|扇料|0.872|普通铝型材|库存"));
-            QVERIFY(child<QRadioButton>(d, "Option1")->isChecked());
-            QVERIFY(!child<QPushButton>(d, "Command2")->isEnabled());
+            QVERIFY(child<QRadioButton>(d, "Option1")->isChecked() && !child<QPushButton>(d, "Command2")->isEnabled());
 
             click(d, "Command1");
-            QCOMPARE(browser.row(), 10);
-            QCOMPARE(browser.lastRow(), 10); // the highlight moved along
+            QVERIFY(browser.row() == 10 && browser.lastRow() == 10); // the highlight moved along
             QCOMPARE(boxTexts(d, {"Text1", "Combo2"}), QString("7|勾企"));
-            QVERIFY(child<QRadioButton>(d, "Option2")->isChecked());
-            QVERIFY(child<QPushButton>(d, "Command2")->isEnabled());
+            QVERIFY(child<QRadioButton>(d, "Option2")->isChecked() && child<QPushButton>(d, "Command2")->isEnabled());
 
             // Letters for 线重 are refused and nothing is written.
             fill(d, {{"Text3", "abc"}});
