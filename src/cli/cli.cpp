@@ -14,74 +14,40 @@ namespace {
 
 struct Command {
     const char *name;
-    const char *usage;
+    const char *summary;
     int (*run)(Context &);
 };
 
 const Command kCommands[] = {
-    {"init", "init [--seed FILE.sql]      create the databases when missing; run the SQL of FILE", cmdInit},
-    {"load", "load FILE.xdt               replace the working tables with the records of FILE", cmdLoad},
-    {"save", "save FILE.xdt               write the working tables to FILE (GBK, CR LF)", cmdSave},
-    {"check", "check                       price completeness check: 0 all priced, 1-3 what is missing", cmdCheck},
-    {"quote",
-        "quote [--scope whole|series|window] [--area frame|opening] [--loss-lc TEXT]\n"
-        "        [--loss-pj TEXT] [--loss-bl TEXT] [--project TEXT] [--title TEXT] [--with-name]\n"
-        "        [--lc-price CLASS/FLAG/PRICE]... [--yes] [--json FILE|-] [--xlsx FILE] [--pdf FILE]\n"
-        "                              quotation of the working data; options not given come\n"
-        "                              from section cs1 of cs.ini",
-        cmdQuote},
+    {"init", "创建缺少的数据库; 执行 SQL 脚本", cmdInit},
+    {"load", "用 xdt 文件的记录替换工作表 (全部或不变)", cmdLoad},
+    {"save", "把工作表写入 xdt 文件 (GBK, CR LF)", cmdSave},
+    {"check", "价格完整性检查: 0 全部有价, 1-3 缺少的种类; 列出每种缺价的材料", cmdCheck},
+    {"prices", "价格表导出到或导入自 .csv/.xlsx 文件", cmdPrices},
+    {"quote", "工作数据的报价 (JSON、文本、PDF、工作簿)", cmdQuote},
+    {"library", "图库: 列出、导入、导出记录, 建立示例图库", cmdLibrary},
 };
 
 void printHelp(QTextStream &out)
 {
-    out << "用法: tarvex-cli [--home DIR] COMMAND [OPTIONS]\n\n"
-        << "  --home DIR    program folder (cs.ini names the data folder in it)\n"
-        << "  --help        this text\n"
-        << "  --version     the program's version\n\n"
-        << "Commands:\n";
+    out << "用法: tarvex-cli [--home DIR] 命令 [选项]\n\n"
+        << "  --home DIR    程序文件夹 (其中的 cs.ini 指明数据文件夹)\n"
+        << "  --help        显示本说明\n"
+        << "  --version     程序版本\n\n"
+        << "命令 (tarvex-cli 命令 --help 列出该命令的选项):\n";
     for (const Command &c : kCommands)
-        out << "  " << QString::fromUtf8(c.usage) << "\n";
+        out << "  " << QString::fromUtf8(c.name).leftJustified(8) << QString::fromUtf8(c.summary) << "\n";
     out.flush();
 }
 
 } // namespace
 
-QString takeOption(QStringList &args, const QString &name, bool *missing)
-{
-    const QStringList values = takeOptions(args, name, missing);
-    return values.isEmpty() ? QString() : values.last();
-}
-
-QStringList takeOptions(QStringList &args, const QString &name, bool *missing)
-{
-    QStringList values;
-    for (int i = 0; i < args.size();) {
-        if (args[i] == name) {
-            if (i + 1 >= args.size()) {
-                if (missing)
-                    *missing = true;
-                args.removeAt(i);
-                continue;
-            }
-            values.append(args[i + 1]);
-            args.remove(i, 2);
-        } else if (args[i].startsWith(name + QLatin1Char('='))) {
-            values.append(args[i].mid(name.size() + 1));
-            args.removeAt(i);
-        } else {
-            ++i;
-        }
-    }
-    return values;
-}
-
-bool takeFlag(QStringList &args, const QString &name)
-{
-    return args.removeAll(name) > 0;
-}
-
 bool openWorkingDatabase(Context &context)
 {
+    // The user's folder of an installed program that could not be filled:
+    // said once, then whatever fails reports itself.
+    if (const QString problem = programFolderInUse().problem; !problem.isEmpty())
+        context.err << QStringLiteral("当前错误:") << problem << Qt::endl;
     try {
         const QString folder = dataFolder();
         if (!QDir().mkpath(folder))
@@ -96,31 +62,38 @@ bool openWorkingDatabase(Context &context)
 
 int run(const QStringList &arguments, QTextStream &out, QTextStream &err)
 {
-    QStringList args = arguments.mid(1);
-    if (args.isEmpty() || takeFlag(args, QStringLiteral("--help")) || takeFlag(args, QStringLiteral("-h"))) {
-        printHelp(out);
-        return args.isEmpty() && arguments.size() <= 1 ? 2 : 0;
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    // Everything after the command name belongs to the command.
+    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
+    const QCommandLineOption home(QStringLiteral("home"), QString(), QStringLiteral("DIR"));
+    const QCommandLineOption help(QStringList {QStringLiteral("help"), QStringLiteral("h")});
+    const QCommandLineOption version(QStringLiteral("version"));
+    parser.addOptions({home, help, version});
+    if (!parser.parse(arguments)) {
+        err << parser.errorText() << '\n';
+        printHelp(err);
+        return kUsageError;
     }
-    if (takeFlag(args, QStringLiteral("--version"))) {
+    if (parser.isSet(help)) {
+        printHelp(out);
+        return 0;
+    }
+    if (parser.isSet(version)) {
         out << "tarvex-cli " << TARVEX_VERSION << Qt::endl;
         return 0;
     }
-    bool missing = false;
-    const QString home = takeOption(args, QStringLiteral("--home"), &missing);
-    if (missing) {
-        err << "--home 需要一个文件夹" << Qt::endl;
-        return 2;
-    }
-    if (!home.isEmpty())
-        setProgramFolder(home);
+    if (parser.isSet(home))
+        setProgramFolder(parser.value(home));
+    QStringList args = parser.positionalArguments();
     if (args.isEmpty()) {
-        printHelp(err);
-        return 2;
+        printHelp(arguments.size() <= 1 ? out : err);
+        return kUsageError;
     }
     const QString name = args.takeFirst();
     for (const Command &c : kCommands) {
         if (name == QLatin1String(c.name)) {
-            Context context {args, out, err};
+            Context context {name, args, out, err};
             const int status = c.run(context);
             out.flush();
             err.flush();
@@ -129,7 +102,7 @@ int run(const QStringList &arguments, QTextStream &out, QTextStream &err)
     }
     err << "未知命令: " << name << Qt::endl;
     printHelp(err);
-    return 2;
+    return kUsageError;
 }
 
 } // namespace tarvex::cli

@@ -1,13 +1,17 @@
 #pragma once
 
+#include <QCommandLineParser>
 #include <QStringList>
 #include <QTextStream>
 
+#include <optional>
+
 namespace tarvex::cli {
 
-// What a command gets: its own arguments (after the command name) and the
-// two output streams.
+// What a command gets: its name, its own arguments (after the command name)
+// and the two output streams.
 struct Context {
+    QString command;
     QStringList args;
     QTextStream &out;
     QTextStream &err;
@@ -21,12 +25,50 @@ int run(const QStringList &arguments, QTextStream &out, QTextStream &err);
 // missing); on failure writes the reason to err and returns false.
 bool openWorkingDatabase(Context &context);
 
-// Removes "--name value" from args and returns the value (empty when absent).
-// A missing value sets *missing.
-QString takeOption(QStringList &args, const QString &name, bool *missing = nullptr);
-// Removes every "--name value" and returns the values in order.
-QStringList takeOptions(QStringList &args, const QString &name, bool *missing = nullptr);
-// Removes "--name" and tells whether it was there.
-bool takeFlag(QStringList &args, const QString &name);
+// The options and arguments of one command, parsed by QCommandLineParser.
+// A command declares what it takes, then calls parse():
+//
+//     CommandLine line(context, QStringLiteral("FILE.xdt"));
+//     line.option("seed", "FILE.sql", "run the SQL of FILE");
+//     if (const auto stop = line.parse(0, 0))
+//         return *stop;
+//
+// "--help" prints the command's usage; an unknown option, a missing value or a
+// wrong number of arguments prints the reason and the usage.
+class CommandLine {
+public:
+    // arguments names the positional arguments in the usage line.
+    explicit CommandLine(Context &context, const QString &arguments = QString());
+
+    void option(const char *name, const char *valueName, const char *description);
+    void flag(const char *name, const char *description);
+
+    // Empty when the command goes on; else the exit status to return (0 after
+    // --help, 2 after a usage error).
+    std::optional<int> parse(int minArguments, int maxArguments);
+
+    bool isSet(const char *name) const;
+    // The last value given; empty when the option is absent.
+    QString value(const char *name) const;
+    QStringList values(const char *name) const;
+    QStringList arguments() const { return m_parser.positionalArguments(); }
+
+    QString usage() const;
+    // Prints a reason and the usage to err; returns the usage error status.
+    int usageError(const QString &reason) const;
+
+private:
+    struct Described {
+        QString names;
+        QString description;
+    };
+
+    Context &m_context;
+    QString m_arguments;
+    QCommandLineParser m_parser;
+    QList<Described> m_described;
+};
+
+constexpr int kUsageError = 2;
 
 } // namespace tarvex::cli

@@ -11,12 +11,11 @@ namespace tarvex::cli {
 
 int cmdInit(Context &context)
 {
-    bool missing = false;
-    const QString seed = takeOption(context.args, QStringLiteral("--seed"), &missing);
-    if (missing || !context.args.isEmpty()) {
-        context.err << "用法: tarvex-cli [--home DIR] init [--seed FILE.sql]" << Qt::endl;
-        return 2;
-    }
+    CommandLine line(context);
+    line.option("seed", "FILE.sql", "在工作数据库上执行 FILE 中的 SQL 语句");
+    if (const auto stop = line.parse(0, 0))
+        return *stop;
+    const QString seed = line.value("seed");
     if (!openWorkingDatabase(context))
         return 1;
     try {

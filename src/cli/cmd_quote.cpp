@@ -7,22 +7,18 @@
 #include "quote/datacheck.h"
 #include "quote/lcprice.h"
 #include "quote/paperpdf.h"
-#include "quote/quotecalculation.h"
 #include "quote/quotejson.h"
+#include "quote/quotesequence.h"
 #include "quote/quotesettings.h"
 #include "quote/quoteworkbook.h"
+
+#include <QHash>
 
 namespace tarvex::cli {
 
 namespace {
 
 constexpr int kRefused = 3;
-
-const char *const kQuoteUsage
-    = "用法: tarvex-cli [--home DIR] quote [--scope whole|series|window] [--area frame|opening]\n"
-      "       [--loss-lc TEXT] [--loss-pj TEXT] [--loss-bl TEXT] [--project TEXT] [--title TEXT]\n"
-      "       [--with-name] [--lc-price CLASS/FLAG/PRICE]... [--yes] [--json FILE|-]\n"
-      "       [--xlsx FILE] [--pdf FILE]";
 
 // Where a finished run goes. Each output is one option and one branch of
 // writeQuoteOutputs; the text listing is written when none is asked for.
@@ -38,60 +34,65 @@ struct LcPriceAnswer {
     bool used = false;
 };
 
-bool usageError(Context &context, const QString &reason)
+void declareQuoteOptions(CommandLine &line)
 {
-    if (!reason.isEmpty())
-        context.err << reason << Qt::endl;
-    context.err << kQuoteUsage << Qt::endl;
-    return false;
+    line.option("scope", "whole|series|window", "报价范围: 整个工程、按门窗系列或按窗号");
+    line.option("area", "frame|opening", "面积依据: 框面积或洞口面积");
+    line.option("loss-lc", "TEXT", "主材损耗系数");
+    line.option("loss-pj", "TEXT", "配件损耗系数");
+    line.option("loss-bl", "TEXT", "玻璃损耗系数");
+    line.option("project", "TEXT", "工程名称");
+    line.option("title", "TEXT", "报价单标题");
+    line.flag("with-name", "报价单上印工程名称");
+    line.option("lc-price", "CLASS/FLAG/PRICE", "一类主材的每公斤单价 (可重复)");
+    line.flag("yes", "价格检查的提问一律回答\"是\"");
+    line.option("json", "FILE|-", "报价数字写成 JSON (- 为标准输出)");
+    line.option("xlsx", "FILE", "输出 Excel 报价工作簿");
+    line.option("pdf", "FILE", "输出报价单 PDF");
 }
 
-// Options given on the command line replace the ones kept in cs.ini.
-bool takeQuoteOptions(Context &context, QuoteOptions &options)
+// Options given on the command line replace the ones kept in cs.ini; false
+// after a usage error.
+bool takeQuoteOptions(const CommandLine &line, QuoteOptions &options)
 {
-    bool missing = false;
-    const QString scope = takeOption(context.args, QStringLiteral("--scope"), &missing);
-    if (scope == QLatin1String("whole"))
-        options.scope = QuoteOptions::Scope::Whole;
-    else if (scope == QLatin1String("series"))
-        options.scope = QuoteOptions::Scope::Series;
-    else if (scope == QLatin1String("window"))
-        options.scope = QuoteOptions::Scope::Window;
-    else if (!scope.isEmpty())
-        return usageError(context, QStringLiteral("--scope: ") + scope);
-    const QString area = takeOption(context.args, QStringLiteral("--area"), &missing);
-    if (area == QLatin1String("frame"))
-        options.areaBasis = QuoteOptions::AreaBasis::Frame;
-    else if (area == QLatin1String("opening"))
-        options.areaBasis = QuoteOptions::AreaBasis::Opening;
-    else if (!area.isEmpty())
-        return usageError(context, QStringLiteral("--area: ") + area);
-    const std::pair<const char *, QString *> texts[] = {{"--loss-lc", &options.lossLc}, {"--loss-pj", &options.lossPj},
-        {"--loss-bl", &options.lossBl}, {"--project", &options.project}, {"--title", &options.title}};
-    for (const auto &[name, target] : texts) {
-        const QStringList values = takeOptions(context.args, QString::fromLatin1(name), &missing);
-        if (!values.isEmpty())
-            *target = values.last();
+    using Scope = QuoteOptions::Scope;
+    using Area = QuoteOptions::AreaBasis;
+    static const QHash<QString, Scope> scopes {{QStringLiteral("whole"), Scope::Whole},
+        {QStringLiteral("series"), Scope::Series}, {QStringLiteral("window"), Scope::Window}};
+    static const QHash<QString, Area> areas {
+        {QStringLiteral("frame"), Area::Frame}, {QStringLiteral("opening"), Area::Opening}};
+    if (line.isSet("scope") && !scopes.contains(line.value("scope"))) {
+        line.usageError(QStringLiteral("--scope: ") + line.value("scope"));
+        return false;
     }
-    if (takeFlag(context.args, QStringLiteral("--with-name")))
+    if (line.isSet("area") && !areas.contains(line.value("area"))) {
+        line.usageError(QStringLiteral("--area: ") + line.value("area"));
+        return false;
+    }
+    options.scope = scopes.value(line.value("scope"), options.scope);
+    options.areaBasis = areas.value(line.value("area"), options.areaBasis);
+    const std::pair<const char *, QString *> texts[] = {{"loss-lc", &options.lossLc}, {"loss-pj", &options.lossPj},
+        {"loss-bl", &options.lossBl}, {"project", &options.project}, {"title", &options.title}};
+    for (const auto &[name, target] : texts) {
+        if (line.isSet(name))
+            *target = line.value(name);
+    }
+    if (line.isSet("with-name"))
         options.withName = true;
-    if (missing)
-        return usageError(context, QStringLiteral("选项缺少值"));
     return true;
 }
 
-bool takeLcPriceAnswers(Context &context, QVector<LcPriceAnswer> &answers)
+bool takeLcPriceAnswers(const CommandLine &line, QVector<LcPriceAnswer> &answers)
 {
-    bool missing = false;
-    for (const QString &text : takeOptions(context.args, QStringLiteral("--lc-price"), &missing)) {
+    for (const QString &text : line.values("lc-price")) {
         const QVector<LcPriceItem> items = splitLcPriceString(text);
         const std::optional<bool> thermal = items.size() == 1 ? thermalFromText(items[0].flagText) : std::nullopt;
-        if (!thermal)
-            return usageError(context, QStringLiteral("--lc-price 应为 类别/True|False/单价: ") + text);
+        if (!thermal) {
+            line.usageError(QStringLiteral("--lc-price 应为 类别/True|False/单价: ") + text);
+            return false;
+        }
         answers.append({items[0], *thermal, false});
     }
-    if (missing)
-        return usageError(context, QStringLiteral("--lc-price 缺少值"));
     return true;
 }
 
@@ -100,11 +101,11 @@ QString describeClass(const LcPriceClass &cls)
     return cls.cls + (cls.thermal ? QStringLiteral(" 隔热材") : QStringLiteral(" 非隔热材"));
 }
 
-// lcPrice answered from the command line; a class without an answer is a
-// cancelled input box.
-QString answerLcPrice(Context &context, QVector<LcPriceAnswer> &answers)
+// The price prompts answered from the command line; a class without an
+// answer is a cancelled input box.
+LcPriceAsk answerFromArguments(Context &context, QVector<LcPriceAnswer> &answers)
 {
-    const QString prices = lcPrice([&](const LcPriceClass &cls, const QString &) -> std::optional<QString> {
+    return [&context, &answers](const LcPriceClass &cls, const QString &) -> std::optional<QString> {
         for (LcPriceAnswer &answer : answers) {
             if (answer.item.cls == cls.cls && answer.thermal == cls.thermal) {
                 answer.used = true;
@@ -114,14 +115,18 @@ QString answerLcPrice(Context &context, QVector<LcPriceAnswer> &answers)
         context.err << QStringLiteral("未给出主材单价: ") << describeClass(cls) << QStringLiteral(",按0计算")
                     << Qt::endl;
         return std::nullopt;
-    });
+    };
+}
+
+// Answers given for classes the project does not have.
+void reportUnusedAnswers(Context &context, const QVector<LcPriceAnswer> &answers)
+{
     for (const LcPriceAnswer &answer : answers) {
         if (!answer.used) {
             context.err << QStringLiteral("工程中没有这种主材: ") << describeClass({answer.item.cls, answer.thermal})
                         << Qt::endl;
         }
     }
-    return prices;
 }
 
 void writeText(QTextStream &out, const QuoteResult &result)
@@ -167,12 +172,16 @@ void writeQuoteOutputs(Context &context, const QuoteRun &run, const QuoteOutputs
         writeText(context.out, run.result);
 }
 
-// The refusals of DataCheck: 1 always, 2 and 3 unless the user said yes.
-bool passesDataCheck(Context &context, bool yes)
+// The refusals of DataCheck: 1 always; 2 and 3 for the paper quotation
+// always (as the dialog's paper button does), for the other outputs unless
+// the user said yes.
+bool goOnWithout(Context &context, int check, bool yes, bool paper)
 {
-    const int check = DataCheck();
-    if (check == 0)
-        return true;
+    if (check != 1 && paper) {
+        context.err << dataCheckMessage(check) << Qt::endl
+                    << QStringLiteral("纸面报价(--pdf)需要全部单价; --xlsx 和 --json 可以用 --yes 继续") << Qt::endl;
+        return false;
+    }
     if (check == 1 || !yes) {
         context.err << dataCheckMessage(check);
         if (check != 1)
@@ -188,30 +197,26 @@ bool passesDataCheck(Context &context, bool yes)
 
 int cmdQuote(Context &context)
 {
+    CommandLine line(context);
+    declareQuoteOptions(line);
+    if (const auto stop = line.parse(0, 0))
+        return *stop;
     QuoteRun run;
     run.options = quoteOptionsFromSettings(readQuoteSettings(iniPath()));
     QVector<LcPriceAnswer> answers;
-    if (!takeQuoteOptions(context, run.options) || !takeLcPriceAnswers(context, answers))
-        return 2;
-    const bool yes = takeFlag(context.args, QStringLiteral("--yes"));
-    bool missing = false;
-    QuoteOutputs outputs;
-    outputs.json = takeOption(context.args, QStringLiteral("--json"), &missing);
-    outputs.xlsx = takeOption(context.args, QStringLiteral("--xlsx"), &missing);
-    outputs.pdf = takeOption(context.args, QStringLiteral("--pdf"), &missing);
-    if (missing || !context.args.isEmpty()) {
-        usageError(context,
-            context.args.isEmpty() ? QString() : QStringLiteral("未知选项: ") + context.args.join(QLatin1Char(' ')));
-        return 2;
-    }
+    if (!takeQuoteOptions(line, run.options) || !takeLcPriceAnswers(line, answers))
+        return kUsageError;
+    const bool yes = line.isSet("yes");
+    const QuoteOutputs outputs {line.value("json"), line.value("xlsx"), line.value("pdf")};
     if (!openWorkingDatabase(context))
         return 1;
     try {
-        if (!passesDataCheck(context, yes))
+        QuoteSteps steps;
+        steps.goOnWithout = [&](int check) { return goOnWithout(context, check, yes, !outputs.pdf.isEmpty()); };
+        steps.askPrice = answerFromArguments(context, answers);
+        steps.calculating = [&](int) { reportUnusedAnswers(context, answers); };
+        if (!runQuoteCalculation(run, yes ? NullPrices::Zero : NullPrices::Fail, steps))
             return kRefused;
-        run.lcPriceString = answerLcPrice(context, answers);
-        run.progressMaximum = quoteProgressMaximum(run.options.scope);
-        run.result = calculateQuote(run.options, run.lcPriceString, yes ? NullPrices::Zero : NullPrices::Fail);
         for (const QString &warning : run.result.warnings)
             context.err << warning << Qt::endl;
         writeQuoteOutputs(context, run, outputs);
@@ -220,27 +225,6 @@ int cmdQuote(Context &context)
         return 1;
     }
     return 0;
-}
-
-int cmdCheck(Context &context)
-{
-    if (!context.args.isEmpty()) {
-        context.err << "用法: tarvex-cli [--home DIR] check" << Qt::endl;
-        return 2;
-    }
-    if (!openWorkingDatabase(context))
-        return 1;
-    try {
-        const int check = DataCheck();
-        context.out << check;
-        if (check != 0)
-            context.out << ' ' << dataCheckMessage(check);
-        context.out << Qt::endl;
-        return check == 0 ? 0 : kRefused;
-    } catch (const Error &e) {
-        context.err << QStringLiteral("当前错误:") << e.message() << Qt::endl;
-        return 1;
-    }
 }
 
 } // namespace tarvex::cli

@@ -9,25 +9,12 @@
 
 namespace tarvex::cli {
 
-namespace {
-
-// The one FILE argument of load and save; empty after a usage message.
-QString fileArgument(Context &context, const char *command)
-{
-    if (context.args.size() != 1 || context.args.first().startsWith(QStringLiteral("--"))) {
-        context.err << "用法: tarvex-cli [--home DIR] " << command << " FILE.xdt" << Qt::endl;
-        return QString();
-    }
-    return context.args.first();
-}
-
-} // namespace
-
 int cmdLoad(Context &context)
 {
-    const QString path = fileArgument(context, "load");
-    if (path.isEmpty())
-        return 2;
+    CommandLine line(context, QStringLiteral("FILE.xdt"));
+    if (const auto stop = line.parse(1, 1))
+        return *stop;
+    const QString path = line.arguments().first();
     if (!openWorkingDatabase(context))
         return 1;
     try {
@@ -48,9 +35,10 @@ int cmdLoad(Context &context)
 
 int cmdSave(Context &context)
 {
-    const QString path = fileArgument(context, "save");
-    if (path.isEmpty())
-        return 2;
+    CommandLine line(context, QStringLiteral("FILE.xdt"));
+    if (const auto stop = line.parse(1, 1))
+        return *stop;
+    const QString path = line.arguments().first();
     if (!openWorkingDatabase(context))
         return 1;
     try {

@@ -4,6 +4,7 @@
 #include "quote/datacheck.h"
 #include "quote/lcprice.h"
 #include "quote/quotecalculation.h"
+#include "quotefixture.h"
 #include "testsupport.h"
 
 #include <QTest>
@@ -73,7 +74,8 @@ private slots:
         sqlExec("UPDATE lcName SET 隔热=1 WHERE 代号='M503'");
         QStringList prompts;
         QList<std::optional<QString>> answers = {QString("12.50"), QString("abc"), QString(" 7.5 ")};
-        const QString result = lcPrice([&](const LcPriceClass &, const QString &prompt) {
+        const QVector<LcPriceClass> classes = readQuoteGroups(QuoteOptions()).classes;
+        const QString result = lcPrice(classes, [&](const LcPriceClass &, const QString &prompt) {
             prompts.append(prompt);
             return answers.takeFirst();
         });
@@ -83,7 +85,7 @@ private slots:
         QCOMPARE(result, QString("断桥铝型材/True/12.5\\普通铝型材/False/0\\普通铝型材/True/7.5"));
 
         // A cancelled box counts 0; the items read back the same.
-        const QString cancelled = lcPrice([](const LcPriceClass &, const QString &) { return std::nullopt; });
+        const QString cancelled = lcPrice(classes, [](const LcPriceClass &, const QString &) { return std::nullopt; });
         QCOMPARE(cancelled, QString("断桥铝型材/True/0\\普通铝型材/False/0\\普通铝型材/True/0"));
         const QVector<LcPriceItem> items = splitLcPriceString(result);
         QCOMPARE(items.size(), 3);
@@ -94,7 +96,7 @@ private slots:
         QCOMPARE(splitLcPriceString("铝/钢/False/3")[0].cls, QString("铝/钢"));
 
         sqlExec("DELETE FROM LcTemp");
-        QCOMPARE(lcPrice([](const LcPriceClass &, const QString &) { return QString("1"); }), QString());
+        QCOMPARE(readQuoteGroups(QuoteOptions()).classes.size(), 0);
     }
 
     void wholeProjectOverTheDemo()
@@ -115,7 +117,7 @@ private slots:
         QCOMPARE(plainNumber(item.area), QString("29.61"));
         QCOMPARE(item.materials.size(), 11);
         QCOMPARE(rows, 11);
-        QCOMPARE(quoteProgressMaximum(QuoteOptions::Scope::Whole), 11);
+        QCOMPARE(readQuoteGroups(options).progressMaximum, 11);
         QCOMPARE(format3(item.materialTotal), QString("183.029"));
         QCOMPARE(format3(item.unitPrice), QString("253.822"));
         QCOMPARE(format3(item.totalPrice), QString("7515.669"));
@@ -155,7 +157,7 @@ private slots:
         QCOMPARE(format3(door.unitPrice), QString("316.321"));
         QCOMPARE(format3(door.totalPrice), QString("3387.798"));
         // Three accessories and one glass per series, plus 2 profile classes × 3 series.
-        QCOMPARE(quoteProgressMaximum(QuoteOptions::Scope::Series), 3 * 3 + 3 + 2 * 3);
+        QCOMPARE(readQuoteGroups(options).progressMaximum, 3 * 3 + 3 + 2 * 3);
     }
 
     void perWindowOverTheDemoUsesOpeningAreas()
@@ -185,7 +187,7 @@ private slots:
         QCOMPARE(result.items[2].name, QString("C3"));
         // Three accessories and one glass per window, plus 2 profile classes × 12 windows: the
         // count is an upper bound, as the sliding windows hold one class only.
-        QCOMPARE(quoteProgressMaximum(QuoteOptions::Scope::Window), 3 * 12 + 12 + 2 * 12);
+        QCOMPARE(readQuoteGroups(options).progressMaximum, 3 * 12 + 12 + 2 * 12);
     }
 
     void areasAreRoundedHalfToEven()
@@ -200,7 +202,49 @@ private slots:
         QStringList areas;
         for (const QuoteItem &item : result.items)
             areas.append(plainNumber(item.area));
-        QCOMPARE(areas, QStringList({"0.12", "0.38", "2.67"}));
+        QCOMPARE(areas, QStringList({"0.12", "0.38", "2.68"}));
+    }
+
+    // The demo figures that lie on decimal halves, worked out by hand with
+    // the demo answers (24.5 and 18 per kg, losses 1.05, 1.02, 1.1).
+    void demoHalvesGoToTheEvenNeighbour()
+    {
+        TestHome home;
+        home.loadDemoPrices();
+        home.loadDemoProject();
+        const QuoteRun series = demoQuoteRun(QuoteOptions::Scope::Series);
+        const QuoteRun windows = demoQuoteRun(QuoteOptions::Scope::Window);
+        auto item = [](const QuoteRun &run, const QString &name) {
+            for (const QuoteItem &it : run.result.items) {
+                if (it.name == name)
+                    return it;
+            }
+            return QuoteItem();
+        };
+        auto figures = [](const QuoteItem &it, int row) -> QString {
+            const QuoteMaterialRow &m = it.materials.value(row);
+            return format3(m.qty) + QLatin1Char('*') + format3(m.price) + QLatin1Char('=') + format3(m.total);
+        };
+        QCOMPARE(figures(item(series, "50平开门"), 3), QString("1.143*6.500=7.430")); // 7.4295
+        QCOMPARE(figures(item(series, "60平开窗"), 3), QString("1.007*6.500=6.546")); // 6.5455
+        QCOMPARE(figures(item(windows, "C4"), 1), QString("4.939*24.500=121.006")); // 121.0055
+        QCOMPARE(figures(item(windows, "M1"), 3), QString("1.457*6.500=9.470")); // 9.4705
+        QCOMPARE(figures(item(windows, "M4"), 3), QString("0.729*6.500=4.738")); // 4.7385
+        // M2: 0.594 kg / 2.52 m² × 1.05 = 0.2475 -> 0.248; 0.405 × 73.1 = 29.6055 -> 29.606.
+        const QuoteItem m2 = item(windows, "M2");
+        QCOMPARE(figures(m2, 0), QString("0.248*18.000=4.464"));
+        QCOMPARE(figures(m2, 5), QString("0.405*73.100=29.606"));
+        // M = 4.464 + 174.195 + 76.054 + 7.891 + 4.274 + 29.606 = 296.484; 5 % = 14.8242,
+        // 8 % = 23.71872; F = 85.543; 382.027 × 2.52 = 962.70804.
+        QCOMPARE(format3(m2.materialTotal), QString("296.484"));
+        QCOMPARE(format3(m2.feeTotal), QString("85.543"));
+        QCOMPARE(format3(m2.unitPrice), QString("382.027"));
+        QCOMPARE(format3(m2.totalPrice), QString("962.708"));
+        // 50平开门: M = 283.670, 5 % = 14.1835 -> 14.184, 8 % = 22.6936; 367.548 × 10.71 = 3936.43908.
+        const QuoteItem door = item(series, "50平开门");
+        QCOMPARE(format3(door.fees[2].value), QString("14.184"));
+        QCOMPARE(format3(door.unitPrice), QString("367.548"));
+        QCOMPARE(format3(door.totalPrice), QString("3936.439"));
     }
 
     void namesWithApostrophesSelectTheirRows()

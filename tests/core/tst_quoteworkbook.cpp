@@ -89,22 +89,22 @@ private slots:
         QCOMPARE(spreadsheetRound(1234.5, 0), 1235.0);
         QCOMPARE(spreadsheetRound(0.0004, 3), 0.0);
 
-        // Where our Round parts from it, the sheet gets a nudge to our side.
-        QCOMPARE(Round(1.143 * 6.5, 3), 7.429); // the double lies below the half
-        QCOMPARE(roundingNudge(1.143 * 6.5, 7.429), QStringLiteral("-1E-9"));
-        QCOMPARE(Round(1.0005, 3), 1.0);
-        QCOMPARE(roundingNudge(1.0005, 1.0), QStringLiteral("-1E-9"));
-        QCOMPARE(Round(0.0625, 3), 0.062); // an exact half, to the even neighbour
-        QCOMPARE(roundingNudge(0.0625, 0.062), QStringLiteral("-1E-9"));
-        QCOMPARE(roundingNudge(-1.143 * 6.5, -7.429), QStringLiteral("+1E-9")); // a discount
+        // Only a half whose even neighbour lies towards zero parts the two;
+        // there the sheet gets a nudge to our side.
+        QCOMPARE(Round(0.729 * 6.5, 3), 4.738); // 4.7385
+        QCOMPARE(roundingNudge(0.729 * 6.5, 4.738), QStringLiteral("-1E-9"));
+        QCOMPARE(roundingNudge(1.0005, Round(1.0005, 3)), QStringLiteral("-1E-9"));
+        QCOMPARE(roundingNudge(0.0625, Round(0.0625, 3)), QStringLiteral("-1E-9"));
+        QCOMPARE(roundingNudge(-0.729 * 6.5, -4.738), QStringLiteral("+1E-9")); // a discount
         // Where both agree, or nothing is a half, the formula stays plain.
+        QCOMPARE(roundingNudge(1.143 * 6.5, Round(1.143 * 6.5, 3)), QString()); // 7.4295 -> 7.430
         QCOMPARE(roundingNudge(0.375, Round(0.375, 2), 2), QString());
         QCOMPARE(roundingNudge(1.052 * 0.125, Round(1.052 * 0.125, 3)), QString());
         QCOMPARE(roundingNudge(7.4296, 7.43), QString());
         // Large totals need a larger nudge for 15 digits to see it.
-        QCOMPARE(roundingNudge(123456.7895, 123456.789), QStringLiteral("-1E-5"));
+        QCOMPARE(roundingNudge(123456.7885, Round(123456.7885, 3)), QStringLiteral("-1E-5"));
         QCOMPARE(spreadsheetRound(1234567.8905 - 1E-9, 3), 1234567.891);
-        QCOMPARE(roundingNudge(1234567.8905, 1234567.89), QStringLiteral("-1E-4"));
+        QCOMPARE(roundingNudge(1234567.8905, Round(1234567.8905, 3)), QStringLiteral("-1E-4"));
         QCOMPARE(spreadsheetRound(1234567.8905 - 1E-4, 3), 1234567.89);
         // A figure that no nudge reaches is left to the caller.
         QVERIFY(!roundingNudge(7.4295, 7.5));
@@ -405,7 +405,7 @@ private slots:
             run.result.items.append(item);
         }
         const QString path = home.file(QStringLiteral("names.xlsx"));
-        writeQuoteWorkbook(path, run, QuoteDetails(), {});
+        writeQuoteWorkbook(path, run, QuoteDetails());
         QCOMPARE(XlsxBook(path).sheetNames(),
             QStringList({"材料明细表", "C1_2", "c1_2 (2)", forty.left(31), forty.left(27) + " (2)", "报价表",
                 "材料明细表 (2)"}));
@@ -419,9 +419,11 @@ private slots:
         item.sheet = QStringLiteral("报价表");
         item.area = 10;
         // Three glass rows: one with its raw area, one without, one whose raw
-        // area belongs to another scope.
-        for (const char *name : {"白玻", "灰玻", "茶玻"}) {
+        // area does not come to the figure.
+        for (const auto &[name, raw] : {std::pair {"白玻", std::optional(1.227)},
+                 std::pair {"灰玻", std::optional<double>()}, std::pair {"茶玻", std::optional(12.27)}}) {
             QuoteMaterialRow row;
+            row.raw = raw;
             row.serial = int(item.materials.size()) + 1;
             row.kind = QuoteMaterialRow::Kind::Glass;
             row.name = QString::fromUtf8(name);
@@ -434,11 +436,8 @@ private slots:
         QuoteDetails details;
         for (const char *name : {"白玻", "灰玻", "茶玻"})
             details.glass.append({QString::fromUtf8(name), 38.0, 1.1});
-        QuoteQuantities quantities;
-        quantities.glass.insert(QStringLiteral("白玻"), 1.227);
-        quantities.glass.insert(QStringLiteral("茶玻"), 12.27);
         const QString path = home.file(QStringLiteral("noraw.xlsx"));
-        writeQuoteWorkbook(path, run, details, {quantities});
+        writeQuoteWorkbook(path, run, details);
         const auto cells = XlsxBook(path).sheet(1);
         QCOMPARE(cells.value("D5").formula, QStringLiteral("ROUND(I5/$B$2*J5,3)"));
         QCOMPARE(cells.value("I5").number(), 1.227);
@@ -456,7 +455,7 @@ private slots:
         QuoteRun run;
         const QString missing = home.file(QStringLiteral("nofolder/q.xlsx"));
         try {
-            writeQuoteWorkbook(missing, run, QuoteDetails(), {});
+            writeQuoteWorkbook(missing, run, QuoteDetails());
             QFAIL("no error");
         } catch (const Error &e) {
             QVERIFY2(e.message().contains(QDir::toNativeSeparators(missing)), qPrintable(e.message()));
@@ -469,7 +468,7 @@ private slots:
         QVERIFY(old.open(QIODevice::WriteOnly));
         old.write("old");
         old.close();
-        writeQuoteWorkbook(path, run, QuoteDetails(), {});
+        writeQuoteWorkbook(path, run, QuoteDetails());
         QCOMPARE(XlsxBook(path).sheetNames(), QStringList({"材料明细表"}));
         QCOMPARE(QDir(home.path()).entryList({"*.xlsx*"}, QDir::Files), QStringList({"q.xlsx"}));
     }

@@ -99,7 +99,7 @@ private slots:
 
         deleteViewerRow(0, {"60'系列", "C'1", "K'02", "1.5", ""});
         deleteViewerRow(1, {"60'系列", "C'1", "执'手", "7'字", "", "3"});
-        modifyRawEntry(WindowKind, boxes({"1", "70'系列", "C'2", "2", "2.1"}), {"1"});
+        modifyRawEntry(WindowKind, boxes({"1", "70'系列", "C'2", "2", "2.1"}), {"1", "60'系列", "C'1", "1.5", "1.6"});
         QCOMPARE(queryRows("SELECT * FROM MjTemp"), (QStringList {"1|70'系列|C'2|2|2.1", "2|60平开窗|C2|2|2.1"}));
         QVERIFY(queryRows("SELECT * FROM LcTemp").isEmpty());
         QVERIFY(queryRows("SELECT * FROM PjTemp").isEmpty());
@@ -137,6 +137,42 @@ private slots:
         modifyRawEntry(AccessoryKind, boxes({"60平开窗", "C3", "防尘刷", " ", "", "3"}), {"防尘刷", "6mm", "", "3"});
         QCOMPARE(
             queryRows("SELECT 规格 IS NULL FROM PjTemp WHERE 名称='防尘刷' ORDER BY rowid"), (QStringList {"1", "0"}));
+    }
+
+    void everyShownValueFindsTheRowShown()
+    {
+        TestHome home;
+        sqlExec("INSERT INTO MjTemp VALUES (1,'S60','C1',1.2,1.3),(7,'S70 ',' C1',2,2.1),(7,'S70 ','C2',2,2.1)");
+        const QString accessories = "INSERT INTO PjTemp VALUES (1,'执手','7字型','黑色',1),(1,'执手',NULL,'黑色',1),"
+                                    "(1,'执手','','黑色',1),(1,'执手','7字型',NULL,1)";
+        const auto pjRows = [] { return queryRows("SELECT 规格,技术要求,数量 FROM PjTemp ORDER BY rowid"); };
+        // The row with the empty specification is the one deleted or changed.
+        sqlExec(accessories);
+        deleteViewerRow(AccessoryKind, {"S60", "C1", "执手", "", "黑色", "1"});
+        QCOMPARE(pjRows(), (QStringList {"7字型|黑色|1", "|黑色|1", "7字型||1"}));
+        deleteViewerRow(AccessoryKind, {"S60", "C1", "执手", "", "黑色", "1"});
+        deleteViewerRow(AccessoryKind, {"S60", "C1", "执手", "7字型", "", "1"});
+        QCOMPARE(pjRows(), QStringList {"7字型|黑色|1"});
+        sqlExec("DELETE FROM PjTemp");
+        sqlExec(accessories);
+        modifyRawEntry(AccessoryKind, boxes({"S60", "C1", "执手", "", "黑色", "2"}), {"执手", "", "黑色", "1"});
+        QCOMPARE(pjRows(), (QStringList {"7字型|黑色|1", "|黑色|2", "|黑色|1", "7字型||1"}));
+
+        // Windows: two rows under one ID are told apart by what they show.
+        // Series and window code are looked up as stored, blanks included.
+        deleteViewerRow(WindowKind, {"7", "S70 ", "C2", "2", "2.1"});
+        QCOMPARE(queryRows("SELECT 窗号 FROM MjTemp WHERE ID=7"), QStringList {" C1"});
+        const QStringList shown {"7", "S70 ", " C1", "2", "2.1"};
+        modifyRawEntry(WindowKind, boxes({"7", "S70", "C1", "2", "2.2"}), shown);
+        QCOMPARE(queryRows("SELECT * FROM MjTemp WHERE ID=7"), QStringList {"7|S70|C1|2|2.2"});
+        // What was shown is gone: nothing else is changed in its place.
+        QVERIFY(errorOf([&] {
+            modifyRawEntry(WindowKind, boxes({"7", "S8", "C8", "2", "2"}), shown);
+        }).contains("没有找到要修改的记录"));
+        sqlExec("UPDATE MjTemp SET 门窗系列='S70 ',窗号=' C1' WHERE ID=7");
+        addRawEntry(ProfileKind, boxes({"S70 ", " C1", "KF601", "1.2"}));
+        modifyRawEntry(ProfileKind, boxes({"S70 ", " C1", "KF602", "1.3"}), {"KF601", "1.2"});
+        QCOMPARE(queryRows("SELECT * FROM PriceLc WHERE 门窗系列='S70 '"), QStringList {"S70 | C1|KF602|1.3||||"});
     }
 };
 

@@ -1,6 +1,9 @@
 #include "app/mainform.h"
 #include "common/database.h"
+#include "common/dialogrunner.h"
 #include "common/flexgrid.h"
+#include "prices/entrydialog.h"
+#include "prices/missingpriceform.h"
 #include "testsupport.h"
 #include "viewer/dataform.h"
 
@@ -12,7 +15,9 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTest>
+#include <QToolBar>
 
 using namespace tarvex;
 using namespace tarvex::test;
@@ -23,7 +28,7 @@ namespace {
 DataForm *openViewer(MainForm &main)
 {
     main.show();
-    main.toolbarClicked(1);
+    main.button(1)->trigger();
     return main.findChild<DataForm *>(QStringLiteral("dataForm"));
 }
 
@@ -92,12 +97,35 @@ private slots:
         QVERIFY(priceButton->isEnabled());
         grid->setCurrentCell(100, 3);
         QVERIFY(!priceButton->isEnabled());
+        // It starts the profile dialog from the row's series and code.
+        PriceEntryRequest asked;
+        setEntryDialogRunner([&](QDialog *d) { asked = qobject_cast<PriceEntryDialog *>(d)->request(); });
+        grid->setCurrentCell(101, 3);
+        priceButton->trigger();
+        setEntryDialogRunner(nullptr);
+        QCOMPARE(asked.keys.series + "|" + asked.keys.code + "|" + asked.caption, QString("60平开窗|KF699|添加数据"));
+        QVERIFY(asked.caller == EntryCaller::Viewer && asked.table == EntryTable::Profile && !asked.showSteps);
+
+        // "缺价清单", beside it, lists every material without a price.
+        const QList<QAction *> actions = form->findChild<QToolBar *>("Toolbar1")->actions();
+        QCOMPARE(actions.indexOf(form->button(12)), actions.indexOf(priceButton) + 1);
+        QStringList listed;
+        setDialogRunner([&](QDialog *d) {
+            auto *list = qobject_cast<MissingPriceForm *>(d)->list();
+            for (int r = 0; r < list->rowCount(); ++r)
+                listed.append(list->item(r, 1)->text() + "|" + list->item(r, 4)->text());
+            return int(QDialog::Rejected);
+        });
+        form->button(12)->trigger();
+        setDialogRunner(nullptr);
+        QCOMPARE(listed, QStringList({"KF699|1"}));
+
         form->setCurrentPage(1);
         QVERIFY(priceButton->isEnabled());
         form->setCurrentPage(3);
         QVERIFY(!priceButton->isEnabled());
 
-        form->toolbarClicked(11);
+        form->button(11)->trigger();
         for (int i : {3, 4, 11})
             QVERIFY(!main.button(i)->isEnabled());
         QVERIFY(main.mdiArea()->subWindowList().isEmpty());
@@ -124,17 +152,17 @@ private slots:
         QCOMPARE(main.panelText(2), QString("当前记录数:1"));
         QCOMPARE(form->grid(3)->row(), 0);
         sqlExec("INSERT INTO MjTemp VALUES (2,'60平开窗','C2',2,2.1)");
-        form->toolbarClicked(1);
+        form->button(1)->trigger();
         QCOMPARE(main.panelText(2), QString("当前记录数:2"));
         QCOMPARE(form->grid(3)->row(), 1);
 
         // Deleting with no data row chosen asks nothing and deletes nothing.
         form->setCurrentPage(0);
-        form->toolbarClicked(5);
+        form->button(5)->trigger();
         QCOMPARE(home.messages().texts(), QStringList {"当前错误:请先选择要删除的记录"});
 
         // A page of 200,000 rows opens without reading every row first.
-        form->toolbarClicked(11);
+        form->button(11)->trigger();
         QTRY_VERIFY(!main.findChild<DataForm *>("dataForm"));
         QSqlDatabase db = Database::shared();
         inTransaction(db, [&] {
@@ -232,12 +260,12 @@ private slots:
         QCOMPARE(form->grid(3)->textMatrix(5, 2), QString("TC1"));
 
         home.messages().answerQuestion(false);
-        form->toolbarClicked(5);
+        form->button(5)->trigger();
         QCOMPARE(queryRows("SELECT COUNT(*) FROM MjTemp"), QStringList {"12"});
 
         form->grid(3)->setCurrentCell(5, 2);
         home.messages().answerQuestion(true);
-        form->toolbarClicked(5);
+        form->button(5)->trigger();
         QCOMPARE(home.messages().texts(),
             (QStringList {"是否确定要删除当前记录?", "是否确定要删除当前记录?", "记录删除成功!"}));
         QVERIFY(queryRows("SELECT * FROM MjTemp WHERE ID=5").isEmpty());
@@ -249,18 +277,18 @@ private slots:
         form->setCurrentPage(0);
         form->grid(0)->setCurrentCell(2, 0);
         home.messages().answerQuestion(true);
-        form->toolbarClicked(5);
+        form->button(5)->trigger();
         QCOMPARE(queryRows("SELECT COUNT(*) FROM LcTemp WHERE ID=1 AND 代号='KF601' AND 长度=1.2"), QStringList {"1"});
         QCOMPARE(main.panelText(2), QString("当前记录数:99"));
 
         // Clearing a page asks about it and empties that table alone.
         form->setCurrentPage(1);
-        form->toolbarClicked(6);
+        form->button(6)->trigger();
         QCOMPARE(home.messages().lastText(), QString("是否确定清除附件数据中所有记录?"));
         QCOMPARE(queryRows("SELECT COUNT(*) FROM PjTemp"), QStringList {"36"});
 
         home.messages().answerQuestion(true);
-        form->toolbarClicked(6);
+        form->button(6)->trigger();
         QCOMPARE(home.messages().lastText(), QString("记录删除成功!"));
         QCOMPARE(queryRows("SELECT COUNT(*) FROM PjTemp"), QStringList {"0"});
         QCOMPARE(queryRows("SELECT COUNT(*) FROM LcTemp"), QStringList {"99"});
@@ -268,7 +296,7 @@ private slots:
 
         // The export writes the page to a workbook in temp1.
         form->setCurrentPage(3);
-        form->toolbarClicked(8);
+        form->button(8)->trigger();
         QVERIFY(home.messages().lastText().startsWith("数据导出至Excel成功!"));
         QCOMPARE(QDir(home.file("temp1")).entryList({"*.xlsx"}).size(), 1);
 

@@ -19,7 +19,7 @@ namespace {
 DataForm *openViewer(MainForm &main)
 {
     main.show();
-    main.toolbarClicked(1);
+    main.button(1)->trigger();
     return main.findChild<DataForm *>(QStringLiteral("dataForm"));
 }
 
@@ -67,7 +67,7 @@ private slots:
         MainForm main;
         DataForm *form = openViewer(main);
         form->grid(0)->setCurrentCell(10, 0);
-        form->toolbarClicked(3);
+        form->button(3)->trigger();
         LcForm *editor = form->editor();
         QVERIFY(editor && editor->isVisible());
         QCOMPARE(appState().RawEntryMode, short(1));
@@ -104,7 +104,7 @@ private slots:
         FlexGrid *grid = form->grid(1);
         QCOMPARE(grid->textMatrix(37, 2), QString("防尘刷"));
         grid->setCurrentCell(37, 0);
-        form->toolbarClicked(4);
+        form->button(4)->trigger();
         editor = form->editor();
         QCOMPARE(editor->windowTitle(), QString("修改数据"));
         QCOMPARE(label(editor, 10), QString("备 注"));
@@ -151,7 +151,7 @@ private slots:
         // On the windows page the editor steps through the rows.
         form->setCurrentPage(3);
         grid = form->grid(3);
-        form->toolbarClicked(4);
+        form->button(4)->trigger();
         editor = form->editor();
         QCOMPARE(label(editor, 1), QString("数据ID"));
         QVERIFY(!text(editor, 1)->isEnabled());
@@ -165,7 +165,8 @@ private slots:
         QTest::mouseClick(command(editor, 4), Qt::LeftButton);
         QCOMPARE(grid->row(), 2);
         QCOMPARE(text(editor, 3)->text(), QString("C2"));
-        QCOMPARE(editor->oldValues(), QStringList {"2"});
+        QCOMPARE(editor->oldValues().first(), QString("2"));
+        QCOMPARE(editor->oldValues().mid(1, 2), (QStringList {"60平开窗", "C2"}));
         QVERIFY(command(editor, 3)->isEnabled());
         QCOMPARE(rowColour(grid, 2), FlexGrid::highlightColor());
         QVERIFY(!rowColour(grid, 1).isValid());

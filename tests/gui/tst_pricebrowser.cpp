@@ -1,21 +1,27 @@
 #include "app/appstate.h"
 #include "app/mainform.h"
 #include "common/database.h"
+#include "common/dialogrunner.h"
+#include "common/filedialogs.h"
 #include "common/flexgrid.h"
 #include "common/forms.h"
 #include "prices/disform.h"
-#include "prices/priceentry.h"
+#include "prices/entrydialog.h"
+#include "prices/priceimportdialog.h"
 #include "testsupport.h"
 
 #include <QComboBox>
 #include <QDialog>
 #include <QDir>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTest>
+#include <QToolBar>
 
 using namespace tarvex;
 using namespace tarvex::test;
@@ -35,7 +41,7 @@ struct Desk {
     // The browser as the main window opens it for one of the four tables.
     DisForm *open(int button)
     {
-        main.toolbarClicked(button);
+        main.button(button)->trigger();
         return qobject_cast<DisForm *>(findForm(QStringLiteral("DisForm")));
     }
 };
@@ -86,12 +92,15 @@ QStringList items(QComboBox *combo)
 // Records the dialogs the browser opens and lets a test act inside them.
 struct DialogProbe {
     QStringList opened; // "objectName caption"
+    PriceEntryRequest request; // of the last dialog
     std::function<void(QDialog *)> act;
 
     DialogProbe()
     {
         setEntryDialogRunner([this](QDialog *dialog) {
             opened.append(dialog->objectName() + QLatin1Char(' ') + dialog->windowTitle());
+            if (auto *entry = qobject_cast<PriceEntryDialog *>(dialog))
+                request = entry->request();
             if (act)
                 act(dialog);
         });
@@ -133,7 +142,7 @@ private slots:
         QTRY_COMPARE(d.main.mdiArea()->subWindowList().size(), 1);
         QCOMPARE(form->windowTitle(), QString("固定费用编辑"));
         QCOMPARE(column(form->grid(), 0), QStringList({"利润", "安装费", "管理费", "运输费"}));
-        form->toolbarClicked(10);
+        form->button(10)->trigger();
         QTRY_VERIFY(!findForm("DisForm"));
 
         // Back from another window, the table is read again.
@@ -151,7 +160,7 @@ private slots:
         QCOMPARE(d.main.panelText(2), QString("当前记录数:2"));
 
         // The export writes the grid to a workbook in temp1.
-        form->toolbarClicked(8);
+        form->button(8)->trigger();
         QVERIFY2(
             d.home.messages().lastText().startsWith("数据导出至Excel成功!"), qPrintable(d.home.messages().lastText()));
         QCOMPARE(QDir(d.home.file("temp1")).entryList({"*.xlsx"}).size(), 1);
@@ -225,9 +234,8 @@ private slots:
         doubleClickCell(form->grid(), 2, 2);
         QVERIFY(!form->filterList()->isVisible());
         QCOMPARE(probe.opened, QStringList({"inData1 修改数据"}));
-        QCOMPARE(appState().EntryCaller, short(1));
-        QCOMPARE(appState().EntryMode, short(2));
-        QCOMPARE(appState().EntryTable, short(2));
+        QVERIFY(probe.request.caller == EntryCaller::Browser && probe.request.mode == EntryMode::Modify);
+        QVERIFY(probe.request.table == EntryTable::Accessory && probe.request.grid == form->grid());
         QCOMPARE(number, QString("5")); // 密封胶条, second in 名称,规格 order
 
         // Add and modify reload the whole table, without the filter.
@@ -248,7 +256,7 @@ private slots:
             fill(dialog, "Text3", "0.35");
             QTest::mouseClick(dialog->findChild<QPushButton *>("Command3"), Qt::LeftButton);
         };
-        form->toolbarClicked(3);
+        form->button(3)->trigger();
         QCOMPARE(probe.opened, QStringList({"inData2 添加数据"}));
         QVERIFY(!stepsVisible);
         QCOMPARE(d.home.messages().lastText(), QString("记录添加成功!"));
@@ -265,7 +273,7 @@ private slots:
             fill(dialog, "Text3", "120");
             QTest::mouseClick(dialog->findChild<QPushButton *>("Command3"), Qt::LeftButton);
         };
-        form->toolbarClicked(4);
+        form->button(4)->trigger();
         QVERIFY(stepsVisible);
         QCOMPARE(d.home.messages().lastText(), QString("记录修改成功!"));
         QCOMPARE(form->grid()->textMatrix(4, 2), QString("120"));
@@ -282,25 +290,25 @@ private slots:
         grid->setCurrentCell(1, 0);
         QCOMPARE(grid->textMatrix(1, 0), QString("O'Neil费"));
 
-        form->toolbarClicked(5); // answered No
+        form->button(5)->trigger(); // answered No
         QCOMPARE(d.home.messages().lastText(), QString("是否确定要删除当前记录?"));
         QCOMPARE(d.main.panelText(2), QString("当前记录数:5"));
         d.home.messages().answerQuestion(true);
-        form->toolbarClicked(5);
+        form->button(5)->trigger();
         QCOMPARE(d.home.messages().lastText(), QString("数据删除成功!"));
         QCOMPARE(column(grid, 0), QStringList({"利润", "安装费", "管理费", "运输费"}));
 
-        form->toolbarClicked(6);
+        form->button(6)->trigger();
         QCOMPARE(d.home.messages().lastText(), QString("是否确定清除'费用表'中所有记录?"));
         QCOMPARE(grid->rows(), 5);
         d.home.messages().answerQuestion(true);
-        form->toolbarClicked(6);
+        form->button(6)->trigger();
         QCOMPARE(sqlScalar("SELECT COUNT(*) FROM FyTable").toInt(), 0);
         // The cleared rows leave the grid at once; opened again on the empty
         // table it shows the header and one blank row.
         for (int pass = 0; pass < 2; ++pass) {
             if (pass == 1) {
-                form->toolbarClicked(10);
+                form->button(10)->trigger();
                 QTRY_VERIFY(!findForm("DisForm"));
                 form = d.open(9);
                 grid = form->grid();
@@ -313,9 +321,56 @@ private slots:
         // Deleting the blank row of an empty table is reported, not done.
         d.home.messages().clear();
         d.home.messages().answerQuestion(true);
-        form->toolbarClicked(5);
+        form->button(5)->trigger();
         QCOMPARE(d.home.messages().texts().size(), 2);
         QVERIFY(d.home.messages().lastText().startsWith("当前错误:"));
+    }
+
+    void importDataShowsWhatItWouldDoFirst()
+    {
+        Desk d;
+        DisForm *form = d.open(8);
+        QAction *import = form->button(11);
+        QCOMPARE(import->text(), QString("导入数据"));
+        const QList<QAction *> actions = form->findChild<QToolBar *>("Toolbar1")->actions();
+        QCOMPARE(actions.indexOf(import), actions.indexOf(form->button(8)) + 1);
+
+        const QString path = d.home.file("bl.csv");
+        writeFile(path, "名称,单价,折扣量\n5mm白玻,40,1\n夹胶玻璃,abc,1\n中空玻璃,210,1\n");
+        QStringList seen;
+        setDialogRunner([&](QDialog *dialog) {
+            auto *preview = qobject_cast<PriceImportDialog *>(dialog);
+            const auto look = [&] {
+                seen.append(preview->summary()->text());
+                for (int r = 0; r < preview->problems()->rowCount(); ++r)
+                    seen.append(
+                        preview->problems()->item(r, 0)->text() + ":" + preview->problems()->item(r, 1)->text());
+                seen.append(QString::fromUtf8(preview->importButton()->isEnabled() ? "导入" : "不能导入"));
+            };
+            look();
+            // The file mended and read again; a replacement asks first.
+            writeFile(path, "名称,单价,折扣量\n5mm白玻,40,1\n中空玻璃,210,1\n");
+            preview->openFile(path);
+            preview->setMode(ImportMode::Replace);
+            look();
+            QTest::mouseClick(preview->importButton(), Qt::LeftButton);
+            preview->setMode(ImportMode::Merge);
+            QTest::mouseClick(preview->importButton(), Qt::LeftButton);
+            return preview->result();
+        });
+        setNextFileName(path);
+        import->trigger();
+        setDialogRunner(nullptr);
+        QCOMPARE(seen,
+            QStringList({"新增 1 修改 1 未变 0 无效 1\n有无效的行,改正文件后才能导入:", "3:单价“abc”不是数字",
+                "不能导入", "新增 1 修改 1 未变 0 无效 0\n表中另有2条记录不在文件中,替换后将被删除。", "导入"}));
+        QCOMPARE(d.home.messages().texts(),
+            QStringList({"是否确定清除'玻璃单价表'中所有记录,换为文件中的2条记录?",
+                "数据导入成功!新增 1 修改 1 未变 0 无效 0"}));
+        QCOMPARE(d.main.panelText(2), QString("当前记录数:4"));
+        // The grid shows the table as it is now, in its load order.
+        QCOMPARE(column(form->grid(), 1) + column(form->grid(), 2),
+            QStringList({"5+12A+5中空玻璃", "5mm白玻", "6+12A+6Low-E中空玻璃", "中空玻璃", "95", "40", "168", "210"}));
     }
 };
 

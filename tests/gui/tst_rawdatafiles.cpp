@@ -43,7 +43,7 @@ private slots:
         // The toolbar's "打开文件" adds the extension and keeps the path of the loaded data.
         writeFile(home.file("small.xdt"), kSmall);
         setNextFileName(home.file("small"));
-        form.toolbarClicked(2);
+        form.button(2)->trigger();
         QCOMPARE(lastDialogTitle(), QStringLiteral("打开"));
         QCOMPARE(lastDialogFilter(), QStringLiteral("报价数据 (*.xdt)"));
         QCOMPARE(appState().currentFilePath, home.file("small.xdt"));
@@ -52,12 +52,12 @@ private slots:
         // A file that fails must not become the target of the next save.
         writeFile(home.file("broken.xdt"), "x|1\r\n");
         setNextFileName(home.file("broken.xdt"));
-        form.toolbarClicked(2);
+        form.button(2)->trigger();
         QCOMPARE(home.messages().lastText(), QStringLiteral("打开文件出错:第1行: 类型 'x' 不是数字"));
         QCOMPARE(appState().currentFilePath, home.file("small.xdt"));
 
         setNextFileName(QString());
-        form.toolbarClicked(2);
+        form.button(2)->trigger();
         QCOMPARE(home.messages().lastText(), QStringLiteral("请选择要打开的文件名后重试!"));
     }
 
@@ -149,19 +149,18 @@ private slots:
         QVERIFY(!form.SaveFile());
         QVERIFY(home.messages().lastText().startsWith(QStringLiteral("当前错误:无法写入文件 ")));
 
-        // A save names the viewer after the file.
-        auto *viewer = new QWidget;
-        viewer->setObjectName(QStringLiteral("dataForm"));
-        viewer->setWindowTitle(QStringLiteral("报价原始数据编辑"));
-        form.showChild(viewer, MainForm::Placement::Fill);
+        // A save names the viewer after the file; 另存为 after the new one.
+        form.show();
+        form.button(1)->trigger();
+        QWidget *viewer = form.findChild<QWidget *>(QStringLiteral("dataForm"));
+        QCOMPARE(viewer->windowTitle(), QStringLiteral("报价原始数据编辑"));
         appState().currentFilePath = home.file("a.xdt");
-        QVERIFY(form.SaveFile());
+        form.button(3)->trigger();
         QCOMPARE(viewer->windowTitle(), QStringLiteral("报价原始数据编辑-") + home.file("a.xdt"));
-
-        // A caption that already names a file keeps it.
-        appState().currentFilePath = home.file("b.xdt");
-        QVERIFY(form.SaveFile());
-        QCOMPARE(viewer->windowTitle(), QStringLiteral("报价原始数据编辑-") + home.file("a.xdt"));
+        setNextFileName(home.file("b"));
+        form.button(4)->trigger();
+        QCOMPARE(home.messages().lastText(), QStringLiteral("保存文件成功!"));
+        QCOMPARE(viewer->windowTitle(), QStringLiteral("报价原始数据编辑-") + home.file("b.xdt"));
     }
 };
 

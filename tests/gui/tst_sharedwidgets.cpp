@@ -5,6 +5,7 @@
 #include "common/forms.h"
 #include "testsupport.h"
 
+#include <QAbstractItemModelTester>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QProcess>
@@ -45,6 +46,7 @@ private slots:
     {
         TestHome home;
         FlexGrid grid;
+        QAbstractItemModelTester tester(grid.gridModel(), QAbstractItemModelTester::FailureReportingMode::QtTest);
         grid.load("SELECT * FROM blName", Database::shared());
         QCOMPARE(grid.rows(), 2); // header and one blank row
         QCOMPARE(grid.cols(), 5);
@@ -69,6 +71,13 @@ private slots:
         grid.changeColor();
         QVERIFY(!grid.gridModel()->data(grid.gridModel()->index(1, 0), Qt::BackgroundRole).isValid());
         QCOMPARE(grid.lastRow(), 3);
+
+        // A filtered load binds its values; an empty model has no rows.
+        grid.load("SELECT * FROM lcName WHERE 代号=? OR 编号=?", Database::shared(), {"KF601", 3});
+        QCOMPARE(grid.recordCount(), 2);
+        QCOMPARE(grid.textMatrix(1, 3), QString("KF601"));
+        grid.gridModel()->clear();
+        QCOMPARE(grid.gridModel()->rowCount(), 0);
     }
 
     void wheelScrollsOneRowPerNotch()

@@ -1,9 +1,11 @@
 #include "common/ini.h"
 
+#include "common/error.h"
+#include "common/savefile.h"
 #include "common/textcodec.h"
 
+#include <QDir>
 #include <QFile>
-#include <QSaveFile>
 #include <QStringList>
 
 namespace tarvex {
@@ -72,14 +74,15 @@ QString ReadIni(const QString &filePath, const QString &section, const QString &
     return QString();
 }
 
-bool WriteIni(const QString &filePath, const QString &section, const QString &key, const QString &value, QString *error)
+namespace {
+
+// Puts key=value into the section's lines: replaces the key's line, or adds
+// one after the section's last entry, or adds the section at the end.
+void setKey(IniText &ini, const QString &section, const QString &key, const QString &value)
 {
-    IniText ini = readIniText(filePath);
-    const QString entry = key + QLatin1Char('=') + value;
     int sectionStart = -1;
     int insertAt = -1;
-    bool done = false;
-    for (int i = 0; i < ini.lines.size() && !done; ++i) {
+    for (int i = 0; i < ini.lines.size(); ++i) {
         const QString name = sectionOf(ini.lines[i]);
         if (!name.isNull()) {
             if (sectionStart >= 0)
@@ -96,32 +99,65 @@ bool WriteIni(const QString &filePath, const QString &section, const QString &ke
             // Keep the key as the file spells it.
             ini.lines[i]
                 = ini.lines[i].left(ini.lines[i].indexOf(QLatin1Char('='))).trimmed() + QLatin1Char('=') + value;
-            done = true;
-        } else if (!ini.lines[i].trimmed().isEmpty()) {
+            return;
+        }
+        if (!ini.lines[i].trimmed().isEmpty())
             insertAt = i + 1;
-        }
     }
-    if (!done) {
-        if (sectionStart < 0) {
-            if (!ini.lines.isEmpty() && !ini.lines.last().trimmed().isEmpty())
-                ini.lines.append(QString());
-            ini.lines.append(QLatin1Char('[') + section + QLatin1Char(']'));
-            ini.lines.append(entry);
-        } else {
-            ini.lines.insert(insertAt, entry);
-        }
+    const QString entry = key + QLatin1Char('=') + value;
+    if (sectionStart >= 0) {
+        ini.lines.insert(insertAt, entry);
+        return;
     }
+    if (!ini.lines.isEmpty() && !ini.lines.last().trimmed().isEmpty())
+        ini.lines.append(QString());
+    ini.lines.append(QLatin1Char('[') + section + QLatin1Char(']'));
+    ini.lines.append(entry);
+}
 
-    QSaveFile file(filePath);
-    if (!file.open(QIODevice::WriteOnly)) {
+bool hasLineBreak(const QString &text)
+{
+    return text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'));
+}
+
+// Why the entries cannot be written, or empty text when they can.
+QString refusal(const QString &filePath, const QString &section, const QList<IniEntry> &entries)
+{
+    const QString file = QDir::toNativeSeparators(filePath);
+    if (hasLineBreak(section))
+        return QStringLiteral("不能写入设置文件 %1: 节名含有换行符").arg(file);
+    for (const IniEntry &e : entries) {
+        if (hasLineBreak(e.key))
+            return QStringLiteral("不能写入设置文件 %1: 键名含有换行符").arg(file);
+        if (hasLineBreak(e.value))
+            return QStringLiteral("不能写入设置文件 %1: [%2] %3 的值含有换行符").arg(file, section, e.key);
+    }
+    return QString();
+}
+
+} // namespace
+
+bool WriteIni(const QString &filePath, const QString &section, const QString &key, const QString &value, QString *error)
+{
+    return WriteIni(filePath, section, QList<IniEntry> {{key, value}}, error);
+}
+
+bool WriteIni(const QString &filePath, const QString &section, const QList<IniEntry> &entries, QString *error)
+{
+    const QString refused = refusal(filePath, section, entries);
+    if (!refused.isEmpty()) {
         if (error)
-            *error = file.errorString();
+            *error = refused;
         return false;
     }
-    file.write((ini.lines.join(ini.lineEnd) + ini.lineEnd).toUtf8());
-    if (!file.commit()) {
+    IniText ini = readIniText(filePath);
+    for (const IniEntry &e : entries)
+        setKey(ini, section, e.key, e.value);
+    try {
+        saveFileAtomically(filePath, (ini.lines.join(ini.lineEnd) + ini.lineEnd).toUtf8());
+    } catch (const Error &e) {
         if (error)
-            *error = file.errorString();
+            *error = e.message();
         return false;
     }
     return true;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 namespace tarvex {
@@ -10,8 +11,18 @@ namespace tarvex {
 QString ReadIni(const QString &filePath, const QString &section, const QString &key);
 
 // Creates the file and the section when missing. Returns false with a reason
-// when the file cannot be written.
+// when the file cannot be written, or when the section, a key or a value
+// holds a line break (it would start a line of its own in the file); the file
+// is then left as it was.
 bool WriteIni(const QString &filePath, const QString &section, const QString &key, const QString &value,
     QString *error = nullptr);
+
+// Several keys of one section in one write of the file: all or none.
+struct IniEntry {
+    QString key;
+    QString value;
+};
+bool WriteIni(
+    const QString &filePath, const QString &section, const QList<IniEntry> &entries, QString *error = nullptr);
 
 } // namespace tarvex

@@ -1,5 +1,6 @@
 #include "common/sqlgridmodel.h"
 
+#include "common/columnkind.h"
 #include "common/database.h"
 #include "common/numbers.h"
 
@@ -12,19 +13,20 @@ SqlGridModel::SqlGridModel(QObject *parent)
 {
 }
 
-void SqlGridModel::setQuery(const QString &sql, QSqlDatabase db)
+void SqlGridModel::setQuery(const QString &sql, QSqlDatabase db, const QVariantList &values)
 {
     // Read the field names and the count first: a bad query changes nothing.
-    QSqlQuery probe = sqlExec(QStringLiteral("SELECT * FROM (") + sql + QStringLiteral(") LIMIT 0"), {}, db);
+    QSqlQuery probe = sqlExec(QStringLiteral("SELECT * FROM (") + sql + QStringLiteral(") LIMIT 0"), values, db);
     const QSqlRecord record = probe.record();
     QStringList fields;
     for (int i = 0; i < record.count(); ++i)
         fields.append(record.fieldName(i));
-    const int count = sqlScalar(QStringLiteral("SELECT COUNT(*) FROM (") + sql + QLatin1Char(')'), {}, db).toInt();
+    const int count = sqlScalar(QStringLiteral("SELECT COUNT(*) FROM (") + sql + QLatin1Char(')'), values, db).toInt();
 
     beginResetModel();
     m_db = db;
     m_sql = sql;
+    m_values = values;
     m_fields = fields;
     m_count = count;
     m_rowColors.clear();
@@ -37,6 +39,7 @@ void SqlGridModel::clear()
 {
     beginResetModel();
     m_sql.clear();
+    m_values.clear();
     m_fields.clear();
     m_count = 0;
     m_rowColors.clear();
@@ -55,7 +58,7 @@ const QVector<QVariant> &SqlGridModel::block(int blockIndex) const
     try {
         QSqlQuery query = sqlExec(QStringLiteral("SELECT * FROM (") + m_sql
                 + QStringLiteral(") LIMIT %1 OFFSET %2").arg(kBlockRows).arg(qint64(blockIndex) * kBlockRows),
-            {}, m_db);
+            m_values, m_db);
         while (query.next())
             for (int c = 0; c < m_fields.size(); ++c)
                 values.append(query.value(c));
@@ -88,7 +91,7 @@ QString SqlGridModel::displayText(const QVariant &value, const QString &fieldNam
 {
     if (value.isNull() || !value.isValid())
         return QString();
-    if (fieldName == QStringLiteral("隔热"))
+    if (columnKind(fieldName) == ColumnKind::YesNo)
         return value.toLongLong() != 0 ? QStringLiteral("True") : QStringLiteral("False");
     switch (value.typeId()) {
     case QMetaType::Double:

@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QSqlDatabase>
 #include <QStringList>
+#include <QVariantList>
 #include <QVector>
 
 namespace tarvex {
@@ -17,10 +18,12 @@ class SqlGridModel : public QAbstractTableModel {
 public:
     explicit SqlGridModel(QObject *parent = nullptr);
 
-    // Runs the query (throws Error); the old rows and colours are dropped.
-    void setQuery(const QString &sql, QSqlDatabase db);
+    // Runs the query with the values bound to its placeholders in order
+    // (throws Error); the old rows and colours are dropped.
+    void setQuery(const QString &sql, QSqlDatabase db, const QVariantList &values = {});
     void clear();
     QString query() const { return m_sql; }
+    QVariantList queryValues() const { return m_values; }
 
     int recordCount() const { return m_count; }
     QStringList fieldNames() const { return m_fields; }
@@ -49,6 +52,7 @@ private:
 
     QSqlDatabase m_db;
     QString m_sql;
+    QVariantList m_values;
     QStringList m_fields;
     int m_count = 0;
     QHash<int, QColor> m_rowColors;

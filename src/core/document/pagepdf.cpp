@@ -3,6 +3,7 @@
 #include "common/error.h"
 #include "common/savefile.h"
 #include "document/pagerenderer.h"
+#include "document/pdftounicode.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -25,8 +26,11 @@ void writePagesPdf(const PageDocument &document, const QString &path, const QStr
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         throw Error(cannotWriteText(path, file.errorString()));
+    PageRenderer renderer;
+    PdfToUnicodeFilter filtered(&file, [&renderer](char16_t code) { return renderer.drawnCharacterFor(code); });
+    filtered.open(QIODevice::WriteOnly);
     {
-        QPdfWriter writer(&file);
+        QPdfWriter writer(&filtered);
         writer.setCreator(QStringLiteral("Tarvex"));
         writer.setTitle(title);
         writer.setPageLayout(QPageLayout(QPageSize(QSizeF(document.pageWidth, document.pageHeight), QPageSize::Inch),
@@ -35,7 +39,6 @@ void writePagesPdf(const PageDocument &document, const QString &path, const QStr
         if (!painter.begin(&writer))
             throw Error(QStringLiteral("无法生成PDF文件 ") + shown);
         painter.setRenderHint(QPainter::Antialiasing);
-        PageRenderer renderer;
         const double unitsPerInch = writer.resolution();
         for (int k = 0; k < document.pages.size(); ++k) {
             if (k > 0 && !writer.newPage())
@@ -45,6 +48,7 @@ void writePagesPdf(const PageDocument &document, const QString &path, const QStr
         }
         painter.end();
     }
+    filtered.close();
     if (file.error() != QFileDevice::NoError || !file.commit())
         throw Error(cannotWriteText(path, file.errorString()));
 }

@@ -30,15 +30,23 @@ QString PriceTable::fullLoadSql() const
     return QStringLiteral("SELECT * FROM ") + name + loadOrder;
 }
 
-QString PriceTable::filteredSql(const QString &filterText) const
+QString PriceTable::filteredSql(const QString &filterSql) const
 {
-    return QStringLiteral("SELECT * FROM ") + name + filterText;
+    return QStringLiteral("SELECT * FROM ") + name + filterSql;
 }
 
 const PriceTable *findPriceTable(const QString &name)
 {
     for (const PriceTable &table : kTables)
         if (table.name == name)
+            return &table;
+    return nullptr;
+}
+
+const PriceTable *findPriceTableByEntry(short entryTable)
+{
+    for (const PriceTable &table : kTables)
+        if (table.entryTable == entryTable)
             return &table;
     return nullptr;
 }

@@ -94,11 +94,10 @@ bool writeQuoteSettings(const QString &iniFile, const QuoteSettings &s, QString 
         values.append(o.value_or(false) ? QStringLiteral("True") : QStringLiteral("False"));
     for (const auto &c : s.check)
         values.append(QString::number(c.value_or(0)));
-    for (int i = 0; i < keys.size(); ++i) {
-        if (!WriteIni(iniFile, kSection, keys[i], values[i], error))
-            return false;
-    }
-    return true;
+    QList<IniEntry> entries;
+    for (int i = 0; i < keys.size(); ++i)
+        entries.append({keys[i], values[i]});
+    return WriteIni(iniFile, kSection, entries, error);
 }
 
 QuoteSettings withQuoteDefaults(const QuoteSettings &settings)

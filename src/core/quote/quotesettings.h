@@ -26,8 +26,10 @@ struct QuoteSettings {
 QStringList quoteSettingKeys();
 
 QuoteSettings readQuoteSettings(const QString &iniFile);
-// Writes all 17 keys in order, empty values included. Every option and check
-// must be set. Returns false with a reason when the file cannot be written.
+// Writes all 17 keys in order, empty values included, in one write of the
+// file. Every option and check must be set. Returns false with a reason when
+// the file cannot be written or a text holds a line break; the file is then
+// left as it was.
 bool writeQuoteSettings(const QString &iniFile, const QuoteSettings &settings, QString *error = nullptr);
 
 // What the dialog would show for these settings: stored values where they

@@ -62,6 +62,11 @@ bool SqliteStatement::next()
     return false;
 }
 
+void SqliteStatement::reset()
+{
+    sqlite3_reset(m_statement);
+}
+
 bool SqliteStatement::isNull(int column) const
 {
     return sqlite3_column_type(m_statement, column) == SQLITE_NULL;

@@ -29,6 +29,8 @@ public:
 
     // Rows of a query: next() until false, then the columns by position from 0.
     bool next();
+    // Makes a query ready to run again (with new bindings) before its rows ran out.
+    void reset();
     bool isNull(int column) const;
     bool isInteger(int column) const;
     bool isReal(int column) const;

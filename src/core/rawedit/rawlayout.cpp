@@ -35,7 +35,7 @@ QVector<RawEditorLayout> buildLayouts()
             {3, 4}, {3, 4}),
         makeLayout({shown("数据ID", 0, ro), shown("门窗系列", 1, rw), shown("门窗代号", 2, rw), shown("框面积", 3, rw),
                        shown("洞口面积", 4, rw)},
-            {1}, {2, 3, 4, 5}),
+            {1, 2, 3, 4, 5}, {2, 3, 4, 5}),
     };
 }
 

@@ -41,18 +41,24 @@ QVariant optionalText(const QString &text)
     return text.isEmpty() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(text);
 }
 
-// Conditions that find a stored row again from the texts it was shown with.
+// Conditions that find a stored row again from every value it was shown
+// with. Texts compare as the columns do (without regard to letter case); of
+// several rows that match, one whose texts are exactly the shown ones comes
+// first, then the first stored.
 class RowMatch {
 public:
-    explicit RowMatch(qint64 id) { add(QStringLiteral("ID=?"), id); }
+    RowMatch() = default;
 
+    // An empty text stands for Null as well as '': the grid shows both alike.
     void text(const QString &column, const QString &value)
     {
-        if (value.isEmpty())
-            m_where
-                += QStringLiteral(" AND (") + column + QStringLiteral(" IS NULL OR ") + column + QStringLiteral("='')");
-        else
-            add(column + QStringLiteral("=?"), value);
+        if (value.isEmpty()) {
+            add(QStringLiteral("(") + column + QStringLiteral(" IS NULL OR ") + column + QStringLiteral("='')"));
+            return;
+        }
+        add(column + QStringLiteral("=?"), value);
+        m_exact.append(column + QStringLiteral("=? COLLATE BINARY"));
+        m_exactValues.append(value);
     }
 
     // A number is compared as the number it was shown as (the grid shows the
@@ -62,57 +68,69 @@ public:
     {
         double value = 0;
         if (shown.trimmed().isEmpty())
-            m_where += QStringLiteral(" AND ") + column + QStringLiteral(" IS NULL");
+            add(column + QStringLiteral(" IS NULL"));
         else if (parseNumber(shown, &value))
             add(column + QStringLiteral("=?"), value);
         else
             add(column + QStringLiteral("=?"), shown);
     }
 
+    void id(const QString &shown)
+    {
+        bool ok = false;
+        const qint64 value = shown.trimmed().toLongLong(&ok);
+        if (!ok)
+            throw Error(QStringLiteral("数据ID不是整数: ") + shown);
+        add(QStringLiteral("ID=?"), value);
+    }
+
     // rowid of the first matching row, or -1.
     qint64 firstRow(const QString &table, QSqlDatabase db) const
     {
+        QString order;
+        if (!m_exact.isEmpty())
+            order = QStringLiteral("(") + m_exact.join(QStringLiteral(" AND ")) + QStringLiteral(") DESC,");
         const QVariant rowid = sqlScalar(QStringLiteral("SELECT rowid FROM ") + table + QStringLiteral(" WHERE ")
-                + m_where + QStringLiteral(" ORDER BY rowid LIMIT 1"),
-            m_values, db);
+                + m_where.join(QStringLiteral(" AND ")) + QStringLiteral(" ORDER BY ") + order
+                + QStringLiteral("rowid LIMIT 1"),
+            m_values + m_exactValues, db);
         return rowid.isValid() ? rowid.toLongLong() : -1;
     }
 
 private:
-    void add(const QString &condition, const QVariant &value)
+    void add(const QString &condition, const QVariant &value = QVariant())
     {
-        if (!m_where.isEmpty())
-            m_where += QStringLiteral(" AND ");
-        m_where += condition;
-        m_values.append(value);
+        m_where.append(condition);
+        if (value.isValid())
+            m_values.append(value);
     }
 
-    QString m_where;
+    QStringList m_where;
     QVariantList m_values;
+    QStringList m_exact;
+    QVariantList m_exactValues;
 };
 
-// The match for a material row: keys are the texts of its key fields in the
-// order 代号,长度 / 名称,规格,技术要求,数量 / 名称,面积.
-RowMatch materialMatch(int kind, qint64 id, const QStringList &keys)
+// The match for a material row of window id: values are the texts of its
+// fields in the order 代号,长度 / 名称,规格,技术要求,数量 / 名称,面积.
+RowMatch materialMatch(int kind, qint64 id, const QStringList &values)
 {
-    RowMatch match(id);
+    RowMatch match;
+    match.id(QString::number(id));
     switch (kind) {
     case ProfileKind:
-        match.text(QStringLiteral("代号"), at(keys, 0));
-        match.number(QStringLiteral("长度"), at(keys, 1));
+        match.text(QStringLiteral("代号"), at(values, 0));
+        match.number(QStringLiteral("长度"), at(values, 1));
         break;
     case AccessoryKind:
-        match.text(QStringLiteral("名称"), at(keys, 0));
-        // An empty specification or requirement is no condition at all.
-        if (!at(keys, 1).isEmpty())
-            match.text(QStringLiteral("规格"), at(keys, 1));
-        if (!at(keys, 2).isEmpty())
-            match.text(QStringLiteral("技术要求"), at(keys, 2));
-        match.number(QStringLiteral("数量"), at(keys, 3));
+        match.text(QStringLiteral("名称"), at(values, 0));
+        match.text(QStringLiteral("规格"), at(values, 1));
+        match.text(QStringLiteral("技术要求"), at(values, 2));
+        match.number(QStringLiteral("数量"), at(values, 3));
         break;
     case GlassKind:
-        match.text(QStringLiteral("名称"), at(keys, 0));
-        match.number(QStringLiteral("面积"), at(keys, 1));
+        match.text(QStringLiteral("名称"), at(values, 0));
+        match.number(QStringLiteral("面积"), at(values, 1));
         break;
     default:
         throw Error(QStringLiteral("未知的数据类别: %1").arg(kind));
@@ -120,13 +138,16 @@ RowMatch materialMatch(int kind, qint64 id, const QStringList &keys)
     return match;
 }
 
-qint64 windowIdFromText(const QString &text)
+// The match for a window row: ID, 门窗系列, 窗号, 框面积, 洞口面积 as shown.
+RowMatch windowMatch(const QStringList &values)
 {
-    bool ok = false;
-    const qint64 id = text.trimmed().toLongLong(&ok);
-    if (!ok)
-        throw Error(QStringLiteral("数据ID不是整数: ") + text);
-    return id;
+    RowMatch match;
+    match.id(at(values, 0));
+    match.text(QStringLiteral("门窗系列"), at(values, 1));
+    match.text(QStringLiteral("窗号"), at(values, 2));
+    match.number(QStringLiteral("框面积"), at(values, 3));
+    match.number(QStringLiteral("洞口面积"), at(values, 4));
+    return match;
 }
 
 // rowid of the first row the match finds; throws with what was looked for.
@@ -155,9 +176,11 @@ QString rawTableName(int kind)
 
 int findWindowId(const QString &series, const QString &windowCode, QSqlDatabase db)
 {
+    // The texts compare as the columns do; a window spelt exactly so wins.
     const QVariant id
-        = sqlScalar(QStringLiteral("SELECT ID FROM MjTemp WHERE 门窗系列=? AND 窗号=? ORDER BY rowid LIMIT 1"),
-            {series, windowCode}, db);
+        = sqlScalar(QStringLiteral("SELECT ID FROM MjTemp WHERE 门窗系列=? AND 窗号=? ORDER BY "
+                                   "(门窗系列=? COLLATE BINARY AND 窗号=? COLLATE BINARY) DESC,rowid LIMIT 1"),
+            {series, windowCode, series, windowCode}, db);
     if (!id.isValid() || id.isNull())
         throw Error(QStringLiteral("没有找到门窗: 门窗系列 ") + series + QStringLiteral(", 窗号 ") + windowCode);
     return id.toInt();
@@ -173,7 +196,7 @@ void addRawEntry(int kind, const QStringList &boxes, QSqlDatabase db)
 {
     // The window comes first: a missing window is reported before any check
     // of the typed values, and nothing is written.
-    const int id = kind == WindowKind ? nextWindowId(db) : findWindowId(boxText(boxes, 1), boxText(boxes, 2), db);
+    const int id = kind == WindowKind ? nextWindowId(db) : findWindowId(at(boxes, 0), at(boxes, 1), db);
     switch (kind) {
     case ProfileKind:
         sqlExec(QStringLiteral("INSERT INTO LcTemp (ID,代号,长度) VALUES(?,?,?)"),
@@ -205,12 +228,13 @@ void modifyRawEntry(int kind, const QStringList &boxes, const QStringList &oldVa
     if (kind == WindowKind) {
         const QVariantList values
             = {boxText(boxes, 2), boxText(boxes, 3), numberToStore(kind, boxes, 4), numberToStore(kind, boxes, 5)};
-        const qint64 rowid = requireRow(RowMatch(windowIdFromText(at(oldValues, 0))), kind, db, notFound);
+        const qint64 rowid = requireRow(windowMatch(oldValues), kind, db, notFound);
         sqlExec(QStringLiteral("UPDATE MjTemp SET 门窗系列=?,窗号=?,框面积=?,洞口面积=? WHERE rowid=?"),
             values + QVariantList {rowid}, db);
         return;
     }
-    const int id = findWindowId(boxText(boxes, 1), boxText(boxes, 2), db);
+    // Series and window code are shown as stored: "S70 " is looked up so.
+    const int id = findWindowId(at(boxes, 0), at(boxes, 1), db);
     const qint64 rowid = requireRow(materialMatch(kind, id, oldValues), kind, db, notFound);
     switch (kind) {
     case ProfileKind:
@@ -236,7 +260,7 @@ void deleteViewerRow(int page, const QStringList &columns, QSqlDatabase db)
 {
     const QString notFound = QStringLiteral("要删除的记录");
     if (page == WindowKind) {
-        deleteRow(page, requireRow(RowMatch(windowIdFromText(at(columns, 0))), page, db, notFound), db);
+        deleteRow(page, requireRow(windowMatch(columns), page, db, notFound), db);
         return;
     }
     const int id = findWindowId(at(columns, 0), at(columns, 1), db);

@@ -8,22 +8,24 @@
 namespace tarvex {
 
 // Single-row changes to the working tables, made by the raw data editor and
-// the priced data viewer. Every value travels as a bound parameter, and a
-// stored row is found by its values compared as the numbers or texts they
-// are. All of them throw Error with a plain description and, when they
-// throw, have written nothing.
+// the priced data viewer. Every value travels as a bound parameter. A stored
+// row is found by every value it was shown with, compared as the numbers or
+// texts they are; an empty text finds Null or ''. All of them throw Error
+// with a plain description and, when they throw, have written nothing.
 
 // LcTemp, PjTemp, BlTemp or MjTemp for kind (page) 0..3.
 QString rawTableName(int kind);
 
-// ID of the window with this series and window code (the first one stored).
+// ID of the window with this series and window code, as stored (no blanks
+// trimmed); letter case does not matter, but an exact spelling wins.
 int findWindowId(const QString &series, const QString &windowCode, QSqlDatabase db = Database::shared());
 
 // ID for a new window: one more than the highest, 1 for the first window.
 int nextWindowId(QSqlDatabase db = Database::shared());
 
 // The editor's writes. boxes are the texts of Text1..Text10 as typed;
-// oldValues the key boxes as the record was loaded (rawOldValues).
+// oldValues the key boxes as the record was loaded (rawOldValues): for a
+// window its ID, series, code and both areas.
 void addRawEntry(int kind, const QStringList &boxes, QSqlDatabase db = Database::shared());
 void modifyRawEntry(
     int kind, const QStringList &boxes, const QStringList &oldValues, QSqlDatabase db = Database::shared());

@@ -19,9 +19,15 @@ const ViewerPage &viewerPage(int page)
     return pages.at(page);
 }
 
-QString viewerPageQuery(int page, const QString &filterText)
+QString viewerPageQuery(int page, const QString &filterSql)
 {
-    return QStringLiteral("SELECT * FROM ") + viewerPage(page).source + filterText;
+    return QStringLiteral("SELECT * FROM ") + viewerPage(page).source + filterSql;
+}
+
+QString viewerCaption(const QString &filePath)
+{
+    const QString caption = QStringLiteral("报价原始数据编辑");
+    return filePath.isEmpty() ? caption : caption + QLatin1Char('-') + filePath;
 }
 
 QString clearPageQuestion(int page)
@@ -34,6 +40,23 @@ bool priceEntryEnabled(int page, const QString &lineWeightText)
     if (page == 0)
         return lineWeightText.isEmpty();
     return page == 1 || page == 2;
+}
+
+MaterialKeys viewerRowKeys(int page, const QStringList &row)
+{
+    const auto at = [&](int col) { return row.value(col); };
+    MaterialKeys keys;
+    if (page == 0) {
+        keys.series = at(0);
+        keys.code = at(2);
+    } else {
+        keys.name = at(2);
+        if (page == 1) {
+            keys.spec = at(3);
+            keys.requirement = at(4);
+        }
+    }
+    return keys;
 }
 
 } // namespace tarvex

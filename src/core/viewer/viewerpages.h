@@ -1,6 +1,9 @@
 #pragma once
 
+#include "prices/missingprices.h"
+
 #include <QString>
+#include <QStringList>
 
 namespace tarvex {
 
@@ -15,8 +18,13 @@ constexpr int kViewerPageCount = 4;
 // Throws Error for an index outside 0..3.
 const ViewerPage &viewerPage(int page);
 
-// The query that fills a page, with the filter tail (empty or " WHERE ...").
-QString viewerPageQuery(int page, const QString &filterText = QString());
+// The query that fills a page, with a filter's SQL tail (empty or
+// " WHERE ..." with placeholders).
+QString viewerPageQuery(int page, const QString &filterSql = QString());
+
+// The viewer's caption: "报价原始数据编辑", followed by "-" and the path of
+// the file the working tables came from or were last saved to.
+QString viewerCaption(const QString &filePath = QString());
 
 // The question asked before the page's working table is emptied.
 QString clearPageQuestion(int page);
@@ -25,5 +33,10 @@ QString clearPageQuestion(int page);
 // without line weight (column 4), on the accessory and glass pages always,
 // never on the windows page.
 bool priceEntryEnabled(int page, const QString &lineWeightText);
+
+// The keys of the material on a row of pages 0 to 2, by column position:
+// series and code of a profile, name, specification and requirement of an
+// accessory, the name of a glass.
+MaterialKeys viewerRowKeys(int page, const QStringList &row);
 
 } // namespace tarvex

@@ -1,6 +1,7 @@
 #include "app/application.h"
 
 #include "common/qtmessages.h"
+#include "common/singleline.h"
 
 #include <QApplication>
 #include <QFont>
@@ -27,6 +28,7 @@ void setupApplication(QApplication &app)
     QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
     setupFonts();
     app.setFont(QFont(QStringLiteral("Noto Sans CJK SC"), 10));
+    installSingleLineBoxes(app);
     static QtMessages onScreen;
     setMessageService(&onScreen);
 }

@@ -4,6 +4,7 @@
 #include "app/backgroundarea.h"
 #include "app/commandline.h"
 #include "app/paths.h"
+#include "app/programicon.h"
 #include "app/toolbaricons.h"
 #include "common/database.h"
 #include "common/error.h"
@@ -12,8 +13,11 @@
 #include "common/indexedtoolbar.h"
 #include "common/ini.h"
 #include "common/messages.h"
+#include "library/librarywindows.h"
 #include "prices/priceswindows.h"
 #include "quote/quotewindows.h"
+#include "settings/settingswindows.h"
+#include "viewer/viewerpages.h"
 #include "viewer/viewerwindows.h"
 
 #include <QAction>
@@ -85,7 +89,7 @@ MainForm::MainForm(QWidget *parent)
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Tarvex"));
     // Child windows take the program's picture too.
-    QApplication::setWindowIcon(tileIcon(QStringLiteral("T"), QColor(0x2f6fb5)));
+    QApplication::setWindowIcon(programIcon());
     m_area->setObjectName(QStringLiteral("ClientArea"));
     m_area->setBackground(QColor(0x80, 0x80, 0x80));
     setCentralWidget(m_area);
@@ -150,6 +154,10 @@ void MainForm::updateClock()
 void MainForm::startup(const QStringList &arguments)
 {
     AppState &state = appState();
+    // A user folder that could not be filled is said once; the steps below
+    // report what then fails.
+    if (const QString problem = programFolderInUse().problem; !problem.isEmpty())
+        reportError(problem);
     try {
         state.dataFolder = resolveFolderSetting(ReadIni(iniPath(), QStringLiteral("sysPath"), QStringLiteral("path1")));
         state.libraryFolder
@@ -230,7 +238,7 @@ void MainForm::toolbarClicked(int index)
     try {
         switch (index) {
         case 1:
-            showViewerWindow(QStringLiteral("报价原始数据编辑"));
+            showViewerWindow(viewerCaption());
             break;
         case 2:
             openFileFromToolbar();
@@ -256,15 +264,30 @@ void MainForm::toolbarClicked(int index)
         case 11:
             runQuoteDialog(this);
             break;
+        case 13:
+            CloseChildWindows();
+            if (QWidget *library = createDwgForm())
+                showChild(library, Placement::Fill);
+            break;
+        case 14:
+            CloseChildWindows();
+            if (QWidget *items = createXldItem())
+                showChild(items, Placement::Centre);
+            break;
         case 16:
-            // No check that the help file exists: the desktop says so itself.
-            openWithDesktop(programFile(QStringLiteral("help.chm")));
+            openManual();
+            break;
+        case 17:
+            CloseChildWindows();
+            showChild(createSetForm(), Placement::Centre);
+            break;
+        case 19:
+            showAboutBox(this);
             break;
         case 21:
             close();
             break;
         default:
-            // The drawing library, settings and About box come later.
             break;
         }
     } catch (...) {

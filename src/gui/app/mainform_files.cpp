@@ -9,6 +9,7 @@
 #include "common/messages.h"
 #include "rawdata/workingtables.h"
 #include "rawdata/xdtwriter.h"
+#include "viewer/viewerpages.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -47,7 +48,7 @@ bool MainForm::OpenFile(const QString &path)
         messages().warning(QStringLiteral("打开文件出错:") + e.message());
         return false;
     }
-    showViewerWindow(QStringLiteral("报价原始数据编辑-") + path);
+    showViewerWindow(viewerCaption(path));
     return true;
 }
 
@@ -85,10 +86,9 @@ bool MainForm::saveWorkingTables(const QString &dialogTitle, const QString &canc
         return false;
     }
     appState().currentFilePath = path;
-    if (QWidget *viewer = findForm(QStringLiteral("dataForm"))) {
-        if (!viewer->windowTitle().contains(QLatin1Char('-')))
-            viewer->setWindowTitle(viewer->windowTitle() + QLatin1Char('-') + path);
-    }
+    // The viewer shows the data of the file just written, under its name.
+    if (QWidget *viewer = findForm(QStringLiteral("dataForm")))
+        viewer->setWindowTitle(viewerCaption(path));
     messages().information(QStringLiteral("保存文件成功!"));
     return true;
 }

@@ -1,15 +1,12 @@
 #include "common/filterlist.h"
 
-#include "common/database.h"
 #include "common/flexgrid.h"
-#include "common/sqlgridmodel.h"
 
 #include <QComboBox>
-#include <QSqlQuery>
 
 namespace tarvex {
 
-void fillFilterList(QComboBox *combo, FlexGrid *grid, const QString &source, const QString &filterText)
+void fillFilterList(QComboBox *combo, FlexGrid *grid, const QString &source, const GridFilter &filter)
 {
     const QString col = grid->headerText(grid->col());
     const QRect cell = grid->cellRect(grid->row(), grid->col());
@@ -20,13 +17,9 @@ void fillFilterList(QComboBox *combo, FlexGrid *grid, const QString &source, con
     combo->raise();
     combo->show();
 
-    QSqlQuery query = sqlExec(QStringLiteral("SELECT distinct ") + col + QStringLiteral(" FROM ") + source + filterText
-            + QStringLiteral(" ORDER BY ") + col,
-        {}, Database::shared());
+    const QStringList values = filterListValues(source, col, filter);
     combo->addItem(QStringLiteral("全部"));
-    while (query.next())
-        if (!query.value(0).isNull())
-            combo->addItem(SqlGridModel::displayText(query.value(0), col));
+    combo->addItems(values);
     combo->setCurrentIndex(-1);
 }
 

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "common/gridfilter.h"
+
 class QComboBox;
 
 namespace tarvex {
@@ -12,6 +14,6 @@ class FlexGrid;
 // grid's current cell and offers "全部" and the distinct values of the current
 // column among the rows the filter leaves. source is the table or view name.
 // Throws Error when the query fails.
-void fillFilterList(QComboBox *combo, FlexGrid *grid, const QString &source, const QString &filterText);
+void fillFilterList(QComboBox *combo, FlexGrid *grid, const QString &source, const GridFilter &filter);
 
 } // namespace tarvex

@@ -27,9 +27,9 @@ FlexGrid::FlexGrid(QWidget *parent)
     connect(horizontalHeader(), &QHeaderView::sectionDoubleClicked, this, &FlexGrid::headerDoubleClicked);
 }
 
-void FlexGrid::load(const QString &sql, QSqlDatabase db)
+void FlexGrid::load(const QString &sql, QSqlDatabase db, const QVariantList &values)
 {
-    m_model->setQuery(sql, db);
+    m_model->setQuery(sql, db, values);
     m_row = 0;
     m_col = 0;
     m_lastRow = 0;

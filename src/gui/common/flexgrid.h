@@ -17,8 +17,9 @@ public:
 
     explicit FlexGrid(QWidget *parent = nullptr);
 
-    // Loads the query; throws Error and keeps the old rows on failure.
-    void load(const QString &sql, QSqlDatabase db);
+    // Loads the query with values bound to its placeholders; throws Error
+    // and keeps the old rows on failure.
+    void load(const QString &sql, QSqlDatabase db, const QVariantList &values = {});
     SqlGridModel *gridModel() const { return m_model; }
 
     int rows() const { return m_model->rowCount() + 1; }

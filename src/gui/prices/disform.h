@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/gridfilter.h"
+
 #include <QVector>
 #include <QWidget>
 
@@ -18,14 +20,16 @@ struct PriceTable;
 class DisForm : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int kButtonCount = 10;
+    // The ten buttons of the system, then 11 "导入数据" (shown beside 导出数据).
+    static constexpr int kButtonCount = 11;
 
     explicit DisForm(QWidget *parent = nullptr);
 
     FlexGrid *grid() const { return m_flex; }
     QComboBox *filterList() const { return m_combo; }
     QAction *button(int index) const;
-    QString filterText() const { return m_filterText; }
+    // The filter in force, as the status bar shows it.
+    QString filterText() const { return m_filter.text(); }
 
     // The whole table in its load order; the filter is kept but not applied.
     void fullLoad();
@@ -49,6 +53,7 @@ private:
     void openEntryDialog(bool adding);
     void deleteRecord();
     void clearTable();
+    void importData();
     void closeWindow();
     void hideFilterList();
 
@@ -56,7 +61,7 @@ private:
     FlexGrid *m_flex;
     QComboBox *m_combo;
     QVector<QAction *> m_buttons; // index 0 unused
-    QString m_filterText;
+    GridFilter m_filter;
     bool m_watchingActivation = false;
     bool m_loadedSinceActive = false;
     bool m_moving = false; // the window itself moves the grid's current cell

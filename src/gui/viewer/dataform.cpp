@@ -5,11 +5,11 @@
 #include "common/database.h"
 #include "common/error.h"
 #include "common/filterlist.h"
-#include "common/filtertext.h"
 #include "common/flexgrid.h"
 #include "common/forms.h"
 #include "common/indexedtoolbar.h"
 #include "common/messages.h"
+#include "prices/missingpriceform.h"
 #include "prices/priceentry.h"
 #include "rawdata/lcform.h"
 #include "rawedit/rawrecords.h"
@@ -59,7 +59,7 @@ DataForm::DataForm(QWidget *parent)
     : QWidget(parent)
 {
     setObjectName(QStringLiteral("dataForm"));
-    setWindowTitle(QStringLiteral("报价原始数据编辑"));
+    setWindowTitle(viewerCaption());
     buildToolbar();
     buildPages();
 
@@ -84,6 +84,9 @@ void DataForm::buildToolbar()
     m_toolbar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     m_toolbar->setIconSize(QSize(24, 24));
     m_buttons = fillIndexedToolbar(m_toolbar, toolbarEntries(style()), [this](int index) { toolbarClicked(index); });
+    // 12 "缺价清单" stands beside 入单价库.
+    addIndexedEntry(m_toolbar, m_buttons, {"缺价清单", style()->standardIcon(QStyle::SP_FileDialogListView)},
+        m_buttons[10], [this](int index) { toolbarClicked(index); });
 }
 
 void DataForm::buildPages()
@@ -183,6 +186,10 @@ void DataForm::toolbarClicked(int index)
     case 9:
         priceEntry();
         break;
+    case 12:
+        showMissingPrices(this, false);
+        pageChanged();
+        break;
     case 11:
         // Inside the main window the frame around the form goes with it.
         if (auto *frame = qobject_cast<QMdiSubWindow *>(parentWidget()))
@@ -197,7 +204,7 @@ void DataForm::toolbarClicked(int index)
 
 void DataForm::pageChanged()
 {
-    m_filterText.clear();
+    m_filter.clear();
     clearFilterPanel();
     m_combo->hide();
     if (m_editor && m_editor->isVisible())
@@ -224,7 +231,7 @@ void DataForm::FlexFill(FlexGrid *grid, int page)
 
 void DataForm::ReadData(FlexGrid *grid)
 {
-    grid->load(viewerPageQuery(m_grids.indexOf(grid), m_filterText), Database::shared());
+    grid->load(viewerPageQuery(m_grids.indexOf(grid), m_filter.sql()), Database::shared(), m_filter.values());
     showRecordCount(grid->recordCount());
     fitColumns(grid);
     grid->setCurrentCell(1, 0);
@@ -267,7 +274,7 @@ void DataForm::updatePriceButton()
 void DataForm::ComboFill()
 {
     try {
-        fillFilterList(m_combo, currentGrid(), viewerPage(currentPage()).source, m_filterText);
+        fillFilterList(m_combo, currentGrid(), viewerPage(currentPage()).source, m_filter);
     } catch (const Error &e) {
         m_combo->hide();
         reportError(e.message());
@@ -278,8 +285,8 @@ void DataForm::DataSelect(const QString &value)
 {
     FlexGrid *grid = currentGrid();
     const int col = grid->col();
-    m_filterText = updateFilterText(m_filterText, grid->headerText(col), value);
-    showFilterText(m_filterText);
+    m_filter.choose(grid->headerText(col), value);
+    showFilterText(m_filter.text());
     try {
         ReadData(grid);
     } catch (const Error &e) {
@@ -329,11 +336,11 @@ void DataForm::priceEntry()
     const int page = currentPage();
     if (page > 2 || !button(9)->isEnabled())
         return;
-    AppState &state = appState();
-    state.EntryCaller = 2;
-    state.EntryMode = 1;
-    state.EntryTable = static_cast<short>(page + 1);
-    showPriceEntryDialog(this, currentGrid(), "添加数据", false);
+    const FlexGrid *grid = currentGrid();
+    QStringList row;
+    for (int c = 0; c < grid->cols(); ++c)
+        row.append(grid->textMatrix(grid->row(), c));
+    showPriceEntryDialog(this, addPriceRequest(static_cast<MaterialKind>(page + 1), viewerRowKeys(page, row)));
     pageChanged();
 }
 

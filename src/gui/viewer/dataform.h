@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/gridfilter.h"
 #include "rawdata/lcform.h"
 
 #include <QPointer>
@@ -18,15 +19,16 @@ class FlexGrid;
 // The priced data viewer: the working data joined with the price tables on
 // four pages (profiles, accessories, glass, windows), filtered by column
 // values, edited through the raw data editor, exported, and the way to a
-// missing price record.
+// missing price record and to the list of all of them.
 class DataForm : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int kButtonCount = 11;
+    // The eleven entries of the system, then 12 "缺价清单" (shown beside 入单价库).
+    static constexpr int kButtonCount = 12;
 
     explicit DataForm(QWidget *parent = nullptr);
 
-    // Toolbar entry by index 1..11 (separators included), and its dispatch.
+    // Toolbar entry by index 1..12 (separators included), and its dispatch.
     QAction *button(int index) const;
     void toolbarClicked(int index);
 
@@ -34,7 +36,9 @@ public:
     void setCurrentPage(int page);
     FlexGrid *grid(int page) const;
     FlexGrid *currentGrid() const;
-    QString filterText() const { return m_filterText; }
+    // The filter in force, as the status bar shows it.
+    QString filterText() const { return m_filter.text(); }
+    const GridFilter &filter() const { return m_filter; }
     // The raw data editor while it is open.
     LcForm *editor() const { return m_editor; }
 
@@ -69,7 +73,7 @@ private:
     QVector<QAction *> m_buttons; // index 0 unused
     QVector<FlexGrid *> m_grids;
     QPointer<LcForm> m_editor;
-    QString m_filterText;
+    GridFilter m_filter;
 };
 
 } // namespace tarvex

@@ -1,0 +1,121 @@
+#include "settings/systeminfo.h"
+
+#include "app/appstate.h"
+#include "app/paths.h"
+#include "common/database.h"
+#include "common/error.h"
+#include "library/libraryfile.h"
+#include "settings/pathsettings.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLocale>
+#include <QSysInfo>
+
+#include <sqlite3.h>
+
+namespace tarvex {
+
+namespace {
+
+QString originText(FolderOrigin origin)
+{
+    switch (origin) {
+    case FolderOrigin::Chosen:
+        return QStringLiteral("命令行 --home 指定");
+    case FolderOrigin::Environment:
+        return QStringLiteral("环境变量 TARVEX_HOME");
+    case FolderOrigin::Executable:
+        return QStringLiteral("程序所在文件夹");
+    case FolderOrigin::UserData:
+        return QStringLiteral("用户数据文件夹");
+    }
+    return QString();
+}
+
+QString native(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+QString fileLine(const QString &folder, const QString &name)
+{
+    const QFileInfo file(QDir(folder).filePath(name));
+    QString value = QStringLiteral("不存在");
+    if (file.isFile())
+        value = QLocale::system().formattedDataSize(file.size()) + QStringLiteral(" (")
+            + QLocale::system().toString(file.size()) + QStringLiteral(" 字节)");
+    return QStringLiteral("  ") + name + QStringLiteral(": ") + value;
+}
+
+// The folder the running program uses, and the one cs.ini names now when
+// the settings dialog changed it since the start.
+QStringList folderLines(const QString &label, const QString &inUse, const QString &setting, const QString &database)
+{
+    QStringList lines {label + QStringLiteral(": ") + native(inUse)};
+    const QString configured = resolveFolderSetting(setting);
+    if (QDir::cleanPath(configured) != QDir::cleanPath(inUse))
+        lines << QStringLiteral("  cs.ini 已改为: ") + native(configured) + QStringLiteral(" (重新启动后生效)");
+    lines << fileLine(inUse, database);
+    return lines;
+}
+
+QStringList countLines(const QString &title, const QList<std::pair<const char *, const char *>> &tables)
+{
+    QStringList lines {title};
+    for (const auto &[table, meaning] : tables) {
+        QString value = unavailableText();
+        if (Database::isSharedOpen()) {
+            try {
+                value = QLocale::system().toString(
+                    sqlScalar(QStringLiteral("SELECT COUNT(*) FROM ") + QLatin1String(table)).toLongLong());
+            } catch (const Error &) {
+            }
+        }
+        lines << QStringLiteral("  ") + QLatin1String(table) + QStringLiteral(" (") + QString::fromUtf8(meaning)
+                + QStringLiteral("): ") + value;
+    }
+    return lines;
+}
+
+} // namespace
+
+QString unavailableText()
+{
+    return QStringLiteral("此时系统信息不可用");
+}
+
+QStringList systemInfoLines()
+{
+    const ProgramFolder program = programFolderInUse();
+    const PathSettings settings = readPathSettings(iniPath());
+    const AppState &state = appState();
+    // Before the main window has read cs.ini, the folders it would use.
+    const QString data = state.dataFolder.isEmpty() ? resolveFolderSetting(settings.dataFolder) : state.dataFolder;
+    const QString library
+        = state.libraryFolder.isEmpty() ? resolveFolderSetting(settings.libraryFolder) : state.libraryFolder;
+
+    QStringList lines;
+    lines << QStringLiteral("程序版本: Tarvex ") + QStringLiteral(TARVEX_VERSION)
+          << QStringLiteral("Qt 版本: ") + QString::fromLatin1(qVersion()) + QStringLiteral(" (编译时 ")
+            + QStringLiteral(QT_VERSION_STR) + QStringLiteral(")")
+          << QStringLiteral("SQLite 版本: ") + QString::fromLatin1(sqlite3_libversion())
+          << QStringLiteral("操作系统: ") + QSysInfo::prettyProductName() + QStringLiteral(", ")
+            + QSysInfo::kernelType() + QStringLiteral(" ") + QSysInfo::kernelVersion() + QStringLiteral(", ")
+            + QSysInfo::currentCpuArchitecture();
+    lines << QStringLiteral("程序文件夹: ") + native(program.path) + QStringLiteral(" (") + originText(program.origin)
+            + QStringLiteral(")");
+    if (!program.problem.isEmpty())
+        lines << QStringLiteral("  问题: ") + program.problem;
+    if (const QString installed = defaultsFolder(); !installed.isEmpty())
+        lines << QStringLiteral("安装的默认文件: ") + native(installed);
+    lines << folderLines(QStringLiteral("数据文件夹"), data, settings.dataFolder, Database::fileName());
+    lines << folderLines(QStringLiteral("图库文件夹"), library, settings.libraryFolder, libraryFileName());
+    lines << countLines(QStringLiteral("工作表记录数:"),
+        {{"LcTemp", "型材"}, {"PjTemp", "配件"}, {"BlTemp", "玻璃"}, {"MjTemp", "门窗"}});
+    lines << countLines(QStringLiteral("价格表记录数:"),
+        {{"lcName", "主材线重"}, {"pjName", "配件单价"}, {"blName", "玻璃单价"}, {"FyTable", "固定费用"}});
+    return lines;
+}
+
+} // namespace tarvex

@@ -1,0 +1,134 @@
+#include "app/appstate.h"
+#include "app/paths.h"
+#include "common/database.h"
+#include "settings/pathsettings.h"
+#include "settings/systeminfo.h"
+
+#include "testsupport.h"
+
+#include <QDir>
+#include <QTest>
+
+using namespace tarvex;
+using namespace tarvex::test;
+
+class TestSystem : public QObject {
+    Q_OBJECT
+
+private slots:
+    void programFolderChoice_data()
+    {
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QString>("environment");
+        QTest::addColumn<bool>("writable");
+        QTest::addColumn<QString>("defaults");
+        QTest::addColumn<QString>("expected");
+        QTest::addColumn<int>("origin");
+        QTest::newRow("--home wins") << "/h"
+                                     << "/e" << true << ""
+                                     << "/h" << int(FolderOrigin::Chosen);
+        QTest::newRow("TARVEX_HOME") << ""
+                                     << "/e" << false << "/usr/share/tarvex"
+                                     << "/e" << int(FolderOrigin::Environment);
+        QTest::newRow("build folder") << ""
+                                      << "" << true << ""
+                                      << "/exe" << int(FolderOrigin::Executable);
+        QTest::newRow("installed, read-only") << ""
+                                              << "" << false << "/usr/share/tarvex"
+                                              << "/user" << int(FolderOrigin::UserData);
+        // Run by root, /usr/bin may be written: still the user's folder.
+        QTest::newRow("installed, writable") << ""
+                                             << "" << true << "/usr/share/tarvex"
+                                             << "/user" << int(FolderOrigin::UserData);
+        QTest::newRow("read-only, not installed") << ""
+                                                  << "" << false << ""
+                                                  << "/user" << int(FolderOrigin::UserData);
+    }
+
+    void programFolderChoice()
+    {
+        QFETCH(QString, chosen);
+        QFETCH(QString, environment);
+        QFETCH(bool, writable);
+        QFETCH(QString, defaults);
+        const ProgramFolder folder = chooseProgramFolder({chosen, environment, "/exe", writable, defaults, "/user"});
+        QTEST(folder.path, "expected");
+        QTEST(int(folder.origin), "origin");
+    }
+
+    void fillFolderNeverOverwrites()
+    {
+        QTemporaryDir from, to;
+        writeFile(from.filePath("cs.ini"), "[sysPath]\r\npath1=\r\n");
+        QDir(from.path()).mkpath("pic");
+        QDir(from.path()).mkpath("temp1");
+        QDir(from.path()).mkpath("help");
+        writeFile(from.filePath("pic/1.jpg"), "picture");
+        writeFile(from.filePath("help/index.html"), "manual");
+        QFile::setPermissions(from.filePath("pic/1.jpg"), QFileDevice::ReadOwner | QFileDevice::ReadOther);
+        writeFile(to.filePath("cs.ini"), "[sysPath]\r\npath1=/mine\r\n");
+        const QString target = to.filePath("new/Tarvex");
+
+        fillFolder(from.path(), to.path(), "help");
+        QCOMPARE(readFile(to.filePath("cs.ini")), QByteArray("[sysPath]\r\npath1=/mine\r\n"));
+        QCOMPARE(readFile(to.filePath("pic/1.jpg")), QByteArray("picture"));
+        QVERIFY(QFile::permissions(to.filePath("pic/1.jpg")) & QFileDevice::WriteOwner);
+        QVERIFY(QFileInfo(to.filePath("temp1")).isDir());
+        QVERIFY(!QFileInfo::exists(to.filePath("help")));
+
+        fillFolder("", target);
+        QVERIFY(QDir(target).isEmpty());
+        fillFolder(from.path(), target);
+        QCOMPARE(readFile(target + "/help/index.html"), QByteArray("manual"));
+        QVERIFY(!errorOf([&] { fillFolder(from.path(), "/proc/tarvex"); }).isEmpty());
+    }
+
+    void pathSettingsSaveAsTypedAndNameMissingFolders()
+    {
+        TestHome home;
+        const QString ini = home.file("cs.ini");
+        QCOMPARE(readPathSettings(ini).dataFolder, QString());
+        const QString missing = home.file("no-such-folder");
+        // A pasted line break never reaches the file.
+        const QString message = savePathSettings(ini, {" " + home.path() + "\r\n", missing + "\n"});
+        QCOMPARE(message, "设置成功!重新启动软件后生效!\n文件夹不存在: " + missing);
+        QCOMPARE(readPathSettings(ini).dataFolder, home.path());
+        QCOMPARE(readPathSettings(ini).libraryFolder, missing);
+        QCOMPARE(readFile(ini), ("[sysPath]\r\npath1=" + home.path() + "\r\npath2=" + missing + "\r\n").toUtf8());
+
+        // Saving again writes the same; an empty library folder is stored empty.
+        QCOMPARE(savePathSettings(ini, {home.path(), ""}), QString("设置成功!重新启动软件后生效!"));
+        QCOMPARE(readFile(ini), ("[sysPath]\r\npath1=" + home.path() + "\r\npath2=\r\n").toUtf8());
+
+        QDir(home.path()).mkdir("locked.ini");
+        QVERIFY(errorOf([&] {
+            savePathSettings(home.file("locked.ini"), {"a", "b"});
+        }).startsWith("无法写入文件 " + home.file("locked.ini")));
+    }
+
+    void systemInfoNamesFoldersFilesAndCounts()
+    {
+        TestHome home;
+        home.loadDemoPrices();
+        home.loadDemoProject();
+        const QString text = systemInfoLines().join('\n');
+        const int profiles = sqlScalar("SELECT COUNT(*) FROM LcTemp").toInt();
+        QVERIFY(profiles > 10);
+        for (const QString &expected : QStringList {"程序版本: Tarvex " TARVEX_VERSION, "SQLite 版本: 3.",
+                 "程序文件夹: " + home.path() + " (命令行 --home 指定)", "数据文件夹: " + home.path(),
+                 "  xltDb.sqlite: 不存在", "  LcTemp (型材): " + QString::number(profiles), "  lcName (主材线重): 11",
+                 "  FyTable (固定费用): "})
+            QVERIFY2(text.contains(expected), qPrintable(expected + "\n--\n" + text));
+        QVERIFY(text.contains(QRegularExpression("  newdb.sqlite: .* \\([0-9,]+ 字节\\)")));
+
+        // A folder changed in the settings since the start is named too.
+        savePathSettings(home.file("cs.ini"), {"", "lib"});
+        Database::closeShared();
+        const QString later = systemInfoLines().join('\n');
+        QVERIFY(later.contains("  cs.ini 已改为: " + home.file("lib") + " (重新启动后生效)"));
+        QVERIFY(later.contains("  MjTemp (门窗): 此时系统信息不可用"));
+    }
+};
+
+QTEST_MAIN(TestSystem)
+#include "tst_system.moc"
