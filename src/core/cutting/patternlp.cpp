@@ -14,11 +14,21 @@ constexpr double kEps = 1e-9;
 // the items in order of value per unit size, cut off by the fractional fill
 // of the rest. Node-limited; exact tells whether the search finished.
 struct Knapsack {
+    Knapsack(const std::vector<std::int64_t> &sizes, const std::vector<int> &bounds, const std::vector<double> &values,
+        std::int64_t capacity, long nodeLimit = 50000)
+        : sizes(sizes)
+        , bounds(bounds)
+        , values(values)
+        , capacity(capacity)
+        , nodeLimit(nodeLimit)
+    {
+    }
+
     const std::vector<std::int64_t> &sizes;
     const std::vector<int> &bounds;
     const std::vector<double> &values;
     std::int64_t capacity;
-    long nodeLimit = 50000;
+    long nodeLimit;
 
     std::vector<int> order;
     std::vector<int> current;
@@ -31,9 +41,8 @@ struct Knapsack {
         for (int i = 0; i < int(sizes.size()); ++i)
             if (values[i] > kEps && bounds[i] > 0)
                 order.push_back(i);
-        std::sort(order.begin(), order.end(), [&](int a, int b) {
-            return values[a] * double(sizes[b]) > values[b] * double(sizes[a]);
-        });
+        std::sort(order.begin(), order.end(),
+            [&](int a, int b) { return values[a] * double(sizes[b]) > values[b] * double(sizes[a]); });
         sizeSum.assign(order.size() + 1, 0);
         valueSum.assign(order.size() + 1, 0);
         for (std::size_t k = 0; k < order.size(); ++k) {
@@ -249,9 +258,8 @@ private:
             m_ratioOrder.resize(m_rows);
             std::iota(m_ratioOrder.begin(), m_ratioOrder.end(), 0);
         }
-        std::sort(m_ratioOrder.begin(), m_ratioOrder.end(), [&](int a, int b) {
-            return duals[a] * double(m_sizes[b]) > duals[b] * double(m_sizes[a]);
-        });
+        std::sort(m_ratioOrder.begin(), m_ratioOrder.end(),
+            [&](int a, int b) { return duals[a] * double(m_sizes[b]) > duals[b] * double(m_sizes[a]); });
         counts.assign(m_rows, 0);
         std::int64_t room = m_capacity;
         double value = 0;
