@@ -729,11 +729,13 @@ namespace {
 struct Stage {
     const std::vector<Size> &sizes;
     Size capacity;
-    int target;
+    Bounds bounds;
     const PackOptions &options;
     Bins best;
 
-    bool done() const { return int(best.size()) <= target || stopRequested(options); }
+    int target() const { return bounds.best(); }
+
+    bool done() const { return int(best.size()) <= target() || stopRequested(options); }
     void offer(Bins &&bins)
     {
         if (best.empty() || better(bins, best, sizes, capacity))
@@ -741,7 +743,8 @@ struct Stage {
     }
 };
 
-Bins packScaled(const std::vector<Size> &sizes, Size capacity, const PackOptions &options, bool withPatterns);
+Bins packScaled(
+    const std::vector<Size> &sizes, Size capacity, const PackOptions &options, bool withPatterns, Bounds &bounds);
 
 // The relaxation's patterns, each used as many whole times as it has bins
 // there; the items left over are packed on their own.
@@ -752,6 +755,9 @@ void roundPatterns(Stage &stage)
     for (const std::vector<int> &items : groups.items)
         demands.push_back(int(items.size()));
     const PatternSolution solution = solvePatternLp(groups.size, demands, stage.capacity, stage.options.deadline);
+    // Allow for the rounding errors of the simplex before rounding up.
+    if (solution.bound > 0)
+        stage.bounds.lp = int(std::ceil(solution.bound - 1e-6));
     std::vector<std::vector<int>> left = groups.items;
     Bins bins;
     for (const Pattern &pattern : solution.patterns) {
@@ -781,7 +787,8 @@ void roundPatterns(Stage &stage)
     // the time is better spent on the whole set.
     PackOptions restOptions = stage.options;
     restOptions.maxAttempts = std::min(restOptions.maxAttempts, 16);
-    for (std::vector<int> &bin : packScaled(restSizes, stage.capacity, restOptions, false)) {
+    Bounds restBounds;
+    for (std::vector<int> &bin : packScaled(restSizes, stage.capacity, restOptions, false, restBounds)) {
         for (int &i : bin)
             i = rest[i];
         bins.push_back(std::move(bin));
@@ -821,12 +828,13 @@ void improveBySearch(Stage &stage)
     }
 }
 
-Bins packScaled(const std::vector<Size> &sizes, Size capacity, const PackOptions &options, bool withPatterns)
+Bins packScaled(
+    const std::vector<Size> &sizes, Size capacity, const PackOptions &options, bool withPatterns, Bounds &bounds)
 {
     // The search works on every item: beyond this it is left to the
     // patterns, which cover large projects better.
     constexpr std::size_t kSearchItems = 1500;
-    Stage stage {sizes, capacity, lowerBounds(sizes, capacity).best(), options, firstFitDecreasing(sizes, capacity)};
+    Stage stage {sizes, capacity, lowerBounds(sizes, capacity), options, firstFitDecreasing(sizes, capacity)};
     // Run even when the first fit meets the bound: with the same number of
     // bins it usually leaves the offcuts in fewer of them.
     {
@@ -839,6 +847,7 @@ Bins packScaled(const std::vector<Size> &sizes, Size capacity, const PackOptions
         roundPatterns(stage);
     if (!stage.done() && sizes.size() <= kSearchItems)
         improveBySearch(stage);
+    bounds = stage.bounds;
     return std::move(stage.best);
 }
 
@@ -857,8 +866,7 @@ PackResult pack(const std::vector<Size> &givenSizes, Size givenCapacity, const P
     std::vector<Size> sizes(givenSizes.size());
     std::transform(givenSizes.begin(), givenSizes.end(), sizes.begin(), [&](Size s) { return s / divisor; });
     const Size capacity = givenCapacity / divisor;
-    result.bounds = lowerBounds(sizes, capacity);
-    result.bins = packScaled(sizes, capacity, options, true);
+    result.bins = packScaled(sizes, capacity, options, true, result.bounds);
     order(result.bins, givenSizes, givenCapacity);
     return result;
 }

@@ -4,6 +4,7 @@
 // few bins of one capacity as possible. The cutting plan turns a bar with its
 // kerfs and end trim into such a bin (see cutplan.h).
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -16,12 +17,15 @@ using Bins = std::vector<std::vector<int>>;
 
 // Proven lower bounds on the number of bins. l1 is the total size over the
 // capacity, rounded up; l2 is Martello and Toth's bound, which also counts
-// the items too large to share a bin with each other. Sizes must lie in
+// the items too large to share a bin with each other; lp, found only when
+// the plan stays above the other two, is the bound the cutting-stock
+// relaxation proves (Farley's bound from its prices). Sizes must lie in
 // (0, capacity].
 struct Bounds {
     int l1 = 0;
     int l2 = 0;
-    int best() const { return l1 > l2 ? l1 : l2; }
+    int lp = 0;
+    int best() const { return std::max({l1, l2, lp}); }
 };
 Bounds lowerBounds(const std::vector<std::int64_t> &sizes, std::int64_t capacity);
 

@@ -45,6 +45,7 @@ CodePlan planCode(const CutCode &code, qint64 stock, const CutSettings &settings
     const packing::PackResult packed = packing::pack(sizes, capacity, options);
     plan.l1 = packed.bounds.l1;
     plan.l2 = packed.bounds.l2;
+    plan.lp = packed.bounds.lp;
     for (const std::vector<int> &bin : packed.bins) {
         CutBar bar;
         qint64 used = trim - kerf;

@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QVector>
 
+#include <algorithm>
 #include <atomic>
 #include <functional>
 #include <optional>
@@ -43,7 +44,8 @@ struct CodePlan {
     QVector<CutBar> bars; // fullest first
     int l1 = 0; // total length bound
     int l2 = 0; // Martello and Toth's bound
-    int lowerBound() const { return qMax(l1, l2); }
+    int lp = 0; // the cutting-stock relaxation's bound, when it was needed
+    int lowerBound() const { return std::max({l1, l2, lp}); }
     // No plan can use fewer bars.
     bool proven() const { return bars.size() == lowerBound(); }
 

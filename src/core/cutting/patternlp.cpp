@@ -57,6 +57,47 @@ struct Knapsack {
         return nodes <= nodeLimit;
     }
 
+    // The same by a table over the capacity: exact in time proportional to
+    // capacity × items, for the searches the node limit cut short.
+    void solveByTable()
+    {
+        struct Part {
+            int item;
+            int count;
+        };
+        std::vector<Part> parts; // each item's bound split into 1, 2, 4, ...
+        for (int i : order)
+            for (int left = bounds[i], chunk = 1; left > 0; chunk *= 2) {
+                const int n = std::min(chunk, left);
+                parts.push_back({i, n});
+                left -= n;
+            }
+        const std::size_t width = std::size_t(capacity) + 1;
+        std::vector<double> value(width, 0);
+        std::vector<std::vector<bool>> taken(parts.size(), std::vector<bool>(width, false));
+        for (std::size_t k = 0; k < parts.size(); ++k) {
+            const std::int64_t size = sizes[parts[k].item] * parts[k].count;
+            const double worth = values[parts[k].item] * parts[k].count;
+            for (std::int64_t w = capacity; w >= size; --w) {
+                if (value[w - size] + worth > value[w] + kEps) {
+                    value[w] = value[w - size] + worth;
+                    taken[k][w] = true;
+                }
+            }
+        }
+        best.assign(sizes.size(), 0);
+        std::int64_t w = capacity;
+        for (std::size_t k = parts.size(); k-- > 0;) {
+            if (taken[k][w]) {
+                best[parts[k].item] += parts[k].count;
+                w -= sizes[parts[k].item] * parts[k].count;
+            }
+        }
+        bestValue = 0;
+        for (std::size_t i = 0; i < sizes.size(); ++i)
+            bestValue += best[i] * values[i];
+    }
+
     // Sizes and values of the items in order, summed: the fractional fill
     // of the rest in a binary search.
     std::vector<std::int64_t> sizeSum;
@@ -135,18 +176,18 @@ public:
                 solution.optimal = m_pricingExact;
                 break;
             }
-            // The duals prove a lower bound (Farley's): the objective over
-            // the best pattern's value. Close enough to it, the rounded
-            // plan would not change: stop.
+            // Once the proven bound, rounded up, meets the objective rounded
+            // up, more columns change neither the bound nor, much, the plan.
             if (m_bestPatternValue > 0) {
                 const double objective = currentObjective();
-                if (objective - objective / m_bestPatternValue < gapTolerance)
+                if (std::ceil(m_bound - 1e-6) >= std::ceil(objective - 1e-6) || objective - m_bound < gapTolerance)
                     break;
                 m_bestPatternValue = 0;
             }
             if (!pivot(entering, column))
                 break;
         }
+        solution.bound = m_bound;
         for (int r = 0; r < m_rows; ++r) {
             const int c = m_basis[r];
             if (c < int(m_patterns.size()) && m_x[r] > kEps) {
@@ -241,9 +282,20 @@ private:
         Knapsack full {m_sizes, m_demands, duals, m_capacity};
         Knapsack &knapsack = quick.bestValue > 1 + 1e-7 ? quick : full;
         if (&knapsack == &full) {
-            m_pricingExact = full.solve();
-            if (m_pricingExact)
+            if (!full.solve())
+                full.solveByTable();
+            m_pricingExact = true;
+            {
                 m_bestPatternValue = full.bestValue;
+                // Farley's bound: each bin holds items worth at most the best
+                // pattern's value, all items together are worth y·d, so no
+                // plan has fewer than y·d / value bins (y >= 0 taken).
+                double worth = 0;
+                for (int i = 0; i < m_rows; ++i)
+                    worth += std::max(0.0, duals[i]) * m_demands[i];
+                if (full.bestValue > kEps)
+                    m_bound = std::max(m_bound, worth / full.bestValue);
+            }
         }
         if (knapsack.bestValue <= 1 + 1e-7)
             return kNone;
@@ -383,10 +435,11 @@ private:
     std::vector<std::vector<int>> m_patterns;
     std::vector<std::vector<std::pair<int, int>>> m_sparse;
     double m_bestPatternValue = 0;
+    double m_bound = 0;
     std::vector<int> m_ratioOrder;
 
 public:
-    double gapTolerance = 0.5;
+    double gapTolerance = 0.02;
 
 private:
     std::vector<int> m_basis; // column of each row

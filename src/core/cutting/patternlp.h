@@ -19,8 +19,11 @@ struct Pattern {
 
 struct PatternSolution {
     std::vector<Pattern> patterns; // those with a positive count
-    double total = 0; // bins in all: a lower bound once rounded up
+    double total = 0; // bins in all
     bool optimal = false; // no pattern could improve it
+    // A proven lower bound on the bins of any plan (0 when none was proven);
+    // the relaxation's optimum once optimal.
+    double bound = 0;
 };
 
 // sizes (all different, each at most capacity) with their demands.
