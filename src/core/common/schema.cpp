@@ -19,6 +19,7 @@ QStringList workingSchemaStatements()
                        "单位 TEXT, 单价 REAL, 折扣量 REAL, 备注 TEXT)"),
         QStringLiteral("CREATE TABLE blName (编号 INTEGER PRIMARY KEY, 名称 TEXT, 单价 REAL, 折扣量 REAL, 备注 TEXT)"),
         QStringLiteral("CREATE TABLE FyTable (费用名称 TEXT PRIMARY KEY, 费用量 REAL, 百分比 REAL)"),
+        QStringLiteral("CREATE TABLE lcStock (代号 TEXT COLLATE NOCASE PRIMARY KEY, 定尺 REAL)"),
         // Indexes behind every join and look-up.
         QStringLiteral("CREATE INDEX MjTemp_ID ON MjTemp (ID)"),
         QStringLiteral("CREATE INDEX MjTemp_Series ON MjTemp (门窗系列)"),
