@@ -8,6 +8,8 @@
 #include <QCoreApplication>
 #include <QDir>
 
+#include <new>
+
 namespace tarvex::cli {
 
 namespace {
@@ -94,7 +96,13 @@ int run(const QStringList &arguments, QTextStream &out, QTextStream &err)
     for (const Command &c : kCommands) {
         if (name == QLatin1String(c.name)) {
             Context context {name, args, out, err};
-            const int status = c.run(context);
+            int status = 1;
+            try {
+                status = c.run(context);
+            } catch (const std::bad_alloc &) {
+                // A file or a run too large for this machine: say so instead of aborting.
+                err << QStringLiteral("当前错误:") << outOfMemoryText() << Qt::endl;
+            }
             out.flush();
             err.flush();
             return status;

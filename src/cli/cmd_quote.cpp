@@ -4,6 +4,7 @@
 #include "common/error.h"
 #include "common/numbers.h"
 #include "common/savefile.h"
+#include "document/xlsxcells.h"
 #include "quote/datacheck.h"
 #include "quote/lcprice.h"
 #include "quote/paperpdf.h"
@@ -48,7 +49,7 @@ void declareQuoteOptions(CommandLine &line)
     line.flag("yes", "价格检查的提问一律回答\"是\"");
     line.option("json", "FILE|-", "报价数字写成 JSON (- 为标准输出)");
     line.option("xlsx", "FILE", "输出 Excel 报价工作簿");
-    line.option("pdf", "FILE", "输出报价单 PDF");
+    line.option("pdf", "FILE", "输出报价单 PDF (缺少附件或玻璃单价时不输出)");
 }
 
 // Options given on the command line replace the ones kept in cs.ini; false
@@ -165,7 +166,10 @@ void writeQuoteOutputs(Context &context, const QuoteRun &run, const QuoteOutputs
         written = true;
     }
     if (!outputs.xlsx.isEmpty()) {
+        const CutCellCount cut;
         writeQuoteWorkbook(outputs.xlsx, run);
+        if (cut.cells() > 0)
+            context.err << cutCellsNote(cut.cells()) << Qt::endl;
         written = true;
     }
     if (!written)
@@ -211,6 +215,8 @@ int cmdQuote(Context &context)
     if (!openWorkingDatabase(context))
         return 1;
     try {
+        // Check, calculation and outputs read one state of the project.
+        const ReadTransaction snapshot;
         QuoteSteps steps;
         steps.goOnWithout = [&](int check) { return goOnWithout(context, check, yes, !outputs.pdf.isEmpty()); };
         steps.askPrice = answerFromArguments(context, answers);

@@ -187,6 +187,15 @@ private slots:
         const CliResult r = runCli(home, {"quote"});
         QCOMPARE(r.status, 1);
         QCOMPARE(r.err, QString("当前错误:门窗面积为0,无法计算每平方米的用量\n"));
+
+        // Sums that overflow stop the run instead of printing inf.
+        home.loadDemoPrices();
+        home.loadDemoProject();
+        const CliResult inf = runCli(home, QStringList({"quote", "--loss-lc", "1e308", "--json", "-"}) + kPrices);
+        QCOMPARE(inf.status, 1);
+        QCOMPARE(inf.out, QString());
+        QVERIFY2(
+            inf.err.startsWith("当前错误:") && inf.err.contains("的计算结果为无穷大, 无法报价"), qPrintable(inf.err));
     }
 };
 

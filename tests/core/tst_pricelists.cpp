@@ -161,15 +161,21 @@ private slots:
     {
         TestHome home;
         home.loadDemoPrices();
-        const QString text = "名称;规格;单价;类别;单位;折扣量;说明\r\n"
-                             "执手;7字型;30;五金;个;0.9;涨价\r\n"
-                             "合页;4寸;6.5;五金;个;1;\r\n"
-                             "拉手;\"铝;银色\";12.5;五金;个;0.1234567890123;新\r\n";
-        QString tabs = text;
-        tabs.replace(';', '\t').replace("\"铝\t银色\"", "\"铝;银色\"");
+        // One list with each delimiter; the quoted 规格 holds the delimiter, quotes and a line break.
+        const auto list = [](const QString &d) {
+            return QStringList({"名称", "规格", "单价", "类别", "单位", "折扣量", "说明"}).join(d) + "\r\n"
+                + QStringList({"执手", "7字型", "30", "五金", "个", "0.9", "涨价"}).join(d) + "\r\n"
+                + QStringList({"合页", "4寸", "6.5", "五金", "个", "1", ""}).join(d) + "\r\n"
+                + QStringList(
+                    {"拉手", "\"铝" + d + "\"\"银\"\"\r\n加厚\"", "12.5", "五金", "个", "0.1234567890123", "新"})
+                      .join(d)
+                + "\r\n";
+        };
+        const QString text = list(";");
+        const QString tabs = list("\t");
         QStringEncoder utf16(QStringEncoder::Utf16LE, QStringEncoder::Flag::WriteBom);
-        const QList<QPair<QString, QByteArray>> files
-            = {{"gbk.csv", gbk(text)}, {"utf8.txt", tabs.toUtf8()}, {"utf16.csv", QByteArray(utf16.encode(tabs))}};
+        const QList<QPair<QString, QByteArray>> files = {{"gbk.csv", gbk(text)}, {"utf8.txt", tabs.toUtf8()},
+            {"utf16.csv", QByteArray(utf16.encode(tabs))}, {"comma.csv", list(",").toUtf8()}};
         for (const auto &[name, bytes] : files) {
             const PriceImportPlan plan = importBytes(home, "pjName", name, bytes);
             QCOMPARE(plan.counts(), QString("新增 1 修改 1 未变 1 无效 0"));
@@ -179,7 +185,7 @@ private slots:
         importBytes(home, "pjName", "gbk.csv", gbk(text), ImportMode::Merge, true);
         QStringList expected = before;
         expected[0] = "0|五金|执手|7字型|黑色|个|30|0.9|"; // 技术要求 and 备注 are not in the file: kept
-        expected.append("6|五金|拉手|铝;银色||个|12.5|0.1234567890123|");
+        expected.append("6|五金|拉手|铝;\"银\"\n加厚||个|12.5|0.1234567890123|");
         QCOMPARE(wholeTable("pjName"), expected);
     }
 

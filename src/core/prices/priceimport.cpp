@@ -173,7 +173,6 @@ public:
 
 private:
     bool given(int column) const { return m_cellOf.at(column) >= 0; }
-    bool writes(int column) const { return m_plan.mode == ImportMode::Replace || given(column); }
     bool isNumberColumn(int column) const { return m_numbered && column == 0; }
 
     QString headerError(const QString &what) const

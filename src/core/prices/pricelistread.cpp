@@ -27,7 +27,7 @@ bool hasUndecodable(const QString &text)
     return false;
 }
 
-QString decodeText(const QByteArray &bytes)
+QString decodeCsvText(const QByteArray &bytes)
 {
     if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
         QStringDecoder utf16(QStringDecoder::Utf16);
@@ -73,7 +73,7 @@ QChar chooseDelimiter(const QString &text, const QList<PriceColumn> &columns)
 
 QList<ImportRow> readCsv(const QByteArray &bytes, const PriceTable &table)
 {
-    const QString text = decodeText(bytes);
+    const QString text = decodeCsvText(bytes);
     QList<ImportRow> rows;
     for (const CsvRecord &record : parseCsv(text, chooseDelimiter(text, priceColumns(table.name)))) {
         ImportRow row {record.line, record.fields, QString()};

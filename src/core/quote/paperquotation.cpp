@@ -13,6 +13,7 @@ namespace {
 const QString kFont = QStringLiteral("宋体");
 
 constexpr int kLinesPerPage = 32;
+constexpr int kFirstBodyLine = 4; // after title, area, headings and "一"
 constexpr double kLineHeight = 0.3;
 constexpr double kPageLeft = 0.6;
 constexpr double kPageRight = 7.9;
@@ -194,7 +195,7 @@ void pricePaper(PageDocument &doc, const QuoteItem &item, const QuoteOptions &op
     doc.addPage();
     drawHeader(doc, item);
 
-    PaperBody body(doc, 4);
+    PaperBody body(doc, kFirstBodyLine);
     for (const QuoteMaterialRow &row : item.materials) {
         body.beginLine();
         body.cell(kSerial, QString::number(body.counter() - 3), kCentre);
@@ -241,21 +242,47 @@ void pricePaper(PageDocument &doc, const QuoteItem &item, const QuoteOptions &op
     body.closeTable();
 }
 
-PageDocument buildPaperQuotation(const QuoteRun &run)
+int paperPageCount(const QuoteItem &item)
+{
+    // The body starts on line 4 of the first page: the material rows, the fee
+    // heading, the fees, the two closing lines and the signature line, a new
+    // page before each line whose counter is a multiple of the page's lines.
+    const int bodyLines = int(item.materials.size()) + 1 + int(item.fees.size()) + 2 + 1;
+    return 1 + (kFirstBodyLine + bodyLines - 1) / kLinesPerPage;
+}
+
+void layPaperQuotation(const QuoteRun &run, const std::function<void(const Page &)> &pageDone)
 {
     if (run.result.items.isEmpty())
         throw Error(QStringLiteral("没有可以输出的报价数据(门窗面积为空)"));
-    PageDocument doc;
+    int total = 0;
     for (const QuoteItem &item : run.result.items)
+        total += paperPageCount(item);
+    const QString count = QString::number(total);
+    int number = 0;
+    PageDocument doc;
+    for (const QuoteItem &item : run.result.items) {
+        doc.pages.clear();
         pricePaper(doc, item, run.options);
-
-    doc.setFont(kFont, 9, false);
-    const QString count = QString::number(doc.pages.size());
-    for (int k = 0; k < doc.pages.size(); ++k) {
-        const QString footer = QStringLiteral("共") + count + QStringLiteral("页,第") + QString::number(k + 1)
-            + QStringLiteral("页    ");
-        doc.drawTextOn(k, footer, 0.6, 10.5, 7.3, kLineHeight, PageText::Right, {kPageLeft, 10.4, kPageRight, 10.7});
+        if (number + doc.pages.size() > total)
+            throw Error(QStringLiteral("报价页数计算有误"));
+        doc.setFont(kFont, 9, false);
+        for (int k = 0; k < doc.pages.size(); ++k) {
+            const QString footer = QStringLiteral("共") + count + QStringLiteral("页,第") + QString::number(++number)
+                + QStringLiteral("页    ");
+            doc.drawTextOn(
+                k, footer, 0.6, 10.5, 7.3, kLineHeight, PageText::Right, {kPageLeft, 10.4, kPageRight, 10.7});
+            pageDone(doc.pages.at(k));
+        }
     }
+    if (number != total)
+        throw Error(QStringLiteral("报价页数计算有误"));
+}
+
+PageDocument buildPaperQuotation(const QuoteRun &run)
+{
+    PageDocument doc;
+    layPaperQuotation(run, [&doc](const Page &page) { doc.pages.append(page); });
     return doc;
 }
 

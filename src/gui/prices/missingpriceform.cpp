@@ -170,6 +170,10 @@ bool showMissingPrices(QWidget *parent, bool forQuotation)
     MissingPriceForm form(forQuotation, parent);
     if (!form.refresh())
         return false;
+    // A quotation refused by a check this list does not see again has
+    // nothing to offer here; running it again would only refuse again.
+    if (forQuotation && form.items().isEmpty())
+        return false;
     runDialog(&form);
     return form.refresh() && form.items().isEmpty();
 }

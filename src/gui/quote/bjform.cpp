@@ -20,6 +20,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QVBoxLayout>
 
 namespace tarvex {
@@ -246,7 +247,10 @@ bool BjForm::calculate(QuoteRun &run, NullPrices nullPrices, const std::function
         m_running = true;
     };
     steps.rowDone = [this] { stepProgress(); };
+    m_snapshot.emplace();
     const bool calculated = runQuoteCalculation(run, nullPrices, steps);
+    if (!calculated)
+        m_snapshot.reset();
     m_running = false;
     return calculated;
 }
@@ -295,6 +299,7 @@ bool BjForm::calculateOrMendPrices(QuoteRun &run, NullPrices nullPrices, const s
 
 void BjForm::paperQuotation()
 {
+    const auto release = qScopeGuard([this] { m_snapshot.reset(); });
     QuoteRun run;
     try {
         const bool calculated = calculateOrMendPrices(run, NullPrices::Fail, [](int check) {
@@ -309,6 +314,7 @@ void BjForm::paperQuotation()
         reportError(e.message());
         return;
     }
+    m_snapshot.reset(); // the pages are drawn from the figures alone
     hide();
     // The output reports its own failures; the hidden dialog is done either way.
     bool shown = false;
@@ -322,6 +328,7 @@ void BjForm::paperQuotation()
 
 void BjForm::excelQuotation()
 {
+    const auto release = qScopeGuard([this] { m_snapshot.reset(); });
     QuoteRun run;
     QString written;
     try {
