@@ -1,5 +1,8 @@
+#include "clirun.h"
+#include "common/database.h"
 #include "common/ini.h"
 #include "cutting/binpacking.h"
+#include "cutting/cutdata.h"
 #include "cutting/cutjson.h"
 #include "cutting/cutpages.h"
 #include "cutting/cutplan.h"
@@ -273,6 +276,55 @@ private slots:
         QString error;
         QVERIFY(!parseCutLength(" 6,5 ", "定尺(m)", &value, &error));
         QCOMPARE(error, QStringLiteral("定尺(m)不是数字: \"6,5\""));
+    }
+
+    void cliCommand_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("expected"); // in the output, or the error output on failure
+        QTest::newRow("summary") << QStringList {"--kerf", "0.004"} << 0 << "合计\t\t100\t\t33\t33\t";
+        QTest::newRow("one code, JSON") << QStringList {"--code", "KF603", "--json", "-"} << 0 << "\"code\": \"KF603\"";
+        QTest::newRow("unknown code") << QStringList {"--code", "XX1"} << 0 << "工程中没有这个代号: XX1";
+        QTest::newRow("too long") << QStringList {"--stock", "1.6", "--code", "KF601"} << 0
+                                  << "超过定尺,未排入下料: KF601";
+        QTest::newRow("not a number") << QStringList {"--stock", "6m"} << 2 << "--stock: 定尺不是数字: \"6m\"";
+        QTest::newRow("kerf too long") << QStringList {"--kerf", "7"} << 2 << "锯缝和端头切除必须小于定尺";
+        QTest::newRow("unwritable") << QStringList {"--pdf", "/nonexistent/x.pdf"} << 1 << "当前错误:";
+        QTest::newRow("usage") << QStringList {"--help"} << 0 << "--code CODE";
+    }
+
+    void cliCommand()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, status);
+        QFETCH(QString, expected);
+        TestHome home;
+        home.loadDemoPrices();
+        home.loadDemoProject();
+        const CliResult r = runCli(home, QStringList {"cut"} + args);
+        QCOMPARE(r.status, status);
+        QVERIFY2((status == 0 && !args.contains("--code") ? r.out : r.out + r.err).contains(expected),
+            qPrintable(r.out + r.err));
+        QCOMPARE(readCutSettings(home.file("cs.ini")), CutSettings());
+    }
+
+    void cliOutputsAndStockTable()
+    {
+        TestHome home;
+        home.loadDemoPrices();
+        home.loadDemoProject();
+        setStockLength(Database::shared(), "kf601", 6.5);
+        const CliResult r = runCli(
+            home, {"cut", "--json", home.file("p.json"), "--pdf", home.file("p.pdf"), "--xlsx", home.file("p.xlsx")});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(r.err, QString());
+        const QJsonObject root = QJsonDocument::fromJson(readFile(home.file("p.json"))).object();
+        QCOMPARE(root.value("codes").toArray().at(0).toObject().value("stock").toDouble(), 6.5);
+        QVERIFY(readFile(home.file("p.pdf")).startsWith("%PDF"));
+        QCOMPARE(XlsxBook(home.file("p.xlsx")).sheetNames().size(), 12);
+        setStockLength(Database::shared(), "KF601", std::nullopt);
+        QCOMPARE(queryRows("SELECT * FROM lcStock"), QStringList());
     }
 };
 
