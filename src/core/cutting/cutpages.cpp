@@ -16,6 +16,10 @@ constexpr double kRight = 7.9;
 constexpr double kTop = 0.6;
 constexpr double kBottom = 10.2; // the body ends here; the footer lies below
 constexpr double kRow = 0.3;
+// Where the renderer sets the middle of a line's ideographs, in ems below the
+// top of its box, and the room kept beside the rules of a cell.
+constexpr double kTextMiddle = 0.48;
+constexpr double kCellInset = 0.05;
 
 // Summary columns: widths in inches, 7.3 in all.
 constexpr double kSummaryWidths[] = {0.85, 1.2, 0.55, 0.6, 0.7, 0.7, 0.65, 0.65, 0.75, 0.0};
@@ -51,7 +55,7 @@ public:
         double height = kRow)
     {
         m_doc.setFont(kFont, size, bold);
-        m_doc.drawText(t, left, m_y, width, height, alignment, {left, m_y, left + width, m_y + height});
+        cellText(t, {left, m_y, left + width, m_y + height}, alignment, size);
     }
     void rule(double y) { m_doc.drawLine(kLeft, y, kRight, y); }
 
@@ -63,9 +67,8 @@ public:
         for (int c = 0; c < count; ++c) {
             const double w = widths[c] > 0 ? widths[c] : kRight - x;
             const int align = heading || c < 2 ? PageText::Centre : PageText::Right;
-            const double inset = 0.05;
-            m_doc.drawText(c < cells.size() ? cells[c] : QString(), x + inset, m_y, w - 2 * inset, kRow,
-                c < 2 && !heading ? PageText::Left : align, {x + inset, m_y, x + w - inset, m_y + kRow});
+            cellText(c < cells.size() ? cells[c] : QString(), {x, m_y, x + w, m_y + kRow},
+                c < 2 && !heading ? PageText::Left : align, 9);
             m_doc.drawLine(x, m_y, x, m_y + kRow);
             x += w;
         }
@@ -102,6 +105,15 @@ public:
     }
 
 private:
+    // A one-line text sits with the middle of its ideographs in the middle
+    // of the cell, clear of the rules on either side.
+    void cellText(const QString &t, const PageBox &cell, int alignment, double size)
+    {
+        const double top = (cell.top + cell.bottom) / 2 - kTextMiddle * size / 72.0;
+        m_doc.drawText(t, cell.left + kCellInset, top, cell.right - cell.left - 2 * kCellInset, cell.bottom - cell.top,
+            alignment, cell);
+    }
+
     PageDocument &m_doc;
     double m_y = kTop;
 };
@@ -292,7 +304,8 @@ PageDocument cutPlanPages(const CutPlan &plan)
     for (int k = 0; k < doc.pages.size(); ++k) {
         const QString footer = QStringLiteral("共") + count + QStringLiteral("页,第") + QString::number(k + 1)
             + QStringLiteral("页    ");
-        doc.drawTextOn(k, footer, kLeft, 10.5, kRight - kLeft, kRow, PageText::Right, {kLeft, 10.4, kRight, 10.7});
+        doc.drawTextOn(k, footer, kLeft, 10.55 - kTextMiddle * 9 / 72.0, kRight - kLeft, kRow, PageText::Right,
+            {kLeft, 10.4, kRight, 10.7});
     }
     return doc;
 }

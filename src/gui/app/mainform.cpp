@@ -119,7 +119,7 @@ void MainForm::buildToolbar()
     m_toolbar->setIconSize(QSize(32, 32));
     addToolBar(Qt::TopToolBarArea, m_toolbar);
     m_buttons = fillIndexedToolbar(m_toolbar, mainEntries(), [this](int index) { toolbarClicked(index); });
-    addIndexedEntry(m_toolbar, m_buttons, {"下料优化", tileIcon(QStringLiteral("料"), QColor(kQuote))}, m_buttons[12],
+    addIndexedEntry(m_toolbar, m_buttons, {"下料优化", tileIcon(QStringLiteral("切"), QColor(kQuote))}, m_buttons[12],
         [this](int index) { toolbarClicked(index); });
 }
 
