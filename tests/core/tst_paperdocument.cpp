@@ -151,8 +151,7 @@ private slots:
         QCOMPARE(doc.pages.size(), 2);
         const Page &first = doc.pages[0];
         QCOMPARE(textsAt(first, 9.9).first(), QStringLiteral("28"));
-        QVERIFY(hasRule(first, 9.8));
-        QVERIFY(hasRule(first, 10.1));
+        QVERIFY(hasRule(first, 9.8) && hasRule(first, 10.1));
         checkVerticals(first, 10.1, 1.1);
 
         const Page &second = doc.pages[1];
@@ -162,8 +161,7 @@ private slots:
         QVERIFY(!findText(second, QStringLiteral("序号  "))); // headings are not repeated
         // fee heading, two fees, 单价, 总价 on lines 0..4; signature on line 5
         checkVerticals(second, 2.0, 0.5);
-        QVERIFY(findText(first, footer(2, 1)));
-        QVERIFY(findText(second, footer(2, 2)));
+        QVERIFY(findText(first, footer(2, 1)) && findText(second, footer(2, 2)));
 
         // Serial numbers run on over the pages; middle pages are ruled from
         // the top rule down to the bottom rule.
@@ -172,8 +170,7 @@ private slots:
         QCOMPARE(textsAt(longer.pages[1], 0.6).first(), QStringLiteral("29"));
         QCOMPARE(textsAt(longer.pages[2], 0.6).first(), QStringLiteral("61"));
         checkVerticals(longer.pages[1], 10.1, 0.5);
-        QVERIFY(hasRule(longer.pages[1], 10.1));
-        QVERIFY(!hasRule(longer.pages[2], 10.1));
+        QVERIFY(hasRule(longer.pages[1], 10.1) && !hasRule(longer.pages[2], 10.1));
 
         // The page count the footers are numbered with before the layout is
         // the layout's own, for every length around the breaks.
@@ -196,10 +193,9 @@ private slots:
         checkVerticals(doc.pages[0], 10.1, 1.1);
         QCOMPARE(textsAt(doc.pages[1], 0.6), QStringList({"审核  "}));
         QVERIFY(verticals(doc.pages[1]).isEmpty());
-        for (const Page &page : doc.pages) {
+        for (const Page &page : doc.pages)
             for (const PageLine &l : page.lines)
                 QVERIFY(l.x1 != l.x2 || l.y1 != l.y2);
-        }
 
         // Unchecked signatures leave their line empty.
         r = paperRun({paperItem(QStringLiteral("报价表"), 1)});

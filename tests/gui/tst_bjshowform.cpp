@@ -129,9 +129,7 @@ private slots:
         QCOMPARE(lastDialogFilter(), QStringLiteral("PDF 文件 (*.pdf)"));
         QCOMPARE(lastDialogTitle(), QStringLiteral("导出PDF"));
         QCOMPARE(home.messages().lastText(), QStringLiteral("保存文件成功!"));
-        QFileInfo written(dir.filePath(QStringLiteral("阳光花园.pdf")));
-        QVERIFY(written.exists());
-        QVERIFY(written.size() > 1000);
+        QVERIFY(QFileInfo(dir.filePath(QStringLiteral("阳光花园.pdf"))).size() > 1000);
 
         // Printing honours the range chosen in the print dialog.
         const QString pdfinfo = QStandardPaths::findExecutable(QStringLiteral("pdfinfo"));
@@ -163,7 +161,6 @@ private slots:
         run.options.project = QStringLiteral("演示/工程");
         int last = 0;
         const QString path = writeExcelQuotation(run, [&](int n) { last = n; });
-        QVERIFY(!path.isEmpty());
         QCOMPARE(QFileInfo(path).absolutePath(), QDir(home.file(QStringLiteral("temp1"))).absolutePath());
         QVERIFY2(QFileInfo(path).fileName().startsWith(QStringLiteral("演示_工程门窗报价单-")), qPrintable(path));
         QVERIFY(path.endsWith(QStringLiteral(".xlsx")));
