@@ -111,12 +111,31 @@ private slots:
 
     void numbersRoundAndPrint()
     {
-        QCOMPARE(Round(0.125, 2), 0.12);
-        QCOMPARE(Round(0.375, 2), 0.38);
-        QCOMPARE(Round(2.675, 2), 2.67);
-        QCOMPARE(Round(2.5, 0), 2.0);
-        QCOMPARE(Round(3.5, 0), 4.0);
-        QCOMPARE(Round(-0.0001, 3), 0.0);
+        // Halves are decided on the decimal a calculator shows, then go to
+        // the even neighbour.
+        const struct {
+            double x;
+            int decimals;
+            double rounded;
+        } halves[] = {
+            {1.143 * 6.5, 3, 7.430}, // 7.4295; the double lies just below the half
+            {0.729 * 6.5, 3, 4.738}, // 4.7385; the double lies just above it
+            {0.594 / 2.52 * 1.05, 3, 0.248}, // 0.2475
+            {2.675, 2, 2.68},
+            {0.125, 2, 0.12},
+            {0.375, 2, 0.38},
+            {-7.4295, 3, -7.430},
+            {-0.125, 2, -0.12},
+            {7.4285000000000006, 3, 7.428}, // above the half only in binary noise
+            {7.42850000000001, 3, 7.429}, // above it in the 15th digit
+            {2.5, 0, 2},
+            {3.5, 0, 4},
+            {123456.7885, 3, 123456.788},
+            {-0.0001, 3, 0},
+        };
+        for (const auto &h : halves)
+            QVERIFY2(Round(h.x, h.decimals) == h.rounded, qPrintable(QString::number(h.x, 'g', 17)));
+        QVERIFY(!std::signbit(Round(-0.0001, 3)));
         QCOMPARE(plainNumber(1250), QString("1250"));
         QCOMPARE(plainNumber(1.8), QString("1.8"));
         QCOMPARE(plainNumber(0.1 + 0.2), QString("0.30000000000000004"));
@@ -125,7 +144,7 @@ private slots:
         QCOMPARE(plainNumber(-3.25), QString("-3.25"));
         QCOMPARE(format3(10), QString("10.000"));
         QCOMPARE(format3(0.0625), QString("0.062"));
-        QCOMPARE(format3(0.0005), QString("0.001")); // just above the half in binary
+        QCOMPARE(format3(0.0005), QString("0.000"));
         QCOMPARE(format3(0.0015), QString("0.002"));
         QCOMPARE(leadingNumber("12.50"), 12.5);
         QCOMPARE(leadingNumber(" 7.5 "), 7.5);

@@ -4,6 +4,7 @@
 #include "quote/datacheck.h"
 #include "quote/lcprice.h"
 #include "quote/quotecalculation.h"
+#include "quotefixture.h"
 #include "testsupport.h"
 
 #include <QTest>
@@ -200,7 +201,49 @@ private slots:
         QStringList areas;
         for (const QuoteItem &item : result.items)
             areas.append(plainNumber(item.area));
-        QCOMPARE(areas, QStringList({"0.12", "0.38", "2.67"}));
+        QCOMPARE(areas, QStringList({"0.12", "0.38", "2.68"}));
+    }
+
+    // The demo figures that lie on decimal halves, worked out by hand with
+    // the demo answers (24.5 and 18 per kg, losses 1.05, 1.02, 1.1).
+    void demoHalvesGoToTheEvenNeighbour()
+    {
+        TestHome home;
+        home.loadDemoPrices();
+        home.loadDemoProject();
+        const QuoteRun series = demoQuoteRun(QuoteOptions::Scope::Series);
+        const QuoteRun windows = demoQuoteRun(QuoteOptions::Scope::Window);
+        auto item = [](const QuoteRun &run, const QString &name) {
+            for (const QuoteItem &it : run.result.items) {
+                if (it.name == name)
+                    return it;
+            }
+            return QuoteItem();
+        };
+        auto figures = [](const QuoteItem &it, int row) -> QString {
+            const QuoteMaterialRow &m = it.materials.value(row);
+            return format3(m.qty) + QLatin1Char('*') + format3(m.price) + QLatin1Char('=') + format3(m.total);
+        };
+        QCOMPARE(figures(item(series, "50平开门"), 3), QString("1.143*6.500=7.430")); // 7.4295
+        QCOMPARE(figures(item(series, "60平开窗"), 3), QString("1.007*6.500=6.546")); // 6.5455
+        QCOMPARE(figures(item(windows, "C4"), 1), QString("4.939*24.500=121.006")); // 121.0055
+        QCOMPARE(figures(item(windows, "M1"), 3), QString("1.457*6.500=9.470")); // 9.4705
+        QCOMPARE(figures(item(windows, "M4"), 3), QString("0.729*6.500=4.738")); // 4.7385
+        // M2: 0.594 kg / 2.52 m² × 1.05 = 0.2475 -> 0.248; 0.405 × 73.1 = 29.6055 -> 29.606.
+        const QuoteItem m2 = item(windows, "M2");
+        QCOMPARE(figures(m2, 0), QString("0.248*18.000=4.464"));
+        QCOMPARE(figures(m2, 5), QString("0.405*73.100=29.606"));
+        // M = 4.464 + 174.195 + 76.054 + 7.891 + 4.274 + 29.606 = 296.484; 5 % = 14.8242,
+        // 8 % = 23.71872; F = 85.543; 382.027 × 2.52 = 962.70804.
+        QCOMPARE(format3(m2.materialTotal), QString("296.484"));
+        QCOMPARE(format3(m2.feeTotal), QString("85.543"));
+        QCOMPARE(format3(m2.unitPrice), QString("382.027"));
+        QCOMPARE(format3(m2.totalPrice), QString("962.708"));
+        // 50平开门: M = 283.670, 5 % = 14.1835 -> 14.184, 8 % = 22.6936; 367.548 × 10.71 = 3936.43908.
+        const QuoteItem door = item(series, "50平开门");
+        QCOMPARE(format3(door.fees[2].value), QString("14.184"));
+        QCOMPARE(format3(door.unitPrice), QString("367.548"));
+        QCOMPARE(format3(door.totalPrice), QString("3936.439"));
     }
 
     void namesWithApostrophesSelectTheirRows()

@@ -89,22 +89,22 @@ private slots:
         QCOMPARE(spreadsheetRound(1234.5, 0), 1235.0);
         QCOMPARE(spreadsheetRound(0.0004, 3), 0.0);
 
-        // Where our Round parts from it, the sheet gets a nudge to our side.
-        QCOMPARE(Round(1.143 * 6.5, 3), 7.429); // the double lies below the half
-        QCOMPARE(roundingNudge(1.143 * 6.5, 7.429), QStringLiteral("-1E-9"));
-        QCOMPARE(Round(1.0005, 3), 1.0);
-        QCOMPARE(roundingNudge(1.0005, 1.0), QStringLiteral("-1E-9"));
-        QCOMPARE(Round(0.0625, 3), 0.062); // an exact half, to the even neighbour
-        QCOMPARE(roundingNudge(0.0625, 0.062), QStringLiteral("-1E-9"));
-        QCOMPARE(roundingNudge(-1.143 * 6.5, -7.429), QStringLiteral("+1E-9")); // a discount
+        // Only a half whose even neighbour lies towards zero parts the two;
+        // there the sheet gets a nudge to our side.
+        QCOMPARE(Round(0.729 * 6.5, 3), 4.738); // 4.7385
+        QCOMPARE(roundingNudge(0.729 * 6.5, 4.738), QStringLiteral("-1E-9"));
+        QCOMPARE(roundingNudge(1.0005, Round(1.0005, 3)), QStringLiteral("-1E-9"));
+        QCOMPARE(roundingNudge(0.0625, Round(0.0625, 3)), QStringLiteral("-1E-9"));
+        QCOMPARE(roundingNudge(-0.729 * 6.5, -4.738), QStringLiteral("+1E-9")); // a discount
         // Where both agree, or nothing is a half, the formula stays plain.
+        QCOMPARE(roundingNudge(1.143 * 6.5, Round(1.143 * 6.5, 3)), QString()); // 7.4295 -> 7.430
         QCOMPARE(roundingNudge(0.375, Round(0.375, 2), 2), QString());
         QCOMPARE(roundingNudge(1.052 * 0.125, Round(1.052 * 0.125, 3)), QString());
         QCOMPARE(roundingNudge(7.4296, 7.43), QString());
         // Large totals need a larger nudge for 15 digits to see it.
-        QCOMPARE(roundingNudge(123456.7895, 123456.789), QStringLiteral("-1E-5"));
+        QCOMPARE(roundingNudge(123456.7885, Round(123456.7885, 3)), QStringLiteral("-1E-5"));
         QCOMPARE(spreadsheetRound(1234567.8905 - 1E-9, 3), 1234567.891);
-        QCOMPARE(roundingNudge(1234567.8905, 1234567.89), QStringLiteral("-1E-4"));
+        QCOMPARE(roundingNudge(1234567.8905, Round(1234567.8905, 3)), QStringLiteral("-1E-4"));
         QCOMPARE(spreadsheetRound(1234567.8905 - 1E-4, 3), 1234567.89);
         // A figure that no nudge reaches is left to the caller.
         QVERIFY(!roundingNudge(7.4295, 7.5));

@@ -4,18 +4,49 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace tarvex {
 
-double Round(double x, int decimals)
+double roundDecimal(double x, int decimals, Halves halves)
 {
     if (!std::isfinite(x))
         return x;
-    // printf rounds the exact binary value, ties to even.
-    char buf[512];
-    std::snprintf(buf, sizeof buf, "%.*f", decimals, x);
-    double r = std::strtod(buf, nullptr);
-    return r == 0 ? 0.0 : r; // no negative zero
+    if (x == 0)
+        return 0; // no negative zero
+    // The 15 significant digits of |x| as a whole number and the power of
+    // ten of its first digit: "7.42950000000000e+00" -> 742950000000000, 0.
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "%.14e", std::abs(x));
+    char *end = nullptr;
+    long long mantissa = std::strtoll(buf, &end, 10);
+    for (const char *p = end + 1; *p >= '0' && *p <= '9'; ++p)
+        mantissa = mantissa * 10 + (*p - '0');
+    const int exponent = std::atoi(std::strchr(buf, 'e') + 1);
+
+    // Digits of the mantissa below the rounding place.
+    const int below = -decimals - (exponent - 14);
+    if (below <= 0)
+        return x; // no digit to drop
+    if (below > 15)
+        return 0; // less than a tenth of the last place
+    long long unit = 1;
+    for (int i = 0; i < below; ++i)
+        unit *= 10;
+    long long kept = mantissa / unit;
+    const long long twice = 2 * (mantissa % unit);
+    if (twice > unit || (twice == unit && (halves == Halves::AwayFromZero || kept % 2 != 0)))
+        ++kept;
+    if (kept == 0)
+        return 0; // no negative zero
+    std::snprintf(buf, sizeof buf, "%llde%d", kept, -decimals);
+    const double r = std::strtod(buf, nullptr);
+    return x < 0 ? -r : r;
+}
+
+double Round(double x, int decimals)
+{
+    return roundDecimal(x, decimals, Halves::ToEven);
 }
 
 QString plainNumber(double value)

@@ -4,8 +4,17 @@
 
 namespace tarvex {
 
-// Round(x, n): a half goes to the even neighbour, decided on the exact binary
-// value of x (0.125 -> 0.12, 0.375 -> 0.38, 2.675 -> 2.67).
+// How a value exactly halfway between two neighbours is rounded.
+enum class Halves { ToEven, AwayFromZero };
+
+// Rounds x to n decimals as a person with a calculator would: x is first
+// taken to 15 significant digits (what a spreadsheet shows of it, which drops
+// the binary noise of the products and quotients before it), and that
+// decimal is rounded, a half as `halves` says.
+double roundDecimal(double x, int decimals, Halves halves);
+
+// Round(x, n): a decimal half goes to the even neighbour (0.125 -> 0.12,
+// 0.375 -> 0.38, 2.675 -> 2.68, 1.143 × 6.5 = 7.4295 -> 7.430).
 double Round(double x, int decimals);
 
 // Shortest plain decimal text that reads back as the same double:

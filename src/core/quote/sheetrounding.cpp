@@ -1,71 +1,37 @@
 #include "quote/sheetrounding.h"
 
+#include "common/numbers.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace tarvex {
 
 namespace {
 
-struct Digits {
-    long long mantissa = 0; // 15 significant digits
-    int exponent = 0; // power of ten of the first digit
-};
-
-Digits fifteenDigits(double magnitude)
+// Power of ten of the first significant digit of x (x != 0).
+int decimalExponent(double x)
 {
     char buf[40];
-    std::snprintf(buf, sizeof buf, "%.14e", magnitude); // "7.42950000000000e+00"
-    Digits d;
-    char *end = nullptr;
-    d.mantissa = std::strtoll(buf, &end, 10); // the digit before the point
-    for (const char *p = end + 1; *p >= '0' && *p <= '9'; ++p)
-        d.mantissa = d.mantissa * 10 + (*p - '0');
-    d.exponent = std::atoi(std::strchr(buf, 'e') + 1);
-    return d;
-}
-
-long long powerOfTen(int n)
-{
-    long long p = 1;
-    while (n-- > 0)
-        p *= 10;
-    return p;
+    std::snprintf(buf, sizeof buf, "%.14e", std::abs(x));
+    return std::atoi(std::strchr(buf, 'e') + 1);
 }
 
 } // namespace
 
 double spreadsheetRound(double x, int decimals)
 {
-    if (!std::isfinite(x) || x == 0)
-        return x;
-    const Digits d = fifteenDigits(std::abs(x));
-    // Digits of the mantissa below the rounding place.
-    const int below = -decimals - (d.exponent - 14);
-    if (below <= 0)
-        return x;
-    if (below > 15)
-        return 0; // less than a tenth of the last place
-    const long long unit = powerOfTen(below);
-    long long kept = d.mantissa / unit;
-    if (2 * (d.mantissa % unit) >= unit)
-        ++kept;
-    if (kept == 0)
-        return 0;
-    char buf[40];
-    std::snprintf(buf, sizeof buf, "%llde%d", kept, -decimals);
-    const double r = std::strtod(buf, nullptr);
-    return x < 0 ? -r : r;
+    return roundDecimal(x, decimals, Halves::AwayFromZero);
 }
 
-// Our Round judges a half on the exact binary value of x (1.143 × 6.5 is the
-// double 7.42949999…, giving 7.429), a spreadsheet on the decimal value
-// (7.4295, a half, giving 7.43). Only where the two part is x a half to the
-// sheet, and there a nudge far below the rounding place, yet well inside
-// the 15 digits the sheet sees, takes it to our side. Everywhere else the
-// formula stays a plain ROUND.
+// Both judge a half on the same 15-digit decimal; only a half whose even
+// neighbour lies towards zero parts them (7.4285: ours 7.428, the sheet's
+// 7.429). There a nudge far below the rounding place, yet well inside the 15
+// digits the sheet sees, takes it to our side. Everywhere else the formula
+// stays a plain ROUND.
 std::optional<QString> roundingNudge(double x, double ours, int decimals)
 {
     const double sheet = spreadsheetRound(x, decimals);
@@ -73,7 +39,7 @@ std::optional<QString> roundingNudge(double x, double ours, int decimals)
         return QString();
     if (!std::isfinite(x) || x == 0)
         return std::nullopt;
-    const int magnitude = fifteenDigits(std::abs(x)).exponent;
+    const int magnitude = decimalExponent(x);
     const int exponent = std::min(std::max(magnitude - 10, -9), -(decimals + 1));
     const bool down = ours < sheet;
     const double nudge = std::pow(10.0, exponent);

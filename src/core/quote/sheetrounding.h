@@ -7,9 +7,8 @@
 namespace tarvex {
 
 // ROUND(x, decimals) as a spreadsheet computes it: x taken as its decimal
-// value to 15 significant digits, a half going away from zero. So 7.4295
-// (the product 1.143 × 6.5) gives 7.43 there, though the double lies just
-// below the half and our Round gives 7.429.
+// value to 15 significant digits, a half going away from zero. So 7.4285
+// gives 7.429 there, where our Round goes to the even 7.428.
 double spreadsheetRound(double x, int decimals);
 
 // What a sheet's ROUND over a value x needs to come to our figure: an empty
