@@ -1,91 +1,132 @@
-// Times the quotation calculation alone (no output, progress counts
-// included) for the three scopes over generated projects of several sizes,
-// and shows the plan of the per-window profile query. The machine is shared,
-// so each figure is the best of three runs and the process CPU time is
-// printed beside the wall time.
+// Times the quotation of a large project against the floor any quotation
+// has: the three grouped passes over the priced views (profiles, accessories,
+// glass, each joined with its window and price and grouped by window), read
+// row by row through the sqlite3 C API. Then, for every scope, tarvex-cli
+// quote --json as a process (start-up and JSON writing included) and, in this
+// process, the steps of the calculation. With OLD_CLI given, the same runs of
+// another build of tarvex-cli are timed beside, in the same run.
 //
-//   bench_quote [WINDOWS...]        default: 5000 20000
+//   bench_quote PROJECT.xdt PRICES.sql [OLD_CLI] [REPEATS]
+//
+// The machine is shared: every figure is the best of REPEATS runs (default
+// 3), as wall-clock and CPU seconds.
 
 #include "common/database.h"
 #include "common/error.h"
-#include "quote/lcprice.h"
 #include "quote/quotecalculation.h"
+#include "quote/quotegroups.h"
+#include "quote/quotejson.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
-#include <QSqlQuery>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTextStream>
 
+#include <sqlite3.h>
+#include <sys/resource.h>
+
+#include <algorithm>
 #include <ctime>
+#include <functional>
 
 using namespace tarvex;
 
 namespace {
 
-const char *const kCodes[] = {"KF601", "KF602", "KF603", "KF604", "TL701", "TL702", "TL703", "TL704"};
+struct Timing {
+    double wall = -1;
+    double cpu = -1;
 
-void loadPrices(QSqlDatabase db)
+    void keepBest(double w, double c)
+    {
+        wall = wall < 0 ? w : std::min(wall, w);
+        cpu = cpu < 0 ? c : std::min(cpu, c);
+    }
+};
+
+double childCpuSeconds()
 {
-    const QStringList statements = {
-        QStringLiteral(
-            "INSERT INTO lcName VALUES (1,'60','外框','KF601',1.052,1,'断桥铝型材',NULL),"
-            "(2,'60','内扇','KF602',1.136,1,'断桥铝型材',NULL),(3,'60','中梃','KF603',1.248,1,'断桥铝型材',NULL),"
-            "(4,'60','压线','KF604',0.215,0,'普通铝型材',NULL),(5,'70','上下框','TL701',0.986,0,'普通铝型材',NULL),"
-            "(6,'70','滑轨','TL702',1.104,0,'普通铝型材',NULL),(7,'70','扇料','TL703',0.872,0,'普通铝型材',NULL),"
-            "(8,'70','勾企','TL704',0.734,0,'普通铝型材',NULL)"),
-        QStringLiteral(
-            "INSERT INTO pjName VALUES (1,'五金','执手','7字型','黑色','个',28,0.9,NULL),"
-            "(2,'五金','合页','4寸','不锈钢','个',6.5,1,NULL),(3,'密封','密封胶条','EPDM',NULL,'米',1.6,1,NULL)"),
-        QStringLiteral("INSERT INTO blName VALUES (1,'5+12A+5中空玻璃',95,1,NULL),(2,'5mm白玻',38,1,NULL)"),
-        QStringLiteral("INSERT INTO FyTable VALUES ('安装费',35,0),('运输费',12,0),('管理费',0,5),('利润',0,8)"),
+    rusage usage {};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+Timing timeInProcess(int repeats, const std::function<void()> &work)
+{
+    Timing t;
+    for (int i = 0; i < repeats; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        const std::clock_t cpu = std::clock();
+        work();
+        t.keepBest(timer.nsecsElapsed() / 1e9, double(std::clock() - cpu) / CLOCKS_PER_SEC);
+    }
+    return t;
+}
+
+void runCli(const QString &program, const QStringList &args)
+{
+    QProcess process;
+    process.start(program, args);
+    if (!process.waitForFinished(-1) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
+        throw Error(program + QLatin1Char(' ') + args.join(QLatin1Char(' ')) + QStringLiteral(" failed: ")
+            + QString::fromLocal8Bit(process.readAllStandardError()));
+    }
+}
+
+Timing timeCli(int repeats, const QString &program, const QStringList &args)
+{
+    Timing t;
+    for (int i = 0; i < repeats; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        const double cpu = childCpuSeconds();
+        runCli(program, args);
+        t.keepBest(timer.nsecsElapsed() / 1e9, childCpuSeconds() - cpu);
+    }
+    return t;
+}
+
+// The floor: every row of the three per-window groupings, each field read.
+void groupedPasses(const QString &path)
+{
+    sqlite3 *db = nullptr;
+    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
+        throw Error(QStringLiteral("cannot open ") + path);
+    const char *const passes[] = {
+        "SELECT 窗号,隔热,材料类别,SUM(长度*线重) FROM PriceLc GROUP BY 窗号,隔热,材料类别",
+        "SELECT 窗号,名称,规格,SUM(数量),MIN(单位),MIN(单价*折扣量),MIN(技术要求) FROM PricePj GROUP BY 窗号,名称,规格",
+        "SELECT 窗号,名称,SUM(面积),MIN(单价*折扣量) FROM PriceBl GROUP BY 窗号,名称",
     };
-    for (const QString &sql : statements)
-        sqlExec(sql, {}, db);
-}
-
-// N windows in 20 series; each window 9 profile pieces, 2 glass panes and
-// 3 accessory lines.
-void generateProject(QSqlDatabase db, int windows)
-{
-    inTransaction(db, [&] {
-        QSqlQuery mj(db), lc(db), bl(db), pj(db);
-        mj.prepare(QStringLiteral("INSERT INTO MjTemp VALUES (?,?,?,?,?)"));
-        lc.prepare(QStringLiteral("INSERT INTO LcTemp VALUES (?,?,?)"));
-        bl.prepare(QStringLiteral("INSERT INTO BlTemp VALUES (?,?,?)"));
-        pj.prepare(QStringLiteral("INSERT INTO PjTemp VALUES (?,?,?,?,?)"));
-        auto exec = [](QSqlQuery &q, const QVariantList &values) {
-            for (int i = 0; i < values.size(); ++i)
-                q.bindValue(i, values[i]);
-            if (!q.exec())
-                throw Error(QStringLiteral("insert failed"));
-        };
-        for (int id = 1; id <= windows; ++id) {
-            const double w = 0.9 + (id % 7) * 0.15;
-            const double h = 1.2 + (id % 5) * 0.15;
-            exec(mj,
-                {id, QStringLiteral("S%1").arg(id % 20), QStringLiteral("C%1").arg(id), w * h,
-                    (w + 0.05) * (h + 0.05)});
-            const int family = (id % 2) * 4;
-            for (int k = 0; k < 9; ++k)
-                exec(lc, {id, QLatin1String(kCodes[family + k % 4]), k % 2 ? w : h});
-            exec(bl, {id, id % 2 ? QStringLiteral("5+12A+5中空玻璃") : QStringLiteral("5mm白玻"), w * h * 0.4});
-            exec(bl, {id, id % 2 ? QStringLiteral("5+12A+5中空玻璃") : QStringLiteral("5mm白玻"), w * h * 0.4});
-            exec(pj, {id, QStringLiteral("执手"), QStringLiteral("7字型"), QStringLiteral("黑色"), 1});
-            exec(pj, {id, QStringLiteral("合页"), QStringLiteral("4寸"), QStringLiteral("不锈钢"), 2});
-            exec(pj, {id, QStringLiteral("密封胶条"), QStringLiteral("EPDM"), QVariant(), 2 * (w + h)});
+    long long bytes = 0;
+    for (const char *sql : passes) {
+        sqlite3_stmt *stmt = nullptr;
+        if (sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr) != SQLITE_OK)
+            throw Error(QString::fromUtf8(sqlite3_errmsg(db)));
+        while (sqlite3_step(stmt) == SQLITE_ROW) {
+            for (int i = 0; i < sqlite3_column_count(stmt); ++i) {
+                if (sqlite3_column_type(stmt, i) == SQLITE_TEXT)
+                    bytes += sqlite3_column_bytes(stmt, i);
+                else
+                    bytes += sqlite3_column_double(stmt, i) != 0;
+            }
         }
-    });
+        sqlite3_finalize(stmt);
+    }
+    sqlite3_close(db);
+    if (bytes == 0)
+        throw Error(QStringLiteral("no rows"));
 }
 
-void printPlan(QTextStream &out, QSqlDatabase db)
+QString figures(const Timing &t, const Timing &floor)
 {
-    QSqlQuery q = sqlExec(QStringLiteral("EXPLAIN QUERY PLAN SELECT SUM(长度*线重) AS 重量,隔热,材料类别 FROM PriceLc "
-                                         "WHERE 窗号='C1' GROUP BY 隔热,材料类别"),
-        {}, db);
-    out << "plan of the per-window profile query:\n";
-    while (q.next())
-        out << "  " << q.value(3).toString() << '\n';
+    return QStringLiteral("%1 s wall %2 s cpu  (%3x / %4x)")
+        .arg(t.wall, 6, 'f', 2)
+        .arg(t.cpu, 6, 'f', 2)
+        .arg(t.wall / floor.wall, 0, 'f', 1)
+        .arg(t.cpu / floor.cpu, 0, 'f', 1);
 }
 
 } // namespace
@@ -94,53 +135,52 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
-    QList<int> sizes;
-    for (const QString &arg : app.arguments().mid(1))
-        sizes.append(arg.toInt());
-    if (sizes.isEmpty())
-        sizes = {5000, 20000};
+    const QStringList args = app.arguments();
+    if (args.size() < 3) {
+        out << "usage: bench_quote PROJECT.xdt PRICES.sql [OLD_CLI] [REPEATS]\n";
+        return 2;
+    }
+    const QString cli = QDir(app.applicationDirPath()).filePath(QStringLiteral("../tarvex-cli"));
+    const QString oldCli = args.value(3);
+    const int repeats = std::max(1, args.value(4, QStringLiteral("3")).toInt());
     try {
-        for (int n : sizes) {
-            QTemporaryDir dir;
-            QSqlDatabase db = Database::open(dir.filePath(QStringLiteral("newdb.sqlite")), QStringLiteral("bench"));
-            loadPrices(db);
-            generateProject(db, n);
-            if (n == sizes.first())
-                printPlan(out, db);
-            const QString prices
-                = lcPrice([](const LcPriceClass &, const QString &) { return QStringLiteral("20"); }, db);
+        QTemporaryDir home;
+        runCli(cli, {QStringLiteral("--home"), home.path(), QStringLiteral("init"), QStringLiteral("--seed"), args[2]});
+        runCli(cli, {QStringLiteral("--home"), home.path(), QStringLiteral("load"), args[1]});
+        const QString dbPath = home.filePath(Database::fileName());
+
+        const Timing floor = timeInProcess(repeats, [&] { groupedPasses(dbPath); });
+        out << "three grouped passes (floor): " << figures(floor, floor) << "\n\n";
+        out.flush();
+
+        QSqlDatabase db = Database::open(dbPath, QStringLiteral("bench"));
+        const char *const names[] = {"whole", "series", "window"};
+        for (int s = 0; s < 3; ++s) {
             QuoteOptions options;
-            for (auto scope : {QuoteOptions::Scope::Whole, QuoteOptions::Scope::Series, QuoteOptions::Scope::Window}) {
-                options.scope = scope;
-                // Best of three: the machine is shared.
-                qint64 ms = -1;
-                qint64 cpuMs = -1;
-                int rows = 0;
-                int maximum = 0;
-                QuoteResult result;
-                for (int round = 0; round < 3; ++round) {
-                    QElapsedTimer timer;
-                    timer.start();
-                    const std::clock_t cpuStart = std::clock();
-                    rows = 0;
-                    maximum = quoteProgressMaximum(scope, db);
-                    result = calculateQuote(
-                        options, prices, NullPrices::Fail, [&] { ++rows; }, db);
-                    const qint64 wall = timer.elapsed();
-                    const qint64 cpu = qint64(std::clock() - cpuStart) * 1000 / CLOCKS_PER_SEC;
-                    ms = ms < 0 ? wall : qMin(ms, wall);
-                    cpuMs = cpuMs < 0 ? cpu : qMin(cpuMs, cpu);
-                }
-                const char *name = scope == QuoteOptions::Scope::Whole ? "whole "
-                    : scope == QuoteOptions::Scope::Series             ? "series"
-                                                                       : "window";
-                out << n << " windows, " << name << ": " << result.items.size() << " quotations, " << rows
-                    << " rows (bar " << maximum << "), " << ms << " ms (cpu " << cpuMs << " ms)\n";
-                out.flush();
-            }
-            db = QSqlDatabase();
-            Database::close(QStringLiteral("bench"));
+            options.scope = QuoteOptions::Scope(s);
+            const QString json = home.filePath(QStringLiteral("quote.json"));
+            QStringList quote
+                = {QStringLiteral("--home"), home.path(), QStringLiteral("quote"), QStringLiteral("--scope"),
+                    QString::fromLatin1(names[s]), QStringLiteral("--yes"), QStringLiteral("--json"), json};
+            QuoteGroups groups;
+            const Timing read = timeInProcess(repeats, [&] { groups = readQuoteGroups(options, db); });
+            QuoteResult result;
+            const Timing calculate = timeInProcess(repeats, [&] {
+                result
+                    = calculateQuote(options, groups, QStringLiteral("断桥铝型材/True/25"), NullPrices::Zero, {}, db);
+            });
+            const Timing write = timeInProcess(repeats, [&] { quoteResultJson(result); });
+            out << names[s] << ": " << result.items.size() << " quotations\n";
+            out << "  tarvex-cli quote --json   " << figures(timeCli(repeats, cli, quote), floor) << '\n';
+            if (!oldCli.isEmpty())
+                out << "  old tarvex-cli            " << figures(timeCli(repeats, oldCli, quote), floor) << '\n';
+            out << "  in process: groups        " << figures(read, floor) << '\n';
+            out << "              calculation   " << figures(calculate, floor) << '\n';
+            out << "              JSON          " << figures(write, floor) << '\n';
+            out.flush();
         }
+        db = QSqlDatabase();
+        Database::close(QStringLiteral("bench"));
     } catch (const Error &e) {
         out << "failed: " << e.message() << '\n';
         return 1;

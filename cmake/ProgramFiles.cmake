@@ -5,6 +5,7 @@
 #   help/                            the user manual (data/help) and the pictures of docs/ it shows
 #   demo/                            the demo project and the SQL of its price tables
 #   newdb.sqlite                     the working database holding the demo prices
+#   xltDb.sqlite                     the drawing library holding the demo templates
 # `cmake --install` ships that folder as share/tarvex; an installed program
 # fills the user's folder from it on first start. The build tree's own program
 # folder (build/) and the demo folder of scripts/run are filled from it by
@@ -35,7 +36,14 @@ add_custom_command(OUTPUT ${TARVEX_STAGE_DIR}/newdb.sqlite
   DEPENDS tarvex-cli ${TARVEX_STAGE_DIR}/cs.ini ${CMAKE_SOURCE_DIR}/data/demo/prices.sql
   COMMENT "Making the working database with the demo prices")
 
+add_custom_command(OUTPUT ${TARVEX_STAGE_DIR}/xltDb.sqlite
+  COMMAND ${CMAKE_COMMAND} -E rm -f ${TARVEX_STAGE_DIR}/xltDb.sqlite
+  COMMAND ${CMAKE_COMMAND} -E env --unset=TARVEX_HOME QT_QPA_PLATFORM=offscreen
+    $<TARGET_FILE:tarvex-cli> --home ${TARVEX_STAGE_DIR} library demo
+  DEPENDS tarvex-cli ${TARVEX_STAGE_DIR}/cs.ini
+  COMMENT "Making the drawing library with the demo templates")
+
 add_custom_target(program_files ALL
   COMMAND ${CMAKE_COMMAND} -DFROM=${TARVEX_STAGE_DIR} -DTO=${CMAKE_BINARY_DIR} -P ${CMAKE_SOURCE_DIR}/cmake/FillFolder.cmake
-  DEPENDS ${TARVEX_STAGE_DIR}/cs.ini ${TARVEX_STAGE_DIR}/newdb.sqlite
+  DEPENDS ${TARVEX_STAGE_DIR}/cs.ini ${TARVEX_STAGE_DIR}/newdb.sqlite ${TARVEX_STAGE_DIR}/xltDb.sqlite
   COMMENT "Filling the build tree's program folder")

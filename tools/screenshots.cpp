@@ -17,6 +17,9 @@
 #include "common/forms.h"
 #include "common/messages.h"
 #include "common/sqlscript.h"
+#include "library/demolibrary.h"
+#include "library/dwgform.h"
+#include "library/libraryfile.h"
 #include "prices/disform.h"
 #include "prices/priceentry.h"
 #include "quote/bjform.h"
@@ -41,6 +44,7 @@
 #include <QTextBrowser>
 #include <QTextStream>
 #include <QThread>
+#include <QTreeWidget>
 
 using namespace Qt::StringLiterals;
 using namespace tarvex;
@@ -248,6 +252,23 @@ int main(int argc, char *argv[])
         return 1;
     }
     shooter.save(&main, u"preview.png"_s);
+    closeAll(main);
+
+    // The drawing library on the demo library: the sliding windows, a picture
+    // selected; then the item editor.
+    {
+        LibraryConnection library;
+        fillDemoLibrary(library.db());
+    }
+    main.toolbarClicked(13);
+    if (auto *drawings = qobject_cast<DwgForm *>(findForm(u"DwgForm"_s))) {
+        drawings->tree()->findItems(u"90系列推拉窗"_s, Qt::MatchExactly).first()->setExpanded(true);
+        drawings->selectSlot(7);
+        shooter.save(&main, u"library.png"_s);
+    }
+    main.toolbarClicked(14);
+    if (QWidget *items = findForm(u"xldItem"_s))
+        shooter.save(items, u"library-items.png"_s);
     closeAll(main);
 
     // The settings dialog in the main window, the About box and its system

@@ -24,6 +24,7 @@ const Command kCommands[] = {
     {"save", "把工作表写入 xdt 文件 (GBK, CR LF)", cmdSave},
     {"check", "价格完整性检查: 0 全部有价, 1-3 缺少的种类", cmdCheck},
     {"quote", "工作数据的报价 (JSON、文本、PDF、工作簿)", cmdQuote},
+    {"library", "图库: 列出、导入、导出记录, 建立示例图库", cmdLibrary},
 };
 
 void printHelp(QTextStream &out)

@@ -7,8 +7,8 @@
 #include "quote/datacheck.h"
 #include "quote/lcprice.h"
 #include "quote/paperpdf.h"
-#include "quote/quotecalculation.h"
 #include "quote/quotejson.h"
+#include "quote/quotesequence.h"
 #include "quote/quotesettings.h"
 #include "quote/quoteworkbook.h"
 
@@ -101,11 +101,11 @@ QString describeClass(const LcPriceClass &cls)
     return cls.cls + (cls.thermal ? QStringLiteral(" 隔热材") : QStringLiteral(" 非隔热材"));
 }
 
-// lcPrice answered from the command line; a class without an answer is a
-// cancelled input box.
-QString answerLcPrice(Context &context, QVector<LcPriceAnswer> &answers)
+// The price prompts answered from the command line; a class without an
+// answer is a cancelled input box.
+LcPriceAsk answerFromArguments(Context &context, QVector<LcPriceAnswer> &answers)
 {
-    const QString prices = lcPrice([&](const LcPriceClass &cls, const QString &) -> std::optional<QString> {
+    return [&context, &answers](const LcPriceClass &cls, const QString &) -> std::optional<QString> {
         for (LcPriceAnswer &answer : answers) {
             if (answer.item.cls == cls.cls && answer.thermal == cls.thermal) {
                 answer.used = true;
@@ -115,14 +115,18 @@ QString answerLcPrice(Context &context, QVector<LcPriceAnswer> &answers)
         context.err << QStringLiteral("未给出主材单价: ") << describeClass(cls) << QStringLiteral(",按0计算")
                     << Qt::endl;
         return std::nullopt;
-    });
+    };
+}
+
+// Answers given for classes the project does not have.
+void reportUnusedAnswers(Context &context, const QVector<LcPriceAnswer> &answers)
+{
     for (const LcPriceAnswer &answer : answers) {
         if (!answer.used) {
             context.err << QStringLiteral("工程中没有这种主材: ") << describeClass({answer.item.cls, answer.thermal})
                         << Qt::endl;
         }
     }
-    return prices;
 }
 
 void writeText(QTextStream &out, const QuoteResult &result)
@@ -169,11 +173,8 @@ void writeQuoteOutputs(Context &context, const QuoteRun &run, const QuoteOutputs
 }
 
 // The refusals of DataCheck: 1 always, 2 and 3 unless the user said yes.
-bool passesDataCheck(Context &context, bool yes)
+bool goOnWithout(Context &context, int check, bool yes)
 {
-    const int check = DataCheck();
-    if (check == 0)
-        return true;
     if (check == 1 || !yes) {
         context.err << dataCheckMessage(check);
         if (check != 1)
@@ -203,11 +204,12 @@ int cmdQuote(Context &context)
     if (!openWorkingDatabase(context))
         return 1;
     try {
-        if (!passesDataCheck(context, yes))
+        QuoteSteps steps;
+        steps.goOnWithout = [&](int check) { return goOnWithout(context, check, yes); };
+        steps.askPrice = answerFromArguments(context, answers);
+        steps.calculating = [&](int) { reportUnusedAnswers(context, answers); };
+        if (!runQuoteCalculation(run, yes ? NullPrices::Zero : NullPrices::Fail, steps))
             return kRefused;
-        run.lcPriceString = answerLcPrice(context, answers);
-        run.progressMaximum = quoteProgressMaximum(run.options.scope);
-        run.result = calculateQuote(run.options, run.lcPriceString, yes ? NullPrices::Zero : NullPrices::Fail);
         for (const QString &warning : run.result.warnings)
             context.err << warning << Qt::endl;
         writeQuoteOutputs(context, run, outputs);

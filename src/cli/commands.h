@@ -14,5 +14,7 @@ int cmdSave(Context &context);
 int cmdQuote(Context &context);
 // The price completeness check: prints its number and message.
 int cmdCheck(Context &context);
+// The drawing library: list, import, export and the demo library.
+int cmdLibrary(Context &context);
 
 } // namespace tarvex::cli

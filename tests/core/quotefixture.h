@@ -34,8 +34,9 @@ inline QuoteRun demoQuoteRun(QuoteOptions::Scope scope)
     QuoteRun run;
     run.options = demoQuoteOptions(scope);
     run.lcPriceString = demoLcPriceString();
-    run.progressMaximum = quoteProgressMaximum(scope);
-    run.result = calculateQuote(run.options, run.lcPriceString, NullPrices::Zero);
+    QuoteGroups groups = readQuoteGroups(run.options);
+    run.progressMaximum = groups.progressMaximum;
+    run.result = calculateQuote(run.options, std::move(groups), run.lcPriceString, NullPrices::Zero);
     return run;
 }
 

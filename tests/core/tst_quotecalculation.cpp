@@ -74,7 +74,8 @@ private slots:
         sqlExec("UPDATE lcName SET 隔热=1 WHERE 代号='M503'");
         QStringList prompts;
         QList<std::optional<QString>> answers = {QString("12.50"), QString("abc"), QString(" 7.5 ")};
-        const QString result = lcPrice([&](const LcPriceClass &, const QString &prompt) {
+        const QVector<LcPriceClass> classes = readQuoteGroups(QuoteOptions()).classes;
+        const QString result = lcPrice(classes, [&](const LcPriceClass &, const QString &prompt) {
             prompts.append(prompt);
             return answers.takeFirst();
         });
@@ -84,7 +85,7 @@ private slots:
         QCOMPARE(result, QString("断桥铝型材/True/12.5\\普通铝型材/False/0\\普通铝型材/True/7.5"));
 
         // A cancelled box counts 0; the items read back the same.
-        const QString cancelled = lcPrice([](const LcPriceClass &, const QString &) { return std::nullopt; });
+        const QString cancelled = lcPrice(classes, [](const LcPriceClass &, const QString &) { return std::nullopt; });
         QCOMPARE(cancelled, QString("断桥铝型材/True/0\\普通铝型材/False/0\\普通铝型材/True/0"));
         const QVector<LcPriceItem> items = splitLcPriceString(result);
         QCOMPARE(items.size(), 3);
@@ -95,7 +96,7 @@ private slots:
         QCOMPARE(splitLcPriceString("铝/钢/False/3")[0].cls, QString("铝/钢"));
 
         sqlExec("DELETE FROM LcTemp");
-        QCOMPARE(lcPrice([](const LcPriceClass &, const QString &) { return QString("1"); }), QString());
+        QCOMPARE(readQuoteGroups(QuoteOptions()).classes.size(), 0);
     }
 
     void wholeProjectOverTheDemo()
@@ -116,7 +117,7 @@ private slots:
         QCOMPARE(plainNumber(item.area), QString("29.61"));
         QCOMPARE(item.materials.size(), 11);
         QCOMPARE(rows, 11);
-        QCOMPARE(quoteProgressMaximum(QuoteOptions::Scope::Whole), 11);
+        QCOMPARE(readQuoteGroups(options).progressMaximum, 11);
         QCOMPARE(format3(item.materialTotal), QString("183.029"));
         QCOMPARE(format3(item.unitPrice), QString("253.822"));
         QCOMPARE(format3(item.totalPrice), QString("7515.669"));
@@ -156,7 +157,7 @@ private slots:
         QCOMPARE(format3(door.unitPrice), QString("316.321"));
         QCOMPARE(format3(door.totalPrice), QString("3387.798"));
         // Three accessories and one glass per series, plus 2 profile classes × 3 series.
-        QCOMPARE(quoteProgressMaximum(QuoteOptions::Scope::Series), 3 * 3 + 3 + 2 * 3);
+        QCOMPARE(readQuoteGroups(options).progressMaximum, 3 * 3 + 3 + 2 * 3);
     }
 
     void perWindowOverTheDemoUsesOpeningAreas()
@@ -186,7 +187,7 @@ private slots:
         QCOMPARE(result.items[2].name, QString("C3"));
         // Three accessories and one glass per window, plus 2 profile classes × 12 windows: the
         // count is an upper bound, as the sliding windows hold one class only.
-        QCOMPARE(quoteProgressMaximum(QuoteOptions::Scope::Window), 3 * 12 + 12 + 2 * 12);
+        QCOMPARE(readQuoteGroups(options).progressMaximum, 3 * 12 + 12 + 2 * 12);
     }
 
     void areasAreRoundedHalfToEven()

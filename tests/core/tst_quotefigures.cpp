@@ -3,6 +3,8 @@
 #include "quote/quotefigures.h"
 #include "quote/quotejson.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QTest>
 
 using namespace tarvex;
@@ -160,6 +162,16 @@ private slots:
         QVERIFY(json.contains("{\"serial\": 1, \"name\": \"利润\", \"price\": \"8.000%\", \"value\": \"0.480\"}"));
         QVERIFY(json.contains("\"material_total\": \"6.000\", \"fee_total\": \"0.480\", \"unit_price\": \"6.480\", "
                               "\"total_price\": \"3.240\"}"));
+        // Every text escaped as QJsonDocument escapes it.
+        for (const QString &text :
+            {QString("a\\b"), QString("a\"b"), QString("\t\n\x01"), QString("\x7f中文😀"), QString(QChar(0xD800))}) {
+            QuoteResult one;
+            one.items.append(QuoteItem());
+            one.items[0].title = text;
+            const QByteArray escaped = QJsonDocument(QJsonArray {text}).toJson(QJsonDocument::Compact);
+            const QByteArray expected = "\"title\": " + escaped.mid(1, escaped.size() - 2) + ',';
+            QVERIFY(quoteResultJson(one).contains(expected));
+        }
     }
 };
 

@@ -405,7 +405,7 @@ private slots:
             run.result.items.append(item);
         }
         const QString path = home.file(QStringLiteral("names.xlsx"));
-        writeQuoteWorkbook(path, run, QuoteDetails(), {});
+        writeQuoteWorkbook(path, run, QuoteDetails());
         QCOMPARE(XlsxBook(path).sheetNames(),
             QStringList({"材料明细表", "C1_2", "c1_2 (2)", forty.left(31), forty.left(27) + " (2)", "报价表",
                 "材料明细表 (2)"}));
@@ -419,9 +419,11 @@ private slots:
         item.sheet = QStringLiteral("报价表");
         item.area = 10;
         // Three glass rows: one with its raw area, one without, one whose raw
-        // area belongs to another scope.
-        for (const char *name : {"白玻", "灰玻", "茶玻"}) {
+        // area does not come to the figure.
+        for (const auto &[name, raw] : {std::pair {"白玻", std::optional(1.227)},
+                 std::pair {"灰玻", std::optional<double>()}, std::pair {"茶玻", std::optional(12.27)}}) {
             QuoteMaterialRow row;
+            row.raw = raw;
             row.serial = int(item.materials.size()) + 1;
             row.kind = QuoteMaterialRow::Kind::Glass;
             row.name = QString::fromUtf8(name);
@@ -434,11 +436,8 @@ private slots:
         QuoteDetails details;
         for (const char *name : {"白玻", "灰玻", "茶玻"})
             details.glass.append({QString::fromUtf8(name), 38.0, 1.1});
-        QuoteQuantities quantities;
-        quantities.glass.insert(QStringLiteral("白玻"), 1.227);
-        quantities.glass.insert(QStringLiteral("茶玻"), 12.27);
         const QString path = home.file(QStringLiteral("noraw.xlsx"));
-        writeQuoteWorkbook(path, run, details, {quantities});
+        writeQuoteWorkbook(path, run, details);
         const auto cells = XlsxBook(path).sheet(1);
         QCOMPARE(cells.value("D5").formula, QStringLiteral("ROUND(I5/$B$2*J5,3)"));
         QCOMPARE(cells.value("I5").number(), 1.227);
@@ -456,7 +455,7 @@ private slots:
         QuoteRun run;
         const QString missing = home.file(QStringLiteral("nofolder/q.xlsx"));
         try {
-            writeQuoteWorkbook(missing, run, QuoteDetails(), {});
+            writeQuoteWorkbook(missing, run, QuoteDetails());
             QFAIL("no error");
         } catch (const Error &e) {
             QVERIFY2(e.message().contains(QDir::toNativeSeparators(missing)), qPrintable(e.message()));
@@ -469,7 +468,7 @@ private slots:
         QVERIFY(old.open(QIODevice::WriteOnly));
         old.write("old");
         old.close();
-        writeQuoteWorkbook(path, run, QuoteDetails(), {});
+        writeQuoteWorkbook(path, run, QuoteDetails());
         QCOMPARE(XlsxBook(path).sheetNames(), QStringList({"材料明细表"}));
         QCOMPARE(QDir(home.path()).entryList({"*.xlsx*"}, QDir::Files), QStringList({"q.xlsx"}));
     }

@@ -76,6 +76,8 @@ private slots:
         QVERIFY(QFileInfo(to.filePath("temp1")).isDir());
         QVERIFY(!QFileInfo::exists(to.filePath("help")));
 
+        fillFolder("", target);
+        QVERIFY(QDir(target).isEmpty());
         fillFolder(from.path(), target);
         QCOMPARE(readFile(target + "/help/index.html"), QByteArray("manual"));
         QVERIFY(!errorOf([&] { fillFolder(from.path(), "/proc/tarvex"); }).isEmpty());

@@ -107,6 +107,9 @@ QString defaultsFolder()
 void fillFolder(const QString &from, const QString &to, const QString &skipFolder)
 {
     makeFolder(to);
+    // Not installed: an empty folder to start with.
+    if (from.isEmpty())
+        return;
     const QDir source(from);
     QDirIterator it(from, QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
     while (it.hasNext()) {

@@ -42,7 +42,8 @@ ProgramFolder chooseProgramFolder(const FolderChoiceInputs &inputs);
 QString defaultsFolder();
 
 // Copies into `to` every file and folder of `from` that `to` lacks, creating
-// `to` when missing; what is there already is never touched. Files under
+// `to` when missing (an empty `from` only creates it); what is there already
+// is never touched. Files under
 // skipFolder (relative to from) are left out. Throws Error naming the file
 // that could not be copied.
 void fillFolder(const QString &from, const QString &to, const QString &skipFolder = QString());

@@ -8,7 +8,7 @@ namespace tarvex {
 
 // DataCheck: is every material of the project priced? 0 yes; 1 a profile code
 // without line weight; 2 an accessory without unit price; 3 a glass without
-// unit price. Stops at the first hit. Throws Error on a database failure.
+// unit price; the first of these that holds. Throws Error on a database failure.
 int DataCheck(QSqlDatabase db = Database::shared());
 
 // The refusal of the paper quotation for a result of 1 to 3

@@ -2,7 +2,7 @@
 
 #include "common/numbers.h"
 
-#include <QSqlQuery>
+#include <QStringList>
 
 namespace tarvex {
 
@@ -24,15 +24,6 @@ std::optional<bool> thermalFromText(const QString &text)
     return std::nullopt;
 }
 
-QVector<LcPriceClass> lcPriceClasses(QSqlDatabase db)
-{
-    QVector<LcPriceClass> classes;
-    QSqlQuery query = sqlExec(QStringLiteral("SELECT 材料类别,隔热 FROM PriceLc GROUP BY 材料类别,隔热"), {}, db);
-    while (query.next())
-        classes.append({query.value(0).toString(), query.value(1).toInt() != 0});
-    return classes;
-}
-
 QString lcPricePrompt(const LcPriceClass &cls)
 {
     return QStringLiteral("请输入第") + QStringLiteral("1") + QStringLiteral("种主材:") + cls.cls + QStringLiteral(";")
@@ -44,11 +35,12 @@ QString lcPriceAnswerText(const std::optional<QString> &answer)
     return plainNumber(answer ? leadingNumber(*answer) : 0.0);
 }
 
-QString lcPrice(const LcPriceAsk &ask, QSqlDatabase db)
+QString lcPrice(const QVector<LcPriceClass> &classes, const LcPriceAsk &ask)
 {
     QVector<LcPriceItem> items;
-    for (const LcPriceClass &cls : lcPriceClasses(db))
-        items.append({cls.cls, thermalText(cls.thermal), lcPriceAnswerText(ask(cls, lcPricePrompt(cls)))});
+    for (const LcPriceClass &cls : classes)
+        items.append(
+            {cls.cls, thermalText(cls.thermal), lcPriceAnswerText(ask ? ask(cls, lcPricePrompt(cls)) : std::nullopt)});
     return joinLcPriceItems(items);
 }
 

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "common/database.h"
-
 #include <QString>
 #include <QVector>
 
@@ -28,10 +26,6 @@ struct LcPriceItem {
 QString thermalText(bool thermal);
 std::optional<bool> thermalFromText(const QString &text);
 
-// The classes to ask for, in the order of
-// "SELECT 材料类别,隔热 FROM PriceLc GROUP BY 材料类别,隔热".
-QVector<LcPriceClass> lcPriceClasses(QSqlDatabase db = Database::shared());
-
 // "请输入第1种主材:" + class + ";" + "隔热材的单价:" / "非隔热材的单价:".
 QString lcPricePrompt(const LcPriceClass &cls);
 
@@ -42,9 +36,10 @@ QString lcPriceAnswerText(const std::optional<QString> &answer);
 // Asks for one class's price: the answer typed, or nullopt when cancelled.
 using LcPriceAsk = std::function<std::optional<QString>(const LcPriceClass &cls, const QString &prompt)>;
 
-// lcPrice: asks the price per kilogram of every profile class and returns the
-// items joined by "\" (empty when the project has no profiles).
-QString lcPrice(const LcPriceAsk &ask, QSqlDatabase db = Database::shared());
+// lcPrice: asks the price per kilogram of every profile class of the project
+// (QuoteGroups::classes) and returns the items joined by "\" (empty when the
+// project has no profiles).
+QString lcPrice(const QVector<LcPriceClass> &classes, const LcPriceAsk &ask);
 
 QString joinLcPriceItems(const QVector<LcPriceItem> &items);
 // Splits at "\" and each item at its last two "/", so a class name holding

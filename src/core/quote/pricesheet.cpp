@@ -64,49 +64,31 @@ QString exact(const QString &range, const QString &what)
 struct Lookups {
     QString price; // as the detail sheet holds it, not rounded
     QString loss;
-    double raw = 0;
-    bool hasRaw = false;
 };
 
-Lookups lookupsFor(const QuoteMaterialRow &m, int row, const QuoteQuantities *quantities, const QuoteDetails &details,
-    const DetailRanges &r)
+Lookups lookupsFor(const QuoteMaterialRow &m, int row, const QuoteDetails &details, const DetailRanges &r)
 {
     Lookups l;
     const QString name = rowRef(row, Name);
-    const QHash<QString, double> *raw = nullptr;
-    QString key;
     switch (m.kind) {
     case QuoteMaterialRow::Kind::Profile: {
         const QStringList match {exact(r.lcClass, name), exact(r.lcFlag, formulaText(flagTextFor(details, m)))};
         l.price = lookup(match, r.lcPrice);
         l.loss = lookup(match, r.lcLoss);
-        if (quantities)
-            raw = &quantities->profiles;
-        key = QuoteQuantities::profileKey(m.name, m.thermal);
         break;
     }
     case QuoteMaterialRow::Kind::Glass: {
         const QStringList match {exact(r.blName, name)};
         l.price = lookup(match, r.blPrice);
         l.loss = lookup(match, r.blLoss);
-        if (quantities)
-            raw = &quantities->glass;
-        key = m.name;
         break;
     }
     case QuoteMaterialRow::Kind::Accessory: {
         const QStringList match {exact(r.pjName, name), exact(r.pjSpec, rowRef(row, Spec))};
         l.price = lookup(match, r.pjPrice);
         l.loss = lookup(match, r.pjLoss);
-        if (quantities)
-            raw = &quantities->accessories;
-        key = QuoteQuantities::accessoryKey(m.name, m.spec);
         break;
     }
-    }
-    if (raw && raw->contains(key)) {
-        l.hasRaw = true;
-        l.raw = raw->value(key);
     }
     return l;
 }
@@ -177,21 +159,21 @@ void writeSection(lxw_worksheet *ws, const Formats &f, int row, const QString &n
 }
 
 void writeMaterialRow(lxw_worksheet *ws, const Formats &f, int row, double area, const QuoteMaterialRow &m,
-    const QuoteQuantities *quantities, const QuoteDetails &details, const DetailRanges &ranges)
+    const QuoteDetails &details, const DetailRanges &ranges)
 {
-    const Lookups l = lookupsFor(m, row, quantities, details, ranges);
+    const Lookups l = lookupsFor(m, row, details, ranges);
     const DetailValues v = detailValues(m, details);
-    // A quantity formula is written only when it comes to our figure; a raw
-    // quantity of another scope would not, and the figure then stands as a
-    // plain number.
+    // A quantity formula is written only when it comes to our figure; when
+    // it would not (the detail sheet's loss factor is not the one the figure
+    // was computed with), the figure stands as a plain number.
     std::optional<QString> qtyNudge;
-    if (l.hasRaw && area > 0)
-        qtyNudge = roundingNudge(l.raw / area * v.loss, m.qty);
+    if (m.raw && area > 0)
+        qtyNudge = roundingNudge(*m.raw / area * v.loss, m.qty);
     check(worksheet_write_number(ws, row, Serial, m.serial, f.centred));
     writeText(ws, row, Name, m.name, f.text);
     writeText(ws, row, Spec, m.spec, f.text);
     if (qtyNudge) {
-        check(worksheet_write_number(ws, row, Raw, l.raw, f.number));
+        check(worksheet_write_number(ws, row, Raw, *m.raw, f.number));
         const QString quantity = QStringLiteral("%1/%2*%3").arg(cellRef(row, Raw), areaRef(), cellRef(row, Loss));
         writeFormula(ws, row, Qty, QLatin1Char('=') + roundFormula(quantity, *qtyNudge), m.qty, f.number);
     } else {
@@ -252,8 +234,7 @@ void writeClosingRow(
 } // namespace
 
 void priceExcel(lxw_workbook *book, const Formats &f, const QString &sheetName, const QuoteItem &item,
-    const QuoteQuantities *quantities, const QuoteDetails &details, const DetailRanges &ranges, int &done,
-    const std::function<void(int)> &progress)
+    const QuoteDetails &details, const DetailRanges &ranges, int &done, const std::function<void(int)> &progress)
 {
     lxw_worksheet *ws = workbook_add_worksheet(book, sheetName.toUtf8().constData());
     if (!ws)
@@ -264,7 +245,7 @@ void priceExcel(lxw_workbook *book, const Formats &f, const QString &sheetName, 
     writeSection(ws, f, row++, QStringLiteral("一"), QStringLiteral("直接材料费用"));
     const int firstMaterial = row;
     for (const QuoteMaterialRow &m : item.materials) {
-        writeMaterialRow(ws, f, row++, item.area, m, quantities, details, ranges);
+        writeMaterialRow(ws, f, row++, item.area, m, details, ranges);
         ++done;
         if (progress)
             progress(done);

@@ -44,7 +44,6 @@ DetailRanges writeDetailSheet(lxw_workbook *book, const Formats &formats, const 
 // priceExcel: one quotation sheet for one scope item. done counts the
 // material rows written over the whole workbook.
 void priceExcel(lxw_workbook *book, const Formats &formats, const QString &sheetName, const QuoteItem &item,
-    const QuoteQuantities *quantities, const QuoteDetails &details, const DetailRanges &ranges, int &done,
-    const std::function<void(int)> &progress);
+    const QuoteDetails &details, const DetailRanges &ranges, int &done, const std::function<void(int)> &progress);
 
 } // namespace tarvex::quotebook

@@ -72,6 +72,7 @@ QuoteItem priceQuoteItem(const QuoteItemInput &input, const QVector<LcPriceItem>
         row.name = g.cls;
         row.spec = thermalSpec(g.thermal);
         row.thermal = g.thermal;
+        row.raw = g.weight;
         row.qty = Round(g.weight / bjmj * losses.lc, 3);
         row.unit = QStringLiteral("Kg/m2");
         if (const LcPriceItem *price = findPrice(prices, g)) {
@@ -86,6 +87,7 @@ QuoteItem priceQuoteItem(const QuoteItemInput &input, const QVector<LcPriceItem>
         QuoteMaterialRow row;
         row.kind = QuoteMaterialRow::Kind::Glass;
         row.name = g.name;
+        row.raw = g.area;
         row.qty = Round(g.area / bjmj * losses.bl, 3);
         row.unit = QStringLiteral("m2/m2");
         row.price = pricedOrZero(g.price, QStringLiteral("玻璃") + g.name, input, nullPrices, warnings);
@@ -96,6 +98,7 @@ QuoteItem priceQuoteItem(const QuoteItemInput &input, const QVector<LcPriceItem>
         row.kind = QuoteMaterialRow::Kind::Accessory;
         row.name = g.name;
         row.spec = g.spec;
+        row.raw = g.qty;
         row.qty = Round(g.qty / bjmj * losses.pj, 3);
         row.unit = g.unit + QStringLiteral("/m2");
         row.remark = g.remark;

@@ -9,12 +9,30 @@ namespace tarvex {
 
 namespace {
 
+// Texts QJsonDocument writes as their UTF-8 bytes: no control character,
+// quote, backslash or surrogate.
+bool needsNoEscape(const QString &text)
+{
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x20 || u == u'"' || u == u'\\' || c.isSurrogate())
+            return false;
+    }
+    return true;
+}
+
 // QJsonObject sorts its keys; the quotation keeps the order people read it
 // in, so objects are written by hand and only the escaping is borrowed.
-QByteArray str(const QString &text)
+void appendString(QByteArray &out, const QString &text)
 {
-    const QByteArray array = QJsonDocument(QJsonArray {text}).toJson(QJsonDocument::Compact);
-    return array.mid(1, array.size() - 2);
+    if (!needsNoEscape(text)) {
+        const QByteArray array = QJsonDocument(QJsonArray {text}).toJson(QJsonDocument::Compact);
+        out.append(array.constData() + 1, array.size() - 2);
+        return;
+    }
+    out += '"';
+    out += text.toUtf8();
+    out += '"';
 }
 
 class ObjectWriter {
@@ -26,7 +44,11 @@ public:
     }
     ~ObjectWriter() { m_out += '}'; }
 
-    void text(const char *key, const QString &value) { raw(key, str(value)); }
+    void text(const char *key, const QString &value)
+    {
+        keyOnly(key);
+        appendString(m_out, value);
+    }
     void number(const char *key, int value) { raw(key, QByteArray::number(value)); }
     void raw(const char *key, const QByteArray &json)
     {

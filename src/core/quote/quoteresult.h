@@ -4,6 +4,8 @@
 #include <QStringList>
 #include <QVector>
 
+#include <optional>
+
 namespace tarvex {
 
 // What one quotation run is asked to do: the options of the quotation dialog.
@@ -32,6 +34,9 @@ struct QuoteMaterialRow {
     QString name;
     QString spec;
     double qty = 0; // Q, rounded to 3 decimals
+    // The quantity Q was computed from, before division by the area: weight
+    // in kg, glass area in m², accessory count in its unit.
+    std::optional<double> raw;
     QString unit; // "Kg/m2", "m2/m2" or 单位 + "/m2"
     double price = 0; // P
     double total = 0; // T, rounded to 3 decimals

@@ -2,15 +2,12 @@
 
 #include "common/database.h"
 #include "common/numbers.h"
-#include "common/sqlquote.h"
 
 #include <QSqlRecord>
 
 namespace tarvex {
 
 namespace {
-
-const QChar kKeySeparator(0x1f);
 
 QList<QVariantList> readRows(const QString &sql, const QVariant &loss, bool withLoss)
 {
@@ -44,34 +41,7 @@ QList<QVariantList> profileRows(const QuoteRun &run)
     return rows;
 }
 
-QString whereClause(const QuoteRun &run, const QString &name)
-{
-    // The result names its scope; the options stand in for a result that
-    // left it at its default.
-    const QuoteOptions::Scope scope
-        = run.result.scope != QuoteOptions::Scope::Whole ? run.result.scope : run.options.scope;
-    switch (scope) {
-    case QuoteOptions::Scope::Whole:
-        return QString();
-    case QuoteOptions::Scope::Series:
-        return QStringLiteral(" WHERE 门窗系列=") + SqlQuote(name);
-    case QuoteOptions::Scope::Window:
-        return QStringLiteral(" WHERE 窗号=") + SqlQuote(name);
-    }
-    return QString();
-}
-
 } // namespace
-
-QString QuoteQuantities::profileKey(const QString &materialClass, bool thermal)
-{
-    return materialClass + kKeySeparator + (thermal ? QLatin1Char('1') : QLatin1Char('0'));
-}
-
-QString QuoteQuantities::accessoryKey(const QString &name, const QString &spec)
-{
-    return name + kKeySeparator + spec;
-}
 
 bool flagFromText(const QString &text, bool *ok)
 {
@@ -102,33 +72,6 @@ QuoteDetails loadQuoteDetails(const QuoteRun &run)
     for (QVariantList &fee : details.fees)
         fee = fee.mid(0, 3);
     return details;
-}
-
-QVector<QuoteQuantities> loadQuoteQuantities(const QuoteRun &run)
-{
-    QVector<QuoteQuantities> all;
-    for (const QuoteItem &item : run.result.items) {
-        const QString where = whereClause(run, item.name);
-        QuoteQuantities quantities;
-        QSqlQuery lc = sqlExec(QStringLiteral("SELECT SUM(长度*线重) AS 重量,隔热,材料类别 FROM PriceLc") + where
-            + QStringLiteral(" GROUP BY 隔热,材料类别"));
-        while (lc.next())
-            quantities.profiles.insert(
-                QuoteQuantities::profileKey(lc.value(2).toString(), lc.value(1).toBool()), lc.value(0).toDouble());
-        QSqlQuery pj
-            = sqlExec(QStringLiteral("SELECT 名称,规格,SUM(数量) AS 数量,FIRST(单位) AS 单位,FIRST(技术要求) AS 要求 "
-                                     "FROM PricePj")
-                + where + QStringLiteral(" GROUP BY 名称,规格"));
-        while (pj.next())
-            quantities.accessories.insert(
-                QuoteQuantities::accessoryKey(pj.value(0).toString(), pj.value(1).toString()), pj.value(2).toDouble());
-        QSqlQuery bl = sqlExec(
-            QStringLiteral("SELECT 名称,SUM(面积)AS 面积 FROM PriceBl") + where + QStringLiteral(" GROUP BY 名称"));
-        while (bl.next())
-            quantities.glass.insert(bl.value(0).toString(), bl.value(1).toDouble());
-        all.append(quantities);
-    }
-    return all;
 }
 
 } // namespace tarvex

@@ -2,7 +2,6 @@
 
 #include "quote/quoterun.h"
 
-#include <QHash>
 #include <QList>
 #include <QVariantList>
 #include <QVector>
@@ -19,17 +18,6 @@ struct QuoteDetails {
     QList<QVariantList> fees; // Q-S: name, amount, percentage
 };
 
-// The raw quantities of one scope item, before division by the area: profile
-// weight in kg, glass area in m², accessory count in its own unit.
-struct QuoteQuantities {
-    QHash<QString, double> profiles;
-    QHash<QString, double> glass;
-    QHash<QString, double> accessories;
-
-    static QString profileKey(const QString &materialClass, bool thermal);
-    static QString accessoryKey(const QString &name, const QString &spec);
-};
-
 // The 隔热 text of a price string item read back as a flag; false in *ok
 // when the text is no flag at all.
 bool flagFromText(const QString &text, bool *ok = nullptr);
@@ -41,8 +29,5 @@ QVariant lossCell(const QString &text);
 // Reads the blocks of the detail sheet from the price string, the loss
 // factor texts and the price views of the shared database. Throws Error.
 QuoteDetails loadQuoteDetails(const QuoteRun &run);
-
-// Runs the quantity queries of every scope item of the run. Throws Error.
-QVector<QuoteQuantities> loadQuoteQuantities(const QuoteRun &run);
 
 } // namespace tarvex

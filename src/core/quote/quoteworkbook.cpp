@@ -202,8 +202,8 @@ QString quoteDetailSheetName()
     return QStringLiteral("材料明细表");
 }
 
-void writeQuoteWorkbook(const QString &path, const QuoteRun &run, const QuoteDetails &details,
-    const QVector<QuoteQuantities> &quantities, const std::function<void(int)> &progress)
+void writeQuoteWorkbook(
+    const QString &path, const QuoteRun &run, const QuoteDetails &details, const std::function<void(int)> &progress)
 {
     QTemporaryDir scratch;
     if (!scratch.isValid())
@@ -223,8 +223,7 @@ void writeQuoteWorkbook(const QString &path, const QuoteRun &run, const QuoteDet
         const QString sheetName = names.take(item.sheet);
         if (workbook_validate_sheet_name(book.get(), sheetName.toUtf8().constData()) != LXW_NO_ERROR)
             throw Error(QStringLiteral("工作表名称无效: ") + sheetName);
-        priceExcel(book.get(), formats, sheetName, item, i < quantities.size() ? &quantities.at(i) : nullptr, details,
-            ranges, done, progress);
+        priceExcel(book.get(), formats, sheetName, item, details, ranges, done, progress);
     }
 
     const lxw_error closed = workbook_close(book.release());
@@ -236,7 +235,7 @@ void writeQuoteWorkbook(const QString &path, const QuoteRun &run, const QuoteDet
 
 void writeQuoteWorkbook(const QString &path, const QuoteRun &run, const std::function<void(int)> &progress)
 {
-    writeQuoteWorkbook(path, run, loadQuoteDetails(run), loadQuoteQuantities(run), progress);
+    writeQuoteWorkbook(path, run, loadQuoteDetails(run), progress);
 }
 
 } // namespace tarvex

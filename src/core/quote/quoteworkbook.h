@@ -4,7 +4,6 @@
 #include "quote/quotesheetdata.h"
 
 #include <QString>
-#include <QVector>
 
 #include <functional>
 
@@ -13,15 +12,14 @@ namespace tarvex {
 // The spreadsheet quotation: the detail sheet "材料明细表" with every unit
 // price, loss factor and fee, then one quotation sheet per scope item whose
 // prices, loss factors, quantities and fees are formulas over the detail
-// sheet, each holding our own figure as its cached result. quantities[i]
-// belongs to run.result.items[i]; a material row without a raw quantity gets
+// sheet, each holding our own figure as its cached result. The quantities
+// are the raw ones the calculation divided; a material row without one gets
 // its quantity as a plain number. progress(n) is called after the n-th
 // material row. The file appears whole or not at all. Throws Error.
 void writeQuoteWorkbook(const QString &path, const QuoteRun &run, const QuoteDetails &details,
-    const QVector<QuoteQuantities> &quantities, const std::function<void(int)> &progress = {});
+    const std::function<void(int)> &progress = {});
 
-// The same, reading the detail blocks and the quantities from the shared
-// database.
+// The same, reading the detail blocks from the shared database.
 void writeQuoteWorkbook(const QString &path, const QuoteRun &run, const std::function<void(int)> &progress = {});
 
 // A new file in the program folder's temp1, named after the run's title and

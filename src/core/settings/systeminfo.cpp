@@ -4,6 +4,7 @@
 #include "app/paths.h"
 #include "common/database.h"
 #include "common/error.h"
+#include "library/libraryfile.h"
 #include "settings/pathsettings.h"
 
 #include <QDir>
@@ -109,7 +110,7 @@ QStringList systemInfoLines()
     if (const QString installed = defaultsFolder(); !installed.isEmpty())
         lines << QStringLiteral("安装的默认文件: ") + native(installed);
     lines << folderLines(QStringLiteral("数据文件夹"), data, settings.dataFolder, Database::fileName());
-    lines << folderLines(QStringLiteral("图库文件夹"), library, settings.libraryFolder, QStringLiteral("xltDb.sqlite"));
+    lines << folderLines(QStringLiteral("图库文件夹"), library, settings.libraryFolder, libraryFileName());
     lines << countLines(QStringLiteral("工作表记录数:"),
         {{"LcTemp", "型材"}, {"PjTemp", "配件"}, {"BlTemp", "玻璃"}, {"MjTemp", "门窗"}});
     lines << countLines(QStringLiteral("价格表记录数:"),

@@ -13,6 +13,7 @@
 #include "common/indexedtoolbar.h"
 #include "common/ini.h"
 #include "common/messages.h"
+#include "library/librarywindows.h"
 #include "prices/priceswindows.h"
 #include "quote/quotewindows.h"
 #include "settings/settingswindows.h"
@@ -263,6 +264,16 @@ void MainForm::toolbarClicked(int index)
         case 11:
             runQuoteDialog(this);
             break;
+        case 13:
+            CloseChildWindows();
+            if (QWidget *library = createDwgForm())
+                showChild(library, Placement::Fill);
+            break;
+        case 14:
+            CloseChildWindows();
+            if (QWidget *items = createXldItem())
+                showChild(items, Placement::Centre);
+            break;
         case 16:
             openManual();
             break;
@@ -277,7 +288,6 @@ void MainForm::toolbarClicked(int index)
             close();
             break;
         default:
-            // The drawing library comes later.
             break;
         }
     } catch (...) {

@@ -4,9 +4,8 @@
 #include "common/error.h"
 #include "common/messages.h"
 #include "quote/datacheck.h"
-#include "quote/lcprice.h"
-#include "quote/quotecalculation.h"
 #include "quote/quoteoutputs.h"
+#include "quote/quotesequence.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -233,12 +232,22 @@ void BjForm::closeEvent(QCloseEvent *event)
     QDialog::closeEvent(event);
 }
 
-void BjForm::askPrices(QuoteRun &run)
+bool BjForm::calculate(QuoteRun &run, NullPrices nullPrices, const std::function<bool(int)> &goOnWithout)
 {
     run.options = options();
-    run.lcPriceString = lcPrice([](const LcPriceClass &, const QString &prompt) {
+    QuoteSteps steps;
+    steps.goOnWithout = goOnWithout;
+    steps.askPrice = [](const LcPriceClass &, const QString &prompt) {
         return messages().input(prompt, QStringLiteral("Tarvex"), QStringLiteral("0"));
-    });
+    };
+    steps.calculating = [this](int maximum) {
+        startProgress(maximum);
+        m_running = true;
+    };
+    steps.rowDone = [this] { stepProgress(); };
+    const bool calculated = runQuoteCalculation(run, nullPrices, steps);
+    m_running = false;
+    return calculated;
 }
 
 void BjForm::startProgress(int maximum)
@@ -275,17 +284,12 @@ void BjForm::paperQuotation()
 {
     QuoteRun run;
     try {
-        const int check = DataCheck();
-        if (check != 0) {
+        const bool calculated = calculate(run, NullPrices::Fail, [](int check) {
             messages().warning(dataCheckMessage(check));
+            return false;
+        });
+        if (!calculated)
             return;
-        }
-        askPrices(run);
-        run.progressMaximum = quoteProgressMaximum(run.options.scope);
-        startProgress(run.progressMaximum);
-        m_running = true;
-        run.result = calculateQuote(run.options, run.lcPriceString, NullPrices::Fail, [this] { stepProgress(); });
-        m_running = false;
         showWarnings(run.result.warnings);
     } catch (const Error &e) {
         m_running = false;
@@ -308,19 +312,15 @@ void BjForm::excelQuotation()
     QuoteRun run;
     QString written;
     try {
-        const int check = DataCheck();
-        if (check == 1) {
-            messages().warning(dataCheckMessage(check));
+        const bool calculated = calculate(run, NullPrices::Zero, [](int check) {
+            if (check == 1) {
+                messages().warning(dataCheckMessage(check));
+                return false;
+            }
+            return messages().question(dataCheckQuestion(check));
+        });
+        if (!calculated)
             return;
-        }
-        if (check != 0 && !messages().question(dataCheckQuestion(check)))
-            return;
-        askPrices(run);
-        run.progressMaximum = quoteProgressMaximum(run.options.scope);
-        startProgress(run.progressMaximum);
-        m_running = true;
-        run.result = calculateQuote(run.options, run.lcPriceString, NullPrices::Zero, [this] { stepProgress(); });
-        m_running = false;
         showWarnings(run.result.warnings);
         m_running = true;
         written = m_excel(run, [this](int value) { setProgress(value); });

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "quote/quotefigures.h"
 #include "quote/quoterun.h"
 #include "quote/quotesettings.h"
 
@@ -50,7 +51,9 @@ private:
     void buildControls();
     void applySettings(const QuoteSettings &settings);
     void updateSignatureBoxes();
-    void askPrices(QuoteRun &run);
+    // The calculation of Command1/Command2: check, prices, figures; false
+    // when the check ended the run.
+    bool calculate(QuoteRun &run, NullPrices nullPrices, const std::function<bool(int)> &goOnWithout);
     void startProgress(int maximum);
     void stepProgress();
     void setProgress(int value);

@@ -1,0 +1,149 @@
+#include "commands.h"
+
+#include "common/error.h"
+#include "library/demolibrary.h"
+#include "library/libraryfile.h"
+#include "library/libraryrecords.h"
+
+#include <QDir>
+
+namespace tarvex::cli {
+
+namespace {
+
+struct Subcommand {
+    const char *name;
+    const char *summary;
+    int (*run)(Context &, CommandLine &);
+};
+
+// A text on one line of the listing: tabs and line breaks escaped.
+QString oneLine(QString text)
+{
+    return text.replace(QLatin1Char('\\'), QStringLiteral("\\\\"))
+        .replace(QLatin1Char('\t'), QStringLiteral("\\t"))
+        .replace(QLatin1Char('\r'), QStringLiteral("\\r"))
+        .replace(QLatin1Char('\n'), QStringLiteral("\\n"));
+}
+
+int fail(Context &context, const QString &message)
+{
+    context.err << QStringLiteral("当前错误:") << message << Qt::endl;
+    return 1;
+}
+
+int listRecords(Context &context, CommandLine &line)
+{
+    if (const auto stop = line.parse(0, 0))
+        return *stop;
+    LibraryConnection library;
+    context.out << "ID\t门窗系列\t模板名称\t图片字节\t工作簿\t模板描述\n";
+    for (const LibraryListEntry &e : listLibraryRecords(library.db()))
+        context.out << e.id << '\t' << oneLine(e.series) << '\t' << oneLine(e.name) << '\t' << e.pictureBytes << '\t'
+                    << (e.hasWorkbook ? 1 : 0) << '\t' << oneLine(e.description) << '\n';
+    return 0;
+}
+
+int importRecord(Context &context, CommandLine &line)
+{
+    line.option("series", "S", "门窗系列 (必填)");
+    line.option("name", "N", "模板名称 (必填)");
+    line.option("desc", "D", "模板描述");
+    if (const auto stop = line.parse(1, 2))
+        return *stop;
+    if (line.value("series").trimmed().isEmpty() || line.value("name").trimmed().isEmpty())
+        return line.usageError(QStringLiteral("需要 --series 和 --name"));
+    const QStringList files = line.arguments();
+    LibraryConnection library;
+    const qint32 id = importLibraryRecord(
+        library.db(), {line.value("series"), line.value("name"), line.value("desc"), files.at(0), files.value(1)});
+    context.out << QStringLiteral("已导入记录 %1: %2 / %3")
+                       .arg(id)
+                       .arg(line.value("series").trimmed(), line.value("name").trimmed())
+                << Qt::endl;
+    return 0;
+}
+
+int exportRecord(Context &context, CommandLine &line)
+{
+    if (const auto stop = line.parse(2, 2))
+        return *stop;
+    bool ok = false;
+    const qint32 id = line.arguments().at(0).toInt(&ok);
+    if (!ok || id <= 0)
+        return line.usageError(QStringLiteral("ID 应为记录编号 (正整数): ") + line.arguments().at(0));
+    LibraryConnection library;
+    for (const QString &path : exportLibraryRecord(library.db(), id, line.arguments().at(1)))
+        context.out << QDir::toNativeSeparators(path) << '\n';
+    return 0;
+}
+
+int fillDemo(Context &context, CommandLine &line)
+{
+    line.flag("if-empty", "图库已有记录时不做改动, 也不算错误");
+    if (const auto stop = line.parse(0, 0))
+        return *stop;
+    LibraryConnection library;
+    if (line.isSet("if-empty") && !listLibraryRecords(library.db()).isEmpty()) {
+        context.out << QStringLiteral("图库已有记录, 未改动: ") << QDir::toNativeSeparators(library.path()) << Qt::endl;
+        return 0;
+    }
+    const int records = fillDemoLibrary(library.db());
+    context.out
+        << QStringLiteral("示例图库: %1 条记录 -> %2").arg(records).arg(QDir::toNativeSeparators(library.path()))
+        << Qt::endl;
+    return 0;
+}
+
+const Subcommand kSubcommands[] = {
+    {"list", "列出图库记录 (制表符分隔: ID、系列、名称、图片字节、有无工作簿、描述)", listRecords},
+    {"import", "从图片文件和可选的下料单工作簿添加一条记录", importRecord},
+    {"export", "把记录 ID 的图片和工作簿写入文件夹 DIR", exportRecord},
+    {"demo", "在空图库中建立示例图库 (三个系列)", fillDemo},
+};
+
+const char *argumentsOf(const QString &name)
+{
+    if (name == QStringLiteral("import"))
+        return "PICTURE [WORKBOOK.xlsx]";
+    if (name == QStringLiteral("export"))
+        return "ID DIR";
+    return "";
+}
+
+void printLibraryHelp(QTextStream &out)
+{
+    out << "用法: tarvex-cli [--home DIR] library 子命令 [选项]\n"
+        << "图库文件为 cs.ini 中 [sysPath] path2 所指文件夹下的 xltDb.sqlite.\n\n"
+        << "子命令 (tarvex-cli library 子命令 --help 列出其选项):\n";
+    for (const Subcommand &s : kSubcommands)
+        out << "  " << QString::fromUtf8(s.name).leftJustified(8) << QString::fromUtf8(s.summary) << '\n';
+    out.flush();
+}
+
+} // namespace
+
+int cmdLibrary(Context &context)
+{
+    if (context.args.isEmpty() || context.args.first() == QStringLiteral("--help")) {
+        printLibraryHelp(context.args.isEmpty() ? context.err : context.out);
+        return context.args.isEmpty() ? kUsageError : 0;
+    }
+    const QString name = context.args.first();
+    for (const Subcommand &s : kSubcommands) {
+        if (name != QLatin1String(s.name))
+            continue;
+        Context sub {context.command + QLatin1Char(' ') + name, context.args.mid(1), context.out, context.err};
+        CommandLine line(sub, QString::fromUtf8(argumentsOf(name)));
+        try {
+            return s.run(sub, line);
+        } catch (const Error &e) {
+            return fail(context, e.message());
+        }
+    }
+    context.err << "未知的子命令: " << name << '\n';
+    printLibraryHelp(context.err);
+    return kUsageError;
+}
+
+} // namespace tarvex::cli

@@ -1,0 +1,134 @@
+#include "library/libraryfile.h"
+
+#include "app/appstate.h"
+#include "app/paths.h"
+#include "common/database.h"
+#include "common/error.h"
+#include "common/ini.h"
+
+#include <QAtomicInt>
+#include <QDir>
+#include <QFileInfo>
+#include <QSqlQuery>
+
+namespace tarvex {
+
+namespace {
+
+constexpr int kLibraryVersion = 1;
+
+QString nativePath(const QString &path)
+{
+    return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+}
+
+// A file made before versions were kept is a library when it holds the table
+// data with the columns the windows read; an empty file becomes one.
+void checkIsLibrary(QSqlDatabase &db, const QString &path)
+{
+    const int tables = sqlScalar(
+        QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite%'"), {}, db)
+                           .toInt();
+    if (tables == 0)
+        return;
+    QStringList columns;
+    QSqlQuery info = sqlExec(QStringLiteral("PRAGMA table_info(data)"), {}, db);
+    while (info.next())
+        columns.append(info.value(1).toString().toLower());
+    if (columns.isEmpty())
+        throw Error(QStringLiteral("文件 %1 不是图库文件: 其中没有图库记录表 data").arg(nativePath(path)));
+    for (const char *name : {"id", "mc", "xl", "bmp", "xls", "bz"})
+        if (!columns.contains(QLatin1String(name)))
+            throw Error(
+                QStringLiteral("文件 %1 不是图库文件: 表 data 缺少列 %2").arg(nativePath(path), QLatin1String(name)));
+}
+
+QStringList libraryStatements()
+{
+    return {
+        QStringLiteral("CREATE TABLE IF NOT EXISTS data (ID INTEGER PRIMARY KEY, mc TEXT, xl TEXT, bmp BLOB, "
+                       "xls BLOB, bz TEXT)"),
+        QStringLiteral("CREATE TABLE IF NOT EXISTS xmName (xmName TEXT)"),
+        QStringLiteral("CREATE TABLE IF NOT EXISTS xcys (xcys TEXT)"),
+        // The tree reads (mc, xl) from the index alone; a series' pages are
+        // read by mc in ID order.
+        QStringLiteral("CREATE INDEX IF NOT EXISTS data_Series ON data (mc)"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS data_SeriesName ON data (mc, xl)"),
+    };
+}
+
+void prepareLibrary(QSqlDatabase &db, const QString &path)
+{
+    const int version = sqlScalar(QStringLiteral("PRAGMA user_version"), {}, db).toInt();
+    if (version == kLibraryVersion)
+        return;
+    if (version > kLibraryVersion)
+        throw Error(QStringLiteral("图库文件 %1 的结构版本为 %2, 本程序只能使用版本 %3 及以前的文件")
+                        .arg(nativePath(path))
+                        .arg(version)
+                        .arg(kLibraryVersion));
+    inTransaction(db, [&] {
+        checkIsLibrary(db, path);
+        for (const QString &statement : libraryStatements())
+            sqlExec(statement, {}, db);
+        sqlExec(QStringLiteral("PRAGMA user_version=%1").arg(kLibraryVersion), {}, db);
+    });
+}
+
+} // namespace
+
+QString libraryFileName()
+{
+    return QStringLiteral("xltDb.sqlite");
+}
+
+QString libraryFilePath(const QString &folderSetting)
+{
+    return QDir(resolveFolderSetting(folderSetting)).filePath(libraryFileName());
+}
+
+QString currentLibraryFile()
+{
+    QString folder = appState().libraryFolder;
+    if (folder.isEmpty())
+        folder = ReadIni(iniPath(), QStringLiteral("sysPath"), QStringLiteral("path2"));
+    return libraryFilePath(folder);
+}
+
+LibraryConnection::LibraryConnection(const QString &path)
+    : m_path(path)
+{
+    static QAtomicInt counter;
+    m_name = QStringLiteral("xltDb-%1").arg(counter.fetchAndAddRelaxed(1) + 1);
+    const QFileInfo info(path);
+    if (!info.absoluteDir().exists())
+        throw Error(QStringLiteral("图库文件夹不存在: ") + QDir::toNativeSeparators(info.absolutePath()));
+    if (info.exists() && !info.isFile())
+        throw Error(QStringLiteral("图库文件 %1 不是普通文件").arg(nativePath(path)));
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
+    db.setDatabaseName(path);
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
+    try {
+        if (!db.open())
+            throw Error(QStringLiteral("无法打开"));
+        prepareLibrary(db, path);
+    } catch (const Error &e) {
+        db = QSqlDatabase();
+        Database::close(m_name);
+        if (e.message().contains(nativePath(path)))
+            throw;
+        throw Error(QStringLiteral("无法打开图库文件 %1: %2").arg(nativePath(path), e.message()));
+    }
+}
+
+LibraryConnection::~LibraryConnection()
+{
+    Database::close(m_name);
+}
+
+QSqlDatabase LibraryConnection::db() const
+{
+    return QSqlDatabase::database(m_name, false);
+}
+
+} // namespace tarvex

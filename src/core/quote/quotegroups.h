@@ -1,0 +1,30 @@
+#pragma once
+
+#include "common/database.h"
+#include "quote/lcprice.h"
+#include "quote/quotefigures.h"
+
+#include <QVector>
+
+namespace tarvex {
+
+// Everything a quotation reads from the project, gathered in one grouped
+// query per material kind: the material groups of every scope item, and what
+// the price check, the price prompts and the progress bar need from the same
+// rows.
+struct QuoteGroups {
+    // One per scope item in the order of the area grouping, with name, area
+    // (not yet rounded) and material groups; titles are the calculation's.
+    QVector<QuoteItemInput> items;
+    int dataCheck = 0; // as DataCheck: 0 all priced, 1 line weight, 2 accessory, 3 glass
+    QVector<LcPriceClass> classes; // the classes lcPrice asks for, in its order
+    int progressMaximum = 0; // the counted number of material rows (an upper bound)
+};
+
+// Reads the groups of the options' scope and area basis. Each material kind
+// is grouped by the scope's column and its own grouping, and the area rows of
+// mjTemp are merged into the same ordered stream, so the engine cuts the
+// stream into scope items with its own text comparison. Throws Error.
+QuoteGroups readQuoteGroups(const QuoteOptions &options, QSqlDatabase db = Database::shared());
+
+} // namespace tarvex

@@ -1,0 +1,21 @@
+#include "quote/quotesequence.h"
+
+#include "quote/quotecalculation.h"
+#include "quote/quotegroups.h"
+
+namespace tarvex {
+
+bool runQuoteCalculation(QuoteRun &run, NullPrices nullPrices, const QuoteSteps &steps, QSqlDatabase db)
+{
+    QuoteGroups groups = readQuoteGroups(run.options, db);
+    if (groups.dataCheck != 0 && !(steps.goOnWithout && steps.goOnWithout(groups.dataCheck)))
+        return false;
+    run.lcPriceString = lcPrice(groups.classes, steps.askPrice);
+    run.progressMaximum = groups.progressMaximum;
+    if (steps.calculating)
+        steps.calculating(run.progressMaximum);
+    run.result = calculateQuote(run.options, std::move(groups), run.lcPriceString, nullPrices, steps.rowDone, db);
+    return true;
+}
+
+} // namespace tarvex
