@@ -13,22 +13,27 @@
 #include "app/mainform.h"
 #include "app/paths.h"
 #include "common/database.h"
+#include "common/dialogrunner.h"
+#include "common/filedialogs.h"
 #include "common/flexgrid.h"
 #include "common/forms.h"
 #include "common/messages.h"
 #include "common/sqlscript.h"
+#include "document/pagerenderer.h"
 #include "library/demolibrary.h"
 #include "library/dwgform.h"
 #include "library/libraryfile.h"
 #include "prices/disform.h"
 #include "prices/priceentry.h"
 #include "quote/bjform.h"
+#include "quote/bjshowform.h"
 #include "rawdata/lcform.h"
 #include "rawdata/workingtables.h"
 #include "settings/frmabout.h"
 #include "settings/sysinfodialog.h"
 #include "viewer/dataform.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -37,7 +42,9 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFontDatabase>
+#include <QImage>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -90,6 +97,24 @@ public:
         settle();
         const QString path = QDir(m_folder).filePath(name);
         if (widget->grab().save(path)) {
+            QTextStream(stdout) << path << Qt::endl;
+        } else {
+            QTextStream(stderr) << "cannot write " << path << Qt::endl;
+            m_failed = true;
+        }
+    }
+
+    // The first page of a page document as paper, 100 dots per inch.
+    void savePage(const PageDocument &document, const QString &name)
+    {
+        QImage image(QSize(int(document.pageWidth * 100), int(document.pageHeight * 100)), QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        PageRenderer().drawPage(painter, document.pages.value(0), 100);
+        painter.end();
+        const QString path = QDir(m_folder).filePath(name);
+        if (image.save(path)) {
             QTextStream(stdout) << path << Qt::endl;
         } else {
             QTextStream(stderr) << "cannot write " << path << Qt::endl;
@@ -252,6 +277,47 @@ int main(int argc, char *argv[])
         return 1;
     }
     shooter.save(&main, u"preview.png"_s);
+    // Its first page, with the long glass name 6+12A+6Low-E中空玻璃 fitted into its column.
+    if (auto *preview = qobject_cast<bjShowForm *>(findForm(u"bjShowForm"_s)))
+        shooter.savePage(preview->document(), u"paper-quotation.png"_s);
+    closeAll(main);
+
+    // A price list read for import: what it would change, and a row it refuses.
+    {
+        const QString list = QDir(home.path()).filePath(u"配件价格.csv"_s);
+        QFile csv(list);
+        if (csv.open(QIODevice::WriteOnly))
+            csv.write(u"名称,规格,类别,单位,单价,折扣量\r\n执手,7字型,五金,个,29.5,0.9\r\n合页,4寸,五金,个,6.5,1\r\n"
+                      "地弹簧,\"标准,重型\",五金,套,168,0.85\r\n拉手,,五金,个,十二,1\r\n"_s.toUtf8());
+        csv.close();
+        main.toolbarClicked(7);
+        if (auto *prices = qobject_cast<DisForm *>(findForm(u"DisForm"_s))) {
+            setNextFileName(list);
+            setDialogRunner([&](QDialog *dialog) {
+                dialog->show();
+                shooter.save(dialog, u"import-preview.png"_s);
+                return int(QDialog::Rejected);
+            });
+            prices->button(11)->trigger();
+            setDialogRunner(nullptr);
+        }
+        closeAll(main);
+    }
+
+    // The missing price list of the viewer, after some prices went missing.
+    sqlExec(u"DELETE FROM lcName WHERE 代号='KF604'"_s);
+    sqlExec(u"DELETE FROM pjName WHERE 名称 IN ('滑轮','月牙锁')"_s);
+    sqlExec(u"DELETE FROM blName WHERE 名称='5mm白玻'"_s);
+    main.toolbarClicked(1);
+    if (auto *viewer = qobject_cast<DataForm *>(findForm(u"dataForm"_s))) {
+        setDialogRunner([&](QDialog *dialog) {
+            dialog->show();
+            shooter.save(dialog, u"missing-prices.png"_s);
+            return int(QDialog::Rejected);
+        });
+        viewer->button(12)->trigger();
+        setDialogRunner(nullptr);
+    }
     closeAll(main);
 
     // The drawing library on the demo library: the sliding windows, a picture

@@ -5,7 +5,7 @@
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
+    tarvex::Application app(argc, argv);
     tarvex::setupApplication(app);
     tarvex::MainForm mainForm;
     mainForm.showMaximized();

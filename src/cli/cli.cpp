@@ -8,6 +8,8 @@
 #include <QCoreApplication>
 #include <QDir>
 
+#include <new>
+
 namespace tarvex::cli {
 
 namespace {
@@ -22,7 +24,8 @@ const Command kCommands[] = {
     {"init", "创建缺少的数据库; 执行 SQL 脚本", cmdInit},
     {"load", "用 xdt 文件的记录替换工作表 (全部或不变)", cmdLoad},
     {"save", "把工作表写入 xdt 文件 (GBK, CR LF)", cmdSave},
-    {"check", "价格完整性检查: 0 全部有价, 1-3 缺少的种类", cmdCheck},
+    {"check", "价格完整性检查: 0 全部有价, 1-3 缺少的种类; 列出每种缺价的材料", cmdCheck},
+    {"prices", "价格表导出到或导入自 .csv/.xlsx 文件", cmdPrices},
     {"quote", "工作数据的报价 (JSON、文本、PDF、工作簿)", cmdQuote},
     {"library", "图库: 列出、导入、导出记录, 建立示例图库", cmdLibrary},
 };
@@ -93,7 +96,13 @@ int run(const QStringList &arguments, QTextStream &out, QTextStream &err)
     for (const Command &c : kCommands) {
         if (name == QLatin1String(c.name)) {
             Context context {name, args, out, err};
-            const int status = c.run(context);
+            int status = 1;
+            try {
+                status = c.run(context);
+            } catch (const std::bad_alloc &) {
+                // A file or a run too large for this machine: say so instead of aborting.
+                err << QStringLiteral("当前错误:") << outOfMemoryText() << Qt::endl;
+            }
             out.flush();
             err.flush();
             return status;

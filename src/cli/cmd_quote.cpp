@@ -4,6 +4,7 @@
 #include "common/error.h"
 #include "common/numbers.h"
 #include "common/savefile.h"
+#include "document/xlsxcells.h"
 #include "quote/datacheck.h"
 #include "quote/lcprice.h"
 #include "quote/paperpdf.h"
@@ -48,7 +49,7 @@ void declareQuoteOptions(CommandLine &line)
     line.flag("yes", "价格检查的提问一律回答\"是\"");
     line.option("json", "FILE|-", "报价数字写成 JSON (- 为标准输出)");
     line.option("xlsx", "FILE", "输出 Excel 报价工作簿");
-    line.option("pdf", "FILE", "输出报价单 PDF");
+    line.option("pdf", "FILE", "输出报价单 PDF (缺少附件或玻璃单价时不输出)");
 }
 
 // Options given on the command line replace the ones kept in cs.ini; false
@@ -165,16 +166,26 @@ void writeQuoteOutputs(Context &context, const QuoteRun &run, const QuoteOutputs
         written = true;
     }
     if (!outputs.xlsx.isEmpty()) {
+        const CutCellCount cut;
         writeQuoteWorkbook(outputs.xlsx, run);
+        if (cut.cells() > 0)
+            context.err << cutCellsNote(cut.cells()) << Qt::endl;
         written = true;
     }
     if (!written)
         writeText(context.out, run.result);
 }
 
-// The refusals of DataCheck: 1 always, 2 and 3 unless the user said yes.
-bool goOnWithout(Context &context, int check, bool yes)
+// The refusals of DataCheck: 1 always; 2 and 3 for the paper quotation
+// always (as the dialog's paper button does), for the other outputs unless
+// the user said yes.
+bool goOnWithout(Context &context, int check, bool yes, bool paper)
 {
+    if (check != 1 && paper) {
+        context.err << dataCheckMessage(check) << Qt::endl
+                    << QStringLiteral("纸面报价(--pdf)需要全部单价; --xlsx 和 --json 可以用 --yes 继续") << Qt::endl;
+        return false;
+    }
     if (check == 1 || !yes) {
         context.err << dataCheckMessage(check);
         if (check != 1)
@@ -204,8 +215,10 @@ int cmdQuote(Context &context)
     if (!openWorkingDatabase(context))
         return 1;
     try {
+        // Check, calculation and outputs read one state of the project.
+        const ReadTransaction snapshot;
         QuoteSteps steps;
-        steps.goOnWithout = [&](int check) { return goOnWithout(context, check, yes); };
+        steps.goOnWithout = [&](int check) { return goOnWithout(context, check, yes, !outputs.pdf.isEmpty()); };
         steps.askPrice = answerFromArguments(context, answers);
         steps.calculating = [&](int) { reportUnusedAnswers(context, answers); };
         if (!runQuoteCalculation(run, yes ? NullPrices::Zero : NullPrices::Fail, steps))
@@ -218,26 +231,6 @@ int cmdQuote(Context &context)
         return 1;
     }
     return 0;
-}
-
-int cmdCheck(Context &context)
-{
-    CommandLine line(context);
-    if (const auto stop = line.parse(0, 0))
-        return *stop;
-    if (!openWorkingDatabase(context))
-        return 1;
-    try {
-        const int check = DataCheck();
-        context.out << check;
-        if (check != 0)
-            context.out << ' ' << dataCheckMessage(check);
-        context.out << Qt::endl;
-        return check == 0 ? 0 : kRefused;
-    } catch (const Error &e) {
-        context.err << QStringLiteral("当前错误:") << e.message() << Qt::endl;
-        return 1;
-    }
 }
 
 } // namespace tarvex::cli

@@ -18,13 +18,13 @@ int cmdLoad(Context &context)
     if (!openWorkingDatabase(context))
         return 1;
     try {
-        const RawData data = loadRawDataFile(path);
+        const RawDataCounts data = loadRawDataFile(path);
         context.out << QStringLiteral("已载入 %1: 主材 %2 行, 玻璃 %3 行, 配件 %4 行, 门窗 %5 行")
                            .arg(QDir::toNativeSeparators(path))
-                           .arg(data.profiles.size())
-                           .arg(data.glass.size())
-                           .arg(data.accessories.size())
-                           .arg(data.windows.size())
+                           .arg(data.profiles)
+                           .arg(data.glass)
+                           .arg(data.accessories)
+                           .arg(data.windows)
                     << Qt::endl;
     } catch (const Error &e) {
         context.err << QStringLiteral("打开文件出错:") << e.message() << Qt::endl;

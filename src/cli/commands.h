@@ -12,8 +12,11 @@ int cmdLoad(Context &context);
 int cmdSave(Context &context);
 // The quotation of the working data (3: refused by the price check).
 int cmdQuote(Context &context);
-// The price completeness check: prints its number and message.
+// The price completeness check: prints its number and message, then every
+// material without a price (3 when something is missing).
 int cmdCheck(Context &context);
+// prices export|import TABLE FILE: a price table to or from .csv or .xlsx.
+int cmdPrices(Context &context);
 // The drawing library: list, import, export and the demo library.
 int cmdLibrary(Context &context);
 

@@ -125,7 +125,7 @@ private slots:
         sqlExec("DELETE FROM blName WHERE 名称='5mm白玻'");
         r = runCli(home, {"check"});
         QCOMPARE(r.status, 3);
-        QCOMPARE(r.out, QString("3 玻璃数据中有记录末找到单价!\n"));
+        QCOMPARE(r.out, QString("3 玻璃数据中有记录末找到单价!\n玻璃\t5mm白玻\t4\t4\n"));
         r = runCli(home, QStringList({"quote", "--json", "-"}) + kPrices);
         QCOMPARE(r.status, 3);
         QCOMPARE(r.out, QString());
@@ -135,6 +135,20 @@ private slots:
         QVERIFY(r.err.contains("玻璃5mm白玻没有单价,按0计算"));
         QVERIFY(r.out.contains("5mm白玻\t\t0.310\tm2/m2\t0.000\t0.000"));
         QVERIFY(r.out.contains("总价\t"));
+        // The paper quotation refuses whatever --yes says, and writes nothing.
+        const std::pair<const char *, const char *> missing[] = {
+            {"SELECT 1", "玻璃数据中有记录末找到单价!\n"},
+            {"DELETE FROM pjName WHERE 名称='滑轮'", "附件数据中有记录末找到单价!\n"},
+        };
+        for (const auto &[sql, message] : missing) {
+            sqlExec(QString::fromUtf8(sql));
+            const QString pdf = home.file("paper.pdf");
+            const QString xlsx = home.file("book.xlsx");
+            r = runCli(home, QStringList({"quote", "--yes", "--pdf", pdf, "--xlsx", xlsx}) + kPrices);
+            QCOMPARE(r.status, 3);
+            QVERIFY2(r.err.startsWith(QString::fromUtf8(message)), qPrintable(r.err));
+            QVERIFY(!QFile::exists(pdf) && !QFile::exists(xlsx));
+        }
 
         sqlExec("UPDATE lcName SET 线重=NULL");
         r = runCli(home, QStringList({"quote", "--yes"}) + kPrices);
@@ -157,7 +171,7 @@ private slots:
             {{"quote", "--json"}, 2, "选项有误: "},
             {{"load"}, 2, "缺少参数\n用法: tarvex-cli [--home DIR] load FILE.xdt\n"},
             {{"save", "a.xdt", "b.xdt"}, 2, "多余的参数: b.xdt\n"},
-            {{"check", "--yes"}, 2, "未知选项: --yes\n用法: tarvex-cli [--home DIR] check\n"},
+            {{"check", "--yes"}, 2, "未知选项: --yes\n用法: tarvex-cli [--home DIR] check [选项]\n"},
             {{"init", "--seed"}, 2, "选项有误: "},
             {{"frobnicate"}, 2, "未知命令: frobnicate\n"},
         };
@@ -173,6 +187,15 @@ private slots:
         const CliResult r = runCli(home, {"quote"});
         QCOMPARE(r.status, 1);
         QCOMPARE(r.err, QString("当前错误:门窗面积为0,无法计算每平方米的用量\n"));
+
+        // Sums that overflow stop the run instead of printing inf.
+        home.loadDemoPrices();
+        home.loadDemoProject();
+        const CliResult inf = runCli(home, QStringList({"quote", "--loss-lc", "1e308", "--json", "-"}) + kPrices);
+        QCOMPARE(inf.status, 1);
+        QCOMPARE(inf.out, QString());
+        QVERIFY2(
+            inf.err.startsWith("当前错误:") && inf.err.contains("的计算结果为无穷大, 无法报价"), qPrintable(inf.err));
     }
 };
 

@@ -10,8 +10,11 @@
 #include "testsupport.h"
 
 #include <QFile>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <cmath>
 
 using namespace tarvex;
 using tarvex::test::readFile;
@@ -136,6 +139,25 @@ private slots:
         for (const auto &h : halves)
             QVERIFY2(Round(h.x, h.decimals) == h.rounded, qPrintable(QString::number(h.x, 'g', 17)));
         QVERIFY(!std::signbit(Round(-0.0001, 3)));
+        // Halves k.5 of every size and a few binary steps off them go by the
+        // rule; values clearly off a half go to the nearer neighbour.
+        QRandomGenerator rng(7);
+        for (int i = 0; i < 20000; ++i) {
+            const int decimals = 2 + i % 2;
+            const double scale = decimals == 2 ? 100 : 1000;
+            const double k = std::floor(std::pow(10, rng.bounded(9.0)) * rng.generateDouble());
+            const double half = (2 * k + 1) / (2 * scale);
+            const double even = (std::fmod(k, 2) == 0 ? k : k + 1) / scale;
+            double near = half;
+            for (int step = 0; step < 3; ++step) {
+                QCOMPARE(Round(near, decimals), even);
+                QCOMPARE(Round(-near, decimals), -even);
+                QCOMPARE(roundDecimal(near, decimals, Halves::AwayFromZero), (k + 1) / scale);
+                near = std::nextafter(near, step % 2 ? 0.0 : 1e300);
+            }
+            QCOMPARE(Round((k + 0.4999) / scale, decimals), k / scale);
+            QCOMPARE(Round((k + 0.5001) / scale, decimals), (k + 1) / scale);
+        }
         QCOMPARE(plainNumber(1250), QString("1250"));
         QCOMPARE(plainNumber(1.8), QString("1.8"));
         QCOMPARE(plainNumber(0.1 + 0.2), QString("0.30000000000000004"));

@@ -1,8 +1,11 @@
 #include "common/database.h"
 #include "common/error.h"
 #include "common/schema.h"
+#include "common/sqlscript.h"
 #include "testsupport.h"
 
+#include <QDir>
+#include <QFile>
 #include <QSqlQuery>
 #include <QTest>
 
@@ -11,6 +14,20 @@ using namespace tarvex::test;
 
 class TestDatabase : public QObject {
     Q_OBJECT
+
+    // Runs statements on a file through a connection of its own, as another
+    // program (or an older version of this one) would.
+    static void prepareFile(const QString &path, const QStringList &statements)
+    {
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("raw"));
+            db.setDatabaseName(path);
+            QVERIFY(db.open());
+            for (const QString &statement : statements)
+                sqlExec(statement, {}, db);
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("raw"));
+    }
 
     static QStringList columns(const QString &table)
     {
@@ -50,6 +67,73 @@ private slots:
         Database::closeShared();
         Database::open(home.file(Database::fileName()));
         QCOMPARE(queryRows(QStringLiteral("SELECT 名称 FROM blName")), QStringList({"白玻"}));
+    }
+
+    void schemaVersionsAreKept()
+    {
+        TestHome home;
+        const QString path = home.file(Database::fileName());
+        const int current = workingSchemaPlan().currentVersion();
+        QCOMPARE(sqlScalar(QStringLiteral("PRAGMA user_version")).toInt(), current);
+        QCOMPARE(sqlScalar(QStringLiteral("PRAGMA journal_mode")).toString(), QStringLiteral("wal"));
+        Database::closeShared();
+
+        // A file made before versions were kept: its tables and rows are
+        // adopted, the missing views are added.
+        QFile::remove(path);
+        prepareFile(path,
+            {"CREATE TABLE MjTemp (ID INTEGER, 门窗系列 TEXT, 窗号 TEXT, 框面积 REAL, 洞口面积 REAL)",
+                "CREATE TABLE LcTemp (ID INTEGER, 代号 TEXT, 长度 REAL)",
+                "CREATE TABLE lcName (编号 INTEGER PRIMARY KEY, 系列 TEXT, 名称 TEXT, 代号 TEXT, 线重 REAL, "
+                "隔热 INTEGER, 材料类别 TEXT, 备注 TEXT)",
+                "INSERT INTO lcName VALUES (1,'S60','框','A01',1.2,0,'铝',NULL)",
+                "INSERT INTO MjTemp VALUES (1,'S60','C1',1,1)", "INSERT INTO LcTemp VALUES (1,'A01',1000)"});
+        Database::open(path);
+        QCOMPARE(queryRows(QStringLiteral("SELECT 窗号,代号,线重 FROM PriceLc")), QStringList({"C1|A01|1.2"}));
+        QCOMPARE(sqlScalar(QStringLiteral("PRAGMA user_version")).toInt(), current);
+        Database::closeShared();
+
+        // A file of a newer program is refused and left alone.
+        prepareFile(path, {QStringLiteral("PRAGMA user_version=%1").arg(current + 1)});
+        const QString error = errorOf([&] { Database::open(path); });
+        QVERIFY2(error.contains(QDir::toNativeSeparators(path)) && error.contains(QString::number(current + 1))
+                && error.contains(QStringLiteral("版本 %1").arg(current)),
+            qPrintable(error));
+        QVERIFY(!Database::isSharedOpen());
+        Database::open(home.file(QStringLiteral("other.sqlite"))); // for TestHome's clean-up
+    }
+
+    // The mechanism serves any database file with its own steps.
+    void upgradeStepsRunOnceInOneTransaction()
+    {
+        TestHome home;
+        const QString path = home.file(QStringLiteral("second.sqlite"));
+        SchemaPlan plan;
+        plan.steps.append({1, {"CREATE TABLE IF NOT EXISTS t (a TEXT)"}});
+        QSqlDatabase db;
+        const auto reopen = [&] {
+            db = QSqlDatabase();
+            db = Database::openFile(path, QStringLiteral("second"), plan);
+        };
+        reopen();
+        sqlExec(QStringLiteral("INSERT INTO t VALUES ('kept')"), {}, db);
+
+        int runs = 0;
+        plan.steps.append({2, {"ALTER TABLE t ADD b TEXT", "UPDATE t SET b = 'new'"}, [&](QSqlDatabase &) { ++runs; }});
+        reopen();
+        reopen();
+        QCOMPARE(runs, 1);
+        QCOMPARE(queryRows(QStringLiteral("SELECT a,b FROM t"), db), QStringList({"kept|new"}));
+
+        // A failing step leaves the file at its version, without half of the step.
+        plan.steps.append({3, {"CREATE TABLE u (x)", "no such statement"}});
+        QVERIFY(errorOf(reopen).contains(path));
+        plan.steps.removeLast();
+        reopen();
+        QCOMPARE(schemaVersion(db), 2);
+        QCOMPARE(sqlScalar(QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE name='u'"), {}, db).toInt(), 0);
+        db = QSqlDatabase();
+        Database::close(QStringLiteral("second"));
     }
 
     void viewsKeepOneRowPerWorkingRow()
@@ -112,6 +196,29 @@ private slots:
         QCOMPARE(sqlScalar(QStringLiteral("SELECT COUNT(*) FROM PriceLc WHERE 线重 IS NULL")).toInt(), 0);
         QCOMPARE(sqlScalar(QStringLiteral("SELECT COUNT(*) FROM PricePj WHERE 单价 IS NULL")).toInt(), 0);
         QCOMPARE(sqlScalar(QStringLiteral("SELECT COUNT(*) FROM PriceBl WHERE 单价 IS NULL")).toInt(), 0);
+    }
+
+    void scriptsRunAsTheShellReadsThem()
+    {
+        TestHome home;
+        runSqlScript("-- the firm's prices\n"
+                     "BEGIN TRANSACTION;\n"
+                     "/* two; statements */ INSERT INTO blName VALUES (1,'白玻; 5mm',80,1,NULL);\n"
+                     "CREATE TRIGGER blNote AFTER INSERT ON blName BEGIN\n"
+                     "  UPDATE blName SET 备注='新' WHERE 编号=NEW.编号;\n"
+                     "END;\n"
+                     "INSERT INTO blName VALUES (2,'蓝玻',90,1,NULL); -- it's blue\n"
+                     "COMMIT;\n",
+            Database::shared());
+        QCOMPARE(
+            queryRows("SELECT 编号,名称,备注 FROM blName ORDER BY 编号"), QStringList({"1|白玻; 5mm|", "2|蓝玻|新"}));
+        // A failing statement is named by its line and changes nothing.
+        QCOMPARE(errorOf([] {
+            runSqlScript(
+                "INSERT INTO blName VALUES (3,'x',1,1,NULL);\n\n  INSERT INTO nowhere VALUES (1);", Database::shared());
+        }),
+            QStringLiteral("第3行: no such table: nowhere"));
+        QCOMPARE(sqlScalar("SELECT COUNT(*) FROM blName").toInt(), 2);
     }
 
     void failuresCarryTheReason()

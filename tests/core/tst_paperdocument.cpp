@@ -227,6 +227,13 @@ private slots:
         checkVerticals(longer.pages[1], 10.1, 0.5);
         QVERIFY(hasRule(longer.pages[1], 10.1));
         QVERIFY(!hasRule(longer.pages[2], 10.1));
+
+        // The page count the footers are numbered with before the layout is
+        // the layout's own, for every length around the breaks.
+        for (int rows = 0; rows <= 100; ++rows) {
+            const QuoteItem it = item(QStringLiteral("报价表"), rows, rows % 5);
+            QCOMPARE(paperPageCount(it), buildPaperQuotation(run({it})).pages.size());
+        }
     }
 
     void signatureLine()

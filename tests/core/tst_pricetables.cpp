@@ -1,5 +1,6 @@
 #include "common/database.h"
 #include "common/error.h"
+#include "common/textcodec.h"
 #include "prices/pricelists.h"
 #include "prices/pricetables.h"
 #include "testsupport.h"
@@ -66,6 +67,9 @@ private slots:
         utf8.close();
         // Lines are taken whole, empty ones too.
         QCOMPARE(readMaterialClasses(home.file("cllb.txt")), QStringList({" 钢衬 ", "", "塑钢"}));
+        // Short GBK that is also valid UTF-8, with CR line ends.
+        writeFile(home.file("cllb.txt"), encodeGbk("幕墙\r幕墙\r"));
+        QCOMPARE(readMaterialClasses(home.file("cllb.txt")), QStringList({"幕墙", "幕墙"}));
         try {
             readMaterialClasses(home.file("none.txt"));
             QFAIL("a missing file gave a list");

@@ -227,7 +227,9 @@ private slots:
 
         QuoteRun run;
         run.options.project = QStringLiteral("半数");
-        run.lcPriceString = QStringLiteral("断桥铝型材/True/0.125"); // 1.052 × 0.125 = 0.1315, above the half
+        // A profile class with "/" in its name keeps its price on the detail sheet.
+        sqlExec(QStringLiteral("UPDATE lcName SET 材料类别='断桥/铝型材'"));
+        run.lcPriceString = QStringLiteral("断桥/铝型材/True/0.125"); // 1.052 × 0.125 = 0.1315, above the half
         run.result = calculateQuote(run.options, run.lcPriceString, NullPrices::Fail);
         QCOMPARE(run.result.items.size(), 1);
         const QuoteItem &item = run.result.items.at(0);
@@ -251,6 +253,9 @@ private slots:
         writeQuoteWorkbook(book, run);
         // Tie-breakers for the three halves that go down, and nowhere else.
         QCOMPARE(nudgedFormulas(book, 2), 3);
+        const auto detail = XlsxBook(book).sheet(0);
+        QCOMPARE(detail.value(QStringLiteral("A2")).value, QStringLiteral("断桥/铝型材"));
+        QCOMPARE(detail.value(QStringLiteral("C2")).number(), 0.125);
         QVERIFY(spoilCachedResults(book, 2, home.file(QStringLiteral("scratch"))));
         const QString out = home.file(QStringLiteral("csv"));
         QVERIFY(recalculate(m_soffice, {book}, home.file(QStringLiteral("lo")), out));

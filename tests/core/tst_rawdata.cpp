@@ -10,6 +10,8 @@
 #include <QFile>
 #include <QTest>
 
+#include <sys/stat.h>
+
 using namespace tarvex;
 using namespace tarvex::test;
 
@@ -53,21 +55,21 @@ private slots:
                                             "2|1|5+12A'+5中空玻璃|1.476\r\n"
                                             "3|1|执'手|7'字型|黑'色|2\r\n"
                                             "3|1|密封胶条|EPDM||5.4\r\n"
-                                            "4|2|70推拉窗|TC1|2.4|2.52\r\n");
+                                            "4|2|70推拉窗€|TC1|2.4|2.52\r\n");
         writeFile(home.file("in.xdt"), encodeGbk(text));
         loadRawDataFile(home.file("in.xdt"));
         const QStringList loaded = workingRows();
         QCOMPARE(loaded,
             QStringList({"LcTemp:1|KF'601|1250", "LcTemp:1|KF602|1e-07", "BlTemp:1|5+12A'+5中空玻璃|1.476",
                 "PjTemp:1|执'手|7'字型|黑'色|2", "PjTemp:1|密封胶条|EPDM||5.4", "MjTemp:1|60'平开窗|C1'A|1.8|2.1",
-                "MjTemp:2|70推拉窗|TC1|2.4|2.52"}));
+                "MjTemp:2|70推拉窗€|TC1|2.4|2.52"}));
 
         // Written back in table order, then read into emptied tables.
         writeRawDataFile(home.file("out.xdt"));
         QCOMPARE(decodeUtf8OrGbk(readFile(home.file("out.xdt"))),
             QStringLiteral("1|1|KF'601|1250\r\n1|1|KF602|0.0000001\r\n2|1|5+12A'+5中空玻璃|1.476\r\n"
                            "3|1|执'手|7'字型|黑'色|2\r\n3|1|密封胶条|EPDM||5.4\r\n"
-                           "4|1|60'平开窗|C1'A|1.8|2.1\r\n4|2|70推拉窗|TC1|2.4|2.52\r\n"));
+                           "4|1|60'平开窗|C1'A|1.8|2.1\r\n4|2|70推拉窗€|TC1|2.4|2.52\r\n"));
         replaceWorkingTables(RawData());
         QVERIFY(workingRows().isEmpty());
         loadRawDataFile(home.file("out.xdt"));
@@ -95,14 +97,14 @@ private slots:
     {
         // Only windows; blank lines (a trailing one too) and types 0, 5 and 9
         // are passed over; 4.0 is type 4; fields after the needed ones are ignored.
-        const RawData data = parseRawData(QStringLiteral("4|1|S60|C1|1.8|2.1\r\n"
-                                                         "\r\n"
-                                                         "5|1|x|1\r\n"
-                                                         "0|anything\r\n"
-                                                         "   \r\n"
-                                                         "9\r\n"
-                                                         "4.0|2|S60|C2|1|1.2|extra|more\r\n"
-                                                         "\r\n"));
+        const RawData data = parseRawDataBytes(QByteArray("4|1|S60|C1|1.8|2.1\r\n"
+                                                          "\r\n"
+                                                          "5|1|x|1\r\n"
+                                                          "0|anything\r\n"
+                                                          "   \r\n"
+                                                          "9\r\n"
+                                                          "4.0|2|S60|C2|1|1.2|extra|more\r\n"
+                                                          "\r\n"));
         QCOMPARE(data.windows.size(), 2);
         QCOMPARE(data.recordCount(), 2);
         QCOMPARE(data.windows[1].window, QStringLiteral("C2"));
@@ -134,6 +136,27 @@ private slots:
                                         << QStringLiteral("第3行: 字段不足, 类型4应有6个字段, 只有5个");
         // An SQL-looking value is only text; a number field is never pasted into SQL.
         QTest::newRow("missing file") << QByteArray() << QStringLiteral("文件不存在: ");
+        QTest::newRow("bad GBK bytes") << good
+                + "4|2|S\x81\x20"
+                  "60|C2|1|1\r\n"
+                                       << QStringLiteral(
+                                              "第3行: 第6个字节 0x81 0x20 不是有效的GBK编码: '4|2|S\uFFFD 60|C2|1|1'");
+        QTest::newRow("lone lead byte at the end") << good
+                + "4|2|S60|C2|1|1\xB0" << QStringLiteral("第3行: 第15个字节 0xB0 不是有效的GBK编码: '4|2|S60|C2|1|1'");
+        QTest::newRow("NUL bytes") << QByteArray(1000, '\0')
+                                   << QStringLiteral("第1行: 含有NUL字节 (0x00): 文件可能是UTF-16编码或二进制文件; "
+                                                     "报价数据文件应为GBK或UTF-8文本");
+        QTest::newRow("UTF-16") << QByteArray("\xFF\xFE"
+                                              "4\0|\0"
+                                              "1\0",
+            8) << QStringLiteral("文件是UTF-16编码, 不支持UTF-16; 请另存为GBK或UTF-8编码的文本");
+        QTest::newRow("control characters") << good + "1|1|A01|12\x01\t\x1b\r\n"
+                                            << QStringLiteral("第3行: 长度 '12\\x01\\t\\x1b' 不是数字");
+        QTest::newRow("huge value") << good + "1|1|A01|" + QByteArray(100000, 'x') + "\r\n"
+                                    << QStringLiteral("第3行: 长度 '") + QString(60, 'x')
+                + QStringLiteral("…' (共 100000 个字符) 不是数字");
+        QTest::newRow("line without end")
+            << "1|1|" + QByteArray(5 << 20, 'x') << QStringLiteral("第1行: 行太长 (超过1024 KB), 这不是报价数据文件");
         QTest::newRow("number with SQL") << good + "1|1|A01|1);DELETE FROM MjTemp;--\r\n"
                                          << QStringLiteral("第3行: 长度 '1);DELETE FROM MjTemp;--' 不是数字");
     }
@@ -153,6 +176,78 @@ private slots:
             writeFile(home.file("bad.xdt"), bytes);
         QCOMPARE(loadError(home.file("bad.xdt")), message);
         QCOMPARE(workingRows(), before);
+    }
+
+    // Nothing but a regular file of a sane size is read, and nothing waits.
+    void hostileFilesAreRefused()
+    {
+        TestHome home;
+        home.loadDemoProject();
+        const QString fifo = home.file("fifo.xdt");
+        QCOMPARE(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        QFile huge(home.file("huge.xdt"));
+        QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(kMaxXdtFileSize + 1)); // sparse
+        huge.close();
+        const QString notRegular = QStringLiteral(" 不是普通文件 (文件夹、设备或管道), 不能作为报价数据读取");
+        const QList<std::pair<QString, QString>> cases = {{home.path(), home.path() + notRegular},
+            {fifo, fifo + notRegular}, {"/dev/zero", "/dev/zero" + notRegular},
+            {huge.fileName(), "文件 " + huge.fileName() + " 有 1024 MB, 超过报价数据文件的上限 1024 MB"}};
+        for (const auto &[path, message] : cases) {
+            QCOMPARE(loadError(path), message);
+            QCOMPARE(sqlScalar("SELECT COUNT(*) FROM MjTemp").toInt(), 12);
+        }
+    }
+
+    void lineEndsOfEveryKind()
+    {
+        const RawData data = parseRawDataBytes("4|1|S60|C1|1|1\r4|2|S60|C2|1|1\n4|3|S60|C3|1|1\r\n\r4|4|S60|C4|1|1");
+        QCOMPARE(data.windows.size(), 4);
+        QCOMPARE(data.windows[3].window, QStringLiteral("C4"));
+        QCOMPARE(errorOf([] { parseRawDataBytes("4|1|S60|C1|1|1\r\r4|2|S60|C2|x|1\r"); }),
+            QStringLiteral("第3行: 框面积 'x' 不是数字"));
+
+        // A CR LF that falls across the file's pieces (4 MiB) is one line end.
+        QByteArray bytes = "4|1|S60|C1|1|1." + QByteArray(16, '0') + "\r\n"; // 33 bytes
+        const QByteArray line = "1|1|A01|1234567890123456789012\r\n"; // 32 bytes
+        while (bytes.size() + line.size() <= (4 << 20) + 1)
+            bytes += line;
+        QCOMPARE(bytes.indexOf("\r\n", (4 << 20) - 1), (4 << 20) - 1);
+        const qsizetype lines = bytes.count('\n');
+        bytes += "1|1|A01|bad\r\n";
+        QCOMPARE(
+            errorOf([&] { parseRawDataBytes(bytes); }), QStringLiteral("第%1行: 长度 'bad' 不是数字").arg(lines + 1));
+    }
+
+    // GBK unless the file is clearly UTF-8: a BOM, or valid UTF-8 of Chinese text.
+    void encodingIsTheOneAPersonSees_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        const QString wall = QStringLiteral("幕墙");
+        QTest::newRow("short GBK that is valid UTF-8") << encodeGbk(wall) << wall;
+        QTest::newRow("UTF-8") << wall.toUtf8() << wall;
+        QTest::newRow("GBK 路 (UTF-8 ·)") << encodeGbk(QStringLiteral("路")) << QStringLiteral("路");
+        QTest::newRow("UTF-8 with BOM, not Chinese")
+            << "\xEF\xBB\xBF" + QStringLiteral("Ļǽ").toUtf8() << QStringLiteral("Ļǽ");
+        QTest::newRow("UTF-8 signs beside Chinese")
+            << QStringLiteral("50×30铝“型”").toUtf8() << QStringLiteral("50×30铝“型”");
+        QTest::newRow("GBK signs") << encodeGbk(QStringLiteral("50×30铝")) << QStringLiteral("50×30铝");
+        QTest::newRow("GBK euro") << QByteArray("\x80") << QStringLiteral("€");
+    }
+
+    void encodingIsTheOneAPersonSees()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        QCOMPARE(decodeUtf8OrGbk(bytes), text); // cs.ini, cllb.txt, scripts
+        if (bytes.startsWith("\xEF\xBB\xBF"))
+            bytes = "\xEF\xBB\xBF"
+                    "4|1|"
+                + bytes.mid(3);
+        else
+            bytes = "4|1|" + bytes;
+        const RawData data = parseRawDataBytes(QByteArray(bytes + "|C1|1|1\r\n"));
+        QCOMPARE(data.windows.value(0).series, text);
     }
 
     void utf8FileLoadsLikeGbk()

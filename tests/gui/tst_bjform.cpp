@@ -1,7 +1,10 @@
 #include "app/paths.h"
 #include "common/database.h"
+#include "common/dialogrunner.h"
 #include "common/ini.h"
 #include "common/singleline.h"
+#include "prices/missingpriceform.h"
+#include "prices/priceentry.h"
 #include "quote/bjform.h"
 #include "quote/quotewindows.h"
 #include "testsupport.h"
@@ -9,11 +12,13 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTableWidget>
 #include <QTest>
 #include <QTimer>
 
@@ -97,19 +102,41 @@ struct Outputs {
     }
 };
 
-// The dialog over the demo project and prices, its outputs recorded.
+// The dialog over the demo project and prices, its outputs recorded; the
+// missing price lists it offers are counted and closed, or run by inList.
 struct Quoting {
     TestHome home;
     BjForm form;
     Outputs outputs;
+    int listsOffered = 0;
+    std::function<void(MissingPriceForm *)> inList;
     Quoting()
     {
         home.loadDemoPrices();
         home.loadDemoProject();
         outputs.install(form);
         form.show();
+        setDialogRunner([this](QDialog *dialog) {
+            ++listsOffered;
+            if (inList)
+                inList(qobject_cast<MissingPriceForm *>(dialog));
+            return dialog->result();
+        });
     }
+    ~Quoting() { setDialogRunner(nullptr); }
 };
+
+// Fills the boxes of an entry dialog and presses "确 定".
+void fillAndSave(QDialog *dialog, const QList<QPair<QString, QString>> &values)
+{
+    for (const auto &[name, value] : values) {
+        if (auto *combo = dialog->findChild<QComboBox *>(name))
+            combo->setEditText(value);
+        else
+            child<QLineEdit>(*dialog, name)->setText(value);
+    }
+    click(*dialog, "Command3");
+}
 
 } // namespace
 
@@ -248,6 +275,43 @@ private slots:
         }
         QVERIFY(q.outputs.paperRuns.isEmpty() && q.outputs.excelRuns.isEmpty());
         QVERIFY(q.form.isVisible());
+        // Every refusal, and every No, offered the missing price list.
+        QCOMPARE(q.listsOffered, 6);
+    }
+
+    void missingPricesEnteredFromTheListLetTheQuotationGoOn()
+    {
+        Quoting q;
+        sqlExec("DELETE FROM pjName WHERE 名称 IN ('滑轮','执手')");
+        sqlExec("UPDATE lcName SET 线重=NULL WHERE 代号='M503'");
+        QStringList seen;
+        q.inList = [&](MissingPriceForm *list) {
+            QVERIFY(list && list->windowTitle() == "缺价清单");
+            // Each price entered from the list's first row, until none is missing.
+            for (int round = 0; round < 5 && !list->items().isEmpty(); ++round) {
+                seen.append(QString::number(list->list()->rowCount()) + ":" + list->list()->item(0, 1)->text());
+                setEntryDialogRunner([&](QDialog *entry) {
+                    // M503 keeps its record, only without 线重: that one is modified.
+                    if (entry->objectName() == "inData")
+                        fillAndSave(entry, {{"Text3", "0.2"}});
+                    else
+                        fillAndSave(entry, {{"Combo1", "五金"}, {"Text4", "个"}, {"Text5", "5"}, {"Text6", "1"}});
+                });
+                emit list->list()->cellDoubleClicked(0, 0);
+                setEntryDialogRunner(nullptr);
+            }
+        };
+        click(q.form, "Command1");
+        QCOMPARE(seen, QStringList({"3:M503", "2:执手", "1:滑轮"}));
+        QCOMPARE(q.listsOffered, 1);
+        QCOMPARE(q.home.messages().texts().mid(0, 4),
+            QStringList({"主材数据中有记录末找到线重!", "记录修改成功!", "记录添加成功!", "记录添加成功!"}));
+        QCOMPARE(queryRows("SELECT 编号,线重 FROM lcName WHERE 代号='M503'"), QStringList({"10|0.2"}));
+        // The new accessory records took the keys of the list's rows.
+        QCOMPARE(queryRows("SELECT 名称,规格,技术要求,单价 FROM pjName WHERE 编号>5 ORDER BY 编号"),
+            QStringList({"执手|7字型|黑色|5", "滑轮|双轮||5"}));
+        QCOMPARE(q.outputs.paperRuns.size(), 1);
+        QVERIFY(!q.form.isVisible());
     }
 
     void paperRunAsksPricesComputesAndCloses()

@@ -1,6 +1,9 @@
 #include "app/mainform.h"
 #include "common/database.h"
+#include "common/dialogrunner.h"
 #include "common/flexgrid.h"
+#include "prices/entrydialog.h"
+#include "prices/missingpriceform.h"
 #include "testsupport.h"
 #include "viewer/dataform.h"
 
@@ -12,7 +15,9 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTest>
+#include <QToolBar>
 
 using namespace tarvex;
 using namespace tarvex::test;
@@ -92,6 +97,29 @@ private slots:
         QVERIFY(priceButton->isEnabled());
         grid->setCurrentCell(100, 3);
         QVERIFY(!priceButton->isEnabled());
+        // It starts the profile dialog from the row's series and code.
+        PriceEntryRequest asked;
+        setEntryDialogRunner([&](QDialog *d) { asked = qobject_cast<PriceEntryDialog *>(d)->request(); });
+        grid->setCurrentCell(101, 3);
+        priceButton->trigger();
+        setEntryDialogRunner(nullptr);
+        QCOMPARE(asked.keys.series + "|" + asked.keys.code + "|" + asked.caption, QString("60平开窗|KF699|添加数据"));
+        QVERIFY(asked.caller == EntryCaller::Viewer && asked.table == EntryTable::Profile && !asked.showSteps);
+
+        // "缺价清单", beside it, lists every material without a price.
+        const QList<QAction *> actions = form->findChild<QToolBar *>("Toolbar1")->actions();
+        QCOMPARE(actions.indexOf(form->button(12)), actions.indexOf(priceButton) + 1);
+        QStringList listed;
+        setDialogRunner([&](QDialog *d) {
+            auto *list = qobject_cast<MissingPriceForm *>(d)->list();
+            for (int r = 0; r < list->rowCount(); ++r)
+                listed.append(list->item(r, 1)->text() + "|" + list->item(r, 4)->text());
+            return int(QDialog::Rejected);
+        });
+        form->button(12)->trigger();
+        setDialogRunner(nullptr);
+        QCOMPARE(listed, QStringList({"KF699|1"}));
+
         form->setCurrentPage(1);
         QVERIFY(priceButton->isEnabled());
         form->setCurrentPage(3);

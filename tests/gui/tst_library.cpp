@@ -126,6 +126,7 @@ private slots:
         form.show();
         QCOMPARE(form.windowTitle(), QStringLiteral("下料单图库管理"));
         QCOMPARE(seriesNodes(form), (QStringList {"S", "R"}));
+        QVERIFY(child<QLabel>(&form, "EmptyHint")->isHidden());
         QCOMPARE(pageState(form), QStringLiteral("||0000|0||000"));
 
         expand(form, "S");
@@ -241,12 +242,17 @@ private slots:
         click(&form, "Command1");
         QCOMPARE(home.messages().shown().size(), 1);
         QVERIFY(home.messages().lastText().startsWith("当前错误:图库中已没有编号为"));
+        // Selecting it again says so too and leaves 修改 and 删除 nothing to act on.
+        QTest::mouseClick(form.slot(1), Qt::LeftButton);
+        QVERIFY(home.messages().lastText().startsWith("当前错误:图库中已没有编号为"));
+        QCOMPARE(pageState(form), QStringLiteral("共1页|第1页|0000|2||001"));
 
         home.messages().answerQuestion(true);
         click(&form, "Command3");
         QCOMPARE(home.messages().lastText(), QStringLiteral("记录清除成功!"));
         QVERIFY(seriesNodes(form).isEmpty());
         QCOMPARE(pageState(form), QStringLiteral("||0000|0||000"));
+        QVERIFY(!child<QLabel>(&form, "EmptyHint")->isHidden());
         QCOMPARE(readPickList(home.library.db(), PickList::Colours), QStringList {"白色"});
     }
 

@@ -1,21 +1,27 @@
 #include "app/appstate.h"
 #include "app/mainform.h"
 #include "common/database.h"
+#include "common/dialogrunner.h"
+#include "common/filedialogs.h"
 #include "common/flexgrid.h"
 #include "common/forms.h"
 #include "prices/disform.h"
-#include "prices/priceentry.h"
+#include "prices/entrydialog.h"
+#include "prices/priceimportdialog.h"
 #include "testsupport.h"
 
 #include <QComboBox>
 #include <QDialog>
 #include <QDir>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTest>
+#include <QToolBar>
 
 using namespace tarvex;
 using namespace tarvex::test;
@@ -86,12 +92,15 @@ QStringList items(QComboBox *combo)
 // Records the dialogs the browser opens and lets a test act inside them.
 struct DialogProbe {
     QStringList opened; // "objectName caption"
+    PriceEntryRequest request; // of the last dialog
     std::function<void(QDialog *)> act;
 
     DialogProbe()
     {
         setEntryDialogRunner([this](QDialog *dialog) {
             opened.append(dialog->objectName() + QLatin1Char(' ') + dialog->windowTitle());
+            if (auto *entry = qobject_cast<PriceEntryDialog *>(dialog))
+                request = entry->request();
             if (act)
                 act(dialog);
         });
@@ -225,9 +234,8 @@ private slots:
         doubleClickCell(form->grid(), 2, 2);
         QVERIFY(!form->filterList()->isVisible());
         QCOMPARE(probe.opened, QStringList({"inData1 修改数据"}));
-        QCOMPARE(appState().EntryCaller, short(1));
-        QCOMPARE(appState().EntryMode, short(2));
-        QCOMPARE(appState().EntryTable, short(2));
+        QVERIFY(probe.request.caller == EntryCaller::Browser && probe.request.mode == EntryMode::Modify);
+        QVERIFY(probe.request.table == EntryTable::Accessory && probe.request.grid == form->grid());
         QCOMPARE(number, QString("5")); // 密封胶条, second in 名称,规格 order
 
         // Add and modify reload the whole table, without the filter.
@@ -316,6 +324,53 @@ private slots:
         form->button(5)->trigger();
         QCOMPARE(d.home.messages().texts().size(), 2);
         QVERIFY(d.home.messages().lastText().startsWith("当前错误:"));
+    }
+
+    void importDataShowsWhatItWouldDoFirst()
+    {
+        Desk d;
+        DisForm *form = d.open(8);
+        QAction *import = form->button(11);
+        QCOMPARE(import->text(), QString("导入数据"));
+        const QList<QAction *> actions = form->findChild<QToolBar *>("Toolbar1")->actions();
+        QCOMPARE(actions.indexOf(import), actions.indexOf(form->button(8)) + 1);
+
+        const QString path = d.home.file("bl.csv");
+        writeFile(path, "名称,单价,折扣量\n5mm白玻,40,1\n夹胶玻璃,abc,1\n中空玻璃,210,1\n");
+        QStringList seen;
+        setDialogRunner([&](QDialog *dialog) {
+            auto *preview = qobject_cast<PriceImportDialog *>(dialog);
+            const auto look = [&] {
+                seen.append(preview->summary()->text());
+                for (int r = 0; r < preview->problems()->rowCount(); ++r)
+                    seen.append(
+                        preview->problems()->item(r, 0)->text() + ":" + preview->problems()->item(r, 1)->text());
+                seen.append(QString::fromUtf8(preview->importButton()->isEnabled() ? "导入" : "不能导入"));
+            };
+            look();
+            // The file mended and read again; a replacement asks first.
+            writeFile(path, "名称,单价,折扣量\n5mm白玻,40,1\n中空玻璃,210,1\n");
+            preview->openFile(path);
+            preview->setMode(ImportMode::Replace);
+            look();
+            QTest::mouseClick(preview->importButton(), Qt::LeftButton);
+            preview->setMode(ImportMode::Merge);
+            QTest::mouseClick(preview->importButton(), Qt::LeftButton);
+            return preview->result();
+        });
+        setNextFileName(path);
+        import->trigger();
+        setDialogRunner(nullptr);
+        QCOMPARE(seen,
+            QStringList({"新增 1 修改 1 未变 0 无效 1\n有无效的行,改正文件后才能导入:", "3:单价“abc”不是数字",
+                "不能导入", "新增 1 修改 1 未变 0 无效 0\n表中另有2条记录不在文件中,替换后将被删除。", "导入"}));
+        QCOMPARE(d.home.messages().texts(),
+            QStringList({"是否确定清除'玻璃单价表'中所有记录,换为文件中的2条记录?",
+                "数据导入成功!新增 1 修改 1 未变 0 无效 0"}));
+        QCOMPARE(d.main.panelText(2), QString("当前记录数:4"));
+        // The grid shows the table as it is now, in its load order.
+        QCOMPARE(column(form->grid(), 1) + column(form->grid(), 2),
+            QStringList({"5+12A+5中空玻璃", "5mm白玻", "6+12A+6Low-E中空玻璃", "中空玻璃", "95", "40", "168", "210"}));
     }
 };
 

@@ -1,9 +1,9 @@
-#include "app/appstate.h"
 #include "app/mainform.h"
 #include "common/database.h"
 #include "common/flexgrid.h"
 #include "prices/priceentry.h"
 #include "testsupport.h"
+#include "viewer/viewerpages.h"
 
 #include <QComboBox>
 #include <QDialog>
@@ -23,15 +23,26 @@ namespace {
 // does and runs act inside it instead of a modal loop.
 void runEntry(FlexGrid *grid, short table, short caller, short mode, const std::function<void(QDialog *)> &act)
 {
-    appState().EntryTable = table;
-    appState().EntryCaller = caller;
-    appState().EntryMode = mode;
+    PriceEntryRequest request;
+    request.caller = EntryCaller(caller);
+    request.mode = EntryMode(mode);
+    request.table = EntryTable(table);
+    request.caption = mode == 1 ? "添加数据" : "修改数据";
+    request.showSteps = caller == 1;
+    request.grid = grid;
+    if (caller == 2) {
+        // As the viewer's 入单价库 hands over its current row.
+        QStringList row;
+        for (int c = 0; c < grid->cols(); ++c)
+            row.append(grid->textMatrix(grid->row(), c));
+        request.keys = viewerRowKeys(table - 1, row);
+    }
     bool ran = false;
     setEntryDialogRunner([&](QDialog *d) {
         ran = true;
         act(d);
     });
-    showPriceEntryDialog(nullptr, grid, mode == 1 ? "添加数据" : "修改数据", caller == 1);
+    showPriceEntryDialog(nullptr, request);
     setEntryDialogRunner(nullptr);
     QVERIFY(ran);
 }

@@ -11,7 +11,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 
 cmake --install "$build" --prefix "$tmp/usr" >/dev/null
 share="$tmp/usr/share"
-for f in tarvex/cs.ini tarvex/newdb.sqlite tarvex/help/index.html tarvex/demo/demo.xdt \
+for f in tarvex/cs.ini tarvex/newdb.sqlite tarvex/xltDb.sqlite tarvex/help/index.html tarvex/demo/demo.xdt \
   applications/tarvex.desktop mime/packages/tarvex.xml icons/hicolor/48x48/apps/tarvex.png; do
   [ -f "$share/$f" ] || fail "not installed: share/$f"
 done
@@ -23,7 +23,7 @@ folder="$HOME/.local/share/Tarvex"
 lc=(--lc-price 断桥铝型材/True/25 --lc-price 普通铝型材/False/21)
 
 [ "$("$cli" init)" = "$folder/newdb.sqlite" ] || fail "init did not use $folder"
-for f in cs.ini cllb.txt pic/1.jpg newdb.sqlite demo/demo.xdt; do
+for f in cs.ini cllb.txt pic/1.jpg newdb.sqlite xltDb.sqlite demo/demo.xdt; do
   [ -f "$folder/$f" ] || fail "user folder lacks $f"
 done
 [ -d "$folder/temp1" ] || fail "user folder lacks temp1/"

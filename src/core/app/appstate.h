@@ -11,11 +11,8 @@ struct AppState {
     QString currentFilePath;
     QString currentPriceTable; // "lcName", "pjName", "blName" or "FyTable"
 
-    // Parameters a window sets just before it shows a record dialog.
+    // Parameter a window sets just before it shows the raw data editor.
     short RawEntryMode = 0; // 1 add, 2 modify
-    short EntryCaller = 0; // 1 price tables browser, 2 priced data viewer
-    short EntryMode = 0; // 1 add, 2 modify
-    short EntryTable = 0; // 1 lcName, 2 pjName, 3 blName, 4 FyTable
 };
 
 AppState &appState();

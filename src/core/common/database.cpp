@@ -14,6 +14,9 @@ namespace tarvex {
 
 namespace {
 
+// How long a statement waits for another program's write to finish.
+constexpr int kBusyTimeoutMs = 10000;
+
 struct FirstState {
     bool seen;
     sqlite3_value *value;
@@ -67,6 +70,19 @@ void Database::registerFunctions(QSqlDatabase &db)
 
 QSqlDatabase Database::open(const QString &path, const QString &connectionName)
 {
+    QSqlDatabase db = openFile(path, connectionName, workingSchemaPlan());
+    try {
+        registerFunctions(db);
+    } catch (const Error &) {
+        db = QSqlDatabase();
+        close(connectionName);
+        throw;
+    }
+    return db;
+}
+
+QSqlDatabase Database::openFile(const QString &path, const QString &connectionName, const SchemaPlan &plan)
+{
     if (QSqlDatabase::contains(connectionName))
         close(connectionName);
     const QFileInfo info(path);
@@ -74,15 +90,19 @@ QSqlDatabase Database::open(const QString &path, const QString &connectionName)
         throw Error(QStringLiteral("数据文件夹不存在: ") + QDir::toNativeSeparators(info.absolutePath()));
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
     db.setDatabaseName(path);
-    if (!db.open()) {
-        const QString reason = describe(db.lastError());
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
+    try {
+        if (!db.open())
+            throw Error(QStringLiteral("无法打开数据库 ") + QDir::toNativeSeparators(path) + QStringLiteral(": ")
+                + describe(db.lastError()));
+        sqlExec(QStringLiteral("PRAGMA foreign_keys=OFF"), {}, db);
+        sqlExec(QStringLiteral("PRAGMA journal_mode=WAL"), {}, db);
+        upgradeSchema(db, plan);
+    } catch (const Error &) {
         db = QSqlDatabase();
-        QSqlDatabase::removeDatabase(connectionName);
-        throw Error(QStringLiteral("无法打开数据库 ") + QDir::toNativeSeparators(path) + QStringLiteral(": ") + reason);
+        close(connectionName);
+        throw;
     }
-    registerFunctions(db);
-    sqlExec(QStringLiteral("PRAGMA foreign_keys=OFF"), {}, db);
-    ensureWorkingSchema(db);
     return db;
 }
 
@@ -110,6 +130,14 @@ void Database::close(const QString &connectionName)
         db.close();
     }
     QSqlDatabase::removeDatabase(connectionName);
+}
+
+sqlite3 *sqliteHandle(const QSqlDatabase &db)
+{
+    sqlite3 *handle = db.isOpen() ? handleOf(db) : nullptr;
+    if (!handle)
+        throw Error(QStringLiteral("数据库未打开"));
+    return handle;
 }
 
 QSqlQuery sqlExec(const QString &sql, const QVariantList &values, QSqlDatabase db)
@@ -140,6 +168,28 @@ QVariant sqlScalar(const QString &sql, const QVariantList &values, QSqlDatabase 
     if (query.next())
         return query.value(0);
     return QVariant();
+}
+
+ReadTransaction::ReadTransaction(QSqlDatabase db)
+    : m_db(db)
+{
+    sqlite3 *handle = db.isOpen() ? handleOf(db) : nullptr;
+    if (!handle || !sqlite3_get_autocommit(handle))
+        return;
+    sqlExec(QStringLiteral("BEGIN"), {}, db);
+    // A deferred BEGIN takes its snapshot at the first read: take it now.
+    sqlExec(QStringLiteral("SELECT 1 FROM sqlite_master LIMIT 1"), {}, db);
+    m_began = true;
+}
+
+ReadTransaction::~ReadTransaction()
+{
+    if (!m_began)
+        return;
+    sqlite3 *handle = handleOf(m_db);
+    if (handle && !sqlite3_get_autocommit(handle)
+        && sqlite3_exec(handle, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
+        sqlite3_exec(handle, "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
 void beginTransaction(QSqlDatabase &db)

@@ -1,10 +1,14 @@
 #pragma once
 
+#include "common/schemaversion.h"
+
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
 #include <QVariant>
 #include <QVariantList>
+
+struct sqlite3;
 
 namespace tarvex {
 
@@ -14,14 +18,21 @@ namespace tarvex {
 class Database {
 public:
     static constexpr const char *kSharedConnection = "newdb";
-    static constexpr int kSchemaVersion = 1;
 
     // File name of the working database inside the data folder.
     static QString fileName() { return QStringLiteral("newdb.sqlite"); }
 
-    // Opens the database at path as connection name (creating the file and
-    // its schema when missing) and registers FIRST on it. Throws Error.
+    // Opens the working database at path as connection name (creating the
+    // file and its schema when missing, upgrading an older one) and registers
+    // FIRST on it. Throws Error.
     static QSqlDatabase open(const QString &path, const QString &connectionName = QLatin1String(kSharedConnection));
+
+    // Opens any of the program's SQLite files as connection name and brings it
+    // to the plan's schema version. Every connection works in WAL mode with a
+    // busy timeout, so a reader sees one committed state while another program
+    // writes, and a writer waits for another instead of failing. On failure
+    // nothing stays open. Throws Error.
+    static QSqlDatabase openFile(const QString &path, const QString &connectionName, const SchemaPlan &plan);
 
     // The shared connection (must have been opened).
     static QSqlDatabase shared();
@@ -34,6 +45,10 @@ public:
     static void registerFunctions(QSqlDatabase &db);
 };
 
+// The sqlite3 handle of an open connection, for what Qt SQL cannot do
+// (scripts, bulk paths). Throws Error when the connection is not open.
+sqlite3 *sqliteHandle(const QSqlDatabase &db);
+
 // Runs a statement with positional values bound in order; throws Error with
 // the database's reason on failure.
 QSqlQuery sqlExec(const QString &sql, const QVariantList &values = {}, QSqlDatabase db = Database::shared());
@@ -43,6 +58,23 @@ QVariant sqlScalar(const QString &sql, const QVariantList &values = {}, QSqlData
 
 // Runs fn inside one transaction; rolls back and rethrows when fn throws.
 template <typename Fn> void inTransaction(QSqlDatabase db, Fn fn);
+
+// Holds one read transaction for as long as it lives: every statement on the
+// connection sees the same committed state, so a load by another program in
+// the meantime cannot mix two projects into one output. Inside a transaction
+// that is already open it does nothing. Ends with COMMIT, so a write made
+// meanwhile on the same connection is kept.
+class ReadTransaction {
+public:
+    explicit ReadTransaction(QSqlDatabase db = Database::shared());
+    ~ReadTransaction();
+    ReadTransaction(const ReadTransaction &) = delete;
+    ReadTransaction &operator=(const ReadTransaction &) = delete;
+
+private:
+    QSqlDatabase m_db;
+    bool m_began = false;
+};
 
 void beginTransaction(QSqlDatabase &db);
 void commitTransaction(QSqlDatabase &db);

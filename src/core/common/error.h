@@ -20,4 +20,10 @@ private:
     QString m_message;
 };
 
+// The description of an allocation failure caught at a command or window.
+inline QString outOfMemoryText()
+{
+    return QStringLiteral("内存不足, 操作没有完成, 数据没有改变");
+}
+
 } // namespace tarvex

@@ -5,8 +5,40 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 
 namespace tarvex {
+
+namespace {
+
+// The rounding of values far from a half: |x| × 10^decimals below 10^12
+// and farther from a half than the 15-digit decimal can lie from it (half a
+// unit of its 15th digit plus the product's own rounding, under 10^-14 of
+// the value). Both lie between the same two halves and go to the same whole
+// number k, and k / 10^decimals is the double nearest k·10^-decimals, as the
+// text route gives. Nothing when the value is too near a half or too large.
+std::optional<double> roundFar(double x, int decimals)
+{
+    if (decimals < 0 || decimals > 9)
+        return std::nullopt;
+    double scale = 1;
+    for (int i = 0; i < decimals; ++i)
+        scale *= 10;
+    const double scaled = std::abs(x) * scale;
+    if (!(scaled < 1e12))
+        return std::nullopt;
+    const double whole = std::floor(scaled);
+    const double fraction = scaled - whole; // exact below 2^52
+    if (std::abs(fraction - 0.5) <= scaled * 1e-14 + 1e-300)
+        return std::nullopt;
+    const double kept = fraction < 0.5 ? whole : whole + 1;
+    if (kept == 0)
+        return 0.0; // no negative zero
+    const double r = kept / scale;
+    return x < 0 ? -r : r;
+}
+
+} // namespace
 
 double roundDecimal(double x, int decimals, Halves halves)
 {
@@ -14,6 +46,9 @@ double roundDecimal(double x, int decimals, Halves halves)
         return x;
     if (x == 0)
         return 0; // no negative zero
+    // Nearly every figure lies far from a half and needs no decimal text.
+    if (const std::optional<double> far = roundFar(x, decimals))
+        return *far;
     // The 15 significant digits of |x| as a whole number and the power of
     // ten of its first digit: "7.42950000000000e+00" -> 742950000000000, 0.
     char buf[40];

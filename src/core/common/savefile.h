@@ -3,13 +3,53 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+#include <memory>
+
+class QIODevice;
+class QSaveFile;
+
 namespace tarvex {
 
 // The failure text of a file that could not be written.
 QString cannotWriteText(const QString &path, const QString &reason);
 
-// Writes the bytes through a temporary file renamed over path: the file is
-// whole or left as it was. Throws Error with cannotWriteText.
+// A file written through a temporary file that commit() renames over path:
+// the file is whole or left as it was. Every buffered byte is flushed and
+// synced and the device's error checked before the rename, so a full disk
+// cancels the save instead of leaving a cut-off file. Dropped without
+// commit(), it leaves the old file. Throws Error with cannotWriteText.
+class AtomicFile {
+public:
+    explicit AtomicFile(const QString &path);
+    ~AtomicFile();
+    AtomicFile(const AtomicFile &) = delete;
+    AtomicFile &operator=(const AtomicFile &) = delete;
+
+    // Where the bytes go; a failed write is kept and reported by commit().
+    QIODevice &device();
+    void commit();
+
+private:
+    struct Private;
+    std::unique_ptr<Private> d;
+};
+
+// Writes a file through a temporary file renamed over path: the file is whole
+// or left as it was. Every buffered byte is flushed and synced and the
+// device's error checked before the rename, so a full disk cancels the save
+// instead of leaving a cut-off file. write() fills the device; when it throws,
+// the old file stays. Throws Error with cannotWriteText.
+void saveFileAtomically(const QString &path, const std::function<void(QIODevice &)> &write);
 void saveFileAtomically(const QString &path, const QByteArray &bytes);
+
+// Copies the file at source to path atomically, in pieces (for files built
+// aside, such as workbooks).
+void copyFileAtomically(const QString &source, const QString &path);
+
+// The device seam: tests hand in a device that fails the way a full disk
+// does. An empty maker restores the real QSaveFile.
+using SaveFileMaker = std::function<std::unique_ptr<QSaveFile>(const QString &path)>;
+void setSaveFileMaker(SaveFileMaker maker);
 
 } // namespace tarvex

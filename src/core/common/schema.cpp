@@ -4,60 +4,65 @@
 
 namespace tarvex {
 
+// The first version of the file. Everything is created only when missing, so
+// a file made before versions were kept is adopted as it stands.
 QStringList workingSchemaStatements()
 {
     return {
         // Working tables: the raw data of the project loaded last.
-        QStringLiteral("CREATE TABLE MjTemp (ID INTEGER, 门窗系列 TEXT, 窗号 TEXT, 框面积 REAL, 洞口面积 REAL)"),
-        QStringLiteral("CREATE TABLE LcTemp (ID INTEGER, 代号 TEXT, 长度 REAL)"),
-        QStringLiteral("CREATE TABLE PjTemp (ID INTEGER, 名称 TEXT, 规格 TEXT, 技术要求 TEXT, 数量 REAL)"),
-        QStringLiteral("CREATE TABLE BlTemp (ID INTEGER, 名称 TEXT, 面积 REAL)"),
+        QStringLiteral(
+            "CREATE TABLE IF NOT EXISTS MjTemp (ID INTEGER, 门窗系列 TEXT, 窗号 TEXT, 框面积 REAL, 洞口面积 REAL)"),
+        QStringLiteral("CREATE TABLE IF NOT EXISTS LcTemp (ID INTEGER, 代号 TEXT, 长度 REAL)"),
+        QStringLiteral(
+            "CREATE TABLE IF NOT EXISTS PjTemp (ID INTEGER, 名称 TEXT, 规格 TEXT, 技术要求 TEXT, 数量 REAL)"),
+        QStringLiteral("CREATE TABLE IF NOT EXISTS BlTemp (ID INTEGER, 名称 TEXT, 面积 REAL)"),
         // Price tables kept by the firm.
-        QStringLiteral("CREATE TABLE lcName (编号 INTEGER PRIMARY KEY, 系列 TEXT, 名称 TEXT, 代号 TEXT, 线重 REAL, "
-                       "隔热 INTEGER, 材料类别 TEXT, 备注 TEXT)"),
-        QStringLiteral("CREATE TABLE pjName (编号 INTEGER PRIMARY KEY, 类别 TEXT, 名称 TEXT, 规格 TEXT, 技术要求 TEXT, "
+        QStringLiteral(
+            "CREATE TABLE IF NOT EXISTS lcName (编号 INTEGER PRIMARY KEY, 系列 TEXT, 名称 TEXT, 代号 TEXT, 线重 REAL, "
+            "隔热 INTEGER, 材料类别 TEXT, 备注 TEXT)"),
+        QStringLiteral("CREATE TABLE IF NOT EXISTS pjName (编号 INTEGER PRIMARY KEY, 类别 TEXT, 名称 TEXT, 规格 TEXT, "
+                       "技术要求 TEXT, "
                        "单位 TEXT, 单价 REAL, 折扣量 REAL, 备注 TEXT)"),
-        QStringLiteral("CREATE TABLE blName (编号 INTEGER PRIMARY KEY, 名称 TEXT, 单价 REAL, 折扣量 REAL, 备注 TEXT)"),
-        QStringLiteral("CREATE TABLE FyTable (费用名称 TEXT PRIMARY KEY, 费用量 REAL, 百分比 REAL)"),
+        QStringLiteral("CREATE TABLE IF NOT EXISTS blName (编号 INTEGER PRIMARY KEY, 名称 TEXT, 单价 REAL, 折扣量 "
+                       "REAL, 备注 TEXT)"),
+        QStringLiteral("CREATE TABLE IF NOT EXISTS FyTable (费用名称 TEXT PRIMARY KEY, 费用量 REAL, 百分比 REAL)"),
         // Indexes behind every join and look-up.
-        QStringLiteral("CREATE INDEX MjTemp_ID ON MjTemp (ID)"),
-        QStringLiteral("CREATE INDEX MjTemp_Series ON MjTemp (门窗系列)"),
-        QStringLiteral("CREATE INDEX MjTemp_Window ON MjTemp (窗号)"),
-        QStringLiteral("CREATE INDEX LcTemp_ID ON LcTemp (ID)"),
-        QStringLiteral("CREATE INDEX PjTemp_ID ON PjTemp (ID)"),
-        QStringLiteral("CREATE INDEX BlTemp_ID ON BlTemp (ID)"),
-        QStringLiteral("CREATE INDEX lcName_Code ON lcName (代号, 编号)"),
-        QStringLiteral("CREATE INDEX pjName_NameSpec ON pjName (名称, 规格, 编号)"),
-        QStringLiteral("CREATE INDEX blName_Name ON blName (名称, 编号)"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS MjTemp_ID ON MjTemp (ID)"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS MjTemp_Series ON MjTemp (门窗系列)"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS MjTemp_Window ON MjTemp (窗号)"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS LcTemp_ID ON LcTemp (ID)"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS PjTemp_ID ON PjTemp (ID)"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS BlTemp_ID ON BlTemp (ID)"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS lcName_Code ON lcName (代号, 编号)"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS pjName_NameSpec ON pjName (名称, 规格, 编号)"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS blName_Name ON blName (名称, 编号)"),
         // Priced views: one row per working row; when a price table holds
         // several rows with the same key, the one with the lowest 编号 is used.
-        QStringLiteral("CREATE VIEW PriceLc AS SELECT m.门窗系列 AS 门窗系列, m.窗号 AS 窗号, l.代号 AS 代号, "
-                       "l.长度 AS 长度, p.线重 AS 线重, p.隔热 AS 隔热, p.材料类别 AS 材料类别, p.备注 AS 备注 "
-                       "FROM LcTemp l LEFT JOIN MjTemp m ON m.ID = l.ID "
-                       "LEFT JOIN lcName p ON p.编号 = (SELECT MIN(x.编号) FROM lcName x WHERE x.代号 = l.代号)"),
-        QStringLiteral("CREATE VIEW PricePj AS SELECT m.门窗系列 AS 门窗系列, m.窗号 AS 窗号, j.名称 AS 名称, "
-                       "j.规格 AS 规格, j.技术要求 AS 技术要求, j.数量 AS 数量, p.单位 AS 单位, p.单价 AS 单价, "
-                       "p.折扣量 AS 折扣量, p.备注 AS 备注 "
-                       "FROM PjTemp j LEFT JOIN MjTemp m ON m.ID = j.ID "
-                       "LEFT JOIN pjName p ON p.编号 = (SELECT MIN(x.编号) FROM pjName x "
-                       "WHERE x.名称 = j.名称 AND x.规格 IS j.规格)"),
-        QStringLiteral("CREATE VIEW PriceBl AS SELECT m.门窗系列 AS 门窗系列, m.窗号 AS 窗号, b.名称 AS 名称, "
-                       "b.面积 AS 面积, p.单价 AS 单价, p.折扣量 AS 折扣量, p.备注 AS 备注 "
-                       "FROM BlTemp b LEFT JOIN MjTemp m ON m.ID = b.ID "
-                       "LEFT JOIN blName p ON p.编号 = (SELECT MIN(x.编号) FROM blName x WHERE x.名称 = b.名称)"),
+        QStringLiteral(
+            "CREATE VIEW IF NOT EXISTS PriceLc AS SELECT m.门窗系列 AS 门窗系列, m.窗号 AS 窗号, l.代号 AS 代号, "
+            "l.长度 AS 长度, p.线重 AS 线重, p.隔热 AS 隔热, p.材料类别 AS 材料类别, p.备注 AS 备注 "
+            "FROM LcTemp l LEFT JOIN MjTemp m ON m.ID = l.ID "
+            "LEFT JOIN lcName p ON p.编号 = (SELECT MIN(x.编号) FROM lcName x WHERE x.代号 = l.代号)"),
+        QStringLiteral(
+            "CREATE VIEW IF NOT EXISTS PricePj AS SELECT m.门窗系列 AS 门窗系列, m.窗号 AS 窗号, j.名称 AS 名称, "
+            "j.规格 AS 规格, j.技术要求 AS 技术要求, j.数量 AS 数量, p.单位 AS 单位, p.单价 AS 单价, "
+            "p.折扣量 AS 折扣量, p.备注 AS 备注 "
+            "FROM PjTemp j LEFT JOIN MjTemp m ON m.ID = j.ID "
+            "LEFT JOIN pjName p ON p.编号 = (SELECT MIN(x.编号) FROM pjName x "
+            "WHERE x.名称 = j.名称 AND x.规格 IS j.规格)"),
+        QStringLiteral(
+            "CREATE VIEW IF NOT EXISTS PriceBl AS SELECT m.门窗系列 AS 门窗系列, m.窗号 AS 窗号, b.名称 AS 名称, "
+            "b.面积 AS 面积, p.单价 AS 单价, p.折扣量 AS 折扣量, p.备注 AS 备注 "
+            "FROM BlTemp b LEFT JOIN MjTemp m ON m.ID = b.ID "
+            "LEFT JOIN blName p ON p.编号 = (SELECT MIN(x.编号) FROM blName x WHERE x.名称 = b.名称)"),
     };
 }
 
-void ensureWorkingSchema(QSqlDatabase &db)
+SchemaPlan workingSchemaPlan()
 {
-    const int version = sqlScalar(QStringLiteral("PRAGMA user_version"), {}, db).toInt();
-    if (version >= Database::kSchemaVersion)
-        return;
-    inTransaction(db, [&] {
-        for (const QString &statement : workingSchemaStatements())
-            sqlExec(statement, {}, db);
-        sqlExec(QStringLiteral("PRAGMA user_version=%1").arg(Database::kSchemaVersion), {}, db);
-    });
+    SchemaPlan plan;
+    plan.steps.append({1, workingSchemaStatements()});
+    return plan;
 }
 
 } // namespace tarvex

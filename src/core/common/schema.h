@@ -1,14 +1,16 @@
 #pragma once
 
-#include <QSqlDatabase>
+#include "common/schemaversion.h"
+
 #include <QStringList>
 
 namespace tarvex {
 
-// Statements that create the working database's tables, views and indexes.
+// Statements that create the working database's tables, views and indexes
+// of the first version.
 QStringList workingSchemaStatements();
 
-// Creates the schema in one transaction when the database has none yet.
-void ensureWorkingSchema(QSqlDatabase &db);
+// The versions of newdb.sqlite: new upgrade steps are appended here.
+SchemaPlan workingSchemaPlan();
 
 } // namespace tarvex

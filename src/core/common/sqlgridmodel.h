@@ -23,6 +23,7 @@ public:
     void setQuery(const QString &sql, QSqlDatabase db, const QVariantList &values = {});
     void clear();
     QString query() const { return m_sql; }
+    QSqlDatabase database() const { return m_db; }
     QVariantList queryValues() const { return m_values; }
 
     int recordCount() const { return m_count; }

@@ -1,15 +1,17 @@
 #pragma once
 
 #include <QSqlDatabase>
-#include <QStringList>
+#include <QString>
 
 namespace tarvex {
 
-// Splits an SQL script into statements at semicolons outside quotes; lines
-// starting with -- are comments.
-QStringList splitSqlScript(const QString &script);
+// Runs an SQL script as the sqlite3 shell reads it, statement by statement
+// (comments of both kinds, quotes, trigger bodies), all in one transaction:
+// a failing statement changes nothing and is named by its line. The
+// script's own BEGIN, COMMIT and END are passed over. Throws Error.
+void runSqlScript(const QString &script, QSqlDatabase db);
 
-// Runs a script file (UTF-8 or GBK) in one transaction. Throws Error.
+// The same for a script file (UTF-8 or GBK).
 void runSqlScriptFile(const QString &path, QSqlDatabase db);
 
 } // namespace tarvex

@@ -11,19 +11,20 @@ void PageDocument::setFont(const QString &name, double size, bool bold)
     m_bold = bold;
 }
 
-void PageDocument::drawText(const QString &text, double left, double top, double width, double height, int alignment)
+void PageDocument::drawText(
+    const QString &text, double left, double top, double width, double height, int alignment, const PageBox &cell)
 {
-    drawTextOn(pages.size() - 1, text, left, top, width, height, alignment);
+    drawTextOn(pages.size() - 1, text, left, top, width, height, alignment, cell);
 }
 
-void PageDocument::drawTextOn(
-    int pageIndex, const QString &text, double left, double top, double width, double height, int alignment)
+void PageDocument::drawTextOn(int pageIndex, const QString &text, double left, double top, double width, double height,
+    int alignment, const PageBox &cell)
 {
     if (pageIndex < 0 || pageIndex >= pages.size())
         throw Error(QStringLiteral("报价页面不存在: 第") + QString::number(pageIndex + 1) + QStringLiteral("页"));
     if (text.isEmpty())
         return;
-    pages[pageIndex].texts.append({text, left, top, width, height, m_fontName, m_fontSize, m_bold, alignment});
+    pages[pageIndex].texts.append({text, left, top, width, height, m_fontName, m_fontSize, m_bold, alignment, cell});
 }
 
 void PageDocument::drawLine(double x1, double y1, double x2, double y2)

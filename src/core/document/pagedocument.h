@@ -5,6 +5,16 @@
 
 namespace tarvex {
 
+// A rectangle of the page in inches: the cell a text must stay inside.
+struct PageBox {
+    double left = 0;
+    double top = 0;
+    double right = 0;
+    double bottom = 0;
+
+    bool isEmpty() const { return right <= left; }
+};
+
 // A page of the printed quotation. Everything is in inches from the top left
 // corner of the paper, as the preview component the layout was made for took it.
 struct PageText {
@@ -20,6 +30,10 @@ struct PageText {
     double fontSize = 10;
     bool bold = false;
     int alignment = Left;
+    // The cell between its rules. A text too wide for it is made smaller,
+    // down to a readable minimum, then wrapped and at last cut short with
+    // "…"; with no cell it is drawn as it comes.
+    PageBox cell;
 };
 
 struct PageLine {
@@ -43,12 +57,13 @@ struct PageDocument {
     // and text takes the font set last.
     void addPage() { pages.append(Page()); }
     void setFont(const QString &name, double size, bool bold = false);
-    // Empty text draws nothing.
-    void drawText(const QString &text, double left, double top, double width, double height, int alignment);
+    // Empty text draws nothing. The text stays inside cell (see PageText).
+    void drawText(const QString &text, double left, double top, double width, double height, int alignment,
+        const PageBox &cell = PageBox());
     void drawLine(double x1, double y1, double x2, double y2);
     // Draws on a page other than the active one (the page footers).
-    void drawTextOn(
-        int pageIndex, const QString &text, double left, double top, double width, double height, int alignment);
+    void drawTextOn(int pageIndex, const QString &text, double left, double top, double width, double height,
+        int alignment, const PageBox &cell = PageBox());
 
 private:
     QString m_fontName;

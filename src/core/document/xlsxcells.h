@@ -17,7 +17,37 @@ QString formulaText(const QString &text);
 // Throws Error when a libxlsxwriter call failed.
 void check(lxw_error result);
 
+// The most characters a cell holds.
+constexpr int kMaxCellChars = 32767;
+
+// The UTF-8 of a text as a cell holds it: cut to kMaxCellChars (a surrogate
+// pair kept whole); *cut tells whether it was.
+QByteArray cellText(const QString &text, bool *cut);
+
+// Counts the texts writeText cuts to the cell limit while it lives, for the
+// message that ends a workbook's writing.
+class CutCellCount {
+public:
+    CutCellCount();
+    ~CutCellCount();
+    CutCellCount(const CutCellCount &) = delete;
+    CutCellCount &operator=(const CutCellCount &) = delete;
+
+    int cells() const { return m_cells; }
+    static void add();
+
+private:
+    int m_cells = 0;
+    CutCellCount *m_outer;
+};
+
+// How the end of a workbook's writing says that cells were cut ("" for none).
+QString cutCellsNote(int cells);
+
 void writeText(lxw_worksheet *sheet, int row, int col, const QString &text, lxw_format *format);
+// A text over merged cells (libxlsxwriter does not report a text too long there).
+void writeMergedText(lxw_worksheet *sheet, int firstRow, int firstCol, int lastRow, int lastCol, const QString &text,
+    lxw_format *format);
 void writeFormula(lxw_worksheet *sheet, int row, int col, const QString &formula, double cached, lxw_format *format);
 
 } // namespace tarvex

@@ -53,6 +53,7 @@ QStringList readMaterialClasses(const QString &path)
             QStringLiteral("无法读取材料类别文件%1:%2").arg(QDir::toNativeSeparators(path), file.errorString()));
     QString text = decodeUtf8OrGbk(file.readAll());
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n')); // files with CR line ends
     if (text.isEmpty())
         return {};
     QStringList lines = text.split(QLatin1Char('\n'));

@@ -43,6 +43,14 @@ const PriceTable *findPriceTable(const QString &name)
     return nullptr;
 }
 
+const PriceTable *findPriceTableByEntry(short entryTable)
+{
+    for (const PriceTable &table : kTables)
+        if (table.entryTable == entryTable)
+            return &table;
+    return nullptr;
+}
+
 void deletePriceRecord(const PriceTable &table, const QString &key)
 {
     if (key.isEmpty())

@@ -11,7 +11,7 @@ struct PriceTable {
     QString loadOrder; // " ORDER BY 系列,名称" …
     QString keyField; // column 0: 编号, or 费用名称 for fees
     bool textKey; // the key is a text (fees) rather than a number
-    short entryTable; // appState().EntryTable for its entry dialog
+    short entryTable; // EntryTable of its entry dialog: 1 lcName .. 4 FyTable
 
     // "是否确定清除'主材线重表'中所有记录?"
     QString clearQuestion() const;
@@ -23,6 +23,10 @@ struct PriceTable {
 
 // The settings of a price table by its name; nullptr for any other name.
 const PriceTable *findPriceTable(const QString &name);
+
+// The table whose entry dialog has this EntryTable value (1 to 4); nullptr
+// for any other value.
+const PriceTable *findPriceTableByEntry(short entryTable);
 
 // Deletes the record whose key (column 0 of a grid row) is key. Throws Error
 // with a plain reason when the key is empty or not a number where a number

@@ -6,6 +6,7 @@ namespace tarvex {
 
 int DataCheck(QSqlDatabase db)
 {
+    const ReadTransaction snapshot(db);
     // The whole project's grouped passes: a group with a Null price holds a
     // material without price, as each price follows from its group's key.
     return readQuoteGroups(QuoteOptions(), db).dataCheck;

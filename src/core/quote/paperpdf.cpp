@@ -7,8 +7,11 @@ namespace tarvex {
 
 void writeQuotationPdf(const QuoteRun &run, const QString &path)
 {
-    const PageDocument document = buildPaperQuotation(run);
-    writePagesPdf(document, path, run.result.items.first().title);
+    const PageDocument paper; // the paper's size
+    const QString title = run.result.items.isEmpty() ? QString() : run.result.items.first().title;
+    PagePdfWriter pdf(path, paper.pageWidth, paper.pageHeight, title);
+    layPaperQuotation(run, [&pdf](const Page &page) { pdf.addPage(page); });
+    pdf.commit();
 }
 
 } // namespace tarvex

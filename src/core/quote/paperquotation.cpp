@@ -13,6 +13,7 @@ namespace {
 const QString kFont = QStringLiteral("宋体");
 
 constexpr int kLinesPerPage = 32;
+constexpr int kFirstBodyLine = 4; // after title, area, headings and "一"
 constexpr double kLineHeight = 0.3;
 constexpr double kPageLeft = 0.6;
 constexpr double kPageRight = 7.9;
@@ -21,18 +22,21 @@ constexpr double kTopRule = 0.5;
 constexpr double kBottomRule = 10.1;
 constexpr double kVerticalRules[] = {0.6, 1.15, 2.45, 3.75, 4.55, 5.35, 5.95, 6.95, 7.9};
 
+// A column's text box, and the vertical rules its texts stay between.
 struct Column {
     double left;
     double width;
+    double ruleLeft;
+    double ruleRight;
 };
-constexpr Column kSerial {0.6, 0.6};
-constexpr Column kName {1.2, 1.3};
-constexpr Column kSpec {2.5, 1.3};
-constexpr Column kQty {3.8, 0.8};
-constexpr Column kUnit {4.6, 0.8};
-constexpr Column kPrice {5.4, 0.6};
-constexpr Column kTotal {6, 1};
-constexpr Column kRemark {7, 0.9};
+constexpr Column kSerial {0.6, 0.6, 0.6, 1.15};
+constexpr Column kName {1.2, 1.3, 1.15, 2.45};
+constexpr Column kSpec {2.5, 1.3, 2.45, 3.75};
+constexpr Column kQty {3.8, 0.8, 3.75, 4.55};
+constexpr Column kUnit {4.6, 0.8, 4.55, 5.35};
+constexpr Column kPrice {5.4, 0.6, 5.35, 5.95};
+constexpr Column kTotal {6, 1, 5.95, 6.95};
+constexpr Column kRemark {7, 0.9, 6.95, 7.9};
 
 constexpr int kCentre = PageText::Centre;
 constexpr int kLeft = PageText::Left;
@@ -46,6 +50,18 @@ double lineTop(int index)
 double ruleBelow(int index)
 {
     return kTopRule + kLineHeight * (index + 1);
+}
+
+// The cell of a column on a line: between its vertical rules and the rules
+// above and below the line.
+PageBox cellOf(double left, double right, int index)
+{
+    return {left, ruleBelow(index) - kLineHeight, right, ruleBelow(index)};
+}
+
+PageBox cellOf(const Column &column, int index)
+{
+    return cellOf(column.ruleLeft, column.ruleRight, index);
 }
 
 // The body of one quotation: a line counter running on over the pages (line
@@ -79,13 +95,15 @@ public:
 
     void cell(const Column &column, const QString &text, int alignment)
     {
-        m_doc.drawText(changeTxt(text), column.left, lineTop(index()), column.width, kLineHeight, alignment);
+        m_doc.drawText(changeTxt(text), column.left, lineTop(index()), column.width, kLineHeight, alignment,
+            cellOf(column, index()));
     }
 
     // The text at an arbitrary left edge of the current line (signatures).
     void cellAt(double left, double width, const QString &text, int alignment)
     {
-        m_doc.drawText(changeTxt(text), left, lineTop(index()), width, kLineHeight, alignment);
+        m_doc.drawText(changeTxt(text), left, lineTop(index()), width, kLineHeight, alignment,
+            cellOf(left, left + width, index()));
     }
 
     // After the signature line: the vertical rules of the table down to the
@@ -132,9 +150,10 @@ QString profileSpec(const QuoteMaterialRow &row)
 void drawHeader(PageDocument &doc, const QuoteItem &item)
 {
     doc.setFont(kFont, 16, true);
-    doc.drawText(changeTxt(item.title), 0.6, 0.6, 7.3, kLineHeight, kCentre);
+    doc.drawText(changeTxt(item.title), 0.6, 0.6, 7.3, kLineHeight, kCentre, {kPageLeft, 0.5, kPageRight, 0.85});
     doc.setFont(kFont, 10, false);
-    doc.drawText(changeTxt(QStringLiteral("面积:") + plainNumber(item.area)), 0.6, 0.9, 7.3, kLineHeight, kLeft);
+    doc.drawText(changeTxt(QStringLiteral("面积:") + plainNumber(item.area)), 0.6, 0.9, 7.3, kLineHeight, kLeft,
+        {kPageLeft, 0.85, kPageRight, 1.1});
     doc.drawLine(kPageLeft, 1.1, kPageRight, 1.1);
 
     const std::pair<Column, const char *> headings[] = {
@@ -148,13 +167,14 @@ void drawHeader(PageDocument &doc, const QuoteItem &item)
         {kRemark, "备注"},
     };
     for (const auto &[column, text] : headings)
-        doc.drawText(changeTxt(QString::fromUtf8(text)), column.left, lineTop(2), column.width, kLineHeight, kCentre);
+        doc.drawText(changeTxt(QString::fromUtf8(text)), column.left, lineTop(2), column.width, kLineHeight, kCentre,
+            cellOf(column, 2));
     doc.drawLine(kPageLeft, ruleBelow(2), kPageRight, ruleBelow(2));
 
-    // The section caption is wider than the name column on purpose: it reads
-    // across into the empty specification cell.
-    doc.drawText(changeTxt(QStringLiteral("一")), kSerial.left, lineTop(3), kSerial.width, kLineHeight, kCentre);
-    doc.drawText(changeTxt(QStringLiteral("直接材料费用")), kName.left, lineTop(3), 1.4, kLineHeight, kLeft);
+    doc.drawText(changeTxt(QStringLiteral("一")), kSerial.left, lineTop(3), kSerial.width, kLineHeight, kCentre,
+        cellOf(kSerial, 3));
+    doc.drawText(
+        changeTxt(QStringLiteral("直接材料费用")), kName.left, lineTop(3), 1.4, kLineHeight, kLeft, cellOf(kName, 3));
     doc.drawLine(kPageLeft, ruleBelow(3), kPageRight, ruleBelow(3));
 }
 
@@ -175,7 +195,7 @@ void pricePaper(PageDocument &doc, const QuoteItem &item, const QuoteOptions &op
     doc.addPage();
     drawHeader(doc, item);
 
-    PaperBody body(doc, 4);
+    PaperBody body(doc, kFirstBodyLine);
     for (const QuoteMaterialRow &row : item.materials) {
         body.beginLine();
         body.cell(kSerial, QString::number(body.counter() - 3), kCentre);
@@ -222,21 +242,47 @@ void pricePaper(PageDocument &doc, const QuoteItem &item, const QuoteOptions &op
     body.closeTable();
 }
 
-PageDocument buildPaperQuotation(const QuoteRun &run)
+int paperPageCount(const QuoteItem &item)
+{
+    // The body starts on line 4 of the first page: the material rows, the fee
+    // heading, the fees, the two closing lines and the signature line, a new
+    // page before each line whose counter is a multiple of the page's lines.
+    const int bodyLines = int(item.materials.size()) + 1 + int(item.fees.size()) + 2 + 1;
+    return 1 + (kFirstBodyLine + bodyLines - 1) / kLinesPerPage;
+}
+
+void layPaperQuotation(const QuoteRun &run, const std::function<void(const Page &)> &pageDone)
 {
     if (run.result.items.isEmpty())
         throw Error(QStringLiteral("没有可以输出的报价数据(门窗面积为空)"));
-    PageDocument doc;
+    int total = 0;
     for (const QuoteItem &item : run.result.items)
+        total += paperPageCount(item);
+    const QString count = QString::number(total);
+    int number = 0;
+    PageDocument doc;
+    for (const QuoteItem &item : run.result.items) {
+        doc.pages.clear();
         pricePaper(doc, item, run.options);
-
-    doc.setFont(kFont, 9, false);
-    const QString count = QString::number(doc.pages.size());
-    for (int k = 0; k < doc.pages.size(); ++k) {
-        const QString footer = QStringLiteral("共") + count + QStringLiteral("页,第") + QString::number(k + 1)
-            + QStringLiteral("页    ");
-        doc.drawTextOn(k, footer, 0.6, 10.5, 7.3, kLineHeight, PageText::Right);
+        if (number + doc.pages.size() > total)
+            throw Error(QStringLiteral("报价页数计算有误"));
+        doc.setFont(kFont, 9, false);
+        for (int k = 0; k < doc.pages.size(); ++k) {
+            const QString footer = QStringLiteral("共") + count + QStringLiteral("页,第") + QString::number(++number)
+                + QStringLiteral("页    ");
+            doc.drawTextOn(
+                k, footer, 0.6, 10.5, 7.3, kLineHeight, PageText::Right, {kPageLeft, 10.4, kPageRight, 10.7});
+            pageDone(doc.pages.at(k));
+        }
     }
+    if (number != total)
+        throw Error(QStringLiteral("报价页数计算有误"));
+}
+
+PageDocument buildPaperQuotation(const QuoteRun &run)
+{
+    PageDocument doc;
+    layPaperQuotation(run, [&doc](const Page &page) { doc.pages.append(page); });
     return doc;
 }
 

@@ -135,8 +135,7 @@ DetailValues detailValues(const QuoteMaterialRow &m, const QuoteDetails &details
 
 void writeHeader(lxw_worksheet *ws, const Formats &f, const QuoteItem &item)
 {
-    check(worksheet_merge_range(
-        ws, kTitleRow, Serial, kTitleRow, ColumnCount - 1, item.title.toUtf8().constData(), f.title));
+    writeMergedText(ws, kTitleRow, Serial, kTitleRow, ColumnCount - 1, item.title, f.title);
     check(worksheet_set_row(ws, kTitleRow, 28, nullptr));
     writeText(ws, kAreaRow, Serial, QStringLiteral("面积:"), f.label);
     check(worksheet_write_number(ws, kAreaRow, Name, item.area, f.area));

@@ -1,6 +1,7 @@
 #include "quote/quotecalculation.h"
 
 #include "common/numbers.h"
+#include "quote/finitecheck.h"
 
 #include <QSqlQuery>
 
@@ -58,6 +59,7 @@ QuoteResult calculateQuote(const QuoteOptions &options, QuoteGroups groups, cons
         }
         input.area = Round(input.area, 2);
         result.items.append(priceQuoteItem(input, prices, losses, fees, nullPrices, &result.warnings, rowDone));
+        checkFiniteFigures(result.items.constLast(), input.label);
         input = QuoteItemInput(); // priced: its groups are not needed any more
     }
     return result;
@@ -66,6 +68,8 @@ QuoteResult calculateQuote(const QuoteOptions &options, QuoteGroups groups, cons
 QuoteResult calculateQuote(const QuoteOptions &options, const QString &lcPriceString, NullPrices nullPrices,
     const std::function<void()> &rowDone, QSqlDatabase db)
 {
+    // One project whole, even when another program loads one meanwhile.
+    const ReadTransaction snapshot(db);
     return calculateQuote(options, readQuoteGroups(options, db), lcPriceString, nullPrices, rowDone, db);
 }
 

@@ -7,6 +7,9 @@ namespace tarvex {
 
 bool runQuoteCalculation(QuoteRun &run, NullPrices nullPrices, const QuoteSteps &steps, QSqlDatabase db)
 {
+    // Check, prices and calculation read one state of the project, even when
+    // another program loads one meanwhile.
+    const ReadTransaction snapshot(db);
     QuoteGroups groups = readQuoteGroups(run.options, db);
     if (groups.dataCheck != 0 && !(steps.goOnWithout && steps.goOnWithout(groups.dataCheck)))
         return false;

@@ -2,6 +2,7 @@
 
 #include "common/database.h"
 #include "common/numbers.h"
+#include "quote/lcprice.h"
 
 #include <QSqlRecord>
 
@@ -28,15 +29,13 @@ QList<QVariantList> readRows(const QString &sql, const QVariant &loss, bool with
 QList<QVariantList> profileRows(const QuoteRun &run)
 {
     QList<QVariantList> rows;
-    if (run.lcPriceString.isEmpty())
-        return rows;
     const QVariant loss = lossCell(run.options.lossLc);
-    for (const QString &item : run.lcPriceString.split(QLatin1Char('\\'))) {
-        const QStringList fields = item.split(QLatin1Char('/'));
-        const QString price = fields.value(2);
+    // Split as the calculation splits it, so a class name holding "/" stays whole.
+    for (const LcPriceItem &item : splitLcPriceString(run.lcPriceString)) {
         // The price is what the calculation multiplies with: the leading number.
-        rows.append({fields.value(0), fields.value(1),
-            price.trimmed().isEmpty() ? QVariant() : QVariant(leadingNumber(price)), loss});
+        const QString &price = item.priceText;
+        rows.append(
+            {item.cls, item.flagText, price.trimmed().isEmpty() ? QVariant() : QVariant(leadingNumber(price)), loss});
     }
     return rows;
 }

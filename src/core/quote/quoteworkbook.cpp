@@ -167,16 +167,6 @@ QString nativePath(const QString &path)
     return QDir::toNativeSeparators(path);
 }
 
-// libxlsxwriter writes only to a named file, so the workbook is built in a
-// temporary folder and then copied over the target in one step.
-void commit(const QString &built, const QString &path)
-{
-    QFile source(built);
-    if (!source.open(QIODevice::ReadOnly))
-        throw Error(QStringLiteral("无法读取临时文件 ") + nativePath(built));
-    saveFileAtomically(path, source.readAll());
-}
-
 } // namespace
 
 QString defaultQuoteWorkbookPath(const QuoteRun &run)
@@ -230,7 +220,9 @@ void writeQuoteWorkbook(
     if (closed != LXW_NO_ERROR)
         throw Error(QStringLiteral("无法写入文件 ") + nativePath(path) + QStringLiteral(": ")
             + QString::fromUtf8(lxw_strerror(closed)));
-    commit(built, path);
+    // libxlsxwriter writes only to a named file: the workbook is built aside
+    // and copied over the target in one step.
+    copyFileAtomically(built, path);
 }
 
 void writeQuoteWorkbook(const QString &path, const QuoteRun &run, const std::function<void(int)> &progress)

@@ -39,9 +39,37 @@ void SqliteStatement::bind(int position, double value)
     sqlite3_bind_double(m_statement, position, value);
 }
 
-void SqliteStatement::bind(int position, const QString &text)
+void SqliteStatement::bind(int position, QStringView text)
 {
-    sqlite3_bind_text16(m_statement, position, text.utf16(), int(text.size() * sizeof(char16_t)), SQLITE_STATIC);
+    // A null view is an empty text, never Null: the file has no Null.
+    static const char16_t empty = 0;
+    const void *data = text.isNull() ? &empty : text.utf16();
+    sqlite3_bind_text16(m_statement, position, data, int(text.size() * sizeof(char16_t)), SQLITE_STATIC);
+}
+
+void SqliteStatement::bind(int position, const QVariant &value)
+{
+    switch (value.typeId()) {
+    case QMetaType::Double:
+    case QMetaType::Float:
+        sqlite3_bind_double(m_statement, position, value.toDouble());
+        return;
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Bool:
+        sqlite3_bind_int64(m_statement, position, value.toLongLong());
+        return;
+    default:
+        break;
+    }
+    if (value.isNull()) {
+        sqlite3_bind_null(m_statement, position);
+        return;
+    }
+    const QString text = value.toString();
+    sqlite3_bind_text16(m_statement, position, text.utf16(), int(text.size() * sizeof(char16_t)), SQLITE_TRANSIENT);
 }
 
 void SqliteStatement::execute()
@@ -60,6 +88,11 @@ bool SqliteStatement::next()
     if (rc != SQLITE_DONE)
         fail();
     return false;
+}
+
+void SqliteStatement::reset()
+{
+    sqlite3_reset(m_statement);
 }
 
 bool SqliteStatement::isNull(int column) const
@@ -92,6 +125,22 @@ QStringView SqliteStatement::text(int column) const
     const auto *data = static_cast<const char16_t *>(sqlite3_column_text16(m_statement, column));
     const int bytes = sqlite3_column_bytes16(m_statement, column);
     return QStringView(data, bytes / qsizetype(sizeof(char16_t)));
+}
+
+QByteArrayView SqliteStatement::utf8(int column) const
+{
+    const auto *data = reinterpret_cast<const char *>(sqlite3_column_text(m_statement, column));
+    return QByteArrayView(data, sqlite3_column_bytes(m_statement, column));
+}
+
+int SqliteStatement::columnCount() const
+{
+    return sqlite3_column_count(m_statement);
+}
+
+QString SqliteStatement::columnName(int column) const
+{
+    return QString::fromUtf8(sqlite3_column_name(m_statement, column));
 }
 
 void SqliteStatement::fail() const

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringView>
+#include <QVariant>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -23,12 +25,17 @@ public:
 
     // Binding by position from 1. A bound text must outlive the next step().
     void bind(int position, double value);
-    void bind(int position, const QString &text);
+    void bind(int position, QStringView text);
+    void bind(int position, const QString &text) { bind(position, QStringView(text)); }
+    // Null, a number or a text; the text is copied.
+    void bind(int position, const QVariant &value);
     // Runs a statement that returns no rows, then makes it ready again.
     void execute();
 
     // Rows of a query: next() until false, then the columns by position from 0.
     bool next();
+    // Makes a query ready to run again (with new bindings) before its rows ran out.
+    void reset();
     bool isNull(int column) const;
     bool isInteger(int column) const;
     bool isReal(int column) const;
@@ -36,6 +43,11 @@ public:
     double real(int column) const;
     // Valid until the next call of next().
     QStringView text(int column) const;
+    // The text as stored (UTF-8, ended by a NUL), valid until the next call of next().
+    QByteArrayView utf8(int column) const;
+
+    int columnCount() const;
+    QString columnName(int column) const;
 
 private:
     [[noreturn]] void fail() const;

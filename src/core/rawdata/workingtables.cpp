@@ -2,7 +2,6 @@
 
 #include "common/error.h"
 #include "rawdata/sqlitestatement.h"
-#include "rawdata/xdtreader.h"
 
 namespace tarvex {
 
@@ -27,20 +26,52 @@ private:
     SqliteStatement m_statement;
 };
 
-void insertRows(const QSqlDatabase &db, const RawData &data)
+// The four inserts of a load, one per record type.
+class WorkingInserts {
+public:
+    explicit WorkingInserts(const QSqlDatabase &db)
+        : m_lc(db, QStringLiteral("INSERT INTO LcTemp (ID,代号,长度) VALUES(?,?,?)"))
+        , m_bl(db, QStringLiteral("INSERT INTO BlTemp (ID,名称,面积) VALUES(?,?,?)"))
+        , m_pj(db, QStringLiteral("INSERT INTO PjTemp (ID,名称,规格,技术要求,数量) VALUES(?,?,?,?,?)"))
+        , m_mj(db, QStringLiteral("INSERT INTO MjTemp (ID,门窗系列,窗号,框面积,洞口面积) VALUES(?,?,?,?,?)"))
+    {
+    }
+
+    void add(const XdtRecord &r)
+    {
+        switch (r.type) {
+        case 1:
+            m_lc.run(r.id, r.texts[0], r.numbers[0]);
+            ++counts.profiles;
+            break;
+        case 2:
+            m_bl.run(r.id, r.texts[0], r.numbers[0]);
+            ++counts.glass;
+            break;
+        case 3:
+            m_pj.run(r.id, r.texts[0], r.texts[1], r.texts[2], r.numbers[0]);
+            ++counts.accessories;
+            break;
+        case 4:
+            m_mj.run(r.id, r.texts[0], r.texts[1], r.numbers[0], r.numbers[1]);
+            ++counts.windows;
+            break;
+        }
+    }
+
+    RawDataCounts counts;
+
+private:
+    Insert m_lc;
+    Insert m_bl;
+    Insert m_pj;
+    Insert m_mj;
+};
+
+void clearWorkingTables(const QSqlDatabase &db)
 {
-    Insert lc(db, QStringLiteral("INSERT INTO LcTemp (ID,代号,长度) VALUES(?,?,?)"));
-    for (const ProfileRecord &r : data.profiles)
-        lc.run(r.id, r.code, r.length);
-    Insert bl(db, QStringLiteral("INSERT INTO BlTemp (ID,名称,面积) VALUES(?,?,?)"));
-    for (const GlassRecord &r : data.glass)
-        bl.run(r.id, r.name, r.area);
-    Insert pj(db, QStringLiteral("INSERT INTO PjTemp (ID,名称,规格,技术要求,数量) VALUES(?,?,?,?,?)"));
-    for (const AccessoryRecord &r : data.accessories)
-        pj.run(r.id, r.name, r.spec, r.requirement, r.quantity);
-    Insert mj(db, QStringLiteral("INSERT INTO MjTemp (ID,门窗系列,窗号,框面积,洞口面积) VALUES(?,?,?,?,?)"));
-    for (const WindowRecord &r : data.windows)
-        mj.run(r.id, r.series, r.window, r.frameArea, r.openingArea);
+    for (const char *table : {"LcTemp", "BlTemp", "PjTemp", "MjTemp"})
+        sqlExec(QStringLiteral("DELETE FROM ") + QLatin1String(table), {}, db);
 }
 
 } // namespace
@@ -50,17 +81,53 @@ void replaceWorkingTables(const RawData &data, QSqlDatabase db)
     if (!db.isOpen())
         throw Error(QStringLiteral("数据库未打开"));
     inTransaction(db, [&] {
-        for (const char *table : {"LcTemp", "BlTemp", "PjTemp", "MjTemp"})
-            sqlExec(QStringLiteral("DELETE FROM ") + QLatin1String(table), {}, db);
-        insertRows(db, data);
+        clearWorkingTables(db);
+        WorkingInserts inserts(db);
+        XdtRecord r;
+        r.type = 1;
+        for (const ProfileRecord &p : data.profiles) {
+            r.id = p.id;
+            r.texts[0] = p.code;
+            r.numbers[0] = p.length;
+            inserts.add(r);
+        }
+        r.type = 2;
+        for (const GlassRecord &g : data.glass) {
+            r.id = g.id;
+            r.texts[0] = g.name;
+            r.numbers[0] = g.area;
+            inserts.add(r);
+        }
+        r.type = 3;
+        for (const AccessoryRecord &a : data.accessories) {
+            r.id = a.id;
+            r.texts = {a.name, a.spec, a.requirement};
+            r.numbers[0] = a.quantity;
+            inserts.add(r);
+        }
+        r.type = 4;
+        for (const WindowRecord &w : data.windows) {
+            r.id = w.id;
+            r.texts = {w.series, w.window, QStringView()};
+            r.numbers = {w.frameArea, w.openingArea};
+            inserts.add(r);
+        }
     });
 }
 
-RawData loadRawDataFile(const QString &path, QSqlDatabase db)
+RawDataCounts loadRawDataFile(const QString &path, QSqlDatabase db, const XdtProgress &progress)
 {
-    RawData data = readRawDataFile(path);
-    replaceWorkingTables(data, db);
-    return data;
+    if (!db.isOpen())
+        throw Error(QStringLiteral("数据库未打开"));
+    RawDataCounts counts;
+    inTransaction(db, [&] {
+        clearWorkingTables(db);
+        WorkingInserts inserts(db);
+        readXdtFile(
+            path, [&](const XdtRecord &r) { inserts.add(r); }, progress);
+        counts = inserts.counts;
+    });
+    return counts;
 }
 
 } // namespace tarvex

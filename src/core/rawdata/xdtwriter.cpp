@@ -61,6 +61,8 @@ QString unencodableLine(const QString &text)
 
 QString workingTablesText(QSqlDatabase db)
 {
+    // The four tables of one project, even when another program loads one meanwhile.
+    const ReadTransaction snapshot(db);
     QString out;
     for (const TableLayout &layout : kTables) {
         SqliteStatement row(db, QStringLiteral("SELECT * FROM ") + QLatin1String(layout.table));

@@ -42,4 +42,21 @@ bool priceEntryEnabled(int page, const QString &lineWeightText)
     return page == 1 || page == 2;
 }
 
+MaterialKeys viewerRowKeys(int page, const QStringList &row)
+{
+    const auto at = [&](int col) { return row.value(col); };
+    MaterialKeys keys;
+    if (page == 0) {
+        keys.series = at(0);
+        keys.code = at(2);
+    } else {
+        keys.name = at(2);
+        if (page == 1) {
+            keys.spec = at(3);
+            keys.requirement = at(4);
+        }
+    }
+    return keys;
+}
+
 } // namespace tarvex

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "prices/missingprices.h"
+
 #include <QString>
+#include <QStringList>
 
 namespace tarvex {
 
@@ -30,5 +33,10 @@ QString clearPageQuestion(int page);
 // without line weight (column 4), on the accessory and glass pages always,
 // never on the windows page.
 bool priceEntryEnabled(int page, const QString &lineWeightText);
+
+// The keys of the material on a row of pages 0 to 2, by column position:
+// series and code of a profile, name, specification and requirement of an
+// accessory, the name of a glass.
+MaterialKeys viewerRowKeys(int page, const QStringList &row);
 
 } // namespace tarvex

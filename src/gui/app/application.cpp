@@ -1,5 +1,7 @@
 #include "app/application.h"
 
+#include "common/error.h"
+#include "common/messages.h"
 #include "common/qtmessages.h"
 #include "common/singleline.h"
 
@@ -9,7 +11,24 @@
 #include <QLocale>
 #include <QTranslator>
 
+#include <new>
+
 namespace tarvex {
+
+Application::Application(int &argc, char **argv)
+    : QApplication(argc, argv)
+{
+}
+
+bool Application::notify(QObject *receiver, QEvent *event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::bad_alloc &) {
+        reportError(outOfMemoryText());
+    }
+    return false;
+}
 
 void setupFonts()
 {

@@ -4,6 +4,7 @@
 #include "common/error.h"
 #include "common/flexgrid.h"
 #include "common/messages.h"
+#include "common/sqlgridmodel.h"
 #include "common/xlsxtable.h"
 
 #include <QApplication>
@@ -13,6 +14,7 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QProgressDialog>
 #include <QUrl>
 
 namespace tarvex {
@@ -105,15 +107,35 @@ QString FlexToExcel(const FlexGrid *grid)
     const QString folder = programFile(QStringLiteral("temp1"));
     const QString path = QDir(folder).filePath(QStringLiteral("导出数据-")
         + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz")) + QStringLiteral(".xlsx"));
+    const SqlGridModel *model = grid->gridModel();
+    int cutCells = 0;
     try {
         if (!QDir().mkpath(folder))
             throw Error(QStringLiteral("无法创建文件夹 ") + QDir::toNativeSeparators(folder));
-        writeXlsxTable(path, grid->allTexts());
+        if (model->query().isEmpty()) {
+            cutCells = writeXlsxTable(path, grid->allTexts());
+        } else {
+            // A large page takes seconds: show how far it is and let the user stop it.
+            QProgressDialog progress(QStringLiteral("正在导出数据..."), QStringLiteral("取消"), 0,
+                qMax(model->recordCount(), 1), grid->window());
+            progress.setWindowTitle(QStringLiteral("系统提示"));
+            progress.setWindowModality(Qt::WindowModal);
+            progress.setMinimumDuration(400);
+            const QueryExport done = exportQueryToXlsx(path, model->query(), model->queryValues(), model->database(),
+                model->recordCount(), [&](qint64 rows, qint64 total) {
+                    progress.setMaximum(int(qMin<qint64>(total, INT_MAX)));
+                    progress.setValue(int(qMin<qint64>(rows, INT_MAX)));
+                    return !progress.wasCanceled();
+                });
+            if (done.cancelled)
+                return QString();
+            cutCells = done.cutCells;
+        }
     } catch (const Error &e) {
         reportError(e.message());
         return QString();
     }
-    QString text = QStringLiteral("数据导出至Excel成功!");
+    QString text = exportDoneText(cutCells);
     if (!openWithDesktop(path))
         text += QStringLiteral("\n") + QDir::toNativeSeparators(path);
     messages().information(text);

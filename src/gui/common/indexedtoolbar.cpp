@@ -24,4 +24,16 @@ QVector<QAction *> fillIndexedToolbar(
     return actions;
 }
 
+QAction *addIndexedEntry(QToolBar *toolbar, QVector<QAction *> &actions, const ToolbarEntry &entry, QAction *before,
+    const std::function<void(int)> &onClick)
+{
+    const int index = int(actions.size());
+    auto *action = new QAction(entry.icon, QString::fromUtf8(entry.caption), toolbar);
+    action->setObjectName(QStringLiteral("Button%1").arg(index));
+    QObject::connect(action, &QAction::triggered, toolbar, [onClick, index] { onClick(index); });
+    toolbar->insertAction(before, action);
+    actions.append(action);
+    return action;
+}
+
 } // namespace tarvex

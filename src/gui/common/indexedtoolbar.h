@@ -22,4 +22,9 @@ struct ToolbarEntry {
 QVector<QAction *> fillIndexedToolbar(
     QToolBar *toolbar, const QList<ToolbarEntry> &entries, const std::function<void(int)> &onClick);
 
+// Adds one more entry with the next index, shown in front of the action
+// before: a window's own addition keeps the system's numbering of the rest.
+QAction *addIndexedEntry(QToolBar *toolbar, QVector<QAction *> &actions, const ToolbarEntry &entry, QAction *before,
+    const std::function<void(int)> &onClick);
+
 } // namespace tarvex

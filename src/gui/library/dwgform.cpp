@@ -61,6 +61,8 @@ public:
     }
 
     void add(ImageBox *picture, QLabel *caption) { m_items.append({picture, caption}); }
+    // Shown instead of the pictures while the library holds no record.
+    void setHint(QLabel *hint) { m_hint = hint; }
 
 protected:
     void resizeEvent(QResizeEvent *) override
@@ -80,10 +82,13 @@ protected:
             m_items[i].first->setGeometry(x, y, boxWidth, boxHeight);
             m_items[i].second->setGeometry(x, y + boxHeight, boxWidth, textHeight);
         }
+        if (m_hint)
+            m_hint->setGeometry(rect().adjusted(gap, gap, -gap, -gap));
     }
 
 private:
     QVector<QPair<ImageBox *, QLabel *>> m_items;
+    QLabel *m_hint = nullptr;
 };
 
 DwgForm::DwgForm(QWidget *parent)
@@ -127,6 +132,13 @@ void DwgForm::buildControls()
         connect(picture, &ImageBox::clicked, this, [this, i] { selectSlot(i + 1); });
         connect(picture, &ImageBox::doubleClicked, this, [this, i] { openWorkbook(i + 1); });
     }
+    m_emptyHint
+        = new QLabel(QStringLiteral("图库中还没有记录。点击“导入”, 从图片文件和下料单工作簿添加模板。"), m_preview);
+    m_emptyHint->setObjectName(QStringLiteral("EmptyHint"));
+    m_emptyHint->setAlignment(Qt::AlignCenter);
+    m_emptyHint->setWordWrap(true);
+    m_emptyHint->hide();
+    m_preview->setHint(m_emptyHint);
     m_pageCountLabel = new QLabel(previewFrame);
     m_pageCountLabel->setObjectName(QStringLiteral("Label4"));
     m_pageLabel = new QLabel(previewFrame);
@@ -275,6 +287,7 @@ void DwgForm::refreshTree(const QString &series, bool expand)
         roots.append(root);
     }
     m_tree->insertTopLevelItems(0, roots);
+    m_emptyHint->setVisible(roots.isEmpty());
     if (!expand)
         return;
     if (roots.isEmpty()) {
@@ -377,6 +390,13 @@ void DwgForm::selectSlot(int n)
         m_description->setPlainText(record.description);
         setRecordButtons(true);
     } catch (const Error &e) {
+        // The record went meanwhile: nothing is left for 修改 and 删除 to act on.
+        m_curId = 0;
+        m_series->clear();
+        m_name->clear();
+        m_description->clear();
+        m_recordButtons[0]->setEnabled(false);
+        m_recordButtons[1]->setEnabled(false);
         reportError(e.message());
     }
 }

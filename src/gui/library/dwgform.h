@@ -85,6 +85,7 @@ private:
 
     QTreeWidget *m_tree = nullptr;
     PreviewPanel *m_preview = nullptr;
+    QLabel *m_emptyHint = nullptr;
     std::array<ImageBox *, kSlots> m_pictures {};
     std::array<QLabel *, kSlots> m_captions {};
     QLabel *m_pageCountLabel = nullptr; // Label4

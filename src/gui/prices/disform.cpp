@@ -2,7 +2,9 @@
 
 #include "app/appstate.h"
 #include "common/database.h"
+#include "common/dialogrunner.h"
 #include "common/error.h"
+#include "common/filedialogs.h"
 #include "common/filterlist.h"
 #include "common/flexgrid.h"
 #include "common/forms.h"
@@ -10,6 +12,7 @@
 #include "common/indexedtoolbar.h"
 #include "common/messages.h"
 #include "prices/priceentry.h"
+#include "prices/priceimportdialog.h"
 #include "prices/pricetables.h"
 
 #include <QAction>
@@ -67,6 +70,9 @@ DisForm::DisForm(QWidget *parent)
     m_toolbar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     m_toolbar->setIconSize(QSize(24, 24));
     m_buttons = fillIndexedToolbar(m_toolbar, toolbarEntries(style()), [this](int index) { toolbarClicked(index); });
+    // 11 "导入数据" stands beside 导出数据.
+    addIndexedEntry(m_toolbar, m_buttons, {"导入数据", style()->standardIcon(QStyle::SP_DialogOpenButton)},
+        m_buttons[9], [this](int index) { toolbarClicked(index); });
 
     m_flex->setObjectName(QStringLiteral("Flex"));
     m_combo->setObjectName(QStringLiteral("Combo1"));
@@ -200,6 +206,9 @@ void DisForm::toolbarClicked(int index)
     case 10:
         closeWindow();
         break;
+    case 11:
+        importData();
+        break;
     default:
         break;
     }
@@ -248,14 +257,15 @@ void DisForm::openEntryDialog(bool adding)
 {
     try {
         const PriceTable &t = table();
-        AppState &state = appState();
-        // The fee dialog always reads this grid, so the caller is left alone.
-        if (t.entryTable != 4)
-            state.EntryCaller = 1;
-        state.EntryMode = adding ? 1 : 2;
-        state.EntryTable = t.entryTable;
-        const bool steps = !adding || t.entryTable == 4;
-        showPriceEntryDialog(this, m_flex, adding ? "添加数据" : "修改数据", steps);
+        PriceEntryRequest request;
+        request.caller = EntryCaller::Browser;
+        request.mode = adding ? EntryMode::Add : EntryMode::Modify;
+        request.table = static_cast<EntryTable>(t.entryTable);
+        request.caption = adding ? QStringLiteral("添加数据") : QStringLiteral("修改数据");
+        // The fee dialog keeps its steps in add mode too.
+        request.showSteps = !adding || request.table == EntryTable::Fee;
+        request.grid = m_flex;
+        showPriceEntryDialog(this, request);
     } catch (const Error &e) {
         reportError(e.message());
     }
@@ -289,6 +299,23 @@ void DisForm::clearTable()
     }
     // The rows that were cleared must not stay on screen.
     fullLoad();
+}
+
+void DisForm::importData()
+{
+    const PriceTable *t = findPriceTable(appState().currentPriceTable);
+    if (!t) {
+        reportError(QStringLiteral("“%1”不是价格表").arg(appState().currentPriceTable));
+        return;
+    }
+    const QString path = ShowOpenDialog(QStringLiteral("导入数据"), priceListFilter(), appState().dataFolder);
+    if (path.isEmpty())
+        return;
+    PriceImportDialog dialog(*t, this);
+    if (!dialog.openFile(path))
+        return;
+    if (runDialog(&dialog) == QDialog::Accepted)
+        fullLoad();
 }
 
 void DisForm::closeWindow()

@@ -20,7 +20,8 @@ struct PriceTable;
 class DisForm : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int kButtonCount = 10;
+    // The ten buttons of the system, then 11 "导入数据" (shown beside 导出数据).
+    static constexpr int kButtonCount = 11;
 
     explicit DisForm(QWidget *parent = nullptr);
 
@@ -52,6 +53,7 @@ private:
     void openEntryDialog(bool adding);
     void deleteRecord();
     void clearTable();
+    void importData();
     void closeWindow();
     void hideFilterList();
 

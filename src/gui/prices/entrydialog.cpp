@@ -1,6 +1,5 @@
 #include "prices/entrydialog.h"
 
-#include "app/appstate.h"
 #include "common/error.h"
 #include "common/flexgrid.h"
 #include "common/messages.h"
@@ -18,9 +17,9 @@
 
 namespace tarvex {
 
-PriceEntryDialog::PriceEntryDialog(FlexGrid *grid, QWidget *parent)
+PriceEntryDialog::PriceEntryDialog(const PriceEntryRequest &request, QWidget *parent)
     : QDialog(parent)
-    , m_grid(grid)
+    , m_request(request)
     , m_form(new QGridLayout)
     , m_previous(new QPushButton(QStringLiteral("上一条"), this))
     , m_next(new QPushButton(QStringLiteral("下一条"), this))
@@ -104,7 +103,7 @@ void PriceEntryDialog::setStepsVisible(bool visible)
 
 QString PriceEntryDialog::cell(int row, int col) const
 {
-    return m_grid ? m_grid->textMatrix(row, col) : QString();
+    return grid() ? grid()->textMatrix(row, col) : QString();
 }
 
 QString PriceEntryDialog::numberCell(int row, int col) const
@@ -116,21 +115,18 @@ QString PriceEntryDialog::numberCell(int row, int col) const
 
 void PriceEntryDialog::load()
 {
-    const AppState &state = appState();
-    m_adding = state.EntryMode == 1;
-    m_fromBrowser = state.EntryCaller == 1;
     try {
         fillLists();
-        if (!m_grid)
-            return;
-        const int row = m_grid->row();
-        if (!m_fromBrowser) {
-            loadViewerRow(row);
+        if (m_request.caller != EntryCaller::Browser) {
+            loadKeys(m_request.keys);
             return;
         }
+        if (!grid())
+            return;
+        const int row = grid()->row();
         loadBrowserRow(row, false);
-        if (!m_adding && stepButtonsFollowRowAtLoad()) {
-            m_next->setEnabled(row < m_grid->rows() - 1);
+        if (!adding() && stepButtonsFollowRowAtLoad()) {
+            m_next->setEnabled(row < grid()->rows() - 1);
             m_previous->setEnabled(row > 1);
         }
     } catch (const Error &e) {
@@ -140,11 +136,11 @@ void PriceEntryDialog::load()
 
 void PriceEntryDialog::step(int direction)
 {
-    if (!m_grid)
+    if (!grid())
         return;
     try {
-        FlexMove(m_grid, direction, m_previous, m_next);
-        loadBrowserRow(m_grid->row(), true);
+        FlexMove(grid(), direction, m_previous, m_next);
+        loadBrowserRow(grid()->row(), true);
     } catch (const Error &e) {
         reportError(e.message());
     }
@@ -155,9 +151,11 @@ bool PriceEntryDialog::reportOutcome(const SaveOutcome &outcome)
     switch (outcome.result) {
     case SaveResult::Added:
         messages().information(QStringLiteral("记录添加成功!"));
+        emit saved();
         return true;
     case SaveResult::Modified:
         messages().information(QStringLiteral("记录修改成功!"));
+        emit saved();
         return true;
     case SaveResult::Incomplete:
         messages().warning(QStringLiteral("项目填写不完整!请填定完整后重试!"));

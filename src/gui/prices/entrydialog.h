@@ -1,5 +1,7 @@
 #pragma once
 
+#include "prices/priceentry.h"
+
 #include <QDialog>
 
 class QComboBox;
@@ -18,30 +20,33 @@ struct SaveOutcome;
 class PriceEntryDialog : public QDialog {
     Q_OBJECT
 public:
-    // grid: the opener's grid, read by column position from its current row.
-    PriceEntryDialog(FlexGrid *grid, QWidget *parent);
+    PriceEntryDialog(const PriceEntryRequest &request, QWidget *parent);
 
-    // Fills the lists and the fields for appState().EntryCaller/EntryMode.
+    // Fills the lists and the fields for the request's caller and mode.
     void load();
+    const PriceEntryRequest &request() const { return m_request; }
 
     QPushButton *previousButton() const { return m_previous; }
     QPushButton *nextButton() const { return m_next; }
     void setStepsVisible(bool visible);
 
+signals:
+    // A save wrote a record.
+    void saved();
+
 protected:
     virtual void fillLists() = 0;
     // Fields from a row of the browser's grid; stepping: by 上一条/下一条.
     virtual void loadBrowserRow(int row, bool stepping) = 0;
-    // Fields from the priced data viewer's current row.
-    virtual void loadViewerRow(int row) = 0;
+    // Fields from the keys of the material the dialog was opened for.
+    virtual void loadKeys(const MaterialKeys &keys) = 0;
     virtual void save() = 0;
     // Whether a modification opened from the browser disables 上一条/下一条
     // at the first and last rows right away.
     virtual bool stepButtonsFollowRowAtLoad() const { return true; }
 
-    bool adding() const { return m_adding; }
-    bool fromBrowser() const { return m_fromBrowser; }
-    FlexGrid *grid() const { return m_grid; }
+    bool adding() const { return m_request.mode == EntryMode::Add; }
+    FlexGrid *grid() const { return m_request.grid; }
     QString cell(int row, int col) const;
     // A number of the grid in plain form ("1.2300" shows as 1.23).
     QString numberCell(int row, int col) const;
@@ -53,7 +58,7 @@ protected:
     void finishLayout();
     QGridLayout *form() const { return m_form; }
 
-    // The message of a save; true when something was written.
+    // The message of a save; true (and saved()) when something was written.
     bool reportOutcome(const SaveOutcome &outcome);
 
     static void setComboItems(QComboBox *combo, const QStringList &items, const QString &text);
@@ -61,9 +66,7 @@ protected:
 private:
     void step(int direction);
 
-    FlexGrid *m_grid;
-    bool m_adding = true;
-    bool m_fromBrowser = true;
+    PriceEntryRequest m_request;
     QGridLayout *m_form;
     int m_rows = 0;
     QPushButton *m_previous;

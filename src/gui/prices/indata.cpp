@@ -14,8 +14,8 @@
 
 namespace tarvex {
 
-InData::InData(FlexGrid *grid, QWidget *parent)
-    : PriceEntryDialog(grid, parent)
+InData::InData(const PriceEntryRequest &request, QWidget *parent)
+    : PriceEntryDialog(request, parent)
 {
     setObjectName(QStringLiteral("inData"));
     m_number = addText(QStringLiteral("Text1"), QStringLiteral("编  号"));
@@ -87,12 +87,12 @@ void InData::loadBrowserRow(int row, bool stepping)
     m_remark->setText(cell(row, 7));
 }
 
-void InData::loadViewerRow(int row)
+void InData::loadKeys(const MaterialKeys &keys)
 {
-    m_series->setEditText(cell(row, 0));
+    m_series->setEditText(keys.series);
     seriesClicked();
     m_name->setEditText(QString());
-    m_code->setText(cell(row, 2));
+    m_code->setText(keys.code);
     m_class->setEditText(QString());
     m_weight->clear();
     m_remark->clear();

@@ -10,12 +10,12 @@ namespace tarvex {
 class InData : public PriceEntryDialog {
     Q_OBJECT
 public:
-    InData(FlexGrid *grid, QWidget *parent);
+    InData(const PriceEntryRequest &request, QWidget *parent);
 
 protected:
     void fillLists() override;
     void loadBrowserRow(int row, bool stepping) override;
-    void loadViewerRow(int row) override;
+    void loadKeys(const MaterialKeys &keys) override;
     void save() override;
 
 private:

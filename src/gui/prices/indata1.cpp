@@ -10,8 +10,8 @@
 
 namespace tarvex {
 
-InData1::InData1(FlexGrid *grid, QWidget *parent)
-    : PriceEntryDialog(grid, parent)
+InData1::InData1(const PriceEntryRequest &request, QWidget *parent)
+    : PriceEntryDialog(request, parent)
 {
     setObjectName(QStringLiteral("inData1"));
     m_number = addText(QStringLiteral("Text1"), QStringLiteral("编 号"));
@@ -60,11 +60,11 @@ void InData1::loadBrowserRow(int row, bool)
     m_remark->setText(cell(row, 8));
 }
 
-void InData1::loadViewerRow(int row)
+void InData1::loadKeys(const MaterialKeys &keys)
 {
-    m_name->setEditText(cell(row, 2));
-    m_spec->setText(cell(row, 3));
-    m_requirement->setText(cell(row, 4));
+    m_name->setEditText(keys.name);
+    m_spec->setText(keys.spec);
+    m_requirement->setText(keys.requirement);
     for (QLineEdit *text : {m_unit, m_price, m_discount, m_remark})
         text->clear();
 }

@@ -8,12 +8,12 @@ namespace tarvex {
 class InData1 : public PriceEntryDialog {
     Q_OBJECT
 public:
-    InData1(FlexGrid *grid, QWidget *parent);
+    InData1(const PriceEntryRequest &request, QWidget *parent);
 
 protected:
     void fillLists() override;
     void loadBrowserRow(int row, bool stepping) override;
-    void loadViewerRow(int row) override;
+    void loadKeys(const MaterialKeys &keys) override;
     void save() override;
 
 private:

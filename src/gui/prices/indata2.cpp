@@ -1,7 +1,7 @@
 #include "prices/indata2.h"
 
-#include "app/appstate.h"
 #include "common/error.h"
+#include "common/flexgrid.h"
 #include "common/messages.h"
 #include "prices/pricerecords.h"
 
@@ -10,9 +10,9 @@
 
 namespace tarvex {
 
-InData2::InData2(FlexGrid *grid, QWidget *parent)
-    : PriceEntryDialog(grid, parent)
-    , m_fees(appState().EntryTable != 3)
+InData2::InData2(const PriceEntryRequest &request, QWidget *parent)
+    : PriceEntryDialog(request, parent)
+    , m_fees(request.table != EntryTable::Glass)
 {
     setObjectName(QStringLiteral("inData2"));
     const QString labels[] = {QStringLiteral("编 号"), QStringLiteral("名 称"), QStringLiteral("单 价"),
@@ -61,14 +61,15 @@ void InData2::loadBrowserRow(int row, bool)
     m_text[5]->setText(cell(row, 4));
 }
 
-void InData2::loadViewerRow(int row)
+void InData2::loadKeys(const MaterialKeys &keys)
 {
-    // Fees are kept only from the browser, whichever window opened it last.
+    // Fees are kept only from the browser's grid.
     if (m_fees) {
-        loadBrowserRow(row, false);
+        if (grid())
+            loadBrowserRow(grid()->row(), false);
         return;
     }
-    m_text[2]->setText(cell(row, 2));
+    m_text[2]->setText(keys.name);
     for (int i : {3, 4, 5})
         m_text[i]->clear();
 }

@@ -4,12 +4,12 @@
 
 namespace tarvex {
 
-// Glass and fee record entry (inData2): blName for EntryTable 3, FyTable
+// Glass and fee record entry (inData2): blName for EntryTable::Glass, FyTable
 // otherwise, each with its own layout.
 class InData2 : public PriceEntryDialog {
     Q_OBJECT
 public:
-    InData2(FlexGrid *grid, QWidget *parent);
+    InData2(const PriceEntryRequest &request, QWidget *parent);
 
     bool feeLayout() const { return m_fees; }
     // The fee a modification rewrites: the one loaded, then the one saved.
@@ -18,7 +18,7 @@ public:
 protected:
     void fillLists() override;
     void loadBrowserRow(int row, bool stepping) override;
-    void loadViewerRow(int row) override;
+    void loadKeys(const MaterialKeys &keys) override;
     void save() override;
     bool stepButtonsFollowRowAtLoad() const override { return !m_fees; }
 

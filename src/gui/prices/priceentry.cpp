@@ -1,6 +1,5 @@
 #include "prices/priceentry.h"
 
-#include "app/appstate.h"
 #include "prices/indata.h"
 #include "prices/indata1.h"
 #include "prices/indata2.h"
@@ -17,31 +16,44 @@ EntryDialogRunner &runner()
     return run;
 }
 
-PriceEntryDialog *createEntryDialog(FlexGrid *grid, QWidget *parent)
+PriceEntryDialog *createEntryDialog(const PriceEntryRequest &request, QWidget *parent)
 {
-    switch (appState().EntryTable) {
-    case 1:
-        return new InData(grid, parent);
-    case 2:
-        return new InData1(grid, parent);
+    switch (request.table) {
+    case EntryTable::Profile:
+        return new InData(request, parent);
+    case EntryTable::Accessory:
+        return new InData1(request, parent);
     default:
-        return new InData2(grid, parent);
+        return new InData2(request, parent);
     }
 }
 
 } // namespace
+
+PriceEntryRequest addPriceRequest(MaterialKind kind, const MaterialKeys &keys)
+{
+    PriceEntryRequest request;
+    request.caller = EntryCaller::Viewer;
+    request.mode = EntryMode::Add;
+    request.table = static_cast<EntryTable>(kind);
+    request.caption = QStringLiteral("添加数据");
+    request.keys = keys;
+    return request;
+}
 
 void setEntryDialogRunner(EntryDialogRunner run)
 {
     runner() = std::move(run);
 }
 
-void showPriceEntryDialog(QWidget *parent, FlexGrid *grid, const char *caption, bool showSteps)
+void showPriceEntryDialog(QWidget *parent, const PriceEntryRequest &request, const std::function<void()> &onSaved)
 {
-    std::unique_ptr<PriceEntryDialog> dialog(createEntryDialog(grid, parent));
+    std::unique_ptr<PriceEntryDialog> dialog(createEntryDialog(request, parent));
+    if (onSaved)
+        QObject::connect(dialog.get(), &PriceEntryDialog::saved, dialog.get(), onSaved);
     dialog->load();
-    dialog->setWindowTitle(QString::fromUtf8(caption));
-    dialog->setStepsVisible(showSteps);
+    dialog->setWindowTitle(request.caption);
+    dialog->setStepsVisible(request.showSteps);
     if (runner())
         runner()(dialog.get());
     else

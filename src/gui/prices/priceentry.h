@@ -1,5 +1,9 @@
 #pragma once
 
+#include "prices/missingprices.h"
+
+#include <QString>
+
 #include <functional>
 
 class QDialog;
@@ -9,12 +13,35 @@ namespace tarvex {
 
 class FlexGrid;
 
-// Shows the record entry dialog of appState().EntryTable (1 inData, 2 inData1,
-// 3 and 4 inData2) modally with the caption given, starting from the current
-// row of grid: the price tables browser's grid when appState().EntryCaller
-// is 1, the priced data viewer's grid of the page shown when it is 2.
-// showSteps: whether "上一条"/"下一条" are visible.
-void showPriceEntryDialog(QWidget *parent, FlexGrid *grid, const char *caption, bool showSteps);
+// The entry parameters, with the system's values.
+enum class EntryCaller : short { Browser = 1, Viewer = 2 };
+enum class EntryMode : short { Add = 1, Modify = 2 };
+enum class EntryTable : short { Profile = 1, Accessory = 2, Glass = 3, Fee = 4 };
+
+// What a window hands a record entry dialog.
+struct PriceEntryRequest {
+    EntryCaller caller = EntryCaller::Browser;
+    EntryMode mode = EntryMode::Add;
+    EntryTable table = EntryTable::Profile;
+    QString caption; // "添加数据" or "修改数据"
+    bool showSteps = false; // "上一条"/"下一条" visible
+    // The price tables browser's grid: its current row is the record to
+    // start from, and the steps move through it. Fees always read it.
+    FlexGrid *grid = nullptr;
+    // Opened for one material (priced data viewer, missing price list): the
+    // keys a new record starts from.
+    MaterialKeys keys;
+};
+
+// The request that adds the price record of one material, as the priced
+// data viewer's "入单价库" and the missing price list open it.
+PriceEntryRequest addPriceRequest(MaterialKind kind, const MaterialKeys &keys);
+
+// Shows the record entry dialog of request.table (Profile inData, Accessory
+// inData1, Glass and Fee inData2) modally. onSaved runs after each save that
+// wrote a record (the dialog stays open then).
+void showPriceEntryDialog(
+    QWidget *parent, const PriceEntryRequest &request, const std::function<void()> &onSaved = nullptr);
 
 // How the loaded dialog is run; exec() unless replaced. Tests put a function
 // here that drives the dialog and returns, so nothing waits on a modal loop.

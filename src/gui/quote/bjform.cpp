@@ -3,6 +3,7 @@
 #include "app/paths.h"
 #include "common/error.h"
 #include "common/messages.h"
+#include "prices/missingpriceform.h"
 #include "quote/datacheck.h"
 #include "quote/quoteoutputs.h"
 #include "quote/quotesequence.h"
@@ -19,6 +20,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QVBoxLayout>
 
 namespace tarvex {
@@ -245,7 +247,10 @@ bool BjForm::calculate(QuoteRun &run, NullPrices nullPrices, const std::function
         m_running = true;
     };
     steps.rowDone = [this] { stepProgress(); };
+    m_snapshot.emplace();
     const bool calculated = runQuoteCalculation(run, nullPrices, steps);
+    if (!calculated)
+        m_snapshot.reset();
     m_running = false;
     return calculated;
 }
@@ -280,11 +285,24 @@ void BjForm::showWarnings(const QStringList &warnings)
         messages().warning(warnings.join(QLatin1Char('\n')));
 }
 
+bool BjForm::calculateOrMendPrices(QuoteRun &run, NullPrices nullPrices, const std::function<bool(int)> &goOnWithout)
+{
+    if (calculate(run, nullPrices, goOnWithout))
+        return true;
+    // The check ended the run: the missing price list, and once the user has
+    // priced everything there, the run again from the start.
+    if (!showMissingPrices(this, true))
+        return false;
+    run = QuoteRun();
+    return calculate(run, nullPrices, goOnWithout);
+}
+
 void BjForm::paperQuotation()
 {
+    const auto release = qScopeGuard([this] { m_snapshot.reset(); });
     QuoteRun run;
     try {
-        const bool calculated = calculate(run, NullPrices::Fail, [](int check) {
+        const bool calculated = calculateOrMendPrices(run, NullPrices::Fail, [](int check) {
             messages().warning(dataCheckMessage(check));
             return false;
         });
@@ -296,6 +314,7 @@ void BjForm::paperQuotation()
         reportError(e.message());
         return;
     }
+    m_snapshot.reset(); // the pages are drawn from the figures alone
     hide();
     // The output reports its own failures; the hidden dialog is done either way.
     bool shown = false;
@@ -309,10 +328,11 @@ void BjForm::paperQuotation()
 
 void BjForm::excelQuotation()
 {
+    const auto release = qScopeGuard([this] { m_snapshot.reset(); });
     QuoteRun run;
     QString written;
     try {
-        const bool calculated = calculate(run, NullPrices::Zero, [](int check) {
+        const bool calculated = calculateOrMendPrices(run, NullPrices::Zero, [](int check) {
             if (check == 1) {
                 messages().warning(dataCheckMessage(check));
                 return false;

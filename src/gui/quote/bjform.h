@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/database.h"
 #include "quote/quotefigures.h"
 #include "quote/quoterun.h"
 #include "quote/quotesettings.h"
@@ -8,6 +9,7 @@
 #include <QElapsedTimer>
 
 #include <functional>
+#include <optional>
 
 class QCheckBox;
 class QLineEdit;
@@ -54,6 +56,9 @@ private:
     // The calculation of Command1/Command2: check, prices, figures; false
     // when the check ended the run.
     bool calculate(QuoteRun &run, NullPrices nullPrices, const std::function<bool(int)> &goOnWithout);
+    // calculate; when the check ends the run, the missing price list is
+    // offered, and the run starts again once nothing is missing.
+    bool calculateOrMendPrices(QuoteRun &run, NullPrices nullPrices, const std::function<bool(int)> &goOnWithout);
     void startProgress(int maximum);
     void stepProgress();
     void setProgress(int value);
@@ -68,6 +73,10 @@ private:
     ExcelOutput m_excel;
     bool m_running = false;
     QElapsedTimer m_sinceRepaint;
+    // From the calculation to the end of the output the run reads one state
+    // of the project (another program may load one meanwhile); released
+    // while the user mends prices.
+    std::optional<ReadTransaction> m_snapshot;
 };
 
 } // namespace tarvex

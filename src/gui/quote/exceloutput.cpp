@@ -3,6 +3,7 @@
 #include "common/error.h"
 #include "common/forms.h"
 #include "common/messages.h"
+#include "document/xlsxcells.h"
 #include "quote/quoteworkbook.h"
 
 #include <QDir>
@@ -13,6 +14,7 @@ namespace tarvex {
 QString writeExcelQuotation(const QuoteRun &run, const std::function<void(int)> &progress)
 {
     const QString path = defaultQuoteWorkbookPath(run);
+    const CutCellCount cut;
     try {
         const QString folder = QFileInfo(path).absolutePath();
         if (!QDir().mkpath(folder))
@@ -23,7 +25,10 @@ QString writeExcelQuotation(const QuoteRun &run, const std::function<void(int)> 
         return QString();
     }
     openWithDesktop(path);
-    messages().information(QStringLiteral("报价数据输出完成!") + QLatin1Char('\n') + QDir::toNativeSeparators(path));
+    QString text = QStringLiteral("报价数据输出完成!") + QLatin1Char('\n') + QDir::toNativeSeparators(path);
+    if (cut.cells() > 0)
+        text += QLatin1Char('\n') + cutCellsNote(cut.cells());
+    messages().information(text);
     return path;
 }
 

@@ -9,6 +9,7 @@
 #include "common/forms.h"
 #include "common/indexedtoolbar.h"
 #include "common/messages.h"
+#include "prices/missingpriceform.h"
 #include "prices/priceentry.h"
 #include "rawdata/lcform.h"
 #include "rawedit/rawrecords.h"
@@ -83,6 +84,9 @@ void DataForm::buildToolbar()
     m_toolbar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     m_toolbar->setIconSize(QSize(24, 24));
     m_buttons = fillIndexedToolbar(m_toolbar, toolbarEntries(style()), [this](int index) { toolbarClicked(index); });
+    // 12 "缺价清单" stands beside 入单价库.
+    addIndexedEntry(m_toolbar, m_buttons, {"缺价清单", style()->standardIcon(QStyle::SP_FileDialogListView)},
+        m_buttons[10], [this](int index) { toolbarClicked(index); });
 }
 
 void DataForm::buildPages()
@@ -181,6 +185,10 @@ void DataForm::toolbarClicked(int index)
         break;
     case 9:
         priceEntry();
+        break;
+    case 12:
+        showMissingPrices(this, false);
+        pageChanged();
         break;
     case 11:
         // Inside the main window the frame around the form goes with it.
@@ -328,11 +336,11 @@ void DataForm::priceEntry()
     const int page = currentPage();
     if (page > 2 || !button(9)->isEnabled())
         return;
-    AppState &state = appState();
-    state.EntryCaller = 2;
-    state.EntryMode = 1;
-    state.EntryTable = static_cast<short>(page + 1);
-    showPriceEntryDialog(this, currentGrid(), "添加数据", false);
+    const FlexGrid *grid = currentGrid();
+    QStringList row;
+    for (int c = 0; c < grid->cols(); ++c)
+        row.append(grid->textMatrix(grid->row(), c));
+    showPriceEntryDialog(this, addPriceRequest(static_cast<MaterialKind>(page + 1), viewerRowKeys(page, row)));
     pageChanged();
 }
 

@@ -19,15 +19,16 @@ class FlexGrid;
 // The priced data viewer: the working data joined with the price tables on
 // four pages (profiles, accessories, glass, windows), filtered by column
 // values, edited through the raw data editor, exported, and the way to a
-// missing price record.
+// missing price record and to the list of all of them.
 class DataForm : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int kButtonCount = 11;
+    // The eleven entries of the system, then 12 "缺价清单" (shown beside 入单价库).
+    static constexpr int kButtonCount = 12;
 
     explicit DataForm(QWidget *parent = nullptr);
 
-    // Toolbar entry by index 1..11 (separators included), and its dispatch.
+    // Toolbar entry by index 1..12 (separators included), and its dispatch.
     QAction *button(int index) const;
     void toolbarClicked(int index);
 

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QStringList>
+#include <QVector>
+
+#include <functional>
+
+namespace tarvex {
+
+// One step of a database file's schema: what brings a file from the version
+// before it to `version`. Steps are only ever appended: files made by an
+// older program were built by the earlier steps and are upgraded by the later
+// ones.
+struct SchemaStep {
+    int version = 0;
+    QStringList statements;
+    // Work that SQL statements alone cannot do; runs after the statements.
+    std::function<void(QSqlDatabase &)> run = {};
+};
+
+// The schema of one kind of database file (newdb.sqlite, xltDb.sqlite, ...),
+// kept by number in the file's PRAGMA user_version. The first step must only
+// create what is missing (CREATE ... IF NOT EXISTS): it also adopts a file
+// made before versions were kept, which holds the tables but no version.
+struct SchemaPlan {
+    QVector<SchemaStep> steps; // versions 1, 2, 3, ... in order
+
+    int currentVersion() const { return steps.isEmpty() ? 0 : steps.constLast().version; }
+};
+
+// The version stored in the file (0 for a new or unversioned file).
+int schemaVersion(QSqlDatabase &db);
+
+// Brings the file up to the plan's version: the steps after the file's own
+// version run in one write transaction, so a failing step leaves the file as
+// it was and two programs opening a new file at once build it once. A file
+// of a newer version than the plan's is refused, naming the file and both
+// versions. Throws Error.
+void upgradeSchema(QSqlDatabase &db, const SchemaPlan &plan);
+
+} // namespace tarvex

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace tarvex {
+
+// One row of a worksheet: its row number as the spreadsheet shows it and
+// the texts of its cells from column A on (missing cells empty).
+struct SheetRow {
+    int line = 0;
+    QStringList cells;
+};
+
+// The rows of the first sheet of an .xlsx workbook that hold anything.
+// Texts come from shared or inline strings, numbers in their shortest exact
+// decimal form, booleans as TRUE/FALSE, formulas as their stored result.
+// Throws Error naming the file when it is not a readable workbook.
+QList<SheetRow> readFirstSheet(const QString &path);
+
+} // namespace tarvex

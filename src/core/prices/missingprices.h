@@ -1,0 +1,55 @@
+#pragma once
+
+#include "common/database.h"
+
+#include <QList>
+#include <QString>
+#include <QVariant>
+
+namespace tarvex {
+
+// The three kinds of material a price can be missing for; the values are
+// DataCheck's (1 profile, 2 accessory, 3 glass).
+enum class MaterialKind : short { Profile = 1, Accessory = 2, Glass = 3 };
+
+// What identifies a material in the price tables, and what an entry dialog
+// starts from when it adds the price record: a profile by its code (and the
+// series of a window using it), an accessory by name, specification and
+// technical requirement, a glass by its name.
+struct MaterialKeys {
+    QString series; // profiles only
+    QString code; // profiles only
+    QString name;
+    QString spec;
+    QString requirement;
+};
+
+// One material of the project without line weight (profiles) or unit
+// price (accessories, glass).
+struct MissingPrice {
+    MaterialKind kind;
+    MaterialKeys keys;
+    int rows = 0; // working rows of this material
+    int windows = 0; // distinct windows those rows belong to
+    // The price record the views join that lacks the price (its 编号), or
+    // Null when the price table has no record for the material at all.
+    QVariant record;
+};
+
+// Every material of the working data without a price: profiles, then
+// accessories, then glass, each sorted by its keys. Throws Error.
+QList<MissingPrice> listMissingPrices(QSqlDatabase db = Database::shared());
+
+// "主材", "附件" or "玻璃".
+QString materialKindName(MaterialKind kind);
+
+// The keys as the check prints them: the code; name, specification and
+// requirement; or the name.
+QStringList missingPriceKeys(const MissingPrice &item);
+
+// The check's result and message with the whole list, as JSON:
+// {"code":1,"message":"…","missing":[{"kind":"主材","code":"…","rows":n,
+// "windows":n}, {"kind":"附件","name":…,"spec":…,"requirement":…}, …]}.
+QByteArray missingPricesJson(int check, const QString &message, const QList<MissingPrice> &items);
+
+} // namespace tarvex

@@ -1,0 +1,90 @@
+#include "prices/priceexport.h"
+
+#include "common/csv.h"
+#include "common/database.h"
+#include "common/numbers.h"
+#include "common/savefile.h"
+#include "common/xlsxtable.h"
+#include "prices/pricecolumns.h"
+#include "prices/pricetables.h"
+
+#include <QFileInfo>
+
+namespace tarvex {
+
+namespace {
+
+QList<QVariantList> readTable(const PriceTable &table)
+{
+    const QList<PriceColumn> &columns = priceColumns(table.name);
+    QVariantList header;
+    QStringList names;
+    for (const PriceColumn &c : columns) {
+        header.append(c.name);
+        names.append(c.name);
+    }
+    QList<QVariantList> rows {header};
+    // Records of equal sort values keep one order from one export to the next.
+    QString order = table.loadOrder;
+    if (columns.first().kind == ColumnKind::Number)
+        order += QStringLiteral(",编号");
+    QSqlQuery query = sqlExec(
+        QStringLiteral("SELECT ") + names.join(QLatin1Char(',')) + QStringLiteral(" FROM ") + table.name + order);
+    while (query.next()) {
+        QVariantList row;
+        for (int c = 0; c < columns.size(); ++c) {
+            const QVariant value = query.value(c);
+            const int type = value.typeId();
+            const bool numeric = type == QMetaType::Double || type == QMetaType::LongLong || type == QMetaType::Int;
+            if (value.isNull())
+                row.append(QVariant());
+            else if (!numeric || columns.at(c).kind == ColumnKind::Text)
+                // A text stored in a number column goes out as it is, for the
+                // user to see and mend, not as a 0.
+                row.append(value.toString());
+            else if (columns.at(c).kind == ColumnKind::Real)
+                row.append(value.toDouble());
+            else
+                row.append(value.toLongLong());
+        }
+        rows.append(row);
+    }
+    return rows;
+}
+
+QString csvText(const QVariant &value)
+{
+    if (value.isNull())
+        return QString();
+    if (value.typeId() == QMetaType::Double)
+        return plainNumber(value.toDouble());
+    return csvField(value.toString(), u',');
+}
+
+void writeCsv(const QString &path, const QList<QVariantList> &rows)
+{
+    QByteArray bytes("\xEF\xBB\xBF");
+    for (const QVariantList &row : rows) {
+        QStringList fields;
+        for (const QVariant &value : row)
+            fields.append(csvText(value));
+        bytes += fields.join(QLatin1Char(',')).toUtf8() + "\r\n";
+    }
+    saveFileAtomically(path, bytes);
+}
+
+} // namespace
+
+int exportPriceTable(const PriceTable &table, const QString &path)
+{
+    QList<QVariantList> rows;
+    // One read: a load in another process cannot show through half-way.
+    inTransaction(Database::shared(), [&] { rows = readTable(table); });
+    if (QFileInfo(path).suffix().compare(QLatin1String("xlsx"), Qt::CaseInsensitive) == 0)
+        writeXlsxValues(path, rows);
+    else
+        writeCsv(path, rows);
+    return int(rows.size()) - 1;
+}
+
+} // namespace tarvex

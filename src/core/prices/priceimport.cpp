@@ -1,0 +1,535 @@
+#include "prices/priceimport.h"
+
+#include "common/database.h"
+#include "common/error.h"
+#include "common/numbers.h"
+#include "prices/pricecolumns.h"
+#include "prices/pricetables.h"
+#include "rawdata/sqlitestatement.h"
+
+#include <QHash>
+#include <QSet>
+#include <QSqlError>
+#include <QVector>
+
+#include <cmath>
+
+namespace tarvex {
+
+namespace {
+
+// A value named in a message: short, on one line.
+QString shown(const QString &value)
+{
+    QString text = value;
+    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    if (text.size() > 60)
+        text = text.left(60) + QStringLiteral("…");
+    return QStringLiteral("“") + text + QStringLiteral("”");
+}
+
+// Keys compare without regard to the case of ASCII letters, as the priced
+// views join them.
+QString foldKey(const QString &text)
+{
+    QString folded = text;
+    for (QChar &c : folded)
+        if (c.unicode() < 128)
+            c = c.toLower();
+    return folded;
+}
+
+bool isBlank(const QStringList &cells)
+{
+    for (const QString &cell : cells)
+        if (!cell.trimmed().isEmpty())
+            return false;
+    return true;
+}
+
+bool readYesNo(const QString &text, int *value)
+{
+    const QString t = text.toLower();
+    if (t == QLatin1String("1") || t == QLatin1String("true") || t == QStringLiteral("是"))
+        *value = 1;
+    else if (t == QLatin1String("0") || t == QLatin1String("false") || t == QStringLiteral("否"))
+        *value = 0;
+    else
+        return false;
+    return true;
+}
+
+// The value of a cell for its column; an empty cell is Null.
+QVariant convert(const PriceColumn &column, const QString &cell, QStringList &problems)
+{
+    const QString text = cell.trimmed();
+    if (text.isEmpty())
+        return QVariant();
+    switch (column.kind) {
+    case ColumnKind::Text:
+        return text;
+    case ColumnKind::Real: {
+        double number = 0;
+        if (parseNumber(text, &number))
+            return number;
+        problems.append(QStringLiteral("%1%2不是数字").arg(column.name, shown(text)));
+        return QVariant();
+    }
+    case ColumnKind::YesNo: {
+        int flag = 0;
+        if (readYesNo(text, &flag))
+            return flag;
+        problems.append(QStringLiteral("%1%2应为1/0、True/False或是/否").arg(column.name, shown(text)));
+        return QVariant();
+    }
+    case ColumnKind::Number: {
+        double number = 0;
+        if (parseNumber(text, &number) && number == std::floor(number) && std::fabs(number) < 2147483647.0)
+            return qint64(number);
+        problems.append(QStringLiteral("%1%2不是整数").arg(column.name, shown(text)));
+        return QVariant();
+    }
+    }
+    return QVariant();
+}
+
+bool sameValue(ColumnKind kind, const QVariant &stored, const QVariant &incoming)
+{
+    const bool storedEmpty = stored.isNull() || (kind == ColumnKind::Text && stored.toString().isEmpty());
+    if (storedEmpty || incoming.isNull())
+        return storedEmpty == incoming.isNull();
+    switch (kind) {
+    case ColumnKind::Text:
+        return stored.toString() == incoming.toString();
+    case ColumnKind::Real:
+        return stored.toDouble() == incoming.toDouble();
+    case ColumnKind::YesNo:
+        return (stored.toInt() != 0) == (incoming.toInt() != 0);
+    case ColumnKind::Number:
+        return stored.toLongLong() == incoming.toLongLong();
+    }
+    return false;
+}
+
+// One data row of the file, checked and converted.
+struct Candidate {
+    int line = 0;
+    QVariantList values; // per column of the table; Null when empty or absent
+    QStringList problems;
+    bool readable = true; // the row could be read at all
+    QSet<int> unreadable; // columns whose cell is refused: not also "missing"
+    QString key; // folded natural key
+    QVariant target; // the stored record it updates: 编号, or the fee name
+    bool numberGiven = false; // replace: the file gives the 编号
+    bool matched = false;
+    bool differs = false;
+};
+
+class Planner {
+public:
+    Planner(const PriceTable &table, const PriceListFile &file, ImportMode mode)
+        : m_table(table)
+        , m_columns(priceColumns(table.name))
+        , m_file(file)
+        , m_numbered(!m_columns.isEmpty() && m_columns.first().kind == ColumnKind::Number)
+    {
+        m_plan.mode = mode;
+    }
+
+    PriceImportPlan plan()
+    {
+        int index = 0;
+        while (index < m_file.rows.size() && isBlank(m_file.rows.at(index).cells))
+            ++index;
+        if (index == m_file.rows.size())
+            throw Error(QStringLiteral("文件%1中没有数据").arg(m_file.path));
+        readHeader(m_file.rows.at(index));
+        for (++index; index < m_file.rows.size(); ++index) {
+            const ImportRow &row = m_file.rows.at(index);
+            if (row.unreadable.isEmpty() && isBlank(row.cells))
+                continue;
+            m_rows.append(candidate(row));
+        }
+        markDuplicates();
+        if (m_plan.mode == ImportMode::Replace)
+            checkNumbers();
+        classify();
+        return m_plan;
+    }
+
+    void write()
+    {
+        if (m_plan.mode == ImportMode::Replace) {
+            sqlExec(QStringLiteral("DELETE FROM ") + m_table.name);
+            assignNumbers(0);
+        } else if (m_numbered) {
+            const QVariant last = sqlScalar(QStringLiteral("SELECT MAX(编号) FROM ") + m_table.name);
+            assignNumbers(last.isNull() ? 0 : last.toLongLong() + 1);
+        }
+        insertRows();
+        if (m_plan.mode == ImportMode::Merge)
+            updateRows();
+    }
+
+private:
+    bool given(int column) const { return m_cellOf.at(column) >= 0; }
+    bool isNumberColumn(int column) const { return m_numbered && column == 0; }
+
+    QString headerError(const QString &what) const
+    {
+        return QStringLiteral("文件%1第%2行的表头%3").arg(m_file.path).arg(m_headerLine).arg(what);
+    }
+
+    void readHeader(const ImportRow &header)
+    {
+        if (!header.unreadable.isEmpty())
+            throw Error(headerError(QStringLiteral("无法读取: ") + header.unreadable));
+        m_headerLine = header.line;
+        m_cellOf.fill(-1, m_columns.size());
+        m_columnOf.fill(-1, header.cells.size());
+        for (int cell = 0; cell < header.cells.size(); ++cell) {
+            const QString name = header.cells.at(cell).trimmed();
+            if (name.isEmpty())
+                continue;
+            int column = 0;
+            while (column < m_columns.size() && m_columns.at(column).name != name)
+                ++column;
+            if (column == m_columns.size()) {
+                m_plan.ignoredColumns.append(name);
+                continue;
+            }
+            if (m_cellOf.at(column) >= 0)
+                throw Error(headerError(QStringLiteral("中%1出现了两次").arg(shown(name))));
+            m_cellOf[column] = cell;
+            m_columnOf[cell] = column;
+        }
+        QStringList missing;
+        for (int column = 0; column < m_columns.size(); ++column)
+            if (m_columns.at(column).key && !given(column))
+                missing.append(shown(m_columns.at(column).name));
+        if (!missing.isEmpty())
+            throw Error(headerError(QStringLiteral("缺少%1列(%2的列名为: %3)")
+                                        .arg(missing.join(QStringLiteral("、")), m_table.name, columnNames())));
+    }
+
+    QString columnNames() const
+    {
+        QStringList names;
+        for (const PriceColumn &c : m_columns)
+            names.append(c.name);
+        return names.join(QLatin1Char(','));
+    }
+
+    Candidate candidate(const ImportRow &row)
+    {
+        Candidate c;
+        c.line = row.line;
+        for (int column = 0; column < m_columns.size(); ++column)
+            c.values.append(QVariant());
+        if (!row.unreadable.isEmpty()) {
+            c.problems.append(row.unreadable);
+            c.readable = false;
+            return c;
+        }
+        for (int cell = 0; cell < row.cells.size(); ++cell) {
+            const QString text = row.cells.at(cell);
+            if (cell >= m_columnOf.size()) {
+                if (!text.trimmed().isEmpty())
+                    c.problems.append(QStringLiteral("第%1列%2在表头以外").arg(cell + 1).arg(shown(text.trimmed())));
+                continue;
+            }
+            const int column = m_columnOf.at(cell);
+            // 编号 is the table's own business when merging.
+            if (column < 0 || (isNumberColumn(column) && m_plan.mode == ImportMode::Merge))
+                continue;
+            const int before = int(c.problems.size());
+            c.values[column] = convert(m_columns.at(column), text, c.problems);
+            if (c.problems.size() > before)
+                c.unreadable.insert(column);
+        }
+        c.numberGiven = m_numbered && !c.values.at(0).isNull();
+        QStringList keyParts;
+        for (int column = 0; column < m_columns.size(); ++column)
+            if (m_columns.at(column).key)
+                keyParts.append(c.values.at(column).toString());
+        c.key = foldKey(keyParts.join(QChar(0x1f)));
+        return c;
+    }
+
+    QString keyText(const Candidate &c) const
+    {
+        QStringList parts;
+        for (int column = 0; column < m_columns.size(); ++column)
+            if (m_columns.at(column).key)
+                parts.append(m_columns.at(column).name + shown(c.values.at(column).toString()));
+        return parts.join(QStringLiteral("、"));
+    }
+
+    bool keyComplete(const Candidate &c) const
+    {
+        for (int column = 0; column < m_columns.size(); ++column)
+            if (m_columns.at(column).key && c.values.at(column).isNull())
+                return false;
+        return true;
+    }
+
+    void markDuplicates()
+    {
+        QHash<QString, int> firstLine;
+        for (Candidate &c : m_rows) {
+            if (!c.readable || !keyComplete(c))
+                continue;
+            const auto found = firstLine.constFind(c.key);
+            if (found == firstLine.constEnd())
+                firstLine.insert(c.key, c.line);
+            else
+                c.problems.append(QStringLiteral("%1与第%2行重复").arg(keyText(c)).arg(found.value()));
+        }
+    }
+
+    // Replace keeps the numbers the file gives; they must not repeat.
+    void checkNumbers()
+    {
+        if (!m_numbered || !given(0))
+            return;
+        QHash<qint64, int> firstLine;
+        for (Candidate &c : m_rows) {
+            if (c.values.at(0).isNull())
+                continue;
+            const qint64 number = c.values.at(0).toLongLong();
+            const auto found = firstLine.constFind(number);
+            if (found == firstLine.constEnd())
+                firstLine.insert(number, c.line);
+            else
+                c.problems.append(QStringLiteral("编号%1与第%2行重复").arg(number).arg(found.value()));
+        }
+    }
+
+    QString lookupSql() const
+    {
+        QStringList names;
+        for (const PriceColumn &c : m_columns)
+            names.append(c.name);
+        // With several records of one key the views use the lowest 编号.
+        return QStringLiteral("SELECT %1 FROM %2 WHERE %3 ORDER BY %4 LIMIT 1")
+            .arg(names.join(QLatin1Char(',')), m_table.name, keyCondition(m_table.name), m_columns.first().name);
+    }
+
+    void classify()
+    {
+        SqliteStatement lookup(Database::shared(), lookupSql());
+        QSet<QString> matchedTargets;
+        for (Candidate &c : m_rows) {
+            if (c.readable && keyComplete(c))
+                match(lookup, c);
+            if (c.readable)
+                checkRequired(c);
+            if (!c.problems.isEmpty()) {
+                m_plan.invalid.append({c.line, c.problems.join(QStringLiteral("; "))});
+                continue;
+            }
+            if (!c.matched)
+                ++m_plan.added;
+            else if (c.differs)
+                ++m_plan.changed;
+            else
+                ++m_plan.unchanged;
+            if (c.matched)
+                matchedTargets.insert(c.target.toString());
+        }
+        if (m_plan.mode == ImportMode::Replace) {
+            const int stored = sqlScalar(QStringLiteral("SELECT COUNT(*) FROM ") + m_table.name).toInt();
+            m_plan.removed = stored - int(matchedTargets.size());
+        }
+    }
+
+    static QVariant storedValue(const SqliteStatement &row, int column)
+    {
+        if (row.isNull(column))
+            return QVariant();
+        if (row.isInteger(column))
+            return row.integer(column);
+        if (row.isReal(column))
+            return row.real(column);
+        return row.text(column).toString();
+    }
+
+    // The stored record the views use for the row's key, if any. One look-up
+    // per row on the key's index; the rows of a large list make this the
+    // import's hot path, hence the statement on the sqlite3 handle.
+    void match(SqliteStatement &lookup, Candidate &c)
+    {
+        QStringList keys;
+        for (int column = 0; column < m_columns.size(); ++column)
+            if (m_columns.at(column).key)
+                keys.append(c.values.at(column).toString());
+        for (int k = 0; k < keys.size(); ++k)
+            lookup.bind(k + 1, keys.at(k));
+        const bool found = lookup.next();
+        if (found) {
+            c.matched = true;
+            c.target = storedValue(lookup, 0);
+            for (int column = 0; column < m_columns.size(); ++column) {
+                const QVariant stored = storedValue(lookup, column);
+                QVariant &value = c.values[column];
+                if (isNumberColumn(column)) {
+                    // Merging keeps the stored number; replacing keeps it unless the file gives another.
+                    if (value.isNull())
+                        value = stored;
+                    else if (!sameValue(ColumnKind::Number, stored, value))
+                        c.differs = true;
+                } else if (m_plan.mode == ImportMode::Merge && !given(column)) {
+                    value = stored;
+                } else if (!sameValue(m_columns.at(column).kind, stored, value)) {
+                    c.differs = true;
+                }
+            }
+        }
+        lookup.reset();
+    }
+
+    // A record the import writes whole needs what the entry dialog asks for;
+    // one it updates must not lose a required value the file empties.
+    void checkRequired(Candidate &c)
+    {
+        const bool whole = !c.matched || m_plan.mode == ImportMode::Replace;
+        for (int column = 0; column < m_columns.size(); ++column) {
+            const PriceColumn &col = m_columns.at(column);
+            if (!col.required || !c.values.at(column).isNull() || c.unreadable.contains(column))
+                continue;
+            if (whole || given(column))
+                c.problems.append(QStringLiteral("缺少") + col.name);
+        }
+        if (needsOneAmount(m_table.name) && c.values.at(1).isNull() && c.values.at(2).isNull())
+            c.problems.append(QStringLiteral("%1和%2至少要填一项").arg(m_columns.at(1).name, m_columns.at(2).name));
+    }
+
+    // New records get numbers after every number in use; a replaced record
+    // keeps its number unless the file gives that number to another.
+    void assignNumbers(qint64 next)
+    {
+        if (!m_numbered)
+            return;
+        QSet<qint64> taken;
+        for (const Candidate &c : m_rows) {
+            if (c.numberGiven) {
+                taken.insert(c.values.at(0).toLongLong());
+                next = qMax(next, c.values.at(0).toLongLong() + 1);
+            }
+        }
+        for (Candidate &c : m_rows) {
+            if (!c.matched || c.numberGiven)
+                continue;
+            const qint64 kept = c.values.at(0).toLongLong();
+            if (taken.contains(kept)) {
+                c.values[0] = QVariant();
+                continue;
+            }
+            taken.insert(kept);
+            next = qMax(next, kept + 1);
+        }
+        for (Candidate &c : m_rows)
+            if (c.values.at(0).isNull())
+                c.values[0] = next++;
+    }
+
+    void insertRows()
+    {
+        QStringList names;
+        QStringList marks;
+        for (const PriceColumn &c : m_columns) {
+            names.append(c.name);
+            marks.append(QStringLiteral("?"));
+        }
+        QSqlQuery insert(Database::shared());
+        const QString sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                .arg(m_table.name, names.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
+        if (!insert.prepare(sql))
+            throw Error(insert.lastError().text());
+        for (const Candidate &c : m_rows) {
+            if (c.matched && m_plan.mode == ImportMode::Merge)
+                continue;
+            for (const QVariant &value : c.values)
+                insert.addBindValue(value);
+            if (!insert.exec())
+                throw Error(QStringLiteral("第%1行: %2").arg(c.line).arg(insert.lastError().text()));
+        }
+    }
+
+    void updateRows()
+    {
+        QStringList sets;
+        for (int column = 0; column < m_columns.size(); ++column)
+            if (given(column) && !isNumberColumn(column))
+                sets.append(m_columns.at(column).name + QStringLiteral("=?"));
+        QSqlQuery update(Database::shared());
+        const QString sql = QStringLiteral("UPDATE %1 SET %2 WHERE %3=?")
+                                .arg(m_table.name, sets.join(QLatin1Char(',')), m_columns.first().name);
+        if (!update.prepare(sql))
+            throw Error(update.lastError().text());
+        for (const Candidate &c : m_rows) {
+            if (!c.matched || !c.differs)
+                continue;
+            for (int column = 0; column < m_columns.size(); ++column)
+                if (given(column) && !isNumberColumn(column))
+                    update.addBindValue(c.values.at(column));
+            update.addBindValue(c.target);
+            if (!update.exec())
+                throw Error(QStringLiteral("第%1行: %2").arg(c.line).arg(update.lastError().text()));
+        }
+    }
+
+    const PriceTable &m_table;
+    const QList<PriceColumn> &m_columns;
+    const PriceListFile &m_file;
+    const bool m_numbered; // column 0 is 编号
+    PriceImportPlan m_plan;
+    int m_headerLine = 0;
+    QVector<int> m_cellOf; // per column: the cell of the file holding it, -1 absent
+    QVector<int> m_columnOf; // per header cell: the column, -1 ignored
+    QList<Candidate> m_rows;
+};
+
+} // namespace
+
+QString PriceImportPlan::counts() const
+{
+    return QStringLiteral("新增 %1 修改 %2 未变 %3 无效 %4").arg(added).arg(changed).arg(unchanged).arg(invalid.size());
+}
+
+QString PriceImportPlan::describe(const ImportProblem &problem)
+{
+    return QStringLiteral("第%1行: %2").arg(problem.line).arg(problem.reason);
+}
+
+bool PriceImportPlan::sameCounts(const PriceImportPlan &other) const
+{
+    return added == other.added && changed == other.changed && unchanged == other.unchanged && removed == other.removed
+        && invalid.size() == other.invalid.size();
+}
+
+PriceImportPlan previewPriceImport(const PriceTable &table, const PriceListFile &file, ImportMode mode)
+{
+    PriceImportPlan plan;
+    // One read: the look-ups see one state of the table, and take one lock.
+    inTransaction(Database::shared(), [&] { plan = Planner(table, file, mode).plan(); });
+    return plan;
+}
+
+PriceImportPlan importPriceList(
+    const PriceTable &table, const PriceListFile &file, ImportMode mode, const PriceImportPlan *previewed)
+{
+    PriceImportPlan done;
+    inTransaction(Database::shared(), [&] {
+        Planner planner(table, file, mode);
+        done = planner.plan();
+        if (!done.invalid.isEmpty())
+            throw Error(QStringLiteral("文件%1中有%2行无效,没有导入任何数据").arg(file.path).arg(done.invalid.size()));
+        if (previewed && !done.sameCounts(*previewed))
+            throw Error(QStringLiteral("%1在预览之后已被修改,没有导入任何数据;请重新预览").arg(table.clearName));
+        planner.write();
+    });
+    return done;
+}
+
+} // namespace tarvex

@@ -1,0 +1,204 @@
+#include "clirun.h"
+#include "common/database.h"
+#include "common/error.h"
+#include "common/ini.h"
+#include "common/savefile.h"
+#include "common/schema.h"
+#include "common/xlsxtable.h"
+#include "rawdata/workingtables.h"
+#include "rawdata/xdtwriter.h"
+#include "testsupport.h"
+
+#include <QDir>
+#include <QSaveFile>
+#include <QTest>
+
+#include <atomic>
+#include <csignal>
+#include <thread>
+
+#include <sys/resource.h>
+
+using namespace tarvex;
+using namespace tarvex::test;
+
+namespace {
+
+// A device that takes a few bytes and then fails as a full disk does.
+class FullDisk : public QSaveFile {
+public:
+    explicit FullDisk(const QString &path)
+        : QSaveFile(path)
+    {
+    }
+
+protected:
+    qint64 writeData(const char *data, qint64 size) override
+    {
+        if (m_taken + size > 64) {
+            setErrorString(QStringLiteral("No space left on device"));
+            return -1;
+        }
+        m_taken += size;
+        return QSaveFile::writeData(data, size);
+    }
+
+private:
+    qint64 m_taken = 0;
+};
+
+struct FullDiskScope {
+    FullDiskScope()
+    {
+        setSaveFileMaker([](const QString &path) { return std::make_unique<FullDisk>(path); });
+    }
+    ~FullDiskScope() { setSaveFileMaker({}); }
+};
+
+// Each writer, given the target path; it throws or, for commands, returns
+// their error output.
+using Writer = std::function<QString(const TestHome &, const QString &)>;
+
+QString viaCli(const TestHome &home, const QStringList &args)
+{
+    const CliResult r = runCli(home, args);
+    return r.status == 0 ? QString() : r.err;
+}
+
+// A project whose every line names it, so a file mixing two shows.
+QByteArray projectBytes(char name, int windows)
+{
+    QByteArray bytes;
+    for (int i = 1; i <= windows; ++i) {
+        const QByteArray id = QByteArray::number(i);
+        bytes += "4|" + id + "|S" + name + "|C" + id + "|1|1\r\n";
+        bytes += "1|" + id + "|" + name + "01|1000\r\n";
+        bytes += "3|" + id + "|" + name + "执手|L||2\r\n";
+        bytes += "2|" + id + "|" + name + "白玻|1.5\r\n";
+    }
+    return bytes;
+}
+
+} // namespace
+
+class TestFileSafety : public QObject {
+    Q_OBJECT
+
+private slots:
+    void everyWriterCancelsOnAFullDisk_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<Writer>("write");
+        const QStringList prices = {"--yes", "--lc-price", "断桥铝型材/True/20", "--lc-price", "普通铝型材/False/15"};
+        QTest::newRow("xdt") << "p.xdt" << Writer([](const TestHome &, const QString &path) {
+            return errorOf([&] { writeRawDataFile(path); });
+        });
+        QTest::newRow("save") << "p.xdt" << Writer([](const TestHome &home, const QString &path) {
+            return viaCli(home, {"save", path});
+        });
+        for (const char *option : {"--json", "--xlsx", "--pdf"}) {
+            QTest::newRow(option) << "q.out" << Writer([=](const TestHome &home, const QString &path) {
+                return viaCli(home, QStringList({"quote", QString::fromLatin1(option), path}) + prices);
+            });
+        }
+        QTest::newRow("grid export") << "g.xlsx" << Writer([](const TestHome &, const QString &path) {
+            return errorOf([&] { writeXlsxTable(path, {{"代号", "长度"}, {"A01", "1250"}}); });
+        });
+        QTest::newRow("settings") << "cs.ini" << Writer([](const TestHome &, const QString &path) {
+            QString error;
+            return WriteIni(path, "cs1", "tx1", "2", &error) ? QString() : error;
+        });
+    }
+
+    void everyWriterCancelsOnAFullDisk()
+    {
+        QFETCH(QString, file);
+        QFETCH(Writer, write);
+        TestHome home;
+        home.loadDemoPrices();
+        home.loadDemoProject();
+        const QString path = home.file(file);
+        const QByteArray old = QByteArray("[cs1]\r\ntx1=1\r\n").repeated(400);
+        writeFile(path, old);
+        const QStringList before = QDir(home.path()).entryList(QDir::Files);
+        {
+            const FullDiskScope full;
+            const QString error = write(home, path);
+            QVERIFY2(
+                error.contains(QStringLiteral("无法写入文件 ") + path + QStringLiteral(": No space left on device")),
+                qPrintable(error));
+        }
+        QCOMPARE(readFile(path), old);
+        QCOMPARE(QDir(home.path()).entryList(QDir::Files), before); // no temporary file left
+        QCOMPARE(write(home, path), QString()); // and the disk has room again
+        QVERIFY(readFile(path) != old);
+    }
+
+    // Qt 6.4's QSaveFile::commit() reports success when its last flush
+    // failed: a real write failure at that moment, by a file size limit.
+    void failedLastFlushKeepsTheOldFile()
+    {
+        TestHome home;
+        const QString path = home.file("p.xdt");
+        writeFile(path, "old");
+        const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit saved {};
+        getrlimit(RLIMIT_FSIZE, &saved);
+        rlimit small = saved;
+        small.rlim_cur = 4096;
+        setrlimit(RLIMIT_FSIZE, &small);
+        const QString error = errorOf([&] { saveFileAtomically(path, QByteArray(8000, 'x')); });
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, previous);
+        QVERIFY2(error.startsWith(QStringLiteral("无法写入文件 ") + path + QStringLiteral(": ")), qPrintable(error));
+        QCOMPARE(readFile(path), QByteArray("old"));
+    }
+
+    // One program loads project A and B in turn while another saves: every
+    // saved file holds one project whole.
+    void saveDuringLoadsWritesOneProject()
+    {
+        TestHome home;
+        writeFile(home.file("a.xdt"), projectBytes('A', 1500));
+        writeFile(home.file("b.xdt"), projectBytes('B', 1500));
+        loadRawDataFile(home.file("a.xdt"));
+        writeRawDataFile(home.file("saved.xdt"));
+        const qsizetype whole = readFile(home.file("saved.xdt")).size();
+
+        std::atomic<bool> stop {false};
+        QString loaderError;
+        std::thread loader([&] {
+            const QString name = QStringLiteral("loader");
+            try {
+                QSqlDatabase db = Database::openFile(home.file(Database::fileName()), name, workingSchemaPlan());
+                for (int i = 0; !stop; ++i)
+                    loadRawDataFile(home.file(i % 2 ? "a.xdt" : "b.xdt"), db);
+            } catch (const Error &e) {
+                loaderError = e.message();
+            }
+            Database::close(name);
+        });
+        int mixed = 0;
+        QStringList failures;
+        for (int i = 0; i < 40; ++i) {
+            const QString error = errorOf([&] { writeRawDataFile(home.file("saved.xdt")); });
+            if (!error.isEmpty()) {
+                failures.append(error);
+                continue;
+            }
+            const QByteArray saved = readFile(home.file("saved.xdt"));
+            const bool a = saved.contains("|A") || saved.contains("|SA");
+            const bool b = saved.contains("|B") || saved.contains("|SB");
+            if (a == b || saved.size() != whole)
+                ++mixed;
+        }
+        stop = true;
+        loader.join();
+        QCOMPARE(loaderError, QString());
+        QCOMPARE(failures, QStringList());
+        QCOMPARE(mixed, 0);
+    }
+};
+
+QTEST_MAIN(TestFileSafety)
+#include "tst_filesafety.moc"

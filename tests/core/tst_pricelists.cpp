@@ -1,0 +1,363 @@
+#include "cli.h"
+#include "common/csv.h"
+#include "common/database.h"
+#include "common/error.h"
+#include "common/textcodec.h"
+#include "prices/missingprices.h"
+#include "prices/priceexport.h"
+#include "prices/priceimport.h"
+#include "prices/pricetables.h"
+#include "testsupport.h"
+
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QStringEncoder>
+#include <QTest>
+
+using namespace tarvex;
+using namespace tarvex::test;
+
+namespace {
+
+const PriceTable &table(const QString &name)
+{
+    return *findPriceTable(name);
+}
+
+// Writes the bytes to a file of the test folder, then previews or imports it.
+PriceImportPlan importBytes(TestHome &home, const QString &tableName, const QString &fileName, const QByteArray &bytes,
+    ImportMode mode = ImportMode::Merge, bool apply = false)
+{
+    writeFile(home.file(fileName), bytes);
+    const PriceListFile file = readPriceListFile(home.file(fileName), table(tableName));
+    return apply ? importPriceList(table(tableName), file, mode) : previewPriceImport(table(tableName), file, mode);
+}
+
+PriceImportPlan importFile(const QString &tableName, const QString &path, ImportMode mode, bool apply)
+{
+    const PriceListFile file = readPriceListFile(path, table(tableName));
+    return apply ? importPriceList(table(tableName), file, mode) : previewPriceImport(table(tableName), file, mode);
+}
+
+QStringList problems(const PriceImportPlan &plan)
+{
+    QStringList lines;
+    for (const ImportProblem &p : plan.invalid)
+        lines.append(PriceImportPlan::describe(p));
+    return lines;
+}
+
+QStringList wholeTable(const QString &name)
+{
+    return queryRows(QStringLiteral("SELECT * FROM ") + name + QStringLiteral(" ORDER BY 1"));
+}
+
+QByteArray gbk(const QString &text)
+{
+    return encodeGbk(text);
+}
+
+struct CliResult {
+    int status;
+    QString out;
+    QString err;
+};
+
+CliResult runCli(const TestHome &home, const QStringList &args)
+{
+    QString out;
+    QString err;
+    QTextStream outStream(&out);
+    QTextStream errStream(&err);
+    const int status = cli::run(QStringList({"tarvex-cli", "--home", home.path()}) + args, outStream, errStream);
+    return {status, out, err};
+}
+
+} // namespace
+
+class TestPriceLists : public QObject {
+    Q_OBJECT
+
+private slots:
+    void missingPricesOfEveryKindWithRowsAndWindows()
+    {
+        TestHome home;
+        home.loadDemoPrices();
+        home.loadDemoProject();
+        QVERIFY(listMissingPrices().isEmpty());
+        sqlExec("DELETE FROM lcName WHERE 代号 IN ('KF604','TL702')");
+        sqlExec("UPDATE pjName SET 单价=NULL WHERE 名称='执手'"); // a record without its price
+        sqlExec("DELETE FROM pjName WHERE 名称='滑轮'");
+        sqlExec("DELETE FROM blName WHERE 名称='5mm白玻'");
+        sqlExec("DELETE FROM MjTemp WHERE ID=1"); // its rows still count, its window no more
+        QStringList listed;
+        for (const MissingPrice &item : listMissingPrices())
+            listed.append(
+                QStringList({materialKindName(item.kind), missingPriceKeys(item).join('/'), item.keys.series,
+                                QString::number(item.rows), QString::number(item.windows), item.record.toString()})
+                    .join('|'));
+        QCOMPARE(listed,
+            QStringList({"主材|KF604|60平开窗|8|3|", "主材|TL702|70推拉窗|4|4|", "附件|执手/7字型/黑色||4|3|0",
+                "附件|滑轮/双轮/||4|4|", "玻璃|5mm白玻||4|4|"}));
+    }
+
+    void csvFieldsQuotesAndLineEnds()
+    {
+        const struct {
+            QString text;
+            QChar delimiter;
+            QStringList records; // "line:field|field"
+        } cases[] = {
+            {"a,b\r\nc,d\n", ',', {"1:a|b", "2:c|d"}},
+            {"\"x,y\",\"他说\"\"好\"\"\",\"l1\r\nl2\"\rnext", ',', {"1:x,y|他说\"好\"|l1\nl2", "3:next"}},
+            {"a;\"b;c\";", ';', {"1:a|b;c|"}},
+            {"a\tb c\t\"\"", '\t', {"1:a|b c|"}},
+        };
+        for (const auto &c : cases) {
+            QStringList records;
+            for (const CsvRecord &r : parseCsv(c.text, c.delimiter)) {
+                QVERIFY(!r.unclosedQuote);
+                records.append(QString::number(r.line) + ":" + r.fields.join('|'));
+            }
+            QCOMPARE(records, c.records);
+        }
+        const QList<CsvRecord> unclosed = parseCsv("a,b\nc,\"d\ne", ',');
+        QVERIFY(!unclosed.first().unclosedQuote && unclosed.last().unclosedQuote);
+        QCOMPARE(unclosed.last().line, 2);
+        for (const QString &value : QStringList({"plain", "a,b", "say \"x\"", "l1\nl2", " pad", "O'Neil"}))
+            QCOMPARE(parseCsv(csvField(value, ',') + ",end", ',').first().fields, QStringList({value, "end"}));
+    }
+
+    void exportThenImportChangesNothing()
+    {
+        TestHome home;
+        home.loadDemoPrices();
+        sqlExec("INSERT INTO lcName VALUES (11,'O''Neil系列','边,框','KF-1',0.1,1,'断桥铝型材','含\"引号\"\n两行')");
+        sqlExec("INSERT INTO FyTable VALUES ('O''Neil费',NULL,3.25)");
+        for (const QString &name : QStringList({"lcName", "pjName", "blName", "FyTable"})) {
+            const QStringList before = wholeTable(name);
+            for (const QString &suffix : QStringList({"csv", "xlsx"})) {
+                const QString path = home.file(name + "." + suffix);
+                QCOMPARE(exportPriceTable(table(name), path), before.size());
+                for (const ImportMode mode : {ImportMode::Merge, ImportMode::Replace}) {
+                    const PriceImportPlan plan = importFile(name, path, mode, true);
+                    QCOMPARE(plan.counts(), QString("新增 0 修改 0 未变 %1 无效 0").arg(before.size()));
+                    QCOMPARE(plan.removed, 0);
+                    QCOMPARE(wholeTable(name), before);
+                }
+            }
+        }
+        // The csv form: BOM, the table's column names, numbers as typed.
+        const QByteArray csv = readFile(home.file("lcName.csv"));
+        QVERIFY(csv.startsWith("\xEF\xBB\xBF编号,系列,名称,代号,线重,隔热,材料类别,备注\r\n"));
+        QVERIFY(csv.contains("\r\n11,O'Neil系列,\"边,框\",KF-1,0.1,1,断桥铝型材,\"含\"\"引号\"\"\n两行\"\r\n"));
+    }
+
+    void mergeChangesWhatTheFileSaysInAnyEncoding()
+    {
+        TestHome home;
+        home.loadDemoPrices();
+        // One list with each delimiter; the quoted 规格 holds the delimiter, quotes and a line break.
+        const auto list = [](const QString &d) {
+            return QStringList({"名称", "规格", "单价", "类别", "单位", "折扣量", "说明"}).join(d) + "\r\n"
+                + QStringList({"执手", "7字型", "30", "五金", "个", "0.9", "涨价"}).join(d) + "\r\n"
+                + QStringList({"合页", "4寸", "6.5", "五金", "个", "1", ""}).join(d) + "\r\n"
+                + QStringList(
+                    {"拉手", "\"铝" + d + "\"\"银\"\"\r\n加厚\"", "12.5", "五金", "个", "0.1234567890123", "新"})
+                      .join(d)
+                + "\r\n";
+        };
+        const QString text = list(";");
+        const QString tabs = list("\t");
+        QStringEncoder utf16(QStringEncoder::Utf16LE, QStringEncoder::Flag::WriteBom);
+        const QList<QPair<QString, QByteArray>> files = {{"gbk.csv", gbk(text)}, {"utf8.txt", tabs.toUtf8()},
+            {"utf16.csv", QByteArray(utf16.encode(tabs))}, {"comma.csv", list(",").toUtf8()}};
+        for (const auto &[name, bytes] : files) {
+            const PriceImportPlan plan = importBytes(home, "pjName", name, bytes);
+            QCOMPARE(plan.counts(), QString("新增 1 修改 1 未变 1 无效 0"));
+            QCOMPARE(plan.ignoredColumns, QStringList({"说明"}));
+        }
+        const QStringList before = wholeTable("pjName");
+        importBytes(home, "pjName", "gbk.csv", gbk(text), ImportMode::Merge, true);
+        QStringList expected = before;
+        expected[0] = "0|五金|执手|7字型|黑色|个|30|0.9|"; // 技术要求 and 备注 are not in the file: kept
+        expected.append("6|五金|拉手|铝;\"银\"\n加厚||个|12.5|0.1234567890123|");
+        QCOMPARE(wholeTable("pjName"), expected);
+    }
+
+    void replaceEmptiesTheTableAndKeepsNumbers()
+    {
+        TestHome home;
+        home.loadDemoPrices();
+        const QByteArray file = "\xEF\xBB\xBF编号\t名称\t单价\t折扣量\n\t5mm白玻\t40\t1\n7\t8mm钢化\t120\t0.95\n";
+        const PriceImportPlan plan = importBytes(home, "blName", "bl.csv", file, ImportMode::Replace);
+        QCOMPARE(plan.counts(), QString("新增 1 修改 1 未变 0 无效 0"));
+        QCOMPARE(plan.removed, 2);
+        QCOMPARE(wholeTable("blName").size(), 3); // a preview writes nothing
+        importBytes(home, "blName", "bl.csv", file, ImportMode::Replace, true);
+        // The record the file names without a 编号 keeps its own.
+        QCOMPARE(wholeTable("blName"), QStringList({"1|5mm白玻|40|1|", "7|8mm钢化|120|0.95|"}));
+    }
+
+    void invalidRowsAreNamedAndNothingIsWritten()
+    {
+        TestHome home;
+        home.loadDemoPrices();
+        const QByteArray file = "代号,系列,名称,线重,隔热,材料类别\n"
+                                "KF601,60平开窗,外框,1.052,是,断桥铝型材\n"
+                                "KF700,70系列,边框,abc,否,普通铝型材\n"
+                                ",70系列,边框,1.1,否,普通铝型材\n"
+                                "kf601,60平开窗,外框,1.1,True,断桥铝型材\n"
+                                "KF701,70系列,边框,1.1,也许,普通铝型材\n"
+                                "KF702,70系列,边框,1.1,0,普通铝型材,多余\n"
+                                "KF703,\"70\n系列\",边框,1.2,false,普通铝型材\n"
+                                "\n"
+                                "KF704,70系列,边框,,1,普通铝型材\n"
+                                "KF705,\"70系列,边框,1.3,1,普通铝型材\n";
+        const QStringList before = wholeTable("lcName");
+        const PriceImportPlan plan = importBytes(home, "lcName", "lc.csv", file);
+        QCOMPARE(plan.counts(), QString("新增 1 修改 0 未变 1 无效 7"));
+        QCOMPARE(problems(plan),
+            QStringList({"第3行: 线重“abc”不是数字", "第4行: 缺少代号", "第5行: 代号“kf601”与第2行重复",
+                "第6行: 隔热“也许”应为1/0、True/False或是/否", "第7行: 第7列“多余”在表头以外", "第11行: 缺少线重",
+                "第12行: 引号没有闭合,文件在引号内结束"}));
+        const QString refused = errorOf([&] { importBytes(home, "lcName", "lc.csv", file, ImportMode::Merge, true); });
+        QVERIFY2(refused.endsWith("中有7行无效,没有导入任何数据"), qPrintable(refused));
+        QCOMPARE(wholeTable("lcName"), before);
+
+        // Files that are no price list of the table at all.
+        const struct {
+            QByteArray bytes;
+            const char *reason;
+        } unreadable[] = {
+            {"名称,线重\nx,1\n", "第1行的表头缺少“代号”列"},
+            {"代号,线重,线重\n", "第1行的表头中“线重”出现了两次"},
+            {"\n\n", "中没有数据"},
+            {"PK\x03\x04garbage", "无法作为zip打开"},
+        };
+        for (const auto &u : unreadable) {
+            const QString error = errorOf([&] { importBytes(home, "lcName", "bad.csv", u.bytes); });
+            QVERIFY2(error.contains(QString::fromUtf8(u.reason)) && error.contains("bad.csv"), qPrintable(error));
+        }
+    }
+
+    void workbooksOfOtherWriters()
+    {
+        TestHome home;
+        home.loadDemoPrices();
+        // A workbook as other programs write it: the first sheet in tab order
+        // is the second part, inline and shared rich texts, a boolean, a
+        // formula's result, cells left out.
+        const QString dir = home.file("book");
+        const QList<QPair<QString, QString>> parts = {
+            {"[Content_Types].xml", "<Types/>"},
+            {"xl/workbook.xml",
+                "<workbook xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"><sheets>"
+                "<sheet name=\"价格\" sheetId=\"2\" r:id=\"rId2\"/><sheet name=\"旧\" sheetId=\"1\" r:id=\"rId1\"/>"
+                "</sheets></workbook>"},
+            {"xl/_rels/workbook.xml.rels",
+                "<Relationships><Relationship Id=\"rId1\" Target=\"worksheets/sheet1.xml\" Type=\"x/worksheet\"/>"
+                "<Relationship Id=\"rId2\" Target=\"/xl/worksheets/sheet2.xml\" Type=\"x/worksheet\"/>"
+                "<Relationship Id=\"rId3\" Target=\"sharedStrings.xml\" Type=\"x/sharedStrings\"/></Relationships>"},
+            {"xl/sharedStrings.xml",
+                "<sst><si><t>代号</t></si><si><r><t>线</t></r><r><t>重</t></r><rPh><t>xz</t></rPh></si></sst>"},
+            {"xl/worksheets/sheet1.xml", "<worksheet><sheetData/></worksheet>"},
+            {"xl/worksheets/sheet2.xml",
+                "<worksheet><sheetData><row r=\"2\"><c r=\"A2\" t=\"s\"><v>0</v></c><c r=\"C2\" t=\"s\"><v>1</v></c>"
+                "<c r=\"D2\" t=\"inlineStr\"><is><t>隔热</t></is></c></row>"
+                "<row r=\"3\"><c r=\"A3\" t=\"str\"><f>\"KF\"&amp;\"601\"</f><v>KF601</v></c>"
+                "<c r=\"C3\"><v>1.0520000000000001</v></c><c r=\"D3\" t=\"b\"><v>1</v></c></row>"
+                "<row r=\"5\"><c r=\"A5\"><v>601</v></c><c r=\"C5\"><v>2</v></c><c r=\"D5\" t=\"b\"><v>0</v></c></row>"
+                "</sheetData></worksheet>"},
+        };
+        for (const auto &[name, xml] : parts) {
+            QDir().mkpath(QFileInfo(dir + "/" + name).absolutePath());
+            writeFile(dir + "/" + name, xml.toUtf8());
+        }
+        QProcess zip;
+        zip.setWorkingDirectory(dir);
+        zip.start("zip", {"-qr", home.file("other.xlsx"), "."});
+        QVERIFY(zip.waitForFinished(30000) && zip.exitCode() == 0);
+        PriceImportPlan plan = importFile("lcName", home.file("other.xlsx"), ImportMode::Merge, false);
+        // KF601 as stored; 601 is new but lacks what a new profile needs.
+        QCOMPARE(plan.counts(), QString("新增 0 修改 0 未变 1 无效 1"));
+        QCOMPARE(problems(plan), QStringList({"第5行: 缺少系列; 缺少名称; 缺少材料类别"}));
+
+        // One written by a spreadsheet program.
+        QString office = QStandardPaths::findExecutable("soffice");
+        if (office.isEmpty())
+            office = QStandardPaths::findExecutable("libreoffice");
+        if (office.isEmpty())
+            QSKIP("LibreOffice is not installed: the workbook of a spreadsheet program is not tried");
+        writeFile(home.file("fees.csv"), "费用名称,费用量,百分比\n安装费,40,0\n利润,0,8\nO'Neil费,,2.5\n");
+        QProcess convert;
+        convert.start(office,
+            {"-env:UserInstallation=file://" + home.file("office"), "--headless", "--infilter=CSV:44,34,76,1",
+                "--convert-to", "xlsx", "--outdir", home.path(), home.file("fees.csv")});
+        QVERIFY(convert.waitForFinished(180000));
+        QVERIFY2(QFile::exists(home.file("fees.xlsx")), convert.readAllStandardError().constData());
+        plan = importFile("FyTable", home.file("fees.xlsx"), ImportMode::Merge, true);
+        QCOMPARE(plan.counts(), QString("新增 1 修改 1 未变 1 无效 0"));
+        QCOMPARE(queryRows("SELECT * FROM FyTable WHERE 费用名称 IN ('安装费','O''Neil费') ORDER BY 1"),
+            QStringList({"O'Neil费||2.5", "安装费|40|0"}));
+    }
+
+    void checkAndPricesFromTheCommandLine()
+    {
+        TestHome home;
+        home.loadDemoPrices();
+        home.loadDemoProject();
+        sqlExec("DELETE FROM pjName WHERE 名称='滑轮'");
+        sqlExec("DELETE FROM blName WHERE 名称='5mm白玻'");
+        CliResult r = runCli(home, {"check", "--json", home.file("check.json")});
+        QCOMPARE(r.status, 3);
+        QCOMPARE(r.out, QString("2 附件数据中有记录末找到单价!\n附件\t滑轮\t双轮\t\t4\t4\n玻璃\t5mm白玻\t4\t4\n"));
+        const QJsonObject json = QJsonDocument::fromJson(readFile(home.file("check.json"))).object();
+        QCOMPARE(json["code"].toInt(), 2);
+        QCOMPARE(json["missing"].toArray().size(), 2);
+        const QJsonObject glass = json["missing"].toArray().at(1).toObject();
+        QCOMPARE(glass["kind"].toString() + glass["name"].toString() + QString::number(glass["windows"].toInt()),
+            QString("玻璃5mm白玻4"));
+
+        r = runCli(home, {"prices", "export", "blName", home.file("bl.csv")});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(r.out, QString("已导出2条记录到%1\n").arg(QDir::toNativeSeparators(home.file("bl.csv"))));
+        writeFile(home.file("bl.csv"), readFile(home.file("bl.csv")) + ",5mm白玻,38,1,\n,错价,三十,1,\n");
+        r = runCli(home, {"prices", "import", "blName", home.file("bl.csv"), "--dry-run"});
+        QCOMPARE(r.status, 1);
+        QCOMPARE(r.out, QString("新增 1 修改 0 未变 2 无效 1\n第5行: 单价“三十”不是数字\n"));
+        writeFile(home.file("bl.csv"), readFile(home.file("bl.csv")).replace("三十", "30"));
+        r = runCli(home, {"prices", "import", "blName", home.file("bl.csv"), "--replace", "--dry-run"});
+        QCOMPARE(r.out, QString("新增 2 修改 0 未变 2 无效 0\n"));
+        QCOMPARE(wholeTable("blName").size(), 2);
+        r = runCli(home, {"prices", "import", "blName", home.file("bl.csv")});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(wholeTable("blName").size(), 4);
+        QCOMPARE(runCli(home, {"check"}).out, QString("2 附件数据中有记录末找到单价!\n附件\t滑轮\t双轮\t\t4\t4\n"));
+
+        const struct {
+            QStringList args;
+            const char *reason;
+        } usages[] = {
+            {{"prices", "export", "pjName"}, "缺少参数"},
+            {{"prices", "move", "pjName", "x.csv"}, "未知的操作: move"},
+            {{"prices", "export", "PriceLc", "x.csv"}, "TABLE 应为 lcName、pjName、blName 或 FyTable: PriceLc"},
+            {{"prices", "export", "pjName", "x.csv", "--replace"}, "--replace 和 --dry-run 只用于 import"},
+        };
+        for (const auto &u : usages) {
+            r = runCli(home, u.args);
+            QCOMPARE(r.status, 2);
+            QVERIFY2(r.err.startsWith(QString::fromUtf8(u.reason)), qPrintable(r.err));
+        }
+        r = runCli(home, {"prices", "import", "pjName", home.file("none.csv")});
+        QCOMPARE(r.status, 1);
+        QVERIFY(r.err.startsWith("当前错误:找不到文件"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPriceLists)
+#include "tst_pricelists.moc"
