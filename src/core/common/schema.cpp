@@ -1,6 +1,7 @@
 #include "common/schema.h"
 
 #include "common/database.h"
+#include "common/schemacase.h"
 
 namespace tarvex {
 
@@ -62,6 +63,8 @@ SchemaPlan workingSchemaPlan()
 {
     SchemaPlan plan;
     plan.steps.append({1, workingSchemaStatements()});
+    // Key texts compare without regard to the case of ASCII letters.
+    plan.steps.append({2, {}, collateTextsWithoutCase});
     return plan;
 }
 
