@@ -81,7 +81,8 @@ QSqlDatabase Database::open(const QString &path, const QString &connectionName)
     return db;
 }
 
-QSqlDatabase Database::openFile(const QString &path, const QString &connectionName, const SchemaPlan &plan)
+QSqlDatabase Database::openFile(
+    const QString &path, const QString &connectionName, const SchemaPlan &plan, Journal journal)
 {
     if (QSqlDatabase::contains(connectionName))
         close(connectionName);
@@ -96,7 +97,8 @@ QSqlDatabase Database::openFile(const QString &path, const QString &connectionNa
             throw Error(QStringLiteral("无法打开数据库 ") + QDir::toNativeSeparators(path) + QStringLiteral(": ")
                 + describe(db.lastError()));
         sqlExec(QStringLiteral("PRAGMA foreign_keys=OFF"), {}, db);
-        sqlExec(QStringLiteral("PRAGMA journal_mode=WAL"), {}, db);
+        if (journal == Journal::Wal)
+            sqlExec(QStringLiteral("PRAGMA journal_mode=WAL"), {}, db);
         upgradeSchema(db, plan);
     } catch (const Error &) {
         db = QSqlDatabase();

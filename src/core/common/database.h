@@ -27,12 +27,17 @@ public:
     // FIRST on it. Throws Error.
     static QSqlDatabase open(const QString &path, const QString &connectionName = QLatin1String(kSharedConnection));
 
+    // How a file keeps its transactions: WAL lets a reader see one committed
+    // state while another program writes (the working database); the rollback
+    // journal also works on network folders (the library).
+    enum class Journal { Wal, Rollback };
+
     // Opens any of the program's SQLite files as connection name and brings it
-    // to the plan's schema version. Every connection works in WAL mode with a
-    // busy timeout, so a reader sees one committed state while another program
-    // writes, and a writer waits for another instead of failing. On failure
-    // nothing stays open. Throws Error.
-    static QSqlDatabase openFile(const QString &path, const QString &connectionName, const SchemaPlan &plan);
+    // to the plan's schema version, with a busy timeout so that a writer waits
+    // for another program instead of failing. On failure nothing stays open.
+    // Throws Error.
+    static QSqlDatabase openFile(
+        const QString &path, const QString &connectionName, const SchemaPlan &plan, Journal journal = Journal::Wal);
 
     // The shared connection (must have been opened).
     static QSqlDatabase shared();

@@ -63,6 +63,8 @@ void upgradeSchema(QSqlDatabase &db, const SchemaPlan &plan)
     try {
         found = schemaVersion(db);
         if (found <= target) {
+            if (found == 0 && plan.adopt)
+                plan.adopt(db);
             for (const SchemaStep &step : plan.steps) {
                 if (step.version <= found)
                     continue;
@@ -77,6 +79,8 @@ void upgradeSchema(QSqlDatabase &db, const SchemaPlan &plan)
         }
     } catch (const Error &e) {
         rollback(db);
+        if (e.message().contains(fileOf(db)))
+            throw;
         throw Error(QStringLiteral("无法更新数据库文件 %1 的结构: ").arg(fileOf(db)) + e.message());
     }
     rollback(db);

@@ -25,6 +25,9 @@ struct SchemaStep {
 // made before versions were kept, which holds the tables but no version.
 struct SchemaPlan {
     QVector<SchemaStep> steps; // versions 1, 2, 3, ... in order
+    // Looks at a file without a version before the first step adopts it, and
+    // throws Error when it is not a file of this kind (optional).
+    std::function<void(QSqlDatabase &)> adopt = {};
 
     int currentVersion() const { return steps.isEmpty() ? 0 : steps.constLast().version; }
 };

@@ -15,8 +15,6 @@ namespace tarvex {
 
 namespace {
 
-constexpr int kLibraryVersion = 1;
-
 QString nativePath(const QString &path)
 {
     return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
@@ -57,22 +55,13 @@ QStringList libraryStatements()
     };
 }
 
-void prepareLibrary(QSqlDatabase &db, const QString &path)
+// The versions of xltDb.sqlite: new upgrade steps are appended here.
+SchemaPlan librarySchemaPlan(const QString &path)
 {
-    const int version = sqlScalar(QStringLiteral("PRAGMA user_version"), {}, db).toInt();
-    if (version == kLibraryVersion)
-        return;
-    if (version > kLibraryVersion)
-        throw Error(QStringLiteral("图库文件 %1 的结构版本为 %2, 本程序只能使用版本 %3 及以前的文件")
-                        .arg(nativePath(path))
-                        .arg(version)
-                        .arg(kLibraryVersion));
-    inTransaction(db, [&] {
-        checkIsLibrary(db, path);
-        for (const QString &statement : libraryStatements())
-            sqlExec(statement, {}, db);
-        sqlExec(QStringLiteral("PRAGMA user_version=%1").arg(kLibraryVersion), {}, db);
-    });
+    SchemaPlan plan;
+    plan.adopt = [path](QSqlDatabase &db) { checkIsLibrary(db, path); };
+    plan.steps.append({1, libraryStatements()});
+    return plan;
 }
 
 } // namespace
@@ -105,16 +94,9 @@ LibraryConnection::LibraryConnection(const QString &path)
         throw Error(QStringLiteral("图库文件夹不存在: ") + QDir::toNativeSeparators(info.absolutePath()));
     if (info.exists() && !info.isFile())
         throw Error(QStringLiteral("图库文件 %1 不是普通文件").arg(nativePath(path)));
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
-    db.setDatabaseName(path);
-    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
     try {
-        if (!db.open())
-            throw Error(QStringLiteral("无法打开"));
-        prepareLibrary(db, path);
+        Database::openFile(path, m_name, librarySchemaPlan(path), Database::Journal::Rollback);
     } catch (const Error &e) {
-        db = QSqlDatabase();
-        Database::close(m_name);
         if (e.message().contains(nativePath(path)))
             throw;
         throw Error(QStringLiteral("无法打开图库文件 %1: %2").arg(nativePath(path), e.message()));
