@@ -1,15 +1,18 @@
 #include "app/commandline.h"
+#include "clirun.h"
 #include "common/chunkfile.h"
+#include "common/database.h"
 #include "common/error.h"
+#include "common/gridfilter.h"
 #include "common/ini.h"
 #include "common/numbers.h"
 #include "common/sqlquote.h"
 #include "common/textcodec.h"
+#include "common/xlsxtable.h"
 #include "quote/quotesettings.h"
-
 #include "testsupport.h"
+#include "xlsxread.h"
 
-#include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
@@ -17,8 +20,25 @@
 #include <cmath>
 
 using namespace tarvex;
-using tarvex::test::readFile;
-using tarvex::test::writeFile;
+using namespace tarvex::test;
+
+namespace {
+
+// The filter after choosing each "column=value" in turn.
+GridFilter chosen(std::initializer_list<std::pair<const char *, const char *>> choices)
+{
+    GridFilter f;
+    for (const auto &[column, value] : choices)
+        f.choose(QString::fromUtf8(column), QString::fromUtf8(value));
+    return f;
+}
+
+int countWhere(const QString &source, const GridFilter &f)
+{
+    return sqlScalar("SELECT COUNT(*) FROM " + source + f.sql(), f.values()).toInt();
+}
+
+} // namespace
 
 class TestCommon : public QObject {
     Q_OBJECT
@@ -26,12 +46,10 @@ class TestCommon : public QObject {
 private slots:
     void sqlQuoteDoublesEveryQuote()
     {
-        QCOMPARE(SqlQuote("O'Neil"), QString("'O''Neil'"));
-        QCOMPARE(SqlQuote(""), QString("''"));
-        QCOMPARE(SqlQuote("a''b"), QString("'a''''b'"));
-        QCOMPARE(SqlQuote("'"), QString("''''"));
-        QCOMPARE(SqlQuote("C1'A'"), QString("'C1''A'''"));
-        QCOMPARE(SqlQuote("窗号"), QString("'窗号'"));
+        QStringList quoted;
+        for (const char *text : {"O'Neil", "", "a''b", "C1'A'", "窗号"})
+            quoted.append(SqlQuote(QString::fromUtf8(text)));
+        QCOMPARE(quoted, QStringList({"'O''Neil'", "''", "'a''''b'", "'C1''A'''", "'窗号'"}));
     }
 
     void iniRoundTripsAndKeepsOtherLines()
@@ -52,10 +70,7 @@ private slots:
         QCOMPARE(readFile(path), QByteArray("[cs1]\r\ntx1=新值\r\ntx2=\r\n\r\n[sysPath]\r\npath1=/data\r\n"));
 
         // Comments and unknown keys survive a write.
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("; settings\n[sysPath]\npath1 = a \nx=1\n");
-        f.close();
+        writeFile(path, "; settings\n[sysPath]\npath1 = a \nx=1\n");
         QVERIFY(WriteIni(path, "sysPath", "path2", "b"));
         QCOMPARE(readFile(path), QByteArray("; settings\n[sysPath]\npath1 = a \nx=1\npath2=b\n"));
         QCOMPARE(ReadIni(path, "sysPath", "path1"), QString("a"));
@@ -65,22 +80,12 @@ private slots:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath("cs.ini");
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(encodeGbk("[cs1]\r\ntx4=某某大厦门窗工程\r\ntx5= 报价单 \r\n"));
-        f.close();
+        writeFile(path, encodeGbk("[cs1]\r\ntx4=某某大厦门窗工程\r\ntx5= 报价单 \r\n"));
         QCOMPARE(ReadIni(path, "cs1", "tx4"), QString("某某大厦门窗工程"));
         QCOMPARE(ReadIni(path, "cs1", "tx5"), QString("报价单"));
         // Writing keeps the GBK file's other values readable.
         QVERIFY(WriteIni(path, "cs1", "tx1", "1.05"));
         QCOMPARE(ReadIni(path, "cs1", "tx4"), QString("某某大厦门窗工程"));
-    }
-
-    void iniWriteFailureIsReported()
-    {
-        QString error;
-        QVERIFY(!WriteIni("/nonexistent-folder/cs.ini", "a", "b", "c", &error));
-        QVERIFY(!error.isEmpty());
     }
 
     void iniRefusesLineBreaksAndWritesAllKeysOrNone()
@@ -90,6 +95,7 @@ private slots:
         const QByteArray before = "[sysPath]\r\npath1=/data\r\n";
         writeFile(path, before);
         QString error;
+        QVERIFY(!WriteIni("/nonexistent-folder/cs.ini", "a", "b", "c", &error) && !error.isEmpty());
         for (const QString &bad : {QString("阳光花园\n[sysPath]\npath1=/nowhere"), QString("a\rb")}) {
             QVERIFY(!WriteIni(path, "cs1", "tx4", bad, &error));
             QVERIFY2(error.contains("换行符") && error.contains(path), qPrintable(error));
@@ -158,29 +164,21 @@ private slots:
             QCOMPARE(Round((k + 0.4999) / scale, decimals), k / scale);
             QCOMPARE(Round((k + 0.5001) / scale, decimals), (k + 1) / scale);
         }
-        QCOMPARE(plainNumber(1250), QString("1250"));
-        QCOMPARE(plainNumber(1.8), QString("1.8"));
-        QCOMPARE(plainNumber(0.1 + 0.2), QString("0.30000000000000004"));
-        QCOMPARE(plainNumber(1e-7), QString("0.0000001"));
-        QCOMPARE(plainNumber(1e21), QString("1000000000000000000000"));
-        QCOMPARE(plainNumber(-3.25), QString("-3.25"));
-        QCOMPARE(format3(10), QString("10.000"));
-        QCOMPARE(format3(0.0625), QString("0.062"));
-        QCOMPARE(format3(0.0005), QString("0.000"));
-        QCOMPARE(format3(0.0015), QString("0.002"));
-        QCOMPARE(leadingNumber("12.50"), 12.5);
-        QCOMPARE(leadingNumber(" 7.5 "), 7.5);
-        QCOMPARE(leadingNumber("abc"), 0.0);
-        QCOMPARE(leadingNumber("3kg"), 3.0);
-        QCOMPARE(leadingNumber("1 2"), 12.0);
-        QCOMPARE(leadingNumber(""), 0.0);
+        QStringList printed;
+        for (double x : {1250.0, 1.8, 0.1 + 0.2, 1e-7, 1e21, -3.25})
+            printed.append(plainNumber(x));
+        for (double x : {10.0, 0.0625, 0.0005, 0.0015})
+            printed.append(format3(x));
+        for (const char *text : {"12.50", " 7.5 ", "abc", "3kg", "1 2", ""})
+            printed.append(QString::number(leadingNumber(QString::fromUtf8(text))));
+        QCOMPARE(printed,
+            QStringList({"1250", "1.8", "0.30000000000000004", "0.0000001", "1000000000000000000000", "-3.25", "10.000",
+                "0.062", "0.000", "0.002", "12.5", "7.5", "0", "3", "12", "0"}));
         double v = 0;
         QVERIFY(parseNumber(" 0.35 ", &v));
         QCOMPARE(v, 0.35);
-        QVERIFY(!parseNumber("abc", &v));
-        QVERIFY(!parseNumber("", &v));
-        QVERIFY(!parseNumber("1,5", &v));
-        QVERIFY(!parseNumber("inf", &v));
+        for (const char *text : {"abc", "", "1,5", "inf"})
+            QVERIFY2(!parseNumber(QString::fromUtf8(text), &v), text);
     }
 
     void commandLineRemovesSurroundingQuotesOnly()
@@ -205,13 +203,126 @@ private slots:
         QCOMPARE(readFile(path), data);
         ChunkToFile(QVariant(QByteArray("short")), path, 3);
         QCOMPARE(readFile(path), QByteArray("short"));
-        try {
-            ChunkToFile(QVariant(QString("text")), path, 10);
-            QFAIL("no error");
-        } catch (const Error &e) {
-            QCOMPARE(e.message(), QString("Field doesn't support the GetChunk method."));
-        }
+        QCOMPARE(errorOf([&] { ChunkToFile(QVariant(QString("text")), path, 10); }),
+            QString("Field doesn't support the GetChunk method."));
         QCOMPARE(readFile(path), QByteArray("short"));
+    }
+
+    void choicesReplaceAndDropLaterConditions()
+    {
+        const struct {
+            GridFilter filter;
+            const char *text;
+        } cases[] = {
+            {chosen({{"系列", "A"}}), " WHERE 系列='A'"},
+            {chosen({{"系列", "A"}, {"名称", "B"}}), " WHERE 系列='A' AND 名称='B'"},
+            {chosen({{"系列", "A"}, {"名称", "B"}, {"系列", "C"}}), " WHERE 系列='C'"},
+            {chosen({{"系列", "A"}, {"名称", "B"}, {"名称", "全部"}}), " WHERE 系列='A'"},
+            {chosen({{"系列", "A"}, {"名称", "B"}, {"系列", "全部"}}), ""},
+            {chosen({{"系列", "A"}, {"代号", "全部"}}), ""},
+            {chosen({{"编号", "12"}, {"长度", "1.25"}}), " WHERE 编号=12 AND 长度=1.25"},
+            {chosen({{"隔热", "True"}}), " WHERE 隔热=True"},
+            // Texts stay texts whatever they look like; quotes are doubled.
+            {chosen({{"窗号", "01"}, {"备注", "True"}}), " WHERE 窗号='01' AND 备注='True'"},
+            {chosen({{"窗号", "C1'A"}}), " WHERE 窗号='C1''A'"},
+            // A column name inside a value is no condition.
+            {chosen({{"代号", "窗号=1"}, {"窗号", "C1"}, {"窗号", "C2"}}), " WHERE 代号='窗号=1' AND 窗号='C2'"},
+        };
+        for (const auto &c : cases) {
+            QCOMPARE(c.filter.text(), QString::fromUtf8(c.text));
+            QCOMPARE(c.filter.sql().count('?'), c.filter.values().size());
+        }
+    }
+
+    void numberLikeTextsBlanksAndLetterCaseAreFound()
+    {
+        TestHome home;
+        sqlExec("INSERT INTO MjTemp VALUES (1,'S60','01',1,1),(2,'S60','1.50',1,1),(3,'S60','1e3',2,1),"
+                "(4,'S60',NULL,1.5,1),(5,'S60','',1,1)");
+        sqlExec("INSERT INTO LcTemp VALUES (1,'0601',1.5),(2,'0601',1.50),(3,'601',1.25)");
+        sqlExec(
+            "INSERT INTO lcName VALUES (1,'S60','框','0601',1.2,1,'铝材','True'),(2,'S60','扇','601',1,0,'铝材',NULL)");
+        const struct {
+            const char *source, *column, *value;
+            int rows;
+        } cases[] = {
+            {"MjTemp", "窗号", "01", 1},
+            {"MjTemp", "窗号", "1.50", 1},
+            {"MjTemp", "窗号", "1e3", 1},
+            {"MjTemp", "窗号", "", 2}, // Null and '' look alike
+            {"MjTemp", "门窗系列", "S60", 5},
+            {"MjTemp", "框面积", "1.5", 1},
+            {"MjTemp", "ID", "3", 1},
+            {"PriceLc", "代号", "0601", 2},
+            {"PriceLc", "长度", "1.5", 2},
+            {"PriceLc", "隔热", "True", 2},
+            {"PriceLc", "隔热", "False", 1},
+            {"lcName", "备注", "True", 1},
+            {"lcName", "代号", "601", 1},
+        };
+        for (const auto &c : cases) {
+            GridFilter f;
+            f.choose(QString::fromUtf8(c.column), QString::fromUtf8(c.value));
+            QVERIFY2(countWhere(QString::fromUtf8(c.source), f) == c.rows, qPrintable(f.text()));
+        }
+        // The list offers one blank entry for Null and ''; every entry finds rows.
+        GridFilter none;
+        const QStringList codes = filterListValues("MjTemp", "窗号", none);
+        QCOMPARE(codes, (QStringList {"", "01", "1.50", "1e3"}));
+        QCOMPARE(filterListValues("PriceLc", "隔热", none), (QStringList {"False", "True"}));
+        GridFilter series = chosen({{"门窗系列", "S60"}, {"框面积", "1"}});
+        QCOMPARE(filterListValues("MjTemp", "窗号", series), (QStringList {"", "01", "1.50"}));
+    }
+
+    // The query is read once, as the grid shows it; a cell too long for a
+    // workbook is cut to the limit and counted.
+    void exportWritesEveryRowAndCutsLongCells()
+    {
+        TestHome home;
+        const QString longCode = QString(32766, QLatin1Char('x')) + QStringLiteral("𠀀yy"); // a pair across the limit
+        inTransaction(Database::shared(), [&] {
+            sqlExec("INSERT INTO LcTemp VALUES (1, ?, 0.0000001)", {longCode});
+            for (int i = 2; i <= 1100; ++i)
+                sqlExec("INSERT INTO LcTemp VALUES (?, 'A01', 1250)", {i});
+        });
+        QList<qint64> seen;
+        const QString path = home.file("out.xlsx");
+        const QueryExport done = exportQueryToXlsx(path, "SELECT * FROM LcTemp WHERE 代号 <> ? ORDER BY ID", {"B"},
+            Database::shared(), 1100, [&](qint64 rows, qint64 total) {
+                seen.append(rows);
+                return total == 1100;
+            });
+        QCOMPARE(done.rows, 1100);
+        QCOMPARE(done.cutCells, 1);
+        QVERIFY(!done.cancelled);
+        QCOMPARE(seen, QList<qint64>({512, 1024}));
+        const auto cells = XlsxBook(path).sheet(0);
+        QCOMPARE(cells.value("B1").value, QStringLiteral("代号"));
+        QCOMPARE(cells.value("B2").value, longCode.left(32766)); // the pair does not fit whole
+        QCOMPARE(cells.value("C2").value, QStringLiteral("0.0000001"));
+        QCOMPARE(cells.value("A1101").value, QStringLiteral("1100"));
+        QCOMPARE(cells.size(), 3 * 1101);
+        QCOMPARE(exportDoneText(done.cutCells),
+            QStringLiteral("数据导出至Excel成功!\n有1个单元格的文字超过32767个字符, 已截断到这个长度."));
+        QCOMPARE(exportDoneText(0), QStringLiteral("数据导出至Excel成功!"));
+
+        // Cancelled: the file that was there stays, no other appears.
+        writeFile(path, "old");
+        const QueryExport stopped = exportQueryToXlsx(
+            path, "SELECT * FROM LcTemp", {}, Database::shared(), 1100, [](qint64, qint64) { return false; });
+        QVERIFY(stopped.cancelled);
+        QCOMPARE(readFile(path), QByteArray("old"));
+        QCOMPARE(QDir(home.path()).entryList({"*.xlsx*"}, QDir::Files), QStringList({"out.xlsx"}));
+    }
+
+    void quotationWorkbookCountsCutCells()
+    {
+        TestHome home(Demo::PricesAndProject);
+        const CliResult r = runCli(home,
+            {"quote", "--yes", "--title", QString(40000, QLatin1Char('t')), "--xlsx", home.file("q.xlsx"), "--lc-price",
+                "断桥铝型材/True/20", "--lc-price", "普通铝型材/False/15"});
+        QCOMPARE(r.status, 0);
+        QVERIFY2(r.err.contains("个单元格的文字超过32767个字符, 已截断到这个长度."), qPrintable(r.err));
     }
 };
 

@@ -114,9 +114,7 @@ private slots:
     {
         QFETCH(QString, file);
         QFETCH(Writer, write);
-        TestHome home;
-        home.loadDemoPrices();
-        home.loadDemoProject();
+        TestHome home(Demo::PricesAndProject);
         const QString path = home.file(file);
         const QByteArray old = QByteArray("[cs1]\r\ntx1=1\r\n").repeated(400);
         writeFile(path, old);

@@ -1,18 +1,16 @@
-#include "cli.h"
+#include "clirun.h"
 #include "common/database.h"
 #include "common/error.h"
-#include "common/numbers.h"
 #include "document/pagerenderer.h"
+#include "paperfixture.h"
 #include "quote/paperpdf.h"
 #include "quote/paperquotation.h"
 #include "quotefixture.h"
-#include "testsupport.h"
 
 #include <QFile>
 #include <QImage>
 #include <QPainter>
 #include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -20,97 +18,6 @@ using namespace tarvex;
 using namespace tarvex::test;
 
 namespace {
-
-using Kind = QuoteMaterialRow::Kind;
-
-QuoteMaterialRow row(Kind kind, const QString &name, const QString &spec, double qty, const QString &unit, double price,
-    const QString &remark = QString())
-{
-    QuoteMaterialRow r;
-    r.kind = kind;
-    r.name = name;
-    r.spec = spec;
-    r.thermal = spec == QStringLiteral("隔热材");
-    r.qty = qty;
-    r.unit = unit;
-    r.price = price;
-    r.total = Round(qty * price, 3);
-    r.remark = remark;
-    return r;
-}
-
-// One series of the demo project, with the demo fees and figures worked
-// out as the calculation does.
-QuoteItem series(const QString &name, double area, const QVector<QuoteMaterialRow> &rows)
-{
-    QuoteItem it;
-    it.name = name;
-    it.title = QStringLiteral("阳光花园") + name + QStringLiteral("报价表");
-    it.area = area;
-    it.materials = rows;
-    for (int i = 0; i < rows.size(); ++i) {
-        it.materials[i].serial = i + 1;
-        it.materialTotal += rows[i].total;
-    }
-    const struct {
-        const char *name;
-        bool percentage;
-        double rate;
-    } fees[] = {{"安装费", false, 35}, {"运输费", false, 12}, {"管理费", true, 5}, {"利润", true, 8}};
-    for (const auto &f : fees) {
-        QuoteFeeRow fee;
-        fee.serial = it.fees.size() + 1;
-        fee.name = QString::fromUtf8(f.name);
-        fee.isPercentage = f.percentage;
-        fee.rate = f.rate;
-        fee.value = f.percentage ? Round(f.rate / 100 * it.materialTotal, 3) : f.rate;
-        it.feeTotal += fee.value;
-        it.fees.append(fee);
-    }
-    it.unitPrice = Round(it.materialTotal + it.feeTotal, 3);
-    it.totalPrice = Round((it.materialTotal + it.feeTotal) * area, 3);
-    return it;
-}
-
-QuoteRun demoRun()
-{
-    QuoteRun run;
-    run.options.scope = QuoteOptions::Scope::Series;
-    run.options.sign[0] = run.options.sign[1] = run.options.sign[2] = true;
-    run.options.signText[0] = QStringLiteral("制表:");
-    run.options.signText[1] = QStringLiteral("审核:");
-    run.options.signText[2] = QStringLiteral("客户签字:");
-    const QString kg = QStringLiteral("Kg/m2");
-    const QString m2 = QStringLiteral("m2/m2");
-    run.result.items = {
-        series(QStringLiteral("60平开窗"), 9.18,
-            {row(Kind::Profile, QStringLiteral("断桥铝型材"), QStringLiteral("隔热材"), 5.874, kg, 32.5),
-                row(Kind::Profile, QStringLiteral("普通铝型材"), QStringLiteral("非隔热材"), 0.583, kg, 23),
-                row(Kind::Glass, QStringLiteral("6+12A+6Low-E中空玻璃"), QString(), 0.812, m2, 151.2),
-                row(Kind::Accessory, QStringLiteral("执手"), QStringLiteral("7字型"), 0.436, QStringLiteral("个/m2"),
-                    25.2, QStringLiteral("黑色")),
-                row(Kind::Accessory, QStringLiteral("合页"), QStringLiteral("4寸"), 0.871, QStringLiteral("个/m2"), 6.5,
-                    QStringLiteral("不锈钢")),
-                row(Kind::Accessory, QStringLiteral("密封胶条"), QStringLiteral("EPDM"), 6.425, QStringLiteral("米/m2"),
-                    1.6)}),
-        series(QStringLiteral("70推拉窗"), 10.35,
-            {row(Kind::Profile, QStringLiteral("普通铝型材"), QStringLiteral("非隔热材"), 4.962, kg, 23),
-                row(Kind::Glass, QStringLiteral("5mm白玻"), QString(), 0.846, m2, 38),
-                row(Kind::Accessory, QStringLiteral("滑轮"), QStringLiteral("双轮"), 0.773, QStringLiteral("个/m2"),
-                    4.2),
-                row(Kind::Accessory, QStringLiteral("月牙锁"), QStringLiteral("标准"), 0.387, QStringLiteral("个/m2"),
-                    9.31)}),
-        series(QStringLiteral("50平开门"), 4.83,
-            {row(Kind::Profile, QStringLiteral("断桥铝型材"), QStringLiteral("隔热材"), 8.217, kg, 32.5),
-                row(Kind::Profile, QStringLiteral("普通铝型材"), QStringLiteral("非隔热材"), 0.402, kg, 23),
-                row(Kind::Glass, QStringLiteral("5+12A+5中空玻璃"), QString(), 0.694, m2, 95),
-                row(Kind::Accessory, QStringLiteral("门锁"), QStringLiteral("单点"), 0.414, QStringLiteral("套/m2"),
-                    73.1, QStringLiteral("C级锁芯")),
-                row(Kind::Accessory, QStringLiteral("合页"), QStringLiteral("4寸"), 1.242, QStringLiteral("个/m2"), 6.5,
-                    QStringLiteral("不锈钢"))}),
-    };
-    return run;
-}
 
 QString runTool(const QString &tool, const QStringList &args)
 {
@@ -175,9 +82,7 @@ private slots:
         QFETCH(int, scope);
         QFETCH(QString, project);
         QFETCH(QStringList, accessories);
-        TestHome home;
-        home.loadDemoPrices();
-        home.loadDemoProject();
+        TestHome home(Demo::PricesAndProject);
         for (int i = 0; i + 2 < accessories.size(); i += 3) {
             sqlExec("INSERT INTO pjName (类别,名称,规格,技术要求,单位,单价,折扣量) VALUES ('五金',?,?,?,'个',12.35,1)",
                 {accessories[i], accessories[i + 1], accessories[i + 2]});
@@ -206,14 +111,14 @@ private slots:
     // short: on the paper nothing reaches a vertical rule.
     void textsStayInsideTheirColumns()
     {
-        QuoteRun run = demoRun();
-        QuoteItem &item = run.result.items[0];
+        QuoteItem item = paperItem(QStringLiteral("阳光花园60平开窗报价表"), 6);
+        item.materials[2].name = QStringLiteral("6+12A+6Low-E中空玻璃");
         item.materials[1].price = 12345.678;
         item.materials[1].total = 98765432.109;
         item.materials[3].spec = QStringLiteral("1200×2400mm 钢化6+12A+6Low-E中空玻璃 超白加厚 双银");
         item.materials[3].remark = QStringLiteral("黑色阳极氧化处理,含锁芯");
         item.fees[0].name = QStringLiteral("工程管理及售后服务费用");
-        const PageDocument document = buildPaperQuotation(run);
+        const PageDocument document = buildPaperQuotation(paperRun({item}));
         const Page &page = document.pages.at(0);
 
         PageRenderer renderer;
@@ -261,48 +166,29 @@ private slots:
     {
         QTemporaryDir dir;
         const QString missingFolder = dir.filePath(QStringLiteral("无此目录/报价.pdf"));
-        try {
-            writeQuotationPdf(demoRun(), missingFolder);
-            QFAIL("writing into a missing folder cannot succeed");
-        } catch (const Error &e) {
-            QVERIFY2(e.message().startsWith(QStringLiteral("无法写入文件 ") + missingFolder), qPrintable(e.message()));
-        }
+        const QString error = errorOf([&] { writeQuotationPdf(paperRun({paperItem("报价", 3)}), missingFolder); });
+        QVERIFY2(error.startsWith(QStringLiteral("无法写入文件 ") + missingFolder), qPrintable(error));
 
         // An empty run leaves an existing file alone.
         const QString existing = dir.filePath(QStringLiteral("old.pdf"));
-        QFile old(existing);
-        QVERIFY(old.open(QIODevice::WriteOnly));
-        old.write("previous");
-        old.close();
-        try {
-            writeQuotationPdf(QuoteRun(), existing);
-            QFAIL("an empty run cannot succeed");
-        } catch (const Error &e) {
-            QVERIFY(e.message().contains(QStringLiteral("没有可以输出的报价数据")));
-        }
-        QVERIFY(old.open(QIODevice::ReadOnly));
-        QCOMPARE(old.readAll(), QByteArray("previous"));
-        old.close();
+        writeFile(existing, "previous");
+        QVERIFY(errorOf([&] { writeQuotationPdf(QuoteRun(), existing); }).contains("没有可以输出的报价数据"));
+        QCOMPARE(readFile(existing), QByteArray("previous"));
     }
 
     void cliWritesThePdfOrSaysWhy()
     {
-        TestHome home;
-        home.loadDemoPrices();
-        home.loadDemoProject();
+        TestHome home(Demo::PricesAndProject);
         const QString path = home.file(QStringLiteral("quote.pdf"));
-        QString outText, errText;
-        QTextStream out(&outText), err(&errText);
-        const QStringList args = {"tarvex-cli", "quote", "--scope", "window", "--lc-price", "断桥铝型材/True/25",
-            "--lc-price", "普通铝型材/False/21", "--pdf"};
-        QCOMPARE(cli::run(args + QStringList({path}), out, err), 0);
-        QVERIFY2(errText.isEmpty(), qPrintable(errText));
-        QFile pdf(path);
-        QVERIFY(pdf.open(QIODevice::ReadOnly));
-        QVERIFY(pdf.readAll().startsWith("%PDF"));
+        const QStringList args = {"quote", "--scope", "window", "--lc-price", "断桥铝型材/True/25", "--lc-price",
+            "普通铝型材/False/21", "--pdf"};
+        CliResult r = runCli(home, args + QStringList({path}));
+        QVERIFY2(r.status == 0 && r.err.isEmpty(), qPrintable(r.err));
+        QVERIFY(readFile(path).startsWith("%PDF"));
 
-        QCOMPARE(cli::run(args + QStringList({home.file(QStringLiteral("none/q.pdf"))}), out, err), 1);
-        QVERIFY2(errText.startsWith(QStringLiteral("当前错误:无法写入文件 ")), qPrintable(errText));
+        r = runCli(home, args + QStringList({home.file(QStringLiteral("none/q.pdf"))}));
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.startsWith(QStringLiteral("当前错误:无法写入文件 ")), qPrintable(r.err));
     }
 };
 

@@ -1,6 +1,9 @@
 #include "common/database.h"
 #include "common/error.h"
+#include "common/textcodec.h"
+#include "prices/pricelists.h"
 #include "prices/pricerecords.h"
+#include "prices/pricetables.h"
 #include "testsupport.h"
 
 #include <QTest>
@@ -69,10 +72,12 @@ private slots:
 
     void refusesLettersWithoutWriting()
     {
-        TestHome home;
-        home.loadDemoPrices();
-        const QString before = tableText("SELECT * FROM lcName") + tableText("SELECT * FROM pjName")
-            + tableText("SELECT * FROM blName") + tableText("SELECT * FROM FyTable");
+        TestHome home(Demo::Prices);
+        const auto allTables = []() -> QString {
+            return tableText("SELECT * FROM lcName") + tableText("SELECT * FROM pjName")
+                + tableText("SELECT * FROM blName") + tableText("SELECT * FROM FyTable");
+        };
+        const QString before = allTables();
         auto expectRefusal = [](const std::function<void()> &save, const QString &reasonPart) {
             const QString message = errorOf(save);
             QVERIFY2(!message.isEmpty() && message.contains(reasonPart), qPrintable(message));
@@ -96,9 +101,7 @@ private slots:
         modified.number = "99";
         expectRefusal([&] { saveProfile(modified, false); }, "99");
 
-        const QString after = tableText("SELECT * FROM lcName") + tableText("SELECT * FROM pjName")
-            + tableText("SELECT * FROM blName") + tableText("SELECT * FROM FyTable");
-        QCOMPARE(after, before);
+        QCOMPARE(allTables(), before);
     }
 
     void requiredFieldsAreChecked()
@@ -110,15 +113,13 @@ private slots:
         QCOMPARE(saveProfile(noClass, true).result, SaveResult::Incomplete);
         QCOMPARE(saveAccessory(accessory("执手", ""), true).result, SaveResult::Incomplete);
         QCOMPARE(saveGlass({"", "5mm白玻", "38", "", ""}, true).result, SaveResult::Incomplete);
-        QCOMPARE(sqlScalar("SELECT COUNT(*) FROM lcName").toInt() + sqlScalar("SELECT COUNT(*) FROM pjName").toInt()
-                + sqlScalar("SELECT COUNT(*) FROM blName").toInt(),
-            0);
+        QVERIFY(queryRows("SELECT 编号 FROM lcName UNION ALL SELECT 编号 FROM pjName UNION ALL SELECT 编号 FROM blName")
+                    .isEmpty());
     }
 
     void remarksLeftEmptyOnModifyAreKept()
     {
-        TestHome home;
-        home.loadDemoPrices();
+        TestHome home(Demo::Prices);
         ProfileEntry e = profile(" 60平开窗 ", "外框", "1.06");
         e.number = "0";
         e.thermal = false;
@@ -147,8 +148,7 @@ private slots:
 
     void accessoryDuplicatesAreRefused()
     {
-        TestHome home;
-        home.loadDemoPrices();
+        TestHome home(Demo::Prices);
         const int before = sqlScalar("SELECT COUNT(*) FROM pjName").toInt();
         QCOMPARE(saveAccessory(accessory(" 执手 ", "7字型"), true).result, SaveResult::Duplicate);
         QCOMPARE(sqlScalar("SELECT COUNT(*) FROM pjName").toInt(), before);
@@ -173,8 +173,7 @@ private slots:
 
     void feesNeedAnAmountAndFollowTheirName()
     {
-        TestHome home;
-        home.loadDemoPrices();
+        TestHome home(Demo::Prices);
         QCOMPARE(saveFee({"包装费", " ", ""}, true, QString()).result, SaveResult::Incomplete);
         QCOMPARE(saveFee({" ", "3", ""}, true, QString()).result, SaveResult::Incomplete);
 
@@ -206,6 +205,53 @@ private slots:
         saveFee({"工人's费", "2", ""}, true, QString());
         saveFee({"工人's费2", "3", ""}, false, "工人's费");
         QCOMPARE(tableText("SELECT * FROM FyTable WHERE 费用名称 LIKE '工人%'"), QString("工人's费2|3|"));
+    }
+
+    void deletesByKeyAndRefusesWhatIsNotThere()
+    {
+        TestHome home(Demo::Prices);
+        deletePriceRecord(*findPriceTable("lcName"), "3");
+        QCOMPARE(sqlScalar("SELECT COUNT(*) FROM lcName WHERE 编号=3").toInt(), 0);
+        QCOMPARE(sqlScalar("SELECT COUNT(*) FROM lcName").toInt(), 10);
+
+        sqlExec("INSERT INTO FyTable VALUES ('O''Neil费', 1, NULL)");
+        deletePriceRecord(*findPriceTable("FyTable"), "O'Neil费");
+        QCOMPARE(queryRows("SELECT 费用名称 FROM FyTable ORDER BY 费用名称"),
+            QStringList({"利润", "安装费", "管理费", "运输费"}));
+
+        // The blank row of an empty table, a stale row, a text where a number belongs.
+        for (const QString &key : {QString(), QString("3"), QString("3 or 1=1")})
+            QVERIFY(!errorOf([&] { deletePriceRecord(*findPriceTable("lcName"), key); }).isEmpty());
+        QCOMPARE(sqlScalar("SELECT COUNT(*) FROM lcName").toInt(), 10);
+
+        clearPriceTable(*findPriceTable("pjName"));
+        QCOMPARE(sqlScalar("SELECT COUNT(*) FROM pjName").toInt(), 0);
+        QCOMPARE(sqlScalar("SELECT COUNT(*) FROM blName").toInt(), 3);
+    }
+
+    void listsSkipNullsAndTakeQuotes()
+    {
+        TestHome home(Demo::Prices);
+        sqlExec("INSERT INTO lcName (编号,系列,名称) VALUES (20,NULL,'x'),(21,'A''s系列','边框'),(22,'A''s系列',NULL)");
+        QCOMPARE(profileSeries(), QStringList({"60平开窗", "70推拉窗", "50平开门", "A's系列"}));
+        QCOMPARE(profileNames("A's系列"), QStringList({"边框"}));
+        QCOMPARE(profileNames("70推拉窗"), QStringList({"上下框", "下滑轨", "扇料", "勾企"}));
+        QCOMPARE(accessoryClasses(), QStringList({"五金", "密封"}));
+        QCOMPARE(accessoryNames("密封"), QStringList({"密封胶条"}));
+    }
+
+    void materialClassesFromGbkOrUtf8()
+    {
+        TestHome home;
+        QCOMPARE(readMaterialClasses(sourcePath("data/runtime/cllb.txt")),
+            QStringList({"断桥铝型材", "普通铝型材", "塑钢型材", "钢衬", "不锈钢型材"}));
+        writeFile(home.file("cllb.txt"), QString(" 钢衬 \n\n塑钢").toUtf8());
+        // Lines are taken whole, empty ones too.
+        QCOMPARE(readMaterialClasses(home.file("cllb.txt")), QStringList({" 钢衬 ", "", "塑钢"}));
+        // Short GBK that is also valid UTF-8, with CR line ends.
+        writeFile(home.file("cllb.txt"), encodeGbk("幕墙\r幕墙\r"));
+        QCOMPARE(readMaterialClasses(home.file("cllb.txt")), QStringList({"幕墙", "幕墙"}));
+        QVERIFY(errorOf([&] { readMaterialClasses(home.file("none.txt")); }).contains("none.txt"));
     }
 };
 

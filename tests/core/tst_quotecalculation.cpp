@@ -4,9 +4,13 @@
 #include "quote/datacheck.h"
 #include "quote/lcprice.h"
 #include "quote/quotecalculation.h"
+#include "quote/quotefigures.h"
+#include "quote/quotejson.h"
 #include "quotefixture.h"
 #include "testsupport.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QTest>
 
 using namespace tarvex;
@@ -40,6 +44,19 @@ void addWindow(int id, const QString &series, const QString &window, double fram
     sqlExec("INSERT INTO MjTemp VALUES (?,?,?,?,?)", {id, series, window, frame, opening});
 }
 
+QVector<LcPriceItem> prices(std::initializer_list<LcPriceItem> items)
+{
+    return QVector<LcPriceItem>(items);
+}
+
+QStringList totals(const QuoteItem &item)
+{
+    QStringList texts;
+    for (const QuoteMaterialRow &row : item.materials)
+        texts.append(format3(row.qty) + QLatin1Char('*') + format3(row.price) + QLatin1Char('=') + format3(row.total));
+    return texts;
+}
+
 } // namespace
 
 class TestQuoteCalculation : public QObject {
@@ -48,18 +65,15 @@ class TestQuoteCalculation : public QObject {
 private slots:
     void dataCheckFindsTheFirstUnpricedKind()
     {
-        TestHome home;
-        home.loadDemoPrices();
-        home.loadDemoProject();
-        QCOMPARE(DataCheck(), 0);
+        TestHome home(Demo::PricesAndProject);
         // Glass, accessory and profile prices go one after another; the check reports
         // profiles before accessories before glass.
-        sqlExec("DELETE FROM blName WHERE 名称='5mm白玻'");
-        QCOMPARE(DataCheck(), 3);
-        sqlExec("DELETE FROM pjName WHERE 名称='滑轮'");
-        QCOMPARE(DataCheck(), 2);
-        sqlExec("UPDATE lcName SET 线重=NULL WHERE 代号='TL704'");
-        QCOMPARE(DataCheck(), 1);
+        const std::pair<const char *, int> steps[] = {{"SELECT 1", 0}, {"DELETE FROM blName WHERE 名称='5mm白玻'", 3},
+            {"DELETE FROM pjName WHERE 名称='滑轮'", 2}, {"UPDATE lcName SET 线重=NULL WHERE 代号='TL704'", 1}};
+        for (const auto &[sql, check] : steps) {
+            sqlExec(QString::fromUtf8(sql));
+            QCOMPARE(DataCheck(), check);
+        }
         QCOMPARE(dataCheckMessage(1), QString("主材数据中有记录末找到线重!"));
         QCOMPARE(dataCheckMessage(2), QString("附件数据中有记录末找到单价!"));
         QCOMPARE(dataCheckQuestion(3), QString("玻璃数据中有记录末找到单价!是否继续?"));
@@ -67,9 +81,7 @@ private slots:
 
     void lcPriceAsksEveryClassAndKeepsTheNumbers()
     {
-        TestHome home;
-        home.loadDemoPrices();
-        home.loadDemoProject();
+        TestHome home(Demo::PricesAndProject);
         // 普通铝型材 also as a thermal-break class: both are asked, separately.
         sqlExec("UPDATE lcName SET 隔热=1 WHERE 代号='M503'");
         QStringList prompts;
@@ -101,9 +113,7 @@ private slots:
 
     void wholeProjectOverTheDemo()
     {
-        TestHome home;
-        home.loadDemoPrices();
-        home.loadDemoProject();
+        TestHome home(Demo::PricesAndProject);
         QuoteOptions options;
         options.project = "某小区";
         options.title = "门窗报价单";
@@ -112,22 +122,17 @@ private slots:
         const QuoteResult result = calculateQuote(options, kDemoPrices, NullPrices::Fail, [&] { ++rows; });
         QCOMPARE(result.items.size(), 1);
         const QuoteItem &item = result.items[0];
-        QCOMPARE(item.title, QString("某小区门窗报价单"));
-        QCOMPARE(item.sheet, QString("报价表"));
-        QCOMPARE(plainNumber(item.area), QString("29.61"));
+        QCOMPARE(QStringList({item.title, item.sheet, plainNumber(item.area), format3(item.materialTotal),
+                     format3(item.unitPrice), format3(item.totalPrice)}),
+            QStringList({"某小区门窗报价单", "报价表", "29.61", "183.029", "253.822", "7515.669"}));
         QCOMPARE(item.materials.size(), 11);
         QCOMPARE(rows, 11);
         QCOMPARE(readQuoteGroups(options).progressMaximum, 11);
-        QCOMPARE(format3(item.materialTotal), QString("183.029"));
-        QCOMPARE(format3(item.unitPrice), QString("253.822"));
-        QCOMPARE(format3(item.totalPrice), QString("7515.669"));
     }
 
     void perSeriesOverTheDemo()
     {
-        TestHome home;
-        home.loadDemoPrices();
-        home.loadDemoProject();
+        TestHome home(Demo::PricesAndProject);
         QuoteOptions options;
         options.scope = QuoteOptions::Scope::Series;
         options.project = "某小区";
@@ -150,21 +155,16 @@ private slots:
         QCOMPARE(door.materials[5].remark, QString("C级锁芯"));
         QCOMPARE(door.materials[4].remark, QString());
         // M = 238.337; 管理费 5 % = 11.917, 利润 8 % = 19.067 (both of M); F = 77.984.
-        QCOMPARE(format3(door.materialTotal), QString("238.337"));
-        QCOMPARE(format3(door.fees[2].value), QString("11.917"));
-        QCOMPARE(format3(door.fees[3].value), QString("19.067"));
-        QCOMPARE(format3(door.feeTotal), QString("77.984"));
-        QCOMPARE(format3(door.unitPrice), QString("316.321"));
-        QCOMPARE(format3(door.totalPrice), QString("3387.798"));
+        QCOMPARE(QStringList({format3(door.materialTotal), format3(door.fees[2].value), format3(door.fees[3].value),
+                     format3(door.feeTotal), format3(door.unitPrice), format3(door.totalPrice)}),
+            QStringList({"238.337", "11.917", "19.067", "77.984", "316.321", "3387.798"}));
         // Three accessories and one glass per series, plus 2 profile classes × 3 series.
         QCOMPARE(readQuoteGroups(options).progressMaximum, 3 * 3 + 3 + 2 * 3);
     }
 
     void perWindowOverTheDemoUsesOpeningAreas()
     {
-        TestHome home;
-        home.loadDemoPrices();
-        home.loadDemoProject();
+        TestHome home(Demo::PricesAndProject);
         QuoteOptions options;
         options.scope = QuoteOptions::Scope::Window;
         options.areaBasis = QuoteOptions::AreaBasis::Opening;
@@ -181,9 +181,8 @@ private slots:
         QCOMPARE(c1.materials.size(), 6);
         QCOMPARE(rowTexts(c1)[2], QString("3 5+12A+5中空玻璃  0.000 m2/m2 95.000 0.000"));
         // Without the glass (74.195): M = 213.094 - 74.195 = 138.899, fees 35 + 12 + 6.945 + 11.112.
-        QCOMPARE(format3(c1.materialTotal), QString("138.899"));
-        QCOMPARE(format3(c1.unitPrice), QString("203.956"));
-        QCOMPARE(format3(c1.totalPrice), QString("385.477"));
+        QCOMPARE(QStringList({format3(c1.materialTotal), format3(c1.unitPrice), format3(c1.totalPrice)}),
+            QStringList({"138.899", "203.956", "385.477"}));
         QCOMPARE(result.items[2].name, QString("C3"));
         // Three accessories and one glass per window, plus 2 profile classes × 12 windows: the
         // count is an upper bound, as the sliding windows hold one class only.
@@ -193,9 +192,7 @@ private slots:
     void areasAreRoundedHalfToEven()
     {
         TestHome home;
-        addWindow(1, "甲", "A", 0.125, 1);
-        addWindow(2, "乙", "B", 0.375, 1);
-        addWindow(3, "丙", "C", 2.675, 1);
+        sqlExec("INSERT INTO MjTemp VALUES (1,'甲','A',0.125,1),(2,'乙','B',0.375,1),(3,'丙','C',2.675,1)");
         QuoteOptions options;
         options.scope = QuoteOptions::Scope::Window;
         const QuoteResult result = calculateQuote(options, QString(), NullPrices::Fail);
@@ -209,9 +206,7 @@ private slots:
     // the demo answers (24.5 and 18 per kg, losses 1.05, 1.02, 1.1).
     void demoHalvesGoToTheEvenNeighbour()
     {
-        TestHome home;
-        home.loadDemoPrices();
-        home.loadDemoProject();
+        TestHome home(Demo::PricesAndProject);
         const QuoteRun series = demoQuoteRun(QuoteOptions::Scope::Series);
         const QuoteRun windows = demoQuoteRun(QuoteOptions::Scope::Window);
         auto item = [](const QuoteRun &run, const QString &name) {
@@ -225,32 +220,30 @@ private slots:
             const QuoteMaterialRow &m = it.materials.value(row);
             return format3(m.qty) + QLatin1Char('*') + format3(m.price) + QLatin1Char('=') + format3(m.total);
         };
-        QCOMPARE(figures(item(series, "50平开门"), 3), QString("1.143*6.500=7.430")); // 7.4295
-        QCOMPARE(figures(item(series, "60平开窗"), 3), QString("1.007*6.500=6.546")); // 6.5455
-        QCOMPARE(figures(item(windows, "C4"), 1), QString("4.939*24.500=121.006")); // 121.0055
-        QCOMPARE(figures(item(windows, "M1"), 3), QString("1.457*6.500=9.470")); // 9.4705
-        QCOMPARE(figures(item(windows, "M4"), 3), QString("0.729*6.500=4.738")); // 4.7385
+        // Halves 7.4295, 6.5455, 121.0055, 9.4705, 4.7385.
+        QCOMPARE(
+            QStringList({figures(item(series, "50平开门"), 3), figures(item(series, "60平开窗"), 3),
+                figures(item(windows, "C4"), 1), figures(item(windows, "M1"), 3), figures(item(windows, "M4"), 3)}),
+            QStringList({"1.143*6.500=7.430", "1.007*6.500=6.546", "4.939*24.500=121.006", "1.457*6.500=9.470",
+                "0.729*6.500=4.738"}));
         // M2: 0.594 kg / 2.52 m² × 1.05 = 0.2475 -> 0.248; 0.405 × 73.1 = 29.6055 -> 29.606.
         const QuoteItem m2 = item(windows, "M2");
         QCOMPARE(figures(m2, 0), QString("0.248*18.000=4.464"));
         QCOMPARE(figures(m2, 5), QString("0.405*73.100=29.606"));
         // M = 4.464 + 174.195 + 76.054 + 7.891 + 4.274 + 29.606 = 296.484; 5 % = 14.8242,
         // 8 % = 23.71872; F = 85.543; 382.027 × 2.52 = 962.70804.
-        QCOMPARE(format3(m2.materialTotal), QString("296.484"));
-        QCOMPARE(format3(m2.feeTotal), QString("85.543"));
-        QCOMPARE(format3(m2.unitPrice), QString("382.027"));
-        QCOMPARE(format3(m2.totalPrice), QString("962.708"));
+        QCOMPARE(QStringList(
+                     {format3(m2.materialTotal), format3(m2.feeTotal), format3(m2.unitPrice), format3(m2.totalPrice)}),
+            QStringList({"296.484", "85.543", "382.027", "962.708"}));
         // 50平开门: M = 283.670, 5 % = 14.1835 -> 14.184, 8 % = 22.6936; 367.548 × 10.71 = 3936.43908.
         const QuoteItem door = item(series, "50平开门");
-        QCOMPARE(format3(door.fees[2].value), QString("14.184"));
-        QCOMPARE(format3(door.unitPrice), QString("367.548"));
-        QCOMPARE(format3(door.totalPrice), QString("3936.439"));
+        QCOMPARE(QStringList({format3(door.fees[2].value), format3(door.unitPrice), format3(door.totalPrice)}),
+            QStringList({"14.184", "367.548", "3936.439"}));
     }
 
     void namesWithApostrophesSelectTheirRows()
     {
-        TestHome home;
-        home.loadDemoPrices();
+        TestHome home(Demo::Prices);
         addWindow(1, "O'Neil", "C'1", 2, 2);
         addWindow(2, "Plain", "C2", 2, 2);
         sqlExec("INSERT INTO BlTemp VALUES (1,'5mm白玻',1),(2,'5mm白玻',3)");
@@ -266,21 +259,144 @@ private slots:
 
     void aScopeWithoutAreaStops()
     {
-        TestHome home;
-        home.loadDemoPrices();
+        TestHome home(Demo::Prices);
         addWindow(1, "S", "C1", 2, 2);
         addWindow(2, "S", "C2", 0, 0);
         QuoteOptions options;
         options.scope = QuoteOptions::Scope::Window;
-        try {
-            calculateQuote(options, QString(), NullPrices::Fail);
-            QFAIL("no error");
-        } catch (const Error &e) {
-            QCOMPARE(e.message(), QString("窗号 C2 门窗面积为0,无法计算每平方米的用量"));
-        }
+        QCOMPARE(errorOf([&] { calculateQuote(options, QString(), NullPrices::Fail); }),
+            QString("窗号 C2 门窗面积为0,无法计算每平方米的用量"));
         sqlExec("DELETE FROM MjTemp");
         options.scope = QuoteOptions::Scope::Whole;
         QVERIFY_THROWS_EXCEPTION(Error, calculateQuote(options, QString(), NullPrices::Fail));
+    }
+
+    void percentageFeesAreTakenOfTheMaterialTotalOnly()
+    {
+        // 400 kg over 2 m² at 1 per kg: Q = 200.000, T = M = 200.000.
+        QuoteItemInput input;
+        input.area = 2;
+        input.profiles = {{400, true, "断桥"}};
+        const QVector<FeeRecord> fees = {{"管理费", 0, 5}, {"利润", 0, 8}, {"空费", 0, 0}, {"安装费", 35, 0}};
+        QStringList warnings;
+        const QuoteItem item
+            = priceQuoteItem(input, prices({{"断桥", "True", "1"}}), {}, fees, NullPrices::Fail, &warnings);
+        // 5 % of 200 is 10; 8 % of 200 is 16 (not of 210).
+        QStringList feeRows;
+        for (const QuoteFeeRow &fee : item.fees)
+            feeRows.append(QString::number(fee.serial) + ' ' + fee.priceText() + ' ' + format3(fee.value));
+        QCOMPARE(feeRows, QStringList({"1 5.000% 10.000", "2 8.000% 16.000", "3 0.000% 0.000", "4 35.000 35.000"}));
+        // F = 10 + 16 + 0 + 35 = 61; unit price 261; total 261 × 2.
+        QCOMPARE(QStringList({format3(item.materialTotal), format3(item.feeTotal), format3(item.unitPrice),
+                     format3(item.totalPrice)}),
+            QStringList({"200.000", "61.000", "261.000", "522.000"}));
+        QVERIFY(warnings.isEmpty());
+    }
+
+    void roundingIsAppliedAtEachStage()
+    {
+        // Glass 1 m² over 3 m²: Q = 0.333 (0.3333...), P = 2.675, T = Round(0.333 × 2.675) = 0.891
+        // (the unrounded quantity would give 0.892). Accessory 2 over 3: Q = 0.667,
+        // P = Round(1.23456) = 1.235, T = Round(0.823745) = 0.824. M = 0.891 + 0.824 = 1.715.
+        QuoteItemInput input;
+        input.area = 3;
+        input.glass = {{"白玻", 1, 2.675}};
+        input.accessories = {{"执手", "L", 2, "个", 1.23456, QString()}};
+        // A fixed amount of 0.0004 per m²: unit price Round(1.7154) = 1.715 but the total is
+        // Round(1.7154 × 3) = 5.146, not 1.715 × 3 = 5.145.
+        const QuoteItem item = priceQuoteItem(input, {}, {}, {{"杂费", 0.0004, 0}}, NullPrices::Fail, nullptr);
+        QCOMPARE(totals(item), QStringList({"0.333*2.675=0.891", "0.667*1.235=0.824"}));
+        QCOMPARE(item.materials[1].unit, QString("个/m2"));
+        QCOMPARE(item.fees[0].priceText(), QString("0.000"));
+        QCOMPARE(QStringList({format3(item.materialTotal), format3(item.unitPrice), format3(item.totalPrice)}),
+            QStringList({"1.715", "1.715", "5.146"}));
+    }
+
+    void rowsComeInOrderWithLossFactors()
+    {
+        QuoteItemInput input;
+        input.area = 4;
+        input.profiles = {{10, false, "普通"}, {10, true, "普通"}};
+        input.glass = {{"中空", 2, 100}};
+        input.accessories = {{"合页", "4寸", 8, "个", 5, "不锈钢"}};
+        // Empty loss factor for accessories: their quantities and totals are 0.
+        const LossFactors losses {1.05, 0, 1.1};
+        const QuoteItem item = priceQuoteItem(
+            input, prices({{"普通", "True", "30"}, {"普通", "False", "20"}}), losses, {}, NullPrices::Fail, nullptr);
+        // 10/4 × 1.05 = 2.625 -> 2.625; the thermal row takes the True item's 30.
+        QCOMPARE(totals(item),
+            QStringList({"2.625*20.000=52.500", "2.625*30.000=78.750", "0.550*100.000=55.000", "0.000*5.000=0.000"}));
+        QStringList rows;
+        for (const QuoteMaterialRow &row : item.materials)
+            rows.append(QString::number(row.serial) + ' ' + row.spec + ' ' + row.unit + ' ' + row.remark);
+        QCOMPARE(rows, QStringList({"1 非隔热材 Kg/m2 ", "2 隔热材 Kg/m2 ", "3  m2/m2 ", "4 4寸 个/m2 不锈钢"}));
+        QCOMPARE(format3(item.materialTotal), QString("186.250"));
+    }
+
+    void unmatchedProfileIsPricedZeroWithAWarning()
+    {
+        QuoteItemInput input;
+        input.area = 1;
+        input.label = "窗号 C1";
+        input.profiles = {{5, true, "断桥"}, {5, false, "普通"}};
+        QStringList warnings;
+        // Only the non-thermal 断桥 is priced: the thermal one must not borrow its price.
+        const QuoteItem item = priceQuoteItem(
+            input, prices({{"断桥", "False", "50"}, {"普通", "False", "9"}}), {}, {}, NullPrices::Fail, &warnings);
+        QCOMPARE(totals(item), QStringList({"5.000*0.000=0.000", "5.000*9.000=45.000"}));
+        QCOMPARE(warnings, QStringList({"窗号 C1 主材断桥(隔热材)没有单价,按0计算"}));
+    }
+
+    void missingPricesAndAreaStopOrCountZero()
+    {
+        QuoteItemInput input;
+        input.area = 2;
+        input.label = "门窗系列 S60";
+        input.glass = {{"蓝玻", 1, std::nullopt}};
+        QCOMPARE(errorOf([&] { priceQuoteItem(input, {}, {}, {}, NullPrices::Fail, nullptr); }),
+            QString("门窗系列 S60 玻璃蓝玻没有单价"));
+        QStringList warnings;
+        const QuoteItem item = priceQuoteItem(input, {}, {}, {}, NullPrices::Zero, &warnings);
+        QCOMPARE(totals(item), QStringList({"0.500*0.000=0.000"}));
+        QCOMPARE(warnings.size(), 1);
+
+        input.area = 0;
+        QCOMPARE(errorOf([&] { priceQuoteItem(input, {}, {}, {}, NullPrices::Zero, nullptr); }),
+            QString("门窗系列 S60 门窗面积为0,无法计算每平方米的用量"));
+    }
+
+    void jsonKeepsTheKeyOrderAndPrintedTexts()
+    {
+        QuoteResult result;
+        result.scope = QuoteOptions::Scope::Window;
+        QuoteItemInput input;
+        input.name = "C\"1";
+        input.sheet = "C\"1";
+        input.title = "标题";
+        input.area = 0.5;
+        input.accessories = {{"执手", "L", 1, "个", 3, QString()}};
+        result.items.append(priceQuoteItem(input, {}, {}, {{"利润", 0, 8}}, NullPrices::Fail, nullptr));
+        const QString json = QString::fromUtf8(quoteResultJson(result));
+        QVERIFY2(
+            json.startsWith("{\"scope\": \"window\", \"area_basis\": \"frame\", \"items\": [\n  {\"name\": \"C\\\"1\", "
+                            "\"sheet\": \"C\\\"1\", \"title\": \"标题\", \"area\": \"0.5\", \"materials\": ["),
+            qPrintable(json));
+        QVERIFY(json.contains(
+            "{\"serial\": 1, \"kind\": \"accessory\", \"name\": \"执手\", \"spec\": \"L\", \"qty\": "
+            "\"2.000\", \"unit\": \"个/m2\", \"price\": \"3.000\", \"total\": \"6.000\", \"remark\": \"\"}"));
+        QVERIFY(json.contains("{\"serial\": 1, \"name\": \"利润\", \"price\": \"8.000%\", \"value\": \"0.480\"}"));
+        QVERIFY(json.contains("\"material_total\": \"6.000\", \"fee_total\": \"0.480\", \"unit_price\": \"6.480\", "
+                              "\"total_price\": \"3.240\"}"));
+        // Every text escaped as QJsonDocument escapes it.
+        for (const QString &text :
+            {QString("a\\b"), QString("a\"b"), QString("\t\n\x01"), QString("\x7f中文😀"), QString(QChar(0xD800))}) {
+            QuoteResult one;
+            one.items.append(QuoteItem());
+            one.items[0].title = text;
+            const QByteArray escaped = QJsonDocument(QJsonArray {text}).toJson(QJsonDocument::Compact);
+            const QByteArray expected = "\"title\": " + escaped.mid(1, escaped.size() - 2) + ',';
+            QVERIFY(quoteResultJson(one).contains(expected));
+        }
     }
 };
 

@@ -177,8 +177,7 @@ private slots:
     void groupedPassesEqualTheItemQueries()
     {
         QFETCH(int, windows);
-        TestHome home;
-        home.loadDemoPrices();
+        TestHome home(Demo::Prices);
         if (windows == 0) {
             home.loadDemoProject();
         } else {

@@ -16,44 +16,27 @@ class TestSystem : public QObject {
     Q_OBJECT
 
 private slots:
-    void programFolderChoice_data()
-    {
-        QTest::addColumn<QString>("chosen");
-        QTest::addColumn<QString>("environment");
-        QTest::addColumn<bool>("writable");
-        QTest::addColumn<QString>("defaults");
-        QTest::addColumn<QString>("expected");
-        QTest::addColumn<int>("origin");
-        QTest::newRow("--home wins") << "/h"
-                                     << "/e" << true << ""
-                                     << "/h" << int(FolderOrigin::Chosen);
-        QTest::newRow("TARVEX_HOME") << ""
-                                     << "/e" << false << "/usr/share/tarvex"
-                                     << "/e" << int(FolderOrigin::Environment);
-        QTest::newRow("build folder") << ""
-                                      << "" << true << ""
-                                      << "/exe" << int(FolderOrigin::Executable);
-        QTest::newRow("installed, read-only") << ""
-                                              << "" << false << "/usr/share/tarvex"
-                                              << "/user" << int(FolderOrigin::UserData);
-        // Run by root, /usr/bin may be written: still the user's folder.
-        QTest::newRow("installed, writable") << ""
-                                             << "" << true << "/usr/share/tarvex"
-                                             << "/user" << int(FolderOrigin::UserData);
-        QTest::newRow("read-only, not installed") << ""
-                                                  << "" << false << ""
-                                                  << "/user" << int(FolderOrigin::UserData);
-    }
-
     void programFolderChoice()
     {
-        QFETCH(QString, chosen);
-        QFETCH(QString, environment);
-        QFETCH(bool, writable);
-        QFETCH(QString, defaults);
-        const ProgramFolder folder = chooseProgramFolder({chosen, environment, "/exe", writable, defaults, "/user"});
-        QTEST(folder.path, "expected");
-        QTEST(int(folder.origin), "origin");
+        const struct {
+            const char *name, *chosen, *environment;
+            bool writable;
+            const char *defaults, *expected;
+            FolderOrigin origin;
+        } cases[] = {
+            {"--home wins", "/h", "/e", true, "", "/h", FolderOrigin::Chosen},
+            {"TARVEX_HOME", "", "/e", false, "/usr/share/tarvex", "/e", FolderOrigin::Environment},
+            {"build folder", "", "", true, "", "/exe", FolderOrigin::Executable},
+            {"installed, read-only", "", "", false, "/usr/share/tarvex", "/user", FolderOrigin::UserData},
+            // Run by root, /usr/bin may be written: still the user's folder.
+            {"installed, writable", "", "", true, "/usr/share/tarvex", "/user", FolderOrigin::UserData},
+            {"read-only, not installed", "", "", false, "", "/user", FolderOrigin::UserData},
+        };
+        for (const auto &c : cases) {
+            const ProgramFolder folder = chooseProgramFolder({QString::fromUtf8(c.chosen),
+                QString::fromUtf8(c.environment), "/exe", c.writable, QString::fromUtf8(c.defaults), "/user"});
+            QVERIFY2(folder.path == QString::fromUtf8(c.expected) && folder.origin == c.origin, c.name);
+        }
     }
 
     void fillFolderNeverOverwrites()
@@ -92,8 +75,8 @@ private slots:
         // A pasted line break never reaches the file.
         const QString message = savePathSettings(ini, {" " + home.path() + "\r\n", missing + "\n"});
         QCOMPARE(message, "设置成功!重新启动软件后生效!\n文件夹不存在: " + missing);
-        QCOMPARE(readPathSettings(ini).dataFolder, home.path());
-        QCOMPARE(readPathSettings(ini).libraryFolder, missing);
+        QCOMPARE(
+            readPathSettings(ini).dataFolder + '|' + readPathSettings(ini).libraryFolder, home.path() + '|' + missing);
         QCOMPARE(readFile(ini), ("[sysPath]\r\npath1=" + home.path() + "\r\npath2=" + missing + "\r\n").toUtf8());
 
         // Saving again writes the same; an empty library folder is stored empty.
@@ -101,16 +84,13 @@ private slots:
         QCOMPARE(readFile(ini), ("[sysPath]\r\npath1=" + home.path() + "\r\npath2=\r\n").toUtf8());
 
         QDir(home.path()).mkdir("locked.ini");
-        QVERIFY(errorOf([&] {
-            savePathSettings(home.file("locked.ini"), {"a", "b"});
-        }).startsWith("无法写入文件 " + home.file("locked.ini")));
+        const QString locked = errorOf([&] { savePathSettings(home.file("locked.ini"), {"a", "b"}); });
+        QVERIFY(locked.startsWith("无法写入文件 " + home.file("locked.ini")));
     }
 
     void systemInfoNamesFoldersFilesAndCounts()
     {
-        TestHome home;
-        home.loadDemoPrices();
-        home.loadDemoProject();
+        TestHome home(Demo::PricesAndProject);
         const QString text = systemInfoLines().join('\n');
         const int profiles = sqlScalar("SELECT COUNT(*) FROM LcTemp").toInt();
         QVERIFY(profiles > 10);

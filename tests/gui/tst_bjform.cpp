@@ -8,11 +8,11 @@
 #include "quote/bjform.h"
 #include "quote/quotewindows.h"
 #include "testsupport.h"
+#include "widgetsupport.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
-#include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -27,32 +27,19 @@ using namespace tarvex::test;
 
 namespace {
 
-template <typename T> T *child(QWidget &form, const QString &name)
-{
-    T *widget = form.findChild<T *>(name);
-    if (!widget)
-        qFatal("no control %s", qPrintable(name));
-    return widget;
-}
-
 QLineEdit *text(QWidget &form, int n)
 {
-    return child<QLineEdit>(form, QStringLiteral("Text%1").arg(n));
+    return child<QLineEdit>(&form, QStringLiteral("Text%1").arg(n));
 }
 
 QRadioButton *option(QWidget &form, int n)
 {
-    return child<QRadioButton>(form, QStringLiteral("Option%1").arg(n));
+    return child<QRadioButton>(&form, QStringLiteral("Option%1").arg(n));
 }
 
 QCheckBox *check(QWidget &form, int n)
 {
-    return child<QCheckBox>(form, QStringLiteral("Check%1").arg(n));
-}
-
-void click(QWidget &form, const QString &button)
-{
-    QTest::mouseClick(child<QPushButton>(form, button), Qt::LeftButton);
+    return child<QCheckBox>(&form, QStringLiteral("Check%1").arg(n));
 }
 
 // The lines of section cs1 of cs.ini, in file order.
@@ -82,39 +69,29 @@ public:
     QStringList defaults;
 };
 
-struct Outputs {
-    QList<QuoteRun> paperRuns;
-    QList<QuoteRun> excelRuns;
-    bool succeed = true;
-
-    void install(BjForm &form)
-    {
-        form.setOutputs(
-            [this](const QuoteRun &run) {
-                paperRuns.append(run);
-                return succeed;
-            },
-            [this](const QuoteRun &run, const std::function<void(int)> &progress) {
-                excelRuns.append(run);
-                progress(run.progressMaximum);
-                return succeed ? QStringLiteral("/tmp/quote.xlsx") : QString();
-            });
-    }
-};
-
 // The dialog over the demo project and prices, its outputs recorded; the
 // missing price lists it offers are counted and closed, or run by inList.
 struct Quoting {
-    TestHome home;
+    TestHome home {Demo::PricesAndProject};
     BjForm form;
-    Outputs outputs;
+    struct {
+        QList<QuoteRun> paperRuns;
+        QList<QuoteRun> excelRuns;
+    } outputs;
     int listsOffered = 0;
     std::function<void(MissingPriceForm *)> inList;
     Quoting()
     {
-        home.loadDemoPrices();
-        home.loadDemoProject();
-        outputs.install(form);
+        form.setOutputs(
+            [this](const QuoteRun &run) {
+                outputs.paperRuns.append(run);
+                return true;
+            },
+            [this](const QuoteRun &run, const std::function<void(int)> &progress) {
+                outputs.excelRuns.append(run);
+                progress(run.progressMaximum);
+                return QStringLiteral("/tmp/quote.xlsx");
+            });
         form.show();
         setDialogRunner([this](QDialog *dialog) {
             ++listsOffered;
@@ -125,18 +102,6 @@ struct Quoting {
     }
     ~Quoting() { setDialogRunner(nullptr); }
 };
-
-// Fills the boxes of an entry dialog and presses "确 定".
-void fillAndSave(QDialog *dialog, const QList<QPair<QString, QString>> &values)
-{
-    for (const auto &[name, value] : values) {
-        if (auto *combo = dialog->findChild<QComboBox *>(name))
-            combo->setEditText(value);
-        else
-            child<QLineEdit>(*dialog, name)->setText(value);
-    }
-    click(*dialog, "Command3");
-}
 
 } // namespace
 
@@ -158,11 +123,11 @@ private slots:
             QCOMPARE(text(form, 1)->text() + text(form, 3)->text() + text(form, 4)->text(), QString("11"));
             for (int n = 6; n <= 8; ++n)
                 QVERIFY(!text(form, n)->isEnabled());
-            QVERIFY(child<QProgressBar>(form, "ProBar")->isHidden());
-            check(form, 2)->click();
-            QVERIFY(text(form, 6)->isEnabled());
-            check(form, 2)->click();
-            QVERIFY(!text(form, 6)->isEnabled());
+            QVERIFY(child<QProgressBar>(&form, "ProBar")->isHidden());
+            for (bool enabled : {true, false}) {
+                check(form, 2)->click();
+                QCOMPARE(text(form, 6)->isEnabled(), enabled);
+            }
 
             option(form, 3)->setChecked(true);
             option(form, 5)->setChecked(true);
@@ -181,19 +146,15 @@ private slots:
         {
             BjForm form;
             form.show();
-            QVERIFY(option(form, 3)->isChecked());
-            QVERIFY(option(form, 5)->isChecked());
-            QCOMPARE(text(form, 1)->text(), QString()); // no first-run default any more
-            QVERIFY(text(form, 7)->isEnabled());
-            QCOMPARE(text(form, 7)->text(), QString("审核:"));
-            QVERIFY(!text(form, 6)->isEnabled());
-            QVERIFY(check(form, 1)->isChecked());
+            QVERIFY(option(form, 3)->isChecked() && option(form, 5)->isChecked() && check(form, 1)->isChecked());
+            // No first-run default any more.
+            QCOMPARE(text(form, 1)->text() + '|' + text(form, 7)->text(), QString("|审核:"));
+            QVERIFY(text(form, 7)->isEnabled() && !text(form, 6)->isEnabled());
             const QuoteOptions o = form.options();
-            QCOMPARE(o.scope, QuoteOptions::Scope::Window);
-            QCOMPARE(o.areaBasis, QuoteOptions::AreaBasis::Opening);
+            QVERIFY(o.scope == QuoteOptions::Scope::Window && o.areaBasis == QuoteOptions::AreaBasis::Opening);
             QVERIFY(o.sign[1] && !o.sign[0]);
             text(form, 5)->setText("报价单");
-            click(form, "Command3");
+            click(&form, "Command3");
             QVERIFY(!form.isVisible());
         }
         QCOMPARE(ReadIni(iniPath(), "cs1", "tx5"), QString("报价单"));
@@ -240,41 +201,30 @@ private slots:
     void dataCheckRefusesOrAsks()
     {
         Quoting q;
-        sqlExec("DELETE FROM pjName WHERE 名称='滑轮'");
-
-        click(q.form, "Command1");
-        QCOMPARE(q.home.messages().texts(), QStringList({"附件数据中有记录末找到单价!"}));
-        QCOMPARE(q.home.messages().shown().last().kind, ScriptedMessages::Kind::Warning);
-        QCOMPARE(q.home.messages().shown().last().title, QString("系统提示"));
-        QVERIFY(q.form.isVisible());
-        QVERIFY(child<QPushButton>(q.form, "Command1")->isVisible());
-
-        // The spreadsheet asks; No stops before any price prompt.
-        q.home.messages().clear();
-        q.home.messages().answerQuestion(false);
-        click(q.form, "Command2");
-        QCOMPARE(q.home.messages().texts(), QStringList({"附件数据中有记录末找到单价!是否继续?"}));
-        QVERIFY(q.outputs.excelRuns.isEmpty());
-
-        sqlExec("DELETE FROM blName WHERE 名称='5mm白玻'");
-        q.home.messages().clear();
-        click(q.form, "Command1");
-        QCOMPARE(q.home.messages().texts(), QStringList({"附件数据中有记录末找到单价!"}));
-
-        sqlExec("INSERT INTO pjName VALUES (9,'五金','滑轮','双轮',NULL,'个',4.2,1,NULL)");
-        q.home.messages().clear();
-        q.home.messages().answerQuestion(false);
-        click(q.form, "Command2");
-        QCOMPARE(q.home.messages().texts(), QStringList({"玻璃数据中有记录末找到单价!是否继续?"}));
-
-        sqlExec("UPDATE lcName SET 线重=NULL WHERE 代号='M503'");
-        for (const char *button : {"Command1", "Command2"}) {
+        // The paper quotation refuses, the spreadsheet asks (answered No here),
+        // except for a missing line weight; nothing runs.
+        const struct {
+            const char *sql, *button, *message;
+        } steps[] = {
+            {"DELETE FROM pjName WHERE 名称='滑轮'", "Command1", "附件数据中有记录末找到单价!"},
+            {"", "Command2", "附件数据中有记录末找到单价!是否继续?"},
+            {"DELETE FROM blName WHERE 名称='5mm白玻'", "Command1", "附件数据中有记录末找到单价!"},
+            {"INSERT INTO pjName VALUES (9,'五金','滑轮','双轮',NULL,'个',4.2,1,NULL)", "Command2",
+                "玻璃数据中有记录末找到单价!是否继续?"},
+            {"UPDATE lcName SET 线重=NULL WHERE 代号='M503'", "Command1", "主材数据中有记录末找到线重!"},
+            {"", "Command2", "主材数据中有记录末找到线重!"},
+        };
+        for (const auto &s : steps) {
+            if (*s.sql)
+                sqlExec(QString::fromUtf8(s.sql));
             q.home.messages().clear();
-            click(q.form, QString::fromUtf8(button));
-            QCOMPARE(q.home.messages().texts(), QStringList({"主材数据中有记录末找到线重!"}));
+            click(&q.form, QString::fromUtf8(s.button));
+            QCOMPARE(q.home.messages().texts(), QStringList({QString::fromUtf8(s.message)}));
+            QVERIFY(q.form.isVisible() && child<QPushButton>(&q.form, "Command1")->isVisible());
         }
+        QVERIFY(q.home.messages().shown().last().kind == ScriptedMessages::Kind::Warning);
+        QCOMPARE(q.home.messages().shown().last().title, QString("系统提示"));
         QVERIFY(q.outputs.paperRuns.isEmpty() && q.outputs.excelRuns.isEmpty());
-        QVERIFY(q.form.isVisible());
         // Every refusal, and every No, offered the missing price list.
         QCOMPARE(q.listsOffered, 6);
     }
@@ -293,15 +243,16 @@ private slots:
                 setEntryDialogRunner([&](QDialog *entry) {
                     // M503 keeps its record, only without 线重: that one is modified.
                     if (entry->objectName() == "inData")
-                        fillAndSave(entry, {{"Text3", "0.2"}});
+                        typeInto(entry, {{"Text3", "0.2"}});
                     else
-                        fillAndSave(entry, {{"Combo1", "五金"}, {"Text4", "个"}, {"Text5", "5"}, {"Text6", "1"}});
+                        typeInto(entry, {{"Combo1", "五金"}, {"Text4", "个"}, {"Text5", "5"}, {"Text6", "1"}});
+                    click(entry, "Command3");
                 });
                 emit list->list()->cellDoubleClicked(0, 0);
                 setEntryDialogRunner(nullptr);
             }
         };
-        click(q.form, "Command1");
+        click(&q.form, "Command1");
         QCOMPARE(seen, QStringList({"3:M503", "2:执手", "1:滑轮"}));
         QCOMPARE(q.listsOffered, 1);
         QCOMPARE(q.home.messages().texts().mid(0, 4),
@@ -323,7 +274,7 @@ private slots:
         text(q.form, 4)->setText("某小区");
         messages.answerInput(QString("20"));
         messages.answerInput(std::nullopt); // cancelled: 0
-        click(q.form, "Command1");
+        click(&q.form, "Command1");
 
         QCOMPARE(messages.texts(),
             QStringList({"请输入第1种主材:断桥铝型材;隔热材的单价:", "请输入第1种主材:普通铝型材;非隔热材的单价:"}));
@@ -347,12 +298,11 @@ private slots:
         q.home.messages().answerQuestion(true);
         q.home.messages().answerInput(QString("20"));
         q.home.messages().answerInput(QString("15"));
-        click(q.form, "Command2");
+        click(&q.form, "Command2");
         QCOMPARE(q.outputs.excelRuns.size(), 1);
         // The unpriced glass counts 0 and is named.
-        const QStringList texts = q.home.messages().texts();
-        QCOMPARE(texts.last(), QString("玻璃5mm白玻没有单价,按0计算"));
-        QCOMPARE(child<QProgressBar>(q.form, "ProBar")->value(), 11);
+        QCOMPARE(q.home.messages().lastText(), QString("玻璃5mm白玻没有单价,按0计算"));
+        QCOMPARE(child<QProgressBar>(&q.form, "ProBar")->value(), 11);
         QVERIFY(!q.form.isVisible());
     }
 
@@ -360,12 +310,11 @@ private slots:
     {
         Quoting q;
         sqlExec("UPDATE MjTemp SET 框面积=0");
-        click(q.form, "Command1");
+        click(&q.form, "Command1");
         QCOMPARE(q.home.messages().lastText(), QString("当前错误:门窗面积为0,无法计算每平方米的用量"));
-        QVERIFY(q.outputs.paperRuns.isEmpty());
-        QVERIFY(q.form.isVisible());
-        QVERIFY(child<QPushButton>(q.form, "Command1")->isHidden());
-        QVERIFY(child<QProgressBar>(q.form, "ProBar")->isVisible());
+        QVERIFY(q.outputs.paperRuns.isEmpty() && q.form.isVisible());
+        QVERIFY(child<QPushButton>(&q.form, "Command1")->isHidden());
+        QVERIFY(child<QProgressBar>(&q.form, "ProBar")->isVisible());
         // The close button still works and keeps the options.
         q.form.close();
         QVERIFY(!q.form.isVisible());

@@ -1,3 +1,6 @@
+#include "../core/paperfixture.h"
+#include "../core/quotefixture.h"
+#include "../core/xlsxread.h"
 #include "app/mainform.h"
 #include "common/database.h"
 #include "common/filedialogs.h"
@@ -9,6 +12,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMdiArea>
@@ -26,37 +30,13 @@ using namespace tarvex::test;
 
 namespace {
 
-QuoteItem item(const QString &title, int rows)
-{
-    QuoteItem it;
-    it.title = title;
-    it.area = 8.64;
-    QuoteMaterialRow r;
-    r.kind = QuoteMaterialRow::Kind::Accessory;
-    r.name = QStringLiteral("合页");
-    r.spec = QStringLiteral("4寸");
-    r.qty = 0.926;
-    r.unit = QStringLiteral("个/m2");
-    r.price = 6.5;
-    r.total = 6.019;
-    it.materials.fill(r, rows);
-    QuoteFeeRow fee;
-    fee.name = QStringLiteral("安装费");
-    fee.rate = fee.value = 35;
-    it.fees.append(fee);
-    it.unitPrice = 35 + 6.019 * rows;
-    it.totalPrice = it.unitPrice * it.area;
-    return it;
-}
-
 QuoteRun windowRun()
 {
     QuoteRun run;
     run.options.scope = QuoteOptions::Scope::Window;
     run.options.sign[0] = true;
     run.options.signText[0] = QStringLiteral("制表:");
-    run.result.items = {
-        item(QStringLiteral("C1报价表"), 6), item(QStringLiteral("C2报价表"), 40), item(QStringLiteral("M1报价表"), 3)};
+    run.result.items = {paperItem("C1报价表", 6), paperItem("C2报价表", 40), paperItem("M1报价表", 3)};
     return run;
 }
 
@@ -71,6 +51,8 @@ class TestBjShowForm : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase() { qputenv("TARVEX_NO_OPEN", "1"); }
+
     void previewFillsTheMainWindowAndPages()
     {
         TestHome home;
@@ -89,24 +71,19 @@ private slots:
 
         auto *preview = form->findChild<PageView *>(QStringLiteral("Picture1"));
         auto *label = form->findChild<QLabel *>(QStringLiteral("PageLabel"));
-        QCOMPARE(preview->pageCount(), 4);
         QCOMPARE(label->text(), QStringLiteral("第1页/共4页"));
-        button(form, "cmdNext")->trigger();
-        QCOMPARE(preview->currentPage(), 2);
-        QCOMPARE(label->text(), QStringLiteral("第2页/共4页"));
-        button(form, "cmdLast")->trigger();
-        button(form, "cmdNext")->trigger();
-        QCOMPARE(preview->currentPage(), 4);
-        button(form, "cmdFirst")->trigger();
-        button(form, "cmdPrevious")->trigger();
-        QCOMPARE(preview->currentPage(), 1);
+        const std::pair<const char *, int> steps[]
+            = {{"cmdNext", 2}, {"cmdLast", 4}, {"cmdNext", 4}, {"cmdFirst", 1}, {"cmdPrevious", 1}};
+        for (const auto &[name, page] : steps) {
+            button(form, name)->trigger();
+            QCOMPARE(label->text(), QStringLiteral("第%1页/共4页").arg(page));
+        }
         // The wheel past the end of a page turns it; the keys page too.
         QWheelEvent down(QPointF(10, 10), preview->mapToGlobal(QPointF(10, 10)), QPoint(), QPoint(0, -120),
             Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
         preview->verticalScrollBar()->setValue(preview->verticalScrollBar()->maximum());
         QApplication::sendEvent(preview->viewport(), &down);
-        QCOMPARE(preview->currentPage(), 2);
-        QCOMPARE(preview->verticalScrollBar()->value(), 0);
+        QVERIFY(preview->currentPage() == 2 && preview->verticalScrollBar()->value() == 0);
         QTest::keyClick(preview, Qt::Key_End);
         QCOMPARE(label->text(), QStringLiteral("第4页/共4页"));
         QTest::keyClick(preview, Qt::Key_PageUp);
@@ -127,7 +104,6 @@ private slots:
         one.result.items.resize(1);
         QVERIFY(showPaperQuotation(one));
         QCOMPARE(main.mdiArea()->subWindowList().size(), 1);
-        QCOMPARE(preview->pageCount(), 1);
         QCOMPARE(label->text(), QStringLiteral("第1页/共1页"));
         QVERIFY(home.messages().shown().isEmpty());
 
@@ -153,9 +129,7 @@ private slots:
         QCOMPARE(lastDialogFilter(), QStringLiteral("PDF 文件 (*.pdf)"));
         QCOMPARE(lastDialogTitle(), QStringLiteral("导出PDF"));
         QCOMPARE(home.messages().lastText(), QStringLiteral("保存文件成功!"));
-        QFileInfo written(dir.filePath(QStringLiteral("阳光花园.pdf")));
-        QVERIFY(written.exists());
-        QVERIFY(written.size() > 1000);
+        QVERIFY(QFileInfo(dir.filePath(QStringLiteral("阳光花园.pdf"))).size() > 1000);
 
         // Printing honours the range chosen in the print dialog.
         const QString pdfinfo = QStandardPaths::findExecutable(QStringLiteral("pdfinfo"));
@@ -178,6 +152,44 @@ private slots:
         setNextFileName(bad);
         QVERIFY(!form.exportPdf());
         QVERIFY(home.messages().lastText().startsWith(QStringLiteral("当前错误:无法写入文件 ")));
+    }
+
+    void writesIntoTemp1AndSaysWhere()
+    {
+        TestHome home(Demo::PricesAndProject);
+        QuoteRun run = demoQuoteRun(QuoteOptions::Scope::Series);
+        run.options.project = QStringLiteral("演示/工程");
+        int last = 0;
+        const QString path = writeExcelQuotation(run, [&](int n) { last = n; });
+        QCOMPARE(QFileInfo(path).absolutePath(), QDir(home.file(QStringLiteral("temp1"))).absolutePath());
+        QVERIFY2(QFileInfo(path).fileName().startsWith(QStringLiteral("演示_工程门窗报价单-")), qPrintable(path));
+        QVERIFY(path.endsWith(QStringLiteral(".xlsx")));
+        QCOMPARE(home.messages().texts(),
+            QStringList({QStringLiteral("报价数据输出完成!\n") + QDir::toNativeSeparators(path)}));
+        QCOMPARE(home.messages().shown().last().kind, ScriptedMessages::Kind::Information);
+        int rows = 0;
+        for (const QuoteItem &item : run.result.items)
+            rows += int(item.materials.size());
+        QCOMPARE(last, rows);
+        QCOMPARE(XlsxBook(path).sheetNames().size(), 1 + run.result.items.size());
+
+        // A second run in the same second does not overwrite the first.
+        const QString again = writeExcelQuotation(run, {});
+        QVERIFY(!again.isEmpty() && again != path && QFile::exists(path));
+    }
+
+    void aFailureIsReportedAndNothingIsClaimed()
+    {
+        TestHome home(Demo::PricesAndProject);
+        const QuoteRun run = demoQuoteRun(QuoteOptions::Scope::Whole);
+        // temp1 cannot be made: a plain file holds its name.
+        QDir(home.file(QStringLiteral("temp1"))).removeRecursively();
+        writeFile(home.file(QStringLiteral("temp1")), "blocker");
+        QCOMPARE(writeExcelQuotation(run, {}), QString());
+        QCOMPARE(home.messages().shown().size(), 1);
+        QVERIFY2(home.messages().lastText().startsWith(QStringLiteral("当前错误:无法创建文件夹")),
+            qPrintable(home.messages().lastText()));
+        QCOMPARE(home.messages().shown().last().kind, ScriptedMessages::Kind::Warning);
     }
 };
 

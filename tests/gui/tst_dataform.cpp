@@ -4,16 +4,21 @@
 #include "common/flexgrid.h"
 #include "prices/entrydialog.h"
 #include "prices/missingpriceform.h"
+#include "rawdata/lcform.h"
 #include "testsupport.h"
 #include "viewer/dataform.h"
+#include "widgetsupport.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
@@ -42,10 +47,35 @@ QString headers(const FlexGrid *grid)
 
 void chooseInFilterList(DataForm *form, const QString &value)
 {
-    auto *combo = form->findChild<QComboBox *>(QStringLiteral("Combo1"));
-    const int index = combo->findText(value);
-    QVERIFY2(index >= 0, qPrintable(value));
-    emit combo->activated(index);
+    auto *combo = child<QComboBox>(form, QStringLiteral("Combo1"));
+    QVERIFY2(combo->findText(value) >= 0, qPrintable(value));
+    emit combo->activated(combo->findText(value));
+}
+
+QLineEdit *text(LcForm *editor, int n)
+{
+    return editor->findChild<QLineEdit *>(QStringLiteral("Text%1").arg(n));
+}
+
+QPushButton *command(LcForm *editor, int n)
+{
+    return editor->findChild<QPushButton *>(QStringLiteral("Command%1").arg(n));
+}
+
+QString label(LcForm *editor, int n)
+{
+    return editor->findChild<QLabel *>(QStringLiteral("Label%1").arg(n))->text();
+}
+
+// Whether the step buttons 上一条 and 下一条 can be pressed, as "01".
+QString steps(LcForm *editor)
+{
+    return QString::number(command(editor, 3)->isEnabled()) + QString::number(command(editor, 4)->isEnabled());
+}
+
+QColor rowColour(FlexGrid *grid, int row)
+{
+    return grid->model()->data(grid->model()->index(row - 1, 0), Qt::BackgroundRole).value<QColor>();
 }
 
 } // namespace
@@ -56,9 +86,7 @@ class TestDataForm : public QObject {
 private slots:
     void showsEveryPageWithItsRecordCount()
     {
-        TestHome home;
-        home.loadDemoPrices();
-        home.loadDemoProject();
+        TestHome home(Demo::PricesAndProject);
         sqlExec("INSERT INTO LcTemp VALUES (1,'KF699',1.25)"); // a profile without a price record
         MainForm main;
         DataForm *form = openViewer(main);
@@ -80,12 +108,10 @@ private slots:
             QCOMPARE(headers(grid), fields[page]);
             QCOMPARE(main.panelText(2), "当前记录数:" + counts[page]);
             QCOMPARE(grid->row(), 1);
-            QCOMPARE(grid->model()->data(grid->model()->index(0, 0), Qt::BackgroundRole).value<QColor>(),
-                FlexGrid::highlightColor());
+            QCOMPARE(rowColour(grid, 1), FlexGrid::highlightColor());
         }
-        QCOMPARE(form->grid(0)->textMatrix(1, 0), QString("60平开窗"));
-        QCOMPARE(form->grid(0)->textMatrix(1, 4), QString("1.052"));
-        QCOMPARE(form->grid(3)->textMatrix(12, 2), QString("M4"));
+        QCOMPARE(form->grid(0)->textMatrix(1, 0) + form->grid(0)->textMatrix(1, 4) + form->grid(3)->textMatrix(12, 2),
+            QString("60平开窗1.052M4"));
 
         // "入单价库" offers itself on a profile without line weight, and on accessories and glass.
         form->setCurrentPage(0);
@@ -187,9 +213,7 @@ private slots:
 
     void filtersByASeriesAndBackToAll()
     {
-        TestHome home;
-        home.loadDemoPrices();
-        home.loadDemoProject();
+        TestHome home(Demo::PricesAndProject);
         sqlExec("INSERT INTO MjTemp VALUES (13,'60''系列','C''1',1,1.1)");
         MainForm main;
         DataForm *form = openViewer(main);
@@ -202,10 +226,7 @@ private slots:
         QTest::mouseDClick(header->viewport(), Qt::LeftButton, {}, centre);
         auto *combo = form->findChild<QComboBox *>("Combo1");
         QVERIFY(combo->isVisible());
-        QStringList items;
-        for (int i = 0; i < combo->count(); ++i)
-            items.append(combo->itemText(i));
-        QCOMPARE(items, (QStringList {"全部", "50平开门", "60'系列", "60平开窗", "70推拉窗"}));
+        QCOMPARE(comboItems(combo), (QStringList {"全部", "50平开门", "60'系列", "60平开窗", "70推拉窗"}));
 
         chooseInFilterList(form, "70推拉窗");
         QCOMPARE(form->filterText(), QString(" WHERE 门窗系列='70推拉窗'"));
@@ -312,6 +333,129 @@ private slots:
         form->setCurrentPage(2);
         QVERIFY(home.messages().lastText().startsWith("当前错误:"));
         QVERIFY(home.messages().lastText().contains("PriceBl"));
+    }
+
+    void addsAProfileAndModifiesAnAccessoryWithoutSpecification()
+    {
+        TestHome home(Demo::PricesAndProject);
+        sqlExec("INSERT INTO PjTemp VALUES (3,'防尘刷',NULL,NULL,2.5)");
+        MainForm main;
+        DataForm *form = openViewer(main);
+        form->grid(0)->setCurrentCell(10, 0);
+        form->button(3)->trigger();
+        LcForm *editor = form->editor();
+        QVERIFY(editor && editor->isVisible());
+        QCOMPARE(editor->windowTitle(), QString("添加数据"));
+        QVERIFY(!command(editor, 3)->isVisible() && !command(editor, 4)->isVisible());
+        const QStringList labels
+            = {"门窗系列", "门窗代号", "主材代号", "主材长度", "主材线重", "隔热材", "材料类别", "备 注"};
+        for (int n = 1; n <= 8; ++n) {
+            QCOMPARE(label(editor, n), labels[n - 1]);
+            QCOMPARE(text(editor, n)->isEnabled(), n == 3 || n == 4);
+        }
+        QVERIFY(!text(editor, 9)->isVisible() && !text(editor, 10)->isVisible());
+        QCOMPARE(boxTexts(editor, {"Text1", "Text2", "Text5"}), QString("60平开窗|C2|1.052"));
+
+        // A blank length is refused and the dialog stays with what was typed.
+        typeInto(editor, {{"Text3", " KF699 "}, {"Text4", " "}});
+        click(editor, "Command1");
+        QCOMPARE(home.messages().lastText(), QString("项目填写不完整!请填定完整后重试!"));
+        QVERIFY(editor->isVisible());
+        QCOMPARE(queryRows("SELECT COUNT(*) FROM LcTemp"), QStringList {"100"});
+
+        text(editor, 4)->setText("2.35");
+        click(editor, "Command1");
+        QCOMPARE(home.messages().lastText(), QString("数据添加成功!"));
+        QVERIFY(!editor->isVisible());
+        QCOMPARE(queryRows("SELECT ID,代号,长度 FROM LcTemp WHERE 代号='KF699'"), QStringList {"2|KF699|2.35"});
+        // The viewer shows the page read again.
+        QCOMPARE(main.panelText(2), QString("当前记录数:101"));
+        QCOMPARE(form->grid(0)->row(), 1);
+
+        // An accessory whose 规格 was empty is found and modified.
+        form->setCurrentPage(1);
+        FlexGrid *grid = form->grid(1);
+        QCOMPARE(grid->textMatrix(37, 2), QString("防尘刷"));
+        grid->setCurrentCell(37, 0);
+        form->button(4)->trigger();
+        editor = form->editor();
+        QCOMPARE(editor->windowTitle(), QString("修改数据"));
+        QCOMPARE(label(editor, 10), QString("备 注"));
+        QCOMPARE(boxTexts(editor, {"Text2", "Text4", "Text6"}), QString("C3||2.5"));
+        QCOMPARE(editor->oldValues(), (QStringList {"防尘刷", "", "", "2.5"}));
+
+        typeInto(editor, {{"Text4", "6mm"}, {"Text6", "3"}});
+        click(editor, "Command1");
+        QCOMPARE(home.messages().lastText(), QString("数据修改成功!"));
+        QCOMPARE(queryRows("SELECT ID,规格,技术要求 IS NULL,数量 FROM PjTemp WHERE 名称='防尘刷'"),
+            QStringList {"3|6mm|1|3"});
+        QCOMPARE(queryRows("SELECT COUNT(*) FROM PjTemp"), QStringList {"37"});
+        // The reloaded page shows the change.
+        QCOMPARE(form->grid(1)->textMatrix(37, 3), QString("6mm"));
+    }
+
+    void modifyStepsThroughTheRowsAndFailuresWriteNothing()
+    {
+        TestHome home;
+        home.loadDemoProject();
+        MainForm main;
+        DataForm *form = openViewer(main);
+        const QStringList before = queryRows("SELECT * FROM LcTemp");
+
+        // A double click on a data row below row 1 opens the modify dialog.
+        FlexGrid *grid = form->grid(0);
+        const QRect cell = grid->cellRect(3, 2);
+        QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, cell.center() - grid->viewport()->pos());
+        LcForm *editor = form->editor();
+        QVERIFY(editor && editor->isVisible());
+        QCOMPARE(editor->mode(), int(LcForm::ModifyMode));
+        QCOMPARE(text(editor, 3)->text(), grid->textMatrix(3, 2));
+
+        text(editor, 4)->setText("abc");
+        click(editor, "Command1");
+        QCOMPARE(home.messages().lastText(), QString("当前错误:主材长度不是有效的数字: abc"));
+        QVERIFY(editor->isVisible());
+        text(editor, 4)->setText("1.9");
+        click(editor, "Command2");
+        QVERIFY(!editor->isVisible());
+        QCOMPARE(queryRows("SELECT * FROM LcTemp"), before);
+
+        // On the windows page the editor steps through the rows.
+        form->setCurrentPage(3);
+        grid = form->grid(3);
+        form->button(4)->trigger();
+        editor = form->editor();
+        QCOMPARE(label(editor, 1), QString("数据ID"));
+        QVERIFY(!text(editor, 1)->isEnabled() && text(editor, 2)->isEnabled());
+        for (int n = 6; n <= 10; ++n)
+            QVERIFY(!text(editor, n)->isVisible());
+        QVERIFY(command(editor, 3)->isVisible());
+        QCOMPARE(steps(editor), QString("01"));
+
+        click(editor, "Command4");
+        QCOMPARE(grid->row(), 2);
+        QCOMPARE(text(editor, 3)->text(), QString("C2"));
+        QCOMPARE(editor->oldValues().mid(0, 3), (QStringList {"2", "60平开窗", "C2"}));
+        QCOMPARE(steps(editor), QString("11"));
+        QCOMPARE(rowColour(grid, 2), FlexGrid::highlightColor());
+        QVERIFY(!rowColour(grid, 1).isValid());
+
+        for (int i = 0; i < 10; ++i)
+            click(editor, "Command4");
+        QCOMPARE(grid->row(), 12);
+        QCOMPARE(text(editor, 3)->text(), QString("M4"));
+        QCOMPARE(steps(editor), QString("10"));
+
+        click(editor, "Command3");
+        QCOMPARE(text(editor, 3)->text(), QString("M3"));
+        QCOMPARE(steps(editor), QString("11"));
+
+        // The window changes in place: same ID, new code and areas.
+        typeInto(editor, {{"Text3", "M3'A"}, {"Text4", "1234.56"}});
+        click(editor, "Command1");
+        QCOMPARE(home.messages().lastText(), QString("数据修改成功!"));
+        QCOMPARE(queryRows("SELECT * FROM MjTemp WHERE ID=11"), QStringList {"11|50平开门|M3'A|1234.56|1.98"});
+        QCOMPARE(grid->row(), 1);
     }
 };
 

@@ -7,18 +7,23 @@
 #include "common/forms.h"
 #include "prices/disform.h"
 #include "prices/entrydialog.h"
+#include "prices/priceentry.h"
 #include "prices/priceimportdialog.h"
 #include "testsupport.h"
+#include "viewer/viewerpages.h"
+#include "widgetsupport.h"
 
 #include <QComboBox>
 #include <QDialog>
 #include <QDir>
+#include <QFile>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTableWidget>
 #include <QTest>
 #include <QToolBar>
@@ -32,10 +37,9 @@ namespace {
 struct Desk {
     TestHome home;
     MainForm main;
-    explicit Desk(bool demoPrices = true)
+    explicit Desk(Demo demo = Demo::Prices)
+        : home(demo)
     {
-        if (demoPrices)
-            home.loadDemoPrices();
         main.show();
     }
     // The browser as the main window opens it for one of the four tables.
@@ -73,22 +77,6 @@ void doubleClickHeader(FlexGrid *grid, int col)
         QPoint(header->sectionViewportPosition(col) + header->sectionSize(col) / 2, header->height() / 2));
 }
 
-void choose(QComboBox *combo, const QString &text)
-{
-    const int index = combo->findText(text);
-    QVERIFY2(index >= 0, qPrintable(text));
-    combo->setCurrentIndex(index);
-    emit combo->activated(index);
-}
-
-QStringList items(QComboBox *combo)
-{
-    QStringList texts;
-    for (int i = 0; i < combo->count(); ++i)
-        texts.append(combo->itemText(i));
-    return texts;
-}
-
 // Records the dialogs the browser opens and lets a test act inside them.
 struct DialogProbe {
     QStringList opened; // "objectName caption"
@@ -108,6 +96,54 @@ struct DialogProbe {
     ~DialogProbe() { setEntryDialogRunner(nullptr); }
 };
 
+// Opens the entry dialog as the browser (caller 1) or the viewer (caller 2)
+// does and runs act inside it instead of a modal loop.
+void runEntry(FlexGrid *grid, short table, short caller, short mode, const std::function<void(QDialog *)> &act)
+{
+    PriceEntryRequest request;
+    request.caller = EntryCaller(caller);
+    request.mode = EntryMode(mode);
+    request.table = EntryTable(table);
+    request.caption = mode == 1 ? "添加数据" : "修改数据";
+    request.showSteps = caller == 1;
+    request.grid = grid;
+    if (caller == 2) {
+        // As the viewer's 入单价库 hands over its current row.
+        QStringList row;
+        for (int c = 0; c < grid->cols(); ++c)
+            row.append(grid->textMatrix(grid->row(), c));
+        request.keys = viewerRowKeys(table - 1, row);
+    }
+    bool ran = false;
+    setEntryDialogRunner([&](QDialog *d) {
+        ran = true;
+        act(d);
+    });
+    showPriceEntryDialog(nullptr, request);
+    setEntryDialogRunner(nullptr);
+    QVERIFY(ran);
+}
+
+// Types the values into the boxes, then clicks "保存" when asked.
+void fill(QDialog *d, std::initializer_list<std::pair<QString, QString>> values, bool save = true)
+{
+    typeInto(d, values);
+    if (save)
+        click(d, "Command3");
+}
+
+QStringList items(QDialog *d, const QString &name)
+{
+    return comboItems(child<QComboBox>(d, name));
+}
+
+// A grid over the query with the given row current, as the browser or the viewer has it.
+void loadGrid(FlexGrid &grid, const char *sql, int row)
+{
+    grid.load(QString::fromUtf8(sql), Database::shared());
+    grid.setCurrentCell(row, 0);
+}
+
 } // namespace
 
 class TestPriceBrowser : public QObject {
@@ -124,19 +160,17 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&d.main));
 
         form = d.open(6);
-        QCOMPARE(form->windowTitle(), QString("主材线重属性编辑"));
-        QCOMPARE(d.main.panelText(2), QString("当前记录数:11"));
+        QCOMPARE(form->windowTitle() + d.main.panelText(2), QString("主材线重属性编辑当前记录数:11"));
         // Load order 系列,名称.
-        QCOMPARE(column(form->grid(), 1).first(), QString("50平开门"));
-        QCOMPARE(column(form->grid(), 2).mid(0, 3), QStringList({"压线", "门扇", "门框"}));
+        QCOMPARE(column(form->grid(), 1).first() + column(form->grid(), 2).mid(0, 3).join(','),
+            QString("50平开门压线,门扇,门框"));
         // The current row is light yellow; the row left loses its colour.
         FlexGrid *grid = form->grid();
         auto background = [grid](int row) { return grid->model()->index(row - 1, 5).data(Qt::BackgroundRole); };
         QCOMPARE(grid->row(), 1);
         QCOMPARE(background(1).value<QColor>(), QColor("#FFFFC0"));
         grid->setCurrentCell(3, 2);
-        QVERIFY(!background(1).isValid());
-        QCOMPARE(background(3).value<QColor>(), QColor("#FFFFC0"));
+        QVERIFY(!background(1).isValid() && background(3).value<QColor>() == QColor("#FFFFC0"));
 
         form = d.open(9);
         QTRY_COMPARE(d.main.mdiArea()->subWindowList().size(), 1);
@@ -156,7 +190,6 @@ private slots:
         sqlExec("DELETE FROM blName WHERE 编号=1");
         QCOMPARE(form->grid()->rows(), 4);
         d.main.mdiArea()->setActiveSubWindow(own);
-        QCOMPARE(form->grid()->rows(), 3);
         QCOMPARE(d.main.panelText(2), QString("当前记录数:2"));
 
         // The export writes the grid to a workbook in temp1.
@@ -168,7 +201,7 @@ private slots:
 
     void filterSequenceNarrowsAndWidens()
     {
-        Desk d(false);
+        Desk d(Demo::None);
         sqlExec("INSERT INTO lcName (编号,系列,名称,代号,线重,隔热,材料类别) VALUES "
                 "(0,'A','B','K1',1,1,'x'),(1,'A','D','K2',1,1,'x'),(2,'C','B','K3',1,0,'x'),"
                 "(3,'C','E','K4',1,0,'x'),(4,'A''s','B','K5',1,0,'x')");
@@ -176,37 +209,34 @@ private slots:
         DisForm *form = d.open(6);
         FlexGrid *grid = form->grid();
         QComboBox *combo = form->filterList();
-        QCOMPARE(form->findChild<QComboBox *>("Combo1"), combo);
+        // The filter in force and the record count, as the status bar shows them.
+        const auto status = [&]() -> QString { return d.main.panelText(3) + '|' + d.main.panelText(2); };
 
         doubleClickHeader(grid, 1);
         QVERIFY(combo->isVisible());
-        QCOMPARE(items(combo), QStringList({"全部", "A", "A's", "C"}));
+        QCOMPARE(comboItems(combo), QStringList({"全部", "A", "A's", "C"}));
         choose(combo, "A");
-        QCOMPARE(form->filterText(), QString(" WHERE 系列='A'"));
-        QCOMPARE(d.main.panelText(3), QString("当前筛选: WHERE 系列='A'"));
-        QCOMPARE(d.main.panelText(2), QString("当前记录数:2"));
+        QCOMPARE(status(), QString("当前筛选: WHERE 系列='A'|当前记录数:2"));
         QCOMPARE(grid->col(), 1);
 
         doubleClickHeader(grid, 2);
-        QCOMPARE(items(combo), QStringList({"全部", "B", "D"}));
+        QCOMPARE(comboItems(combo), QStringList({"全部", "B", "D"}));
         choose(combo, "B");
-        QCOMPARE(form->filterText(), QString(" WHERE 系列='A' AND 名称='B'"));
+        QCOMPARE(status(), QString("当前筛选: WHERE 系列='A' AND 名称='B'|当前记录数:1"));
         QCOMPARE(column(grid, 3), QStringList({"K1"}));
 
         // With a condition on 系列 in force, its list offers only that value;
         // C stands for any other value on 系列, which replaces the condition.
         doubleClickHeader(grid, 1);
-        QCOMPARE(items(combo), QStringList({"全部", "A"}));
+        QCOMPARE(comboItems(combo), QStringList({"全部", "A"}));
         combo->addItem("C");
         choose(combo, "C");
-        QCOMPARE(form->filterText(), QString(" WHERE 系列='C'"));
+        QCOMPARE(status(), QString("当前筛选: WHERE 系列='C'|当前记录数:2"));
         QCOMPARE(column(grid, 3), QStringList({"K3", "K4"}));
 
         doubleClickHeader(grid, 1);
         choose(combo, "全部");
-        QCOMPARE(form->filterText(), QString());
-        QCOMPARE(d.main.panelText(3), QString("当前筛选:"));
-        QCOMPARE(d.main.panelText(2), QString("当前记录数:5"));
+        QCOMPARE(status(), QString("当前筛选:|当前记录数:5"));
 
         // A value with an apostrophe filters like any other.
         doubleClickHeader(grid, 1);
@@ -223,19 +253,19 @@ private slots:
         DialogProbe probe;
         DisForm *form = d.open(7);
         QString number;
-        probe.act = [&](QDialog *dialog) { number = dialog->findChild<QLineEdit *>("Text1")->text(); };
+        probe.act = [&](QDialog *dialog) { number = boxText(dialog, "Text1"); };
 
         doubleClickCell(form->grid(), 1, 2);
         QVERIFY(form->filterList()->isVisible());
-        QCOMPARE(
-            items(form->filterList()), QStringList({"全部", "合页", "密封胶条", "执手", "月牙锁", "滑轮", "门锁"}));
+        QCOMPARE(comboItems(form->filterList()),
+            QStringList({"全部", "合页", "密封胶条", "执手", "月牙锁", "滑轮", "门锁"}));
         QVERIFY(probe.opened.isEmpty());
 
         doubleClickCell(form->grid(), 2, 2);
         QVERIFY(!form->filterList()->isVisible());
         QCOMPARE(probe.opened, QStringList({"inData1 修改数据"}));
-        QVERIFY(probe.request.caller == EntryCaller::Browser && probe.request.mode == EntryMode::Modify);
-        QVERIFY(probe.request.table == EntryTable::Accessory && probe.request.grid == form->grid());
+        QVERIFY(probe.request.caller == EntryCaller::Browser && probe.request.mode == EntryMode::Modify
+            && probe.request.table == EntryTable::Accessory && probe.request.grid == form->grid());
         QCOMPARE(number, QString("5")); // 密封胶条, second in 名称,规格 order
 
         // Add and modify reload the whole table, without the filter.
@@ -245,22 +275,17 @@ private slots:
         choose(form->filterList(), "5mm白玻");
         QCOMPARE(d.main.panelText(2), QString("当前记录数:1"));
         bool stepsVisible = true;
-        auto fill = [&](QDialog *dialog, const char *box, const QString &value) {
-            stepsVisible = !dialog->findChild<QPushButton *>("Command1")->isHidden();
-            dialog->findChild<QLineEdit *>(QString::fromLatin1(box))->setText(value);
-        };
         probe.act = [&](QDialog *dialog) {
             // The current record serves as the template.
-            QCOMPARE(dialog->findChild<QLineEdit *>("Text2")->text(), QString("5mm白玻"));
-            fill(dialog, "Text2", "8mm钢化玻璃");
-            fill(dialog, "Text3", "0.35");
-            QTest::mouseClick(dialog->findChild<QPushButton *>("Command3"), Qt::LeftButton);
+            QCOMPARE(boxText(dialog, "Text2"), QString("5mm白玻"));
+            stepsVisible = !child<QPushButton>(dialog, "Command1")->isHidden();
+            typeInto(dialog, {{"Text2", "8mm钢化玻璃"}, {"Text3", "0.35"}});
+            click(dialog, "Command3");
         };
         form->button(3)->trigger();
-        QCOMPARE(probe.opened, QStringList({"inData2 添加数据"}));
         QVERIFY(!stepsVisible);
-        QCOMPARE(d.home.messages().lastText(), QString("记录添加成功!"));
-        QCOMPARE(d.main.panelText(2), QString("当前记录数:4"));
+        QCOMPARE(QStringList({probe.opened.join(','), d.home.messages().lastText(), d.main.panelText(2)}),
+            QStringList({"inData2 添加数据", "记录添加成功!", "当前记录数:4"}));
         QCOMPARE(column(form->grid(), 1),
             QStringList({"5+12A+5中空玻璃", "5mm白玻", "6+12A+6Low-E中空玻璃", "8mm钢化玻璃"}));
         QCOMPARE(column(form->grid(), 2).last(), QString("0.35"));
@@ -269,15 +294,14 @@ private slots:
 
         form->grid()->setCurrentCell(4, 0);
         probe.act = [&](QDialog *dialog) {
-            QVERIFY(!dialog->findChild<QPushButton *>("Command2")->isEnabled());
-            fill(dialog, "Text3", "120");
-            QTest::mouseClick(dialog->findChild<QPushButton *>("Command3"), Qt::LeftButton);
+            QVERIFY(!child<QPushButton>(dialog, "Command2")->isEnabled());
+            stepsVisible = !child<QPushButton>(dialog, "Command1")->isHidden();
+            typeInto(dialog, {{"Text3", "120"}});
+            click(dialog, "Command3");
         };
         form->button(4)->trigger();
-        QVERIFY(stepsVisible);
-        QCOMPARE(d.home.messages().lastText(), QString("记录修改成功!"));
-        QCOMPARE(form->grid()->textMatrix(4, 2), QString("120"));
-        QCOMPARE(form->grid()->row(), 1);
+        QVERIFY(stepsVisible && form->grid()->row() == 1);
+        QCOMPARE(d.home.messages().lastText() + form->grid()->textMatrix(4, 2), QString("记录修改成功!120"));
     }
 
     void deleteAndClearAskFirst()
@@ -291,8 +315,7 @@ private slots:
         QCOMPARE(grid->textMatrix(1, 0), QString("O'Neil费"));
 
         form->button(5)->trigger(); // answered No
-        QCOMPARE(d.home.messages().lastText(), QString("是否确定要删除当前记录?"));
-        QCOMPARE(d.main.panelText(2), QString("当前记录数:5"));
+        QCOMPARE(d.home.messages().lastText() + d.main.panelText(2), QString("是否确定要删除当前记录?当前记录数:5"));
         d.home.messages().answerQuestion(true);
         form->button(5)->trigger();
         QCOMPARE(d.home.messages().lastText(), QString("数据删除成功!"));
@@ -313,10 +336,9 @@ private slots:
                 form = d.open(9);
                 grid = form->grid();
             }
-            QCOMPARE(grid->rows(), 2);
-            QCOMPARE(grid->headerText(0), QString("费用名称"));
-            QCOMPARE(grid->textMatrix(1, 0), QString());
-            QCOMPARE(d.main.panelText(2), QString("当前记录数:0"));
+            QCOMPARE(QStringList({QString::number(grid->rows()), grid->headerText(0), grid->textMatrix(1, 0),
+                         d.main.panelText(2)}),
+                QStringList({"2", "费用名称", "", "当前记录数:0"}));
         }
         // Deleting the blank row of an empty table is reported, not done.
         d.home.messages().clear();
@@ -371,6 +393,172 @@ private slots:
         // The grid shows the table as it is now, in its load order.
         QCOMPARE(column(form->grid(), 1) + column(form->grid(), 2),
             QStringList({"5+12A+5中空玻璃", "5mm白玻", "6+12A+6Low-E中空玻璃", "中空玻璃", "95", "40", "168", "210"}));
+    }
+
+    void profileFromTheViewerAddsAPriceRecord()
+    {
+        TestHome home(Demo::PricesAndProject);
+        QFile::copy(sourcePath("data/runtime/cllb.txt"), home.file("cllb.txt"));
+        sqlExec("DELETE FROM lcName WHERE 代号='TL703'");
+        FlexGrid viewer;
+        loadGrid(viewer, "SELECT * FROM PriceLc WHERE 代号='TL703'", 1);
+
+        runEntry(&viewer, 1, 2, 1, [&](QDialog *d) {
+            // Series and code from the row, that series' names offered, the rest blank.
+            QCOMPARE(boxTexts(d, {"Combo1", "Text2", "Combo2", "Text1", "Text3"}), QString("70推拉窗|TL703|||"));
+            QCOMPARE(items(d, "Combo2"), QStringList({"上下框", "下滑轨", "勾企"}));
+            QCOMPARE(items(d, "Combo3"), QStringList({"断桥铝型材", "普通铝型材", "塑钢型材", "钢衬", "不锈钢型材"}));
+            QVERIFY(child<QPushButton>(d, "Command1")->isHidden());
+
+            click(d, "Command3");
+            QCOMPARE(home.messages().lastText(), QString("项目填写不完整!请填定完整后重试!"));
+            child<QRadioButton>(d, "Option2")->setChecked(true);
+            choose(child<QComboBox>(d, "Combo3"), "普通铝型材");
+            fill(d, {{"Combo2", "扇料"}, {"Text3", "0.872"}});
+            QCOMPARE(home.messages().lastText(), QString("记录添加成功!"));
+        });
+        QCOMPARE(queryRows("SELECT * FROM lcName WHERE 代号='TL703'"),
+            QStringList({"11|70推拉窗|扇料|TL703|0.872|0|普通铝型材|"}));
+    }
+
+    void profileStepsThroughTheBrowserRows()
+    {
+        TestHome home(Demo::Prices);
+        FlexGrid browser;
+        // The last row in 系列,名称 order is 扇料 (编号 6), before it 勾企 (编号 7).
+        sqlExec("UPDATE lcName SET 隔热=1, 备注='库存' WHERE 编号=6");
+        loadGrid(browser, "SELECT * FROM lcName ORDER BY 系列,名称", 11);
+
+        runEntry(&browser, 1, 1, 2, [&](QDialog *d) {
+            QCOMPARE(boxTexts(d, {"Text1", "Combo1", "Combo2", "Text3", "Combo3", "Text4"}),
+                QString("6|70推拉窗|扇料|0.872|普通铝型材|库存"));
+            QVERIFY(child<QRadioButton>(d, "Option1")->isChecked() && !child<QPushButton>(d, "Command2")->isEnabled());
+
+            click(d, "Command1");
+            QVERIFY(browser.row() == 10 && browser.lastRow() == 10); // the highlight moved along
+            QCOMPARE(boxTexts(d, {"Text1", "Combo2"}), QString("7|勾企"));
+            QVERIFY(child<QRadioButton>(d, "Option2")->isChecked() && child<QPushButton>(d, "Command2")->isEnabled());
+
+            // Letters for 线重 are refused and nothing is written.
+            fill(d, {{"Text3", "abc"}});
+            QCOMPARE(home.messages().lastText(), QString("当前错误:线重必须是数字,填写的“abc”不是数字"));
+            QCOMPARE(queryRows("SELECT 线重 FROM lcName WHERE 编号=7"), QStringList({"0.734"}));
+
+            // An emptied remark keeps the stored one.
+            click(d, "Command2");
+            QCOMPARE(boxText(d, "Text1"), QString("6"));
+            QVERIFY(!child<QPushButton>(d, "Command2")->isEnabled());
+            fill(d, {{"Text3", "1.06"}, {"Text4", ""}});
+            QCOMPARE(home.messages().lastText(), QString("记录修改成功!"));
+        });
+        QCOMPARE(queryRows("SELECT 线重, 备注 FROM lcName WHERE 编号=6"), QStringList({"1.06|库存"}));
+
+        browser.setCurrentCell(2, 0);
+        runEntry(&browser, 1, 1, 2, [&](QDialog *d) {
+            QVERIFY(child<QPushButton>(d, "Command1")->isEnabled());
+            click(d, "Command1");
+            QVERIFY(!child<QPushButton>(d, "Command1")->isEnabled());
+            QCOMPARE(browser.row(), 1);
+        });
+    }
+
+    void profileAddsToAnEmptyTableWithoutAClassFile()
+    {
+        TestHome home;
+        MainForm main;
+        FlexGrid browser;
+        loadGrid(browser, "SELECT * FROM lcName ORDER BY 系列,名称", 1);
+        runEntry(&browser, 1, 1, 1, [&](QDialog *d) {
+            QCOMPARE(
+                boxTexts(d, {"Text1", "Combo1", "Combo2", "Text2", "Text3", "Combo3", "Text4"}), QString("||||||"));
+            QCOMPARE(items(d, "Combo3"), QStringList());
+            fill(d,
+                {{"Combo1", "A's 系列"}, {"Combo2", "边框"}, {"Text2", "X1"}, {"Text3", "0.35"}, {"Combo3", "钢衬"}});
+            click(d, "Command3");
+        });
+        QVERIFY(main.panelText(1).contains("cllb.txt"));
+        QCOMPARE(queryRows("SELECT 编号, 系列, 线重 FROM lcName"), QStringList({"0|A's 系列|0.35", "1|A's 系列|0.35"}));
+    }
+
+    void accessoryRefusesDuplicatesAndKeepsTheTypedName()
+    {
+        TestHome home(Demo::Prices);
+        FlexGrid browser;
+        loadGrid(browser, "SELECT * FROM pjName ORDER BY 名称,规格", 3); // 执手 7字型
+
+        runEntry(&browser, 2, 1, 1, [&](QDialog *d) {
+            QCOMPARE(boxTexts(d, {"Combo1", "Combo2", "Text3", "Text6"}), QString("五金|执手|黑色|0.9"));
+            QStringList names = items(d, "Combo2");
+            names.sort();
+            QCOMPARE(names, QStringList({"合页", "执手", "月牙锁", "滑轮", "门锁"}));
+            click(d, "Command3");
+            QCOMPARE(home.messages().lastText(), QString("数据库中已存在相同记录,请核对后重试!"));
+
+            fill(d, {{"Combo2", "执手(新)"}}, false);
+            choose(child<QComboBox>(d, "Combo1"), "密封");
+            QCOMPARE(boxText(d, "Combo2"), QString("执手(新)"));
+            QCOMPARE(items(d, "Combo2"), QStringList({"密封胶条"}));
+            fill(d, {{"Text5", "十元"}});
+            QVERIFY(home.messages().lastText().startsWith("当前错误:单价"));
+            fill(d, {{"Text5", "30"}});
+            QCOMPARE(home.messages().lastText(), QString("记录添加成功!"));
+        });
+        QCOMPARE(
+            queryRows("SELECT * FROM pjName WHERE 编号=6"), QStringList({"6|密封|执手(新)|7字型|黑色|个|30|0.9|"}));
+
+        // From the viewer: name, spec and requirement come from its row.
+        home.loadDemoProject();
+        FlexGrid viewer;
+        loadGrid(viewer, "SELECT * FROM PricePj", 1);
+        runEntry(&viewer, 2, 2, 1, [&](QDialog *d) {
+            QCOMPARE(boxTexts(d, {"Combo2", "Text2", "Text3", "Combo1", "Text5"}),
+                QStringList({viewer.textMatrix(1, 2), viewer.textMatrix(1, 3), viewer.textMatrix(1, 4), "", ""})
+                    .join('|'));
+        });
+    }
+
+    void glassAndFeeLayouts()
+    {
+        TestHome home(Demo::Prices);
+        FlexGrid browser;
+        loadGrid(browser, "SELECT * FROM FyTable ORDER BY 费用名称", 2); // 安装费
+
+        runEntry(&browser, 4, 1, 2, [&](QDialog *d) {
+            QCOMPARE(child<QLabel>(d, "Label2")->text(), QString("平米单价"));
+            QVERIFY(child<QLineEdit>(d, "Text4")->isHidden() && child<QLabel>(d, "Label4")->isHidden());
+            QVERIFY(child<QLineEdit>(d, "Text1")->isEnabled());
+            QCOMPARE(boxTexts(d, {"Text1", "Text2"}), QString("安装费|35"));
+
+            fill(d, {{"Text2", ""}, {"Text3", ""}});
+            QCOMPARE(home.messages().lastText(), QString("项目填写不完整!请填定完整后重试!"));
+            // Renamed and saved twice: the same record both times.
+            fill(d, {{"Text1", "安装费's"}, {"Text2", "40"}});
+            QCOMPARE(home.messages().lastText(), QString("记录修改成功!"));
+            fill(d, {{"Text1", "安装费B"}});
+            QCOMPARE(home.messages().lastText(), QString("记录修改成功!"));
+        });
+        QCOMPARE(queryRows("SELECT * FROM FyTable ORDER BY 费用名称"),
+            QStringList({"利润|0|8", "安装费B|40|0", "管理费|0|5", "运输费|12|0"}));
+
+        sqlExec("DELETE FROM blName");
+        loadGrid(browser, "SELECT * FROM blName ORDER BY 名称", 1);
+        runEntry(&browser, 3, 1, 1, [&](QDialog *d) {
+            QCOMPARE(child<QLabel>(d, "Label2")->text(), QString("名 称"));
+            QVERIFY(!child<QLineEdit>(d, "Text4")->isHidden());
+            QVERIFY(!child<QLineEdit>(d, "Text1")->isEnabled());
+            fill(d, {{"Text2", "5mm白玻"}, {"Text3", "3x"}, {"Text4", "1"}});
+            QVERIFY(home.messages().lastText().startsWith("当前错误:单价"));
+            fill(d, {{"Text3", "38"}});
+        });
+        QCOMPARE(queryRows("SELECT * FROM blName"), QStringList({"0|5mm白玻|38|1|"}));
+
+        // From the viewer only the glass name is taken.
+        home.loadDemoProject();
+        FlexGrid viewer;
+        loadGrid(viewer, "SELECT * FROM PriceBl", 1);
+        runEntry(&viewer, 3, 2, 1, [&](QDialog *d) {
+            QCOMPARE(boxTexts(d, {"Text2", "Text1", "Text3", "Text4"}), viewer.textMatrix(1, 2) + "|||");
+        });
     }
 };
 

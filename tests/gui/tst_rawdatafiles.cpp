@@ -5,7 +5,6 @@
 #include "rawdata/xdtwriter.h"
 #include "testsupport.h"
 
-#include <QFile>
 #include <QTest>
 
 using namespace tarvex;
@@ -44,8 +43,7 @@ private slots:
         writeFile(home.file("small.xdt"), kSmall);
         setNextFileName(home.file("small"));
         form.button(2)->trigger();
-        QCOMPARE(lastDialogTitle(), QStringLiteral("打开"));
-        QCOMPARE(lastDialogFilter(), QStringLiteral("报价数据 (*.xdt)"));
+        QCOMPARE(lastDialogTitle() + '|' + lastDialogFilter(), QStringLiteral("打开|报价数据 (*.xdt)"));
         QCOMPARE(appState().currentFilePath, home.file("small.xdt"));
         QCOMPARE(windowCount(), 1);
 
@@ -87,8 +85,7 @@ private slots:
 
         setNextFileName(QString());
         QVERIFY(!form.SaveFile());
-        QCOMPARE(lastDialogTitle(), QStringLiteral("保存"));
-        QCOMPARE(lastDialogFilter(), QStringLiteral("报价数据 (*.xdt)"));
+        QCOMPARE(lastDialogTitle() + '|' + lastDialogFilter(), QStringLiteral("保存|报价数据 (*.xdt)"));
         QCOMPARE(home.messages().lastText(), QStringLiteral("请输入要保存的文件名后重试!"));
         QCOMPARE(home.messages().shown().last().kind, ScriptedMessages::Kind::Warning);
 
@@ -117,7 +114,6 @@ private slots:
         QVERIFY(form.SaveFile());
         QCOMPARE(home.messages().texts(), QStringList({QStringLiteral("保存文件成功!")}));
         QCOMPARE(readFile(target), workingTablesBytes());
-        QVERIFY(readFile(target) != demo);
 
         // Save as asks for a name even with a current file, and leaves that file alone.
         writeFile(target, "keep");

@@ -15,7 +15,7 @@
 
 namespace tarvex::test {
 
-TestHome::TestHome()
+TestHome::TestHome(Demo demo)
 {
     setProgramFolder(m_dir.path());
     QFile ini(file(QStringLiteral("cs.ini")));
@@ -27,6 +27,10 @@ TestHome::TestHome()
     appState().libraryFolder = m_dir.path();
     Database::open(file(Database::fileName()));
     setMessageService(&m_messages);
+    if (demo != Demo::None)
+        loadDemoPrices();
+    if (demo == Demo::PricesAndProject)
+        loadDemoProject();
 }
 
 TestHome::~TestHome()

@@ -11,11 +11,13 @@
 namespace tarvex::test {
 
 // A program folder of its own for one test: cs.ini (data folder = the
-// program folder), the working database opened as the shared connection and
-// the scripted message service installed.
+// the program folder), the working database opened as the shared connection and
+// the scripted message service installed; the demo data loaded on request.
+enum class Demo { None, Prices, PricesAndProject };
+
 class TestHome {
 public:
-    TestHome();
+    explicit TestHome(Demo demo = Demo::None);
     ~TestHome();
 
     QString path() const { return m_dir.path(); }

@@ -1,9 +1,13 @@
+#include "app/appstate.h"
 #include "app/paths.h"
-#include "cli.h"
+#include "clirun.h"
 #include "common/database.h"
 #include "common/ini.h"
-#include "testsupport.h"
+#include "library/demolibrary.h"
+#include "library/libraryfile.h"
+#include "librarysupport.h"
 
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -15,44 +19,42 @@ using namespace tarvex::test;
 
 namespace {
 
-struct CliResult {
-    int status;
-    QString out;
-    QString err;
-};
-
-CliResult runCli(const TestHome &home, QStringList args)
+// The values of the keys, "a|b|c".
+QString fields(const QJsonValue &object, const QStringList &keys)
 {
-    QString out;
-    QString err;
-    QTextStream outStream(&out);
-    QTextStream errStream(&err);
-    args.prepend(home.path());
-    args.prepend("--home");
-    args.prepend("tarvex-cli");
-    const int status = cli::run(args, outStream, errStream);
-    return {status, out, err};
+    QStringList values;
+    for (const QString &key : keys)
+        values.append(object[key].toVariant().toString());
+    return values.join('|');
 }
 
 const QStringList kPrices = {"--lc-price", "断桥铝型材/True/20", "--lc-price", "普通铝型材/False/15"};
 
+CliResult runLibrary(const TestHome &home, const QStringList &args)
+{
+    return runCli(home, QStringList {"library"} + args);
+}
+
+int recordCount()
+{
+    LibraryConnection library;
+    return sqlScalar("SELECT COUNT(*) FROM data", {}, library.db()).toInt();
+}
+
 } // namespace
 
-class TestCliQuote : public QObject {
+class TestCli : public QObject {
     Q_OBJECT
 
 private slots:
     void quoteWritesTheJsonForm()
     {
-        TestHome home;
-        home.loadDemoPrices();
-        home.loadDemoProject();
+        TestHome home(Demo::PricesAndProject);
         const CliResult r = runCli(home,
             QStringList(
                 {"quote", "--scope", "series", "--project", "某小区", "--title", "报价", "--with-name", "--json", "-"})
                 + kPrices);
-        QCOMPARE(r.status, 0);
-        QCOMPARE(r.err, QString());
+        QVERIFY2(r.status == 0 && r.err.isEmpty(), qPrintable(r.err));
         QVERIFY2(
             r.out.startsWith("{\"scope\": \"series\", \"area_basis\": \"frame\", \"items\": ["), qPrintable(r.out));
         QJsonParseError error;
@@ -61,33 +63,15 @@ private slots:
         const QJsonArray items = root["items"].toArray();
         QCOMPARE(items.size(), 3);
         const QJsonObject door = items[0].toObject();
-        QCOMPARE(door["name"].toString(), QString("50平开门"));
-        QCOMPARE(door["sheet"].toString(), QString("50平开门"));
-        QCOMPARE(door["title"].toString(), QString("某小区50平开门报价"));
-        QCOMPARE(door["area"].toString(), QString("10.71"));
-        const QJsonObject profile = door["materials"].toArray()[1].toObject();
-        QCOMPARE(profile["kind"].toString(), QString("profile"));
-        QCOMPARE(profile["spec"].toString(), QString("隔热材"));
-        QCOMPARE(profile["qty"].toString(), QString("6.433"));
-        QCOMPARE(profile["unit"].toString(), QString("Kg/m2"));
-        QCOMPARE(profile["total"].toString(), QString("128.660"));
-        const QJsonObject lock = door["materials"].toArray()[5].toObject();
-        QCOMPARE(lock["remark"].toString(), QString("C级锁芯"));
-        QCOMPARE(lock["serial"].toInt(), 6);
-        const QJsonObject fee = door["fees"].toArray()[2].toObject();
-        QCOMPARE(fee["price"].toString(), QString("5.000%"));
-        QCOMPARE(fee["value"].toString(), QString("11.917"));
-        QCOMPARE(door["material_total"].toString(), QString("238.337"));
-        QCOMPARE(door["fee_total"].toString(), QString("77.984"));
-        QCOMPARE(door["unit_price"].toString(), QString("316.321"));
-        QCOMPARE(door["total_price"].toString(), QString("3387.798"));
+        QCOMPARE(fields(door,
+                     {"name", "sheet", "title", "area", "material_total", "fee_total", "unit_price", "total_price"}),
+            QString("50平开门|50平开门|某小区50平开门报价|10.71|238.337|77.984|316.321|3387.798"));
+        QCOMPARE(door["materials"].toArray().size(), 6);
     }
 
     void optionsComeFromCsIniAndMissingPricesAreNamed()
     {
-        TestHome home;
-        home.loadDemoPrices();
-        home.loadDemoProject();
+        TestHome home(Demo::PricesAndProject);
         const QStringList keys = {"tx1", "tx4", "tx5", "op3", "op5", "ch1"};
         const QStringList values = {"1.1", "甲方", "单", "True", "True", "1"};
         for (int i = 0; i < keys.size(); ++i)
@@ -95,37 +79,26 @@ private slots:
         const QString file = home.file("quote.json");
         const CliResult r
             = runCli(home, {"quote", "--lc-price", "断桥铝型材/true/20元", "--lc-price", "铜/False/3", "--json", file});
-        QCOMPARE(r.status, 0);
-        QCOMPARE(r.out, QString());
+        QVERIFY(r.status == 0 && r.out.isEmpty());
         QCOMPARE(r.err, QString("未给出主材单价: 普通铝型材 非隔热材,按0计算\n工程中没有这种主材: 铜 非隔热材\n"));
-        QFile f(file);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        const QJsonObject root = QJsonDocument::fromJson(f.readAll()).object();
-        QCOMPARE(root["scope"].toString(), QString("window"));
-        QCOMPARE(root["area_basis"].toString(), QString("opening"));
+        const QJsonObject root = QJsonDocument::fromJson(readFile(file)).object();
+        QCOMPARE(fields(root, {"scope", "area_basis"}), QString("window|opening"));
         const QJsonObject c1 = root["items"].toArray()[0].toObject();
-        QCOMPARE(c1["title"].toString(), QString("甲方C1单"));
-        QCOMPARE(c1["area"].toString(), QString("1.89"));
+        QCOMPARE(fields(c1, {"title", "area"}), QString("甲方C1单|1.89"));
         const QJsonArray materials = c1["materials"].toArray();
-        QCOMPARE(materials[0].toObject()["price"].toString(), QString("0.000"));
-        QCOMPARE(materials[1].toObject()["price"].toString(), QString("20.000"));
+        QCOMPARE(materials[0]["price"].toString(), QString("0.000"));
         // The loss factor 1.1 of cs.ini: 10.38... kg / 1.89 m² × 1.1.
-        QCOMPARE(materials[1].toObject()["qty"].toString(), QString("6.042"));
+        QCOMPARE(fields(materials[1], {"price", "qty"}), QString("20.000|6.042"));
     }
 
     void checkRefusesUnlessYes()
     {
-        TestHome home;
-        home.loadDemoPrices();
-        home.loadDemoProject();
+        TestHome home(Demo::PricesAndProject);
         CliResult r = runCli(home, {"check"});
         QCOMPARE(r.status, 0);
         QCOMPARE(r.out, QString("0\n"));
 
         sqlExec("DELETE FROM blName WHERE 名称='5mm白玻'");
-        r = runCli(home, {"check"});
-        QCOMPARE(r.status, 3);
-        QCOMPARE(r.out, QString("3 玻璃数据中有记录末找到单价!\n玻璃\t5mm白玻\t4\t4\n"));
         r = runCli(home, QStringList({"quote", "--json", "-"}) + kPrices);
         QCOMPARE(r.status, 3);
         QCOMPARE(r.out, QString());
@@ -197,7 +170,86 @@ private slots:
         QVERIFY2(
             inf.err.startsWith("当前错误:") && inf.err.contains("的计算结果为无穷大, 无法报价"), qPrintable(inf.err));
     }
+
+    void importListAndExport()
+    {
+        TestHome home;
+        const QByteArray picture = testPicture("PNG");
+        const QByteArray workbook = demoCuttingList(demoTemplates().last());
+        writeFile(home.file("door.png"), picture);
+        writeFile(home.file("door.xlsx"), workbook);
+        CliResult r = runLibrary(home,
+            {"import", "--series", "70系列平开门", "--name", "M0921", "--desc", "单扇\t左开\n门", home.file("door.png"),
+                home.file("door.xlsx")});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(r.out, QStringLiteral("已导入记录 1: 70系列平开门 / M0921\n"));
+        QCOMPARE(runLibrary(home, {"import", "--series=S", "--name=N", home.file("door.png")}).status, 0);
+
+        r = runLibrary(home, {"list"});
+        QCOMPARE(r.out.split('\n'),
+            (QStringList {"ID\t门窗系列\t模板名称\t图片字节\t工作簿\t模板描述",
+                QStringLiteral("1\t70系列平开门\tM0921\t%1\t1\t单扇\\t左开\\n门").arg(picture.size()),
+                QStringLiteral("2\tS\tN\t%1\t0\t").arg(picture.size()), ""}));
+
+        r = runLibrary(home, {"demo", "--if-empty"});
+        QVERIFY(r.status == 0 && r.out.contains("未改动"));
+
+        r = runLibrary(home, {"export", "1", home.file("out")});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(readFile(home.file("out/M0921.png")), picture);
+        QCOMPARE(readFile(home.file("out/M0921.xlsx")), workbook);
+        QCOMPARE(r.out.count('\n'), 2);
+    }
+
+    void badInputChangesNothing_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("message");
+        const QString home = "HOME/";
+        QTest::newRow("no such picture") << QStringList {"import", "--series", "S", "--name", "N", home + "none.png"}
+                                         << 1 << "当前错误:文件不存在";
+        QTest::newRow("not a picture") << QStringList {"import", "--series", "S", "--name", "N", home + "cs.ini"} << 1
+                                       << "不是可以读取的图片";
+        QTest::newRow("not a workbook") << QStringList {"import", "--series", "S", "--name", "N", home + "p.png",
+            home + "p.png"} << 1 << "不是 Excel 工作簿";
+        QTest::newRow("no series") << QStringList {"import", "--name", "N", home + "p.png"} << 2 << "需要 --series";
+        QTest::newRow("no picture") << QStringList {"import", "--series", "S", "--name", "N"} << 2 << "缺少参数";
+        QTest::newRow("unknown ID") << QStringList {"export", "99", home + "out"} << 1 << "没有编号为 99 的记录";
+        QTest::newRow("ID not a number") << QStringList {"export", "x1", home + "out"} << 2 << "ID 应为记录编号";
+        QTest::newRow("demo on a filled library") << QStringList {"demo"} << 1 << "已有记录";
+        QTest::newRow("unknown subcommand") << QStringList {"remove", "1"} << 2 << "未知的子命令: remove";
+        QTest::newRow("no subcommand") << QStringList {} << 2 << "子命令";
+    }
+    void badInputChangesNothing()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, status);
+        QFETCH(QString, message);
+        TestHome home;
+        writeFile(home.file("p.png"), testPicture());
+        {
+            LibraryConnection library;
+            addLibraryRecord(library.db(), "S", "N");
+        }
+        args.replaceInStrings("HOME/", home.path() + '/');
+        const CliResult r = runLibrary(home, args);
+        QCOMPARE(r.status, status);
+        QVERIFY2(r.err.contains(message), qPrintable(r.err));
+        QCOMPARE(recordCount(), 1);
+        QVERIFY(!QFile::exists(home.file("out")));
+    }
+
+    void missingLibraryFolderIsReported()
+    {
+        TestHome home;
+        appState().libraryFolder.clear(); // as in a run of tarvex-cli, which reads cs.ini
+        WriteIni(home.file("cs.ini"), "sysPath", "path2", home.file("nowhere"));
+        const CliResult r = runLibrary(home, {"list"});
+        QCOMPARE(r.status, 1);
+        QCOMPARE(r.err, "当前错误:图库文件夹不存在: " + QDir::toNativeSeparators(home.file("nowhere")) + "\n");
+    }
 };
 
-QTEST_GUILESS_MAIN(TestCliQuote)
-#include "tst_cliquote.moc"
+QTEST_MAIN(TestCli)
+#include "tst_cli.moc"
