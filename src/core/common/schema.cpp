@@ -63,8 +63,12 @@ SchemaPlan workingSchemaPlan()
 {
     SchemaPlan plan;
     plan.steps.append({1, workingSchemaStatements()});
+    // The stock length of a profile code for the cutting plan; codes without
+    // a row use the default stock length.
+    plan.steps.append(
+        {2, {QStringLiteral("CREATE TABLE IF NOT EXISTS lcStock (代号 TEXT COLLATE NOCASE PRIMARY KEY, 定尺 REAL)")}});
     // Key texts compare without regard to the case of ASCII letters.
-    plan.steps.append({2, {}, collateTextsWithoutCase});
+    plan.steps.append({3, {}, collateTextsWithoutCase});
     return plan;
 }
 
