@@ -60,9 +60,20 @@ private slots:
         auto *grid = form->findChild<FlexGrid *>(QStringLiteral("Flex1"));
         QCOMPARE(grid->textMatrix(1, 0), QStringLiteral("KF601"));
         home.messages().answerInput(QStringLiteral("6.5"));
-        form->editStock(1);
+        grid->setRow(1);
+        QTest::keyClick(grid, Qt::Key_Return);
         QCOMPARE(queryRows("SELECT 代号, 定尺 FROM lcStock"), QStringList {"KF601|6.5"});
         QCOMPARE(grid->textMatrix(1, 2), QStringLiteral("6.5"));
+        // An empty answer gives the code the default again; a bad one changes nothing.
+        for (const QString &answer : {QStringLiteral(""), QStringLiteral("0"), QStringLiteral("6.5")}) {
+            home.messages().answerInput(answer);
+            form->editStock(2);
+        }
+        QVERIFY(home.messages().texts().contains(QStringLiteral("定尺必须大于0: KF602")));
+        QCOMPARE(queryRows("SELECT 代号, 定尺 FROM lcStock"), QStringList({"KF601|6.5", "KF602|6.5"}));
+        home.messages().answerInput(QString());
+        form->editStock(2);
+        QCOMPARE(queryRows("SELECT 代号 FROM lcStock"), QStringList {"KF601"});
 
         // A refused box says which and keeps cs.ini as it was.
         form->findChild<QLineEdit *>(QStringLiteral("Text2"))->setText(QStringLiteral("abc"));

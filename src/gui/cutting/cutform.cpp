@@ -23,6 +23,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -109,7 +110,8 @@ CutForm::CutForm(QWidget *parent)
     m_stockGrid = new FlexGrid;
     m_stockGrid->setObjectName(QStringLiteral("Flex1"));
     m_stockGrid->horizontalHeader()->setDefaultSectionSize(80);
-    m_stockGrid->setToolTip(QStringLiteral("双击一行修改该代号的定尺;定尺为空时用默认定尺"));
+    m_stockGrid->setToolTip(QStringLiteral("双击一行 (或按 Enter) 修改该代号的定尺;定尺为空时用默认定尺"));
+    m_stockGrid->installEventFilter(this);
     connect(m_stockGrid, &FlexGrid::cellDoubleClicked, this, [this](int row, int) { editStock(row); });
 
     m_summary = new QTableView;
@@ -134,7 +136,7 @@ CutForm::CutForm(QWidget *parent)
     auto *left = new QWidget;
     auto *leftLayout = new QVBoxLayout(left);
     leftLayout->setContentsMargins(0, 0, 0, 0);
-    leftLayout->addWidget(new QLabel(QStringLiteral("各代号定尺 (双击修改)")));
+    leftLayout->addWidget(new QLabel(QStringLiteral("各代号定尺 (双击或按 Enter 修改)")));
     leftLayout->addWidget(m_stockGrid);
     auto *right = new QSplitter(Qt::Vertical);
     right->addWidget(m_summary);
@@ -170,6 +172,20 @@ void CutForm::closeEvent(QCloseEvent *event)
 {
     stopWorker();
     event->accept();
+}
+
+bool CutForm::eventFilter(QObject *watched, QEvent *event)
+{
+    // Enter (or F2) on the stock grid edits the current code's stock, as a
+    // double click does.
+    if (watched == m_stockGrid && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_F2) {
+            editStock(m_stockGrid->row());
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void CutForm::stopWorker()
