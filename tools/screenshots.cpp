@@ -19,6 +19,7 @@
 #include "common/forms.h"
 #include "common/messages.h"
 #include "common/sqlscript.h"
+#include "cutting/cutform.h"
 #include "document/pagerenderer.h"
 #include "library/demolibrary.h"
 #include "library/dwgform.h"
@@ -40,6 +41,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QDirIterator>
+#include <QEventLoop>
 #include <QFile>
 #include <QFontDatabase>
 #include <QImage>
@@ -47,6 +49,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTextBrowser>
 #include <QTextStream>
@@ -280,6 +283,20 @@ int main(int argc, char *argv[])
     // Its first page, with the long glass name 6+12A+6Low-E中空玻璃 fitted into its column.
     if (auto *preview = qobject_cast<bjShowForm *>(findForm(u"bjShowForm"_s)))
         shooter.savePage(preview->document(), u"paper-quotation.png"_s);
+    closeAll(main);
+
+    // The cutting plan of the demo project beside the viewer, a code with
+    // several bars chosen.
+    main.toolbarClicked(1);
+    main.toolbarClicked(22);
+    if (auto *cut = qobject_cast<CutForm *>(findForm(u"CutForm"_s))) {
+        QEventLoop wait;
+        QObject::connect(cut, &CutForm::computed, &wait, &QEventLoop::quit);
+        if (cut->compute())
+            wait.exec();
+        child<QTableView>(cut, u"Flex2"_s)->selectRow(0);
+        shooter.save(&main, u"cutting.png"_s);
+    }
     closeAll(main);
 
     // A price list read for import: what it would change, and a row it refuses.

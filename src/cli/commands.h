@@ -17,6 +17,9 @@ int cmdQuote(Context &context);
 int cmdCheck(Context &context);
 // prices export|import TABLE FILE: a price table to or from .csv or .xlsx.
 int cmdPrices(Context &context);
+// The cutting plan of the working data: bars per profile code, as a
+// summary, JSON, PDF pages or a workbook.
+int cmdCut(Context &context);
 // The drawing library: list, import, export and the demo library.
 int cmdLibrary(Context &context);
 

@@ -91,7 +91,7 @@ private slots:
         DataForm *form = openViewer(main);
         QVERIFY(form);
         QCOMPARE(form->windowTitle(), QString("报价原始数据编辑"));
-        for (int i : {3, 4, 11})
+        for (int i : {3, 4, 11, 22})
             QVERIFY(main.button(i)->isEnabled());
 
         auto *tabs = form->findChild<QTabWidget *>("Tab1");
@@ -151,7 +151,7 @@ private slots:
         QVERIFY(!priceButton->isEnabled());
 
         form->button(11)->trigger();
-        for (int i : {3, 4, 11})
+        for (int i : {3, 4, 11, 22})
             QVERIFY(!main.button(i)->isEnabled());
         QVERIFY(main.mdiArea()->subWindowList().isEmpty());
 

@@ -62,6 +62,10 @@ SchemaPlan workingSchemaPlan()
 {
     SchemaPlan plan;
     plan.steps.append({1, workingSchemaStatements()});
+    // The stock length of a profile code for the cutting plan; codes without
+    // a row use the default stock length.
+    plan.steps.append(
+        {2, {QStringLiteral("CREATE TABLE IF NOT EXISTS lcStock (代号 TEXT COLLATE NOCASE PRIMARY KEY, 定尺 REAL)")}});
     return plan;
 }
 

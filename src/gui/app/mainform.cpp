@@ -13,6 +13,7 @@
 #include "common/indexedtoolbar.h"
 #include "common/ini.h"
 #include "common/messages.h"
+#include "cutting/cutform.h"
 #include "library/librarywindows.h"
 #include "prices/priceswindows.h"
 #include "quote/quotewindows.h"
@@ -118,6 +119,8 @@ void MainForm::buildToolbar()
     m_toolbar->setIconSize(QSize(32, 32));
     addToolBar(Qt::TopToolBarArea, m_toolbar);
     m_buttons = fillIndexedToolbar(m_toolbar, mainEntries(), [this](int index) { toolbarClicked(index); });
+    addIndexedEntry(m_toolbar, m_buttons, {"下料优化", tileIcon(QStringLiteral("切"), QColor(kQuote))}, m_buttons[12],
+        [this](int index) { toolbarClicked(index); });
 }
 
 void MainForm::buildStatusBar()
@@ -171,9 +174,8 @@ void MainForm::startup(const QStringList &arguments)
         setWindowTitle(QStringLiteral("Tarvex"));
         for (int i = 1; i <= 5; ++i)
             m_panels[i]->setMinimumWidth(kPanelTwips[i] / 15);
-        button(3)->setEnabled(false);
-        button(4)->setEnabled(false);
-        button(11)->setEnabled(false);
+        for (int index : projectButtons())
+            button(index)->setEnabled(false);
 
         Database::open(QDir(state.dataFolder).filePath(Database::fileName()));
 
@@ -287,11 +289,25 @@ void MainForm::toolbarClicked(int index)
         case 21:
             close();
             break;
+        case 22:
+            showCutWindow();
+            break;
         default:
             break;
         }
     } catch (...) {
     }
+}
+
+void MainForm::showCutWindow()
+{
+    // Beside the priced data viewer, as the quotation is.
+    if (QWidget *open = findForm(QStringLiteral("CutForm"))) {
+        if (auto *sub = qobject_cast<QMdiSubWindow *>(open->parentWidget()))
+            m_area->setActiveSubWindow(sub);
+        return;
+    }
+    showChild(createCutForm(), Placement::Fill);
 }
 
 void MainForm::showViewerWindow(const QString &caption)

@@ -17,7 +17,10 @@ class MainForm : public QMainWindow {
     Q_OBJECT
 public:
     enum class Placement { Fill, Centre };
-    static constexpr int kButtonCount = 21;
+    static constexpr int kButtonCount = 22;
+    // The buttons that need the project: enabled while the priced data
+    // viewer is open.
+    static QList<int> projectButtons() { return {3, 4, 11, 22}; }
 
     explicit MainForm(QWidget *parent = nullptr);
     ~MainForm() override;
@@ -29,7 +32,8 @@ public:
     // panels, disabled buttons, the shared connection, then the command line.
     void startup(const QStringList &arguments);
 
-    // Toolbar entry by index 1..21 (separators included), and its dispatch.
+    // Toolbar entry by index 1..22 (separators included), and its dispatch.
+    // 22, "下料优化", stands after "成本计算".
     QAction *button(int index) const;
     void toolbarClicked(int index);
 
@@ -56,6 +60,7 @@ private:
     bool saveWorkingTables(const QString &dialogTitle, const QString &cancelMessage, bool askForName);
     void openFileFromToolbar();
     void showViewerWindow(const QString &caption);
+    void showCutWindow();
     void showPriceBrowser(const QString &table, const QString &caption);
 
     BackgroundArea *m_area;

@@ -6,6 +6,7 @@
 #include "common/filedialogs.h"
 #include "common/messages.h"
 #include "document/pagepdf.h"
+#include "document/pageprint.h"
 #include "document/pagerenderer.h"
 #include "document/pageview.h"
 
@@ -107,26 +108,8 @@ void bjShowForm::printDocument()
 
 void bjShowForm::printPages(QPrinter *printer)
 {
-    const int count = m_document.pages.size();
-    int from = 1;
-    int to = count;
-    if (printer->printRange() == QPrinter::PageRange && printer->fromPage() > 0) {
-        from = qMax(1, printer->fromPage());
-        to = qMin(count, printer->toPage() > 0 ? printer->toPage() : count);
-    }
-    QPainter painter;
-    if (from > to || !painter.begin(printer)) {
+    if (!printPageDocument(printer, m_document))
         reportError(QStringLiteral("无法打印到 ") + printer->printerName());
-        return;
-    }
-    painter.setRenderHint(QPainter::Antialiasing);
-    PageRenderer renderer;
-    const double unitsPerInch = printer->resolution();
-    for (int k = from; k <= to; ++k) {
-        if (k > from)
-            printer->newPage();
-        renderer.drawPage(painter, m_document.pages[k - 1], unitsPerInch);
-    }
 }
 
 bool bjShowForm::exportPdf()

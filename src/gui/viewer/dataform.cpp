@@ -148,7 +148,7 @@ void DataForm::Load()
 void DataForm::setMainButtons(bool enabled)
 {
     if (MainForm *main = MainForm::instance())
-        for (int i : {3, 4, 11})
+        for (int i : MainForm::projectButtons())
             main->button(i)->setEnabled(enabled);
 }
 

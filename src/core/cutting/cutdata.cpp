@@ -1,0 +1,87 @@
+#include "cutting/cutdata.h"
+
+#include "common/database.h"
+#include "common/error.h"
+
+#include <QSet>
+#include <QSqlQuery>
+
+#include <cmath>
+#include <limits>
+
+namespace tarvex {
+
+namespace {
+
+std::optional<double> optionalNumber(const QVariant &v)
+{
+    bool ok = false;
+    const double d = v.toDouble(&ok);
+    if (v.isNull() || !ok)
+        return std::nullopt;
+    return d;
+}
+
+} // namespace
+
+QVector<CutCode> readCutCodes(QSqlDatabase db, const QStringList &onlyCodes)
+{
+    // Code, name, weight and stock come with every piece, so that a code
+    // matches its price and stock rows exactly as the priced views match it.
+    const QString sql
+        = QStringLiteral("SELECT l.代号, m.门窗系列, m.窗号, l.长度, p.名称, p.线重, s.定尺 FROM LcTemp l "
+                         "LEFT JOIN MjTemp m ON m.ID = l.ID "
+                         "LEFT JOIN lcName p ON p.编号 = (SELECT MIN(x.编号) FROM lcName x WHERE x.代号 = l.代号) "
+                         "LEFT JOIN lcStock s ON s.代号 = l.代号 "
+                         "ORDER BY l.代号, m.窗号, l.长度 DESC");
+    const QSet<QString> wanted(onlyCodes.begin(), onlyCodes.end());
+    QVector<CutCode> codes;
+    inTransaction(db, [&] {
+        QSqlQuery query = sqlExec(sql, {}, db);
+        while (query.next()) {
+            const QString code = query.value(0).toString();
+            if (!wanted.isEmpty() && !wanted.contains(code))
+                continue;
+            if (codes.isEmpty() || codes.last().code != code) {
+                CutCode c;
+                c.code = code;
+                c.name = query.value(4).toString();
+                c.weightPerMetre = optionalNumber(query.value(5));
+                c.stock = optionalNumber(query.value(6));
+                codes.append(c);
+            }
+            CutPiece piece;
+            piece.code = code;
+            piece.series = query.value(1).toString();
+            piece.window = query.value(2).toString();
+            piece.length = optionalNumber(query.value(3)).value_or(std::numeric_limits<double>::quiet_NaN());
+            codes.last().pieces.append(piece);
+        }
+    });
+    return codes;
+}
+
+QString stockGridQuery()
+{
+    return QStringLiteral("SELECT c.代号 AS 代号, p.名称 AS 名称, s.定尺 AS 定尺 "
+                          "FROM (SELECT DISTINCT 代号 FROM LcTemp) c "
+                          "LEFT JOIN lcName p ON p.编号 = (SELECT MIN(x.编号) FROM lcName x WHERE x.代号 = c.代号) "
+                          "LEFT JOIN lcStock s ON s.代号 = c.代号 ORDER BY c.代号");
+}
+
+void setStockLength(QSqlDatabase db, const QString &code, std::optional<double> metres)
+{
+    if (metres) {
+        const QString problem = checkStockLength(*metres);
+        if (!problem.isEmpty())
+            throw Error(problem + QStringLiteral(": ") + code);
+    }
+    inTransaction(db, [&] {
+        sqlExec(QStringLiteral("DELETE FROM lcStock WHERE 代号=?"), {code}, db);
+        if (metres)
+            sqlExec(QStringLiteral("INSERT INTO lcStock (代号,定尺) VALUES(?,?)"),
+                {code, fromCutUnits(toCutUnits(*metres))}, db);
+    });
+}
+
+} // namespace tarvex

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "cutting/cutplan.h"
+
+#include <QByteArray>
+
+namespace tarvex {
+
+// The plan for other programs: settings, every code with its bars (each bar's
+// cuts with length, series and window, and the offcut), the bound and
+// whether the plan is proven minimal, and the pieces left out. Lengths are
+// numbers in metres.
+QByteArray cutPlanJson(const CutPlan &plan);
+
+} // namespace tarvex

@@ -1,0 +1,178 @@
+#include "cutting/cutplan.h"
+
+#include "common/error.h"
+#include "common/numbers.h"
+#include "cutting/binpacking.h"
+
+#include <QThread>
+
+#include <cmath>
+#include <mutex>
+#include <thread>
+
+namespace tarvex {
+
+namespace {
+
+// One code's pieces into bars. A bar holds pieces l1..lm when
+// trim + sum(li) + (m-1)·kerf <= stock, that is when the sizes li + kerf add
+// up to at most stock - trim + kerf: plain bin packing on those.
+CodePlan planCode(const CutCode &code, qint64 stock, const CutSettings &settings, CutPlan &rejects,
+    std::mutex &rejectsLock, const packing::PackOptions &options)
+{
+    CodePlan plan;
+    plan.code = code.code;
+    plan.name = code.name;
+    plan.weightPerMetre = code.weightPerMetre;
+    plan.stock = stock;
+    const qint64 kerf = toCutUnits(settings.kerf);
+    const qint64 trim = toCutUnits(settings.trim);
+    const qint64 capacity = stock - trim + kerf;
+    std::vector<std::int64_t> sizes;
+    for (const CutPiece &piece : code.pieces) {
+        const qint64 length = std::isfinite(piece.length) ? toCutUnits(piece.length) : 0;
+        if (length <= 0) {
+            const std::lock_guard<std::mutex> lock(rejectsLock);
+            rejects.invalid.append(piece);
+        } else if (length + trim > stock) {
+            const std::lock_guard<std::mutex> lock(rejectsLock);
+            rejects.tooLong.append(piece);
+        } else {
+            plan.pieces.append(piece);
+            sizes.push_back(length + kerf);
+        }
+    }
+    const packing::PackResult packed = packing::pack(sizes, capacity, options);
+    plan.l1 = packed.bounds.l1;
+    plan.l2 = packed.bounds.l2;
+    plan.lp = packed.bounds.lp;
+    for (const std::vector<int> &bin : packed.bins) {
+        CutBar bar;
+        qint64 used = trim - kerf;
+        for (int i : bin) {
+            bar.cuts.append(i);
+            used += sizes[std::size_t(i)];
+        }
+        bar.offcut = stock - used;
+        plan.bars.append(bar);
+    }
+    return plan;
+}
+
+} // namespace
+
+double CodePlan::cutMetres() const
+{
+    qint64 units = 0;
+    for (const CutPiece &piece : pieces)
+        units += toCutUnits(piece.length);
+    return fromCutUnits(units);
+}
+
+double CodePlan::offcutMetres() const
+{
+    qint64 units = 0;
+    for (const CutBar &bar : bars)
+        units += bar.offcut;
+    return fromCutUnits(units);
+}
+
+double CodePlan::utilisation() const
+{
+    const qint64 total = stock * bars.size();
+    return total > 0 ? 100.0 * cutMetres() / fromCutUnits(total) : 0;
+}
+
+std::optional<double> CodePlan::weightKg() const
+{
+    if (!weightPerMetre)
+        return std::nullopt;
+    return double(bars.size()) * stockMetres() * *weightPerMetre;
+}
+
+int CutPlan::barCount() const
+{
+    int n = 0;
+    for (const CodePlan &c : codes)
+        n += c.bars.size();
+    return n;
+}
+
+int CutPlan::lowerBoundTotal() const
+{
+    int n = 0;
+    for (const CodePlan &c : codes)
+        n += c.lowerBound();
+    return n;
+}
+
+CutPlan planCuts(const QVector<CutCode> &codes, const CutSettings &settings, const CutProgress &progress)
+{
+    const QString problem = checkCutSettings(settings);
+    if (!problem.isEmpty())
+        throw Error(problem);
+    CutPlan plan;
+    plan.settings = settings;
+    QVector<qint64> stocks;
+    for (const CutCode &code : codes) {
+        qint64 stock = toCutUnits(settings.stock);
+        if (code.stock) {
+            const QString bad = checkStockLength(*code.stock);
+            if (bad.isEmpty() && toCutUnits(*code.stock) > toCutUnits(settings.trim))
+                stock = toCutUnits(*code.stock);
+            else
+                plan.warnings.append(QStringLiteral("代号 ") + code.code + QStringLiteral(" 的定尺无效 (")
+                    + plainNumber(*code.stock) + QStringLiteral("),按默认定尺计算"));
+        }
+        stocks.append(stock);
+    }
+
+    plan.codes.resize(codes.size());
+    std::atomic<int> next {0};
+    std::mutex lock;
+    int done = 0;
+    auto work = [&] {
+        for (int i = next++; i < codes.size(); i = next++) {
+            packing::PackOptions options;
+            options.cancel = progress.cancel;
+            options.deadline = std::chrono::steady_clock::now()
+                + std::chrono::microseconds(std::llround(settings.secondsPerCode * 1e6));
+            plan.codes[i] = planCode(codes[i], stocks[i], settings, plan, lock, options);
+            const std::lock_guard<std::mutex> guard(lock);
+            ++done;
+            if (progress.step)
+                progress.step(done, int(codes.size()));
+        }
+    };
+    const int threads = qBound(1, QThread::idealThreadCount(), int(codes.size()));
+    std::vector<std::thread> helpers;
+    for (int t = 1; t < threads; ++t)
+        helpers.emplace_back(work);
+    work();
+    for (std::thread &t : helpers)
+        t.join();
+
+    // The rejects came in the order the threads met them.
+    auto byCode = [](const CutPiece &a, const CutPiece &b) {
+        return std::tie(a.code, a.window, a.length) < std::tie(b.code, b.window, b.length);
+    };
+    std::stable_sort(plan.tooLong.begin(), plan.tooLong.end(), byCode);
+    std::stable_sort(plan.invalid.begin(), plan.invalid.end(), byCode);
+    return plan;
+}
+
+QString describePiece(const CutPiece &piece)
+{
+    const QString length
+        = std::isfinite(piece.length) ? formatCutLength(piece.length) + QLatin1Char('m') : QStringLiteral("无长度");
+    return piece.code + QLatin1Char(' ') + (piece.window.isEmpty() ? QStringLiteral("(无窗号)") : piece.window)
+        + QLatin1Char(' ') + length;
+}
+
+QString formatCutLength(double metres)
+{
+    const qint64 units = toCutUnits(metres);
+    return QString::number(fromCutUnits(units), 'f', units % 10 == 0 ? 3 : 4);
+}
+
+} // namespace tarvex

@@ -1,0 +1,95 @@
+#include "cutting/cutsettings.h"
+
+#include "common/error.h"
+#include "common/ini.h"
+#include "common/numbers.h"
+
+#include <cmath>
+
+namespace tarvex {
+
+namespace {
+
+const QString kSection = QStringLiteral("cut");
+// A bar longer than this is a typing error, not stock.
+constexpr double kLongestStock = 100;
+
+double readLength(const QString &iniPath, const QString &key, double fallback)
+{
+    double value;
+    if (parseNumber(ReadIni(iniPath, kSection, key), &value) && std::isfinite(value))
+        return value;
+    return fallback;
+}
+
+} // namespace
+
+qint64 toCutUnits(double metres)
+{
+    return std::llround(metres * kCutUnitsPerMetre);
+}
+
+double fromCutUnits(qint64 units)
+{
+    return double(units) / kCutUnitsPerMetre;
+}
+
+CutSettings readCutSettings(const QString &iniPath)
+{
+    const CutSettings defaults;
+    CutSettings settings;
+    settings.stock = readLength(iniPath, QStringLiteral("stock"), defaults.stock);
+    settings.kerf = readLength(iniPath, QStringLiteral("kerf"), defaults.kerf);
+    settings.trim = readLength(iniPath, QStringLiteral("trim"), defaults.trim);
+    settings.secondsPerCode = readLength(iniPath, QStringLiteral("seconds"), defaults.secondsPerCode);
+    // A file edited by hand keeps the program working.
+    if (!checkCutSettings(settings).isEmpty())
+        settings = {defaults.stock, defaults.kerf, defaults.trim, settings.secondsPerCode};
+    if (!(settings.secondsPerCode > 0 && settings.secondsPerCode <= 600))
+        settings.secondsPerCode = defaults.secondsPerCode;
+    return settings;
+}
+
+void writeCutSettings(const QString &iniPath, const CutSettings &settings)
+{
+    const std::pair<const char *, double> values[]
+        = {{"stock", settings.stock}, {"kerf", settings.kerf}, {"trim", settings.trim}};
+    for (const auto &[key, value] : values) {
+        QString error;
+        if (!WriteIni(iniPath, kSection, QString::fromLatin1(key), plainNumber(value), &error))
+            throw Error(error);
+    }
+}
+
+QString checkStockLength(double metres)
+{
+    if (!std::isfinite(metres) || toCutUnits(metres) <= 0)
+        return QStringLiteral("定尺必须大于0");
+    if (metres > kLongestStock)
+        return QStringLiteral("定尺不能超过%1米").arg(kLongestStock);
+    return QString();
+}
+
+QString checkCutSettings(const CutSettings &s)
+{
+    const QString stock = checkStockLength(s.stock);
+    if (!stock.isEmpty())
+        return stock;
+    if (!std::isfinite(s.kerf) || s.kerf < 0)
+        return QStringLiteral("锯缝不能小于0");
+    if (!std::isfinite(s.trim) || s.trim < 0)
+        return QStringLiteral("端头切除不能小于0");
+    if (toCutUnits(s.kerf) >= toCutUnits(s.stock) || toCutUnits(s.trim) >= toCutUnits(s.stock))
+        return QStringLiteral("锯缝和端头切除必须小于定尺");
+    return QString();
+}
+
+bool parseCutLength(const QString &text, const QString &label, double *metres, QString *error)
+{
+    if (parseNumber(text, metres) && std::isfinite(*metres))
+        return true;
+    *error = label + QStringLiteral("不是数字: \"") + text.trimmed().left(20) + QLatin1Char('"');
+    return false;
+}
+
+} // namespace tarvex

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "cutting/cutplan.h"
+
+#include <QAbstractTableModel>
+#include <QStringList>
+#include <QVariantList>
+
+namespace tarvex {
+
+// The summary of a plan, one row per code, as the window, the paper pages,
+// the workbook and tarvex-cli show it.
+QStringList cutSummaryHeadings();
+// Numbers as numbers (weight Null without a line weight), texts as texts.
+QVariantList cutSummaryValues(const CodePlan &code);
+// The same as the user reads them.
+QStringList cutSummaryTexts(const CodePlan &code);
+// The totals row ("合计"): cuts, bars, bound, offcut and weight summed.
+QVariantList cutTotalValues(const CutPlan &plan);
+QStringList cutTotalTexts(const CutPlan &plan);
+// Number format of each column for a spreadsheet ("0.000"), empty for text.
+QStringList cutSummaryFormats();
+
+// The summary for a grid: the rows of cutSummaryTexts, numbers aligned right,
+// the rows not proven minimal marked.
+class CutSummaryModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    void setPlan(const CutPlan &plan);
+    const CutPlan &plan() const { return m_plan; }
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+private:
+    CutPlan m_plan;
+    QList<QStringList> m_texts;
+};
+
+} // namespace tarvex

@@ -1,0 +1,200 @@
+#include "cutting/cutworkbook.h"
+
+#include "app/paths.h"
+#include "common/error.h"
+#include "common/savefile.h"
+#include "cutting/cutpages.h"
+#include "cutting/cutsummary.h"
+#include "document/sheetnames.h"
+#include "document/xlsxcells.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <memory>
+
+namespace tarvex {
+
+namespace {
+
+struct Formats {
+    lxw_format *title;
+    lxw_format *heading;
+    lxw_format *text;
+    QVector<lxw_format *> numbers; // by summary column
+
+    explicit Formats(lxw_workbook *book)
+    {
+        auto make = [&] {
+            lxw_format *f = workbook_add_format(book);
+            format_set_font_name(f, "宋体");
+            format_set_font_size(f, 10);
+            return f;
+        };
+        title = make();
+        format_set_bold(title);
+        format_set_font_size(title, 14);
+        heading = make();
+        format_set_bold(heading);
+        format_set_bg_color(heading, 0xE8E8E8);
+        format_set_border(heading, LXW_BORDER_THIN);
+        format_set_align(heading, LXW_ALIGN_CENTER);
+        text = make();
+        format_set_border(text, LXW_BORDER_THIN);
+        for (const QString &pattern : cutSummaryFormats()) {
+            lxw_format *f = make();
+            format_set_border(f, LXW_BORDER_THIN);
+            if (!pattern.isEmpty())
+                format_set_num_format(f, pattern.toUtf8().constData());
+            numbers.append(f);
+        }
+    }
+    lxw_format *metres() const { return numbers[3]; } // "0.000"
+};
+
+void writeValue(
+    lxw_worksheet *sheet, int row, int col, const QVariant &value, lxw_format *numberFormat, lxw_format *textFormat)
+{
+    const int type = value.typeId();
+    if (value.isNull())
+        check(worksheet_write_blank(sheet, lxw_row_t(row), lxw_col_t(col), textFormat));
+    else if (type == QMetaType::Double || type == QMetaType::Int)
+        check(worksheet_write_number(sheet, lxw_row_t(row), lxw_col_t(col), value.toDouble(), numberFormat));
+    else
+        writeText(sheet, row, col, value.toString(), textFormat);
+}
+
+void writeHeadings(lxw_worksheet *sheet, int row, const QStringList &headings, const Formats &f)
+{
+    for (int c = 0; c < headings.size(); ++c)
+        writeText(sheet, row, c, headings[c], f.heading);
+}
+
+void summarySheet(lxw_workbook *book, const Formats &f, const CutPlan &plan)
+{
+    lxw_worksheet *sheet = workbook_add_worksheet(book, "汇总");
+    if (!sheet)
+        throw Error(QStringLiteral("无法添加工作表: 汇总"));
+    writeText(sheet, 0, 0, QStringLiteral("下料优化"), f.title);
+    writeText(sheet, 1, 0,
+        QStringLiteral("默认定尺 ") + formatCutLength(plan.settings.stock) + QStringLiteral("m  锯缝 ")
+            + formatCutLength(plan.settings.kerf) + QStringLiteral("m  端头切除 ") + formatCutLength(plan.settings.trim)
+            + QStringLiteral("m"),
+        nullptr);
+    const QStringList headings = cutSummaryHeadings();
+    writeHeadings(sheet, 3, headings, f);
+    int row = 4;
+    for (const CodePlan &code : plan.codes) {
+        const QVariantList values = cutSummaryValues(code);
+        for (int c = 0; c < values.size(); ++c)
+            writeValue(sheet, row, c, values[c], f.numbers[c], f.text);
+        ++row;
+    }
+    const QVariantList totals = cutTotalValues(plan);
+    for (int c = 0; c < totals.size(); ++c)
+        writeValue(sheet, row, c, totals[c], f.numbers[c], f.text);
+    row += 2;
+    auto listPieces = [&](const QString &title, const QVector<CutPiece> &pieces) {
+        if (pieces.isEmpty())
+            return;
+        writeText(sheet, row++, 0, title, nullptr);
+        writeHeadings(sheet, row++,
+            {QStringLiteral("代号"), QStringLiteral("门窗系列"), QStringLiteral("窗号"), QStringLiteral("长度 m")}, f);
+        for (const CutPiece &p : pieces) {
+            writeText(sheet, row, 0, p.code, f.text);
+            writeText(sheet, row, 1, p.series, f.text);
+            writeText(sheet, row, 2, p.window, f.text);
+            writeValue(sheet, row, 3, std::isfinite(p.length) ? QVariant(p.length) : QVariant(), f.metres(), f.text);
+            ++row;
+        }
+        ++row;
+    };
+    listPieces(QStringLiteral("超过定尺、未排入下料的切割"), plan.tooLong);
+    listPieces(QStringLiteral("长度无效、未排入下料的切割"), plan.invalid);
+    check(worksheet_set_column(sheet, 0, 0, 12, nullptr));
+    check(worksheet_set_column(sheet, 1, 1, 18, nullptr));
+    check(worksheet_set_column(sheet, 2, lxw_col_t(headings.size() - 1), 10, nullptr));
+}
+
+// Bar by bar, one row per cut; the bar's number and offcut on its first row.
+void codeSheet(lxw_workbook *book, const Formats &f, const CodePlan &code, const QString &name)
+{
+    lxw_worksheet *sheet = workbook_add_worksheet(book, name.toUtf8().constData());
+    if (!sheet)
+        throw Error(QStringLiteral("无法添加工作表: ") + name);
+    QString title = QStringLiteral("代号 ") + code.code;
+    if (!code.name.isEmpty())
+        title += QStringLiteral("  ") + code.name;
+    title += QStringLiteral("  定尺 ") + formatCutLength(code.stockMetres()) + QStringLiteral("m  用料 ")
+        + QString::number(code.bars.size()) + QStringLiteral(" 根  理论最少 ") + QString::number(code.lowerBound())
+        + QStringLiteral(" 根");
+    writeText(sheet, 0, 0, title, f.title);
+    writeHeadings(sheet, 2,
+        {QStringLiteral("根号"), QStringLiteral("序号"), QStringLiteral("长度 m"), QStringLiteral("门窗系列"),
+            QStringLiteral("窗号"), QStringLiteral("余料 m")},
+        f);
+    int row = 3;
+    for (int b = 0; b < code.bars.size(); ++b) {
+        const CutBar &bar = code.bars[b];
+        for (int k = 0; k < bar.cuts.size(); ++k) {
+            const CutPiece &p = code.pieces[bar.cuts[k]];
+            writeValue(sheet, row, 0, k == 0 ? QVariant(b + 1) : QVariant(), f.numbers[2], f.text);
+            writeValue(sheet, row, 1, k + 1, f.numbers[2], f.text);
+            writeValue(sheet, row, 2, fromCutUnits(toCutUnits(p.length)), f.metres(), f.text);
+            writeText(sheet, row, 3, p.series, f.text);
+            writeText(sheet, row, 4, p.window, f.text);
+            writeValue(sheet, row, 5, k == 0 ? QVariant(fromCutUnits(bar.offcut)) : QVariant(), f.metres(), f.text);
+            ++row;
+        }
+    }
+    check(worksheet_set_column(sheet, 0, 2, 9, nullptr));
+    check(worksheet_set_column(sheet, 3, 3, 16, nullptr));
+    check(worksheet_set_column(sheet, 4, 5, 10, nullptr));
+    worksheet_freeze_panes(sheet, 3, 0);
+}
+
+struct BookCloser {
+    void operator()(lxw_workbook *book) const { workbook_close(book); }
+};
+
+} // namespace
+
+void writeCutWorkbook(const QString &path, const CutPlan &plan)
+{
+    QTemporaryDir scratch;
+    if (!scratch.isValid())
+        throw Error(QStringLiteral("无法创建临时文件夹: ") + scratch.errorString());
+    const QString built = scratch.filePath(QStringLiteral("cut.xlsx"));
+    std::unique_ptr<lxw_workbook, BookCloser> book(workbook_new(QFile::encodeName(built).constData()));
+    if (!book)
+        throw Error(QStringLiteral("无法创建工作簿 ") + QDir::toNativeSeparators(path));
+    const Formats formats(book.get());
+    summarySheet(book.get(), formats, plan);
+    SheetNames names;
+    names.take(QStringLiteral("汇总"));
+    for (const CodePlan &code : plan.codes)
+        codeSheet(book.get(), formats, code, names.take(code.code, QStringLiteral("主材")));
+    const lxw_error closed = workbook_close(book.release());
+    if (closed != LXW_NO_ERROR)
+        throw Error(cannotWriteText(path, QString::fromUtf8(lxw_strerror(closed))));
+    QFile file(built);
+    if (!file.open(QIODevice::ReadOnly))
+        throw Error(cannotWriteText(path, file.errorString()));
+    saveFileAtomically(path, file.readAll());
+}
+
+QString defaultCutWorkbookPath()
+{
+    const QDir folder(programFile(QStringLiteral("temp1")));
+    const QString stem
+        = QStringLiteral("下料优化-") + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString path = folder.filePath(stem + QStringLiteral(".xlsx"));
+    for (int n = 2; QFileInfo::exists(path); ++n)
+        path = folder.filePath(stem + QStringLiteral("-%1.xlsx").arg(n));
+    return path;
+}
+
+} // namespace tarvex

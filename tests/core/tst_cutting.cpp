@@ -1,0 +1,332 @@
+#include "clirun.h"
+#include "common/database.h"
+#include "common/ini.h"
+#include "cutting/binpacking.h"
+#include "cutting/cutdata.h"
+#include "cutting/cutjson.h"
+#include "cutting/cutpages.h"
+#include "cutting/cutplan.h"
+#include "cutting/cutsummary.h"
+#include "cutting/cutworkbook.h"
+#include "testsupport.h"
+#include "xlsxread.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTest>
+
+#include <random>
+
+using namespace tarvex;
+using namespace tarvex::test;
+
+namespace {
+
+CutCode codeOf(const QString &code, const QVector<double> &lengths, std::optional<double> stock = std::nullopt)
+{
+    CutCode c;
+    c.code = code;
+    c.stock = stock;
+    for (int i = 0; i < lengths.size(); ++i)
+        c.pieces.append({code, QStringLiteral("60平开窗"), QStringLiteral("C%1").arg(i + 1), lengths[i]});
+    return c;
+}
+
+CutSettings settingsOf(double stock, double kerf, double trim)
+{
+    CutSettings s;
+    s.stock = stock;
+    s.kerf = kerf;
+    s.trim = trim;
+    return s;
+}
+
+// Every piece in exactly one bar, every bar within its stock, the offcut
+// what is left, never fewer bars than the bound.
+void verifyPlan(const CutPlan &plan, const QVector<CutCode> &codes)
+{
+    const qint64 kerf = toCutUnits(plan.settings.kerf);
+    const qint64 trim = toCutUnits(plan.settings.trim);
+    int placedOrRejected = plan.tooLong.size() + plan.invalid.size();
+    for (const CodePlan &code : plan.codes) {
+        QVector<int> used(code.pieces.size(), 0);
+        for (const CutBar &bar : code.bars) {
+            QVERIFY(!bar.cuts.isEmpty());
+            qint64 length = trim + kerf * (bar.cuts.size() - 1);
+            for (int i : bar.cuts) {
+                ++used[i];
+                length += toCutUnits(code.pieces[i].length);
+            }
+            QVERIFY2(length <= code.stock, qPrintable(code.code));
+            QCOMPARE(bar.offcut, code.stock - length);
+        }
+        QVERIFY(std::all_of(used.begin(), used.end(), [](int n) { return n == 1; }));
+        QVERIFY(code.bars.size() >= code.lowerBound());
+        placedOrRejected += code.pieces.size();
+    }
+    for (const CutPiece &p : plan.tooLong)
+        QVERIFY(toCutUnits(p.length) + trim > toCutUnits(plan.settings.stock));
+    int given = 0;
+    for (const CutCode &c : codes)
+        given += c.pieces.size();
+    QCOMPARE(placedOrRejected, given);
+}
+
+// A project whose best plan is known: bars cut whole into 2 to 5 pieces of
+// whole millimetres, the kerfs between them lost.
+QVector<double> cutWholeBars(std::mt19937 &random, int bars, const CutSettings &s)
+{
+    QVector<double> lengths;
+    for (int b = 0; b < bars; ++b) {
+        const int pieces = 2 + int(random() % 4);
+        const int usable = int(std::lround((s.stock - s.trim - (pieces - 1) * s.kerf) * 1000));
+        QVector<int> at {0, usable};
+        while (at.size() < pieces + 1) {
+            const int cut = 100 + int(random() % unsigned(usable - 200));
+            if (!at.contains(cut))
+                at.append(cut);
+        }
+        std::sort(at.begin(), at.end());
+        for (int k = 1; k < at.size(); ++k)
+            lengths.append((at[k] - at[k - 1]) / 1000.0);
+    }
+    std::shuffle(lengths.begin(), lengths.end(), random);
+    return lengths;
+}
+
+} // namespace
+
+class TestCutting : public QObject {
+    Q_OBJECT
+
+private slots:
+    void smallPlansCheckedByHand_data()
+    {
+        QTest::addColumn<CutSettings>("settings");
+        QTest::addColumn<QVector<double>>("lengths");
+        QTest::addColumn<int>("bars");
+        QTest::addColumn<int>("tooLong");
+        QTest::addColumn<double>("offcut");
+
+        const CutSettings plain = settingsOf(6, 0.005, 0);
+        QTest::newRow("exact fit with kerf") << plain << QVector<double> {2.995, 3.0} << 1 << 0 << 0.0;
+        QTest::newRow("cut equal to the stock") << plain << QVector<double> {6.0} << 1 << 0 << 0.0;
+        QTest::newRow("cut longer than the stock") << plain << QVector<double> {6.0001, 1.0} << 1 << 1 << 5.0;
+        QTest::newRow("kerf makes the fit fail") << plain << QVector<double> {3.0, 3.0} << 2 << 0 << 6.0;
+        QTest::newRow("trim fits") << settingsOf(6, 0, 0.01) << QVector<double> {2.995, 2.995} << 1 << 0 << 0.0;
+        QTest::newRow("trim too much") << settingsOf(6, 0, 0.02) << QVector<double> {2.995, 2.995} << 2 << 0 << 5.97;
+        QTest::newRow("trim makes a stock-long cut too long")
+            << settingsOf(6, 0, 0.01) << QVector<double> {6.0} << 0 << 1 << 0.0;
+        // Sixty 0.1 m pieces add up to 6 m exactly only in whole units.
+        QTest::newRow("binary noise") << settingsOf(6, 0, 0) << QVector<double>(60, 0.1) << 1 << 0 << 0.0;
+        QTest::newRow("no kerf after the last piece") << plain << QVector<double> {1.995, 1.995, 2.0} << 1 << 0 << 0.0;
+    }
+
+    void smallPlansCheckedByHand()
+    {
+        QFETCH(CutSettings, settings);
+        QFETCH(QVector<double>, lengths);
+        const QVector<CutCode> codes {codeOf("KF601", lengths)};
+        const CutPlan plan = planCuts(codes, settings);
+        verifyPlan(plan, codes);
+        QCOMPARE(plan.codes.size(), 1);
+        QTEST(int(plan.codes[0].bars.size()), "bars");
+        QTEST(int(plan.tooLong.size()), "tooLong");
+        QTEST(plan.codes[0].offcutMetres(), "offcut");
+        QVERIFY(plan.codes[0].proven());
+    }
+
+    void boundsStockAndRejects()
+    {
+        // Items over half a bin never share one: L2 sees what L1 does not.
+        const packing::Bounds b = packing::lowerBounds({6, 6, 6, 2}, 10);
+        QCOMPARE(b.l1, 2);
+        QCOMPARE(b.l2, 3);
+        QCOMPARE(packing::lowerBounds({4, 4, 4, 4, 4, 4}, 10).best(), 3);
+        QCOMPARE(packing::pack({6, 6, 6, 2}, 10).bins.size(), std::size_t(3));
+
+        // A code's own stock length; invalid lengths reported by name.
+        const QVector<CutCode> codes {codeOf("KF601", {6, 6}, 12.0),
+            codeOf("TL701", {1, std::numeric_limits<double>::quiet_NaN(), -1, 0}), codeOf("M501", {1}, -3.0)};
+        const CutPlan plan = planCuts(codes, settingsOf(6, 0, 0));
+        verifyPlan(plan, codes);
+        QCOMPARE(plan.codes[0].bars.size(), 1);
+        QCOMPARE(plan.codes[0].stockMetres(), 12.0);
+        QCOMPARE(plan.invalid.size(), 3);
+        QCOMPARE(describePiece(plan.invalid[0]), QStringLiteral("TL701 C2 无长度"));
+        QCOMPARE(plan.warnings, QStringList {QStringLiteral("代号 M501 的定尺无效 (-3),按默认定尺计算")});
+        QCOMPARE(plan.codes[2].stockMetres(), 6.0);
+
+        QCOMPARE(errorOf([] { planCuts({}, settingsOf(6, 6, 0)); }), QStringLiteral("锯缝和端头切除必须小于定尺"));
+        QCOMPARE(errorOf([] { planCuts({}, settingsOf(0, 0, 0)); }), QStringLiteral("定尺必须大于0"));
+    }
+
+    void offcutsGatherInFewBars()
+    {
+        // 3 bars either way; first-fit decreasing leaves 0.5 + 0.5 + 4, the
+        // plan 0 + 0.5 + 4.5: one long reusable offcut.
+        const QVector<CutCode> codes {codeOf("KF601", {4, 4, 1.5, 1.5, 1, 1})};
+        const CutPlan plan = planCuts(codes, settingsOf(6, 0, 0));
+        QCOMPARE(plan.codes[0].bars.size(), 3);
+        QCOMPARE(plan.codes[0].bars.first().offcut, 0);
+        QCOMPARE(fromCutUnits(plan.codes[0].bars.last().offcut), 4.5);
+    }
+
+    void everyRandomPlanIsValid()
+    {
+        std::mt19937 random(20260412);
+        for (int round = 0; round < 40; ++round) {
+            CutSettings s = settingsOf(4 + random() % 9, (random() % 11) / 1000.0, (random() % 3) / 100.0);
+            s.secondsPerCode = 0.02;
+            QVector<CutCode> codes;
+            for (int c = 0; c < 3; ++c) {
+                QVector<double> lengths;
+                const int n = 1 + int(random() % 120);
+                for (int i = 0; i < n; ++i)
+                    lengths.append((50 + random() % unsigned(s.stock * 1100)) / 1000.0);
+                codes.append(codeOf(QStringLiteral("K%1").arg(c), lengths));
+            }
+            verifyPlan(planCuts(codes, s), codes);
+        }
+    }
+
+    void reachesTheBoundOnBarsCutWhole()
+    {
+        std::mt19937 random(7);
+        const CutSettings s = settingsOf(6, 0.005, 0.01);
+        int firstFitWorse = 0;
+        const int instances = 30;
+        for (int n = 0; n < instances; ++n) {
+            const int bars = 4 + n % 9;
+            const QVector<CutCode> codes {codeOf("KF601", cutWholeBars(random, bars, s))};
+            const CutPlan plan = planCuts(codes, s);
+            verifyPlan(plan, codes);
+            QCOMPARE(plan.codes[0].lowerBound(), bars);
+            QCOMPARE(plan.codes[0].bars.size(), bars);
+
+            std::vector<std::int64_t> sizes;
+            for (const CutPiece &p : plan.codes[0].pieces)
+                sizes.push_back(toCutUnits(p.length) + toCutUnits(s.kerf));
+            const auto ffd = packing::firstFitDecreasing(sizes, toCutUnits(s.stock - s.trim + s.kerf));
+            firstFitWorse += int(ffd.size()) > bars;
+        }
+        QVERIFY2(firstFitWorse > instances / 2, qPrintable(QString::number(firstFitWorse)));
+    }
+
+    void outputsOfOnePlan()
+    {
+        TestHome home;
+        QVector<CutCode> codes {codeOf("KF601", {1.2, 1.5, 2.4, 6.5}), codeOf("TL/701", {3.0, 2.5})};
+        codes[0].name = QStringLiteral("平开框");
+        codes[0].weightPerMetre = 1.5;
+        const CutPlan plan = planCuts(codes, settingsOf(6, 0.005, 0));
+
+        QCOMPARE(cutSummaryTexts(plan.codes[0]),
+            QStringList({"KF601", "平开框", "3", "6.000", "1", "1", "85.0", "0.890", "9.00", "是"}));
+        QCOMPARE(cutTotalTexts(plan)[4], QStringLiteral("2"));
+
+        const QJsonObject root = QJsonDocument::fromJson(cutPlanJson(plan)).object();
+        QCOMPARE(root.value("kerf").toDouble(), 0.005);
+        const QJsonObject code = root.value("codes").toArray().at(0).toObject();
+        QCOMPARE(code.value("cuts").toInt(), 3);
+        QCOMPARE(code.value("lower_bound").toInt(), 1);
+        QCOMPARE(code.value("proven").toBool(), true);
+        const QJsonObject bar = code.value("bars").toArray().at(0).toObject();
+        QCOMPARE(bar.value("offcut").toDouble(), 0.89);
+        QCOMPARE(bar.value("cuts").toArray().at(0).toObject().value("window").toString(), QStringLiteral("C3"));
+        QCOMPARE(root.value("too_long").toArray().at(0).toObject().value("length").toDouble(), 6.5);
+
+        const PageDocument doc = cutPlanPages(plan);
+        QCOMPARE(doc.pages.size(), 3);
+        QStringList texts;
+        for (const PageText &t : doc.pages[1].texts)
+            texts.append(t.text);
+        QVERIFY(texts.contains("2.400 C3"));
+        QVERIFY(texts.contains("2.400(C3) + 1.500(C2) + 1.200(C1)"));
+        QVERIFY(texts.contains("共3页,第2页    "));
+        QVERIFY(doc.pages[1].lines.size() > 30); // boxes and the offcut's hatching
+        texts.clear();
+        for (const PageText &t : doc.pages[0].texts)
+            texts.append(t.text);
+        QVERIFY(texts.contains("KF601 C4 6.500m  60平开窗"));
+
+        const QString path = home.file("cut.xlsx");
+        writeCutWorkbook(path, plan);
+        const XlsxBook book(path);
+        QCOMPARE(book.sheetNames(), QStringList({"汇总", "KF601", "TL_701"}));
+        QCOMPARE(book.sheet(0).value("E5").number(), 1.0);
+        QCOMPARE(book.sheet(1).value("C4").number(), 2.4);
+        QCOMPARE(book.sheet(1).value("E4").value, QStringLiteral("C3"));
+        QCOMPARE(book.sheet(1).value("F4").number(), 0.89);
+    }
+
+    void settingsInTheIniFile()
+    {
+        TestHome home;
+        const QString ini = home.file("cs.ini");
+        QCOMPARE(readCutSettings(ini), CutSettings());
+        writeCutSettings(ini, settingsOf(6.5, 0.004, 0.01));
+        QCOMPARE(ReadIni(ini, "cut", "kerf"), QStringLiteral("0.004"));
+        QCOMPARE(readCutSettings(ini).stock, 6.5);
+        // A hand-edited file with a kerf longer than the bar: the defaults.
+        WriteIni(ini, "cut", "kerf", "7");
+        QCOMPARE(readCutSettings(ini), CutSettings());
+        double value;
+        QString error;
+        QVERIFY(!parseCutLength(" 6,5 ", "定尺(m)", &value, &error));
+        QCOMPARE(error, QStringLiteral("定尺(m)不是数字: \"6,5\""));
+    }
+
+    void cliCommand_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("expected"); // in the output, or the error output on failure
+        QTest::newRow("summary") << QStringList {"--kerf", "0.004"} << 0 << "合计\t\t100\t\t33\t33\t";
+        QTest::newRow("one code, JSON") << QStringList {"--code", "KF603", "--json", "-"} << 0 << "\"code\": \"KF603\"";
+        QTest::newRow("unknown code") << QStringList {"--code", "XX1"} << 0 << "工程中没有这个代号: XX1";
+        QTest::newRow("too long") << QStringList {"--stock", "1.6", "--code", "KF601"} << 0
+                                  << "超过定尺,未排入下料: KF601";
+        QTest::newRow("not a number") << QStringList {"--stock", "6m"} << 2 << "--stock: 定尺不是数字: \"6m\"";
+        QTest::newRow("kerf too long") << QStringList {"--kerf", "7"} << 2 << "锯缝和端头切除必须小于定尺";
+        QTest::newRow("unwritable") << QStringList {"--pdf", "/nonexistent/x.pdf"} << 1 << "当前错误:";
+        QTest::newRow("usage") << QStringList {"--help"} << 0 << "--code CODE";
+    }
+
+    void cliCommand()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, status);
+        QFETCH(QString, expected);
+        TestHome home;
+        home.loadDemoPrices();
+        home.loadDemoProject();
+        const CliResult r = runCli(home, QStringList {"cut"} + args);
+        QCOMPARE(r.status, status);
+        QVERIFY2((status == 0 && !args.contains("--code") ? r.out : r.out + r.err).contains(expected),
+            qPrintable(r.out + r.err));
+        QCOMPARE(readCutSettings(home.file("cs.ini")), CutSettings());
+    }
+
+    void cliOutputsAndStockTable()
+    {
+        TestHome home;
+        home.loadDemoPrices();
+        home.loadDemoProject();
+        setStockLength(Database::shared(), "kf601", 6.5);
+        const CliResult r = runCli(
+            home, {"cut", "--json", home.file("p.json"), "--pdf", home.file("p.pdf"), "--xlsx", home.file("p.xlsx")});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(r.err, QString());
+        const QJsonObject root = QJsonDocument::fromJson(readFile(home.file("p.json"))).object();
+        QCOMPARE(root.value("codes").toArray().at(0).toObject().value("stock").toDouble(), 6.5);
+        QVERIFY(readFile(home.file("p.pdf")).startsWith("%PDF"));
+        QCOMPARE(XlsxBook(home.file("p.xlsx")).sheetNames().size(), 12);
+        setStockLength(Database::shared(), "KF601", std::nullopt);
+        QCOMPARE(queryRows("SELECT * FROM lcStock"), QStringList());
+    }
+};
+
+QTEST_MAIN(TestCutting)
+#include "tst_cutting.moc"

@@ -1,0 +1,131 @@
+#include "app/mainform.h"
+#include "common/database.h"
+#include "common/filedialogs.h"
+#include "common/flexgrid.h"
+#include "common/ini.h"
+#include "cutting/cutbarsview.h"
+#include "cutting/cutform.h"
+#include "testsupport.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QPrinter>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QTest>
+
+using namespace tarvex;
+using namespace tarvex::test;
+
+namespace {
+
+// The window as the user reaches it: the viewer opened on the demo project
+// enables "下料优化", which opens the window.
+CutForm *openCutForm(MainForm &main)
+{
+    main.show();
+    main.button(1)->trigger();
+    if (!main.button(22)->isEnabled())
+        return nullptr;
+    main.button(22)->trigger();
+    return main.findChild<CutForm *>(QStringLiteral("CutForm"));
+}
+
+bool computeAndWait(CutForm *form)
+{
+    QSignalSpy done(form, &CutForm::computed);
+    return form->compute() && done.wait(20000);
+}
+
+} // namespace
+
+class TestCutForm : public QObject {
+    Q_OBJECT
+
+private slots:
+    void plansTheDemoProject()
+    {
+        qputenv("TARVEX_NO_OPEN", "1");
+        TestHome home;
+        home.loadDemoPrices();
+        home.loadDemoProject();
+        MainForm main;
+        CutForm *form = openCutForm(main);
+        QVERIFY(form);
+        QCOMPARE(form->windowTitle(), QStringLiteral("下料优化"));
+
+        // A stock length of its own for the first code, kept in lcStock.
+        auto *grid = form->findChild<FlexGrid *>(QStringLiteral("Flex1"));
+        QCOMPARE(grid->textMatrix(1, 0), QStringLiteral("KF601"));
+        home.messages().answerInput(QStringLiteral("6.5"));
+        grid->setRow(1);
+        QTest::keyClick(grid, Qt::Key_Return);
+        QCOMPARE(queryRows("SELECT 代号, 定尺 FROM lcStock"), QStringList {"KF601|6.5"});
+        QCOMPARE(grid->textMatrix(1, 2), QStringLiteral("6.5"));
+        // An empty answer gives the code the default again; a bad one changes nothing.
+        for (const QString &answer : {QStringLiteral(""), QStringLiteral("0"), QStringLiteral("6.5")}) {
+            home.messages().answerInput(answer);
+            form->editStock(2);
+        }
+        QVERIFY(home.messages().texts().contains(QStringLiteral("定尺必须大于0: KF602")));
+        QCOMPARE(queryRows("SELECT 代号, 定尺 FROM lcStock"), QStringList({"KF601|6.5", "KF602|6.5"}));
+        home.messages().answerInput(QString());
+        form->editStock(2);
+        QCOMPARE(queryRows("SELECT 代号 FROM lcStock"), QStringList {"KF601"});
+
+        // A refused box says which and keeps cs.ini as it was.
+        form->findChild<QLineEdit *>(QStringLiteral("Text2"))->setText(QStringLiteral("abc"));
+        QVERIFY(!form->compute());
+        QCOMPARE(home.messages().lastText(), QStringLiteral("锯缝不是数字: \"abc\""));
+        form->findChild<QLineEdit *>(QStringLiteral("Text2"))->setText(QStringLiteral("0.004"));
+
+        QVERIFY(computeAndWait(form));
+        QCOMPARE(ReadIni(home.file("cs.ini"), "cut", "kerf"), QStringLiteral("0.004"));
+        const CutPlan &plan = form->plan();
+        QCOMPARE(plan.codes.size(), 11);
+        QCOMPARE(plan.codes[0].stockMetres(), 6.5);
+        int cuts = 0;
+        for (const CodePlan &code : plan.codes) {
+            cuts += code.pieces.size();
+            QVERIFY(code.proven());
+        }
+        QCOMPARE(cuts, 100);
+        auto *summary = form->findChild<QTableView *>(QStringLiteral("Flex2"));
+        QCOMPARE(summary->model()->rowCount(), 11);
+        QCOMPARE(summary->model()->headerData(6, Qt::Horizontal).toString(), QStringLiteral("利用率 %"));
+        auto *bars = form->findChild<CutBarsView *>(QStringLiteral("Picture1"));
+        QCOMPARE(bars->code().code, QStringLiteral("KF601"));
+        summary->selectRow(2);
+        QCOMPARE(bars->code().code, plan.codes[2].code);
+        QVERIFY(!bars->grab().isNull());
+
+        // The three outputs.
+        setNextFileName(home.file("plan"));
+        QVERIFY(form->exportPdf());
+        QVERIFY(readFile(home.file("plan.pdf")).startsWith("%PDF"));
+        QPrinter printer;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(home.file("printed.pdf"));
+        QVERIFY(form->printTo(&printer));
+        const QString workbook = form->exportWorkbook();
+        QVERIFY(workbook.endsWith(".xlsx") && readFile(workbook).startsWith("PK"));
+    }
+
+    void emptyProjectAndDisabledButton()
+    {
+        TestHome home;
+        MainForm main;
+        main.startup({QStringLiteral("tarvex")});
+        QVERIFY(!main.button(22)->isEnabled());
+        CutForm form;
+        QVERIFY(computeAndWait(&form));
+        QVERIFY(form.plan().codes.isEmpty());
+        QCOMPARE(home.messages().lastText(), QStringLiteral("工程中没有主材切割数据"));
+        QVERIFY(!form.findChild<QPushButton *>(QStringLiteral("Command3"))->isEnabled());
+    }
+};
+
+QTEST_MAIN(TestCutForm)
+#include "tst_cutform.moc"
