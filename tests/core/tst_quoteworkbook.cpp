@@ -233,7 +233,7 @@ private slots:
             case QuoteMaterialRow::Kind::Profile:
                 QCOMPARE(m.spec, m.thermal ? QStringLiteral("隔热材") : QStringLiteral("非隔热材"));
                 QCOMPARE(price,
-                    QStringLiteral("SUMPRODUCT(EXACT(%1,$B%2)*EXACT(%3,\"%4\")*%5)")
+                    QStringLiteral("SUMPRODUCT((%1=$B%2)*(%3=\"%4\")*%5)")
                         .arg(detailRange("A", 3))
                         .arg(r)
                         .arg(detailRange("B", 3), m.thermal ? QStringLiteral("True") : QStringLiteral("False"),
@@ -243,12 +243,12 @@ private slots:
                 break;
             case QuoteMaterialRow::Kind::Glass:
                 rounding("F" + n,
-                    QStringLiteral("SUMPRODUCT(EXACT(%1,$B%2)*%3)")
+                    QStringLiteral("SUMPRODUCT((%1=$B%2)*%3)")
                         .arg(detailRange("M", 4))
                         .arg(r)
                         .arg(detailRange("N", 4)));
                 QCOMPARE(loss,
-                    QStringLiteral("SUMPRODUCT(EXACT(%1,$B%2)*%3)")
+                    QStringLiteral("SUMPRODUCT((%1=$B%2)*%3)")
                         .arg(detailRange("M", 4))
                         .arg(r)
                         .arg(detailRange("O", 4)));
@@ -257,7 +257,7 @@ private slots:
             case QuoteMaterialRow::Kind::Accessory:
                 QCOMPARE(cells.value("C" + n).value, m.spec);
                 rounding("F" + n,
-                    QStringLiteral("SUMPRODUCT(EXACT(%1,$B%2)*EXACT(%3,$C%2)*%4)")
+                    QStringLiteral("SUMPRODUCT((%1=$B%2)*(%3=$C%2)*%4)")
                         .arg(detailRange("F", 7))
                         .arg(r)
                         .arg(detailRange("G", 7), detailRange("J", 7)));

@@ -38,7 +38,8 @@ Term termOf(const GridFilter::Condition &c)
         break; // a stray text in a number column is found as that text
     }
     case ColumnKind::Text:
-        break;
+        // As the tables' text columns compare (the fees' key included).
+        return {col + QStringLiteral("=? COLLATE NOCASE"), c.value};
     }
     return {col + QStringLiteral("=?"), c.value};
 }

@@ -1,6 +1,7 @@
 #include "common/schema.h"
 
 #include "common/database.h"
+#include "common/schemacase.h"
 
 namespace tarvex {
 
@@ -66,6 +67,8 @@ SchemaPlan workingSchemaPlan()
     // a row use the default stock length.
     plan.steps.append(
         {2, {QStringLiteral("CREATE TABLE IF NOT EXISTS lcStock (代号 TEXT COLLATE NOCASE PRIMARY KEY, 定尺 REAL)")}});
+    // Key texts compare without regard to the case of ASCII letters.
+    plan.steps.append({3, {}, collateTextsWithoutCase});
     return plan;
 }
 

@@ -68,7 +68,7 @@ QString keyCondition(const QString &table)
     QStringList conditions;
     for (const PriceColumn &c : priceColumns(table))
         if (c.key)
-            conditions.append(c.name + QStringLiteral("=?"));
+            conditions.append(c.name + QStringLiteral("=? COLLATE NOCASE")); // the fees' key too
     return conditions.join(QStringLiteral(" AND "));
 }
 

@@ -2,6 +2,7 @@
 
 #include "common/database.h"
 #include "common/error.h"
+#include "common/keytext.h"
 #include "common/numbers.h"
 #include "prices/pricecolumns.h"
 #include "prices/pricetables.h"
@@ -26,17 +27,6 @@ QString shown(const QString &value)
     if (text.size() > 60)
         text = text.left(60) + QStringLiteral("…");
     return QStringLiteral("“") + text + QStringLiteral("”");
-}
-
-// Keys compare without regard to the case of ASCII letters, as the priced
-// views join them.
-QString foldKey(const QString &text)
-{
-    QString folded = text;
-    for (QChar &c : folded)
-        if (c.unicode() < 128)
-            c = c.toLower();
-    return folded;
 }
 
 bool isBlank(const QStringList &cells)
@@ -252,7 +242,7 @@ private:
         for (int column = 0; column < m_columns.size(); ++column)
             if (m_columns.at(column).key)
                 keyParts.append(c.values.at(column).toString());
-        c.key = foldKey(keyParts.join(QChar(0x1f)));
+        c.key = foldedKey(keyParts.join(QChar(0x1f)));
         return c;
     }
 

@@ -186,9 +186,16 @@ SaveOutcome saveFee(const FeeEntry &entry, bool adding, const QString &loadedNam
         fields.set(QStringLiteral("百分比"), requireNumber(QStringLiteral("百分比"), percent));
 
     // The name is the key: a second fee of the same name would be refused by
-    // the database in words nobody understands.
+    // the database in words nobody understands. Names that differ in letter
+    // case only count as the same, as all key texts do.
     const bool renaming = adding || name != loadedName;
-    if (renaming && sqlScalar(QStringLiteral("SELECT COUNT(*) FROM FyTable WHERE 费用名称=?"), {name}).toInt() > 0)
+    QString others = QStringLiteral("SELECT COUNT(*) FROM FyTable WHERE 费用名称=? COLLATE NOCASE");
+    QVariantList values {name};
+    if (!adding) {
+        others += QStringLiteral(" AND 费用名称<>?");
+        values.append(loadedName);
+    }
+    if (renaming && sqlScalar(others, values).toInt() > 0)
         throw Error(QStringLiteral("费用表中已有名为“%1”的费用").arg(name));
 
     SaveOutcome outcome {adding ? SaveResult::Added : SaveResult::Modified};

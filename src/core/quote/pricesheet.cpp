@@ -3,6 +3,7 @@
 // cached result.
 
 #include "common/error.h"
+#include "common/keytext.h"
 #include "quote/quotebook_p.h"
 #include "quote/sheetrounding.h"
 
@@ -35,14 +36,15 @@ QString flagTextFor(const QuoteDetails &details, const QuoteMaterialRow &row)
 {
     for (const QVariantList &item : details.profiles) {
         bool ok = false;
-        if (item.value(0).toString() == row.name && flagFromText(item.value(1).toString(), &ok) == row.thermal && ok)
+        if (sameKey(item.value(0).toString(), row.name) && flagFromText(item.value(1).toString(), &ok) == row.thermal
+            && ok)
             return item.value(1).toString();
     }
     return row.thermal ? QStringLiteral("True") : QStringLiteral("False");
 }
 
-// SUMPRODUCT over exact matches: a case-sensitive look-up that knows no
-// wildcards, so names like "M5*20" find only themselves.
+// SUMPRODUCT over equal texts: letter case aside, as the quotation groups
+// them, and without wildcards, so names like "M5*20" find only themselves.
 QString lookup(const QStringList &conditions, const QString &valueRange)
 {
     return QStringLiteral("SUMPRODUCT(") + conditions.join(QLatin1Char('*')) + QLatin1Char('*') + valueRange
@@ -56,6 +58,12 @@ QString rounded(const QString &expression, double x, double ours)
     return roundFormula(expression, roundingNudge(x, ours).value_or(QString()));
 }
 
+QString equal(const QString &range, const QString &what)
+{
+    return QLatin1Char('(') + range + QLatin1Char('=') + what + QLatin1Char(')');
+}
+
+// The fees are listed one per stored row, and two may differ in case only.
 QString exact(const QString &range, const QString &what)
 {
     return QStringLiteral("EXACT(") + range + QLatin1Char(',') + what + QLatin1Char(')');
@@ -72,19 +80,19 @@ Lookups lookupsFor(const QuoteMaterialRow &m, int row, const QuoteDetails &detai
     const QString name = rowRef(row, Name);
     switch (m.kind) {
     case QuoteMaterialRow::Kind::Profile: {
-        const QStringList match {exact(r.lcClass, name), exact(r.lcFlag, formulaText(flagTextFor(details, m)))};
+        const QStringList match {equal(r.lcClass, name), equal(r.lcFlag, formulaText(flagTextFor(details, m)))};
         l.price = lookup(match, r.lcPrice);
         l.loss = lookup(match, r.lcLoss);
         break;
     }
     case QuoteMaterialRow::Kind::Glass: {
-        const QStringList match {exact(r.blName, name)};
+        const QStringList match {equal(r.blName, name)};
         l.price = lookup(match, r.blPrice);
         l.loss = lookup(match, r.blLoss);
         break;
     }
     case QuoteMaterialRow::Kind::Accessory: {
-        const QStringList match {exact(r.pjName, name), exact(r.pjSpec, rowRef(row, Spec))};
+        const QStringList match {equal(r.pjName, name), equal(r.pjSpec, rowRef(row, Spec))};
         l.price = lookup(match, r.pjPrice);
         l.loss = lookup(match, r.pjLoss);
         break;
@@ -115,18 +123,18 @@ DetailValues detailValues(const QuoteMaterialRow &m, const QuoteDetails &details
             details.profiles,
             [&](const QVariantList &row) {
                 bool ok = false;
-                return row.value(0).toString() == m.name && flagFromText(row.value(1).toString(), &ok) == m.thermal
-                    && ok;
+                return sameKey(row.value(0).toString(), m.name)
+                    && flagFromText(row.value(1).toString(), &ok) == m.thermal && ok;
             },
             2, 3);
     case QuoteMaterialRow::Kind::Glass:
         return first(
-            details.glass, [&](const QVariantList &row) { return row.value(0).toString() == m.name; }, 1, 2);
+            details.glass, [&](const QVariantList &row) { return sameKey(row.value(0).toString(), m.name); }, 1, 2);
     case QuoteMaterialRow::Kind::Accessory:
         return first(
             details.accessories,
             [&](const QVariantList &row) {
-                return row.value(0).toString() == m.name && row.value(1).toString() == m.spec;
+                return sameKey(row.value(0).toString(), m.name) && sameKey(row.value(1).toString(), m.spec);
             },
             4, 5);
     }

@@ -1,6 +1,7 @@
 #include "quote/quotefigures.h"
 
 #include "common/error.h"
+#include "common/keytext.h"
 #include "common/numbers.h"
 
 namespace tarvex {
@@ -12,12 +13,12 @@ QString scopeLabel(const QuoteItemInput &input)
     return input.label.isEmpty() ? QString() : input.label + QLatin1Char(' ');
 }
 
-// The price item of a profile class: same class name and the same flag once
-// the flag text is read back.
+// The price item of a profile class: same class name (letter case aside) and
+// the same flag once the flag text is read back.
 const LcPriceItem *findPrice(const QVector<LcPriceItem> &prices, const ProfileGroup &group)
 {
     for (const LcPriceItem &item : prices) {
-        if (item.cls == group.cls && thermalFromText(item.flagText) == group.thermal)
+        if (sameKey(item.cls, group.cls) && thermalFromText(item.flagText) == group.thermal)
             return &item;
     }
     return nullptr;

@@ -75,14 +75,7 @@ public:
             add(column + QStringLiteral("=?"), shown);
     }
 
-    void id(const QString &shown)
-    {
-        bool ok = false;
-        const qint64 value = shown.trimmed().toLongLong(&ok);
-        if (!ok)
-            throw Error(QStringLiteral("数据ID不是整数: ") + shown);
-        add(QStringLiteral("ID=?"), value);
-    }
+    void id(qint64 value) { add(QStringLiteral("ID=?"), value); }
 
     // rowid of the first matching row, or -1.
     qint64 firstRow(const QString &table, QSqlDatabase db) const
@@ -116,7 +109,7 @@ private:
 RowMatch materialMatch(int kind, qint64 id, const QStringList &values)
 {
     RowMatch match;
-    match.id(QString::number(id));
+    match.id(id);
     switch (kind) {
     case ProfileKind:
         match.text(QStringLiteral("代号"), at(values, 0));
@@ -141,8 +134,12 @@ RowMatch materialMatch(int kind, qint64 id, const QStringList &values)
 // The match for a window row: ID, 门窗系列, 窗号, 框面积, 洞口面积 as shown.
 RowMatch windowMatch(const QStringList &values)
 {
+    bool ok = false;
+    const qint64 id = at(values, 0).trimmed().toLongLong(&ok);
+    if (!ok)
+        throw Error(QStringLiteral("数据ID不是整数: ") + at(values, 0));
     RowMatch match;
-    match.id(at(values, 0));
+    match.id(id);
     match.text(QStringLiteral("门窗系列"), at(values, 1));
     match.text(QStringLiteral("窗号"), at(values, 2));
     match.number(QStringLiteral("框面积"), at(values, 3));
