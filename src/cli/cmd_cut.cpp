@@ -3,6 +3,7 @@
 #include "app/paths.h"
 #include "common/database.h"
 #include "common/error.h"
+#include "common/keytext.h"
 #include "common/savefile.h"
 #include "cutting/cutdata.h"
 #include "cutting/cutjson.h"
@@ -85,7 +86,7 @@ int cmdCut(Context &context)
         const QVector<CutCode> codes = readCutCodes(Database::shared(), onlyCodes);
         QStringList missing = onlyCodes;
         for (const CutCode &code : codes)
-            missing.removeAll(code.code);
+            missing.removeIf([&](const QString &wanted) { return sameKey(wanted, code.code); });
         const CutPlan plan = planCuts(codes, settings);
         reportLeftOut(context.err, plan, missing);
 

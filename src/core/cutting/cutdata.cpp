@@ -2,6 +2,7 @@
 
 #include "common/database.h"
 #include "common/error.h"
+#include "common/keytext.h"
 
 #include <QSet>
 #include <QSqlQuery>
@@ -28,21 +29,24 @@ QVector<CutCode> readCutCodes(QSqlDatabase db, const QStringList &onlyCodes)
 {
     // Code, name, weight and stock come with every piece, so that a code
     // matches its price and stock rows exactly as the priced views match it.
+    // Codes are keys: kf601 and KF601 are one code, under its first spelling.
     const QString sql
         = QStringLiteral("SELECT l.代号, m.门窗系列, m.窗号, l.长度, p.名称, p.线重, s.定尺 FROM LcTemp l "
                          "LEFT JOIN MjTemp m ON m.ID = l.ID "
                          "LEFT JOIN lcName p ON p.编号 = (SELECT MIN(x.编号) FROM lcName x WHERE x.代号 = l.代号) "
                          "LEFT JOIN lcStock s ON s.代号 = l.代号 "
                          "ORDER BY l.代号, m.窗号, l.长度 DESC");
-    const QSet<QString> wanted(onlyCodes.begin(), onlyCodes.end());
+    QSet<QString> wanted;
+    for (const QString &code : onlyCodes)
+        wanted.insert(foldedKey(code));
     QVector<CutCode> codes;
     inTransaction(db, [&] {
         QSqlQuery query = sqlExec(sql, {}, db);
         while (query.next()) {
             const QString code = query.value(0).toString();
-            if (!wanted.isEmpty() && !wanted.contains(code))
+            if (!wanted.isEmpty() && !wanted.contains(foldedKey(code)))
                 continue;
-            if (codes.isEmpty() || codes.last().code != code) {
+            if (codes.isEmpty() || !sameKey(codes.last().code, code)) {
                 CutCode c;
                 c.code = code;
                 c.name = query.value(4).toString();
@@ -51,7 +55,7 @@ QVector<CutCode> readCutCodes(QSqlDatabase db, const QStringList &onlyCodes)
                 codes.append(c);
             }
             CutPiece piece;
-            piece.code = code;
+            piece.code = codes.last().code;
             piece.series = query.value(1).toString();
             piece.window = query.value(2).toString();
             piece.length = optionalNumber(query.value(3)).value_or(std::numeric_limits<double>::quiet_NaN());
