@@ -134,7 +134,7 @@ void SheetSpill::adopt(lxw_worksheet *sheet)
     keepFirstColumns(sheet->col_options, sheet->col_options_max);
     keepFirstColumns(sheet->col_sizes, sheet->col_sizes_max);
     keepFirstColumns(sheet->col_formats, sheet->col_formats_max);
-    Stretch &s = m_stretches.emplace_back(Stretch {this, nullptr, m_end, 0, 0, true});
+    Stretch &s = m_stretches.emplace_back(Stretch {this, nullptr, nullptr, m_end, 0, 0, true});
     FILE *rows = open(s, false);
     std::fclose(sheet->optimize_tmpfile);
     sheet->optimize_tmpfile = rows;
@@ -153,9 +153,24 @@ void SheetSpill::finish(lxw_worksheet *sheet)
     if (std::fclose(s.stream) != 0)
         fail(errno);
     check();
-    FILE *rows = open(s, true);
-    sheet->optimize_tmpfile = rows;
-    sheet->file = rows;
+    // Nothing reads or writes the sheet's stream until the workbook is closed.
+    s.sheet = sheet;
+    sheet->optimize_tmpfile = nullptr;
+    sheet->file = nullptr;
+}
+
+void SheetSpill::openForReading()
+{
+    // The C library keeps its open streams in a list it searches from the
+    // newest when one is closed: opened last to first, each sheet's stream
+    // is the newest when the workbook closes it, first to last.
+    for (auto s = m_stretches.rbegin(); s != m_stretches.rend(); ++s) {
+        if (!s->sheet)
+            continue;
+        FILE *rows = open(*s, true);
+        s->sheet->optimize_tmpfile = rows;
+        s->sheet->file = rows;
+    }
 }
 
 void SheetSpill::check() const

@@ -43,12 +43,16 @@ public:
     // nothing may be written to the sheet afterwards. Throws Error when
     // the rows could not be written.
     void finish(lxw_worksheet *sheet);
+    // Gives every finished sheet its stream to read its rows back from;
+    // call right before the workbook is closed. Throws Error.
+    void openForReading();
     // Throws Error when a write or read since the last call failed; call
     // after the workbook is closed as well.
     void check() const;
 
     struct Stretch {
         SheetSpill *spill;
+        lxw_worksheet *sheet; // once finished
         FILE *stream;
         long long start;
         long long length;

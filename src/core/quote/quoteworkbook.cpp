@@ -244,6 +244,7 @@ void writeQuoteWorkbook(
         spill.finish(sheet);
     }
 
+    spill.openForReading();
     const lxw_error closed = workbook_close(book.release());
     if (closed != LXW_NO_ERROR)
         throw Error(QStringLiteral("无法写入文件 ") + nativePath(path) + QStringLiteral(": ")
