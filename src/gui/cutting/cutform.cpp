@@ -405,21 +405,7 @@ bool CutForm::printTo(QPrinter *printer)
 
 bool CutForm::exportPdf()
 {
-    const QString folder
-        = appState().currentFilePath.isEmpty() ? programFolder() : QFileInfo(appState().currentFilePath).absolutePath();
-    QString path = ShowSaveDialog(QStringLiteral("导出PDF"), QStringLiteral("PDF 文件 (*.pdf)"), folder);
-    if (path.isEmpty())
-        return false;
-    if (QFileInfo(path).suffix().isEmpty())
-        path += QStringLiteral(".pdf");
-    try {
-        writePagesPdf(cutPlanPages(plan()), path, kTitle);
-    } catch (const Error &e) {
-        reportError(e.message());
-        return false;
-    }
-    messages().information(QStringLiteral("保存文件成功!"));
-    return true;
+    return exportPdfAsked([this](const QString &path) { writePagesPdf(cutPlanPages(plan()), path, kTitle); });
 }
 
 QString CutForm::exportWorkbook()

@@ -1,7 +1,13 @@
 #include "document/pageprint.h"
 
+#include "app/appstate.h"
+#include "app/paths.h"
+#include "common/error.h"
+#include "common/filedialogs.h"
+#include "common/messages.h"
 #include "document/pagerenderer.h"
 
+#include <QFileInfo>
 #include <QPainter>
 #include <QPrinter>
 
@@ -27,6 +33,25 @@ bool printPageDocument(QPrinter *printer, const PageDocument &document)
             printer->newPage();
         renderer.drawPage(painter, document.pages[k - 1], unitsPerInch);
     }
+    return true;
+}
+
+bool exportPdfAsked(const std::function<void(const QString &path)> &write)
+{
+    const QString folder
+        = appState().currentFilePath.isEmpty() ? programFolder() : QFileInfo(appState().currentFilePath).absolutePath();
+    QString path = ShowSaveDialog(QStringLiteral("导出PDF"), QStringLiteral("PDF 文件 (*.pdf)"), folder);
+    if (path.isEmpty())
+        return false;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".pdf");
+    try {
+        write(path);
+    } catch (const Error &e) {
+        reportError(e.message());
+        return false;
+    }
+    messages().information(QStringLiteral("保存文件成功!"));
     return true;
 }
 

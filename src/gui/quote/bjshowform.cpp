@@ -114,21 +114,7 @@ void bjShowForm::printPages(QPrinter *printer)
 
 bool bjShowForm::exportPdf()
 {
-    const QString folder
-        = appState().currentFilePath.isEmpty() ? programFolder() : QFileInfo(appState().currentFilePath).absolutePath();
-    QString path = ShowSaveDialog(QStringLiteral("导出PDF"), QStringLiteral("PDF 文件 (*.pdf)"), folder);
-    if (path.isEmpty())
-        return false;
-    if (QFileInfo(path).suffix().isEmpty())
-        path += QStringLiteral(".pdf");
-    try {
-        writePagesPdf(m_document, path, m_title);
-    } catch (const Error &e) {
-        reportError(e.message());
-        return false;
-    }
-    messages().information(QStringLiteral("保存文件成功!"));
-    return true;
+    return exportPdfAsked([this](const QString &path) { writePagesPdf(m_document, path, m_title); });
 }
 
 } // namespace tarvex
