@@ -12,6 +12,11 @@
 
 #include <unistd.h>
 
+// The worksheet fields set here (its stream, its row of cell pointers, its
+// column tables) are those of libxlsxwriter 1.1; another version must be
+// checked against them before it is used.
+static_assert(LXW_VERSION_ID >= 110 && LXW_VERSION_ID < 120, "SheetSpill knows libxlsxwriter 1.1's worksheets only");
+
 namespace tarvex {
 
 // The stream functions of one sheet's stretch of the file.
