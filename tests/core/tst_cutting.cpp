@@ -148,12 +148,13 @@ private slots:
 
         // A code's own stock length; invalid lengths reported by name.
         const QVector<CutCode> codes {codeOf("KF601", {6, 6}, 12.0),
-            codeOf("TL701", {1, std::numeric_limits<double>::quiet_NaN(), -1, 0}), codeOf("M501", {1}, -3.0)};
+            codeOf("TL701", {1, std::numeric_limits<double>::quiet_NaN(), -1, 0, 1e308}), codeOf("M501", {1}, -3.0)};
         const CutPlan plan = planCuts(codes, settingsOf(6, 0, 0));
         verifyPlan(plan, codes);
         QCOMPARE(plan.codes[0].bars.size(), 1);
         QCOMPARE(plan.codes[0].stockMetres(), 12.0);
         QCOMPARE(plan.invalid.size(), 3);
+        QCOMPARE(plan.tooLong.size(), 1);
         QCOMPARE(describePiece(plan.invalid[0]), QStringLiteral("TL701 C2 无长度"));
         QCOMPARE(plan.warnings, QStringList {QStringLiteral("代号 M501 的定尺无效 (-3),按默认定尺计算")});
         QCOMPARE(plan.codes[2].stockMetres(), 6.0);
@@ -290,6 +291,8 @@ private slots:
                                   << "超过定尺,未排入下料: KF601";
         QTest::newRow("not a number") << QStringList {"--stock", "6m"} << 2 << "--stock: 定尺不是数字: \"6m\"";
         QTest::newRow("kerf too long") << QStringList {"--kerf", "7"} << 2 << "锯缝和端头切除必须小于定尺";
+        QTest::newRow("kerf far too long") << QStringList {"--kerf", "1e308"} << 2 << "锯缝和端头切除必须小于定尺";
+        QTest::newRow("stock far too long") << QStringList {"--stock", "1e308"} << 2 << "定尺不能超过100米";
         QTest::newRow("unwritable") << QStringList {"--pdf", "/nonexistent/x.pdf"} << 1 << "当前错误:";
         QTest::newRow("usage") << QStringList {"--help"} << 0 << "--code CODE";
     }

@@ -4,6 +4,7 @@
 #include "common/ini.h"
 #include "common/numbers.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace tarvex {
@@ -26,7 +27,12 @@ double readLength(const QString &iniPath, const QString &key, double fallback)
 
 qint64 toCutUnits(double metres)
 {
-    return std::llround(metres * kCutUnitsPerMetre);
+    // Lengths no stock holds are held at a billion metres, so that they
+    // compare as too long instead of overflowing the units.
+    constexpr double kFarBeyondAnyStock = 1e9;
+    if (std::isnan(metres))
+        return 0;
+    return std::llround(std::clamp(metres, -kFarBeyondAnyStock, kFarBeyondAnyStock) * kCutUnitsPerMetre);
 }
 
 double fromCutUnits(qint64 units)
@@ -52,13 +58,13 @@ CutSettings readCutSettings(const QString &iniPath)
 
 void writeCutSettings(const QString &iniPath, const CutSettings &settings)
 {
-    const std::pair<const char *, double> values[]
-        = {{"stock", settings.stock}, {"kerf", settings.kerf}, {"trim", settings.trim}};
-    for (const auto &[key, value] : values) {
-        QString error;
-        if (!WriteIni(iniPath, kSection, QString::fromLatin1(key), plainNumber(value), &error))
-            throw Error(error);
-    }
+    QString error;
+    if (!WriteIni(iniPath, kSection,
+            {{QStringLiteral("stock"), plainNumber(settings.stock)},
+                {QStringLiteral("kerf"), plainNumber(settings.kerf)},
+                {QStringLiteral("trim"), plainNumber(settings.trim)}},
+            &error))
+        throw Error(error);
 }
 
 QString checkStockLength(double metres)
