@@ -172,9 +172,9 @@ private:
 
     void readHeader(const ImportRow &header)
     {
+        m_headerLine = header.line;
         if (!header.unreadable.isEmpty())
             throw Error(headerError(QStringLiteral("无法读取: ") + header.unreadable));
-        m_headerLine = header.line;
         m_cellOf.fill(-1, m_columns.size());
         m_columnOf.fill(-1, header.cells.size());
         for (int cell = 0; cell < header.cells.size(); ++cell) {
