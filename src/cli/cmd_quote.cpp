@@ -149,8 +149,8 @@ void writeText(QTextStream &out, const QuoteResult &result)
 }
 
 // Every output of a finished run: each asked-for output in turn, the text
-// listing when none is.
-void writeQuoteOutputs(Context &context, const QuoteRun &run, const QuoteOutputs &outputs)
+// listing when none is. The workbook comes last and uses the run up.
+void writeQuoteOutputs(Context &context, QuoteRun &run, const QuoteOutputs &outputs)
 {
     bool written = false;
     if (!outputs.json.isEmpty()) {
@@ -167,7 +167,7 @@ void writeQuoteOutputs(Context &context, const QuoteRun &run, const QuoteOutputs
     }
     if (!outputs.xlsx.isEmpty()) {
         const CutCellCount cut;
-        writeQuoteWorkbook(outputs.xlsx, run);
+        writeQuoteWorkbook(outputs.xlsx, std::move(run));
         if (cut.cells() > 0)
             context.err << cutCellsNote(cut.cells()) << Qt::endl;
         written = true;

@@ -74,6 +74,12 @@ private slots:
         QVERIFY(WriteIni(path, "sysPath", "path2", "b"));
         QCOMPARE(readFile(path), QByteArray("; settings\n[sysPath]\npath1 = a \nx=1\npath2=b\n"));
         QCOMPARE(ReadIni(path, "sysPath", "path1"), QString("a"));
+
+        // A file with CR line ends is read by line and keeps them.
+        writeFile(path, "[cs1]\rop5=True\r");
+        QCOMPARE(ReadIni(path, "cs1", "op5"), QString("True"));
+        QVERIFY(WriteIni(path, "cs1", "op6", "False"));
+        QCOMPARE(readFile(path), QByteArray("[cs1]\rop5=True\rop6=False\r"));
     }
 
     void iniReadsGbkFiles()

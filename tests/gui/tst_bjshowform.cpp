@@ -159,33 +159,34 @@ private slots:
         TestHome home(Demo::PricesAndProject);
         QuoteRun run = demoQuoteRun(QuoteOptions::Scope::Series);
         run.options.project = QStringLiteral("演示/工程");
+        int rows = 0;
+        for (const QuoteItem &item : run.result.items)
+            rows += int(item.materials.size());
+        const qsizetype items = run.result.items.size();
         int last = 0;
-        const QString path = writeExcelQuotation(run, [&](int n) { last = n; });
+        const QString path = writeExcelQuotation(QuoteRun(run), [&](int n) { last = n; });
         QCOMPARE(QFileInfo(path).absolutePath(), QDir(home.file(QStringLiteral("temp1"))).absolutePath());
         QVERIFY2(QFileInfo(path).fileName().startsWith(QStringLiteral("演示_工程门窗报价单-")), qPrintable(path));
         QVERIFY(path.endsWith(QStringLiteral(".xlsx")));
         QCOMPARE(home.messages().texts(),
             QStringList({QStringLiteral("报价数据输出完成!\n") + QDir::toNativeSeparators(path)}));
         QCOMPARE(home.messages().shown().last().kind, ScriptedMessages::Kind::Information);
-        int rows = 0;
-        for (const QuoteItem &item : run.result.items)
-            rows += int(item.materials.size());
         QCOMPARE(last, rows);
-        QCOMPARE(XlsxBook(path).sheetNames().size(), 1 + run.result.items.size());
+        QCOMPARE(XlsxBook(path).sheetNames().size(), 1 + items);
 
         // A second run in the same second does not overwrite the first.
-        const QString again = writeExcelQuotation(run, {});
+        const QString again = writeExcelQuotation(std::move(run), {});
         QVERIFY(!again.isEmpty() && again != path && QFile::exists(path));
     }
 
     void aFailureIsReportedAndNothingIsClaimed()
     {
         TestHome home(Demo::PricesAndProject);
-        const QuoteRun run = demoQuoteRun(QuoteOptions::Scope::Whole);
+        QuoteRun run = demoQuoteRun(QuoteOptions::Scope::Whole);
         // temp1 cannot be made: a plain file holds its name.
         QDir(home.file(QStringLiteral("temp1"))).removeRecursively();
         writeFile(home.file(QStringLiteral("temp1")), "blocker");
-        QCOMPARE(writeExcelQuotation(run, {}), QString());
+        QCOMPARE(writeExcelQuotation(std::move(run), {}), QString());
         QCOMPARE(home.messages().shown().size(), 1);
         QVERIFY2(home.messages().lastText().startsWith(QStringLiteral("当前错误:无法创建文件夹")),
             qPrintable(home.messages().lastText()));

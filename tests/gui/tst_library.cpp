@@ -333,17 +333,17 @@ private slots:
         Database::closeShared();
         MainForm main;
         main.startup({"tarvex"});
-        main.toolbarClicked(13);
+        main.button(13)->trigger();
         QVERIFY(IsFormLoaded("DwgForm"));
-        main.toolbarClicked(14);
+        main.button(14)->trigger();
         QVERIFY(!IsFormLoaded("DwgForm") && IsFormLoaded("xldItem"));
 
         appState().libraryFolder = home.file("nowhere");
-        main.toolbarClicked(13);
+        main.button(13)->trigger();
         QVERIFY(!IsFormLoaded("DwgForm") && !IsFormLoaded("xldItem"));
         QCOMPARE(home.messages().texts(),
             QStringList {"当前错误:图库文件夹不存在: " + QDir::toNativeSeparators(home.file("nowhere"))});
-        main.toolbarClicked(14);
+        main.button(14)->trigger();
         QVERIFY(!IsFormLoaded("xldItem"));
         QCOMPARE(home.messages().shown().size(), 2);
     }

@@ -204,8 +204,8 @@ private slots:
         MainForm main;
         main.startup({"tarvex"}); // says the data folder does not exist
         home.messages().clear();
-        main.toolbarClicked(6);
-        main.toolbarClicked(17);
+        main.button(6)->trigger();
+        main.button(17)->trigger();
         // The settings dialog replaces the open child window, centred.
         QTRY_VERIFY(!IsFormLoaded("DisForm"));
         QWidget *form = findForm("setForm");
@@ -231,7 +231,7 @@ private slots:
         QCOMPARE(readFile(home.file("cs.ini")), before);
         QVERIFY(home.messages().shown().isEmpty());
 
-        main.toolbarClicked(17);
+        main.button(17)->trigger();
         form = findForm("setForm");
         child<QLineEdit>(form, "Text1")->setText(home.path());
         child<QLineEdit>(form, "Text2")->clear();
@@ -249,9 +249,9 @@ private slots:
         TestHome home;
         MainForm main;
         main.startup({"tarvex"});
-        main.toolbarClicked(6);
-        main.toolbarClicked(19);
-        main.toolbarClicked(19);
+        main.button(6)->trigger();
+        main.button(19)->trigger();
+        main.button(19)->trigger();
         // Not modal, one at a time, and the child window stays open.
         QVERIFY(IsFormLoaded("DisForm"));
         QCOMPARE(main.findChildren<FrmAbout *>().size(), 1);
@@ -282,12 +282,12 @@ private slots:
         TestHome home;
         MainForm main;
         main.startup({"tarvex"});
-        main.toolbarClicked(16);
+        main.button(16)->trigger();
         const QString manual = home.file("help/index.html");
         QCOMPARE(home.messages().lastText(), "当前错误:找不到用户手册 " + manual);
         QDir(home.path()).mkdir("help");
         writeFile(manual, "<html></html>");
-        main.toolbarClicked(16);
+        main.button(16)->trigger();
         // Without a browser (as here) the path is given to open by hand.
         QVERIFY(home.messages().lastText().endsWith("\n" + manual));
     }

@@ -24,10 +24,16 @@ IniText readIniText(const QString &filePath)
     if (!file.open(QIODevice::ReadOnly))
         return ini;
     const QString text = decodeUtf8OrGbk(file.readAll());
-    if (!text.isEmpty() && !text.contains(QLatin1String("\r\n")) && text.contains(QLatin1Char('\n')))
-        ini.lineEnd = QStringLiteral("\n");
+    // CR LF, LF or CR, whichever the file uses, is kept when it is written.
+    if (!text.contains(QLatin1String("\r\n"))) {
+        if (text.contains(QLatin1Char('\n')))
+            ini.lineEnd = QStringLiteral("\n");
+        else if (text.contains(QLatin1Char('\r')))
+            ini.lineEnd = QStringLiteral("\r");
+    }
     QString normalized = text;
     normalized.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    normalized.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     ini.lines = normalized.split(QLatin1Char('\n'));
     if (!ini.lines.isEmpty() && ini.lines.last().isEmpty())
         ini.lines.removeLast();

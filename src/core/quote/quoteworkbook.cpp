@@ -205,8 +205,13 @@ QString quoteDetailSheetName()
     return QStringLiteral("材料明细表");
 }
 
-void writeQuoteWorkbook(
-    const QString &path, const QuoteRun &run, const QuoteDetails &details, const std::function<void(int)> &progress)
+namespace {
+
+// The workbook of `items`. With giveUp (the same vector, owned by the
+// caller) each item is emptied once its sheet is written, so a project of
+// tens of thousands of windows does not hold its figures twice.
+void writeBook(const QString &path, const QVector<QuoteItem> &items, QVector<QuoteItem> *giveUp,
+    const QuoteDetails &details, const std::function<void(int)> &progress)
 {
     QTemporaryDir scratch;
     if (!scratch.isValid())
@@ -238,10 +243,12 @@ void writeQuoteWorkbook(
     const DetailRanges ranges = writeDetailSheet(detail, formats, details);
     spill.finish(detail);
     int done = 0;
-    for (const QuoteItem &item : run.result.items) {
-        lxw_worksheet *sheet = addSheet(names.take(item.sheet));
-        priceExcel(sheet, formats, item, details, ranges, done, progress);
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        lxw_worksheet *sheet = addSheet(names.take(items.at(i).sheet));
+        priceExcel(sheet, formats, items.at(i), details, ranges, done, progress);
         spill.finish(sheet);
+        if (giveUp)
+            (*giveUp)[i] = QuoteItem();
     }
 
     spill.openForReading();
@@ -255,9 +262,24 @@ void writeQuoteWorkbook(
     copyFileAtomically(built, path);
 }
 
+} // namespace
+
+void writeQuoteWorkbook(
+    const QString &path, const QuoteRun &run, const QuoteDetails &details, const std::function<void(int)> &progress)
+{
+    writeBook(path, run.result.items, nullptr, details, progress);
+}
+
 void writeQuoteWorkbook(const QString &path, const QuoteRun &run, const std::function<void(int)> &progress)
 {
     writeQuoteWorkbook(path, run, loadQuoteDetails(run), progress);
+}
+
+void writeQuoteWorkbook(const QString &path, QuoteRun &&run, const std::function<void(int)> &progress)
+{
+    const QuoteDetails details = loadQuoteDetails(run);
+    QVector<QuoteItem> items = std::move(run.result.items);
+    writeBook(path, items, &items, details, progress);
 }
 
 } // namespace tarvex

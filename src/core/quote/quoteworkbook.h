@@ -22,6 +22,10 @@ void writeQuoteWorkbook(const QString &path, const QuoteRun &run, const QuoteDet
 // The same, reading the detail blocks from the shared database.
 void writeQuoteWorkbook(const QString &path, const QuoteRun &run, const std::function<void(int)> &progress = {});
 
+// The same for a run that is not needed afterwards: each quotation item is
+// given up once its sheet is written (the run's items are left empty).
+void writeQuoteWorkbook(const QString &path, QuoteRun &&run, const std::function<void(int)> &progress = {});
+
 // A new file in the program folder's temp1, named after the run's title and
 // the time ("XX工程报价-20260105-143000.xlsx").
 QString defaultQuoteWorkbookPath(const QuoteRun &run);

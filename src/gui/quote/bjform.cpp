@@ -343,7 +343,7 @@ void BjForm::excelQuotation()
             return;
         showWarnings(run.result.warnings);
         m_running = true;
-        written = m_excel(run, [this](int value) { setProgress(value); });
+        written = m_excel(std::move(run), [this](int value) { setProgress(value); });
         m_running = false;
     } catch (const Error &e) {
         m_running = false;

@@ -25,7 +25,7 @@ class BjForm : public QDialog {
     Q_OBJECT
 public:
     using PaperOutput = std::function<bool(const QuoteRun &)>;
-    using ExcelOutput = std::function<QString(const QuoteRun &, const std::function<void(int)> &)>;
+    using ExcelOutput = std::function<QString(QuoteRun &&, const std::function<void(int)> &)>;
 
     explicit BjForm(QWidget *parent = nullptr);
     ~BjForm() override;

@@ -11,7 +11,7 @@
 
 namespace tarvex {
 
-QString writeExcelQuotation(const QuoteRun &run, const std::function<void(int)> &progress)
+QString writeExcelQuotation(QuoteRun &&run, const std::function<void(int)> &progress)
 {
     const QString path = defaultQuoteWorkbookPath(run);
     const CutCellCount cut;
@@ -19,7 +19,7 @@ QString writeExcelQuotation(const QuoteRun &run, const std::function<void(int)> 
         const QString folder = QFileInfo(path).absolutePath();
         if (!QDir().mkpath(folder))
             throw Error(QStringLiteral("无法创建文件夹 ") + QDir::toNativeSeparators(folder));
-        writeQuoteWorkbook(path, run, progress);
+        writeQuoteWorkbook(path, std::move(run), progress);
     } catch (const Error &e) {
         reportError(e.message());
         return QString();

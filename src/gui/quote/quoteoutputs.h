@@ -19,6 +19,6 @@ bool showPaperQuotation(const QuoteRun &run);
 // quotation sheet per scope item), opens it and says "报价数据输出完成!".
 // progress(n) is called as rows are written. Returns the file written, or
 // empty text after reporting "当前错误:" + reason.
-QString writeExcelQuotation(const QuoteRun &run, const std::function<void(int)> &progress);
+QString writeExcelQuotation(QuoteRun &&run, const std::function<void(int)> &progress);
 
 } // namespace tarvex
