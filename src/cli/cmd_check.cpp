@@ -1,5 +1,6 @@
 #include "commands.h"
 
+#include "common/database.h"
 #include "common/error.h"
 #include "common/savefile.h"
 #include "prices/missingprices.h"
@@ -23,6 +24,8 @@ int cmdCheck(Context &context)
     if (!openWorkingDatabase(context))
         return 1;
     try {
+        // The code and the list read one state of the project.
+        const ReadTransaction snapshot;
         const int check = DataCheck();
         const QList<MissingPrice> missing = listMissingPrices();
         const QString json = line.value("json");

@@ -57,15 +57,13 @@ QList<MissingPrice> listMissingPrices(QSqlDatabase db)
 {
     QList<MissingPrice> list;
     // One read: a load in another process cannot show through half-way.
-    inTransaction(db, [&] {
-        collect(list, MaterialKind::Profile,
-            missingSql(QStringLiteral("PriceLc"), QStringLiteral("代号"), QStringLiteral("线重")), 1, db);
-        collect(list, MaterialKind::Accessory,
-            missingSql(QStringLiteral("PricePj"), QStringLiteral("名称, 规格, 技术要求"), QStringLiteral("单价")), 3,
-            db);
-        collect(list, MaterialKind::Glass,
-            missingSql(QStringLiteral("PriceBl"), QStringLiteral("名称"), QStringLiteral("单价")), 1, db);
-    });
+    const ReadTransaction snapshot(db);
+    collect(list, MaterialKind::Profile,
+        missingSql(QStringLiteral("PriceLc"), QStringLiteral("代号"), QStringLiteral("线重")), 1, db);
+    collect(list, MaterialKind::Accessory,
+        missingSql(QStringLiteral("PricePj"), QStringLiteral("名称, 规格, 技术要求"), QStringLiteral("单价")), 3, db);
+    collect(list, MaterialKind::Glass,
+        missingSql(QStringLiteral("PriceBl"), QStringLiteral("名称"), QStringLiteral("单价")), 1, db);
     return list;
 }
 
