@@ -15,6 +15,8 @@
 
 #include <QHash>
 
+#include <cmath>
+
 namespace tarvex::cli {
 
 namespace {
@@ -69,6 +71,16 @@ bool takeQuoteOptions(const CommandLine &line, QuoteOptions &options)
     if (line.isSet("area") && !areas.contains(line.value("area"))) {
         line.usageError(QStringLiteral("--area: ") + line.value("area"));
         return false;
+    }
+    // The dialog reads a loss factor as far as it is a number; a batch run
+    // is told when its option is not one at all.
+    for (const char *loss : {"loss-lc", "loss-pj", "loss-bl"}) {
+        bool ok = false;
+        const double value = line.value(loss).trimmed().toDouble(&ok);
+        if (line.isSet(loss) && (!ok || !std::isfinite(value))) {
+            line.usageError(QStringLiteral("--%1 应为数字: %2").arg(QLatin1String(loss), line.value(loss)));
+            return false;
+        }
     }
     options.scope = scopes.value(line.value("scope"), options.scope);
     options.areaBasis = areas.value(line.value("area"), options.areaBasis);

@@ -140,6 +140,9 @@ private slots:
         } usages[] = {
             {{"quote", "--scope", "house"}, 2, "--scope: house\n用法: tarvex-cli [--home DIR] quote [选项]\n"},
             {{"quote", "--lc-price", "铝/maybe/3"}, 2, "--lc-price 应为 类别/True|False/单价: 铝/maybe/3\n"},
+            {{"quote", "--loss-lc", "abc"}, 2, "--loss-lc 应为数字: abc\n"},
+            {{"quote", "--loss-bl", "nan"}, 2, "--loss-bl 应为数字: nan\n"},
+            {{"quote", "--loss-pj", "inf"}, 2, "--loss-pj 应为数字: inf\n"},
             {{"quote", "--extra"}, 2, "未知选项: --extra\n"},
             {{"quote", "--json"}, 2, "选项有误: "},
             {{"load"}, 2, "缺少参数\n用法: tarvex-cli [--home DIR] load FILE.xdt\n"},

@@ -85,7 +85,9 @@ private slots:
 
         QDir(home.path()).mkdir("locked.ini");
         const QString locked = errorOf([&] { savePathSettings(home.file("locked.ini"), {"a", "b"}); });
-        QVERIFY(locked.startsWith("无法写入文件 " + home.file("locked.ini")));
+        QVERIFY2(
+            locked.startsWith("无法写入文件 " + home.file("locked.ini") + ": ") && locked.count("无法写入文件") == 1,
+            qPrintable(locked));
     }
 
     void systemInfoNamesFoldersFilesAndCounts()

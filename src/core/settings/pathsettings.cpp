@@ -3,7 +3,6 @@
 #include "app/paths.h"
 #include "common/error.h"
 #include "common/ini.h"
-#include "common/savefile.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -14,13 +13,6 @@ namespace tarvex {
 namespace {
 
 const QString kSection = QStringLiteral("sysPath");
-
-void writeKey(const QString &iniFile, const QString &key, const QString &value)
-{
-    QString reason;
-    if (!WriteIni(iniFile, kSection, key, value, &reason))
-        throw Error(cannotWriteText(iniFile, reason));
-}
 
 } // namespace
 
@@ -40,8 +32,10 @@ QString savePathSettings(const QString &iniFile, const PathSettings &settings)
 {
     const QString path1 = cleanFolderText(settings.dataFolder);
     const QString path2 = cleanFolderText(settings.libraryFolder);
-    writeKey(iniFile, QStringLiteral("path1"), path1);
-    writeKey(iniFile, QStringLiteral("path2"), path2);
+    // Both folders in one write; the reason already names the file.
+    QString reason;
+    if (!WriteIni(iniFile, kSection, {{QStringLiteral("path1"), path1}, {QStringLiteral("path2"), path2}}, &reason))
+        throw Error(reason);
     QString message = QStringLiteral("设置成功!重新启动软件后生效!");
     for (const QString &folder : {path1, path2}) {
         if (!QFileInfo(resolveFolderSetting(folder)).isDir())
