@@ -15,6 +15,8 @@
 
 #include <xlsxwriter.h>
 
+#include <memory>
+
 namespace tarvex {
 
 namespace {
@@ -434,15 +436,16 @@ QByteArray demoCuttingList(const DemoTemplate &t)
 {
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("list.xlsx"));
-    lxw_workbook *book = folder.isValid() ? workbook_new(QFile::encodeName(path).constData()) : nullptr;
-    if (!book)
+    std::unique_ptr<lxw_workbook, void (*)(lxw_workbook *)> book(
+        folder.isValid() ? workbook_new(QFile::encodeName(path).constData()) : nullptr, lxw_workbook_free);
+    lxw_worksheet *sheet = book ? workbook_add_worksheet(book.get(), "下料单") : nullptr;
+    lxw_format *bold = book ? workbook_add_format(book.get()) : nullptr;
+    if (!sheet || !bold)
         throw Error(QStringLiteral("无法创建下料单工作簿"));
-    lxw_worksheet *sheet = workbook_add_worksheet(book, "下料单");
-    lxw_format *bold = workbook_add_format(book);
     format_set_bold(bold);
-    worksheet_set_column(sheet, 0, 0, 6, nullptr);
-    worksheet_set_column(sheet, 1, 2, 12, nullptr);
-    worksheet_set_column(sheet, 3, 5, 10, nullptr);
+    check(worksheet_set_column(sheet, 0, 0, 6, nullptr));
+    check(worksheet_set_column(sheet, 1, 2, 12, nullptr));
+    check(worksheet_set_column(sheet, 3, 5, 10, nullptr));
     writeText(sheet, 0, 0, QStringLiteral("下料单 ") + t.name, bold);
     writeText(
         sheet, 1, 0, QStringLiteral("门窗系列: %1  尺寸: %2×%3").arg(t.series).arg(t.width).arg(t.height), nullptr);
@@ -460,7 +463,7 @@ QByteArray demoCuttingList(const DemoTemplate &t)
         writeText(sheet, row, 5, piece.angle, nullptr);
         ++row;
     }
-    const lxw_error result = workbook_close(book);
+    const lxw_error result = workbook_close(book.release());
     if (result != LXW_NO_ERROR)
         throw Error(QStringLiteral("无法写入下料单工作簿: ") + QString::fromUtf8(lxw_strerror(result)));
     return fileBytes(path);
