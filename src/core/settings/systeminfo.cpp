@@ -38,13 +38,24 @@ QString native(const QString &path)
     return QDir::toNativeSeparators(path);
 }
 
+QString sizeText(qint64 bytes)
+{
+    return QLocale::system().formattedDataSize(bytes) + QStringLiteral(" (") + QLocale::system().toString(bytes)
+        + QStringLiteral(" 字节)");
+}
+
+// A database file and, while the program writes it, its write-ahead log:
+// the recent changes live there until they are copied into the file.
 QString fileLine(const QString &folder, const QString &name)
 {
     const QFileInfo file(QDir(folder).filePath(name));
     QString value = QStringLiteral("不存在");
-    if (file.isFile())
-        value = QLocale::system().formattedDataSize(file.size()) + QStringLiteral(" (")
-            + QLocale::system().toString(file.size()) + QStringLiteral(" 字节)");
+    if (file.isFile()) {
+        value = sizeText(file.size());
+        const QFileInfo log(file.filePath() + QStringLiteral("-wal"));
+        if (log.isFile() && log.size() > 0)
+            value += QStringLiteral(", 预写日志 ") + sizeText(log.size());
+    }
     return QStringLiteral("  ") + name + QStringLiteral(": ") + value;
 }
 
