@@ -67,6 +67,18 @@ private slots:
                      {"name", "sheet", "title", "area", "material_total", "fee_total", "unit_price", "total_price"}),
             QString("50平开门|50平开门|某小区50平开门报价|10.71|238.337|77.984|316.321|3387.798"));
         QCOMPARE(door["materials"].toArray().size(), 6);
+
+        // The README's prices, per window: M2's 0.594 / 2.52 × 1.05 is the decimal half 0.2475 -> 0.248.
+        const CliResult m2 = runCli(home,
+            {"quote", "--scope", "window", "--loss-lc", "1.05", "--loss-pj", "1.02", "--loss-bl", "1", "--lc-price",
+                "断桥铝型材/True/25", "--lc-price", "普通铝型材/False/21", "--json", "-"});
+        QVERIFY2(m2.status == 0, qPrintable(m2.err));
+        QString figures;
+        for (const QJsonValue item : QJsonDocument::fromJson(m2.out.toUtf8())["items"].toArray()) {
+            if (item["name"].toString() == "M2")
+                figures = item["materials"][0]["qty"].toString() + '|' + fields(item, {"unit_price", "total_price"});
+        }
+        QCOMPARE(figures, QString("0.248|379.024|955.140"));
     }
 
     void optionsComeFromCsIniAndMissingPricesAreNamed()
