@@ -15,8 +15,6 @@
 
 #include <QHash>
 
-#include <cmath>
-
 namespace tarvex::cli {
 
 namespace {
@@ -75,9 +73,7 @@ bool takeQuoteOptions(const CommandLine &line, QuoteOptions &options)
     // The dialog reads a loss factor as far as it is a number; a batch run
     // is told when its option is not one at all.
     for (const char *loss : {"loss-lc", "loss-pj", "loss-bl"}) {
-        bool ok = false;
-        const double value = line.value(loss).trimmed().toDouble(&ok);
-        if (line.isSet(loss) && (!ok || !std::isfinite(value))) {
+        if (line.isSet(loss) && !parseNumber(line.value(loss), nullptr)) {
             line.usageError(QStringLiteral("--%1 应为数字: %2").arg(QLatin1String(loss), line.value(loss)));
             return false;
         }
