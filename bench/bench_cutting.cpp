@@ -1,7 +1,7 @@
 // The cutting plan of a generated project: how long the whole plan takes and
 // how close it comes to the proven bounds. See bench/README.md.
 
-#include "cutting/cutplan.h"
+#include "core/cutting/cutplan.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

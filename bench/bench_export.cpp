@@ -4,10 +4,10 @@
 //
 //   bench_export [ROWS]        default: 200000
 
-#include "common/database.h"
-#include "common/error.h"
-#include "common/sqlgridmodel.h"
-#include "common/xlsxtable.h"
+#include "core/common/db/database.h"
+#include "core/common/db/sqlgridmodel.h"
+#include "core/common/error.h"
+#include "core/document/xlsxtable.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

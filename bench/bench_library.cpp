@@ -6,14 +6,14 @@
 //
 //   QT_QPA_PLATFORM=offscreen bench_library [RECORDS] [SERIES] [BIG]    # default 50000 500 10000
 
-#include "app/appstate.h"
-#include "app/paths.h"
-#include "common/database.h"
-#include "library/demolibrary.h"
-#include "library/dwgform.h"
-#include "library/libraryfile.h"
-#include "library/librarypicture.h"
-#include "library/librarytree.h"
+#include "core/common/appstate.h"
+#include "core/common/db/database.h"
+#include "core/common/io/paths.h"
+#include "core/library/demolibrary.h"
+#include "core/library/libraryfile.h"
+#include "core/library/librarypicture.h"
+#include "core/library/librarytree.h"
+#include "gui/library/dwgform.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

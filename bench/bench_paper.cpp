@@ -3,10 +3,10 @@
 //
 //   bench_paper [WINDOWS] [OUT.pdf]
 
-#include "common/numbers.h"
-#include "document/pagepdf.h"
-#include "quote/paperpdf.h"
-#include "quote/paperquotation.h"
+#include "core/common/numbers.h"
+#include "core/document/pagepdf.h"
+#include "core/quote/paperpdf.h"
+#include "core/quote/paperquotation.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>

@@ -4,11 +4,11 @@
 //
 //   bench_priceimport [ROWS] [REPEATS]
 
-#include "common/database.h"
-#include "common/textcodec.h"
-#include "prices/priceexport.h"
-#include "prices/priceimport.h"
-#include "prices/pricetables.h"
+#include "core/common/db/database.h"
+#include "core/common/io/textcodec.h"
+#include "core/prices/priceexport.h"
+#include "core/prices/priceimport.h"
+#include "core/prices/pricetables.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

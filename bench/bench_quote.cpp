@@ -11,11 +11,11 @@
 // The machine is shared: every figure is the best of REPEATS runs (default
 // 3), as wall-clock and CPU seconds.
 
-#include "common/database.h"
-#include "common/error.h"
-#include "quote/quotecalculation.h"
-#include "quote/quotegroups.h"
-#include "quote/quotejson.h"
+#include "core/common/db/database.h"
+#include "core/common/error.h"
+#include "core/quote/quotecalculation.h"
+#include "core/quote/quotegroups.h"
+#include "core/quote/quotejson.h"
 
 #include <QCoreApplication>
 #include <QDir>

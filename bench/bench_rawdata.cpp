@@ -3,14 +3,14 @@
 // bare prepared insert of the same rows through the sqlite3 C API.
 //
 //     bench_rawdata FILE.xdt [REPEATS] [NAIVE_LINES]
-#include "common/database.h"
-#include "common/error.h"
-#include "common/schema.h"
-#include "common/sqlquote.h"
-#include "common/textcodec.h"
-#include "rawdata/workingtables.h"
-#include "rawdata/xdtreader.h"
-#include "rawdata/xdtwriter.h"
+#include "core/common/db/database.h"
+#include "core/common/db/schema.h"
+#include "core/common/db/sqlquote.h"
+#include "core/common/error.h"
+#include "core/common/io/textcodec.h"
+#include "core/rawdata/workingtables.h"
+#include "core/rawdata/xdtreader.h"
+#include "core/rawdata/xdtwriter.h"
 
 #include <QCoreApplication>
 #include <QDir>

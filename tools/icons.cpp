@@ -4,7 +4,7 @@
 //
 // The build runs it; the installation ships the files (cmake/Install.cmake).
 
-#include "app/programicon.h"
+#include "core/app/programicon.h"
 
 #include <QDir>
 #include <QImage>

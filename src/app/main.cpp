@@ -1,5 +1,5 @@
-#include "app/application.h"
-#include "app/mainform.h"
+#include "gui/app/application.h"
+#include "gui/app/mainform.h"
 
 #include <QApplication>
 

@@ -1,9 +1,9 @@
-#include "cli.h"
+#include "cli/cli.h"
 
-#include "app/paths.h"
-#include "commands.h"
-#include "common/database.h"
-#include "common/error.h"
+#include "cli/commands.h"
+#include "core/common/db/database.h"
+#include "core/common/error.h"
+#include "core/common/io/paths.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,10 +1,10 @@
-#include "commands.h"
+#include "cli/commands.h"
 
-#include "common/database.h"
-#include "common/error.h"
-#include "common/savefile.h"
-#include "prices/missingprices.h"
-#include "quote/datacheck.h"
+#include "core/common/db/database.h"
+#include "core/common/error.h"
+#include "core/common/io/savefile.h"
+#include "core/prices/missingprices.h"
+#include "core/quote/datacheck.h"
 
 namespace tarvex::cli {
 

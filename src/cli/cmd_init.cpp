@@ -1,9 +1,9 @@
-#include "commands.h"
+#include "cli/commands.h"
 
-#include "app/paths.h"
-#include "common/database.h"
-#include "common/error.h"
-#include "common/sqlscript.h"
+#include "core/common/db/database.h"
+#include "core/common/db/sqlscript.h"
+#include "core/common/error.h"
+#include "core/common/io/paths.h"
 
 #include <QDir>
 

@@ -1,9 +1,9 @@
-#include "commands.h"
+#include "cli/commands.h"
 
-#include "common/error.h"
-#include "library/demolibrary.h"
-#include "library/libraryfile.h"
-#include "library/libraryrecords.h"
+#include "core/common/error.h"
+#include "core/library/demolibrary.h"
+#include "core/library/libraryfile.h"
+#include "core/library/libraryrecords.h"
 
 #include <QDir>
 

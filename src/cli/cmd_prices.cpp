@@ -1,9 +1,9 @@
-#include "commands.h"
+#include "cli/commands.h"
 
-#include "common/error.h"
-#include "prices/priceexport.h"
-#include "prices/priceimport.h"
-#include "prices/pricetables.h"
+#include "core/common/error.h"
+#include "core/prices/priceexport.h"
+#include "core/prices/priceimport.h"
+#include "core/prices/pricetables.h"
 
 #include <QDir>
 

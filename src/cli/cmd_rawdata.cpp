@@ -1,9 +1,9 @@
-#include "commands.h"
+#include "cli/commands.h"
 
-#include "common/database.h"
-#include "common/error.h"
-#include "rawdata/workingtables.h"
-#include "rawdata/xdtwriter.h"
+#include "core/common/db/database.h"
+#include "core/common/error.h"
+#include "core/rawdata/workingtables.h"
+#include "core/rawdata/xdtwriter.h"
 
 #include <QDir>
 

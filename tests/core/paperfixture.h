@@ -3,7 +3,7 @@
 // Quotation items with fixed figures, for laying out paper quotations
 // without a calculation.
 
-#include "quote/quotecalculation.h"
+#include "core/quote/quotecalculation.h"
 
 namespace tarvex::test {
 

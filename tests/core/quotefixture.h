@@ -4,7 +4,7 @@
 // options as a tarvex-cli command line, so the workbook can be checked
 // against the figures of both.
 
-#include "quote/quotecalculation.h"
+#include "core/quote/quotecalculation.h"
 
 #include <QStringList>
 

@@ -1,10 +1,10 @@
-#include "app/appstate.h"
-#include "app/paths.h"
 #include "clirun.h"
-#include "common/database.h"
-#include "common/ini.h"
-#include "library/demolibrary.h"
-#include "library/libraryfile.h"
+#include "core/common/appstate.h"
+#include "core/common/db/database.h"
+#include "core/common/io/ini.h"
+#include "core/common/io/paths.h"
+#include "core/library/demolibrary.h"
+#include "core/library/libraryfile.h"
 #include "librarysupport.h"
 
 #include <QDir>

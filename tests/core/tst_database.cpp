@@ -1,7 +1,7 @@
-#include "common/database.h"
-#include "common/error.h"
-#include "common/schema.h"
-#include "common/sqlscript.h"
+#include "core/common/db/database.h"
+#include "core/common/db/schema.h"
+#include "core/common/db/sqlscript.h"
+#include "core/common/error.h"
 #include "testsupport.h"
 
 #include <QDir>

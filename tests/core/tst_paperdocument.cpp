@@ -1,5 +1,5 @@
+#include "core/quote/paperquotation.h"
 #include "paperfixture.h"
-#include "quote/paperquotation.h"
 
 #include <QTest>
 

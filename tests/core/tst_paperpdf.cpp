@@ -1,10 +1,10 @@
 #include "clirun.h"
-#include "common/database.h"
-#include "common/error.h"
-#include "document/pagerenderer.h"
+#include "core/common/db/database.h"
+#include "core/common/error.h"
+#include "core/document/pagerenderer.h"
+#include "core/quote/paperpdf.h"
+#include "core/quote/paperquotation.h"
 #include "paperfixture.h"
-#include "quote/paperpdf.h"
-#include "quote/paperquotation.h"
 #include "quotefixture.h"
 
 #include <QFile>

@@ -1,11 +1,11 @@
 #include "clirun.h"
-#include "common/database.h"
-#include "common/error.h"
-#include "common/textcodec.h"
-#include "prices/missingprices.h"
-#include "prices/priceexport.h"
-#include "prices/priceimport.h"
-#include "prices/pricetables.h"
+#include "core/common/db/database.h"
+#include "core/common/error.h"
+#include "core/common/io/textcodec.h"
+#include "core/prices/missingprices.h"
+#include "core/prices/priceexport.h"
+#include "core/prices/priceimport.h"
+#include "core/prices/pricetables.h"
 
 #include <QDir>
 #include <QJsonArray>

@@ -1,9 +1,9 @@
-#include "common/database.h"
-#include "common/error.h"
-#include "common/textcodec.h"
-#include "prices/pricelists.h"
-#include "prices/pricerecords.h"
-#include "prices/pricetables.h"
+#include "core/common/db/database.h"
+#include "core/common/error.h"
+#include "core/common/io/textcodec.h"
+#include "core/prices/pricelists.h"
+#include "core/prices/pricerecords.h"
+#include "core/prices/pricetables.h"
 #include "testsupport.h"
 
 #include <QTest>

@@ -1,11 +1,11 @@
 // The grouped passes against the reference: the quotation's queries run item
 // by item, as the system states them, for every scope and area basis.
 
-#include "common/database.h"
-#include "common/sqlquote.h"
-#include "quote/datacheck.h"
-#include "quote/quotecalculation.h"
-#include "quote/quotejson.h"
+#include "core/common/db/database.h"
+#include "core/common/db/sqlquote.h"
+#include "core/quote/datacheck.h"
+#include "core/quote/quotecalculation.h"
+#include "core/quote/quotejson.h"
 #include "testsupport.h"
 
 #include <QRandomGenerator>

@@ -1,10 +1,10 @@
 // The quotation workbook recalculated by a real spreadsheet engine
 // (LibreOffice, headless) must come to every figure of our calculation.
 
-#include "common/database.h"
-#include "common/numbers.h"
-#include "quote/quoteworkbook.h"
-#include "quote/sheetrounding.h"
+#include "core/common/db/database.h"
+#include "core/common/numbers.h"
+#include "core/quote/quoteworkbook.h"
+#include "core/quote/sheetrounding.h"
 #include "quotefixture.h"
 #include "testsupport.h"
 #include "xlsxread.h"

@@ -1,10 +1,10 @@
 #include "clirun.h"
-#include "common/database.h"
-#include "common/error.h"
-#include "common/textcodec.h"
-#include "rawdata/workingtables.h"
-#include "rawdata/xdtreader.h"
-#include "rawdata/xdtwriter.h"
+#include "core/common/db/database.h"
+#include "core/common/error.h"
+#include "core/common/io/textcodec.h"
+#include "core/rawdata/workingtables.h"
+#include "core/rawdata/xdtreader.h"
+#include "core/rawdata/xdtwriter.h"
 
 #include <QFile>
 #include <QTest>

@@ -1,9 +1,9 @@
-#include "common/database.h"
-#include "common/error.h"
-#include "rawedit/rawlayout.h"
-#include "rawedit/rawrecords.h"
+#include "core/common/db/database.h"
+#include "core/common/error.h"
+#include "core/rawedit/rawlayout.h"
+#include "core/rawedit/rawrecords.h"
+#include "core/viewer/viewerpages.h"
 #include "testsupport.h"
-#include "viewer/viewerpages.h"
 
 #include <QTest>
 

@@ -1,8 +1,8 @@
-#include "app/appstate.h"
-#include "app/paths.h"
-#include "common/database.h"
-#include "settings/pathsettings.h"
-#include "settings/systeminfo.h"
+#include "core/common/appstate.h"
+#include "core/common/db/database.h"
+#include "core/common/io/paths.h"
+#include "core/settings/pathsettings.h"
+#include "core/settings/systeminfo.h"
 
 #include "testsupport.h"
 

@@ -1,10 +1,10 @@
-#include "app/mainform.h"
-#include "common/database.h"
-#include "common/filedialogs.h"
-#include "common/flexgrid.h"
-#include "common/ini.h"
-#include "cutting/cutbarsview.h"
-#include "cutting/cutform.h"
+#include "core/common/db/database.h"
+#include "core/common/io/ini.h"
+#include "gui/app/mainform.h"
+#include "gui/common/filedialogs.h"
+#include "gui/common/flexgrid.h"
+#include "gui/cutting/cutbarsview.h"
+#include "gui/cutting/cutform.h"
 #include "testsupport.h"
 
 #include <QAction>

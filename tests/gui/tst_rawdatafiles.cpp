@@ -1,8 +1,8 @@
-#include "app/appstate.h"
-#include "app/mainform.h"
-#include "common/database.h"
-#include "common/filedialogs.h"
-#include "rawdata/xdtwriter.h"
+#include "core/common/appstate.h"
+#include "core/common/db/database.h"
+#include "core/rawdata/xdtwriter.h"
+#include "gui/app/mainform.h"
+#include "gui/common/filedialogs.h"
 #include "testsupport.h"
 
 #include <QTest>

@@ -1,6 +1,6 @@
 #include "librarysupport.h"
 
-#include "common/database.h"
+#include "core/common/db/database.h"
 
 #include <QBuffer>
 #include <QImage>

@@ -1,11 +1,11 @@
 #include "testsupport.h"
 
-#include "app/appstate.h"
-#include "app/paths.h"
-#include "common/database.h"
-#include "common/error.h"
-#include "common/sqlscript.h"
-#include "rawdata/workingtables.h"
+#include "core/common/appstate.h"
+#include "core/common/db/database.h"
+#include "core/common/db/sqlscript.h"
+#include "core/common/error.h"
+#include "core/common/io/paths.h"
+#include "core/rawdata/workingtables.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/messages.h"
+#include "core/common/messages.h"
 
 #include <QSqlDatabase>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "app/commandline.h"
+#include "core/app/commandline.h"
 
 namespace tarvex {
 

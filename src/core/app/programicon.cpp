@@ -1,4 +1,4 @@
-#include "app/programicon.h"
+#include "core/app/programicon.h"
 
 #include <QLinearGradient>
 #include <QPainter>

@@ -1,4 +1,4 @@
-#include "common/columnkind.h"
+#include "core/common/columnkind.h"
 
 #include <QSet>
 

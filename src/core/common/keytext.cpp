@@ -1,4 +1,4 @@
-#include "common/keytext.h"
+#include "core/common/keytext.h"
 
 namespace tarvex {
 

@@ -1,4 +1,4 @@
-#include "common/messages.h"
+#include "core/common/messages.h"
 
 #include <QStringList>
 #include <QTextStream>

@@ -1,4 +1,4 @@
-#include "common/shownvalue.h"
+#include "core/common/shownvalue.h"
 
 namespace tarvex {
 

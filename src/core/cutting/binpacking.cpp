@@ -1,6 +1,6 @@
-#include "cutting/binpacking.h"
+#include "core/cutting/binpacking.h"
 
-#include "cutting/patternlp.h"
+#include "core/cutting/patternlp.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,8 +1,8 @@
-#include "cutting/cutdata.h"
+#include "core/cutting/cutdata.h"
 
-#include "common/database.h"
-#include "common/error.h"
-#include "common/keytext.h"
+#include "core/common/db/database.h"
+#include "core/common/error.h"
+#include "core/common/keytext.h"
 
 #include <QSet>
 #include <QSqlQuery>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cutting/cutplan.h"
+#include "core/cutting/cutplan.h"
 
 #include <QSqlDatabase>
 #include <QStringList>

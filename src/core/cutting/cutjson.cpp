@@ -1,4 +1,4 @@
-#include "cutting/cutjson.h"
+#include "core/cutting/cutjson.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -1,8 +1,8 @@
-#include "cutting/cutpages.h"
+#include "core/cutting/cutpages.h"
 
-#include "common/error.h"
-#include "common/numbers.h"
-#include "cutting/cutsummary.h"
+#include "core/common/error.h"
+#include "core/common/numbers.h"
+#include "core/cutting/cutsummary.h"
 
 #include <algorithm>
 

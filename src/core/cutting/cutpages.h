@@ -1,7 +1,7 @@
 #pragma once
 
-#include "cutting/cutplan.h"
-#include "document/pagedocument.h"
+#include "core/cutting/cutplan.h"
+#include "core/document/pagedocument.h"
 
 namespace tarvex {
 

@@ -1,8 +1,8 @@
-#include "cutting/cutplan.h"
+#include "core/cutting/cutplan.h"
 
-#include "common/error.h"
-#include "common/numbers.h"
-#include "cutting/binpacking.h"
+#include "core/common/error.h"
+#include "core/common/numbers.h"
+#include "core/cutting/binpacking.h"
 
 #include <QThread>
 

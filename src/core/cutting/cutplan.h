@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cutting/cutsettings.h"
+#include "core/cutting/cutsettings.h"
 
 #include <QString>
 #include <QStringList>

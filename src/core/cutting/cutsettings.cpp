@@ -1,8 +1,8 @@
-#include "cutting/cutsettings.h"
+#include "core/cutting/cutsettings.h"
 
-#include "common/error.h"
-#include "common/ini.h"
-#include "common/numbers.h"
+#include "core/common/error.h"
+#include "core/common/io/ini.h"
+#include "core/common/numbers.h"
 
 #include <algorithm>
 #include <cmath>

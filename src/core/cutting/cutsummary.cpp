@@ -1,6 +1,6 @@
-#include "cutting/cutsummary.h"
+#include "core/cutting/cutsummary.h"
 
-#include "common/numbers.h"
+#include "core/common/numbers.h"
 
 #include <QBrush>
 #include <QColor>

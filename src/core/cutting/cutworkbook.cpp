@@ -1,12 +1,12 @@
-#include "cutting/cutworkbook.h"
+#include "core/cutting/cutworkbook.h"
 
-#include "app/paths.h"
-#include "common/error.h"
-#include "common/savefile.h"
-#include "cutting/cutpages.h"
-#include "cutting/cutsummary.h"
-#include "document/sheetnames.h"
-#include "document/xlsxcells.h"
+#include "core/common/error.h"
+#include "core/common/io/paths.h"
+#include "core/common/io/savefile.h"
+#include "core/cutting/cutpages.h"
+#include "core/cutting/cutsummary.h"
+#include "core/document/sheetnames.h"
+#include "core/document/xlsxcells.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "cutting/patternlp.h"
+#include "core/cutting/patternlp.h"
 
 #include <algorithm>
 #include <cmath>

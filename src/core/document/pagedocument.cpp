@@ -1,6 +1,6 @@
-#include "document/pagedocument.h"
+#include "core/document/pagedocument.h"
 
-#include "common/error.h"
+#include "core/common/error.h"
 
 namespace tarvex {
 

@@ -1,9 +1,9 @@
-#include "document/pagepdf.h"
+#include "core/document/pagepdf.h"
 
-#include "common/error.h"
-#include "common/savefile.h"
-#include "document/pagerenderer.h"
-#include "document/pdftounicode.h"
+#include "core/common/error.h"
+#include "core/common/io/savefile.h"
+#include "core/document/pagerenderer.h"
+#include "core/document/pdftounicode.h"
 
 #include <QDir>
 #include <QGuiApplication>

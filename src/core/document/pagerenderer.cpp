@@ -1,4 +1,4 @@
-#include "document/pagerenderer.h"
+#include "core/document/pagerenderer.h"
 
 #include <QFontMetricsF>
 #include <QPaintDevice>

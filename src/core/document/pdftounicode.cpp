@@ -1,4 +1,4 @@
-#include "document/pdftounicode.h"
+#include "core/document/pdftounicode.h"
 
 #include <QVector>
 

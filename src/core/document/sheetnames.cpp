@@ -1,4 +1,4 @@
-#include "document/sheetnames.h"
+#include "core/document/sheetnames.h"
 
 namespace tarvex {
 

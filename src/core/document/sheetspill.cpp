@@ -1,7 +1,7 @@
-#include "document/sheetspill.h"
+#include "core/document/sheetspill.h"
 
-#include "common/error.h"
-#include "common/savefile.h"
+#include "core/common/error.h"
+#include "core/common/io/savefile.h"
 
 #include <QFile>
 

@@ -1,6 +1,6 @@
-#include "document/xlsxcells.h"
+#include "core/document/xlsxcells.h"
 
-#include "common/error.h"
+#include "core/common/error.h"
 
 namespace tarvex {
 

@@ -1,8 +1,8 @@
-#include "library/demolibrary.h"
+#include "core/library/demolibrary.h"
 
-#include "common/database.h"
-#include "common/error.h"
-#include "document/xlsxcells.h"
+#include "core/common/db/database.h"
+#include "core/common/error.h"
+#include "core/document/xlsxcells.h"
 
 #include <QBuffer>
 #include <QFile>

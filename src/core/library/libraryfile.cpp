@@ -1,10 +1,10 @@
-#include "library/libraryfile.h"
+#include "core/library/libraryfile.h"
 
-#include "app/appstate.h"
-#include "app/paths.h"
-#include "common/database.h"
-#include "common/error.h"
-#include "common/ini.h"
+#include "core/common/appstate.h"
+#include "core/common/db/database.h"
+#include "core/common/error.h"
+#include "core/common/io/ini.h"
+#include "core/common/io/paths.h"
 
 #include <QAtomicInt>
 #include <QDir>

@@ -1,7 +1,7 @@
-#include "library/librarypages.h"
+#include "core/library/librarypages.h"
 
-#include "common/database.h"
-#include "common/error.h"
+#include "core/common/db/database.h"
+#include "core/common/error.h"
 
 #include <QSqlQuery>
 

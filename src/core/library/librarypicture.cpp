@@ -1,4 +1,4 @@
-#include "library/librarypicture.h"
+#include "core/library/librarypicture.h"
 
 #include <QBuffer>
 #include <QImageReader>

@@ -1,11 +1,11 @@
-#include "library/libraryrecords.h"
+#include "core/library/libraryrecords.h"
 
-#include "app/paths.h"
-#include "common/database.h"
-#include "common/error.h"
-#include "common/savefile.h"
-#include "library/librarypicture.h"
-#include "library/librarytree.h"
+#include "core/common/db/database.h"
+#include "core/common/error.h"
+#include "core/common/io/paths.h"
+#include "core/common/io/savefile.h"
+#include "core/library/librarypicture.h"
+#include "core/library/librarytree.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "library/librarytree.h"
+#include "core/library/librarytree.h"
 
-#include "common/database.h"
+#include "core/common/db/database.h"
 
 #include <QHash>
 #include <QSet>

@@ -1,7 +1,7 @@
-#include "library/picklists.h"
+#include "core/library/picklists.h"
 
-#include "common/database.h"
-#include "common/error.h"
+#include "core/common/db/database.h"
+#include "core/common/error.h"
 
 #include <QSqlQuery>
 

@@ -1,7 +1,7 @@
-#include "prices/missingprices.h"
+#include "core/prices/missingprices.h"
 
-#include "prices/pricecolumns.h"
-#include "prices/pricetables.h"
+#include "core/prices/pricecolumns.h"
+#include "core/prices/pricetables.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

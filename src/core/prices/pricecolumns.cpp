@@ -1,4 +1,4 @@
-#include "prices/pricecolumns.h"
+#include "core/prices/pricecolumns.h"
 
 #include <QStringList>
 

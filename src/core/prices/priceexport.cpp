@@ -1,12 +1,12 @@
-#include "prices/priceexport.h"
+#include "core/prices/priceexport.h"
 
-#include "common/csv.h"
-#include "common/database.h"
-#include "common/numbers.h"
-#include "common/savefile.h"
-#include "common/xlsxtable.h"
-#include "prices/pricecolumns.h"
-#include "prices/pricetables.h"
+#include "core/common/db/database.h"
+#include "core/common/io/csv.h"
+#include "core/common/io/savefile.h"
+#include "core/common/numbers.h"
+#include "core/document/xlsxtable.h"
+#include "core/prices/pricecolumns.h"
+#include "core/prices/pricetables.h"
 
 #include <QFileInfo>
 

@@ -1,12 +1,12 @@
-#include "prices/priceimport.h"
+#include "core/prices/priceimport.h"
 
-#include "common/database.h"
-#include "common/error.h"
-#include "common/keytext.h"
-#include "common/numbers.h"
-#include "prices/pricecolumns.h"
-#include "prices/pricetables.h"
-#include "rawdata/sqlitestatement.h"
+#include "core/common/db/database.h"
+#include "core/common/db/sqlitestatement.h"
+#include "core/common/error.h"
+#include "core/common/keytext.h"
+#include "core/common/numbers.h"
+#include "core/prices/pricecolumns.h"
+#include "core/prices/pricetables.h"
 
 #include <QHash>
 #include <QSet>

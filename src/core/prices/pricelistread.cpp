@@ -1,10 +1,10 @@
-#include "common/csv.h"
-#include "common/error.h"
-#include "common/textcodec.h"
-#include "common/xlsxreader.h"
-#include "prices/pricecolumns.h"
-#include "prices/priceimport.h"
-#include "prices/pricetables.h"
+#include "core/common/error.h"
+#include "core/common/io/csv.h"
+#include "core/common/io/textcodec.h"
+#include "core/common/io/xlsxreader.h"
+#include "core/prices/pricecolumns.h"
+#include "core/prices/priceimport.h"
+#include "core/prices/pricetables.h"
 
 #include <QDir>
 #include <QFile>

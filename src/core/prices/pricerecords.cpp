@@ -1,8 +1,8 @@
-#include "prices/pricerecords.h"
+#include "core/prices/pricerecords.h"
 
-#include "common/database.h"
-#include "common/error.h"
-#include "common/numbers.h"
+#include "core/common/db/database.h"
+#include "core/common/error.h"
+#include "core/common/numbers.h"
 
 #include <QStringList>
 

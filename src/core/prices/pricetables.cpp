@@ -1,7 +1,7 @@
-#include "prices/pricetables.h"
+#include "core/prices/pricetables.h"
 
-#include "common/database.h"
-#include "common/error.h"
+#include "core/common/db/database.h"
+#include "core/common/error.h"
 
 namespace tarvex {
 

@@ -1,6 +1,6 @@
-#include "quote/datacheck.h"
+#include "core/quote/datacheck.h"
 
-#include "quote/quotegroups.h"
+#include "core/quote/quotegroups.h"
 
 namespace tarvex {
 

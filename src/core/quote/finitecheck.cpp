@@ -1,6 +1,6 @@
-#include "quote/finitecheck.h"
+#include "core/quote/finitecheck.h"
 
-#include "common/error.h"
+#include "core/common/error.h"
 
 #include <cmath>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "quote/quoteresult.h"
+#include "core/quote/quoteresult.h"
 
 namespace tarvex {
 

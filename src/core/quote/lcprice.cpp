@@ -1,6 +1,6 @@
-#include "quote/lcprice.h"
+#include "core/quote/lcprice.h"
 
-#include "common/numbers.h"
+#include "core/common/numbers.h"
 
 #include <QStringList>
 

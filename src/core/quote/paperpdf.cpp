@@ -1,7 +1,7 @@
-#include "quote/paperpdf.h"
+#include "core/quote/paperpdf.h"
 
-#include "document/pagepdf.h"
-#include "quote/paperquotation.h"
+#include "core/document/pagepdf.h"
+#include "core/quote/paperquotation.h"
 
 namespace tarvex {
 

@@ -1,8 +1,8 @@
-#include "quote/paperquotation.h"
+#include "core/quote/paperquotation.h"
 
-#include "common/error.h"
-#include "common/numbers.h"
-#include "common/textcodec.h"
+#include "core/common/error.h"
+#include "core/common/io/textcodec.h"
+#include "core/common/numbers.h"
 
 #include <algorithm>
 

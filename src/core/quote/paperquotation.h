@@ -1,7 +1,7 @@
 #pragma once
 
-#include "document/pagedocument.h"
-#include "quote/quoterun.h"
+#include "core/document/pagedocument.h"
+#include "core/quote/quoterun.h"
 
 #include <QString>
 

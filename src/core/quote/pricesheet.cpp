@@ -2,10 +2,10 @@
 // figures formulas over the detail sheet, each holding our own figure as its
 // cached result.
 
-#include "common/error.h"
-#include "common/keytext.h"
-#include "quote/quotebook_p.h"
-#include "quote/sheetrounding.h"
+#include "core/common/error.h"
+#include "core/common/keytext.h"
+#include "core/quote/quotebook_p.h"
+#include "core/quote/sheetrounding.h"
 
 #include <optional>
 

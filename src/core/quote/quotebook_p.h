@@ -2,9 +2,9 @@
 
 // Shared between the two sheet writers of the spreadsheet quotation.
 
-#include "document/xlsxcells.h"
-#include "quote/quoterun.h"
-#include "quote/quotesheetdata.h"
+#include "core/document/xlsxcells.h"
+#include "core/quote/quoterun.h"
+#include "core/quote/quotesheetdata.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
-#include "quote/quotecalculation.h"
+#include "core/quote/quotecalculation.h"
 
-#include "common/numbers.h"
-#include "quote/finitecheck.h"
+#include "core/common/numbers.h"
+#include "core/quote/finitecheck.h"
 
 #include <QSqlQuery>
 

@@ -1,8 +1,8 @@
-#include "quote/quotefigures.h"
+#include "core/quote/quotefigures.h"
 
-#include "common/error.h"
-#include "common/keytext.h"
-#include "common/numbers.h"
+#include "core/common/error.h"
+#include "core/common/keytext.h"
+#include "core/common/numbers.h"
 
 namespace tarvex {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "quote/lcprice.h"
-#include "quote/quoteresult.h"
+#include "core/quote/lcprice.h"
+#include "core/quote/quoteresult.h"
 
 #include <QStringList>
 #include <QVector>

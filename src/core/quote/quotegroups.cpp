@@ -1,6 +1,6 @@
-#include "quote/quotegroups.h"
+#include "core/quote/quotegroups.h"
 
-#include "common/error.h"
+#include "core/common/error.h"
 
 #include <QSet>
 #include <QSqlQuery>

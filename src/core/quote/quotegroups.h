@@ -1,8 +1,8 @@
 #pragma once
 
-#include "common/database.h"
-#include "quote/lcprice.h"
-#include "quote/quotefigures.h"
+#include "core/common/db/database.h"
+#include "core/quote/lcprice.h"
+#include "core/quote/quotefigures.h"
 
 #include <QVector>
 

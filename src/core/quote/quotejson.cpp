@@ -1,6 +1,6 @@
-#include "quote/quotejson.h"
+#include "core/quote/quotejson.h"
 
-#include "common/numbers.h"
+#include "core/common/numbers.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

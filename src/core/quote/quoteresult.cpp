@@ -1,6 +1,6 @@
-#include "quote/quoteresult.h"
+#include "core/quote/quoteresult.h"
 
-#include "common/numbers.h"
+#include "core/common/numbers.h"
 
 namespace tarvex {
 

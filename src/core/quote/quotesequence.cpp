@@ -1,7 +1,7 @@
-#include "quote/quotesequence.h"
+#include "core/quote/quotesequence.h"
 
-#include "quote/quotecalculation.h"
-#include "quote/quotegroups.h"
+#include "core/quote/quotecalculation.h"
+#include "core/quote/quotegroups.h"
 
 namespace tarvex {
 

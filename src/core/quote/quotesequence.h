@@ -1,9 +1,9 @@
 #pragma once
 
-#include "common/database.h"
-#include "quote/lcprice.h"
-#include "quote/quotefigures.h"
-#include "quote/quoterun.h"
+#include "core/common/db/database.h"
+#include "core/quote/lcprice.h"
+#include "core/quote/quotefigures.h"
+#include "core/quote/quoterun.h"
 
 #include <functional>
 

@@ -1,6 +1,6 @@
-#include "quote/quotesettings.h"
+#include "core/quote/quotesettings.h"
 
-#include "common/ini.h"
+#include "core/common/io/ini.h"
 
 namespace tarvex {
 

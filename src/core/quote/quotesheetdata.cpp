@@ -1,8 +1,8 @@
-#include "quote/quotesheetdata.h"
+#include "core/quote/quotesheetdata.h"
 
-#include "common/database.h"
-#include "common/numbers.h"
-#include "quote/lcprice.h"
+#include "core/common/db/database.h"
+#include "core/common/numbers.h"
+#include "core/quote/lcprice.h"
 
 #include <QSqlRecord>
 

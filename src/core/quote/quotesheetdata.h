@@ -1,6 +1,6 @@
 #pragma once
 
-#include "quote/quoterun.h"
+#include "core/quote/quoterun.h"
 
 #include <QList>
 #include <QVariantList>

@@ -1,11 +1,11 @@
-#include "quote/quoteworkbook.h"
+#include "core/quote/quoteworkbook.h"
 
-#include "app/paths.h"
-#include "common/error.h"
-#include "common/savefile.h"
-#include "document/sheetnames.h"
-#include "document/sheetspill.h"
-#include "quote/quotebook_p.h"
+#include "core/common/error.h"
+#include "core/common/io/paths.h"
+#include "core/common/io/savefile.h"
+#include "core/document/sheetnames.h"
+#include "core/document/sheetspill.h"
+#include "core/quote/quotebook_p.h"
 
 #include <QDateTime>
 #include <QDir>

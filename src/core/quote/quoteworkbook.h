@@ -1,7 +1,7 @@
 #pragma once
 
-#include "quote/quoterun.h"
-#include "quote/quotesheetdata.h"
+#include "core/quote/quoterun.h"
+#include "core/quote/quotesheetdata.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
-#include "quote/sheetrounding.h"
+#include "core/quote/sheetrounding.h"
 
-#include "common/numbers.h"
+#include "core/common/numbers.h"
 
 #include <algorithm>
 #include <cmath>

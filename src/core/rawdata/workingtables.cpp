@@ -1,7 +1,7 @@
-#include "rawdata/workingtables.h"
+#include "core/rawdata/workingtables.h"
 
-#include "common/error.h"
-#include "rawdata/sqlitestatement.h"
+#include "core/common/db/sqlitestatement.h"
+#include "core/common/error.h"
 
 namespace tarvex {
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "common/database.h"
-#include "rawdata/rawdata.h"
-#include "rawdata/xdtreader.h"
+#include "core/common/db/database.h"
+#include "core/rawdata/rawdata.h"
+#include "core/rawdata/xdtreader.h"
 
 namespace tarvex {
 

@@ -1,9 +1,9 @@
-#include "rawdata/xdtreader.h"
+#include "core/rawdata/xdtreader.h"
 
-#include "common/error.h"
-#include "common/numbers.h"
-#include "common/shownvalue.h"
-#include "common/textcodec.h"
+#include "core/common/error.h"
+#include "core/common/io/textcodec.h"
+#include "core/common/numbers.h"
+#include "core/common/shownvalue.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "rawdata/rawdata.h"
+#include "core/rawdata/rawdata.h"
 
 #include <QByteArrayView>
 #include <QString>

@@ -1,10 +1,10 @@
-#include "rawdata/xdtwriter.h"
+#include "core/rawdata/xdtwriter.h"
 
-#include "common/error.h"
-#include "common/numbers.h"
-#include "common/savefile.h"
-#include "common/textcodec.h"
-#include "rawdata/sqlitestatement.h"
+#include "core/common/db/sqlitestatement.h"
+#include "core/common/error.h"
+#include "core/common/io/savefile.h"
+#include "core/common/io/textcodec.h"
+#include "core/common/numbers.h"
 
 namespace tarvex {
 

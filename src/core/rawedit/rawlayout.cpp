@@ -1,6 +1,6 @@
-#include "rawedit/rawlayout.h"
+#include "core/rawedit/rawlayout.h"
 
-#include "common/error.h"
+#include "core/common/error.h"
 
 namespace tarvex {
 

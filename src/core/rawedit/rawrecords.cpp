@@ -1,8 +1,8 @@
-#include "rawedit/rawrecords.h"
+#include "core/rawedit/rawrecords.h"
 
-#include "common/error.h"
-#include "common/numbers.h"
-#include "rawedit/rawlayout.h"
+#include "core/common/error.h"
+#include "core/common/numbers.h"
+#include "core/rawedit/rawlayout.h"
 
 namespace tarvex {
 

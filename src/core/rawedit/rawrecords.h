@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/database.h"
+#include "core/common/db/database.h"
 
 #include <QString>
 #include <QStringList>

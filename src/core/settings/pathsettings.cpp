@@ -1,8 +1,8 @@
-#include "settings/pathsettings.h"
+#include "core/settings/pathsettings.h"
 
-#include "app/paths.h"
-#include "common/error.h"
-#include "common/ini.h"
+#include "core/common/error.h"
+#include "core/common/io/ini.h"
+#include "core/common/io/paths.h"
 
 #include <QDir>
 #include <QFileInfo>

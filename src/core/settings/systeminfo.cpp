@@ -1,11 +1,11 @@
-#include "settings/systeminfo.h"
+#include "core/settings/systeminfo.h"
 
-#include "app/appstate.h"
-#include "app/paths.h"
-#include "common/database.h"
-#include "common/error.h"
-#include "library/libraryfile.h"
-#include "settings/pathsettings.h"
+#include "core/common/appstate.h"
+#include "core/common/db/database.h"
+#include "core/common/error.h"
+#include "core/common/io/paths.h"
+#include "core/library/libraryfile.h"
+#include "core/settings/pathsettings.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
-#include "viewer/viewerpages.h"
+#include "core/viewer/viewerpages.h"
 
-#include "common/error.h"
+#include "core/common/error.h"
 
 #include <QVector>
 

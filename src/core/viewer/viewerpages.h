@@ -1,6 +1,6 @@
 #pragma once
 
-#include "prices/missingprices.h"
+#include "core/prices/missingprices.h"
 
 #include <QString>
 #include <QStringList>

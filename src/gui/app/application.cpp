@@ -1,9 +1,9 @@
-#include "app/application.h"
+#include "gui/app/application.h"
 
-#include "common/error.h"
-#include "common/messages.h"
-#include "common/qtmessages.h"
-#include "common/singleline.h"
+#include "core/common/error.h"
+#include "core/common/messages.h"
+#include "gui/common/qtmessages.h"
+#include "gui/common/singleline.h"
 
 #include <QApplication>
 #include <QFont>

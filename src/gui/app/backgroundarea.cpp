@@ -1,4 +1,4 @@
-#include "app/backgroundarea.h"
+#include "gui/app/backgroundarea.h"
 
 #include <QPainter>
 

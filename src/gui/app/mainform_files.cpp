@@ -1,15 +1,15 @@
 // Raw data files: opening and saving the working tables.
-#include "app/mainform.h"
+#include "gui/app/mainform.h"
 
-#include "app/appstate.h"
-#include "app/paths.h"
-#include "common/error.h"
-#include "common/filedialogs.h"
-#include "common/forms.h"
-#include "common/messages.h"
-#include "rawdata/workingtables.h"
-#include "rawdata/xdtwriter.h"
-#include "viewer/viewerpages.h"
+#include "core/common/appstate.h"
+#include "core/common/error.h"
+#include "core/common/io/paths.h"
+#include "core/common/messages.h"
+#include "core/rawdata/workingtables.h"
+#include "core/rawdata/xdtwriter.h"
+#include "core/viewer/viewerpages.h"
+#include "gui/common/filedialogs.h"
+#include "gui/common/forms.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>

@@ -1,4 +1,4 @@
-#include "app/toolbaricons.h"
+#include "gui/app/toolbaricons.h"
 
 #include <QLinearGradient>
 #include <QPainter>

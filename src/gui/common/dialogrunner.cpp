@@ -1,4 +1,4 @@
-#include "common/dialogrunner.h"
+#include "gui/common/dialogrunner.h"
 
 #include <QDialog>
 

@@ -1,4 +1,4 @@
-#include "common/filedialogs.h"
+#include "gui/common/filedialogs.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
-#include "common/filterlist.h"
+#include "gui/common/filterlist.h"
 
-#include "common/flexgrid.h"
+#include "gui/common/flexgrid.h"
 
 #include <QComboBox>
 

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "common/gridfilter.h"
+#include "core/common/db/gridfilter.h"
 
 class QComboBox;
 

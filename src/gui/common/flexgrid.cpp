@@ -1,4 +1,4 @@
-#include "common/flexgrid.h"
+#include "gui/common/flexgrid.h"
 
 #include <QHeaderView>
 #include <QScrollBar>

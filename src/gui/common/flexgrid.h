@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/sqlgridmodel.h"
+#include "core/common/db/sqlgridmodel.h"
 
 #include <QColor>
 #include <QTableView>

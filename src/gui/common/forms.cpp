@@ -1,11 +1,11 @@
-#include "common/forms.h"
+#include "gui/common/forms.h"
 
-#include "app/paths.h"
-#include "common/error.h"
-#include "common/flexgrid.h"
-#include "common/messages.h"
-#include "common/sqlgridmodel.h"
-#include "common/xlsxtable.h"
+#include "core/common/db/sqlgridmodel.h"
+#include "core/common/error.h"
+#include "core/common/io/paths.h"
+#include "core/common/messages.h"
+#include "core/document/xlsxtable.h"
+#include "gui/common/flexgrid.h"
 
 #include <QApplication>
 #include <QDateTime>

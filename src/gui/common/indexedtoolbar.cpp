@@ -1,4 +1,4 @@
-#include "common/indexedtoolbar.h"
+#include "gui/common/indexedtoolbar.h"
 
 #include <QAction>
 #include <QToolBar>

@@ -1,4 +1,4 @@
-#include "common/qtmessages.h"
+#include "gui/common/qtmessages.h"
 
 #include <QApplication>
 #include <QInputDialog>

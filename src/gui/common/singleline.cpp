@@ -1,4 +1,4 @@
-#include "common/singleline.h"
+#include "gui/common/singleline.h"
 
 #include <QApplication>
 #include <QEvent>

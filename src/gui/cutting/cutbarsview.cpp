@@ -1,6 +1,6 @@
-#include "cutting/cutbarsview.h"
+#include "gui/cutting/cutbarsview.h"
 
-#include "cutting/cutpages.h"
+#include "core/cutting/cutpages.h"
 
 #include <QPainter>
 #include <QPainterPath>

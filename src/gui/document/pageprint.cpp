@@ -1,11 +1,11 @@
-#include "document/pageprint.h"
+#include "gui/document/pageprint.h"
 
-#include "app/appstate.h"
-#include "app/paths.h"
-#include "common/error.h"
-#include "common/filedialogs.h"
-#include "common/messages.h"
-#include "document/pagerenderer.h"
+#include "core/common/appstate.h"
+#include "core/common/error.h"
+#include "core/common/io/paths.h"
+#include "core/common/messages.h"
+#include "core/document/pagerenderer.h"
+#include "gui/common/filedialogs.h"
 
 #include <QFileInfo>
 #include <QPainter>

@@ -1,4 +1,4 @@
-#include "document/pageview.h"
+#include "gui/document/pageview.h"
 
 #include <QKeyEvent>
 #include <QPainter>

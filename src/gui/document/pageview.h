@@ -1,7 +1,7 @@
 #pragma once
 
-#include "document/pagedocument.h"
-#include "document/pagerenderer.h"
+#include "core/document/pagedocument.h"
+#include "core/document/pagerenderer.h"
 
 #include <QScrollArea>
 

@@ -1,14 +1,14 @@
-#include "library/dwgform.h"
+#include "gui/library/dwgform.h"
 
-#include "common/error.h"
-#include "common/forms.h"
-#include "common/messages.h"
-#include "library/dwgimport.h"
-#include "library/imagebox.h"
-#include "library/libraryfile.h"
-#include "library/librarypicture.h"
-#include "library/libraryrecords.h"
-#include "library/librarytree.h"
+#include "core/common/error.h"
+#include "core/common/messages.h"
+#include "core/library/libraryfile.h"
+#include "core/library/librarypicture.h"
+#include "core/library/libraryrecords.h"
+#include "core/library/librarytree.h"
+#include "gui/common/forms.h"
+#include "gui/library/dwgimport.h"
+#include "gui/library/imagebox.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "library/librarypages.h"
+#include "core/library/librarypages.h"
 
 #include <QWidget>
 

@@ -1,10 +1,10 @@
-#include "library/dwgimport.h"
+#include "gui/library/dwgimport.h"
 
-#include "common/error.h"
-#include "common/filedialogs.h"
-#include "common/messages.h"
-#include "library/librarypicture.h"
-#include "library/libraryrecords.h"
+#include "core/common/error.h"
+#include "core/common/messages.h"
+#include "core/library/librarypicture.h"
+#include "core/library/libraryrecords.h"
+#include "gui/common/filedialogs.h"
 
 #include <QComboBox>
 #include <QFile>

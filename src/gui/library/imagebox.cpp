@@ -1,4 +1,4 @@
-#include "library/imagebox.h"
+#include "gui/library/imagebox.h"
 
 #include <QMouseEvent>
 #include <QPainter>

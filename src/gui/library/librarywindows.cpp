@@ -1,7 +1,7 @@
-#include "library/librarywindows.h"
+#include "gui/library/librarywindows.h"
 
-#include "library/dwgform.h"
-#include "library/xlditem.h"
+#include "gui/library/dwgform.h"
+#include "gui/library/xlditem.h"
 
 namespace tarvex {
 

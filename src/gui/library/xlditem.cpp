@@ -1,8 +1,8 @@
-#include "library/xlditem.h"
+#include "gui/library/xlditem.h"
 
-#include "common/error.h"
-#include "common/messages.h"
-#include "library/libraryfile.h"
+#include "core/common/error.h"
+#include "core/common/messages.h"
+#include "core/library/libraryfile.h"
 
 #include <QComboBox>
 #include <QGroupBox>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "library/picklists.h"
+#include "core/library/picklists.h"
 
 #include <QWidget>
 

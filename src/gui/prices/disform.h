@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/gridfilter.h"
+#include "core/common/db/gridfilter.h"
 
 #include <QVector>
 #include <QWidget>

@@ -1,11 +1,11 @@
-#include "prices/entrydialog.h"
+#include "gui/prices/entrydialog.h"
 
-#include "common/error.h"
-#include "common/flexgrid.h"
-#include "common/messages.h"
-#include "common/numbers.h"
-#include "prices/flexmove.h"
-#include "prices/pricerecords.h"
+#include "core/common/error.h"
+#include "core/common/messages.h"
+#include "core/common/numbers.h"
+#include "core/prices/pricerecords.h"
+#include "gui/common/flexgrid.h"
+#include "gui/prices/flexmove.h"
 
 #include <QComboBox>
 #include <QGridLayout>

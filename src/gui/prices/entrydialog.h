@@ -1,6 +1,6 @@
 #pragma once
 
-#include "prices/priceentry.h"
+#include "gui/prices/priceentry.h"
 
 #include <QDialog>
 

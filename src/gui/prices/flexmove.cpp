@@ -1,6 +1,6 @@
-#include "prices/flexmove.h"
+#include "gui/prices/flexmove.h"
 
-#include "common/flexgrid.h"
+#include "gui/common/flexgrid.h"
 
 #include <QWidget>
 

@@ -1,11 +1,11 @@
-#include "prices/indata.h"
+#include "gui/prices/indata.h"
 
-#include "app/mainform.h"
-#include "app/paths.h"
-#include "common/error.h"
-#include "common/messages.h"
-#include "prices/pricelists.h"
-#include "prices/pricerecords.h"
+#include "core/common/error.h"
+#include "core/common/io/paths.h"
+#include "core/common/messages.h"
+#include "core/prices/pricelists.h"
+#include "core/prices/pricerecords.h"
+#include "gui/app/mainform.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>

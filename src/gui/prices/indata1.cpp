@@ -1,9 +1,9 @@
-#include "prices/indata1.h"
+#include "gui/prices/indata1.h"
 
-#include "common/error.h"
-#include "common/messages.h"
-#include "prices/pricelists.h"
-#include "prices/pricerecords.h"
+#include "core/common/error.h"
+#include "core/common/messages.h"
+#include "core/prices/pricelists.h"
+#include "core/prices/pricerecords.h"
 
 #include <QComboBox>
 #include <QLineEdit>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "prices/entrydialog.h"
+#include "gui/prices/entrydialog.h"
 
 namespace tarvex {
 

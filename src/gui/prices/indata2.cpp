@@ -1,9 +1,9 @@
-#include "prices/indata2.h"
+#include "gui/prices/indata2.h"
 
-#include "common/error.h"
-#include "common/flexgrid.h"
-#include "common/messages.h"
-#include "prices/pricerecords.h"
+#include "core/common/error.h"
+#include "core/common/messages.h"
+#include "core/prices/pricerecords.h"
+#include "gui/common/flexgrid.h"
 
 #include <QLabel>
 #include <QLineEdit>

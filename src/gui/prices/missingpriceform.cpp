@@ -1,12 +1,12 @@
-#include "prices/missingpriceform.h"
+#include "gui/prices/missingpriceform.h"
 
-#include "common/database.h"
-#include "common/dialogrunner.h"
-#include "common/error.h"
-#include "common/flexgrid.h"
-#include "common/messages.h"
-#include "prices/priceentry.h"
-#include "prices/pricetables.h"
+#include "core/common/db/database.h"
+#include "core/common/error.h"
+#include "core/common/messages.h"
+#include "core/prices/pricetables.h"
+#include "gui/common/dialogrunner.h"
+#include "gui/common/flexgrid.h"
+#include "gui/prices/priceentry.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>

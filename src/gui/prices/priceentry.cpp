@@ -1,8 +1,8 @@
-#include "prices/priceentry.h"
+#include "gui/prices/priceentry.h"
 
-#include "prices/indata.h"
-#include "prices/indata1.h"
-#include "prices/indata2.h"
+#include "gui/prices/indata.h"
+#include "gui/prices/indata1.h"
+#include "gui/prices/indata2.h"
 
 #include <memory>
 

@@ -1,9 +1,9 @@
-#include "prices/priceimportdialog.h"
+#include "gui/prices/priceimportdialog.h"
 
-#include "common/error.h"
-#include "common/filedialogs.h"
-#include "common/messages.h"
-#include "prices/pricecolumns.h"
+#include "core/common/error.h"
+#include "core/common/messages.h"
+#include "core/prices/pricecolumns.h"
+#include "gui/common/filedialogs.h"
 
 #include <QButtonGroup>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "prices/priceimport.h"
-#include "prices/pricetables.h"
+#include "core/prices/priceimport.h"
+#include "core/prices/pricetables.h"
 
 #include <QDialog>
 

@@ -1,6 +1,6 @@
-#include "prices/priceswindows.h"
+#include "gui/prices/priceswindows.h"
 
-#include "prices/disform.h"
+#include "gui/prices/disform.h"
 
 namespace tarvex {
 

@@ -1,12 +1,12 @@
-#include "quote/bjform.h"
+#include "gui/quote/bjform.h"
 
-#include "app/paths.h"
-#include "common/error.h"
-#include "common/messages.h"
-#include "prices/missingpriceform.h"
-#include "quote/datacheck.h"
-#include "quote/quoteoutputs.h"
-#include "quote/quotesequence.h"
+#include "core/common/error.h"
+#include "core/common/io/paths.h"
+#include "core/common/messages.h"
+#include "core/quote/datacheck.h"
+#include "core/quote/quotesequence.h"
+#include "gui/prices/missingpriceform.h"
+#include "gui/quote/quoteoutputs.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

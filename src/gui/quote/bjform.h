@@ -1,9 +1,9 @@
 #pragma once
 
-#include "common/database.h"
-#include "quote/quotefigures.h"
-#include "quote/quoterun.h"
-#include "quote/quotesettings.h"
+#include "core/common/db/database.h"
+#include "core/quote/quotefigures.h"
+#include "core/quote/quoterun.h"
+#include "core/quote/quotesettings.h"
 
 #include <QDialog>
 #include <QElapsedTimer>

@@ -1,14 +1,14 @@
-#include "quote/bjshowform.h"
+#include "gui/quote/bjshowform.h"
 
-#include "app/appstate.h"
-#include "app/paths.h"
-#include "common/error.h"
-#include "common/filedialogs.h"
-#include "common/messages.h"
-#include "document/pagepdf.h"
-#include "document/pageprint.h"
-#include "document/pagerenderer.h"
-#include "document/pageview.h"
+#include "core/common/appstate.h"
+#include "core/common/error.h"
+#include "core/common/io/paths.h"
+#include "core/common/messages.h"
+#include "core/document/pagepdf.h"
+#include "core/document/pagerenderer.h"
+#include "gui/common/filedialogs.h"
+#include "gui/document/pageprint.h"
+#include "gui/document/pageview.h"
 
 #include <QAction>
 #include <QFileInfo>

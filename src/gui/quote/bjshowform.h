@@ -1,6 +1,6 @@
 #pragma once
 
-#include "document/pagedocument.h"
+#include "core/document/pagedocument.h"
 
 #include <QWidget>
 

@@ -1,10 +1,10 @@
-#include "quote/quoteoutputs.h"
+#include "gui/quote/quoteoutputs.h"
 
-#include "common/error.h"
-#include "common/forms.h"
-#include "common/messages.h"
-#include "document/xlsxcells.h"
-#include "quote/quoteworkbook.h"
+#include "core/common/error.h"
+#include "core/common/messages.h"
+#include "core/document/xlsxcells.h"
+#include "core/quote/quoteworkbook.h"
+#include "gui/common/forms.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,11 +1,11 @@
-#include "quote/quoteoutputs.h"
+#include "gui/quote/quoteoutputs.h"
 
-#include "app/mainform.h"
-#include "common/error.h"
-#include "common/forms.h"
-#include "common/messages.h"
-#include "quote/bjshowform.h"
-#include "quote/paperquotation.h"
+#include "core/common/error.h"
+#include "core/common/messages.h"
+#include "core/quote/paperquotation.h"
+#include "gui/app/mainform.h"
+#include "gui/common/forms.h"
+#include "gui/quote/bjshowform.h"
 
 #include <QMdiArea>
 #include <QMdiSubWindow>

@@ -1,6 +1,6 @@
-#include "quote/quotewindows.h"
+#include "gui/quote/quotewindows.h"
 
-#include "quote/bjform.h"
+#include "gui/quote/bjform.h"
 
 namespace tarvex {
 

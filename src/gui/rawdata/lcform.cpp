@@ -1,10 +1,10 @@
-#include "rawdata/lcform.h"
+#include "gui/rawdata/lcform.h"
 
-#include "common/error.h"
-#include "common/flexgrid.h"
-#include "common/messages.h"
-#include "rawedit/rawlayout.h"
-#include "rawedit/rawrecords.h"
+#include "core/common/error.h"
+#include "core/common/messages.h"
+#include "core/rawedit/rawlayout.h"
+#include "core/rawedit/rawrecords.h"
+#include "gui/common/flexgrid.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>

@@ -1,9 +1,9 @@
-#include "settings/frmabout.h"
+#include "gui/settings/frmabout.h"
 
-#include "app/programicon.h"
-#include "common/messages.h"
-#include "settings/sysinfodialog.h"
-#include "settings/systeminfo.h"
+#include "core/app/programicon.h"
+#include "core/common/messages.h"
+#include "core/settings/systeminfo.h"
+#include "gui/settings/sysinfodialog.h"
 
 #include <QFrame>
 #include <QHBoxLayout>

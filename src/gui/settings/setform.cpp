@@ -1,10 +1,10 @@
-#include "settings/setform.h"
+#include "gui/settings/setform.h"
 
-#include "app/paths.h"
-#include "common/error.h"
-#include "common/filedialogs.h"
-#include "common/messages.h"
-#include "settings/pathsettings.h"
+#include "core/common/error.h"
+#include "core/common/io/paths.h"
+#include "core/common/messages.h"
+#include "core/settings/pathsettings.h"
+#include "gui/common/filedialogs.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>

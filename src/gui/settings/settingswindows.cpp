@@ -1,10 +1,10 @@
-#include "settings/settingswindows.h"
+#include "gui/settings/settingswindows.h"
 
-#include "app/paths.h"
-#include "common/forms.h"
-#include "common/messages.h"
-#include "settings/frmabout.h"
-#include "settings/setform.h"
+#include "core/common/io/paths.h"
+#include "core/common/messages.h"
+#include "gui/common/forms.h"
+#include "gui/settings/frmabout.h"
+#include "gui/settings/setform.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "settings/sysinfodialog.h"
+#include "gui/settings/sysinfodialog.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

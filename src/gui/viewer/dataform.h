@@ -1,7 +1,7 @@
 #pragma once
 
-#include "common/gridfilter.h"
-#include "rawdata/lcform.h"
+#include "core/common/db/gridfilter.h"
+#include "gui/rawdata/lcform.h"
 
 #include <QPointer>
 #include <QVector>

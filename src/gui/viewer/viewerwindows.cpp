@@ -1,6 +1,6 @@
-#include "viewer/viewerwindows.h"
+#include "gui/viewer/viewerwindows.h"
 
-#include "viewer/dataform.h"
+#include "gui/viewer/dataform.h"
 
 namespace tarvex {
 

@@ -1,4 +1,4 @@
-#include "app/appstate.h"
+#include "core/common/appstate.h"
 
 namespace tarvex {
 

@@ -1,4 +1,4 @@
-#include "common/csv.h"
+#include "core/common/io/csv.h"
 
 namespace tarvex {
 

@@ -1,7 +1,7 @@
-#include "common/schemacase.h"
+#include "core/common/db/schemacase.h"
 
-#include "common/database.h"
-#include "common/error.h"
+#include "core/common/db/database.h"
+#include "core/common/error.h"
 
 #include <QHash>
 #include <QSqlQuery>

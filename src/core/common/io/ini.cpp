@@ -1,8 +1,8 @@
-#include "common/ini.h"
+#include "core/common/io/ini.h"
 
-#include "common/error.h"
-#include "common/savefile.h"
-#include "common/textcodec.h"
+#include "core/common/error.h"
+#include "core/common/io/savefile.h"
+#include "core/common/io/textcodec.h"
 
 #include <QDir>
 #include <QFile>

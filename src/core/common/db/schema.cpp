@@ -1,7 +1,7 @@
-#include "common/schema.h"
+#include "core/common/db/schema.h"
 
-#include "common/database.h"
-#include "common/schemacase.h"
+#include "core/common/db/database.h"
+#include "core/common/db/schemacase.h"
 
 namespace tarvex {
 

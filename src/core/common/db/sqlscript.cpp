@@ -1,8 +1,8 @@
-#include "common/sqlscript.h"
+#include "core/common/db/sqlscript.h"
 
-#include "common/database.h"
-#include "common/error.h"
-#include "common/textcodec.h"
+#include "core/common/db/database.h"
+#include "core/common/error.h"
+#include "core/common/io/textcodec.h"
 
 #include <QDir>
 #include <QFile>

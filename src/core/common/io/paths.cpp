@@ -1,7 +1,7 @@
-#include "app/paths.h"
+#include "core/common/io/paths.h"
 
-#include "common/error.h"
-#include "common/ini.h"
+#include "core/common/error.h"
+#include "core/common/io/ini.h"
 
 #include <QCoreApplication>
 #include <QDir>

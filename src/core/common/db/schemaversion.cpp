@@ -1,7 +1,7 @@
-#include "common/schemaversion.h"
+#include "core/common/db/schemaversion.h"
 
-#include "common/database.h"
-#include "common/error.h"
+#include "core/common/db/database.h"
+#include "core/common/error.h"
 
 #include <QDir>
 

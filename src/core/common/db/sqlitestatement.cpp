@@ -1,6 +1,6 @@
-#include "rawdata/sqlitestatement.h"
+#include "core/common/db/sqlitestatement.h"
 
-#include "common/error.h"
+#include "core/common/error.h"
 
 #include <QSqlDriver>
 #include <QVariant>

@@ -1,11 +1,11 @@
-#include "common/xlsxtable.h"
+#include "core/document/xlsxtable.h"
 
-#include "common/database.h"
-#include "common/error.h"
-#include "common/savefile.h"
-#include "common/sqlgridmodel.h"
-#include "document/xlsxcells.h"
-#include "rawdata/sqlitestatement.h"
+#include "core/common/db/database.h"
+#include "core/common/db/sqlgridmodel.h"
+#include "core/common/db/sqlitestatement.h"
+#include "core/common/error.h"
+#include "core/common/io/savefile.h"
+#include "core/document/xlsxcells.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
-#include "common/sqlgridmodel.h"
+#include "core/common/db/sqlgridmodel.h"
 
-#include "common/columnkind.h"
-#include "common/database.h"
-#include "common/numbers.h"
+#include "core/common/columnkind.h"
+#include "core/common/db/database.h"
+#include "core/common/numbers.h"
 
 #include <QSqlRecord>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/schemaversion.h"
+#include "core/common/db/schemaversion.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>

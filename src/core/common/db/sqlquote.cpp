@@ -1,4 +1,4 @@
-#include "common/sqlquote.h"
+#include "core/common/db/sqlquote.h"
 
 namespace tarvex {
 

@@ -1,7 +1,7 @@
-#include "common/chunkfile.h"
+#include "core/common/io/chunkfile.h"
 
-#include "common/error.h"
-#include "common/savefile.h"
+#include "core/common/error.h"
+#include "core/common/io/savefile.h"
 
 namespace tarvex {
 

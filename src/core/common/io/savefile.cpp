@@ -1,6 +1,6 @@
-#include "common/savefile.h"
+#include "core/common/io/savefile.h"
 
-#include "common/error.h"
+#include "core/common/error.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "common/textcodec.h"
+#include "core/common/io/textcodec.h"
 
 #include <QStringDecoder>
 #include <QStringEncoder>

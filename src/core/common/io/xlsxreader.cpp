@@ -1,7 +1,7 @@
-#include "common/xlsxreader.h"
+#include "core/common/io/xlsxreader.h"
 
-#include "common/error.h"
-#include "common/numbers.h"
+#include "core/common/error.h"
+#include "core/common/numbers.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,9 +1,9 @@
-#include "common/gridfilter.h"
+#include "core/common/db/gridfilter.h"
 
-#include "common/columnkind.h"
-#include "common/numbers.h"
-#include "common/sqlgridmodel.h"
-#include "common/sqlquote.h"
+#include "core/common/columnkind.h"
+#include "core/common/db/sqlgridmodel.h"
+#include "core/common/db/sqlquote.h"
+#include "core/common/numbers.h"
 
 #include <QStringList>
 
