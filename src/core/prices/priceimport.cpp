@@ -1,7 +1,7 @@
 #include "core/prices/priceimport.h"
 
+#include "core/common/db/bulkrows.h"
 #include "core/common/db/database.h"
-#include "core/common/db/sqlitestatement.h"
 #include "core/common/error.h"
 #include "core/common/keytext.h"
 #include "core/common/numbers.h"
@@ -307,7 +307,7 @@ private:
 
     void classify()
     {
-        SqliteStatement lookup(Database::shared(), lookupSql());
+        RepeatedQuery lookup(Database::shared(), lookupSql());
         QSet<QString> matchedTargets;
         for (Candidate &c : m_rows) {
             if (c.readable && keyComplete(c))
@@ -333,21 +333,12 @@ private:
         }
     }
 
-    static QVariant storedValue(const SqliteStatement &row, int column)
-    {
-        if (row.isNull(column))
-            return QVariant();
-        if (row.isInteger(column))
-            return row.integer(column);
-        if (row.isReal(column))
-            return row.real(column);
-        return row.text(column).toString();
-    }
+    static QVariant storedValue(const RepeatedQuery &row, int column) { return row.value(column); }
 
     // The stored record the views use for the row's key, if any. One look-up
     // per row on the key's index; the rows of a large list make this the
-    // import's hot path, hence the statement on the sqlite3 handle.
-    void match(SqliteStatement &lookup, Candidate &c)
+    // import's hot path, hence one statement prepared for all of them.
+    void match(RepeatedQuery &lookup, Candidate &c)
     {
         QStringList keys;
         for (int column = 0; column < m_columns.size(); ++column)

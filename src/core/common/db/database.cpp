@@ -1,8 +1,12 @@
 #include "core/common/db/database.h"
 
+#include "core/common/db/dberror.h"
 #include "core/common/db/schema.h"
+#include "core/common/db/serverconnection.h"
+#include "core/common/db/serverschema.h"
 #include "core/common/error.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QSqlDriver>
@@ -16,6 +20,24 @@ namespace {
 
 // How long a statement waits for another program's write to finish.
 constexpr int kBusyTimeoutMs = 10000;
+
+// A server that did not answer is asked again after this long at the
+// earliest, so that a window repainting does not wait for it each time.
+constexpr qint64 kReconnectPauseMs = 3000;
+
+// What the shared connection was opened on, for openAnother().
+struct WorkingSource {
+    Engine engine = Engine::Sqlite;
+    QString path; // the file
+    QString conninfo; // the server
+    QString seat;
+};
+
+WorkingSource &workingSource()
+{
+    static WorkingSource source;
+    return source;
+}
 
 struct FirstState {
     bool seen;
@@ -58,6 +80,24 @@ QString describe(const QSqlError &error)
     return text;
 }
 
+QString sqlFailure(const QSqlError &error, const QSqlDatabase &db)
+{
+    return onServer(db) ? serverErrorText(error, db) : describe(error);
+}
+
+[[noreturn]] void throwFailure(const QSqlError &error, const QSqlDatabase &db)
+{
+    throw DatabaseError(sqlFailure(error, db), onServer(db) ? serverSqlState(error) : QString());
+}
+
+[[noreturn]] void throwNotOpen(const QSqlDatabase &db)
+{
+    if (db.isValid() && onServer(db))
+        throw DatabaseError(
+            QStringLiteral("与%1的连接已断开, 操作没有完成 (下一次操作时重新连接)").arg(serverLabel(db)), QString());
+    throw Error(QStringLiteral("数据库未打开"));
+}
+
 } // namespace
 
 void Database::registerFunctions(QSqlDatabase &db)
@@ -78,7 +118,48 @@ QSqlDatabase Database::open(const QString &path, const QString &connectionName)
         close(connectionName);
         throw;
     }
+    if (connectionName == QLatin1String(kSharedConnection))
+        workingSource() = {Engine::Sqlite, path, QString(), QString()};
     return db;
+}
+
+QSqlDatabase Database::openWorking(const DatabaseSettings &settings, const QString &dataFolder)
+{
+    if (settings.engine == Engine::Server)
+        return openServer(settings.conninfo, settings.seatName());
+    return open(QDir(dataFolder).filePath(fileName()));
+}
+
+QSqlDatabase Database::openServer(const QString &conninfo, const QString &seat, const QString &connectionName)
+{
+    if (const QString problem = conninfoProblem(conninfo); !problem.isEmpty())
+        throw Error(problem);
+    if (const QString problem = seatNameProblem(seat); !problem.isEmpty())
+        throw Error(problem);
+    QSqlDatabase db
+        = openServerConnection(conninfo, {seat, sharedSchemaName(), QStringLiteral("public")}, connectionName);
+    try {
+        const SchemaPlan plan = workingSchemaPlan();
+        checkSharedSchema(db, plan);
+        prepareSeat(db, seat, plan);
+    } catch (const Error &) {
+        db = QSqlDatabase();
+        close(connectionName);
+        throw;
+    }
+    if (connectionName == QLatin1String(kSharedConnection))
+        workingSource() = {Engine::Server, QString(), conninfo, seat};
+    return db;
+}
+
+QSqlDatabase Database::openAnother(const QString &connectionName)
+{
+    const WorkingSource source = workingSource();
+    if (source.engine == Engine::Server)
+        return openServer(source.conninfo, source.seat, connectionName);
+    if (source.path.isEmpty())
+        throw Error(QStringLiteral("数据库未打开"));
+    return open(source.path, connectionName);
 }
 
 QSqlDatabase Database::openFile(
@@ -110,7 +191,17 @@ QSqlDatabase Database::openFile(
 
 QSqlDatabase Database::shared()
 {
-    return QSqlDatabase::database(QLatin1String(kSharedConnection), false);
+    QSqlDatabase db = QSqlDatabase::database(QLatin1String(kSharedConnection), false);
+    static qint64 lastTry = 0;
+    if (serverConnectionLost(db) && QDateTime::currentMSecsSinceEpoch() - lastTry >= kReconnectPauseMs) {
+        lastTry = QDateTime::currentMSecsSinceEpoch();
+        try {
+            reconnectServer(db);
+        } catch (const Error &) {
+            // Stays closed: the next statement names the server.
+        }
+    }
+    return db;
 }
 
 bool Database::isSharedOpen()
@@ -121,6 +212,14 @@ bool Database::isSharedOpen()
 void Database::closeShared()
 {
     close(QLatin1String(kSharedConnection));
+}
+
+QString workingDataLabel()
+{
+    const WorkingSource &source = workingSource();
+    if (source.engine == Engine::Server)
+        return serverLabel(source.conninfo) + QStringLiteral(", 工作区 ") + source.seat;
+    return QDir::toNativeSeparators(source.path);
 }
 
 void Database::close(const QString &connectionName)
@@ -145,9 +244,11 @@ sqlite3 *sqliteHandle(const QSqlDatabase &db)
 QSqlQuery sqlExec(const QString &sql, const QVariantList &values, QSqlDatabase db)
 {
     if (!db.isOpen())
-        throw Error(QStringLiteral("数据库未打开"));
+        throwNotOpen(db);
     QSqlQuery query(db);
-    query.setForwardOnly(true);
+    // On a server a forward-only query streams its rows and is cut short by
+    // the next statement; the program reads other queries while it walks one.
+    query.setForwardOnly(!onServer(db));
     bool ok;
     if (values.isEmpty()) {
         ok = query.exec(sql);
@@ -160,7 +261,7 @@ QSqlQuery sqlExec(const QString &sql, const QVariantList &values, QSqlDatabase d
         }
     }
     if (!ok)
-        throw Error(describe(query.lastError()));
+        throwFailure(query.lastError(), db);
     return query;
 }
 
@@ -175,6 +276,15 @@ QVariant sqlScalar(const QString &sql, const QVariantList &values, QSqlDatabase 
 ReadTransaction::ReadTransaction(QSqlDatabase db)
     : m_db(db)
 {
+    if (onServer(db)) {
+        if (!db.isOpen() || serverInTransaction(db))
+            return;
+        // The snapshot is taken at the first statement after BEGIN.
+        sqlExec(QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ"), {}, db);
+        m_began = true;
+        sqlExec(QStringLiteral("SELECT 1"), {}, db);
+        return;
+    }
     sqlite3 *handle = db.isOpen() ? handleOf(db) : nullptr;
     if (!handle || !sqlite3_get_autocommit(handle))
         return;
@@ -188,6 +298,14 @@ ReadTransaction::~ReadTransaction()
 {
     if (!m_began)
         return;
+    if (onServer(m_db)) {
+        if (!serverInTransaction(m_db))
+            return;
+        QSqlQuery end(m_db);
+        if (!end.exec(QStringLiteral("COMMIT")))
+            end.exec(QStringLiteral("ROLLBACK"));
+        return;
+    }
     sqlite3 *handle = handleOf(m_db);
     if (handle && !sqlite3_get_autocommit(handle)
         && sqlite3_exec(handle, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
@@ -196,16 +314,21 @@ ReadTransaction::~ReadTransaction()
 
 void beginTransaction(QSqlDatabase &db)
 {
+    if (!db.isOpen())
+        throwNotOpen(db);
+    // As on a file: a transaction does not open inside another.
+    if (onServer(db) && serverInTransaction(db))
+        throw Error(QStringLiteral("cannot start a transaction within a transaction"));
     if (!db.transaction())
-        throw Error(describe(db.lastError()));
+        throwFailure(db.lastError(), db);
 }
 
 void commitTransaction(QSqlDatabase &db)
 {
     if (!db.commit()) {
-        const QString reason = describe(db.lastError());
+        const QSqlError error = db.lastError();
         db.rollback();
-        throw Error(reason);
+        throwFailure(error, db);
     }
 }
 
