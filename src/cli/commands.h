@@ -22,5 +22,8 @@ int cmdPrices(Context &context);
 int cmdCut(Context &context);
 // The drawing library: list, import, export and the demo library.
 int cmdLibrary(Context &context);
+// The firm's server: the shared schema and roles, a workstation's working
+// area, and copies of the shared tables to and from the files.
+int cmdServer(Context &context);
 
 } // namespace tarvex::cli

@@ -206,10 +206,22 @@ QStringList queryRows(const QString &sql, QSqlDatabase db)
 {
     QStringList rows;
     QSqlQuery query = sqlExec(sql, {}, db);
+    int fieldCount = query.record().count();
+    // A server's tables keep the file's rowid as a last column of their own.
+    if (fieldCount > 0 && query.record().fieldName(fieldCount - 1) == QLatin1String("rowid")
+        && sql.trimmed().startsWith(QLatin1String("SELECT *"), Qt::CaseInsensitive))
+        --fieldCount;
     while (query.next()) {
         QStringList fields;
-        for (int i = 0; i < query.record().count(); ++i)
-            fields.append(query.value(i).isNull() ? QString() : query.value(i).toString());
+        for (int i = 0; i < fieldCount; ++i) {
+            const QVariant value = query.value(i);
+            if (value.isNull())
+                fields.append(QString());
+            else if (value.typeId() == QMetaType::Bool) // as a file gives a comparison
+                fields.append(value.toBool() ? QStringLiteral("1") : QStringLiteral("0"));
+            else
+                fields.append(value.toString());
+        }
         rows.append(fields.join(QLatin1Char('|')));
     }
     return rows;

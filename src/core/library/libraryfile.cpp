@@ -3,6 +3,8 @@
 #include "core/common/appstate.h"
 #include "core/common/db/database.h"
 #include "core/common/db/libraryschema.h"
+#include "core/common/db/serverconnection.h"
+#include "core/common/db/serverschema.h"
 #include "core/common/error.h"
 #include "core/common/io/ini.h"
 #include "core/common/io/paths.h"
@@ -41,11 +43,48 @@ QString currentLibraryFile()
     return libraryFilePath(folder);
 }
 
-LibraryConnection::LibraryConnection(const QString &path)
-    : m_path(path)
+bool libraryOnServer()
+{
+    return !Database::settingsInUse().libraryInFile();
+}
+
+namespace {
+
+QString nextConnectionName()
 {
     static QAtomicInt counter;
-    m_name = QStringLiteral("xltDb-%1").arg(counter.fetchAndAddRelaxed(1) + 1);
+    return QStringLiteral("xltDb-%1").arg(counter.fetchAndAddRelaxed(1) + 1);
+}
+
+} // namespace
+
+LibraryConnection::LibraryConnection()
+    : m_name(nextConnectionName())
+{
+    const DatabaseSettings settings = Database::settingsInUse();
+    if (settings.libraryInFile()) {
+        openFile(currentLibraryFile());
+        return;
+    }
+    QSqlDatabase db = openServerConnection(settings.conninfo, {sharedSchemaName(), QStringLiteral("public")}, m_name);
+    try {
+        checkSharedSchema(db, librarySchemaPlan(QString()));
+    } catch (const Error &) {
+        db = QSqlDatabase();
+        Database::close(m_name);
+        throw;
+    }
+}
+
+LibraryConnection::LibraryConnection(const QString &path)
+    : m_name(nextConnectionName())
+{
+    openFile(path);
+}
+
+void LibraryConnection::openFile(const QString &path)
+{
+    m_path = path;
     const QFileInfo info(path);
     if (!info.absoluteDir().exists())
         throw Error(QStringLiteral("图库文件夹不存在: ") + QDir::toNativeSeparators(info.absolutePath()));
@@ -67,7 +106,22 @@ LibraryConnection::~LibraryConnection()
 
 QSqlDatabase LibraryConnection::db() const
 {
-    return QSqlDatabase::database(m_name, false);
+    QSqlDatabase db = QSqlDatabase::database(m_name, false);
+    if (serverConnectionLost(db)) {
+        try {
+            reconnectServer(db);
+        } catch (const Error &) {
+            // Stays closed: the next statement names the server.
+        }
+    }
+    return db;
+}
+
+QString LibraryConnection::where() const
+{
+    if (!m_path.isEmpty())
+        return QDir::toNativeSeparators(m_path);
+    return serverLabel(QSqlDatabase::database(m_name, false));
 }
 
 } // namespace tarvex

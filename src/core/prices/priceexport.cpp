@@ -25,11 +25,8 @@ QList<QVariantList> readTable(const PriceTable &table)
     }
     QList<QVariantList> rows {header};
     // Records of equal sort values keep one order from one export to the next.
-    QString order = table.loadOrder;
-    if (columns.first().kind == ColumnKind::Number)
-        order += QStringLiteral(",编号");
-    QSqlQuery query = sqlExec(
-        QStringLiteral("SELECT ") + names.join(QLatin1Char(',')) + QStringLiteral(" FROM ") + table.name + order);
+    QSqlQuery query = sqlExec(QStringLiteral("SELECT ") + names.join(QLatin1Char(',')) + QStringLiteral(" FROM ")
+        + table.name + table.orderClause());
     while (query.next()) {
         QVariantList row;
         for (int c = 0; c < columns.size(); ++c) {
@@ -79,7 +76,10 @@ int exportPriceTable(const PriceTable &table, const QString &path)
 {
     QList<QVariantList> rows;
     // One read: a load in another process cannot show through half-way.
-    inTransaction(Database::shared(), [&] { rows = readTable(table); });
+    {
+        const ReadTransaction snapshot;
+        rows = readTable(table);
+    }
     if (QFileInfo(path).suffix().compare(QLatin1String("xlsx"), Qt::CaseInsensitive) == 0)
         writeXlsxValues(path, rows);
     else

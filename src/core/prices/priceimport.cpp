@@ -2,6 +2,7 @@
 
 #include "core/common/db/bulkrows.h"
 #include "core/common/db/database.h"
+#include "core/common/db/dialect.h"
 #include "core/common/error.h"
 #include "core/common/keytext.h"
 #include "core/common/numbers.h"
@@ -501,14 +502,21 @@ PriceImportPlan importPriceList(
     const PriceTable &table, const PriceListFile &file, ImportMode mode, const PriceImportPlan *previewed)
 {
     PriceImportPlan done;
-    inTransaction(Database::shared(), [&] {
-        Planner planner(table, file, mode);
-        done = planner.plan();
-        if (!done.invalid.isEmpty())
-            throw Error(QStringLiteral("文件%1中有%2行无效,没有导入任何数据").arg(file.path).arg(done.invalid.size()));
-        if (previewed && !done.sameCounts(*previewed))
-            throw Error(QStringLiteral("%1在预览之后已被修改,没有导入任何数据;请重新预览").arg(table.clearName));
-        planner.write();
+    requirePriceChanges(table);
+    writingPrices(table, [&] {
+        inTransaction(Database::shared(), [&] {
+            // The plan, the numbers and the write see one state of the table:
+            // no other workstation writes it until the import is committed.
+            lockForNumbering(table.name);
+            Planner planner(table, file, mode);
+            done = planner.plan();
+            if (!done.invalid.isEmpty())
+                throw Error(
+                    QStringLiteral("文件%1中有%2行无效,没有导入任何数据").arg(file.path).arg(done.invalid.size()));
+            if (previewed && !done.sameCounts(*previewed))
+                throw Error(QStringLiteral("%1在预览之后已被修改,没有导入任何数据;请重新预览").arg(table.clearName));
+            planner.write();
+        });
     });
     return done;
 }

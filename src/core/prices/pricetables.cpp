@@ -1,7 +1,14 @@
 #include "core/prices/pricetables.h"
 
 #include "core/common/db/database.h"
+#include "core/common/db/dberror.h"
+#include "core/common/db/dialect.h"
+#include "core/common/db/serverconnection.h"
+#include "core/common/db/serverschema.h"
 #include "core/common/error.h"
+#include "core/prices/pricecolumns.h"
+
+#include <QStringList>
 
 namespace tarvex {
 
@@ -25,14 +32,37 @@ QString PriceTable::clearQuestion() const
     return QStringLiteral("是否确定清除'") + clearName + QStringLiteral("'中所有记录?");
 }
 
+QString PriceTable::columnList() const
+{
+    QStringList names;
+    for (const PriceColumn &c : priceColumns(name))
+        names.append(c.name);
+    return names.join(QLatin1Char(','));
+}
+
+QString PriceTable::entryOrder() const
+{
+    return textKey ? QStringLiteral(" ORDER BY rowid") : QStringLiteral(" ORDER BY 编号");
+}
+
+QString PriceTable::orderClause() const
+{
+    QStringList terms;
+    for (const QString &column : loadOrder.mid(loadOrder.indexOf(QLatin1String("BY ")) + 3).split(QLatin1Char(',')))
+        terms.append(column.trimmed() + QStringLiteral(" NULLS FIRST"));
+    if (!textKey)
+        terms.append(keyField);
+    return QStringLiteral(" ORDER BY ") + terms.join(QLatin1Char(','));
+}
+
 QString PriceTable::fullLoadSql() const
 {
-    return QStringLiteral("SELECT * FROM ") + name + loadOrder;
+    return QStringLiteral("SELECT ") + columnList() + QStringLiteral(" FROM ") + name + orderClause();
 }
 
 QString PriceTable::filteredSql(const QString &filterSql) const
 {
-    return QStringLiteral("SELECT * FROM ") + name + filterSql;
+    return QStringLiteral("SELECT ") + columnList() + QStringLiteral(" FROM ") + name + filterSql + entryOrder();
 }
 
 const PriceTable *findPriceTable(const QString &name)
@@ -51,6 +81,34 @@ const PriceTable *findPriceTableByEntry(short entryTable)
     return nullptr;
 }
 
+void requirePriceChanges(const PriceTable &table)
+{
+    QSqlDatabase db = Database::shared();
+    if (mayChangeTable(table.name, db))
+        return;
+    throw Error(QStringLiteral("没有修改价格表的权限: %1的用户 %2 只能查看和报价, 不能修改%3; "
+                               "请管理员把该用户加入角色 %4")
+                    .arg(serverLabel(db), serverFacts(db).user, table.clearName, editorRoleName()));
+}
+
+QString recordGoneText(const QString &detail)
+{
+    if (onServer(Database::shared()))
+        return QStringLiteral("该记录已被其他用户删除: ") + detail;
+    return detail;
+}
+
+void writingPrices(const PriceTable &table, const std::function<void()> &fn)
+{
+    try {
+        fn();
+    } catch (const DatabaseError &e) {
+        if (e.isPermissionDenied())
+            requirePriceChanges(table);
+        throw;
+    }
+}
+
 void deletePriceRecord(const PriceTable &table, const QString &key)
 {
     if (key.isEmpty())
@@ -63,16 +121,23 @@ void deletePriceRecord(const PriceTable &table, const QString &key)
             throw Error(QStringLiteral("编号“%1”不是整数,无法删除").arg(key));
         bound = number;
     }
-    QSqlQuery query = sqlExec(
-        QStringLiteral("DELETE FROM ") + table.name + QStringLiteral(" WHERE ") + table.keyField + QStringLiteral("=?"),
-        {bound});
-    if (query.numRowsAffected() < 1)
-        throw Error(QStringLiteral("%1中已没有%2为“%3”的记录").arg(table.clearName, table.keyField, key));
+    requirePriceChanges(table);
+    int deleted = 0;
+    writingPrices(table, [&] {
+        deleted = sqlExec(QStringLiteral("DELETE FROM ") + table.name + QStringLiteral(" WHERE ") + table.keyField
+                + QStringLiteral("=?"),
+            {bound})
+                      .numRowsAffected();
+    });
+    if (deleted < 1)
+        throw Error(
+            recordGoneText(QStringLiteral("%1中已没有%2为“%3”的记录").arg(table.clearName, table.keyField, key)));
 }
 
 void clearPriceTable(const PriceTable &table)
 {
-    sqlExec(QStringLiteral("DELETE FROM ") + table.name);
+    requirePriceChanges(table);
+    writingPrices(table, [&] { sqlExec(QStringLiteral("DELETE FROM ") + table.name); });
 }
 
 } // namespace tarvex

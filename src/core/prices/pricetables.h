@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 namespace tarvex {
 
 // One of the four price tables the browser shows, with its fixed settings.
@@ -15,9 +17,16 @@ struct PriceTable {
 
     // "是否确定清除'主材线重表'中所有记录?"
     QString clearQuestion() const;
+    // The table's columns, as the grid shows them.
+    QString columnList() const;
+    // The load order, Null first, records of equal values in the order
+    // they were entered: the same on every engine and from page to page.
+    QString orderClause() const;
+    // The order records were entered in (" ORDER BY 编号", the fees' rowid).
+    QString entryOrder() const;
     // The whole table in its load order.
     QString fullLoadSql() const;
-    // The table narrowed by a filter's SQL tail, in the database's own order.
+    // The table narrowed by a filter's SQL tail, in the order of entry.
     QString filteredSql(const QString &filterSql) const;
 };
 
@@ -30,10 +39,23 @@ const PriceTable *findPriceTableByEntry(short entryTable);
 
 // Deletes the record whose key (column 0 of a grid row) is key. Throws Error
 // with a plain reason when the key is empty or not a number where a number
-// is needed, when no such record exists, or when the database fails.
+// is needed, when no such record exists (on a server: "该记录已被其他用户删除"),
+// when the user may not change prices, or when the database fails.
 void deletePriceRecord(const PriceTable &table, const QString &key);
 
-// Deletes every record of the table. Throws Error.
+// Deletes every record of the table, in one statement. Throws Error.
 void clearPriceTable(const PriceTable &table);
+
+// Refuses, before anything is written, a user of a server who may read and
+// quote but not change the shared price tables. Throws Error.
+void requirePriceChanges(const PriceTable &table);
+
+// The message of a change to a record that is not there any more: on a
+// server another workstation deleted it meanwhile.
+QString recordGoneText(const QString &detail);
+
+// Runs fn, which writes the price table; a server's refusal of the write
+// becomes the message requirePriceChanges() gives.
+void writingPrices(const PriceTable &table, const std::function<void()> &fn);
 
 } // namespace tarvex

@@ -1,5 +1,6 @@
 #include "core/quote/quotegroups.h"
 
+#include "core/common/db/dialect.h"
 #include "core/common/error.h"
 
 #include <QSet>
@@ -77,19 +78,32 @@ const KindQuery kGlass {
 // comparison of the first SELECT's columns, the view's own: scope names and
 // keys are grouped, ordered and told apart exactly as the item queries'
 // "WHERE 窗号=" and "GROUP BY" would.
-QString passSql(const KindQuery &kind, Scope scope, const QString &area)
+// Null sorts first, as a file sorts it.
+QString nullsFirst(const QString &terms)
+{
+    QStringList order;
+    for (const QString &term : terms.split(QLatin1Char(',')))
+        order.append(term + QStringLiteral(" NULLS FIRST"));
+    return order.join(QLatin1Char(','));
+}
+
+QString passSql(const KindQuery &kind, Scope scope, const QString &area, const QSqlDatabase &db)
 {
     const QString column = scopeColumn(scope);
     if (column.isEmpty()) {
-        return QStringLiteral("SELECT ") + kind.fields + QStringLiteral(" FROM ") + kind.view
-            + QStringLiteral(" GROUP BY ") + kind.groupBy + QStringLiteral(" ORDER BY ") + kind.groupBy;
+        return QStringLiteral("SELECT ") + kind.fields + QStringLiteral(" FROM ")
+            + groupedRows(kind.view, kind.groupBy, db) + QStringLiteral(" GROUP BY ") + kind.groupBy
+            + QStringLiteral(" ORDER BY ") + nullsFirst(kind.groupBy);
     }
     QStringList areaFields(kind.fieldCount, QStringLiteral("NULL"));
     areaFields[kind.areaField] = QStringLiteral("SUM(") + area + QLatin1Char(')');
-    return QStringLiteral("SELECT %1,%2,1 FROM %3 GROUP BY %2,%4 UNION ALL SELECT %5,%2,0 FROM mjTemp GROUP BY %2 "
-                          "ORDER BY %6,%7,%8")
-        .arg(kind.fields, column, kind.view, kind.groupBy, areaFields.join(QLatin1Char(',')),
-            QString::number(kind.fieldCount + 1), kind.groupPositions, QString::number(kind.fieldCount + 2));
+    const QString groups = column + QLatin1Char(',') + kind.groupBy;
+    return QStringLiteral("SELECT %1,%2,1 FROM %3 GROUP BY %4 UNION ALL SELECT %5,%2,0 FROM %6 GROUP BY %2 "
+                          "ORDER BY %7")
+        .arg(kind.fields, column, groupedRows(kind.view, groups, db), groups, areaFields.join(QLatin1Char(',')),
+            groupedRows(QStringLiteral("mjTemp"), column, db),
+            nullsFirst(QString::number(kind.fieldCount + 1) + QLatin1Char(',') + kind.groupPositions + QLatin1Char(',')
+                + QString::number(kind.fieldCount + 2)));
 }
 
 // Walks one kind's rows. An area row opens the next scope item (the first
@@ -100,7 +114,7 @@ QString passSql(const KindQuery &kind, Scope scope, const QString &area)
 int walkPass(const KindQuery &kind, const QuoteOptions &options, QuoteGroups &groups, bool firstPass,
     const std::function<void(const QSqlQuery &, QuoteItemInput *)> &onGroup, QSqlDatabase db)
 {
-    QSqlQuery query = sqlExec(passSql(kind, options.scope, areaColumn(options.areaBasis)), {}, db);
+    QSqlQuery query = sqlExec(passSql(kind, options.scope, areaColumn(options.areaBasis), db), {}, db);
     if (options.scope == Scope::Whole) {
         while (query.next())
             onGroup(query, &groups.items.first());
@@ -151,10 +165,11 @@ QVector<LcPriceClass> orderedClasses(const QVector<std::pair<QVariant, QVariant>
         values << cls << thermal;
         unpriced = unpriced || (cls.isNull() && thermal.isNull());
     }
-    QSqlQuery query
-        = sqlExec(QStringLiteral("SELECT 材料类别,隔热 FROM lcName WHERE ") + conditions.join(QStringLiteral(" OR "))
-                + QStringLiteral(" GROUP BY 材料类别,隔热 ORDER BY 材料类别,隔热"),
-            values, db);
+    QSqlQuery query = sqlExec(QStringLiteral("SELECT 材料类别,隔热 FROM ")
+            + groupedRows(QStringLiteral("lcName"), QStringLiteral("材料类别,隔热"), db, QStringLiteral("编号"))
+            + QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" OR "))
+            + QStringLiteral(" GROUP BY 材料类别,隔热 ORDER BY 材料类别 NULLS FIRST,隔热 NULLS FIRST"),
+        values, db);
     while (query.next()) {
         if (query.value(0).isNull() && query.value(1).isNull())
             unpriced = false;

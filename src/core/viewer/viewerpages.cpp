@@ -1,5 +1,6 @@
 #include "core/viewer/viewerpages.h"
 
+#include "core/common/db/dialect.h"
 #include "core/common/error.h"
 
 #include <QVector>
@@ -9,10 +10,13 @@ namespace tarvex {
 const ViewerPage &viewerPage(int page)
 {
     static const QVector<ViewerPage> pages = {
-        {QStringLiteral("主材数据"), QStringLiteral("PriceLc")},
-        {QStringLiteral("附件数据"), QStringLiteral("PricePj")},
-        {QStringLiteral("玻璃数据"), QStringLiteral("PriceBl")},
-        {QStringLiteral("门窗面积数据"), QStringLiteral("MjTemp")},
+        {QStringLiteral("主材数据"), QStringLiteral("PriceLc"),
+            QStringLiteral("门窗系列,窗号,代号,长度,线重,隔热,材料类别,备注")},
+        {QStringLiteral("附件数据"), QStringLiteral("PricePj"),
+            QStringLiteral("门窗系列,窗号,名称,规格,技术要求,数量,单位,单价,折扣量,备注")},
+        {QStringLiteral("玻璃数据"), QStringLiteral("PriceBl"),
+            QStringLiteral("门窗系列,窗号,名称,面积,单价,折扣量,备注")},
+        {QStringLiteral("门窗面积数据"), QStringLiteral("MjTemp"), QStringLiteral("ID,门窗系列,窗号,框面积,洞口面积")},
     };
     if (page < 0 || page >= pages.size())
         throw Error(QStringLiteral("未知的数据页: %1").arg(page));
@@ -21,7 +25,9 @@ const ViewerPage &viewerPage(int page)
 
 QString viewerPageQuery(int page, const QString &filterSql)
 {
-    return QStringLiteral("SELECT * FROM ") + viewerPage(page).source + filterSql;
+    const ViewerPage &shown = viewerPage(page);
+    return QStringLiteral("SELECT ") + shown.columns + QStringLiteral(" FROM ") + shown.source + filterSql
+        + workingRowOrder();
 }
 
 QString viewerCaption(const QString &filePath)

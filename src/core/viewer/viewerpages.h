@@ -11,6 +11,7 @@ namespace tarvex {
 struct ViewerPage {
     QString caption; // tab caption, also named by the clear question
     QString source; // view or table the page shows
+    QString columns; // the columns it shows, in order
 };
 
 constexpr int kViewerPageCount = 4;
@@ -19,7 +20,7 @@ constexpr int kViewerPageCount = 4;
 const ViewerPage &viewerPage(int page);
 
 // The query that fills a page, with a filter's SQL tail (empty or
-// " WHERE ..." with placeholders).
+// " WHERE ..." with placeholders), in the order the rows were loaded.
 QString viewerPageQuery(int page, const QString &filterSql = QString());
 
 // The viewer's caption: "报价原始数据编辑", followed by "-" and the path of

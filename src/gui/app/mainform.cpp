@@ -177,7 +177,7 @@ void MainForm::startup(const QStringList &arguments)
         for (int index : projectButtons())
             button(index)->setEnabled(false);
 
-        Database::open(QDir(state.dataFolder).filePath(Database::fileName()));
+        Database::openWorking(readDatabaseSettings(iniPath()), state.dataFolder);
 
         state.currentFilePath = commandLinePath(arguments);
         // A file that failed to load must not become the target of the next

@@ -86,7 +86,7 @@ bool XldItem::load()
 {
     try {
         m_conn.reset();
-        m_conn = std::make_unique<LibraryConnection>(currentLibraryFile());
+        m_conn = std::make_unique<LibraryConnection>();
         const QStringList names = readPickList(m_conn->db(), PickList::ItemNames);
         m_combo1->clear();
         setMode(PickList::ItemNames);

@@ -344,7 +344,12 @@ void BulkInsert::bind(int position, const QVariant &value)
     default:
         break;
     }
-    field = value.isNull() ? QByteArray("\\N") : copyText(value.toString());
+    if (value.isNull())
+        field = QByteArray("\\N");
+    else if (value.typeId() == QMetaType::QByteArray)
+        field = "\\\\x" + value.toByteArray().toHex(); // bytea in hex, its backslash escaped for COPY
+    else
+        field = copyText(value.toString());
 }
 
 void BulkInsert::execute()

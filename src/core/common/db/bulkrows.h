@@ -100,7 +100,7 @@ public:
     void bind(int position, double value);
     void bind(int position, QStringView text);
     void bind(int position, const QString &text) { bind(position, QStringView(text)); }
-    // Null, a number or a text.
+    // Null, a number, a text or bytes.
     void bind(int position, const QVariant &value);
     // Adds the row bound.
     void execute();

@@ -5,12 +5,15 @@
 #include "core/common/db/serverconnection.h"
 #include "core/common/db/serverschema.h"
 #include "core/common/error.h"
+#include "core/common/io/paths.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QSqlDriver>
 #include <QSqlError>
+
+#include <optional>
 
 #include <sqlite3.h>
 
@@ -31,6 +34,7 @@ struct WorkingSource {
     QString path; // the file
     QString conninfo; // the server
     QString seat;
+    std::optional<DatabaseSettings> settings; // as openWorking() had them
 };
 
 WorkingSource &workingSource()
@@ -119,15 +123,23 @@ QSqlDatabase Database::open(const QString &path, const QString &connectionName)
         throw;
     }
     if (connectionName == QLatin1String(kSharedConnection))
-        workingSource() = {Engine::Sqlite, path, QString(), QString()};
+        workingSource() = {Engine::Sqlite, path, QString(), QString(), std::nullopt};
     return db;
 }
 
 QSqlDatabase Database::openWorking(const DatabaseSettings &settings, const QString &dataFolder)
 {
-    if (settings.engine == Engine::Server)
-        return openServer(settings.conninfo, settings.seatName());
-    return open(QDir(dataFolder).filePath(fileName()));
+    QSqlDatabase db = settings.engine == Engine::Server ? openServer(settings.conninfo, settings.seatName())
+                                                        : open(QDir(dataFolder).filePath(fileName()));
+    workingSource().settings = settings;
+    return db;
+}
+
+DatabaseSettings Database::settingsInUse()
+{
+    if (workingSource().settings)
+        return *workingSource().settings;
+    return readDatabaseSettings(iniPath());
 }
 
 QSqlDatabase Database::openServer(const QString &conninfo, const QString &seat, const QString &connectionName)
@@ -148,7 +160,7 @@ QSqlDatabase Database::openServer(const QString &conninfo, const QString &seat, 
         throw;
     }
     if (connectionName == QLatin1String(kSharedConnection))
-        workingSource() = {Engine::Server, QString(), conninfo, seat};
+        workingSource() = {Engine::Server, QString(), conninfo, seat, std::nullopt};
     return db;
 }
 
@@ -268,7 +280,9 @@ QSqlQuery sqlExec(const QString &sql, const QVariantList &values, QSqlDatabase d
 QVariant sqlScalar(const QString &sql, const QVariantList &values, QSqlDatabase db)
 {
     QSqlQuery query = sqlExec(sql, values, db);
-    if (query.next())
+    // Null as the invalid value on every engine (a server's Null keeps its
+    // column's type, and a null number would read as "0").
+    if (query.next() && !query.value(0).isNull())
         return query.value(0);
     return QVariant();
 }

@@ -57,6 +57,10 @@ public:
     // opened on (for a worker thread). Throws Error.
     static QSqlDatabase openAnother(const QString &connectionName);
 
+    // The settings the shared connection was opened with by openWorking(),
+    // else those cs.ini holds now (a command that opens no working data).
+    static DatabaseSettings settingsInUse();
+
     // The shared connection (must have been opened). A server connection
     // that was lost is opened again first; when that fails it stays closed
     // and the next statement says so.
@@ -82,7 +86,8 @@ sqlite3 *sqliteHandle(const QSqlDatabase &db);
 // the database's reason on failure.
 QSqlQuery sqlExec(const QString &sql, const QVariantList &values = {}, QSqlDatabase db = Database::shared());
 
-// The first field of the first row, or an invalid QVariant when there is none.
+// The first field of the first row, or an invalid QVariant when there is
+// none or it is Null.
 QVariant sqlScalar(const QString &sql, const QVariantList &values = {}, QSqlDatabase db = Database::shared());
 
 // Runs fn inside one transaction; rolls back and rethrows when fn throws.

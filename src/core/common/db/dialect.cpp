@@ -22,6 +22,14 @@ QString groupedRows(const QString &source, const QString &keys, const QSqlDataba
     return QStringLiteral("(SELECT * FROM %1 ORDER BY %2) AS %1").arg(source, order.join(QLatin1Char(',')));
 }
 
+QString rowOrderOf(const QString &source)
+{
+    for (const char *numbered : {"lcName", "pjName", "blName"})
+        if (source.compare(QLatin1String(numbered), Qt::CaseInsensitive) == 0)
+            return QStringLiteral("编号");
+    return QStringLiteral("rowid");
+}
+
 QString exactTextEquals(const QString &column, const QSqlDatabase &db)
 {
     if (onServer(db))
@@ -53,6 +61,14 @@ void lockForNumbering(const QString &table, QSqlDatabase db)
     // table or takes this lock until the transaction ends.
     if (onServer(db))
         sqlExec(QStringLiteral("LOCK TABLE %1 IN SHARE ROW EXCLUSIVE MODE").arg(table), {}, db);
+}
+
+void continueRowNumbers(const QString &table, const QString &column, QSqlDatabase db)
+{
+    if (onServer(db))
+        sqlExec(QStringLiteral("SELECT setval(pg_get_serial_sequence(?, ?), COALESCE(MAX(%2), 0) + 1, false) FROM %1")
+                    .arg(table, column),
+            {table.toLower(), column.toLower()}, db);
 }
 
 bool mayChangeTable(const QString &table, QSqlDatabase db)

@@ -24,6 +24,10 @@ QString workingRowOrder(const QSqlDatabase &db = Database::shared());
 QString groupedRows(const QString &source, const QString &keys, const QSqlDatabase &db = Database::shared(),
     const QString &rowOrder = QStringLiteral("rowid"));
 
+// The column that numbers the rows of a table or priced view in the order
+// they were added: 编号 for the three numbered price tables, else rowid.
+QString rowOrderOf(const QString &source);
+
 // A condition that compares a text column with a bound text letter case
 // counting ("column=?" in binary order), whatever the column's own rule.
 QString exactTextEquals(const QString &column, const QSqlDatabase &db = Database::shared());
@@ -36,6 +40,11 @@ QStringList columnNames(const QSqlRecord &record, const QString &sql, const QSql
 // numbers allocated as the highest + 1 cannot be handed out twice by two
 // workstations (a file's write transaction holds the whole file already).
 void lockForNumbering(const QString &table, QSqlDatabase db = Database::shared());
+
+// After rows were added with their own numbers in column (an ID a new row
+// would otherwise get by itself): a server's counter goes on after the
+// highest. A file takes the highest + 1 by itself.
+void continueRowNumbers(const QString &table, const QString &column, QSqlDatabase db);
 
 // Whether this connection may add, change and delete rows of the table (on
 // a server: the role's rights; a file always may).

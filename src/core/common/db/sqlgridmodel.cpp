@@ -2,6 +2,7 @@
 
 #include "core/common/columnkind.h"
 #include "core/common/db/database.h"
+#include "core/common/db/dialect.h"
 #include "core/common/numbers.h"
 
 #include <QSqlRecord>
@@ -16,12 +17,10 @@ SqlGridModel::SqlGridModel(QObject *parent)
 void SqlGridModel::setQuery(const QString &sql, QSqlDatabase db, const QVariantList &values)
 {
     // Read the field names and the count first: a bad query changes nothing.
-    QSqlQuery probe = sqlExec(QStringLiteral("SELECT * FROM (") + sql + QStringLiteral(") LIMIT 0"), values, db);
-    const QSqlRecord record = probe.record();
-    QStringList fields;
-    for (int i = 0; i < record.count(); ++i)
-        fields.append(record.fieldName(i));
-    const int count = sqlScalar(QStringLiteral("SELECT COUNT(*) FROM (") + sql + QLatin1Char(')'), values, db).toInt();
+    QSqlQuery probe = sqlExec(QStringLiteral("SELECT * FROM (") + sql + QStringLiteral(") AS q LIMIT 0"), values, db);
+    const QStringList fields = columnNames(probe.record(), sql, db);
+    const int count
+        = sqlScalar(QStringLiteral("SELECT COUNT(*) FROM (") + sql + QStringLiteral(") AS q"), values, db).toInt();
 
     beginResetModel();
     m_db = db;
@@ -57,7 +56,7 @@ const QVector<QVariant> &SqlGridModel::block(int blockIndex) const
     values.reserve(kBlockRows * m_fields.size());
     try {
         QSqlQuery query = sqlExec(QStringLiteral("SELECT * FROM (") + m_sql
-                + QStringLiteral(") LIMIT %1 OFFSET %2").arg(kBlockRows).arg(qint64(blockIndex) * kBlockRows),
+                + QStringLiteral(") AS q LIMIT %1 OFFSET %2").arg(kBlockRows).arg(qint64(blockIndex) * kBlockRows),
             m_values, m_db);
         while (query.next())
             for (int c = 0; c < m_fields.size(); ++c)

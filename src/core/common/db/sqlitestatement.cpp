@@ -68,6 +68,11 @@ void SqliteStatement::bind(int position, const QVariant &value)
         sqlite3_bind_null(m_statement, position);
         return;
     }
+    if (value.typeId() == QMetaType::QByteArray) {
+        const QByteArray bytes = value.toByteArray();
+        sqlite3_bind_blob(m_statement, position, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
+        return;
+    }
     const QString text = value.toString();
     sqlite3_bind_text16(m_statement, position, text.utf16(), int(text.size() * sizeof(char16_t)), SQLITE_TRANSIENT);
 }
