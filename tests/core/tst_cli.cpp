@@ -47,6 +47,9 @@ class TestCli : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase_data() { addEngineRows(); }
+    void init() { useEngineOfRow(); }
+
     void quoteWritesTheJsonForm()
     {
         TestHome home(Demo::PricesAndProject);
@@ -257,6 +260,8 @@ private slots:
 
     void missingLibraryFolderIsReported()
     {
+        if (onTestServer())
+            QSKIP("the library folder of a file");
         TestHome home;
         appState().libraryFolder.clear(); // as in a run of tarvex-cli, which reads cs.ini
         WriteIni(home.file("cs.ini"), "sysPath", "path2", home.file("nowhere"));

@@ -92,6 +92,18 @@ QStringList serverSharedStatements()
         QStringLiteral("CREATE INDEX lcName_Code ON lcName (代号, 编号)"),
         QStringLiteral("CREATE INDEX pjName_NameSpec ON pjName (名称, 规格, 编号)"),
         QStringLiteral("CREATE INDEX blName_Name ON blName (名称, 编号)"),
+        // A record added without 编号 (a script's INSERT) gets the highest + 1,
+        // or 1 in an empty table, as a file's numbered tables give it.
+        QStringLiteral("CREATE FUNCTION number_record() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN "
+                       "IF NEW.编号 IS NULL THEN "
+                       "EXECUTE format('SELECT COALESCE(MAX(编号), 0) + 1 FROM %I.%I', TG_TABLE_SCHEMA, TG_TABLE_NAME) "
+                       "INTO NEW.编号; END IF; RETURN NEW; END $$"),
+        QStringLiteral(
+            "CREATE TRIGGER lcName_Number BEFORE INSERT ON lcName FOR EACH ROW EXECUTE FUNCTION number_record()"),
+        QStringLiteral(
+            "CREATE TRIGGER pjName_Number BEFORE INSERT ON pjName FOR EACH ROW EXECUTE FUNCTION number_record()"),
+        QStringLiteral(
+            "CREATE TRIGGER blName_Number BEFORE INSERT ON blName FOR EACH ROW EXECUTE FUNCTION number_record()"),
     };
 }
 
