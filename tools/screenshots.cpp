@@ -234,8 +234,8 @@ int main(int argc, char *argv[])
     auto *viewer = main.findChild<DataForm *>(u"dataForm"_s);
     if (!viewer)
         qFatal("no viewer");
-    viewer->setCurrentPage(0);
-    viewer->grid(0)->setCurrentCell(4, 3);
+    viewer->setCurrentPage(MaterialKind::Profile);
+    viewer->grid(MaterialKind::Profile)->setCurrentCell(4, 3);
     shooter.save(&main, u"viewer.png"_s);
     viewer->toolbarClicked(4);
     if (LcForm *editor = viewer->editor()) {

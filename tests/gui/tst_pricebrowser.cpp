@@ -96,24 +96,9 @@ struct DialogProbe {
     ~DialogProbe() { setEntryDialogRunner(nullptr); }
 };
 
-// Opens the entry dialog as the browser (caller 1) or the viewer (caller 2)
-// does and runs act inside it instead of a modal loop.
-void runEntry(FlexGrid *grid, short table, short caller, short mode, const std::function<void(QDialog *)> &act)
+// Runs act inside the entry dialog of the request instead of a modal loop.
+void runEntry(const PriceEntryRequest &request, const std::function<void(QDialog *)> &act)
 {
-    PriceEntryRequest request;
-    request.caller = EntryCaller(caller);
-    request.mode = EntryMode(mode);
-    request.table = EntryTable(table);
-    request.caption = mode == 1 ? "添加数据" : "修改数据";
-    request.showSteps = caller == 1;
-    request.grid = grid;
-    if (caller == 2) {
-        // As the viewer's 入单价库 hands over its current row.
-        QStringList row;
-        for (int c = 0; c < grid->cols(); ++c)
-            row.append(grid->textMatrix(grid->row(), c));
-        request.keys = viewerRowKeys(table - 1, row);
-    }
     bool ran = false;
     setEntryDialogRunner([&](QDialog *d) {
         ran = true;
@@ -122,6 +107,28 @@ void runEntry(FlexGrid *grid, short table, short caller, short mode, const std::
     showPriceEntryDialog(nullptr, request);
     setEntryDialogRunner(nullptr);
     QVERIFY(ran);
+}
+
+// The entry dialog as the browser opens it on its grid's current row.
+void runEntry(FlexGrid *grid, PriceTableId table, EntryMode mode, const std::function<void(QDialog *)> &act)
+{
+    PriceEntryRequest request;
+    request.caller = EntryCaller::Browser;
+    request.mode = mode;
+    request.table = table;
+    request.caption = mode == EntryMode::Add ? "添加数据" : "修改数据";
+    request.showSteps = true;
+    request.grid = grid;
+    runEntry(request, act);
+}
+
+// The entry dialog as the viewer's 入单价库 opens it for its current row.
+void runEntry(FlexGrid *grid, MaterialKind kind, const std::function<void(QDialog *)> &act)
+{
+    QStringList row;
+    for (int c = 0; c < grid->cols(); ++c)
+        row.append(grid->textMatrix(grid->row(), c));
+    runEntry(addPriceRequest(kind, viewerRowKeys(kind, row)), act);
 }
 
 // Types the values into the boxes, then clicks "保存" when asked.
@@ -265,7 +272,7 @@ private slots:
         QVERIFY(!form->filterList()->isVisible());
         QCOMPARE(probe.opened, QStringList({"inData1 修改数据"}));
         QVERIFY(probe.request.caller == EntryCaller::Browser && probe.request.mode == EntryMode::Modify
-            && probe.request.table == EntryTable::Accessory && probe.request.grid == form->grid());
+            && probe.request.table == PriceTableId::Accessory && probe.request.grid == form->grid());
         QCOMPARE(number, QString("5")); // 密封胶条, second in 名称,规格 order
 
         // Add and modify reload the whole table, without the filter.
@@ -403,7 +410,7 @@ private slots:
         FlexGrid viewer;
         loadGrid(viewer, "SELECT * FROM PriceLc WHERE 代号='TL703'", 1);
 
-        runEntry(&viewer, 1, 2, 1, [&](QDialog *d) {
+        runEntry(&viewer, MaterialKind::Profile, [&](QDialog *d) {
             // Series and code from the row, that series' names offered, the rest blank.
             QCOMPARE(boxTexts(d, {"Combo1", "Text2", "Combo2", "Text1", "Text3"}), QString("70推拉窗|TL703|||"));
             QCOMPARE(items(d, "Combo2"), QStringList({"上下框", "下滑轨", "勾企"}));
@@ -429,7 +436,7 @@ private slots:
         sqlExec("UPDATE lcName SET 隔热=1, 备注='库存' WHERE 编号=6");
         loadGrid(browser, "SELECT * FROM lcName ORDER BY 系列,名称", 11);
 
-        runEntry(&browser, 1, 1, 2, [&](QDialog *d) {
+        runEntry(&browser, PriceTableId::Profile, EntryMode::Modify, [&](QDialog *d) {
             QCOMPARE(boxTexts(d, {"Text1", "Combo1", "Combo2", "Text3", "Combo3", "Text4"}),
                 QString("6|70推拉窗|扇料|0.872|普通铝型材|库存"));
             QVERIFY(child<QRadioButton>(d, "Option1")->isChecked() && !child<QPushButton>(d, "Command2")->isEnabled());
@@ -454,7 +461,7 @@ private slots:
         QCOMPARE(queryRows("SELECT 线重, 备注 FROM lcName WHERE 编号=6"), QStringList({"1.06|库存"}));
 
         browser.setCurrentCell(2, 0);
-        runEntry(&browser, 1, 1, 2, [&](QDialog *d) {
+        runEntry(&browser, PriceTableId::Profile, EntryMode::Modify, [&](QDialog *d) {
             QVERIFY(child<QPushButton>(d, "Command1")->isEnabled());
             click(d, "Command1");
             QVERIFY(!child<QPushButton>(d, "Command1")->isEnabled());
@@ -468,7 +475,7 @@ private slots:
         MainForm main;
         FlexGrid browser;
         loadGrid(browser, "SELECT * FROM lcName ORDER BY 系列,名称", 1);
-        runEntry(&browser, 1, 1, 1, [&](QDialog *d) {
+        runEntry(&browser, PriceTableId::Profile, EntryMode::Add, [&](QDialog *d) {
             QCOMPARE(
                 boxTexts(d, {"Text1", "Combo1", "Combo2", "Text2", "Text3", "Combo3", "Text4"}), QString("||||||"));
             QCOMPARE(items(d, "Combo3"), QStringList());
@@ -486,7 +493,7 @@ private slots:
         FlexGrid browser;
         loadGrid(browser, "SELECT * FROM pjName ORDER BY 名称,规格", 3); // 执手 7字型
 
-        runEntry(&browser, 2, 1, 1, [&](QDialog *d) {
+        runEntry(&browser, PriceTableId::Accessory, EntryMode::Add, [&](QDialog *d) {
             QCOMPARE(boxTexts(d, {"Combo1", "Combo2", "Text3", "Text6"}), QString("五金|执手|黑色|0.9"));
             QStringList names = items(d, "Combo2");
             names.sort();
@@ -510,7 +517,7 @@ private slots:
         home.loadDemoProject();
         FlexGrid viewer;
         loadGrid(viewer, "SELECT * FROM PricePj", 1);
-        runEntry(&viewer, 2, 2, 1, [&](QDialog *d) {
+        runEntry(&viewer, MaterialKind::Accessory, [&](QDialog *d) {
             QCOMPARE(boxTexts(d, {"Combo2", "Text2", "Text3", "Combo1", "Text5"}),
                 QStringList({viewer.textMatrix(1, 2), viewer.textMatrix(1, 3), viewer.textMatrix(1, 4), "", ""})
                     .join('|'));
@@ -523,7 +530,7 @@ private slots:
         FlexGrid browser;
         loadGrid(browser, "SELECT * FROM FyTable ORDER BY 费用名称", 2); // 安装费
 
-        runEntry(&browser, 4, 1, 2, [&](QDialog *d) {
+        runEntry(&browser, PriceTableId::Fee, EntryMode::Modify, [&](QDialog *d) {
             QCOMPARE(child<QLabel>(d, "Label2")->text(), QString("平米单价"));
             QVERIFY(child<QLineEdit>(d, "Text4")->isHidden() && child<QLabel>(d, "Label4")->isHidden());
             QVERIFY(child<QLineEdit>(d, "Text1")->isEnabled());
@@ -542,7 +549,7 @@ private slots:
 
         sqlExec("DELETE FROM blName");
         loadGrid(browser, "SELECT * FROM blName ORDER BY 名称", 1);
-        runEntry(&browser, 3, 1, 1, [&](QDialog *d) {
+        runEntry(&browser, PriceTableId::Glass, EntryMode::Add, [&](QDialog *d) {
             QCOMPARE(child<QLabel>(d, "Label2")->text(), QString("名 称"));
             QVERIFY(!child<QLineEdit>(d, "Text4")->isHidden());
             QVERIFY(!child<QLineEdit>(d, "Text1")->isEnabled());
@@ -556,7 +563,7 @@ private slots:
         home.loadDemoProject();
         FlexGrid viewer;
         loadGrid(viewer, "SELECT * FROM PriceBl", 1);
-        runEntry(&viewer, 3, 2, 1, [&](QDialog *d) {
+        runEntry(&viewer, MaterialKind::Glass, [&](QDialog *d) {
             QCOMPARE(boxTexts(d, {"Text2", "Text1", "Text3", "Text4"}), viewer.textMatrix(1, 2) + "|||");
         });
     }

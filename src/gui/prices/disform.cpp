@@ -260,10 +260,10 @@ void DisForm::openEntryDialog(bool adding)
         PriceEntryRequest request;
         request.caller = EntryCaller::Browser;
         request.mode = adding ? EntryMode::Add : EntryMode::Modify;
-        request.table = static_cast<EntryTable>(t.entryTable);
+        request.table = t.id;
         request.caption = adding ? QStringLiteral("添加数据") : QStringLiteral("修改数据");
         // The fee dialog keeps its steps in add mode too.
-        request.showSteps = !adding || request.table == EntryTable::Fee;
+        request.showSteps = !adding || request.table == PriceTableId::Fee;
         request.grid = m_flex;
         showPriceEntryDialog(this, request);
     } catch (const Error &e) {

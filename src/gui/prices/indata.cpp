@@ -110,7 +110,7 @@ void InData::save()
     entry.materialClass = m_class->currentText();
     entry.remark = m_remark->text();
     try {
-        reportOutcome(saveProfile(entry, adding()));
+        reportOutcome(saveProfile(entry, request().mode));
     } catch (const Error &e) {
         reportError(e.message());
     }

@@ -19,9 +19,9 @@ EntryDialogRunner &runner()
 PriceEntryDialog *createEntryDialog(const PriceEntryRequest &request, QWidget *parent)
 {
     switch (request.table) {
-    case EntryTable::Profile:
+    case PriceTableId::Profile:
         return new InData(request, parent);
-    case EntryTable::Accessory:
+    case PriceTableId::Accessory:
         return new InData1(request, parent);
     default:
         return new InData2(request, parent);
@@ -35,7 +35,7 @@ PriceEntryRequest addPriceRequest(MaterialKind kind, const MaterialKeys &keys)
     PriceEntryRequest request;
     request.caller = EntryCaller::Viewer;
     request.mode = EntryMode::Add;
-    request.table = static_cast<EntryTable>(kind);
+    request.table = priceTableOf(kind);
     request.caption = QStringLiteral("添加数据");
     request.keys = keys;
     return request;

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "core/common/entrymode.h"
 #include "core/prices/missingprices.h"
+#include "core/prices/pricetables.h"
 
 #include <QString>
 
@@ -13,16 +15,16 @@ namespace tarvex {
 
 class FlexGrid;
 
-// The entry parameters, with the system's values.
+// Who opened an entry dialog, with the system's values: the price tables
+// browser (the dialog starts from its grid's current row), or a window that
+// names one material (the dialog starts from the material's keys).
 enum class EntryCaller : short { Browser = 1, Viewer = 2 };
-enum class EntryMode : short { Add = 1, Modify = 2 };
-enum class EntryTable : short { Profile = 1, Accessory = 2, Glass = 3, Fee = 4 };
 
 // What a window hands a record entry dialog.
 struct PriceEntryRequest {
     EntryCaller caller = EntryCaller::Browser;
     EntryMode mode = EntryMode::Add;
-    EntryTable table = EntryTable::Profile;
+    PriceTableId table = PriceTableId::Profile;
     QString caption; // "添加数据" or "修改数据"
     bool showSteps = false; // "上一条"/"下一条" visible
     // The price tables browser's grid: its current row is the record to
@@ -37,8 +39,8 @@ struct PriceEntryRequest {
 // data viewer's "入单价库" and the missing price list open it.
 PriceEntryRequest addPriceRequest(MaterialKind kind, const MaterialKeys &keys);
 
-// Shows the record entry dialog of request.table (Profile inData, Accessory
-// inData1, Glass and Fee inData2) modally. onSaved runs after each save that
+// Shows the record entry dialog of request.table (profiles inData, accessories
+// inData1, glass and fees inData2) modally. onSaved runs after each save that
 // wrote a record (the dialog stays open then).
 void showPriceEntryDialog(
     QWidget *parent, const PriceEntryRequest &request, const std::function<void()> &onSaved = nullptr);

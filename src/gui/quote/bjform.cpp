@@ -234,7 +234,7 @@ void BjForm::closeEvent(QCloseEvent *event)
     QDialog::closeEvent(event);
 }
 
-bool BjForm::calculate(QuoteRun &run, NullPrices nullPrices, const std::function<bool(int)> &goOnWithout)
+bool BjForm::calculate(QuoteRun &run, NullPrices nullPrices, const std::function<bool(DataCheckResult)> &goOnWithout)
 {
     run.options = options();
     QuoteSteps steps;
@@ -285,7 +285,8 @@ void BjForm::showWarnings(const QStringList &warnings)
         messages().warning(warnings.join(QLatin1Char('\n')));
 }
 
-bool BjForm::calculateOrMendPrices(QuoteRun &run, NullPrices nullPrices, const std::function<bool(int)> &goOnWithout)
+bool BjForm::calculateOrMendPrices(
+    QuoteRun &run, NullPrices nullPrices, const std::function<bool(DataCheckResult)> &goOnWithout)
 {
     if (calculate(run, nullPrices, goOnWithout))
         return true;
@@ -302,7 +303,7 @@ void BjForm::paperQuotation()
     const auto release = qScopeGuard([this] { m_snapshot.reset(); });
     QuoteRun run;
     try {
-        const bool calculated = calculateOrMendPrices(run, NullPrices::Fail, [](int check) {
+        const bool calculated = calculateOrMendPrices(run, NullPrices::Fail, [](DataCheckResult check) {
             messages().warning(dataCheckMessage(check));
             return false;
         });
@@ -332,8 +333,8 @@ void BjForm::excelQuotation()
     QuoteRun run;
     QString written;
     try {
-        const bool calculated = calculateOrMendPrices(run, NullPrices::Zero, [](int check) {
-            if (check == 1) {
+        const bool calculated = calculateOrMendPrices(run, NullPrices::Zero, [](DataCheckResult check) {
+            if (!mayGoOnWithout(check)) {
                 messages().warning(dataCheckMessage(check));
                 return false;
             }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/common/db/database.h"
+#include "core/prices/datacheckresult.h"
 #include "core/quote/quotefigures.h"
 #include "core/quote/quoterun.h"
 #include "core/quote/quotesettings.h"
@@ -55,10 +56,11 @@ private:
     void updateSignatureBoxes();
     // The calculation of Command1/Command2: check, prices, figures; false
     // when the check ended the run.
-    bool calculate(QuoteRun &run, NullPrices nullPrices, const std::function<bool(int)> &goOnWithout);
+    bool calculate(QuoteRun &run, NullPrices nullPrices, const std::function<bool(DataCheckResult)> &goOnWithout);
     // calculate; when the check ends the run, the missing price list is
     // offered, and the run starts again once nothing is missing.
-    bool calculateOrMendPrices(QuoteRun &run, NullPrices nullPrices, const std::function<bool(int)> &goOnWithout);
+    bool calculateOrMendPrices(
+        QuoteRun &run, NullPrices nullPrices, const std::function<bool(DataCheckResult)> &goOnWithout);
     void startProgress(int maximum);
     void stepProgress();
     void setProgress(int value);

@@ -1,6 +1,5 @@
 #include "gui/viewer/dataform.h"
 
-#include "core/common/appstate.h"
 #include "core/common/db/database.h"
 #include "core/common/error.h"
 #include "core/common/messages.h"
@@ -93,14 +92,14 @@ void DataForm::buildPages()
 {
     m_tabs = new QTabWidget(this);
     m_tabs->setObjectName(QStringLiteral("Tab1"));
-    for (int page = 0; page < kViewerPageCount; ++page) {
+    for (MaterialKind kind : kMaterialKinds) {
         auto *pageWidget = new QWidget(m_tabs);
         auto *grid = new FlexGrid(pageWidget);
-        grid->setObjectName(QStringLiteral("Flex%1").arg(page + 1));
+        grid->setObjectName(QStringLiteral("Flex%1").arg(int(kind) + 1));
         auto *layout = new QVBoxLayout(pageWidget);
         layout->setContentsMargins(8, 8, 8, 8);
         layout->addWidget(grid);
-        m_tabs->addTab(pageWidget, viewerPage(page).caption);
+        m_tabs->addTab(pageWidget, viewerPage(kind).caption);
         m_grids.append(grid);
 
         connect(grid, &FlexGrid::currentCellChanged, this, [this, grid] { gridCellChanged(grid); });
@@ -115,19 +114,19 @@ QAction *DataForm::button(int index) const
     return index >= 1 && index <= kButtonCount ? m_buttons[index] : nullptr;
 }
 
-int DataForm::currentPage() const
+MaterialKind DataForm::currentPage() const
 {
-    return m_tabs->currentIndex();
+    return viewerPageKind(m_tabs->currentIndex());
 }
 
-void DataForm::setCurrentPage(int page)
+void DataForm::setCurrentPage(MaterialKind kind)
 {
-    m_tabs->setCurrentIndex(page);
+    m_tabs->setCurrentIndex(int(kind));
 }
 
-FlexGrid *DataForm::grid(int page) const
+FlexGrid *DataForm::grid(MaterialKind kind) const
 {
-    return page >= 0 && page < m_grids.size() ? m_grids[page] : nullptr;
+    return m_grids.value(int(kind));
 }
 
 FlexGrid *DataForm::currentGrid() const
@@ -140,7 +139,7 @@ void DataForm::Load()
     // The other pages are read when their tab is first shown. A filter the
     // status bar may still show from another window does not apply here.
     clearFilterPanel();
-    FlexFill(m_grids[0], 0);
+    FlexFill(grid(MaterialKind::Profile), MaterialKind::Profile);
     setMainButtons(true);
     updatePriceButton();
 }
@@ -167,17 +166,17 @@ void DataForm::toolbarClicked(int index)
         pageChanged();
         break;
     case 3:
-        showEditor(LcForm::AddMode);
+        showEditor(EntryMode::Add);
         break;
     case 4:
-        showEditor(LcForm::ModifyMode);
+        showEditor(EntryMode::Modify);
         break;
     case 5:
-        FlexDel(1);
+        FlexDel(FlexDelMode::CurrentRecord);
         pageChanged();
         break;
     case 6:
-        FlexDel(2);
+        FlexDel(FlexDelMode::WholePage);
         pageChanged();
         break;
     case 8:
@@ -213,10 +212,10 @@ void DataForm::pageChanged()
     updatePriceButton();
 }
 
-void DataForm::FlexFill(FlexGrid *grid, int page)
+void DataForm::FlexFill(FlexGrid *grid, MaterialKind kind)
 {
     try {
-        grid->load(viewerPageQuery(page), Database::shared());
+        grid->load(viewerPageQuery(kind), Database::shared());
     } catch (const Error &e) {
         // The grid keeps what it showed; the user is told why.
         reportError(e.message());
@@ -229,9 +228,9 @@ void DataForm::FlexFill(FlexGrid *grid, int page)
     grid->setTopRow(1);
 }
 
-void DataForm::ReadData(FlexGrid *grid)
+void DataForm::ReadData(FlexGrid *grid, MaterialKind kind)
 {
-    grid->load(viewerPageQuery(m_grids.indexOf(grid), m_filter.sql()), Database::shared(), m_filter.values());
+    grid->load(viewerPageQuery(kind, m_filter.sql()), Database::shared(), m_filter.values());
     showRecordCount(grid->recordCount());
     fitColumns(grid);
     grid->setCurrentCell(1, 0);
@@ -253,7 +252,7 @@ void DataForm::fitColumns(FlexGrid *grid)
 void DataForm::gridCellChanged(FlexGrid *grid)
 {
     grid->changeColor();
-    if (grid == currentGrid() && currentPage() == 0)
+    if (grid == currentGrid() && currentPage() == MaterialKind::Profile)
         updatePriceButton();
 }
 
@@ -262,7 +261,7 @@ void DataForm::gridDoubleClicked(FlexGrid *grid)
     if (grid->row() == 1)
         ComboFill();
     else
-        showEditor(LcForm::ModifyMode);
+        showEditor(EntryMode::Modify);
 }
 
 void DataForm::updatePriceButton()
@@ -288,7 +287,7 @@ void DataForm::DataSelect(const QString &value)
     m_filter.choose(grid->headerText(col), value);
     showFilterText(m_filter.text());
     try {
-        ReadData(grid);
+        ReadData(grid, currentPage());
     } catch (const Error &e) {
         reportError(e.message());
         return;
@@ -296,12 +295,12 @@ void DataForm::DataSelect(const QString &value)
     grid->setCol(col);
 }
 
-void DataForm::FlexDel(int what)
+void DataForm::FlexDel(FlexDelMode mode)
 {
-    const int page = currentPage();
+    const MaterialKind page = currentPage();
     FlexGrid *grid = currentGrid();
     try {
-        if (what == 1) {
+        if (mode == FlexDelMode::CurrentRecord) {
             if (grid->row() < 1 || grid->recordCount() == 0)
                 throw Error(QStringLiteral("请先选择要删除的记录"));
             if (!messages().question(QStringLiteral("是否确定要删除当前记录?")))
@@ -321,9 +320,8 @@ void DataForm::FlexDel(int what)
     }
 }
 
-void DataForm::showEditor(int mode)
+void DataForm::showEditor(EntryMode mode)
 {
-    appState().RawEntryMode = static_cast<short>(mode);
     auto *editor = new LcForm(currentGrid(), currentPage(), mode, this);
     m_editor = editor;
     // The dialog is modal; the page is read again however it closes.
@@ -333,14 +331,14 @@ void DataForm::showEditor(int mode)
 
 void DataForm::priceEntry()
 {
-    const int page = currentPage();
-    if (page > 2 || !button(9)->isEnabled())
+    const MaterialKind page = currentPage();
+    if (page == MaterialKind::Window || !button(9)->isEnabled())
         return;
     const FlexGrid *grid = currentGrid();
     QStringList row;
     for (int c = 0; c < grid->cols(); ++c)
         row.append(grid->textMatrix(grid->row(), c));
-    showPriceEntryDialog(this, addPriceRequest(static_cast<MaterialKind>(page + 1), viewerRowKeys(page, row)));
+    showPriceEntryDialog(this, addPriceRequest(page, viewerRowKeys(page, row)));
     pageChanged();
 }
 

@@ -1,6 +1,9 @@
 #pragma once
 
 #include "core/common/db/gridfilter.h"
+#include "core/common/entrymode.h"
+#include "core/common/materialkind.h"
+#include "core/viewer/viewerpages.h"
 #include "gui/rawdata/lcform.h"
 
 #include <QPointer>
@@ -32,9 +35,10 @@ public:
     QAction *button(int index) const;
     void toolbarClicked(int index);
 
-    int currentPage() const;
-    void setCurrentPage(int page);
-    FlexGrid *grid(int page) const;
+    // The page shown, by the kind of record it holds.
+    MaterialKind currentPage() const;
+    void setCurrentPage(MaterialKind kind);
+    FlexGrid *grid(MaterialKind kind) const;
     FlexGrid *currentGrid() const;
     // The filter in force, as the status bar shows it.
     QString filterText() const { return m_filter.text(); }
@@ -47,8 +51,8 @@ public:
     // Filter list over the current cell, and the choice of a value in it.
     void ComboFill();
     void DataSelect(const QString &value);
-    // 1 deletes the current row's record, 2 empties the page's working table.
-    void FlexDel(int what);
+    // Deletes the current row's record or empties the page's working table.
+    void FlexDel(FlexDelMode mode);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -57,12 +61,12 @@ private:
     void buildToolbar();
     void buildPages();
     void Load();
-    void FlexFill(FlexGrid *grid, int page);
-    void ReadData(FlexGrid *grid);
+    void FlexFill(FlexGrid *grid, MaterialKind kind);
+    void ReadData(FlexGrid *grid, MaterialKind kind);
     void fitColumns(FlexGrid *grid);
     void gridCellChanged(FlexGrid *grid);
     void gridDoubleClicked(FlexGrid *grid);
-    void showEditor(int mode);
+    void showEditor(EntryMode mode);
     void priceEntry();
     void updatePriceButton();
     void setMainButtons(bool enabled);
