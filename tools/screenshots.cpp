@@ -162,9 +162,9 @@ void chooseFilter(DisForm *form, int col, const QString &value)
 }
 
 // The entry dialog of one price table, in modify mode on a row of the browser.
-void shootEntryDialog(Shooter &shooter, MainForm &main, int button, int row, const QString &name)
+void shootEntryDialog(Shooter &shooter, MainForm &main, QAction *entry, int row, const QString &name)
 {
-    main.toolbarClicked(button);
+    entry->trigger();
     auto *form = qobject_cast<DisForm *>(findForm(u"DisForm"_s));
     if (!form)
         qFatal("no price tables browser");
@@ -173,7 +173,7 @@ void shootEntryDialog(Shooter &shooter, MainForm &main, int button, int row, con
         dialog->show();
         shooter.save(dialog, name);
     });
-    form->toolbarClicked(4);
+    form->actions().modify->trigger();
     setEntryDialogRunner(nullptr);
     closeAll(main);
 }
@@ -230,14 +230,14 @@ int main(int argc, char *argv[])
     appState().currentFilePath = sourcePath(u"data/demo/demo.xdt"_s);
 
     // The viewer on the profiles, then the editor on its current row.
-    main.toolbarClicked(1);
+    main.actions().viewData->trigger();
     auto *viewer = main.findChild<DataForm *>(u"dataForm"_s);
     if (!viewer)
         qFatal("no viewer");
     viewer->setCurrentPage(MaterialKind::Profile);
     viewer->grid(MaterialKind::Profile)->setCurrentCell(4, 3);
     shooter.save(&main, u"viewer.png"_s);
-    viewer->toolbarClicked(4);
+    viewer->actions().modify->trigger();
     if (LcForm *editor = viewer->editor()) {
         shooter.save(editor, u"editor.png"_s);
         editor->reject();
@@ -245,7 +245,7 @@ int main(int argc, char *argv[])
     closeAll(main);
 
     // The profile price table, filtered on one series.
-    main.toolbarClicked(6);
+    main.actions().profilePrices->trigger();
     if (auto *prices = qobject_cast<DisForm *>(findForm(u"DisForm"_s))) {
         chooseFilter(prices, 1, u"60平开窗"_s);
         prices->grid()->setCurrentCell(3, 0);
@@ -253,10 +253,10 @@ int main(int argc, char *argv[])
     }
     closeAll(main);
 
-    shootEntryDialog(shooter, main, 6, 4, u"dialog-profile.png"_s);
-    shootEntryDialog(shooter, main, 7, 3, u"dialog-accessory.png"_s);
-    shootEntryDialog(shooter, main, 8, 3, u"dialog-glass.png"_s);
-    shootEntryDialog(shooter, main, 9, 2, u"dialog-fee.png"_s);
+    shootEntryDialog(shooter, main, main.actions().profilePrices, 4, u"dialog-profile.png"_s);
+    shootEntryDialog(shooter, main, main.actions().accessoryPrices, 3, u"dialog-accessory.png"_s);
+    shootEntryDialog(shooter, main, main.actions().glassPrices, 3, u"dialog-glass.png"_s);
+    shootEntryDialog(shooter, main, main.actions().fees, 2, u"dialog-fee.png"_s);
 
     // The options dialog filled in, then its paper quotation per series.
     {
@@ -287,8 +287,8 @@ int main(int argc, char *argv[])
 
     // The cutting plan of the demo project beside the viewer, a code with
     // several bars chosen.
-    main.toolbarClicked(1);
-    main.toolbarClicked(22);
+    main.actions().viewData->trigger();
+    main.actions().cuttingPlan->trigger();
     if (auto *cut = qobject_cast<CutForm *>(findForm(u"CutForm"_s))) {
         QEventLoop wait;
         QObject::connect(cut, &CutForm::computed, &wait, &QEventLoop::quit);
@@ -307,7 +307,7 @@ int main(int argc, char *argv[])
             csv.write(u"名称,规格,类别,单位,单价,折扣量\r\n执手,7字型,五金,个,29.5,0.9\r\n合页,4寸,五金,个,6.5,1\r\n"
                       "地弹簧,\"标准,重型\",五金,套,168,0.85\r\n拉手,,五金,个,十二,1\r\n"_s.toUtf8());
         csv.close();
-        main.toolbarClicked(7);
+        main.actions().accessoryPrices->trigger();
         if (auto *prices = qobject_cast<DisForm *>(findForm(u"DisForm"_s))) {
             setNextFileName(list);
             setDialogRunner([&](QDialog *dialog) {
@@ -315,7 +315,7 @@ int main(int argc, char *argv[])
                 shooter.save(dialog, u"import-preview.png"_s);
                 return int(QDialog::Rejected);
             });
-            prices->button(11)->trigger();
+            prices->actions().importData->trigger();
             setDialogRunner(nullptr);
         }
         closeAll(main);
@@ -325,14 +325,14 @@ int main(int argc, char *argv[])
     sqlExec(u"DELETE FROM lcName WHERE 代号='KF604'"_s);
     sqlExec(u"DELETE FROM pjName WHERE 名称 IN ('滑轮','月牙锁')"_s);
     sqlExec(u"DELETE FROM blName WHERE 名称='5mm白玻'"_s);
-    main.toolbarClicked(1);
+    main.actions().viewData->trigger();
     if (auto *viewer = qobject_cast<DataForm *>(findForm(u"dataForm"_s))) {
         setDialogRunner([&](QDialog *dialog) {
             dialog->show();
             shooter.save(dialog, u"missing-prices.png"_s);
             return int(QDialog::Rejected);
         });
-        viewer->button(12)->trigger();
+        viewer->actions().missingPrices->trigger();
         setDialogRunner(nullptr);
     }
     closeAll(main);
@@ -343,24 +343,24 @@ int main(int argc, char *argv[])
         LibraryConnection library;
         fillDemoLibrary(library.db());
     }
-    main.toolbarClicked(13);
+    main.actions().library->trigger();
     if (auto *drawings = qobject_cast<DwgForm *>(findForm(u"DwgForm"_s))) {
         drawings->tree()->findItems(u"90系列推拉窗"_s, Qt::MatchExactly).first()->setExpanded(true);
         drawings->selectSlot(7);
         shooter.save(&main, u"library.png"_s);
     }
-    main.toolbarClicked(14);
+    main.actions().libraryItems->trigger();
     if (QWidget *items = findForm(u"xldItem"_s))
         shooter.save(items, u"library-items.png"_s);
     closeAll(main);
 
     // The settings dialog in the main window, the About box and its system
     // information, then the manual at its chapter on the viewer.
-    main.toolbarClicked(17);
+    main.actions().settings->trigger();
     if (QWidget *settings = findForm(u"setForm"_s))
         shooter.save(settings->parentWidget(), u"setform.png"_s);
     closeAll(main);
-    main.toolbarClicked(19);
+    main.actions().about->trigger();
     if (auto *about = qobject_cast<FrmAbout *>(findForm(u"frmAbout"_s))) {
         shooter.save(about, u"about.png"_s);
         about->StartSysInfo();

@@ -32,7 +32,7 @@ namespace {
 DataForm *openViewer(MainForm &main)
 {
     main.show();
-    main.button(1)->trigger();
+    main.actions().viewData->trigger();
     return main.findChild<DataForm *>(QStringLiteral("dataForm"));
 }
 
@@ -116,7 +116,7 @@ private slots:
 
         // "入单价库" offers itself on a profile without line weight, and on accessories and glass.
         form->setCurrentPage(MaterialKind::Profile);
-        QAction *priceButton = form->button(9);
+        QAction *priceButton = form->actions().priceEntry;
         QVERIFY(!priceButton->isEnabled());
         FlexGrid *grid = form->grid(MaterialKind::Profile);
         QCOMPARE(grid->textMatrix(101, 2), QString("KF699"));
@@ -135,7 +135,7 @@ private slots:
 
         // "缺价清单", beside it, lists every material without a price.
         const QList<QAction *> actions = form->findChild<QToolBar *>("Toolbar1")->actions();
-        QCOMPARE(actions.indexOf(form->button(12)), actions.indexOf(priceButton) + 1);
+        QCOMPARE(actions.indexOf(form->actions().missingPrices), actions.indexOf(priceButton) + 1);
         QStringList listed;
         setDialogRunner([&](QDialog *d) {
             auto *list = qobject_cast<MissingPriceForm *>(d)->list();
@@ -143,7 +143,7 @@ private slots:
                 listed.append(list->item(r, 1)->text() + "|" + list->item(r, 4)->text());
             return int(QDialog::Rejected);
         });
-        form->button(12)->trigger();
+        form->actions().missingPrices->trigger();
         setDialogRunner(nullptr);
         QCOMPARE(listed, QStringList({"KF699|1"}));
 
@@ -152,17 +152,17 @@ private slots:
         form->setCurrentPage(MaterialKind::Window);
         QVERIFY(!priceButton->isEnabled());
 
-        form->button(11)->trigger();
+        form->actions().close->trigger();
         for (int i : {3, 4, 11, 22})
             QVERIFY(!main.button(i)->isEnabled());
         QVERIFY(main.mdiArea()->subWindowList().isEmpty());
 
         // Closing its frame, as the main window does, disables them too.
         form = openViewer(main);
-        QVERIFY(main.button(3)->isEnabled());
+        QVERIFY(main.actions().save->isEnabled());
         QCOMPARE(main.mdiArea()->subWindowList().size(), 1);
         main.mdiArea()->subWindowList().first()->close();
-        QVERIFY(!main.button(3)->isEnabled());
+        QVERIFY(!main.actions().save->isEnabled());
     }
 
     void fewAndManyRecords()
@@ -179,17 +179,17 @@ private slots:
         QCOMPARE(main.panelText(2), QString("当前记录数:1"));
         QCOMPARE(form->grid(MaterialKind::Window)->row(), 0);
         sqlExec("INSERT INTO MjTemp VALUES (2,'60平开窗','C2',2,2.1)");
-        form->button(1)->trigger();
+        form->actions().refresh->trigger();
         QCOMPARE(main.panelText(2), QString("当前记录数:2"));
         QCOMPARE(form->grid(MaterialKind::Window)->row(), 1);
 
         // Deleting with no data row chosen asks nothing and deletes nothing.
         form->setCurrentPage(MaterialKind::Profile);
-        form->button(5)->trigger();
+        form->actions().remove->trigger();
         QCOMPARE(home.messages().texts(), QStringList {"当前错误:请先选择要删除的记录"});
 
         // A page of 200,000 rows counts them all and shows the last one.
-        form->button(11)->trigger();
+        form->actions().close->trigger();
         QTRY_VERIFY(!main.findChild<DataForm *>("dataForm"));
         QSqlDatabase db = Database::shared();
         inTransaction(db, [&] {
@@ -276,12 +276,12 @@ private slots:
         QCOMPARE(form->grid(MaterialKind::Window)->textMatrix(5, 2), QString("TC1"));
 
         home.messages().answerQuestion(false);
-        form->button(5)->trigger();
+        form->actions().remove->trigger();
         QCOMPARE(queryRows("SELECT COUNT(*) FROM MjTemp"), QStringList {"12"});
 
         form->grid(MaterialKind::Window)->setCurrentCell(5, 2);
         home.messages().answerQuestion(true);
-        form->button(5)->trigger();
+        form->actions().remove->trigger();
         QCOMPARE(home.messages().texts(),
             (QStringList {"是否确定要删除当前记录?", "是否确定要删除当前记录?", "记录删除成功!"}));
         QVERIFY(queryRows("SELECT * FROM MjTemp WHERE ID=5").isEmpty());
@@ -293,18 +293,18 @@ private slots:
         form->setCurrentPage(MaterialKind::Profile);
         form->grid(MaterialKind::Profile)->setCurrentCell(2, 0);
         home.messages().answerQuestion(true);
-        form->button(5)->trigger();
+        form->actions().remove->trigger();
         QCOMPARE(queryRows("SELECT COUNT(*) FROM LcTemp WHERE ID=1 AND 代号='KF601' AND 长度=1.2"), QStringList {"1"});
         QCOMPARE(main.panelText(2), QString("当前记录数:99"));
 
         // Clearing a page asks about it and empties that table alone.
         form->setCurrentPage(MaterialKind::Accessory);
-        form->button(6)->trigger();
+        form->actions().clear->trigger();
         QCOMPARE(home.messages().lastText(), QString("是否确定清除附件数据中所有记录?"));
         QCOMPARE(queryRows("SELECT COUNT(*) FROM PjTemp"), QStringList {"36"});
 
         home.messages().answerQuestion(true);
-        form->button(6)->trigger();
+        form->actions().clear->trigger();
         QCOMPARE(home.messages().lastText(), QString("记录删除成功!"));
         QCOMPARE(queryRows("SELECT COUNT(*) FROM PjTemp"), QStringList {"0"});
         QCOMPARE(queryRows("SELECT COUNT(*) FROM LcTemp"), QStringList {"99"});
@@ -312,7 +312,7 @@ private slots:
 
         // The export writes the page to a workbook in temp1.
         form->setCurrentPage(MaterialKind::Window);
-        form->button(8)->trigger();
+        form->actions().exportData->trigger();
         QVERIFY(home.messages().lastText().startsWith("数据导出至Excel成功!"));
         QCOMPARE(QDir(home.file("temp1")).entryList({"*.xlsx"}).size(), 1);
 
@@ -337,7 +337,7 @@ private slots:
         MainForm main;
         DataForm *form = openViewer(main);
         form->grid(MaterialKind::Profile)->setCurrentCell(10, 0);
-        form->button(3)->trigger();
+        form->actions().add->trigger();
         LcForm *editor = form->editor();
         QVERIFY(editor && editor->isVisible());
         QCOMPARE(editor->windowTitle(), QString("添加数据"));
@@ -372,7 +372,7 @@ private slots:
         FlexGrid *grid = form->grid(MaterialKind::Accessory);
         QCOMPARE(grid->textMatrix(37, 2), QString("防尘刷"));
         grid->setCurrentCell(37, 0);
-        form->button(4)->trigger();
+        form->actions().modify->trigger();
         editor = form->editor();
         QCOMPARE(editor->windowTitle(), QString("修改数据"));
         QCOMPARE(label(editor, 10), QString("备 注"));
@@ -418,7 +418,7 @@ private slots:
         // On the windows page the editor steps through the rows.
         form->setCurrentPage(MaterialKind::Window);
         grid = form->grid(MaterialKind::Window);
-        form->button(4)->trigger();
+        form->actions().modify->trigger();
         editor = form->editor();
         QCOMPARE(label(editor, 1), QString("数据ID"));
         QVERIFY(!text(editor, 1)->isEnabled() && text(editor, 2)->isEnabled());

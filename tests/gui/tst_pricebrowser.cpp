@@ -43,9 +43,9 @@ struct Desk {
         main.show();
     }
     // The browser as the main window opens it for one of the four tables.
-    DisForm *open(int button)
+    DisForm *open(QAction *MainForm::Actions::*entry)
     {
-        main.button(button)->trigger();
+        (main.actions().*entry)->trigger();
         return qobject_cast<DisForm *>(findForm(QStringLiteral("DisForm")));
     }
 };
@@ -161,12 +161,12 @@ private slots:
     {
         Desk d;
         // Opened while the main window is still in the background.
-        DisForm *form = d.open(7);
+        DisForm *form = d.open(&MainForm::Actions::accessoryPrices);
         QCOMPARE(form->grid()->rows(), 7);
         QCOMPARE(d.main.panelText(2), QString("当前记录数:6"));
         QVERIFY(QTest::qWaitForWindowActive(&d.main));
 
-        form = d.open(6);
+        form = d.open(&MainForm::Actions::profilePrices);
         QCOMPARE(form->windowTitle() + d.main.panelText(2), QString("主材线重属性编辑当前记录数:11"));
         // Load order 系列,名称.
         QCOMPARE(column(form->grid(), 1).first() + column(form->grid(), 2).mid(0, 3).join(','),
@@ -179,15 +179,15 @@ private slots:
         grid->setCurrentCell(3, 2);
         QVERIFY(!background(1).isValid() && background(3).value<QColor>() == QColor("#FFFFC0"));
 
-        form = d.open(9);
+        form = d.open(&MainForm::Actions::fees);
         QTRY_COMPARE(d.main.mdiArea()->subWindowList().size(), 1);
         QCOMPARE(form->windowTitle(), QString("固定费用编辑"));
         QCOMPARE(column(form->grid(), 0), QStringList({"利润", "安装费", "管理费", "运输费"}));
-        form->button(10)->trigger();
+        form->actions().close->trigger();
         QTRY_VERIFY(!findForm("DisForm"));
 
         // Back from another window, the table is read again.
-        form = d.open(8);
+        form = d.open(&MainForm::Actions::glassPrices);
         QCOMPARE(form->windowTitle(), QString("玻璃价格编辑"));
         auto *own = qobject_cast<QMdiSubWindow *>(form->parentWidget());
         QCOMPARE(d.main.mdiArea()->activeSubWindow(), own);
@@ -200,7 +200,7 @@ private slots:
         QCOMPARE(d.main.panelText(2), QString("当前记录数:2"));
 
         // The export writes the grid to a workbook in temp1.
-        form->button(8)->trigger();
+        form->actions().exportData->trigger();
         QVERIFY2(
             d.home.messages().lastText().startsWith("数据导出至Excel成功!"), qPrintable(d.home.messages().lastText()));
         QCOMPARE(QDir(d.home.file("temp1")).entryList({"*.xlsx"}).size(), 1);
@@ -213,7 +213,7 @@ private slots:
                 "(0,'A','B','K1',1,1,'x'),(1,'A','D','K2',1,1,'x'),(2,'C','B','K3',1,0,'x'),"
                 "(3,'C','E','K4',1,0,'x'),(4,'A''s','B','K5',1,0,'x')");
         QVERIFY(QTest::qWaitForWindowActive(&d.main));
-        DisForm *form = d.open(6);
+        DisForm *form = d.open(&MainForm::Actions::profilePrices);
         FlexGrid *grid = form->grid();
         QComboBox *combo = form->filterList();
         // The filter in force and the record count, as the status bar shows them.
@@ -258,7 +258,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&d.main));
         // A double click on row 1 opens the filter list, on another row the modify dialog.
         DialogProbe probe;
-        DisForm *form = d.open(7);
+        DisForm *form = d.open(&MainForm::Actions::accessoryPrices);
         QString number;
         probe.act = [&](QDialog *dialog) { number = boxText(dialog, "Text1"); };
 
@@ -277,7 +277,7 @@ private slots:
 
         // Add and modify reload the whole table, without the filter.
         probe.opened.clear();
-        form = d.open(8);
+        form = d.open(&MainForm::Actions::glassPrices);
         doubleClickHeader(form->grid(), 1);
         choose(form->filterList(), "5mm白玻");
         QCOMPARE(d.main.panelText(2), QString("当前记录数:1"));
@@ -289,7 +289,7 @@ private slots:
             typeInto(dialog, {{"Text2", "8mm钢化玻璃"}, {"Text3", "0.35"}});
             click(dialog, "Command3");
         };
-        form->button(3)->trigger();
+        form->actions().add->trigger();
         QVERIFY(!stepsVisible);
         QCOMPARE(QStringList({probe.opened.join(','), d.home.messages().lastText(), d.main.panelText(2)}),
             QStringList({"inData2 添加数据", "记录添加成功!", "当前记录数:4"}));
@@ -306,7 +306,7 @@ private slots:
             typeInto(dialog, {{"Text3", "120"}});
             click(dialog, "Command3");
         };
-        form->button(4)->trigger();
+        form->actions().modify->trigger();
         QVERIFY(stepsVisible && form->grid()->row() == 1);
         QCOMPARE(d.home.messages().lastText() + form->grid()->textMatrix(4, 2), QString("记录修改成功!120"));
     }
@@ -316,31 +316,31 @@ private slots:
         Desk d;
         sqlExec("INSERT INTO FyTable VALUES ('O''Neil费', 3, NULL)");
         QVERIFY(QTest::qWaitForWindowActive(&d.main));
-        DisForm *form = d.open(9);
+        DisForm *form = d.open(&MainForm::Actions::fees);
         FlexGrid *grid = form->grid();
         grid->setCurrentCell(1, 0);
         QCOMPARE(grid->textMatrix(1, 0), QString("O'Neil费"));
 
-        form->button(5)->trigger(); // answered No
+        form->actions().remove->trigger(); // answered No
         QCOMPARE(d.home.messages().lastText() + d.main.panelText(2), QString("是否确定要删除当前记录?当前记录数:5"));
         d.home.messages().answerQuestion(true);
-        form->button(5)->trigger();
+        form->actions().remove->trigger();
         QCOMPARE(d.home.messages().lastText(), QString("数据删除成功!"));
         QCOMPARE(column(grid, 0), QStringList({"利润", "安装费", "管理费", "运输费"}));
 
-        form->button(6)->trigger();
+        form->actions().clear->trigger();
         QCOMPARE(d.home.messages().lastText(), QString("是否确定清除'费用表'中所有记录?"));
         QCOMPARE(grid->rows(), 5);
         d.home.messages().answerQuestion(true);
-        form->button(6)->trigger();
+        form->actions().clear->trigger();
         QCOMPARE(sqlScalar("SELECT COUNT(*) FROM FyTable").toInt(), 0);
         // The cleared rows leave the grid at once; opened again on the empty
         // table it shows the header and one blank row.
         for (int pass = 0; pass < 2; ++pass) {
             if (pass == 1) {
-                form->button(10)->trigger();
+                form->actions().close->trigger();
                 QTRY_VERIFY(!findForm("DisForm"));
-                form = d.open(9);
+                form = d.open(&MainForm::Actions::fees);
                 grid = form->grid();
             }
             QCOMPARE(QStringList({QString::number(grid->rows()), grid->headerText(0), grid->textMatrix(1, 0),
@@ -350,7 +350,7 @@ private slots:
         // Deleting the blank row of an empty table is reported, not done.
         d.home.messages().clear();
         d.home.messages().answerQuestion(true);
-        form->button(5)->trigger();
+        form->actions().remove->trigger();
         QCOMPARE(d.home.messages().texts().size(), 2);
         QVERIFY(d.home.messages().lastText().startsWith("当前错误:"));
     }
@@ -358,11 +358,11 @@ private slots:
     void importDataShowsWhatItWouldDoFirst()
     {
         Desk d;
-        DisForm *form = d.open(8);
-        QAction *import = form->button(11);
+        DisForm *form = d.open(&MainForm::Actions::glassPrices);
+        QAction *import = form->actions().importData;
         QCOMPARE(import->text(), QString("导入数据"));
         const QList<QAction *> actions = form->findChild<QToolBar *>("Toolbar1")->actions();
-        QCOMPARE(actions.indexOf(import), actions.indexOf(form->button(8)) + 1);
+        QCOMPARE(actions.indexOf(import), actions.indexOf(form->actions().exportData) + 1);
 
         const QString path = d.home.file("bl.csv");
         writeFile(path, "名称,单价,折扣量\n5mm白玻,40,1\n夹胶玻璃,abc,1\n中空玻璃,210,1\n");

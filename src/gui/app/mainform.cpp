@@ -118,9 +118,49 @@ void MainForm::buildToolbar()
     m_toolbar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     m_toolbar->setIconSize(QSize(32, 32));
     addToolBar(Qt::TopToolBarArea, m_toolbar);
-    m_buttons = fillIndexedToolbar(m_toolbar, mainEntries(), [this](int index) { toolbarClicked(index); });
-    addIndexedEntry(m_toolbar, m_buttons, {"下料优化", tileIcon(QStringLiteral("切"), QColor(kQuote))}, m_buttons[12],
-        [this](int index) { toolbarClicked(index); });
+    m_buttons = fillIndexedToolbar(m_toolbar, mainEntries());
+    addIndexedEntry(m_toolbar, m_buttons, {"下料优化", tileIcon(QStringLiteral("切"), QColor(kQuote))}, m_buttons[12]);
+    connectActions();
+}
+
+QAction *MainForm::entry(int index, const std::function<void()> &step)
+{
+    QAction *action = m_buttons[index];
+    connect(action, &QAction::triggered, this, [step] {
+        // What fails is said, as every window says it: a window that could
+        // not be built must not just stay away.
+        try {
+            step();
+        } catch (const Error &e) {
+            reportError(e.message());
+        } catch (const std::exception &e) {
+            reportError(QString::fromLocal8Bit(e.what()));
+        }
+    });
+    return action;
+}
+
+void MainForm::connectActions()
+{
+    Actions &a = m_actions;
+    a.viewData = entry(1, [this] { showViewerWindow(viewerCaption()); });
+    a.openFile = entry(2, [this] { openFileFromToolbar(); });
+    a.save = entry(3, [this] { SaveFile(); });
+    a.saveAs = entry(4, [this] { SaveasFile(); });
+    a.profilePrices
+        = entry(6, [this] { showPriceBrowser(QStringLiteral("lcName"), QStringLiteral("主材线重属性编辑")); });
+    a.accessoryPrices
+        = entry(7, [this] { showPriceBrowser(QStringLiteral("pjName"), QStringLiteral("配件价格编辑")); });
+    a.glassPrices = entry(8, [this] { showPriceBrowser(QStringLiteral("blName"), QStringLiteral("玻璃价格编辑")); });
+    a.fees = entry(9, [this] { showPriceBrowser(QStringLiteral("FyTable"), QStringLiteral("固定费用编辑")); });
+    a.quotation = entry(11, [this] { runQuoteDialog(this); });
+    a.library = entry(13, [this] { showOnly(createDwgForm, Placement::Fill); });
+    a.libraryItems = entry(14, [this] { showOnly(createXldItem, Placement::Centre); });
+    a.help = entry(16, [] { openManual(); });
+    a.settings = entry(17, [this] { showOnly(createSetForm, Placement::Centre); });
+    a.about = entry(19, [this] { showAboutBox(this); });
+    a.quit = entry(21, [this] { close(); });
+    a.cuttingPlan = entry(22, [this] { showCutWindow(); });
 }
 
 void MainForm::buildStatusBar()
@@ -174,8 +214,8 @@ void MainForm::startup(const QStringList &arguments)
         setWindowTitle(QStringLiteral("Tarvex"));
         for (int i = 1; i <= 5; ++i)
             m_panels[i]->setMinimumWidth(kPanelTwips[i] / 15);
-        for (int index : projectButtons())
-            button(index)->setEnabled(false);
+        for (QAction *action : projectActions())
+            action->setEnabled(false);
 
         Database::open(QDir(state.dataFolder).filePath(Database::fileName()));
 
@@ -195,6 +235,11 @@ QAction *MainForm::button(int index) const
     if (index < 1 || index > kButtonCount)
         return nullptr;
     return m_buttons[index];
+}
+
+QList<QAction *> MainForm::projectActions() const
+{
+    return {m_actions.save, m_actions.saveAs, m_actions.quotation, m_actions.cuttingPlan};
 }
 
 void MainForm::setPanelText(int panel, const QString &text)
@@ -234,71 +279,6 @@ void MainForm::showChild(QWidget *form, Placement placement)
     form->setFocus();
 }
 
-void MainForm::toolbarClicked(int index)
-{
-    // Errors are not reported here: every window reports its own.
-    try {
-        switch (index) {
-        case 1:
-            showViewerWindow(viewerCaption());
-            break;
-        case 2:
-            openFileFromToolbar();
-            break;
-        case 3:
-            SaveFile();
-            break;
-        case 4:
-            SaveasFile();
-            break;
-        case 6:
-            showPriceBrowser(QStringLiteral("lcName"), QStringLiteral("主材线重属性编辑"));
-            break;
-        case 7:
-            showPriceBrowser(QStringLiteral("pjName"), QStringLiteral("配件价格编辑"));
-            break;
-        case 8:
-            showPriceBrowser(QStringLiteral("blName"), QStringLiteral("玻璃价格编辑"));
-            break;
-        case 9:
-            showPriceBrowser(QStringLiteral("FyTable"), QStringLiteral("固定费用编辑"));
-            break;
-        case 11:
-            runQuoteDialog(this);
-            break;
-        case 13:
-            CloseChildWindows();
-            if (QWidget *library = createDwgForm())
-                showChild(library, Placement::Fill);
-            break;
-        case 14:
-            CloseChildWindows();
-            if (QWidget *items = createXldItem())
-                showChild(items, Placement::Centre);
-            break;
-        case 16:
-            openManual();
-            break;
-        case 17:
-            CloseChildWindows();
-            showChild(createSetForm(), Placement::Centre);
-            break;
-        case 19:
-            showAboutBox(this);
-            break;
-        case 21:
-            close();
-            break;
-        case 22:
-            showCutWindow();
-            break;
-        default:
-            break;
-        }
-    } catch (...) {
-    }
-}
-
 void MainForm::showCutWindow()
 {
     // Beside the priced data viewer, as the quotation is.
@@ -310,23 +290,34 @@ void MainForm::showCutWindow()
     showChild(createCutForm(), Placement::Fill);
 }
 
-void MainForm::showViewerWindow(const QString &caption)
+void MainForm::showOnly(const std::function<QWidget *()> &create, Placement placement)
 {
     CloseChildWindows();
-    if (QWidget *viewer = createDataForm()) {
-        viewer->setWindowTitle(caption);
-        showChild(viewer, Placement::Fill);
-    }
+    if (QWidget *window = create())
+        showChild(window, placement);
+}
+
+void MainForm::showViewerWindow(const QString &caption)
+{
+    showOnly(
+        [&] {
+            QWidget *viewer = createDataForm();
+            viewer->setWindowTitle(caption);
+            return viewer;
+        },
+        Placement::Fill);
 }
 
 void MainForm::showPriceBrowser(const QString &table, const QString &caption)
 {
     appState().currentPriceTable = table;
-    CloseChildWindows();
-    if (QWidget *browser = createDisForm()) {
-        browser->setWindowTitle(caption);
-        showChild(browser, Placement::Fill);
-    }
+    showOnly(
+        [&] {
+            QWidget *browser = createDisForm();
+            browser->setWindowTitle(caption);
+            return browser;
+        },
+        Placement::Fill);
 }
 
 void MainForm::openFileFromToolbar()

@@ -72,14 +72,17 @@ void clearFilterPanel()
 void CloseChildWindows()
 {
     QWidget *main = mainWindow();
-    for (QWidget *form : openForms()) {
-        if (form == main)
-            continue;
-        if (auto *sub = qobject_cast<QMdiSubWindow *>(form->parentWidget()))
-            sub->close();
-        else
-            form->close();
-    }
+    for (QWidget *form : openForms())
+        if (form != main)
+            closeForm(form);
+}
+
+void closeForm(QWidget *form)
+{
+    if (auto *sub = qobject_cast<QMdiSubWindow *>(form->parentWidget()))
+        sub->close();
+    else
+        form->close();
 }
 
 bool IsFormLoaded(const QString &name)

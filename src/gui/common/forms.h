@@ -11,6 +11,9 @@ class FlexGrid;
 // Unloads every window of the program except the main window.
 void CloseChildWindows();
 
+// Closes a window; inside the main window the frame around it goes too.
+void closeForm(QWidget *form);
+
 // True when a window with this object name is open (exact comparison).
 bool IsFormLoaded(const QString &name);
 

@@ -69,10 +69,11 @@ DisForm::DisForm(QWidget *parent)
     m_toolbar->setObjectName(QStringLiteral("Toolbar1"));
     m_toolbar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     m_toolbar->setIconSize(QSize(24, 24));
-    m_buttons = fillIndexedToolbar(m_toolbar, toolbarEntries(style()), [this](int index) { toolbarClicked(index); });
+    m_buttons = fillIndexedToolbar(m_toolbar, toolbarEntries(style()));
     // 11 "导入数据" stands beside 导出数据.
-    addIndexedEntry(m_toolbar, m_buttons, {"导入数据", style()->standardIcon(QStyle::SP_DialogOpenButton)},
-        m_buttons[9], [this](int index) { toolbarClicked(index); });
+    addIndexedEntry(
+        m_toolbar, m_buttons, {"导入数据", style()->standardIcon(QStyle::SP_DialogOpenButton)}, m_buttons[9]);
+    connectActions();
 
     m_flex->setObjectName(QStringLiteral("Flex"));
     m_combo->setObjectName(QStringLiteral("Combo1"));
@@ -102,6 +103,23 @@ DisForm::DisForm(QWidget *parent)
 QAction *DisForm::button(int index) const
 {
     return index >= 1 && index <= kButtonCount ? m_buttons[index] : nullptr;
+}
+
+void DisForm::connectActions()
+{
+    const auto entry = [this](int index, auto step) {
+        connect(m_buttons[index], &QAction::triggered, this, step);
+        return m_buttons[index];
+    };
+    Actions &a = m_actions;
+    a.refresh = entry(1, [this] { fullLoad(); });
+    a.add = entry(3, [this] { openEntryDialog(true); });
+    a.modify = entry(4, [this] { openEntryDialog(false); });
+    a.remove = entry(5, [this] { deleteRecord(); });
+    a.clear = entry(6, [this] { clearTable(); });
+    a.exportData = entry(8, [this] { FlexToExcel(m_flex); });
+    a.close = entry(10, [this] { closeForm(this); });
+    a.importData = entry(11, [this] { importData(); });
 }
 
 const PriceTable &DisForm::table() const
@@ -180,38 +198,6 @@ void DisForm::ReadData()
     m_flex->load(table().filteredSql(m_filter.sql()), Database::shared(), m_filter.values());
     showCount();
     m_flex->setCurrentCell(1, 0);
-}
-
-void DisForm::toolbarClicked(int index)
-{
-    switch (index) {
-    case 1:
-        fullLoad();
-        break;
-    case 3:
-        openEntryDialog(true);
-        break;
-    case 4:
-        openEntryDialog(false);
-        break;
-    case 5:
-        deleteRecord();
-        break;
-    case 6:
-        clearTable();
-        break;
-    case 8:
-        FlexToExcel(m_flex);
-        break;
-    case 10:
-        closeWindow();
-        break;
-    case 11:
-        importData();
-        break;
-    default:
-        break;
-    }
 }
 
 void DisForm::gridDoubleClicked(int row, int)
@@ -316,14 +302,6 @@ void DisForm::importData()
         return;
     if (runDialog(&dialog) == QDialog::Accepted)
         fullLoad();
-}
-
-void DisForm::closeWindow()
-{
-    if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget()))
-        sub->close();
-    else
-        close();
 }
 
 } // namespace tarvex

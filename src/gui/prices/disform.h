@@ -23,10 +23,25 @@ public:
     // The ten buttons of the system, then 11 "导入数据" (shown beside 导出数据).
     static constexpr int kButtonCount = 11;
 
+    // The toolbar's entries by what they do; each keeps its index as its
+    // object name ("Button" + index).
+    struct Actions {
+        QAction *refresh = nullptr; // 1 数据刷新
+        QAction *add = nullptr; // 3 添加数据
+        QAction *modify = nullptr; // 4 修改数据
+        QAction *remove = nullptr; // 5 删除数据
+        QAction *clear = nullptr; // 6 清空数据
+        QAction *exportData = nullptr; // 8 导出数据
+        QAction *close = nullptr; // 10 关闭窗口
+        QAction *importData = nullptr; // 11 导入数据
+    };
+
     explicit DisForm(QWidget *parent = nullptr);
 
     FlexGrid *grid() const { return m_flex; }
     QComboBox *filterList() const { return m_combo; }
+    const Actions &actions() const { return m_actions; }
+    // Toolbar entry by index 1..11, separators included.
     QAction *button(int index) const;
     // The filter in force, as the status bar shows it.
     QString filterText() const { return m_filter.text(); }
@@ -35,7 +50,6 @@ public:
     void fullLoad();
     // The table narrowed by the filter; throws Error.
     void ReadData();
-    void toolbarClicked(int index);
 
 protected:
     bool event(QEvent *event) override;
@@ -45,6 +59,7 @@ private:
     // Loads the table on the first activation after showing or after the
     // window was left for another.
     void becameActive();
+    void connectActions();
     const PriceTable &table() const;
     void showCount();
     void gridDoubleClicked(int row, int col);
@@ -54,13 +69,13 @@ private:
     void deleteRecord();
     void clearTable();
     void importData();
-    void closeWindow();
     void hideFilterList();
 
     QToolBar *m_toolbar;
     FlexGrid *m_flex;
     QComboBox *m_combo;
     QVector<QAction *> m_buttons; // index 0 unused
+    Actions m_actions;
     GridFilter m_filter;
     bool m_watchingActivation = false;
     bool m_loadedSinceActive = false;

@@ -18,7 +18,6 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QHeaderView>
-#include <QMdiSubWindow>
 #include <QStyle>
 #include <QTabWidget>
 #include <QToolBar>
@@ -82,10 +81,38 @@ void DataForm::buildToolbar()
     m_toolbar->setObjectName(QStringLiteral("Toolbar1"));
     m_toolbar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     m_toolbar->setIconSize(QSize(24, 24));
-    m_buttons = fillIndexedToolbar(m_toolbar, toolbarEntries(style()), [this](int index) { toolbarClicked(index); });
+    m_buttons = fillIndexedToolbar(m_toolbar, toolbarEntries(style()));
     // 12 "缺价清单" stands beside 入单价库.
-    addIndexedEntry(m_toolbar, m_buttons, {"缺价清单", style()->standardIcon(QStyle::SP_FileDialogListView)},
-        m_buttons[10], [this](int index) { toolbarClicked(index); });
+    addIndexedEntry(
+        m_toolbar, m_buttons, {"缺价清单", style()->standardIcon(QStyle::SP_FileDialogListView)}, m_buttons[10]);
+    connectActions();
+}
+
+void DataForm::connectActions()
+{
+    const auto entry = [this](int index, auto step) {
+        connect(m_buttons[index], &QAction::triggered, this, step);
+        return m_buttons[index];
+    };
+    Actions &a = m_actions;
+    a.refresh = entry(1, [this] { pageChanged(); });
+    a.add = entry(3, [this] { showEditor(EntryMode::Add); });
+    a.modify = entry(4, [this] { showEditor(EntryMode::Modify); });
+    a.remove = entry(5, [this] {
+        FlexDel(FlexDelMode::CurrentRecord);
+        pageChanged();
+    });
+    a.clear = entry(6, [this] {
+        FlexDel(FlexDelMode::WholePage);
+        pageChanged();
+    });
+    a.exportData = entry(8, [this] { FlexToExcel(currentGrid()); });
+    a.priceEntry = entry(9, [this] { priceEntry(); });
+    a.close = entry(11, [this] { closeForm(this); });
+    a.missingPrices = entry(12, [this] {
+        showMissingPrices(this, false);
+        pageChanged();
+    });
 }
 
 void DataForm::buildPages()
@@ -147,8 +174,8 @@ void DataForm::Load()
 void DataForm::setMainButtons(bool enabled)
 {
     if (MainForm *main = MainForm::instance())
-        for (int i : MainForm::projectButtons())
-            main->button(i)->setEnabled(enabled);
+        for (QAction *action : main->projectActions())
+            action->setEnabled(enabled);
 }
 
 void DataForm::closeEvent(QCloseEvent *event)
@@ -157,48 +184,6 @@ void DataForm::closeEvent(QCloseEvent *event)
         m_editor->close();
     setMainButtons(false);
     event->accept();
-}
-
-void DataForm::toolbarClicked(int index)
-{
-    switch (index) {
-    case 1:
-        pageChanged();
-        break;
-    case 3:
-        showEditor(EntryMode::Add);
-        break;
-    case 4:
-        showEditor(EntryMode::Modify);
-        break;
-    case 5:
-        FlexDel(FlexDelMode::CurrentRecord);
-        pageChanged();
-        break;
-    case 6:
-        FlexDel(FlexDelMode::WholePage);
-        pageChanged();
-        break;
-    case 8:
-        FlexToExcel(currentGrid());
-        break;
-    case 9:
-        priceEntry();
-        break;
-    case 12:
-        showMissingPrices(this, false);
-        pageChanged();
-        break;
-    case 11:
-        // Inside the main window the frame around the form goes with it.
-        if (auto *frame = qobject_cast<QMdiSubWindow *>(parentWidget()))
-            frame->close();
-        else
-            close();
-        break;
-    default:
-        break;
-    }
 }
 
 void DataForm::pageChanged()
@@ -267,7 +252,7 @@ void DataForm::gridDoubleClicked(FlexGrid *grid)
 void DataForm::updatePriceButton()
 {
     const FlexGrid *grid = currentGrid();
-    button(9)->setEnabled(priceEntryEnabled(currentPage(), grid->textMatrix(grid->row(), 4)));
+    m_actions.priceEntry->setEnabled(priceEntryEnabled(currentPage(), grid->textMatrix(grid->row(), 4)));
 }
 
 void DataForm::ComboFill()
@@ -332,7 +317,7 @@ void DataForm::showEditor(EntryMode mode)
 void DataForm::priceEntry()
 {
     const MaterialKind page = currentPage();
-    if (page == MaterialKind::Window || !button(9)->isEnabled())
+    if (page == MaterialKind::Window || !m_actions.priceEntry->isEnabled())
         return;
     const FlexGrid *grid = currentGrid();
     QStringList row;

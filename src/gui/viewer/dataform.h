@@ -29,11 +29,25 @@ public:
     // The eleven entries of the system, then 12 "缺价清单" (shown beside 入单价库).
     static constexpr int kButtonCount = 12;
 
+    // The toolbar's entries by what they do; each keeps its index as its
+    // object name ("Button" + index).
+    struct Actions {
+        QAction *refresh = nullptr; // 1 数据刷新
+        QAction *add = nullptr; // 3 添加数据
+        QAction *modify = nullptr; // 4 修改数据
+        QAction *remove = nullptr; // 5 删除数据
+        QAction *clear = nullptr; // 6 清空数据
+        QAction *exportData = nullptr; // 8 导出数据
+        QAction *priceEntry = nullptr; // 9 入单价库
+        QAction *close = nullptr; // 11 关闭窗口
+        QAction *missingPrices = nullptr; // 12 缺价清单
+    };
+
     explicit DataForm(QWidget *parent = nullptr);
 
-    // Toolbar entry by index 1..12 (separators included), and its dispatch.
+    const Actions &actions() const { return m_actions; }
+    // Toolbar entry by index 1..12, separators included.
     QAction *button(int index) const;
-    void toolbarClicked(int index);
 
     // The page shown, by the kind of record it holds.
     MaterialKind currentPage() const;
@@ -59,6 +73,7 @@ protected:
 
 private:
     void buildToolbar();
+    void connectActions();
     void buildPages();
     void Load();
     void FlexFill(FlexGrid *grid, MaterialKind kind);
@@ -75,6 +90,7 @@ private:
     QTabWidget *m_tabs = nullptr;
     QComboBox *m_combo = nullptr;
     QVector<QAction *> m_buttons; // index 0 unused
+    Actions m_actions;
     QVector<FlexGrid *> m_grids;
     QPointer<LcForm> m_editor;
     GridFilter m_filter;
