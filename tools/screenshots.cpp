@@ -145,8 +145,8 @@ template <typename T> T *child(QWidget *parent, const QString &name)
 void closeAll(MainForm &main)
 {
     CloseChildWindows();
-    main.setPanelText(2, QString());
-    main.setPanelText(3, QString());
+    main.setPanelText(StatusPanel::RecordCount, QString());
+    main.setPanelText(StatusPanel::Filter, QString());
 }
 
 void chooseFilter(DisForm *form, int col, const QString &value)
@@ -165,7 +165,7 @@ void chooseFilter(DisForm *form, int col, const QString &value)
 void shootEntryDialog(Shooter &shooter, MainForm &main, QAction *entry, int row, const QString &name)
 {
     entry->trigger();
-    auto *form = qobject_cast<DisForm *>(findForm(u"DisForm"_s));
+    auto *form = main.openChild<DisForm>();
     if (!form)
         qFatal("no price tables browser");
     form->grid()->setCurrentCell(row, 0);
@@ -246,7 +246,7 @@ int main(int argc, char *argv[])
 
     // The profile price table, filtered on one series.
     main.actions().profilePrices->trigger();
-    if (auto *prices = qobject_cast<DisForm *>(findForm(u"DisForm"_s))) {
+    if (auto *prices = main.openChild<DisForm>()) {
         chooseFilter(prices, 1, u"60平开窗"_s);
         prices->grid()->setCurrentCell(3, 0);
         shooter.save(&main, u"prices-browser.png"_s);
@@ -261,6 +261,7 @@ int main(int argc, char *argv[])
     // The options dialog filled in, then its paper quotation per series.
     {
         BjForm form;
+        QObject::connect(&form, &BjForm::paperQuotationReady, &main, &MainForm::showPaperPreview);
         form.show();
         child<QRadioButton>(&form, u"Option2"_s)->setChecked(true);
         child<QLineEdit>(&form, u"Text4"_s)->setText(u"阳光花园二期"_s);
@@ -275,13 +276,13 @@ int main(int argc, char *argv[])
         messages.answerInput(u"18"_s);
         child<QPushButton>(&form, u"Command1"_s)->click();
     }
-    if (!findForm(u"bjShowForm"_s)) {
+    if (!main.openChild<bjShowForm>()) {
         QTextStream(stderr) << "no preview: " << messages.texts().join(u" / "_s) << Qt::endl;
         return 1;
     }
     shooter.save(&main, u"preview.png"_s);
     // Its first page, with the long glass name 6+12A+6Low-E中空玻璃 fitted into its column.
-    if (auto *preview = qobject_cast<bjShowForm *>(findForm(u"bjShowForm"_s)))
+    if (auto *preview = main.openChild<bjShowForm>())
         shooter.savePage(preview->document(), u"paper-quotation.png"_s);
     closeAll(main);
 
@@ -289,7 +290,7 @@ int main(int argc, char *argv[])
     // several bars chosen.
     main.actions().viewData->trigger();
     main.actions().cuttingPlan->trigger();
-    if (auto *cut = qobject_cast<CutForm *>(findForm(u"CutForm"_s))) {
+    if (auto *cut = main.openChild<CutForm>()) {
         QEventLoop wait;
         QObject::connect(cut, &CutForm::computed, &wait, &QEventLoop::quit);
         if (cut->compute())
@@ -308,7 +309,7 @@ int main(int argc, char *argv[])
                       "地弹簧,\"标准,重型\",五金,套,168,0.85\r\n拉手,,五金,个,十二,1\r\n"_s.toUtf8());
         csv.close();
         main.actions().accessoryPrices->trigger();
-        if (auto *prices = qobject_cast<DisForm *>(findForm(u"DisForm"_s))) {
+        if (auto *prices = main.openChild<DisForm>()) {
             setNextFileName(list);
             setDialogRunner([&](QDialog *dialog) {
                 dialog->show();
@@ -326,7 +327,7 @@ int main(int argc, char *argv[])
     sqlExec(u"DELETE FROM pjName WHERE 名称 IN ('滑轮','月牙锁')"_s);
     sqlExec(u"DELETE FROM blName WHERE 名称='5mm白玻'"_s);
     main.actions().viewData->trigger();
-    if (auto *viewer = qobject_cast<DataForm *>(findForm(u"dataForm"_s))) {
+    if (auto *viewer = main.openChild<DataForm>()) {
         setDialogRunner([&](QDialog *dialog) {
             dialog->show();
             shooter.save(dialog, u"missing-prices.png"_s);
@@ -344,24 +345,24 @@ int main(int argc, char *argv[])
         fillDemoLibrary(library.db());
     }
     main.actions().library->trigger();
-    if (auto *drawings = qobject_cast<DwgForm *>(findForm(u"DwgForm"_s))) {
+    if (auto *drawings = main.openChild<DwgForm>()) {
         drawings->tree()->findItems(u"90系列推拉窗"_s, Qt::MatchExactly).first()->setExpanded(true);
         drawings->selectSlot(7);
         shooter.save(&main, u"library.png"_s);
     }
     main.actions().libraryItems->trigger();
-    if (QWidget *items = findForm(u"xldItem"_s))
+    if (QWidget *items = main.findChild<QWidget *>(u"xldItem"_s))
         shooter.save(items, u"library-items.png"_s);
     closeAll(main);
 
     // The settings dialog in the main window, the About box and its system
     // information, then the manual at its chapter on the viewer.
     main.actions().settings->trigger();
-    if (QWidget *settings = findForm(u"setForm"_s))
+    if (QWidget *settings = main.findChild<QWidget *>(u"setForm"_s))
         shooter.save(settings->parentWidget(), u"setform.png"_s);
     closeAll(main);
     main.actions().about->trigger();
-    if (auto *about = qobject_cast<FrmAbout *>(findForm(u"frmAbout"_s))) {
+    if (auto *about = main.findChild<FrmAbout *>(u"frmAbout"_s)) {
         shooter.save(about, u"about.png"_s);
         about->StartSysInfo();
         if (auto *info = about->findChild<SysInfoDialog *>())

@@ -46,7 +46,7 @@ struct Desk {
     DisForm *open(QAction *MainForm::Actions::*entry)
     {
         (main.actions().*entry)->trigger();
-        return qobject_cast<DisForm *>(findForm(QStringLiteral("DisForm")));
+        return main.openChild<DisForm>();
     }
 };
 
@@ -184,7 +184,7 @@ private slots:
         QCOMPARE(form->windowTitle(), QString("固定费用编辑"));
         QCOMPARE(column(form->grid(), 0), QStringList({"利润", "安装费", "管理费", "运输费"}));
         form->actions().close->trigger();
-        QTRY_VERIFY(!findForm("DisForm"));
+        QTRY_VERIFY(!d.main.openChild<DisForm>());
 
         // Back from another window, the table is read again.
         form = d.open(&MainForm::Actions::glassPrices);
@@ -339,7 +339,7 @@ private slots:
         for (int pass = 0; pass < 2; ++pass) {
             if (pass == 1) {
                 form->actions().close->trigger();
-                QTRY_VERIFY(!findForm("DisForm"));
+                QTRY_VERIFY(!d.main.openChild<DisForm>());
                 form = d.open(&MainForm::Actions::fees);
                 grid = form->grid();
             }
@@ -471,19 +471,23 @@ private slots:
 
     void profileAddsToAnEmptyTableWithoutAClassFile()
     {
-        TestHome home;
-        MainForm main;
-        FlexGrid browser;
-        loadGrid(browser, "SELECT * FROM lcName ORDER BY 系列,名称", 1);
-        runEntry(&browser, PriceTableId::Profile, EntryMode::Add, [&](QDialog *d) {
-            QCOMPARE(
-                boxTexts(d, {"Text1", "Combo1", "Combo2", "Text2", "Text3", "Combo3", "Text4"}), QString("||||||"));
-            QCOMPARE(items(d, "Combo3"), QStringList());
-            fill(d,
+        Desk d(Demo::None);
+        DisForm *form = d.open(&MainForm::Actions::profilePrices);
+        bool ran = false;
+        setEntryDialogRunner([&](QDialog *dialog) {
+            ran = true;
+            QCOMPARE(boxTexts(dialog, {"Text1", "Combo1", "Combo2", "Text2", "Text3", "Combo3", "Text4"}),
+                QString("||||||"));
+            QCOMPARE(items(dialog, "Combo3"), QStringList());
+            fill(dialog,
                 {{"Combo1", "A's 系列"}, {"Combo2", "边框"}, {"Text2", "X1"}, {"Text3", "0.35"}, {"Combo3", "钢衬"}});
-            click(d, "Command3");
+            click(dialog, "Command3");
         });
-        QVERIFY(main.panelText(1).contains("cllb.txt"));
+        form->actions().add->trigger();
+        setEntryDialogRunner(nullptr);
+        QVERIFY(ran);
+        // The dialog's note reaches the main window through the browser.
+        QVERIFY(d.main.panelText(1).contains("cllb.txt"));
         QCOMPARE(queryRows("SELECT 编号, 系列, 线重 FROM lcName"), QStringList({"0|A's 系列|0.35", "1|A's 系列|0.35"}));
     }
 

@@ -208,7 +208,7 @@ private slots:
         main.actions().settings->trigger();
         // The settings dialog replaces the open child window, centred.
         QTRY_VERIFY(!IsFormLoaded("DisForm"));
-        QWidget *form = findForm("setForm");
+        QWidget *form = main.findChild<QWidget *>("setForm");
         QVERIFY(form);
         QCOMPARE(form->windowTitle(), QString("系统设置"));
         QCOMPARE(main.mdiArea()->subWindowList().size(), 1);
@@ -232,7 +232,7 @@ private slots:
         QVERIFY(home.messages().shown().isEmpty());
 
         main.actions().settings->trigger();
-        form = findForm("setForm");
+        form = main.findChild<QWidget *>("setForm");
         child<QLineEdit>(form, "Text1")->setText(home.path());
         child<QLineEdit>(form, "Text2")->clear();
         for (int i = 0; i < 2; ++i)
@@ -255,7 +255,7 @@ private slots:
         // Not modal, one at a time, and the child window stays open.
         QVERIFY(IsFormLoaded("DisForm"));
         QCOMPARE(main.findChildren<FrmAbout *>().size(), 1);
-        auto *about = qobject_cast<FrmAbout *>(findForm("frmAbout"));
+        auto *about = main.findChild<FrmAbout *>("frmAbout");
         QVERIFY(about && about->isVisible() && !about->isModal());
         QCOMPARE(QStringList({about->windowTitle(), child<QLabel>(about, "lblTitle")->text(),
                      child<QLabel>(about, "lblVersion")->text(), child<QPushButton>(about, "cmdOK")->text(),

@@ -9,7 +9,6 @@ struct AppState {
     QString dataFolder;
     QString libraryFolder;
     QString currentFilePath;
-    QString currentPriceTable; // "lcName", "pjName", "blName" or "FyTable"
 };
 
 AppState &appState();

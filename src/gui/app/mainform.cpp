@@ -14,12 +14,8 @@
 #include "gui/common/filedialogs.h"
 #include "gui/common/forms.h"
 #include "gui/common/indexedtoolbar.h"
-#include "gui/cutting/cutform.h"
 #include "gui/library/librarywindows.h"
-#include "gui/prices/priceswindows.h"
-#include "gui/quote/quotewindows.h"
 #include "gui/settings/settingswindows.h"
-#include "gui/viewer/viewerwindows.h"
 
 #include <QAction>
 #include <QApplication>
@@ -37,12 +33,6 @@
 namespace tarvex {
 
 namespace {
-
-MainForm *&theInstance()
-{
-    static MainForm *form = nullptr;
-    return form;
-}
 
 constexpr QRgb kData = 0x2f6fb5, kPrices = 0x2f9e6b, kQuote = 0xd9822b, kLibrary = 0x7a5bb5, kSystem = 0x6b7785;
 
@@ -86,7 +76,6 @@ MainForm::MainForm(QWidget *parent)
     , m_area(new BackgroundArea(this))
     , m_toolbar(nullptr)
 {
-    theInstance() = this;
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Tarvex"));
     // Child windows take the program's picture too.
@@ -99,16 +88,7 @@ MainForm::MainForm(QWidget *parent)
     resize(1280, 860);
 }
 
-MainForm::~MainForm()
-{
-    if (theInstance() == this)
-        theInstance() = nullptr;
-}
-
-MainForm *MainForm::instance()
-{
-    return theInstance();
-}
+MainForm::~MainForm() = default;
 
 void MainForm::buildToolbar()
 {
@@ -147,13 +127,11 @@ void MainForm::connectActions()
     a.openFile = entry(2, [this] { openFileFromToolbar(); });
     a.save = entry(3, [this] { SaveFile(); });
     a.saveAs = entry(4, [this] { SaveasFile(); });
-    a.profilePrices
-        = entry(6, [this] { showPriceBrowser(QStringLiteral("lcName"), QStringLiteral("主材线重属性编辑")); });
-    a.accessoryPrices
-        = entry(7, [this] { showPriceBrowser(QStringLiteral("pjName"), QStringLiteral("配件价格编辑")); });
-    a.glassPrices = entry(8, [this] { showPriceBrowser(QStringLiteral("blName"), QStringLiteral("玻璃价格编辑")); });
-    a.fees = entry(9, [this] { showPriceBrowser(QStringLiteral("FyTable"), QStringLiteral("固定费用编辑")); });
-    a.quotation = entry(11, [this] { runQuoteDialog(this); });
+    a.profilePrices = entry(6, [this] { showPriceBrowser(PriceTableId::Profile, QStringLiteral("主材线重属性编辑")); });
+    a.accessoryPrices = entry(7, [this] { showPriceBrowser(PriceTableId::Accessory, QStringLiteral("配件价格编辑")); });
+    a.glassPrices = entry(8, [this] { showPriceBrowser(PriceTableId::Glass, QStringLiteral("玻璃价格编辑")); });
+    a.fees = entry(9, [this] { showPriceBrowser(PriceTableId::Fee, QStringLiteral("固定费用编辑")); });
+    a.quotation = entry(11, [this] { runQuotation(); });
     a.library = entry(13, [this] { showOnly(createDwgForm, Placement::Fill); });
     a.libraryItems = entry(14, [this] { showOnly(createXldItem, Placement::Centre); });
     a.help = entry(16, [] { openManual(); });
@@ -242,10 +220,11 @@ QList<QAction *> MainForm::projectActions() const
     return {m_actions.save, m_actions.saveAs, m_actions.quotation, m_actions.cuttingPlan};
 }
 
-void MainForm::setPanelText(int panel, const QString &text)
+void MainForm::setPanelText(StatusPanel panel, const QString &text)
 {
-    if (panel >= 1 && panel <= 5)
-        m_panels[panel]->setText(text);
+    const int index = int(panel);
+    if (index >= 1 && index <= 5)
+        m_panels[index]->setText(text);
 }
 
 QString MainForm::panelText(int panel) const
@@ -258,6 +237,15 @@ QString MainForm::panelText(int panel) const
 QMdiArea *MainForm::mdiArea() const
 {
     return m_area;
+}
+
+QList<QWidget *> MainForm::childForms() const
+{
+    QList<QWidget *> forms;
+    for (QMdiSubWindow *sub : m_area->subWindowList())
+        if (sub->widget())
+            forms.append(sub->widget());
+    return forms;
 }
 
 void MainForm::showChild(QWidget *form, Placement placement)
@@ -277,47 +265,6 @@ void MainForm::showChild(QWidget *form, Placement placement)
     sub->show();
     form->show();
     form->setFocus();
-}
-
-void MainForm::showCutWindow()
-{
-    // Beside the priced data viewer, as the quotation is.
-    if (QWidget *open = findForm(QStringLiteral("CutForm"))) {
-        if (auto *sub = qobject_cast<QMdiSubWindow *>(open->parentWidget()))
-            m_area->setActiveSubWindow(sub);
-        return;
-    }
-    showChild(createCutForm(), Placement::Fill);
-}
-
-void MainForm::showOnly(const std::function<QWidget *()> &create, Placement placement)
-{
-    CloseChildWindows();
-    if (QWidget *window = create())
-        showChild(window, placement);
-}
-
-void MainForm::showViewerWindow(const QString &caption)
-{
-    showOnly(
-        [&] {
-            QWidget *viewer = createDataForm();
-            viewer->setWindowTitle(caption);
-            return viewer;
-        },
-        Placement::Fill);
-}
-
-void MainForm::showPriceBrowser(const QString &table, const QString &caption)
-{
-    appState().currentPriceTable = table;
-    showOnly(
-        [&] {
-            QWidget *browser = createDisForm();
-            browser->setWindowTitle(caption);
-            return browser;
-        },
-        Placement::Fill);
 }
 
 void MainForm::openFileFromToolbar()

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "core/prices/pricetables.h"
+#include "gui/common/statustext.h"
+
 #include <QMainWindow>
 #include <QVector>
 
@@ -13,6 +16,7 @@ class QToolBar;
 namespace tarvex {
 
 class BackgroundArea;
+struct PageDocument;
 
 // The multiple-document main window and start-up object.
 class MainForm : public QMainWindow {
@@ -45,9 +49,6 @@ public:
     explicit MainForm(QWidget *parent = nullptr);
     ~MainForm() override;
 
-    // The one main window of the run (nullptr before it exists).
-    static MainForm *instance();
-
     // The start-up sequence: folders from cs.ini, background picture, caption,
     // panels, disabled buttons, the shared connection, then the command line.
     void startup(const QStringList &arguments);
@@ -59,13 +60,26 @@ public:
     // enabled while the priced data viewer is open.
     QList<QAction *> projectActions() const;
 
-    // Status bar panels 1..5.
-    void setPanelText(int panel, const QString &text);
+    // Status bar panels 1..5; child windows set them by their statusText.
+    void setPanelText(StatusPanel panel, const QString &text);
     QString panelText(int panel) const;
 
     QMdiArea *mdiArea() const;
     // Shows a window as a child of the client area, filling it or centred.
     void showChild(QWidget *form, Placement placement);
+    // The windows in the client area, and the open one of a type.
+    QList<QWidget *> childForms() const;
+    template <typename Form> Form *openChild() const
+    {
+        for (QWidget *form : childForms())
+            if (auto *typed = qobject_cast<Form *>(form))
+                return typed;
+        return nullptr;
+    }
+
+    // The pages of a paper quotation in the preview window: the open one
+    // takes the new pages, else a new one fills the client area.
+    void showPaperPreview(const PageDocument &pages, const QString &title);
 
     // Raw data files.
     bool OpenFile(const QString &path);
@@ -84,12 +98,17 @@ private:
     void updateClock();
     bool saveWorkingTables(const QString &dialogTitle, const QString &cancelMessage, bool askForName);
     void openFileFromToolbar();
+    // The child windows the toolbar opens (mainform_windows.cpp).
     void showViewerWindow(const QString &caption);
+    void showPriceBrowser(PriceTableId table, const QString &caption);
+    void runQuotation();
     void showCutWindow();
-    void showPriceBrowser(const QString &table, const QString &caption);
     // Closes the child windows, then shows the one create builds (nullptr
     // when it could not, having said why).
     void showOnly(const std::function<QWidget *()> &create, Placement placement);
+    void activate(QWidget *form);
+    // The entries that need the project follow the viewer.
+    void setProjectOpen(bool open);
 
     BackgroundArea *m_area;
     QToolBar *m_toolbar;

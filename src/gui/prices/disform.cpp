@@ -59,8 +59,9 @@ private:
 
 } // namespace
 
-DisForm::DisForm(QWidget *parent)
+DisForm::DisForm(PriceTableId table, QWidget *parent)
     : QWidget(parent)
+    , m_table(priceTable(table))
     , m_toolbar(new QToolBar(this))
     , m_flex(new FlexGrid(this))
     , m_combo(new QComboBox(this))
@@ -122,15 +123,6 @@ void DisForm::connectActions()
     a.importData = entry(11, [this] { importData(); });
 }
 
-const PriceTable &DisForm::table() const
-{
-    const QString &name = appState().currentPriceTable;
-    const PriceTable *table = findPriceTable(name);
-    if (!table)
-        throw Error(QStringLiteral("“%1”不是价格表").arg(name));
-    return *table;
-}
-
 bool DisForm::event(QEvent *event)
 {
     // Shown on its own rather than inside the main window.
@@ -172,7 +164,7 @@ void DisForm::becameActive()
 
 void DisForm::showCount()
 {
-    showRecordCount(m_flex->recordCount());
+    emit statusText(StatusPanel::RecordCount, recordCountText(m_flex->recordCount()));
 }
 
 void DisForm::fullLoad()
@@ -181,7 +173,7 @@ void DisForm::fullLoad()
     QString failure;
     m_flex->setUpdatesEnabled(false);
     try {
-        m_flex->load(table().fullLoadSql(), Database::shared());
+        m_flex->load(m_table.fullLoadSql(), Database::shared());
         showCount();
         m_flex->setCurrentCell(1, 0);
     } catch (const Error &e) {
@@ -195,7 +187,7 @@ void DisForm::fullLoad()
 void DisForm::ReadData()
 {
     SelfMove moving(m_moving);
-    m_flex->load(table().filteredSql(m_filter.sql()), Database::shared(), m_filter.values());
+    m_flex->load(m_table.filteredSql(m_filter.sql()), Database::shared(), m_filter.values());
     showCount();
     m_flex->setCurrentCell(1, 0);
 }
@@ -213,7 +205,7 @@ void DisForm::gridDoubleClicked(int row, int)
 void DisForm::showFilterList()
 {
     try {
-        fillFilterList(m_combo, m_flex, table().name, m_filter);
+        fillFilterList(m_combo, m_flex, m_table.name, m_filter);
     } catch (const Error &e) {
         hideFilterList();
         reportError(e.message());
@@ -230,7 +222,7 @@ void DisForm::DataSelect(int index)
     const int col = m_flex->col();
     try {
         m_filter.choose(m_flex->headerText(col), m_combo->itemText(index));
-        showFilterText(m_filter.text());
+        emit statusText(StatusPanel::Filter, filterPanelText(m_filter.text()));
         ReadData();
         SelfMove moving(m_moving);
         m_flex->setCurrentCell(1, col);
@@ -241,20 +233,15 @@ void DisForm::DataSelect(int index)
 
 void DisForm::openEntryDialog(bool adding)
 {
-    try {
-        const PriceTable &t = table();
-        PriceEntryRequest request;
-        request.caller = EntryCaller::Browser;
-        request.mode = adding ? EntryMode::Add : EntryMode::Modify;
-        request.table = t.id;
-        request.caption = adding ? QStringLiteral("添加数据") : QStringLiteral("修改数据");
-        // The fee dialog keeps its steps in add mode too.
-        request.showSteps = !adding || request.table == PriceTableId::Fee;
-        request.grid = m_flex;
-        showPriceEntryDialog(this, request);
-    } catch (const Error &e) {
-        reportError(e.message());
-    }
+    PriceEntryRequest request;
+    request.caller = EntryCaller::Browser;
+    request.mode = adding ? EntryMode::Add : EntryMode::Modify;
+    request.table = m_table.id;
+    request.caption = adding ? QStringLiteral("添加数据") : QStringLiteral("修改数据");
+    // The fee dialog keeps its steps in add mode too.
+    request.showSteps = !adding || request.table == PriceTableId::Fee;
+    request.grid = m_flex;
+    showPriceEntryDialog(this, request, nullptr, statusTextOf(this));
     fullLoad();
 }
 
@@ -263,7 +250,7 @@ void DisForm::deleteRecord()
     if (!messages().question(QStringLiteral("是否确定要删除当前记录?")))
         return;
     try {
-        deletePriceRecord(table(), m_flex->textMatrix(m_flex->row(), 0));
+        deletePriceRecord(m_table, m_flex->textMatrix(m_flex->row(), 0));
         messages().information(QStringLiteral("数据删除成功!"));
     } catch (const Error &e) {
         reportError(e.message());
@@ -275,10 +262,9 @@ void DisForm::deleteRecord()
 void DisForm::clearTable()
 {
     try {
-        const PriceTable &t = table();
-        if (!messages().question(t.clearQuestion()))
+        if (!messages().question(m_table.clearQuestion()))
             return;
-        clearPriceTable(t);
+        clearPriceTable(m_table);
     } catch (const Error &e) {
         reportError(e.message());
         return;
@@ -289,15 +275,10 @@ void DisForm::clearTable()
 
 void DisForm::importData()
 {
-    const PriceTable *t = findPriceTable(appState().currentPriceTable);
-    if (!t) {
-        reportError(QStringLiteral("“%1”不是价格表").arg(appState().currentPriceTable));
-        return;
-    }
     const QString path = ShowOpenDialog(QStringLiteral("导入数据"), priceListFilter(), appState().dataFolder);
     if (path.isEmpty())
         return;
-    PriceImportDialog dialog(*t, this);
+    PriceImportDialog dialog(m_table, this);
     if (!dialog.openFile(path))
         return;
     if (runDialog(&dialog) == QDialog::Accepted)

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "core/common/db/gridfilter.h"
+#include "core/prices/pricetables.h"
+#include "gui/common/statustext.h"
 
 #include <QVector>
 #include <QWidget>
@@ -12,11 +14,10 @@ class QToolBar;
 namespace tarvex {
 
 class FlexGrid;
-struct PriceTable;
 
 // The price tables browser: one price table in a grid, narrowed by column
-// values, with add, modify, delete, clear and export. The table is the
-// current price table name, read again each time the window becomes active.
+// values, with add, modify, delete, clear and export. The table is read
+// again each time the window becomes active.
 class DisForm : public QWidget {
     Q_OBJECT
 public:
@@ -36,7 +37,7 @@ public:
         QAction *importData = nullptr; // 11 导入数据
     };
 
-    explicit DisForm(QWidget *parent = nullptr);
+    explicit DisForm(PriceTableId table, QWidget *parent = nullptr);
 
     FlexGrid *grid() const { return m_flex; }
     QComboBox *filterList() const { return m_combo; }
@@ -51,6 +52,10 @@ public:
     // The table narrowed by the filter; throws Error.
     void ReadData();
 
+signals:
+    // The record count and the filter, and notes of the entry dialogs.
+    void statusText(StatusPanel panel, const QString &text);
+
 protected:
     bool event(QEvent *event) override;
     void showEvent(QShowEvent *event) override;
@@ -60,7 +65,6 @@ private:
     // window was left for another.
     void becameActive();
     void connectActions();
-    const PriceTable &table() const;
     void showCount();
     void gridDoubleClicked(int row, int col);
     void showFilterList();
@@ -71,6 +75,7 @@ private:
     void importData();
     void hideFilterList();
 
+    const PriceTable &m_table;
     QToolBar *m_toolbar;
     FlexGrid *m_flex;
     QComboBox *m_combo;

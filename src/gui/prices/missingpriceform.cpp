@@ -157,7 +157,8 @@ void MissingPriceForm::enterPrice(int row)
         request.caption = QStringLiteral("修改数据");
         request.grid = m_record;
     }
-    showPriceEntryDialog(this, request, [this] { refresh(); });
+    showPriceEntryDialog(
+        this, request, [this] { refresh(); }, statusTextOf(this));
     afterEntry();
 }
 
@@ -167,9 +168,11 @@ void MissingPriceForm::afterEntry()
         accept();
 }
 
-bool showMissingPrices(QWidget *parent, bool forQuotation)
+bool showMissingPrices(QWidget *parent, bool forQuotation, const StatusTextSink &status)
 {
     MissingPriceForm form(forQuotation, parent);
+    if (status)
+        QObject::connect(&form, &MissingPriceForm::statusText, &form, status);
     if (!form.refresh())
         return false;
     // A quotation refused by a check this list does not see again has

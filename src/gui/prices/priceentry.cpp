@@ -46,11 +46,14 @@ void setEntryDialogRunner(EntryDialogRunner run)
     runner() = std::move(run);
 }
 
-void showPriceEntryDialog(QWidget *parent, const PriceEntryRequest &request, const std::function<void()> &onSaved)
+void showPriceEntryDialog(QWidget *parent, const PriceEntryRequest &request, const std::function<void()> &onSaved,
+    const StatusTextSink &status)
 {
     std::unique_ptr<PriceEntryDialog> dialog(createEntryDialog(request, parent));
     if (onSaved)
         QObject::connect(dialog.get(), &PriceEntryDialog::saved, dialog.get(), onSaved);
+    if (status)
+        QObject::connect(dialog.get(), &PriceEntryDialog::statusText, dialog.get(), status);
     dialog->load();
     dialog->setWindowTitle(request.caption);
     dialog->setStepsVisible(request.showSteps);

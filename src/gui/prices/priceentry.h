@@ -3,6 +3,7 @@
 #include "core/common/entrymode.h"
 #include "core/prices/missingprices.h"
 #include "core/prices/pricetables.h"
+#include "gui/common/statustext.h"
 
 #include <QString>
 
@@ -41,9 +42,10 @@ PriceEntryRequest addPriceRequest(MaterialKind kind, const MaterialKeys &keys);
 
 // Shows the record entry dialog of request.table (profiles inData, accessories
 // inData1, glass and fees inData2) modally. onSaved runs after each save that
-// wrote a record (the dialog stays open then).
-void showPriceEntryDialog(
-    QWidget *parent, const PriceEntryRequest &request, const std::function<void()> &onSaved = nullptr);
+// wrote a record (the dialog stays open then); the dialog's notes for the
+// status bar go to status.
+void showPriceEntryDialog(QWidget *parent, const PriceEntryRequest &request,
+    const std::function<void()> &onSaved = nullptr, const StatusTextSink &status = nullptr);
 
 // How the loaded dialog is run; exec() unless replaced. Tests put a function
 // here that drives the dialog and returns, so nothing waits on a modal loop.

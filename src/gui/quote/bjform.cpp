@@ -46,7 +46,10 @@ QGroupBox *frame(QWidget *parent, int number, const QString &caption)
 
 BjForm::BjForm(QWidget *parent)
     : QDialog(parent)
-    , m_paper(showPaperQuotation)
+    , m_paper([this](const QuoteRun &run) {
+        return showPaperQuotation(
+            run, [this](const PageDocument &pages, const QString &title) { emit paperQuotationReady(pages, title); });
+    })
     , m_excel(writeExcelQuotation)
 {
     setObjectName(QStringLiteral("bjForm"));
@@ -292,7 +295,7 @@ bool BjForm::calculateOrMendPrices(
         return true;
     // The check ended the run: the missing price list, and once the user has
     // priced everything there, the run again from the start.
-    if (!showMissingPrices(this, true))
+    if (!showMissingPrices(this, true, statusTextOf(this)))
         return false;
     run = QuoteRun();
     return calculate(run, nullPrices, goOnWithout);

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "core/common/db/database.h"
+#include "core/document/pagedocument.h"
 #include "core/prices/datacheckresult.h"
 #include "core/quote/quotefigures.h"
 #include "core/quote/quoterun.h"
 #include "core/quote/quotesettings.h"
+#include "gui/common/statustext.h"
 
 #include <QDialog>
 #include <QElapsedTimer>
@@ -31,8 +33,8 @@ public:
     explicit BjForm(QWidget *parent = nullptr);
     ~BjForm() override;
 
-    // The outputs a run ends in; showPaperQuotation and writeExcelQuotation
-    // unless a test puts its own.
+    // The outputs a run ends in; showPaperQuotation (its pages handed on by
+    // paperQuotationReady) and writeExcelQuotation unless a test puts its own.
     void setOutputs(PaperOutput paper, ExcelOutput excel);
 
     // The controls as settings and as the options of a run.
@@ -46,6 +48,12 @@ public:
     void excelQuotation();
 
     void done(int result) override;
+
+signals:
+    // The pages of the paper quotation, for the main window's preview.
+    void paperQuotationReady(const PageDocument &pages, const QString &title);
+    // Notes of the entry dialogs opened from the missing price list.
+    void statusText(StatusPanel panel, const QString &text);
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -5,7 +5,6 @@
 #include "core/common/messages.h"
 #include "core/rawedit/rawrecords.h"
 #include "core/viewer/viewerpages.h"
-#include "gui/app/mainform.h"
 #include "gui/common/filterlist.h"
 #include "gui/common/flexgrid.h"
 #include "gui/common/forms.h"
@@ -72,7 +71,6 @@ DataForm::DataForm(QWidget *parent)
     layout->addWidget(m_toolbar);
     layout->addWidget(m_tabs, 1);
     resize(1001, 640);
-    Load();
 }
 
 void DataForm::buildToolbar()
@@ -110,7 +108,7 @@ void DataForm::connectActions()
     a.priceEntry = entry(9, [this] { priceEntry(); });
     a.close = entry(11, [this] { closeForm(this); });
     a.missingPrices = entry(12, [this] {
-        showMissingPrices(this, false);
+        showMissingPrices(this, false, statusTextOf(this));
         pageChanged();
     });
 }
@@ -167,23 +165,21 @@ void DataForm::Load()
     // status bar may still show from another window does not apply here.
     clearFilterPanel();
     FlexFill(grid(MaterialKind::Profile), MaterialKind::Profile);
-    setMainButtons(true);
+    emit projectOpenChanged(true);
     updatePriceButton();
-}
-
-void DataForm::setMainButtons(bool enabled)
-{
-    if (MainForm *main = MainForm::instance())
-        for (QAction *action : main->projectActions())
-            action->setEnabled(enabled);
 }
 
 void DataForm::closeEvent(QCloseEvent *event)
 {
     if (m_editor)
         m_editor->close();
-    setMainButtons(false);
+    emit projectOpenChanged(false);
     event->accept();
+}
+
+void DataForm::clearFilterPanel()
+{
+    emit statusText(StatusPanel::Filter, QString());
 }
 
 void DataForm::pageChanged()
@@ -206,7 +202,7 @@ void DataForm::FlexFill(FlexGrid *grid, MaterialKind kind)
         reportError(e.message());
         return;
     }
-    showRecordCount(grid->recordCount());
+    emit statusText(StatusPanel::RecordCount, recordCountText(grid->recordCount()));
     fitColumns(grid);
     // With one data row (or none) the header row stays current.
     grid->setCurrentCell(grid->rows() > 2 ? 1 : 0, 0);
@@ -216,7 +212,7 @@ void DataForm::FlexFill(FlexGrid *grid, MaterialKind kind)
 void DataForm::ReadData(FlexGrid *grid, MaterialKind kind)
 {
     grid->load(viewerPageQuery(kind, m_filter.sql()), Database::shared(), m_filter.values());
-    showRecordCount(grid->recordCount());
+    emit statusText(StatusPanel::RecordCount, recordCountText(grid->recordCount()));
     fitColumns(grid);
     grid->setCurrentCell(1, 0);
 }
@@ -270,7 +266,7 @@ void DataForm::DataSelect(const QString &value)
     FlexGrid *grid = currentGrid();
     const int col = grid->col();
     m_filter.choose(grid->headerText(col), value);
-    showFilterText(m_filter.text());
+    emit statusText(StatusPanel::Filter, filterPanelText(m_filter.text()));
     try {
         ReadData(grid, currentPage());
     } catch (const Error &e) {
@@ -323,7 +319,7 @@ void DataForm::priceEntry()
     QStringList row;
     for (int c = 0; c < grid->cols(); ++c)
         row.append(grid->textMatrix(grid->row(), c));
-    showPriceEntryDialog(this, addPriceRequest(page, viewerRowKeys(page, row)));
+    showPriceEntryDialog(this, addPriceRequest(page, viewerRowKeys(page, row)), nullptr, statusTextOf(this));
     pageChanged();
 }
 

@@ -4,6 +4,7 @@
 #include "core/common/entrymode.h"
 #include "core/common/materialkind.h"
 #include "core/viewer/viewerpages.h"
+#include "gui/common/statustext.h"
 #include "gui/rawdata/lcform.h"
 
 #include <QPointer>
@@ -45,6 +46,10 @@ public:
 
     explicit DataForm(QWidget *parent = nullptr);
 
+    // The window's load: the first page read, the project open. The opener
+    // calls it once it listens to the signals below.
+    void Load();
+
     const Actions &actions() const { return m_actions; }
     // Toolbar entry by index 1..12, separators included.
     QAction *button(int index) const;
@@ -68,6 +73,14 @@ public:
     // Deletes the current row's record or empties the page's working table.
     void FlexDel(FlexDelMode mode);
 
+signals:
+    // The record count and the filter of the page shown, and notes of the
+    // dialogs the window opens.
+    void statusText(StatusPanel panel, const QString &text);
+    // True when the window has loaded the project, false when it closes:
+    // the main window's entries that need the project follow it.
+    void projectOpenChanged(bool open);
+
 protected:
     void closeEvent(QCloseEvent *event) override;
 
@@ -75,7 +88,7 @@ private:
     void buildToolbar();
     void connectActions();
     void buildPages();
-    void Load();
+    void clearFilterPanel();
     void FlexFill(FlexGrid *grid, MaterialKind kind);
     void ReadData(FlexGrid *grid, MaterialKind kind);
     void fitColumns(FlexGrid *grid);
@@ -84,7 +97,6 @@ private:
     void showEditor(EntryMode mode);
     void priceEntry();
     void updatePriceButton();
-    void setMainButtons(bool enabled);
 
     QToolBar *m_toolbar = nullptr;
     QTabWidget *m_tabs = nullptr;
