@@ -161,6 +161,10 @@ private slots:
         row({"check", "--yes"}, "未知选项: --yes\n用法: tarvex-cli [--home DIR] check [选项]\n");
         row({"init", "--seed"}, "选项有误: ");
         row({"frobnicate"}, "未知命令: frobnicate\n");
+        row({"prices", "export", "pjName"}, "缺少参数");
+        row({"prices", "move", "pjName", "x.csv"}, "未知的操作: move");
+        row({"prices", "export", "PriceLc", "x.csv"}, "TABLE 应为 lcName、pjName、blName 或 FyTable: PriceLc");
+        row({"prices", "export", "pjName", "x.csv", "--replace"}, "--replace 和 --dry-run 只用于 import");
     }
 
     void badUsageIsRefusedWithItsReason()

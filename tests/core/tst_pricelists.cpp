@@ -292,28 +292,6 @@ private slots:
         r = runCli(home, {"prices", "import", "pjName", home.file("none.csv")});
         QVERIFY2(r.status == 1 && r.err.startsWith("当前错误:找不到文件"), qPrintable(r.err));
     }
-
-    void pricesUsageIsRefused_data()
-    {
-        QTest::addColumn<QStringList>("args");
-        QTest::addColumn<QString>("reason");
-        QTest::newRow("no file") << QStringList {"prices", "export", "pjName"} << "缺少参数";
-        QTest::newRow("no such action") << QStringList {"prices", "move", "pjName", "x.csv"} << "未知的操作: move";
-        QTest::newRow("not a price table") << QStringList {"prices", "export", "PriceLc", "x.csv"}
-                                           << "TABLE 应为 lcName、pjName、blName 或 FyTable: PriceLc";
-        QTest::newRow("import options on export") << QStringList {"prices", "export", "pjName", "x.csv", "--replace"}
-                                                  << "--replace 和 --dry-run 只用于 import";
-    }
-
-    void pricesUsageIsRefused()
-    {
-        QFETCH(QStringList, args);
-        QFETCH(QString, reason);
-        TestHome home;
-        const CliResult r = runCli(home, args);
-        QCOMPARE(r.status, 2);
-        QCOMPARE(r.err.left(reason.size()), reason);
-    }
 };
 
 QTEST_GUILESS_MAIN(TestPriceLists)
