@@ -81,8 +81,9 @@ void updateRecord(
 // Adds with the next number, or rewrites the record the entry was loaded
 // from. The number is the highest + 1 while the table is held against
 // other writers, so two workstations adding at once get different numbers.
-SaveOutcome writeNumbered(const QString &table, Fields fields, const QString &numberText, bool adding)
+SaveOutcome writeNumbered(const QString &table, Fields fields, const QString &numberText, EntryMode mode)
 {
+    const bool adding = mode == EntryMode::Add;
     const PriceTable &priceTable = *findPriceTable(table);
     SaveOutcome outcome {adding ? SaveResult::Added : SaveResult::Modified};
     QSqlDatabase db = Database::shared();
@@ -113,7 +114,7 @@ int nextPriceNumber(const QString &table)
     return last.isNull() ? 0 : last.toInt() + 1;
 }
 
-SaveOutcome saveProfile(const ProfileEntry &entry, bool adding)
+SaveOutcome saveProfile(const ProfileEntry &entry, EntryMode mode)
 {
     const QString series = entry.series.trimmed();
     const QString name = entry.name.trimmed();
@@ -131,11 +132,12 @@ SaveOutcome saveProfile(const ProfileEntry &entry, bool adding)
     fields.set(QStringLiteral("隔热"), entry.thermal ? 1 : 0);
     fields.set(QStringLiteral("材料类别"), materialClass);
     fields.setIfGiven(QStringLiteral("备注"), entry.remark.trimmed());
-    return writeNumbered(QStringLiteral("lcName"), fields, entry.number, adding);
+    return writeNumbered(QStringLiteral("lcName"), fields, entry.number, mode);
 }
 
-SaveOutcome saveAccessory(const AccessoryEntry &entry, bool adding)
+SaveOutcome saveAccessory(const AccessoryEntry &entry, EntryMode mode)
 {
+    const bool adding = mode == EntryMode::Add;
     const QString category = entry.category.trimmed();
     const QString name = entry.name.trimmed();
     const QString spec = entry.spec.trimmed();
@@ -160,10 +162,10 @@ SaveOutcome saveAccessory(const AccessoryEntry &entry, bool adding)
     fields.set(QStringLiteral("单价"), requireNumber(QStringLiteral("单价"), price));
     fields.set(QStringLiteral("折扣量"), requireNumber(QStringLiteral("折扣量"), discount));
     fields.setIfGiven(QStringLiteral("备注"), entry.remark.trimmed());
-    return writeNumbered(QStringLiteral("pjName"), fields, entry.number, adding);
+    return writeNumbered(QStringLiteral("pjName"), fields, entry.number, mode);
 }
 
-SaveOutcome saveGlass(const GlassEntry &entry, bool adding)
+SaveOutcome saveGlass(const GlassEntry &entry, EntryMode mode)
 {
     const QString name = entry.name.trimmed();
     const QString price = entry.price.trimmed();
@@ -176,11 +178,12 @@ SaveOutcome saveGlass(const GlassEntry &entry, bool adding)
     fields.set(QStringLiteral("单价"), requireNumber(QStringLiteral("单价"), price));
     fields.set(QStringLiteral("折扣量"), requireNumber(QStringLiteral("折扣量"), discount));
     fields.setIfGiven(QStringLiteral("备注"), entry.remark.trimmed());
-    return writeNumbered(QStringLiteral("blName"), fields, entry.number, adding);
+    return writeNumbered(QStringLiteral("blName"), fields, entry.number, mode);
 }
 
-SaveOutcome saveFee(const FeeEntry &entry, bool adding, const QString &loadedName)
+SaveOutcome saveFee(const FeeEntry &entry, EntryMode mode, const QString &loadedName)
 {
+    const bool adding = mode == EntryMode::Add;
     const QString name = entry.name.trimmed();
     const QString perArea = entry.perArea.trimmed();
     const QString percent = entry.percent.trimmed();

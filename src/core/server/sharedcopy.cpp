@@ -22,7 +22,7 @@ namespace {
 
 struct CopyColumn {
     QString name;
-    ColumnKind kind = ColumnKind::Text;
+    PriceColumnKind kind = PriceColumnKind::Text;
     bool bytes = false;
 };
 
@@ -45,16 +45,17 @@ CopyTable tableOf(const QString &name)
             table.columns.append({c.name, c.kind, false});
         table.order = prices->entryOrder();
     } else if (name == QLatin1String("lcStock")) {
-        table.columns = {{QStringLiteral("代号"), ColumnKind::Text}, {QStringLiteral("定尺"), ColumnKind::Real}};
+        table.columns
+            = {{QStringLiteral("代号"), PriceColumnKind::Text}, {QStringLiteral("定尺"), PriceColumnKind::Real}};
         table.order = QStringLiteral(" ORDER BY 代号");
     } else if (name == QLatin1String("data")) {
-        table.columns = {{QStringLiteral("ID"), ColumnKind::Number}, {QStringLiteral("mc"), ColumnKind::Text},
-            {QStringLiteral("xl"), ColumnKind::Text}, {QStringLiteral("bmp"), ColumnKind::Text, true},
-            {QStringLiteral("xls"), ColumnKind::Text, true}, {QStringLiteral("bz"), ColumnKind::Text}};
+        table.columns = {{QStringLiteral("ID"), PriceColumnKind::Number}, {QStringLiteral("mc"), PriceColumnKind::Text},
+            {QStringLiteral("xl"), PriceColumnKind::Text}, {QStringLiteral("bmp"), PriceColumnKind::Text, true},
+            {QStringLiteral("xls"), PriceColumnKind::Text, true}, {QStringLiteral("bz"), PriceColumnKind::Text}};
         table.order = QStringLiteral(" ORDER BY ID");
         table.pictures = true;
     } else if (name == QLatin1String("xmName") || name == QLatin1String("xcys")) {
-        table.columns = {{name, ColumnKind::Text}};
+        table.columns = {{name, PriceColumnKind::Text}};
         table.key = -1;
         table.order = QStringLiteral(" ORDER BY rowid");
     } else {
@@ -115,7 +116,7 @@ bool sameValue(const QVariant &a, const QVariant &b)
 QString keyOf(const CopyTable &table, const QVariantList &row)
 {
     const QVariant &key = row.at(table.key);
-    if (table.columns.at(table.key).kind == ColumnKind::Number)
+    if (table.columns.at(table.key).kind == PriceColumnKind::Number)
         return QString::number(key.toLongLong());
     return foldedKey(key.toString());
 }
@@ -137,9 +138,9 @@ QStringList problemsOf(const CopyTable &table, const QList<QVariantList> &rows)
         for (int i = 0; i < table.columns.size(); ++i) {
             const CopyColumn &c = table.columns.at(i);
             const QVariant &v = row.at(i);
-            if (c.kind == ColumnKind::Text || c.bytes || v.isNull())
+            if (c.kind == PriceColumnKind::Text || c.bytes || v.isNull())
                 continue;
-            const bool integral = c.kind != ColumnKind::Real;
+            const bool integral = c.kind != PriceColumnKind::Real;
             if (!isNumber(v) || (integral && v.toDouble() != std::floor(v.toDouble())))
                 problems.append(QStringLiteral("%1: %2 “%3”不是%4")
                                     .arg(rowName(table, row), c.name, v.toString(),
