@@ -90,18 +90,7 @@ QList<QVariantList> readRows(const CopyTable &table, QSqlDatabase db)
 
 bool isNumber(const QVariant &v)
 {
-    switch (v.typeId()) {
-    case QMetaType::Double:
-    case QMetaType::Float:
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Bool:
-        return true;
-    default:
-        return false;
-    }
+    return numberKind(v) != NumberKind::None;
 }
 
 bool sameValue(const QVariant &a, const QVariant &b)

@@ -5,6 +5,7 @@
 #include "core/common/db/serverconnection.h"
 #include "core/common/db/sqlitestatement.h"
 #include "core/common/error.h"
+#include "core/common/numbers.h"
 
 #include <QAtomicInt>
 #include <QSqlDriver>
@@ -175,27 +176,14 @@ bool RowCursor::isInteger(int column) const
 {
     if (m_file)
         return m_file->isInteger(column);
-    const QVariant &v = m_batch.at(m_at).at(column);
-    if (v.isNull())
-        return false;
-    switch (v.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Bool:
-        return true;
-    default:
-        return false;
-    }
+    return numberKind(m_batch.at(m_at).at(column)) == NumberKind::Whole;
 }
 
 bool RowCursor::isReal(int column) const
 {
     if (m_file)
         return m_file->isReal(column);
-    const QVariant &v = m_batch.at(m_at).at(column);
-    return !v.isNull() && (v.typeId() == QMetaType::Double || v.typeId() == QMetaType::Float);
+    return numberKind(m_batch.at(m_at).at(column)) == NumberKind::Real;
 }
 
 qint64 RowCursor::integer(int column) const
@@ -329,19 +317,14 @@ void BulkInsert::bind(int position, const QVariant &value)
         return;
     }
     QByteArray &field = m_fields[position - 1];
-    switch (value.typeId()) {
-    case QMetaType::Double:
-    case QMetaType::Float:
+    switch (numberKind(value)) {
+    case NumberKind::Real:
         field = copyNumber(value.toDouble());
         return;
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Bool:
+    case NumberKind::Whole:
         field = QByteArray::number(value.toLongLong());
         return;
-    default:
+    case NumberKind::None:
         break;
     }
     if (value.isNull())

@@ -1,6 +1,7 @@
 #include "core/common/db/sqlitestatement.h"
 
 #include "core/common/error.h"
+#include "core/common/numbers.h"
 
 #include <QSqlDriver>
 #include <QVariant>
@@ -49,19 +50,15 @@ void SqliteStatement::bind(int position, QStringView text)
 
 void SqliteStatement::bind(int position, const QVariant &value)
 {
-    switch (value.typeId()) {
-    case QMetaType::Double:
-    case QMetaType::Float:
+    // A Null of a number type (as a server gives it) is Null, not 0.
+    switch (numberKind(value)) {
+    case NumberKind::Real:
         sqlite3_bind_double(m_statement, position, value.toDouble());
         return;
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Bool:
+    case NumberKind::Whole:
         sqlite3_bind_int64(m_statement, position, value.toLongLong());
         return;
-    default:
+    case NumberKind::None:
         break;
     }
     if (value.isNull()) {
