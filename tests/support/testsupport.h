@@ -45,6 +45,12 @@ QString errorOf(const std::function<void()> &fn);
 QByteArray readFile(const QString &path);
 void writeFile(const QString &path, const QByteArray &bytes);
 
+// A one-sheet workbook as other programs write it, zipped to path: the rows
+// of <sheetData>, the <si> items of the shared strings and the <numFmts>
+// and <cellXfs> of the styles (each may be empty).
+void writeTestWorkbook(
+    const QString &path, const QString &rows, const QString &strings = QString(), const QString &styles = QString());
+
 // Every row of a query as "a|b|c" texts (Null as empty), for comparisons.
 QStringList queryRows(const QString &sql, QSqlDatabase db = QSqlDatabase::database(QStringLiteral("newdb")));
 
