@@ -18,6 +18,15 @@ public:
 
     bool atEnd() const { return m_pos >= m_text.size(); }
 
+    // Passes over an empty line at the start of a record: true when it did.
+    bool skipEmptyLine()
+    {
+        if (atEnd() || !isLineEnd(m_text.at(m_pos)))
+            return false;
+        takeLineEnd(m_text.at(m_pos++));
+        return true;
+    }
+
     CsvRecord next()
     {
         CsvRecord record;
@@ -93,7 +102,10 @@ QList<CsvRecord> parseCsv(const QString &text, QChar delimiter, int maxRecords)
 void parseCsv(const QString &text, QChar delimiter, const std::function<bool(CsvRecord &&)> &sink)
 {
     CsvParser parser(text, delimiter);
-    while (!parser.atEnd() && sink(parser.next())) { }
+    while (!parser.atEnd()) {
+        if (!parser.skipEmptyLine() && !sink(parser.next()))
+            return;
+    }
 }
 
 QString csvField(const QString &text, QChar delimiter)

@@ -17,7 +17,8 @@ struct CsvRecord {
 
 // Splits the text of a delimited file into records. A field between double
 // quotes may hold the delimiter, line breaks and doubled quotes; lines end in
-// CR LF, LF or CR. At most maxRecords records are read (all when negative).
+// CR LF, LF or CR; an empty line gives no record. At most maxRecords records
+// are read (all when negative).
 QList<CsvRecord> parseCsv(const QString &text, QChar delimiter, int maxRecords = -1);
 
 // The same record by record, for files too large to hold as records: sink

@@ -31,12 +31,20 @@ IniText readIniText(const QString &filePath)
         else if (text.contains(QLatin1Char('\r')))
             ini.lineEnd = QStringLiteral("\r");
     }
-    QString normalized = text;
-    normalized.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    normalized.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    ini.lines = normalized.split(QLatin1Char('\n'));
-    if (!ini.lines.isEmpty() && ini.lines.last().isEmpty())
-        ini.lines.removeLast();
+    // Split in one pass: replacing the line ends first moves the rest of a
+    // large file once per line.
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c != u'\n' && c != u'\r')
+            continue;
+        ini.lines.append(text.mid(start, i - start));
+        if (c == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < text.size())
+        ini.lines.append(text.mid(start));
     return ini;
 }
 
