@@ -234,22 +234,30 @@ private slots:
         const QString refused = errorOf([&] { importBytes(home, "lcName", "lc.csv", file, ImportMode::Merge, true); });
         QVERIFY2(refused.endsWith("中有7行无效,没有导入任何数据"), qPrintable(refused));
         QCOMPARE(wholeTable("lcName"), before);
+    }
 
-        // Files that are no price list of the table at all.
-        const struct {
-            QByteArray bytes;
-            const char *reason;
-        } unreadable[] = {
-            {"名称,线重\nx,1\n", "第1行的表头缺少“代号”列"},
-            {"代号,线重,线重\n", "第1行的表头中“线重”出现了两次"},
-            {"\n\n", "中没有数据"},
-            {"\n\x81\x20\x81,\xff\n", "第2行的表头无法读取: 含有无法识别的字节"},
-            {"PK\x03\x04garbage", "无法作为zip打开"},
-        };
-        for (const auto &u : unreadable) {
-            const QString error = errorOf([&] { importBytes(home, "lcName", "bad.csv", u.bytes); });
-            QVERIFY2(error.contains(QString::fromUtf8(u.reason)) && error.contains("bad.csv"), qPrintable(error));
-        }
+    // Files that are no price list of the table at all, named in the refusal.
+    void unreadableFilesAreRefused_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("no key column") << QByteArray("名称,线重\nx,1\n") << "第1行的表头缺少“代号”列";
+        QTest::newRow("a column twice") << QByteArray("代号,线重,线重\n") << "第1行的表头中“线重”出现了两次";
+        QTest::newRow("empty lines") << QByteArray("\n\n") << "中没有数据";
+        QTest::newRow("unreadable header")
+            << QByteArray("\n\x81\x20\x81,\xff\n") << "第2行的表头无法读取: 含有无法识别的字节";
+        QTest::newRow("broken zip") << QByteArray("PK\x03\x04garbage") << "无法作为zip打开";
+    }
+
+    void unreadableFilesAreRefused()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, reason);
+        TestHome home(Demo::Prices);
+        const QStringList before = wholeTable("lcName");
+        const QString error = errorOf([&] { importBytes(home, "lcName", "bad.csv", bytes); });
+        QVERIFY2(error.contains(reason) && error.contains("bad.csv"), qPrintable(error));
+        QCOMPARE(wholeTable("lcName"), before);
     }
 
     void workbooksOfOtherWriters()
@@ -343,19 +351,6 @@ private slots:
         QCOMPARE(wholeTable("blName").size(), 4);
         QCOMPARE(runCli(home, {"check"}).out, QString("2 附件数据中有记录末找到单价!\n附件\t滑轮\t双轮\t\t4\t4\n"));
 
-        const struct {
-            QStringList args;
-            const char *reason;
-        } usages[] = {
-            {{"prices", "export", "pjName"}, "缺少参数"},
-            {{"prices", "move", "pjName", "x.csv"}, "未知的操作: move"},
-            {{"prices", "export", "PriceLc", "x.csv"}, "TABLE 应为 lcName、pjName、blName 或 FyTable: PriceLc"},
-            {{"prices", "export", "pjName", "x.csv", "--replace"}, "--replace 和 --dry-run 只用于 import"},
-        };
-        for (const auto &u : usages) {
-            r = runCli(home, u.args);
-            QVERIFY2(r.status == 2 && r.err.startsWith(QString::fromUtf8(u.reason)), qPrintable(r.err));
-        }
         r = runCli(home, {"prices", "import", "pjName", home.file("none.csv")});
         QVERIFY2(r.status == 1 && r.err.startsWith("当前错误:找不到文件"), qPrintable(r.err));
     }

@@ -61,8 +61,9 @@ private slots:
         main.startup({QStringLiteral("tarvex")});
         main.resize(1100, 820);
         main.show();
+        const auto show = [&](const PageDocument &pages, const QString &title) { main.showPaperPreview(pages, title); };
 
-        QVERIFY(showPaperQuotation(windowRun()));
+        QVERIFY(showPaperQuotation(windowRun(), show));
         QMdiSubWindow *sub = main.mdiArea()->activeSubWindow();
         QVERIFY(sub);
         auto *form = qobject_cast<bjShowForm *>(sub->widget());
@@ -102,12 +103,12 @@ private slots:
         // A second quotation replaces the pages of the open preview.
         QuoteRun one = windowRun();
         one.result.items.resize(1);
-        QVERIFY(showPaperQuotation(one));
+        QVERIFY(showPaperQuotation(one, show));
         QCOMPARE(main.mdiArea()->subWindowList().size(), 1);
         QCOMPARE(label->text(), QStringLiteral("第1页/共1页"));
         QVERIFY(home.messages().shown().isEmpty());
 
-        QVERIFY(!showPaperQuotation(QuoteRun()));
+        QVERIFY(!showPaperQuotation(QuoteRun(), show));
         QCOMPARE(home.messages().lastText(), QStringLiteral("当前错误:没有可以输出的报价数据(门窗面积为空)"));
         QCOMPARE(home.messages().shown().last().kind, ScriptedMessages::Kind::Warning);
         QCOMPARE(preview->pageCount(), 1);
@@ -129,7 +130,9 @@ private slots:
         QCOMPARE(lastDialogFilter(), QStringLiteral("PDF 文件 (*.pdf)"));
         QCOMPARE(lastDialogTitle(), QStringLiteral("导出PDF"));
         QCOMPARE(home.messages().lastText(), QStringLiteral("保存文件成功!"));
-        QVERIFY(QFileInfo(dir.filePath(QStringLiteral("阳光花园.pdf"))).size() > 1000);
+        const QString text = pdfText(dir.filePath(QStringLiteral("阳光花园.pdf")));
+        QCOMPARE(text.count(QLatin1Char('\f')), 4);
+        QVERIFY(text.contains(QStringLiteral("共4页,第4页")));
 
         // Printing honours the range chosen in the print dialog.
         const QString pdfinfo = QStandardPaths::findExecutable(QStringLiteral("pdfinfo"));

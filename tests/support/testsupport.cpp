@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
 #include <QProcess>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -124,6 +125,20 @@ void writeTestWorkbook(const QString &path, const QString &rows, const QString &
     zip.start(QStringLiteral("zip"), {QStringLiteral("-qr"), path, QStringLiteral(".")});
     if (!zip.waitForFinished(60000) || zip.exitCode() != 0)
         QTest::qFail(qPrintable(QStringLiteral("cannot zip ") + path), __FILE__, __LINE__);
+}
+
+QString runTool(const QString &tool, const QStringList &args)
+{
+    QProcess p;
+    p.start(tool, args);
+    if (!p.waitForFinished(60000) || p.exitCode() != 0)
+        return QStringLiteral("%1 failed: %2").arg(tool, QString::fromUtf8(p.readAllStandardError()));
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+QString pdfText(const QString &pdf)
+{
+    return runTool(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
 }
 
 QStringList queryRows(const QString &sql, QSqlDatabase db)

@@ -32,7 +32,7 @@ QList<QVariantList> readTable(const PriceTable &table)
     // order, the one the quotation lists them in, so that a replace from the
     // file gives the same quotation.
     QString order = table.loadOrder;
-    if (columns.first().kind == ColumnKind::Number)
+    if (columns.first().kind == PriceColumnKind::Number)
         order += QStringLiteral(",编号");
     else
         order.clear();
@@ -46,11 +46,11 @@ QList<QVariantList> readTable(const PriceTable &table)
             const bool numeric = type == QMetaType::Double || type == QMetaType::LongLong || type == QMetaType::Int;
             if (value.isNull())
                 row.append(QVariant());
-            else if (!numeric || columns.at(c).kind == ColumnKind::Text)
+            else if (!numeric || columns.at(c).kind == PriceColumnKind::Text)
                 // A text stored in a number column goes out as it is, for the
                 // user to see and mend, not as a 0.
                 row.append(value.toString());
-            else if (columns.at(c).kind == ColumnKind::Real)
+            else if (columns.at(c).kind == PriceColumnKind::Real)
                 row.append(value.toDouble());
             else
                 row.append(value.toLongLong());

@@ -66,32 +66,32 @@ QVariant convert(const PriceColumn &column, const SheetCell &cell, QStringList &
             QStringLiteral("%1有%2个字符, 超过%3个字符的上限").arg(column.name).arg(text.size()).arg(kMaxImportedText));
         return QVariant();
     }
-    if (cell.date && column.kind != ColumnKind::Text) {
+    if (cell.date && column.kind != PriceColumnKind::Text) {
         problems.append(QStringLiteral("%1%2是日期, 不是数字").arg(column.name, shown(text)));
         return QVariant();
     }
     switch (column.kind) {
-    case ColumnKind::Text:
+    case PriceColumnKind::Text:
         if (hasControlCharacter(text)) {
             problems.append(QStringLiteral("%1含有控制字符: %2").arg(column.name, shownValue(text)));
             return QVariant();
         }
         return text;
-    case ColumnKind::Real: {
+    case PriceColumnKind::Real: {
         double number = 0;
         if (parseNumber(text, &number))
             return number;
         problems.append(QStringLiteral("%1%2不是数字").arg(column.name, shown(text)));
         return QVariant();
     }
-    case ColumnKind::YesNo: {
+    case PriceColumnKind::YesNo: {
         int flag = 0;
         if (readYesNo(text, &flag))
             return flag;
         problems.append(QStringLiteral("%1%2应为1/0、True/False或是/否").arg(column.name, shown(text)));
         return QVariant();
     }
-    case ColumnKind::Number: {
+    case PriceColumnKind::Number: {
         double number = 0;
         if (parseNumber(text, &number) && number == std::floor(number) && std::fabs(number) < 2147483647.0)
             return qint64(number);
@@ -102,19 +102,19 @@ QVariant convert(const PriceColumn &column, const SheetCell &cell, QStringList &
     return QVariant();
 }
 
-bool sameValue(ColumnKind kind, const QVariant &stored, const QVariant &incoming)
+bool sameValue(PriceColumnKind kind, const QVariant &stored, const QVariant &incoming)
 {
-    const bool storedEmpty = stored.isNull() || (kind == ColumnKind::Text && stored.toString().isEmpty());
+    const bool storedEmpty = stored.isNull() || (kind == PriceColumnKind::Text && stored.toString().isEmpty());
     if (storedEmpty || incoming.isNull())
         return storedEmpty == incoming.isNull();
     switch (kind) {
-    case ColumnKind::Text:
+    case PriceColumnKind::Text:
         return stored.toString() == incoming.toString();
-    case ColumnKind::Real:
+    case PriceColumnKind::Real:
         return stored.toDouble() == incoming.toDouble();
-    case ColumnKind::YesNo:
+    case PriceColumnKind::YesNo:
         return (stored.toInt() != 0) == (incoming.toInt() != 0);
-    case ColumnKind::Number:
+    case PriceColumnKind::Number:
         return stored.toLongLong() == incoming.toLongLong();
     }
     return false;
@@ -140,7 +140,7 @@ public:
         : m_table(table)
         , m_columns(priceColumns(table.name))
         , m_file(file)
-        , m_numbered(!m_columns.isEmpty() && m_columns.first().kind == ColumnKind::Number)
+        , m_numbered(!m_columns.isEmpty() && m_columns.first().kind == PriceColumnKind::Number)
     {
         m_plan.mode = mode;
     }
@@ -400,7 +400,7 @@ private:
                     // Merging keeps the stored number; replacing keeps it unless the file gives another.
                     if (value.isNull())
                         value = stored;
-                    else if (!sameValue(ColumnKind::Number, stored, value))
+                    else if (!sameValue(PriceColumnKind::Number, stored, value))
                         c.differs = true;
                 } else if (m_plan.mode == ImportMode::Merge && !given(column)) {
                     value = stored;
