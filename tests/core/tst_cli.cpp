@@ -92,8 +92,16 @@ private slots:
         for (int i = 0; i < keys.size(); ++i)
             QVERIFY(WriteIni(iniPath(), "cs1", keys[i], values[i]));
         const QString file = home.file("quote.json");
-        const CliResult r
-            = runCli(home, {"quote", "--lc-price", "断桥铝型材/true/20元", "--lc-price", "铜/False/3", "--json", file});
+        const QStringList args
+            = {"quote", "--lc-price", "断桥铝型材/true/20元", "--lc-price", "铜/False/3", "--json", file};
+        // A class without its price is not quoted at 0 unless the user says so; nothing is written.
+        for (const QStringList &refused : {QStringList {"quote", "--json", file}, args}) {
+            const CliResult r = runCli(home, refused);
+            QVERIFY(r.status == 3 && r.out.isEmpty() && !QFile::exists(file));
+            QVERIFY2(r.err.endsWith("; 请用 --lc-price 给出, 或用 --yes 按0计算\n"), qPrintable(r.err));
+            QCOMPARE(r.err.contains("未给出主材单价: 断桥铝型材 隔热材、普通铝型材 非隔热材;"), refused.size() == 3);
+        }
+        const CliResult r = runCli(home, args + QStringList {"--yes"});
         QVERIFY(r.status == 0 && r.out.isEmpty());
         QCOMPARE(r.err, QString("未给出主材单价: 普通铝型材 非隔热材,按0计算\n工程中没有这种主材: 铜 非隔热材\n"));
         const QJsonObject root = QJsonDocument::fromJson(readFile(file)).object();

@@ -6,6 +6,7 @@
 #include "core/common/error.h"
 #include "core/common/io/chunkfile.h"
 #include "core/common/io/ini.h"
+#include "core/common/io/paths.h"
 #include "core/common/io/textcodec.h"
 #include "core/common/numbers.h"
 #include "core/document/xlsxtable.h"
@@ -18,6 +19,9 @@
 #include <QTest>
 
 #include <cmath>
+
+#include <sys/inotify.h>
+#include <unistd.h>
 
 using namespace tarvex;
 using namespace tarvex::test;
@@ -132,6 +136,31 @@ private slots:
         QVERIFY(writeQuoteSettings(path, settings, &error));
         QCOMPARE(ReadIni(path, "cs1", "tx8"), QString("审核:张三"));
         QCOMPARE(ReadIni(path, "sysPath", "path1"), QString("/data"));
+    }
+
+    // A large cs.ini costs one read per operation, not one per key.
+    void settingsFileIsReadOncePerOperation()
+    {
+        TestHome home(Demo::PricesAndProject);
+        QVERIFY(WriteIni(iniPath(), "cs1", {{"tx1", "1.05"}, {"tx4", "某工程"}, {"op5", "True"}, {"ch2", "1"}}));
+        const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        QVERIFY(watch >= 0 && inotify_add_watch(watch, QFile::encodeName(iniPath()).constData(), IN_OPEN) >= 0);
+        const auto opens = [watch] {
+            int count = 0;
+            alignas(inotify_event) char buffer[4096];
+            for (qint64 n; (n = ::read(watch, buffer, sizeof buffer)) > 0;)
+                for (char *p = buffer; p < buffer + n;
+                     p += sizeof(inotify_event) + reinterpret_cast<inotify_event *>(p)->len)
+                    ++count;
+            return count;
+        };
+        const QuoteSettings settings = readQuoteSettings(iniPath());
+        QCOMPARE(settings.text[3] + settings.text[0], QString("某工程1.05"));
+        QCOMPARE(opens(), 1);
+        // The whole batch quotation.
+        QCOMPARE(runCli(home, {"quote", "--yes", "--json", home.file("q.json")}).status, 0);
+        QCOMPARE(opens(), 1);
+        ::close(watch);
     }
 
     // Halves are decided on the decimal a calculator shows, then go to the

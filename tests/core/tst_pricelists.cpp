@@ -87,6 +87,9 @@ private slots:
         TestHome home(Demo::Prices);
         sqlExec("INSERT INTO lcName VALUES (11,'O''Neil系列','边,框','KF-1',0.1,1,'断桥铝型材','含\"引号\"\n两行')");
         sqlExec("INSERT INTO FyTable VALUES ('O''Neil费',NULL,3.25)");
+        // The fees as the quotation lists them.
+        const QStringList fees = queryRows("SELECT * FROM FyTable");
+        QCOMPARE(fees.first(), QString("安装费|35|0"));
         for (const QString &name : QStringList({"lcName", "pjName", "blName", "FyTable"})) {
             const QStringList before = wholeTable(name);
             for (const QString &suffix : QStringList({"csv", "xlsx"})) {
@@ -97,6 +100,8 @@ private slots:
                     QCOMPARE(plan.counts(), QString("新增 0 修改 0 未变 %1 无效 0").arg(before.size()));
                     QCOMPARE(plan.removed, 0);
                     QCOMPARE(wholeTable(name), before);
+                    // The quotation lists the fees in the table's order.
+                    QCOMPARE(queryRows("SELECT * FROM FyTable"), fees);
                 }
             }
         }
@@ -104,6 +109,63 @@ private slots:
         const QByteArray csv = readFile(home.file("lcName.csv"));
         QVERIFY(csv.startsWith("\xEF\xBB\xBF编号,系列,名称,代号,线重,隔热,材料类别,备注\r\n"));
         QVERIFY(csv.contains("\r\n11,O'Neil系列,\"边,框\",KF-1,0.1,1,断桥铝型材,\"含\"\"引号\"\"\n两行\"\r\n"));
+    }
+
+    // An accessory without 规格 is priced by a record without one, Null or ''.
+    void emptySpecificationIsOneValue()
+    {
+        TestHome home(Demo::Prices);
+        sqlExec("INSERT INTO pjName VALUES (90,'五金','胶条',NULL,NULL,'米',3,1,NULL)");
+        const QByteArray csv = "类别,名称,规格,单位,单价,折扣量\r\n五金,胶条,,米,3.5,1\r\n五金,压条,,米,2,1\r\n";
+        QCOMPARE(importBytes(home, "pjName", "spec.csv", csv, ImportMode::Merge, true).counts(),
+            QString("新增 1 修改 1 未变 0 无效 0"));
+        sqlExec("INSERT INTO MjTemp VALUES (1,'S60','C1',1,1)");
+        sqlExec("INSERT INTO PjTemp VALUES (1,'胶条','',NULL,2),(1,'压条',NULL,NULL,1)");
+        QCOMPARE(queryRows("SELECT 名称,单价 FROM PricePj"), QStringList({"胶条|3.5", "压条|2"}));
+        QVERIFY(listMissingPrices().isEmpty());
+    }
+
+    // A supplier's spelling of a column is placed; a file whose price column
+    // the import cannot place is refused, naming what it found.
+    void supplierSpellingsArePlacedOrRefused_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("csv");
+        QTest::addColumn<QString>("result");
+        const QString changed = "新增 0 修改 1 未变 0 无效 0";
+        QTest::newRow("米重") << "lcName" << QByteArray("代号,米重\nKF601,1.5\n") << changed;
+        QTest::newRow("unit in brackets") << "lcName" << QByteArray("代号,线重(kg/m)\nKF601,1.5\n") << changed;
+        QTest::newRow("full-width brackets and blanks")
+            << "lcName" << QByteArray("代号, 线 重（kg/m）\nKF601,1.5\n") << changed;
+        QTest::newRow("单价(元)") << "pjName" << QByteArray("名称,规格,单价(元)\n执手,7字型,1.5\n") << changed;
+        QTest::newRow("含税单价") << "pjName" << QByteArray("名称,规格,含税单价\n执手,7字型,1.5\n") << changed;
+        QTest::newRow("unknown price column") << "lcName" << QByteArray("代号,重量\nKF601,1.5\n")
+                                              << "第1行的表头缺少“线重”列(找到的列: “代号”、“重量”; lcName的列名为:";
+        QTest::newRow("no price column") << "blName" << QByteArray("名称,折扣量\n5mm白玻,1\n")
+                                         << "第1行的表头缺少“单价”列(找到的列: “名称”、“折扣量”;";
+        QTest::newRow("fee without amount") << "FyTable" << QByteArray("费用名称\n安装费\n")
+                                            << "第1行的表头缺少“费用量”或“百分比”列(找到的列: “费用名称”;";
+    }
+
+    void supplierSpellingsArePlacedOrRefused()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, csv);
+        QFETCH(QString, result);
+        TestHome home(Demo::Prices);
+        const QStringList before = wholeTable(name);
+        if (result.startsWith("新增")) {
+            QCOMPARE(importBytes(home, name, "list.csv", csv, ImportMode::Merge, true).counts(), result);
+            const QString sql = name == "lcName" ? QString("SELECT 线重 FROM lcName WHERE 代号='KF601'")
+                                                 : QString("SELECT 单价 FROM pjName WHERE 名称='执手'");
+            QCOMPARE(sqlScalar(sql).toDouble(), 1.5);
+            return;
+        }
+        for (const ImportMode mode : {ImportMode::Merge, ImportMode::Replace}) {
+            const QString error = errorOf([&] { importBytes(home, name, "list.csv", csv, mode, true); });
+            QVERIFY2(error.contains(result), qPrintable(error));
+            QCOMPARE(wholeTable(name), before);
+        }
     }
 
     void mergeChangesWhatTheFileSaysInAnyEncoding()

@@ -129,6 +129,8 @@ private slots:
             {good + "1|1|A01|" + QByteArray(100000, 'x') + "\r\n",
                 "第3行: 长度 '" + QString(60, 'x') + "…' (共 100000 个字符) 不是数字"},
             {"1|1|" + QByteArray(5 << 20, 'x'), "第1行: 行太长 (超过1024 KB), 这不是报价数据文件"},
+            // An ID names one window: a second one would double every material of it.
+            {good + "1|1|A02|900\r\n4|1.0|S60|C9|1|1\r\n", "第4行: 门窗 ID 1 已在第1行出现"},
             // An SQL-looking value is only text; a number field is never pasted into SQL.
             {good + "1|1|A01|1);DELETE FROM MjTemp;--\r\n", "第3行: 长度 '1);DELETE FROM MjTemp;--' 不是数字"},
         };

@@ -1,9 +1,12 @@
 #include "core/prices/priceexport.h"
 
 #include "core/common/db/database.h"
+#include "core/common/error.h"
 #include "core/common/io/csv.h"
 #include "core/common/io/savefile.h"
 #include "core/common/numbers.h"
+#include "core/common/shownvalue.h"
+#include "core/document/xlsxcells.h"
 #include "core/document/xlsxtable.h"
 #include "core/prices/pricecolumns.h"
 #include "core/prices/pricetables.h"
@@ -24,9 +27,12 @@ QList<QVariantList> readTable(const PriceTable &table)
         names.append(c.name);
     }
     QList<QVariantList> rows {header};
-    // Records of equal sort values keep one order from one export to the next.
-    QSqlQuery query = sqlExec(QStringLiteral("SELECT ") + names.join(QLatin1Char(',')) + QStringLiteral(" FROM ")
-        + table.name + table.orderClause());
+    // Records of equal sort values keep one order from one export to the
+    // next. The fees go out in the table's own order, the one the quotation
+    // lists them in, so that a replace from the file gives the same quotation.
+    const QString order = table.textKey ? table.entryOrder() : table.orderClause();
+    QSqlQuery query = sqlExec(
+        QStringLiteral("SELECT ") + names.join(QLatin1Char(',')) + QStringLiteral(" FROM ") + table.name + order);
     while (query.next()) {
         QVariantList row;
         for (int c = 0; c < columns.size(); ++c) {
@@ -55,7 +61,7 @@ QString csvText(const QVariant &value)
         return QString();
     if (value.typeId() == QMetaType::Double)
         return plainNumber(value.toDouble());
-    return csvField(value.toString(), u',');
+    return csvField(csvTextCell(value.toString()), u',');
 }
 
 void writeCsv(const QString &path, const QList<QVariantList> &rows)
@@ -70,6 +76,32 @@ void writeCsv(const QString &path, const QList<QVariantList> &rows)
     saveFileAtomically(path, bytes);
 }
 
+// A workbook cell holds 32,767 characters and no control characters (XML
+// has no NUL): a text it would cut must not come back from the workbook as
+// another record.
+void checkFitsWorkbook(const PriceTable &table, const QList<QVariantList> &rows)
+{
+    const QList<PriceColumn> &columns = priceColumns(table.name);
+    for (qsizetype r = 1; r < rows.size(); ++r) {
+        for (int c = 0; c < columns.size(); ++c) {
+            const QVariant &value = rows.at(r).value(c);
+            if (value.typeId() != QMetaType::QString)
+                continue;
+            const QString text = value.toString();
+            const bool control = hasControlCharacter(text);
+            if (text.size() <= kMaxCellChars && !control)
+                continue;
+            const QString record
+                = QStringLiteral("%1为“%2”的记录的%3")
+                      .arg(table.keyField, rows.at(r).value(0).toString().left(60), columns.at(c).name);
+            throw Error(QStringLiteral("无法导出到工作簿: ") + record
+                + (control ? QStringLiteral("含有控制字符, 工作簿中放不下")
+                           : QStringLiteral("有%1个字符, 单元格最多放%2个").arg(text.size()).arg(kMaxCellChars))
+                + QStringLiteral("; 请导出为.csv"));
+        }
+    }
+}
+
 } // namespace
 
 int exportPriceTable(const PriceTable &table, const QString &path)
@@ -80,10 +112,12 @@ int exportPriceTable(const PriceTable &table, const QString &path)
         const ReadTransaction snapshot;
         rows = readTable(table);
     }
-    if (QFileInfo(path).suffix().compare(QLatin1String("xlsx"), Qt::CaseInsensitive) == 0)
+    if (QFileInfo(path).suffix().compare(QLatin1String("xlsx"), Qt::CaseInsensitive) == 0) {
+        checkFitsWorkbook(table, rows);
         writeXlsxValues(path, rows);
-    else
+    } else {
         writeCsv(path, rows);
+    }
     return int(rows.size()) - 1;
 }
 

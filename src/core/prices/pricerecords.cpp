@@ -91,7 +91,8 @@ SaveOutcome writeNumbered(const QString &table, Fields fields, const QString &nu
     requirePriceChanges(priceTable);
     writingPrices(priceTable, [&] {
         if (adding) {
-            inTransaction(db, [&] {
+            // The number read is the one written, whoever else writes meanwhile.
+            inWriteTransaction(db, [&] {
                 lockForNumbering(table, db);
                 outcome.number = nextPriceNumber(table);
                 fields.names.prepend(QStringLiteral("编号"));

@@ -4,6 +4,7 @@
 #include "core/common/db/schema.h"
 #include "core/common/db/serverconnection.h"
 #include "core/common/db/serverschema.h"
+#include "core/common/db/sqlitefailure.h"
 #include "core/common/error.h"
 #include "core/common/io/paths.h"
 
@@ -76,17 +77,14 @@ sqlite3 *handleOf(const QSqlDatabase &db)
     return nullptr;
 }
 
-QString describe(const QSqlError &error)
+QString describe(const QSqlError &error, const QSqlDatabase &db)
 {
-    QString text = error.databaseText();
-    if (text.isEmpty())
-        text = error.text();
-    return text;
+    return sqliteFailureText(error, db);
 }
 
 QString sqlFailure(const QSqlError &error, const QSqlDatabase &db)
 {
-    return onServer(db) ? serverErrorText(error, db) : describe(error);
+    return onServer(db) ? serverErrorText(error, db) : describe(error, db);
 }
 
 [[noreturn]] void throwFailure(const QSqlError &error, const QSqlDatabase &db)
@@ -186,9 +184,13 @@ QSqlDatabase Database::openFile(
     db.setDatabaseName(path);
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
     try {
-        if (!db.open())
-            throw Error(QStringLiteral("无法打开数据库 ") + QDir::toNativeSeparators(path) + QStringLiteral(": ")
-                + describe(db.lastError()));
+        if (!db.open()) {
+            const QString reason = describe(db.lastError(), db);
+            if (reason.contains(QDir::toNativeSeparators(path)))
+                throw Error(reason);
+            throw Error(
+                QStringLiteral("无法打开数据库 ") + QDir::toNativeSeparators(path) + QStringLiteral(": ") + reason);
+        }
         sqlExec(QStringLiteral("PRAGMA foreign_keys=OFF"), {}, db);
         if (journal == Journal::Wal)
             sqlExec(QStringLiteral("PRAGMA journal_mode=WAL"), {}, db);
@@ -335,6 +337,17 @@ void beginTransaction(QSqlDatabase &db)
         throw Error(QStringLiteral("cannot start a transaction within a transaction"));
     if (!db.transaction())
         throwFailure(db.lastError(), db);
+}
+
+void beginWriteTransaction(QSqlDatabase &db)
+{
+    // A server's writers take their locks as they go (numbered tables
+    // before they read the highest number): a plain transaction serves.
+    if (onServer(db)) {
+        beginTransaction(db);
+        return;
+    }
+    sqlExec(QStringLiteral("BEGIN IMMEDIATE"), {}, db);
 }
 
 void commitTransaction(QSqlDatabase &db)

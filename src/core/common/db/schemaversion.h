@@ -22,6 +22,8 @@ struct SchemaStep {
     std::function<void(QSqlDatabase &)> run = {};
     QStringList shared = {};
     QStringList seat = {};
+    // What a seat needs beyond its statements; runs after them.
+    std::function<void(QSqlDatabase &)> seatRun = {};
 };
 
 // The schema of one kind of database file (newdb.sqlite, xltDb.sqlite, ...),

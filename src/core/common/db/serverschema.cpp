@@ -117,6 +117,8 @@ void runSteps(QSqlDatabase &db, const SchemaPlan &plan, int found, bool seat)
             continue;
         for (const QString &statement : seat ? step.seat : step.shared)
             sqlExec(statement, {}, db);
+        if (seat && step.seatRun)
+            step.seatRun(db);
     }
 }
 

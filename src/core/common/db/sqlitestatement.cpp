@@ -1,5 +1,6 @@
 #include "core/common/db/sqlitestatement.h"
 
+#include "core/common/db/sqlitefailure.h"
 #include "core/common/error.h"
 #include "core/common/numbers.h"
 
@@ -147,7 +148,7 @@ QString SqliteStatement::columnName(int column) const
 
 void SqliteStatement::fail() const
 {
-    throw Error(QString::fromUtf8(sqlite3_errmsg(m_db)));
+    throw Error(sqliteFailureText(m_db));
 }
 
 } // namespace tarvex
