@@ -27,6 +27,8 @@ const Command kCommands[] = {
     {"check", "价格完整性检查: 0 全部有价, 1-3 缺少的种类; 列出每种缺价的材料", cmdCheck},
     {"prices", "价格表导出到或导入自 .csv/.xlsx 文件", cmdPrices},
     {"quote", "工作数据的报价 (JSON、文本、PDF、工作簿)", cmdQuote},
+    {"offer", "客户报价: 编号、记入报价记录、输出 PDF (及工作簿、JSON)", cmdOffer},
+    {"offers", "报价记录: 列出、显示 (原样取出 PDF)、修订、删除", cmdOffers},
     {"cut", "下料优化: 每个代号的切割排入定尺料 (汇总、JSON、PDF、工作簿)", cmdCut},
     {"library", "图库: 列出、导入、导出记录, 建立示例图库", cmdLibrary},
 };

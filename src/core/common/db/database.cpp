@@ -200,6 +200,14 @@ void beginTransaction(QSqlDatabase &db)
         throw Error(describe(db.lastError()));
 }
 
+void beginWriteTransaction(QSqlDatabase &db)
+{
+    sqlite3 *handle = sqliteHandle(db);
+    if (!sqlite3_get_autocommit(handle))
+        throw Error(QStringLiteral("写入事务不能在另一个事务中开始"));
+    sqlExec(QStringLiteral("BEGIN IMMEDIATE"), {}, db);
+}
+
 void commitTransaction(QSqlDatabase &db)
 {
     if (!db.commit()) {

@@ -84,9 +84,28 @@ private:
 void beginTransaction(QSqlDatabase &db);
 void commitTransaction(QSqlDatabase &db);
 
+// Runs fn inside one transaction that holds the write lock from its start:
+// what fn reads stays true until it commits, another program's writer
+// waits for it (numbers handed out one at a time). Rolls back and rethrows
+// when fn throws. Must not be called inside an open transaction.
+template <typename Fn> void inWriteTransaction(QSqlDatabase db, Fn fn);
+void beginWriteTransaction(QSqlDatabase &db);
+
 template <typename Fn> void inTransaction(QSqlDatabase db, Fn fn)
 {
     beginTransaction(db);
+    try {
+        fn();
+    } catch (...) {
+        db.rollback();
+        throw;
+    }
+    commitTransaction(db);
+}
+
+template <typename Fn> void inWriteTransaction(QSqlDatabase db, Fn fn)
+{
+    beginWriteTransaction(db);
     try {
         fn();
     } catch (...) {

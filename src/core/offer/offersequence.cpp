@@ -1,0 +1,101 @@
+#include "core/offer/offersequence.h"
+
+#include "core/offer/offerpaper.h"
+
+#include <QHash>
+
+namespace tarvex {
+
+bool prepareOffer(QuoteRun &run, const OfferRequest &request, const QuoteSteps &steps, Offer *offer, QSqlDatabase db)
+{
+    run.options.scope = quoteScopeOf(request.scope);
+    QuoteSteps paperSteps = steps;
+    // An offer goes to the customer: every material must have its price.
+    paperSteps.goOnWithout = [&steps](int check) {
+        if (steps.goOnWithout)
+            steps.goOnWithout(check);
+        return false;
+    };
+    const ReadTransaction snapshot(db);
+    if (!runQuoteCalculation(run, NullPrices::Fail, paperSteps, db))
+        return false;
+    *offer = buildOffer(run, readOfferUnits(request.scope, db), request);
+    return true;
+}
+
+RecordedOffer issuePreparedOffer(const Offer &offer, const OfferSettings &settings, QSqlDatabase db)
+{
+    const OfferLetterhead head = offerLetterhead(settings);
+    return issueOffer(
+        offer, settings.pattern, [&head](const Offer &numbered) { return offerPdf(numbered, head); }, db);
+}
+
+RecordedOffer issuePreparedRevision(
+    const Offer &offer, const QString &replacedNumber, const OfferSettings &settings, QSqlDatabase db)
+{
+    const OfferLetterhead head = offerLetterhead(settings);
+    return issueRevision(
+        offer, replacedNumber, [&head](const Offer &numbered) { return offerPdf(numbered, head); }, db);
+}
+
+OfferRequest revisionRequest(const Offer &recorded)
+{
+    OfferRequest request;
+    request.customer = recorded.customer;
+    request.project = recorded.project;
+    request.sourceFile = recorded.sourceFile;
+    request.scope = recorded.scope;
+    request.discount = recorded.discount;
+    request.taxPercent = recorded.taxPercent;
+    request.validityDays = recorded.validityDays;
+    return request;
+}
+
+QuoteOptions revisionOptions(const Offer &recorded, QuoteOptions options)
+{
+    options.scope = quoteScopeOf(recorded.scope);
+    options.areaBasis = recorded.areaBasis;
+    options.lossLc = recorded.lossLc;
+    options.lossPj = recorded.lossPj;
+    options.lossBl = recorded.lossBl;
+    return options;
+}
+
+std::optional<QString> recordedClassPrice(const Offer &recorded, const LcPriceClass &cls)
+{
+    for (const LcPriceItem &item : splitLcPriceString(recorded.lcPriceString)) {
+        if (item.cls == cls.cls && thermalFromText(item.flagText) == cls.thermal)
+            return item.priceText;
+    }
+    return std::nullopt;
+}
+
+QStringList takeOffDifferences(const Offer &before, const Offer &after)
+{
+    auto label = [](const OfferLine &line) -> QString {
+        return line.window.isEmpty() ? QStringLiteral("门窗系列 ") + line.series
+                                     : QStringLiteral("窗号 ") + line.window;
+    };
+    auto describe = [](const OfferLine &line) -> QString {
+        return QStringLiteral("%1樘 %2m²").arg(line.count).arg(QString::number(line.area, 'f', 2));
+    };
+    QHash<QString, const OfferLine *> old;
+    for (const OfferLine &line : before.lines)
+        old.insert(label(line), &line);
+    QStringList differences;
+    for (const OfferLine &line : after.lines) {
+        const OfferLine *was = old.take(label(line));
+        if (!was)
+            differences.append(label(line) + QStringLiteral(": 新增 ") + describe(line));
+        else if (was->count != line.count || was->area != line.area || was->series != line.series)
+            differences.append(
+                label(line) + QStringLiteral(": ") + describe(*was) + QStringLiteral(" → ") + describe(line));
+    }
+    for (const OfferLine &line : before.lines) {
+        if (old.contains(label(line)))
+            differences.append(label(line) + QStringLiteral(": 不再有"));
+    }
+    return differences;
+}
+
+} // namespace tarvex
