@@ -6,7 +6,7 @@ namespace tarvex {
 
 namespace {
 
-PriceColumn column(const char *name, ColumnKind kind, bool key = false, bool required = false)
+PriceColumn column(const char *name, PriceColumnKind kind, bool key = false, bool required = false)
 {
     return {QString::fromUtf8(name), kind, key, required};
 }
@@ -19,37 +19,37 @@ constexpr bool kRequired = true;
 const QList<PriceColumn> &priceColumns(const QString &table)
 {
     static const QList<PriceColumn> profile {
-        column("编号", ColumnKind::Number),
-        column("系列", ColumnKind::Text, false, kRequired),
-        column("名称", ColumnKind::Text, false, kRequired),
-        column("代号", ColumnKind::Text, kKey, kRequired),
-        column("线重", ColumnKind::Real, false, kRequired),
-        column("隔热", ColumnKind::YesNo, false, kRequired),
-        column("材料类别", ColumnKind::Text, false, kRequired),
-        column("备注", ColumnKind::Text),
+        column("编号", PriceColumnKind::Number),
+        column("系列", PriceColumnKind::Text, false, kRequired),
+        column("名称", PriceColumnKind::Text, false, kRequired),
+        column("代号", PriceColumnKind::Text, kKey, kRequired),
+        column("线重", PriceColumnKind::Real, false, kRequired),
+        column("隔热", PriceColumnKind::YesNo, false, kRequired),
+        column("材料类别", PriceColumnKind::Text, false, kRequired),
+        column("备注", PriceColumnKind::Text),
     };
     static const QList<PriceColumn> accessory {
-        column("编号", ColumnKind::Number),
-        column("类别", ColumnKind::Text, false, kRequired),
-        column("名称", ColumnKind::Text, kKey, kRequired),
-        column("规格", ColumnKind::Text, kKey, kRequired),
-        column("技术要求", ColumnKind::Text),
-        column("单位", ColumnKind::Text, false, kRequired),
-        column("单价", ColumnKind::Real, false, kRequired),
-        column("折扣量", ColumnKind::Real, false, kRequired),
-        column("备注", ColumnKind::Text),
+        column("编号", PriceColumnKind::Number),
+        column("类别", PriceColumnKind::Text, false, kRequired),
+        column("名称", PriceColumnKind::Text, kKey, kRequired),
+        column("规格", PriceColumnKind::Text, kKey, kRequired),
+        column("技术要求", PriceColumnKind::Text),
+        column("单位", PriceColumnKind::Text, false, kRequired),
+        column("单价", PriceColumnKind::Real, false, kRequired),
+        column("折扣量", PriceColumnKind::Real, false, kRequired),
+        column("备注", PriceColumnKind::Text),
     };
     static const QList<PriceColumn> glass {
-        column("编号", ColumnKind::Number),
-        column("名称", ColumnKind::Text, kKey, kRequired),
-        column("单价", ColumnKind::Real, false, kRequired),
-        column("折扣量", ColumnKind::Real, false, kRequired),
-        column("备注", ColumnKind::Text),
+        column("编号", PriceColumnKind::Number),
+        column("名称", PriceColumnKind::Text, kKey, kRequired),
+        column("单价", PriceColumnKind::Real, false, kRequired),
+        column("折扣量", PriceColumnKind::Real, false, kRequired),
+        column("备注", PriceColumnKind::Text),
     };
     static const QList<PriceColumn> fee {
-        column("费用名称", ColumnKind::Text, kKey, kRequired),
-        column("费用量", ColumnKind::Real),
-        column("百分比", ColumnKind::Real),
+        column("费用名称", PriceColumnKind::Text, kKey, kRequired),
+        column("费用量", PriceColumnKind::Real),
+        column("百分比", PriceColumnKind::Real),
     };
     static const QList<PriceColumn> none;
     if (table == QLatin1String("lcName"))

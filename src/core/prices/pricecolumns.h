@@ -8,7 +8,7 @@
 namespace tarvex {
 
 // How a price table column holds its values.
-enum class ColumnKind {
+enum class PriceColumnKind {
     Number, // 编号: a whole number
     Text,
     Real, // prices, weights, factors: a decimal number
@@ -17,7 +17,7 @@ enum class ColumnKind {
 
 struct PriceColumn {
     QString name;
-    ColumnKind kind;
+    PriceColumnKind kind;
     bool key; // part of the natural key the priced views join on
     bool required; // a record needs it, as the entry dialog asks for it
 };

@@ -26,7 +26,7 @@ QList<QVariantList> readTable(const PriceTable &table)
     QList<QVariantList> rows {header};
     // Records of equal sort values keep one order from one export to the next.
     QString order = table.loadOrder;
-    if (columns.first().kind == ColumnKind::Number)
+    if (columns.first().kind == PriceColumnKind::Number)
         order += QStringLiteral(",编号");
     QSqlQuery query = sqlExec(
         QStringLiteral("SELECT ") + names.join(QLatin1Char(',')) + QStringLiteral(" FROM ") + table.name + order);
@@ -38,11 +38,11 @@ QList<QVariantList> readTable(const PriceTable &table)
             const bool numeric = type == QMetaType::Double || type == QMetaType::LongLong || type == QMetaType::Int;
             if (value.isNull())
                 row.append(QVariant());
-            else if (!numeric || columns.at(c).kind == ColumnKind::Text)
+            else if (!numeric || columns.at(c).kind == PriceColumnKind::Text)
                 // A text stored in a number column goes out as it is, for the
                 // user to see and mend, not as a 0.
                 row.append(value.toString());
-            else if (columns.at(c).kind == ColumnKind::Real)
+            else if (columns.at(c).kind == PriceColumnKind::Real)
                 row.append(value.toDouble());
             else
                 row.append(value.toLongLong());

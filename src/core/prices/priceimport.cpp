@@ -56,23 +56,23 @@ QVariant convert(const PriceColumn &column, const QString &cell, QStringList &pr
     if (text.isEmpty())
         return QVariant();
     switch (column.kind) {
-    case ColumnKind::Text:
+    case PriceColumnKind::Text:
         return text;
-    case ColumnKind::Real: {
+    case PriceColumnKind::Real: {
         double number = 0;
         if (parseNumber(text, &number))
             return number;
         problems.append(QStringLiteral("%1%2不是数字").arg(column.name, shown(text)));
         return QVariant();
     }
-    case ColumnKind::YesNo: {
+    case PriceColumnKind::YesNo: {
         int flag = 0;
         if (readYesNo(text, &flag))
             return flag;
         problems.append(QStringLiteral("%1%2应为1/0、True/False或是/否").arg(column.name, shown(text)));
         return QVariant();
     }
-    case ColumnKind::Number: {
+    case PriceColumnKind::Number: {
         double number = 0;
         if (parseNumber(text, &number) && number == std::floor(number) && std::fabs(number) < 2147483647.0)
             return qint64(number);
@@ -83,19 +83,19 @@ QVariant convert(const PriceColumn &column, const QString &cell, QStringList &pr
     return QVariant();
 }
 
-bool sameValue(ColumnKind kind, const QVariant &stored, const QVariant &incoming)
+bool sameValue(PriceColumnKind kind, const QVariant &stored, const QVariant &incoming)
 {
-    const bool storedEmpty = stored.isNull() || (kind == ColumnKind::Text && stored.toString().isEmpty());
+    const bool storedEmpty = stored.isNull() || (kind == PriceColumnKind::Text && stored.toString().isEmpty());
     if (storedEmpty || incoming.isNull())
         return storedEmpty == incoming.isNull();
     switch (kind) {
-    case ColumnKind::Text:
+    case PriceColumnKind::Text:
         return stored.toString() == incoming.toString();
-    case ColumnKind::Real:
+    case PriceColumnKind::Real:
         return stored.toDouble() == incoming.toDouble();
-    case ColumnKind::YesNo:
+    case PriceColumnKind::YesNo:
         return (stored.toInt() != 0) == (incoming.toInt() != 0);
-    case ColumnKind::Number:
+    case PriceColumnKind::Number:
         return stored.toLongLong() == incoming.toLongLong();
     }
     return false;
@@ -121,7 +121,7 @@ public:
         : m_table(table)
         , m_columns(priceColumns(table.name))
         , m_file(file)
-        , m_numbered(!m_columns.isEmpty() && m_columns.first().kind == ColumnKind::Number)
+        , m_numbered(!m_columns.isEmpty() && m_columns.first().kind == PriceColumnKind::Number)
     {
         m_plan.mode = mode;
     }
@@ -366,7 +366,7 @@ private:
                     // Merging keeps the stored number; replacing keeps it unless the file gives another.
                     if (value.isNull())
                         value = stored;
-                    else if (!sameValue(ColumnKind::Number, stored, value))
+                    else if (!sameValue(PriceColumnKind::Number, stored, value))
                         c.differs = true;
                 } else if (m_plan.mode == ImportMode::Merge && !given(column)) {
                     value = stored;
