@@ -64,7 +64,7 @@ void reportIssued(Context &context, const Offer &offer)
 }
 
 // The price check as the paper quotation takes it: refused, whatever --yes says.
-bool refuseMissingPrice(Context &context, int check)
+bool refuseMissingPrice(Context &context, DataCheckResult check)
 {
     context.err << dataCheckMessage(check) << Qt::endl << QStringLiteral("客户报价需要全部单价") << Qt::endl;
     return false;
@@ -158,7 +158,7 @@ int cmdOffer(Context &context)
     RecordedOffer recorded;
     try {
         QuoteSteps steps;
-        steps.goOnWithout = [&context](int check) { return refuseMissingPrice(context, check); };
+        steps.goOnWithout = [&context](DataCheckResult check) { return refuseMissingPrice(context, check); };
         steps.askPrice = answerFromArguments(context, answers);
         steps.calculating = [&](int) { reportUnusedAnswers(context, answers); };
         Offer offer;
@@ -195,34 +195,26 @@ int reviseOffer(Context &context, CommandLine &line)
         const std::optional<RecordedOffer> old = readOffer(line.arguments().first());
         if (!old)
             throw Error(QStringLiteral("没有编号为 %1 的报价").arg(line.arguments().first()));
-        QuoteRun run;
-        run.options = revisionOptions(old->offer, quoteOptionsFromSettings(readQuoteSettings(iniPath())));
         QuoteSteps steps;
-        steps.goOnWithout = [&context](int check) { return refuseMissingPrice(context, check); };
+        steps.goOnWithout = [&context](DataCheckResult check) { return refuseMissingPrice(context, check); };
         steps.askPrice = answerFromArguments(context, answers,
             [&old](const LcPriceClass &cls, const QString &) { return recordedClassPrice(old->offer, cls); });
         steps.calculating = [&](int) { reportUnusedAnswers(context, answers); };
-        Offer revised;
-        if (!prepareOffer(run, revisionRequest(old->offer), steps, &revised))
+        const bool yes = line.isSet("yes");
+        const std::optional<RecordedOffer> revised = reviseRecordedOffer(
+            *old, quoteOptionsFromSettings(readQuoteSettings(iniPath())), steps,
+            [&](const QStringList &differences) {
+                context.err << QStringLiteral("工程数据与原报价不同:") << Qt::endl
+                            << differences.join(QLatin1Char('\n')) << Qt::endl;
+                if (!yes)
+                    context.err << QStringLiteral("没有修订 (--yes 仍然修订)") << Qt::endl;
+                return yes;
+            },
+            settings);
+        if (!revised)
             return kRefused;
-        const QStringList differences = takeOffDifferences(old->offer, revised);
-        if (!differences.isEmpty()) {
-            context.err << QStringLiteral("工程数据与原报价不同:") << Qt::endl
-                        << differences.join(QLatin1Char('\n')) << Qt::endl;
-            if (!line.isSet("yes")) {
-                context.err << QStringLiteral("没有修订 (--yes 仍然修订)") << Qt::endl;
-                return kRefused;
-            }
-        }
-        recorded = issuePreparedRevision(revised, old->offer.number, settings);
-        const OfferTotals &was = old->offer.totals;
-        const OfferTotals &now = recorded.offer.totals;
-        const std::pair<QString, std::pair<Fen, Fen>> rows[] = {{QStringLiteral("合计"), {was.subtotal, now.subtotal}},
-            {QStringLiteral("优惠"), {was.discount, now.discount}}, {QStringLiteral("税金"), {was.tax, now.tax}},
-            {QStringLiteral("总计"), {was.total, now.total}}};
-        context.out << QStringLiteral("\t%1\t%2").arg(old->offer.number, recorded.offer.number) << '\n';
-        for (const auto &[caption, figures] : rows)
-            context.out << caption << '\t' << formatYuan(figures.first) << '\t' << formatYuan(figures.second) << '\n';
+        recorded = *revised;
+        context.out << revisionComparison(old->offer, recorded.offer);
     } catch (const Error &e) {
         context.err << QStringLiteral("当前错误:") << e.message() << Qt::endl;
         return 1;

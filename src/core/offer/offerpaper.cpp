@@ -395,12 +395,17 @@ QString offerTitle(const Offer &offer)
 
 QByteArray offerPdf(const Offer &offer, const OfferLetterhead &letterhead)
 {
+    return offerPdf(offerPages(offer, letterhead), offer);
+}
+
+QByteArray offerPdf(const PageDocument &pages, const Offer &offer)
+{
     // The writer takes a file; the register keeps the bytes.
     QTemporaryDir scratch;
     if (!scratch.isValid())
         throw Error(QStringLiteral("无法生成PDF文件: 无法建立临时文件夹 ") + scratch.errorString());
     const QString path = scratch.filePath(QStringLiteral("offer.pdf"));
-    writePagesPdf(offerPages(offer, letterhead), path, offerTitle(offer));
+    writePagesPdf(pages, path, offerTitle(offer));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw Error(QStringLiteral("无法读取PDF文件 ") + QDir::toNativeSeparators(path) + QStringLiteral(": ")

@@ -29,6 +29,7 @@ PageDocument offerPages(const Offer &offer, const OfferLetterhead &letterhead);
 
 // The pages as the bytes of a PDF file (with a searchable text layer), the
 // offer's number as its title. Throws Error.
+QByteArray offerPdf(const PageDocument &pages, const Offer &offer);
 QByteArray offerPdf(const Offer &offer, const OfferLetterhead &letterhead);
 
 // "报价单 BJ20260105-001"

@@ -11,7 +11,7 @@ bool prepareOffer(QuoteRun &run, const OfferRequest &request, const QuoteSteps &
     run.options.scope = quoteScopeOf(request.scope);
     QuoteSteps paperSteps = steps;
     // An offer goes to the customer: every material must have its price.
-    paperSteps.goOnWithout = [&steps](int check) {
+    paperSteps.goOnWithout = [&steps](DataCheckResult check) {
         if (steps.goOnWithout)
             steps.goOnWithout(check);
         return false;
@@ -23,19 +23,49 @@ bool prepareOffer(QuoteRun &run, const OfferRequest &request, const QuoteSteps &
     return true;
 }
 
-RecordedOffer issuePreparedOffer(const Offer &offer, const OfferSettings &settings, QSqlDatabase db)
+namespace {
+
+// Lays the numbered offer out with the letterhead and keeps its pages.
+OfferRenderer printer(const OfferLetterhead &head, PageDocument *pages)
 {
-    const OfferLetterhead head = offerLetterhead(settings);
-    return issueOffer(
-        offer, settings.pattern, [&head](const Offer &numbered) { return offerPdf(numbered, head); }, db);
+    return [&head, pages](const Offer &numbered) {
+        PageDocument laid = offerPages(numbered, head);
+        QByteArray pdf = offerPdf(laid, numbered);
+        if (pages)
+            *pages = std::move(laid);
+        return pdf;
+    };
 }
 
-RecordedOffer issuePreparedRevision(
-    const Offer &offer, const QString &replacedNumber, const OfferSettings &settings, QSqlDatabase db)
+} // namespace
+
+RecordedOffer issuePreparedOffer(
+    const Offer &offer, const OfferSettings &settings, PageDocument *pages, QSqlDatabase db)
 {
     const OfferLetterhead head = offerLetterhead(settings);
-    return issueRevision(
-        offer, replacedNumber, [&head](const Offer &numbered) { return offerPdf(numbered, head); }, db);
+    return issueOffer(offer, settings.pattern, printer(head, pages), db);
+}
+
+RecordedOffer issuePreparedRevision(const Offer &offer, const QString &replacedNumber, const OfferSettings &settings,
+    PageDocument *pages, QSqlDatabase db)
+{
+    const OfferLetterhead head = offerLetterhead(settings);
+    return issueRevision(offer, replacedNumber, printer(head, pages), db);
+}
+
+std::optional<RecordedOffer> reviseRecordedOffer(const RecordedOffer &old, const QuoteOptions &base,
+    const QuoteSteps &steps, const std::function<bool(const QStringList &differences)> &goOnDespite,
+    const OfferSettings &settings, PageDocument *pages, QSqlDatabase db)
+{
+    QuoteRun run;
+    run.options = revisionOptions(old.offer, base);
+    Offer revised;
+    if (!prepareOffer(run, revisionRequest(old.offer), steps, &revised, db))
+        return std::nullopt;
+    const QStringList differences = takeOffDifferences(old.offer, revised);
+    if (!differences.isEmpty() && !(goOnDespite && goOnDespite(differences)))
+        return std::nullopt;
+    return issuePreparedRevision(revised, old.offer.number, settings, pages, db);
 }
 
 OfferRequest revisionRequest(const Offer &recorded)
@@ -96,6 +126,20 @@ QStringList takeOffDifferences(const Offer &before, const Offer &after)
             differences.append(label(line) + QStringLiteral(": 不再有"));
     }
     return differences;
+}
+
+QString revisionComparison(const Offer &before, const Offer &after)
+{
+    const OfferTotals &was = before.totals;
+    const OfferTotals &now = after.totals;
+    const std::pair<QString, std::pair<Fen, Fen>> rows[] = {{QStringLiteral("合计"), {was.subtotal, now.subtotal}},
+        {QStringLiteral("优惠"), {was.discount, now.discount}}, {QStringLiteral("税金"), {was.tax, now.tax}},
+        {QStringLiteral("总计"), {was.total, now.total}}};
+    QString text = QStringLiteral("\t%1\t%2\n").arg(before.number, after.number);
+    for (const auto &[caption, figures] : rows)
+        text += caption + QLatin1Char('\t') + formatYuan(figures.first) + QLatin1Char('\t') + formatYuan(figures.second)
+            + QLatin1Char('\n');
+    return text;
 }
 
 } // namespace tarvex
