@@ -65,6 +65,36 @@ bool openWorkingDatabase(Context &context)
     }
 }
 
+int runSubcommand(Context &context, const QList<Subcommand> &subcommands, const QString &intro)
+{
+    auto printHelp = [&](QTextStream &out) {
+        out << intro << QStringLiteral("\n子命令 (tarvex-cli %1 子命令 --help 列出其选项):\n").arg(context.command);
+        for (const Subcommand &s : subcommands)
+            out << "  " << QString::fromUtf8(s.name).leftJustified(8) << QString::fromUtf8(s.summary) << '\n';
+        out.flush();
+    };
+    if (context.args.isEmpty() || context.args.first() == QStringLiteral("--help")) {
+        printHelp(context.args.isEmpty() ? context.err : context.out);
+        return context.args.isEmpty() ? kUsageError : 0;
+    }
+    const QString name = context.args.first();
+    for (const Subcommand &s : subcommands) {
+        if (name != QLatin1String(s.name))
+            continue;
+        Context sub {context.command + QLatin1Char(' ') + name, context.args.mid(1), context.out, context.err};
+        CommandLine line(sub, QString::fromUtf8(s.arguments));
+        try {
+            return s.run(sub, line);
+        } catch (const Error &e) {
+            context.err << QStringLiteral("当前错误:") << e.message() << Qt::endl;
+            return 1;
+        }
+    }
+    context.err << "未知的子命令: " << name << '\n';
+    printHelp(context.err);
+    return kUsageError;
+}
+
 int run(const QStringList &arguments, QTextStream &out, QTextStream &err)
 {
     QCommandLineParser parser;

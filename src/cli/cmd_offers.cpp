@@ -14,13 +14,6 @@ namespace tarvex::cli {
 
 namespace {
 
-struct Subcommand {
-    const char *name;
-    const char *arguments;
-    const char *summary;
-    int (*run)(Context &, CommandLine &);
-};
-
 QString oneLine(QString text)
 {
     return text.replace(QLatin1Char('\t'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
@@ -152,46 +145,18 @@ int removeOffer(Context &context, CommandLine &line)
     return 0;
 }
 
-const Subcommand kSubcommands[] = {
-    {"list", "", "列出报价记录, 每行一个, 编号在前", listOffers},
-    {"show", "NUMBER", "显示一个报价; --pdf 写出它当时的 PDF", showOffer},
-    {"revise", "NUMBER", "按当前价格修订报价 (编号加 -R1, -R2 ...), 原报价不变", reviseOffer},
-    {"delete", "NUMBER", "删除一个报价 (需要 --yes)", removeOffer},
-};
-
-void printOffersHelp(QTextStream &out)
-{
-    out << "用法: tarvex-cli [--home DIR] offers 子命令 [选项]\n\n"
-        << "子命令 (tarvex-cli offers 子命令 --help 列出其选项):\n";
-    for (const Subcommand &s : kSubcommands)
-        out << "  " << QString::fromUtf8(s.name).leftJustified(8) << QString::fromUtf8(s.summary) << '\n';
-    out.flush();
-}
-
 } // namespace
 
 int cmdOffers(Context &context)
 {
-    if (context.args.isEmpty() || context.args.first() == QStringLiteral("--help")) {
-        printOffersHelp(context.args.isEmpty() ? context.err : context.out);
-        return context.args.isEmpty() ? kUsageError : 0;
-    }
-    const QString name = context.args.first();
-    for (const Subcommand &s : kSubcommands) {
-        if (name != QLatin1String(s.name))
-            continue;
-        Context sub {context.command + QLatin1Char(' ') + name, context.args.mid(1), context.out, context.err};
-        CommandLine line(sub, QString::fromUtf8(s.arguments));
-        try {
-            return s.run(sub, line);
-        } catch (const Error &e) {
-            context.err << QStringLiteral("当前错误:") << e.message() << Qt::endl;
-            return 1;
-        }
-    }
-    context.err << "未知的子命令: " << name << '\n';
-    printOffersHelp(context.err);
-    return kUsageError;
+    return runSubcommand(context,
+        {
+            {"list", "", "列出报价记录, 每行一个, 编号在前", listOffers},
+            {"show", "NUMBER", "显示一个报价; --pdf 写出它当时的 PDF", showOffer},
+            {"revise", "NUMBER", "按当前价格修订报价 (编号加 -R1, -R2 ...), 原报价不变", reviseOffer},
+            {"delete", "NUMBER", "删除一个报价 (需要 --yes)", removeOffer},
+        },
+        QStringLiteral("用法: tarvex-cli [--home DIR] offers 子命令 [选项]\n"));
 }
 
 } // namespace tarvex::cli

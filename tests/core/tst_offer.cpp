@@ -58,9 +58,7 @@ Offer demoOffer(OfferScope scope, const OfferDiscount &discount, std::optional<d
     QuoteRun run;
     run.options = demoQuoteOptions(quoteScopeOf(scope));
     QuoteSteps steps;
-    steps.askPrice = [](const LcPriceClass &cls, const QString &) {
-        return std::optional<QString>(cls.thermal ? QStringLiteral("24.5") : QStringLiteral("18"));
-    };
+    steps.askPrice = demoLcPriceAnswer;
     OfferRequest request;
     request.customer = "张三";
     request.scope = scope;

@@ -279,9 +279,7 @@ private slots:
         QuoteRun demo;
         demo.options = demoQuoteOptions(QuoteOptions::Scope::Window);
         QuoteSteps steps;
-        steps.askPrice = [](const LcPriceClass &cls, const QString &) {
-            return std::optional<QString>(cls.thermal ? QStringLiteral("24.5") : QStringLiteral("18"));
-        };
+        steps.askPrice = demoLcPriceAnswer;
         OfferRequest demoRequest;
         demoRequest.customer = QStringLiteral("张三");
         demoRequest.discount = {OfferDiscount::Kind::Percent, 12.5};

@@ -16,6 +16,7 @@
 #include "gui/offer/offerform.h"
 #include "gui/quote/bjform.h"
 #include "gui/quote/bjshowform.h"
+#include "quotefixture.h"
 #include "testsupport.h"
 #include "widgetsupport.h"
 
@@ -33,38 +34,13 @@ using namespace tarvex::test;
 
 namespace {
 
-// Remembers what every input box offered as its answer.
-class RecordingMessages : public ScriptedMessages {
-public:
-    std::optional<QString> input(const QString &prompt, const QString &title, const QString &defaultText) override
-    {
-        defaults.append(defaultText);
-        return ScriptedMessages::input(prompt, title, defaultText);
-    }
-    QStringList defaults;
-};
-
-// The loss factors and project of the README's demo.
-QuoteOptions demoOptions(QuoteOptions::Scope scope)
-{
-    QuoteOptions options;
-    options.scope = scope;
-    options.lossLc = QStringLiteral("1.05");
-    options.lossPj = QStringLiteral("1.02");
-    options.lossBl = QStringLiteral("1.1");
-    options.project = QStringLiteral("演示工程");
-    return options;
-}
-
 // An offer of the demo issued as the dialog would issue it.
 RecordedOffer issueDemo(const QString &customer, OfferScope scope)
 {
     QuoteRun run;
-    run.options = demoOptions(quoteScopeOf(scope));
+    run.options = demoQuoteOptions(quoteScopeOf(scope));
     QuoteSteps steps;
-    steps.askPrice = [](const LcPriceClass &cls, const QString &) {
-        return std::optional<QString>(cls.thermal ? QStringLiteral("24.5") : QStringLiteral("18"));
-    };
+    steps.askPrice = demoLcPriceAnswer;
     OfferRequest request;
     request.customer = customer;
     request.scope = scope;
@@ -95,7 +71,7 @@ private slots:
     {
         TestHome home(Demo::PricesAndProject);
         appState().currentFilePath = "/工程/演示.xdt";
-        QVERIFY(writeQuoteSettings(iniPath(), quoteSettingsFromOptions(demoOptions(QuoteOptions::Scope::Whole))));
+        QVERIFY(writeQuoteSettings(iniPath(), quoteSettingsFromOptions(demoQuoteOptions(QuoteOptions::Scope::Whole))));
         home.messages().answerInput(QStringLiteral("24.5"));
         home.messages().answerInput(QStringLiteral("18"));
         QString project;

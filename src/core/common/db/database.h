@@ -91,9 +91,10 @@ void commitTransaction(QSqlDatabase &db);
 template <typename Fn> void inWriteTransaction(QSqlDatabase db, Fn fn);
 void beginWriteTransaction(QSqlDatabase &db);
 
-template <typename Fn> void inTransaction(QSqlDatabase db, Fn fn)
+// fn between begin and a commit; a rollback when it throws.
+template <typename Fn> void transactionOf(QSqlDatabase db, void (*begin)(QSqlDatabase &), Fn fn)
 {
-    beginTransaction(db);
+    begin(db);
     try {
         fn();
     } catch (...) {
@@ -103,16 +104,14 @@ template <typename Fn> void inTransaction(QSqlDatabase db, Fn fn)
     commitTransaction(db);
 }
 
+template <typename Fn> void inTransaction(QSqlDatabase db, Fn fn)
+{
+    transactionOf(db, beginTransaction, fn);
+}
+
 template <typename Fn> void inWriteTransaction(QSqlDatabase db, Fn fn)
 {
-    beginWriteTransaction(db);
-    try {
-        fn();
-    } catch (...) {
-        db.rollback();
-        throw;
-    }
-    commitTransaction(db);
+    transactionOf(db, beginWriteTransaction, fn);
 }
 
 } // namespace tarvex
