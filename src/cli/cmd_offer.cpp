@@ -159,10 +159,11 @@ int cmdOffer(Context &context)
     try {
         QuoteSteps steps;
         steps.goOnWithout = [&context](DataCheckResult check) { return refuseMissingPrice(context, check); };
-        steps.askPrice = answerFromArguments(context, answers);
+        QStringList unanswered;
+        steps.askPrice = answerFromArguments(context, answers, line.isSet("yes"), unanswered);
         steps.calculating = [&](int) { reportUnusedAnswers(context, answers); };
         Offer offer;
-        if (!prepareOffer(run, request, steps, &offer))
+        if (!prepareOffer(run, request, steps, &offer) || refuseUnanswered(context, unanswered))
             return kRefused;
         for (const QString &warning : run.result.warnings)
             context.err << warning << Qt::endl;
@@ -197,13 +198,18 @@ int reviseOffer(Context &context, CommandLine &line)
             throw Error(QStringLiteral("没有编号为 %1 的报价").arg(line.arguments().first()));
         QuoteSteps steps;
         steps.goOnWithout = [&context](DataCheckResult check) { return refuseMissingPrice(context, check); };
-        steps.askPrice = answerFromArguments(context, answers,
+        QStringList unanswered;
+        steps.askPrice = answerFromArguments(context, answers, line.isSet("yes"), unanswered,
             [&old](const LcPriceClass &cls, const QString &) { return recordedClassPrice(old->offer, cls); });
         steps.calculating = [&](int) { reportUnusedAnswers(context, answers); };
         const bool yes = line.isSet("yes");
         const std::optional<RecordedOffer> revised = reviseRecordedOffer(
             *old, quoteOptionsFromSettings(readQuoteSettings(iniPath())), steps,
             [&](const QStringList &differences) {
+                if (refuseUnanswered(context, unanswered))
+                    return false;
+                if (differences.isEmpty())
+                    return true;
                 context.err << QStringLiteral("工程数据与原报价不同:") << Qt::endl
                             << differences.join(QLatin1Char('\n')) << Qt::endl;
                 if (!yes)

@@ -157,9 +157,12 @@ int cmdQuote(Context &context)
         QuoteSteps steps;
         steps.goOnWithout
             = [&](DataCheckResult check) { return goOnWithout(context, check, yes, !outputs.pdf.isEmpty()); };
-        steps.askPrice = answerFromArguments(context, answers);
+        QStringList unanswered;
+        steps.askPrice = answerFromArguments(context, answers, yes, unanswered);
         steps.calculating = [&](int) { reportUnusedAnswers(context, answers); };
         if (!runQuoteCalculation(run, yes ? NullPrices::Zero : NullPrices::Fail, steps))
+            return kRefused;
+        if (refuseUnanswered(context, unanswered))
             return kRefused;
         for (const QString &warning : run.result.warnings)
             context.err << warning << Qt::endl;

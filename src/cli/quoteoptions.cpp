@@ -22,7 +22,7 @@ void declareCalculationOptions(CommandLine &line)
     line.option("loss-pj", "TEXT", "配件损耗系数");
     line.option("loss-bl", "TEXT", "玻璃损耗系数");
     line.option("lc-price", "CLASS/FLAG/PRICE", "一类主材的每公斤单价 (可重复)");
-    line.flag("yes", "价格检查的提问一律回答\"是\"");
+    line.flag("yes", "价格检查的提问一律回答\"是\", 未给单价的主材按0计算");
 }
 
 bool takeCalculationOptions(const CommandLine &line, QuoteOptions &options)
@@ -66,9 +66,11 @@ bool takeLcPriceAnswers(const CommandLine &line, QVector<LcPriceAnswer> &answers
     return true;
 }
 
-LcPriceAsk answerFromArguments(Context &context, QVector<LcPriceAnswer> &answers, const LcPriceAsk &fallback)
+LcPriceAsk answerFromArguments(
+    Context &context, QVector<LcPriceAnswer> &answers, bool yes, QStringList &unanswered, const LcPriceAsk &fallback)
 {
-    return [&context, &answers, fallback](const LcPriceClass &cls, const QString &prompt) -> std::optional<QString> {
+    return [&context, &answers, yes, &unanswered, fallback](
+               const LcPriceClass &cls, const QString &prompt) -> std::optional<QString> {
         for (LcPriceAnswer &answer : answers) {
             if (answer.item.cls == cls.cls && answer.thermal == cls.thermal) {
                 answer.used = true;
@@ -79,10 +81,22 @@ LcPriceAsk answerFromArguments(Context &context, QVector<LcPriceAnswer> &answers
             if (const std::optional<QString> answer = fallback(cls, prompt))
                 return answer;
         }
-        context.err << QStringLiteral("未给出主材单价: ") << describeClass(cls) << QStringLiteral(",按0计算")
-                    << Qt::endl;
+        if (yes)
+            context.err << QStringLiteral("未给出主材单价: ") << describeClass(cls) << QStringLiteral(",按0计算")
+                        << Qt::endl;
+        else
+            unanswered.append(describeClass(cls));
         return std::nullopt;
     };
+}
+
+bool refuseUnanswered(Context &context, const QStringList &unanswered)
+{
+    if (unanswered.isEmpty())
+        return false;
+    context.err << QStringLiteral("未给出主材单价: ") << unanswered.join(QStringLiteral("、"))
+                << QStringLiteral("; 请用 --lc-price 给出, 或用 --yes 按0计算") << Qt::endl;
+    return true;
 }
 
 void reportUnusedAnswers(Context &context, const QVector<LcPriceAnswer> &answers)

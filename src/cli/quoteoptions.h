@@ -26,10 +26,15 @@ struct LcPriceAnswer {
 // false after a usage error.
 bool takeLcPriceAnswers(const CommandLine &line, QVector<LcPriceAnswer> &answers);
 
-// The price prompts answered from the command line; a class without an
-// answer gets fallback's answer, else is a cancelled input box (price 0,
-// said on err).
-LcPriceAsk answerFromArguments(Context &context, QVector<LcPriceAnswer> &answers, const LcPriceAsk &fallback = {});
+// The price prompts answered from the command line. A class without an
+// answer gets fallback's answer; without one it is a cancelled input box
+// (priced 0, said on err) when the user said yes, else it is listed in
+// unanswered and the run must not give its figures (refuseUnanswered).
+LcPriceAsk answerFromArguments(Context &context, QVector<LcPriceAnswer> &answers, bool yes, QStringList &unanswered,
+    const LcPriceAsk &fallback = {});
+
+// Says which classes had no price; true when there were any.
+bool refuseUnanswered(Context &context, const QStringList &unanswered);
 
 // Answers given for classes the project does not have, said on err.
 void reportUnusedAnswers(Context &context, const QVector<LcPriceAnswer> &answers);

@@ -84,15 +84,6 @@ QuoteRun syntheticRun(const QVector<std::pair<double, double>> &items)
     return run;
 }
 
-QString pdfText(const QString &pdf)
-{
-    QProcess p;
-    p.start("pdftotext", {"-layout", pdf, "-"});
-    if (!p.waitForFinished(60000) || p.exitCode() != 0)
-        return "pdftotext failed: " + QString::fromUtf8(p.readAllStandardError());
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
-
 QString cliProgram()
 {
     return QDir(TARVEX_BUILD_DIR).filePath("tarvex-cli");

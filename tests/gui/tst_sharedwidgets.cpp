@@ -165,7 +165,8 @@ private slots:
         FlexGrid grid;
         grid.load("SELECT * FROM FyTable", Database::shared());
         QVERIFY(FlexToExcel(&grid).isEmpty());
-        QVERIFY(home.messages().lastText().startsWith("当前错误:") && home.messages().lastText().size() > 5);
+        QCOMPARE(
+            home.messages().lastText(), "当前错误:无法创建文件夹 " + QDir::toNativeSeparators(programFile("temp1")));
     }
 
     void childWindowsAreClosedBeforeAnother()

@@ -54,7 +54,7 @@ RecordedOffer issuePreparedRevision(const Offer &offer, const QString &replacedN
 }
 
 std::optional<RecordedOffer> reviseRecordedOffer(const RecordedOffer &old, const QuoteOptions &base,
-    const QuoteSteps &steps, const std::function<bool(const QStringList &differences)> &goOnDespite,
+    const QuoteSteps &steps, const std::function<bool(const QStringList &differences)> &mayIssue,
     const OfferSettings &settings, PageDocument *pages, QSqlDatabase db)
 {
     QuoteRun run;
@@ -62,8 +62,7 @@ std::optional<RecordedOffer> reviseRecordedOffer(const RecordedOffer &old, const
     Offer revised;
     if (!prepareOffer(run, revisionRequest(old.offer), steps, &revised, db))
         return std::nullopt;
-    const QStringList differences = takeOffDifferences(old.offer, revised);
-    if (!differences.isEmpty() && !(goOnDespite && goOnDespite(differences)))
+    if (mayIssue && !mayIssue(takeOffDifferences(old.offer, revised)))
         return std::nullopt;
     return issuePreparedRevision(revised, old.offer.number, settings, pages, db);
 }

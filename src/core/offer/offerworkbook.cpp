@@ -82,12 +82,11 @@ struct Formats {
         *boldMoney, *boldCount, *boldArea;
 };
 
-// ROUND(expression, 2) that comes to our figure: the sheet's ROUND takes a
-// half away from zero, ours to the even neighbour.
-QString roundTo(const QString &expression, double value, Fen ours)
+// The expression rounded to the fen half to even, as the offer rounds it,
+// whatever the user types into the cells it reads.
+QString roundTo(const QString &expression)
 {
-    const std::optional<QString> nudge = roundingNudge(value, toYuan(ours), 2);
-    return roundFormula(expression, nudge.value_or(QString()), 2);
+    return halfEvenFormula(expression, 2);
 }
 
 class OfferSheet {
@@ -185,8 +184,7 @@ private:
         check(worksheet_write_number(m_sheet, lxw_row_t(m_row), kAreaCol, line.area, m_f.area));
         check(worksheet_write_number(m_sheet, lxw_row_t(m_row), kPriceCol, line.unitPrice, m_f.price));
         const QString product = cellRef(m_row, kAreaCol) + QLatin1Char('*') + cellRef(m_row, kPriceCol);
-        writeFormula(m_sheet, m_row, kAmountCol, roundTo(product, line.area * line.unitPrice, line.amount),
-            toYuan(line.amount), m_f.money);
+        writeFormula(m_sheet, m_row, kAmountCol, roundTo(product), toYuan(line.amount), m_f.money);
         ++m_row;
     }
 
@@ -237,8 +235,7 @@ private:
         case OfferDiscount::Kind::Percent: {
             const int row = m_row;
             const QString expression = subtotal + QLatin1Char('*') + cellRef(row, kPriceCol) + QStringLiteral("/100");
-            totalRow(discountCaption(m_offer.discount), m_offer.discount.value,
-                QLatin1Char('-') + roundTo(expression, toYuan(t.subtotal) * m_offer.discount.value / 100, t.discount),
+            totalRow(discountCaption(m_offer.discount), m_offer.discount.value, QLatin1Char('-') + roundTo(expression),
                 -t.discount, false);
             discount = cellRef(row, kAmountCol);
             break;
@@ -256,8 +253,7 @@ private:
             const int row = m_row;
             const QString expression
                 = QStringLiteral("(%1+%2)*%3/100").arg(subtotal, discount, cellRef(row, kPriceCol));
-            totalRow(taxCaption(*m_offer.taxPercent), *m_offer.taxPercent,
-                roundTo(expression, toYuan(t.subtotal - t.discount) * *m_offer.taxPercent / 100, t.tax), t.tax, false);
+            totalRow(taxCaption(*m_offer.taxPercent), *m_offer.taxPercent, roundTo(expression), t.tax, false);
             tax = cellRef(row, kAmountCol);
         }
         totalRow(QStringLiteral("总计"), std::nullopt, QStringLiteral("ROUND(%1+%2+%3,2)").arg(subtotal, discount, tax),

@@ -234,8 +234,9 @@ bool OfferForm::revise()
         const std::optional<RecordedOffer> revised = reviseRecordedOffer(
             *old, quoteOptionsFromSettings(readQuoteSettings(iniPath())), steps,
             [](const QStringList &differences) {
-                return messages().question(QStringLiteral("工程数据与原报价不同:\n")
-                    + differences.join(QLatin1Char('\n')) + QStringLiteral("\n是否仍然修订?"));
+                return differences.isEmpty()
+                    || messages().question(QStringLiteral("工程数据与原报价不同:\n")
+                        + differences.join(QLatin1Char('\n')) + QStringLiteral("\n是否仍然修订?"));
             },
             readOfferSettings(iniPath()), &pages);
         if (!revised)

@@ -64,6 +64,12 @@ QVariant sqlScalar(const QString &sql, const QVariantList &values = {}, QSqlData
 // Runs fn inside one transaction; rolls back and rethrows when fn throws.
 template <typename Fn> void inTransaction(QSqlDatabase db, Fn fn);
 
+// As inTransaction, but the write lock is taken at the start (BEGIN
+// IMMEDIATE), waiting up to the busy timeout while another program writes. A
+// transaction that reads before it writes must: started as a reader, its
+// first write fails at once when another program wrote meanwhile.
+template <typename Fn> void inWriteTransaction(QSqlDatabase db, Fn fn);
+
 // Holds one read transaction for as long as it lives: every statement on the
 // connection sees the same committed state, so a load by another program in
 // the meantime cannot mix two projects into one output. Inside a transaction
@@ -82,17 +88,12 @@ private:
 };
 
 void beginTransaction(QSqlDatabase &db);
+void beginWriteTransaction(QSqlDatabase &db);
 void commitTransaction(QSqlDatabase &db);
 
-// Runs fn inside one transaction that holds the write lock from its start:
-// what fn reads stays true until it commits, another program's writer
-// waits for it (numbers handed out one at a time). Rolls back and rethrows
-// when fn throws. Must not be called inside an open transaction.
-template <typename Fn> void inWriteTransaction(QSqlDatabase db, Fn fn);
-void beginWriteTransaction(QSqlDatabase &db);
+namespace detail {
 
-// fn between begin and a commit; a rollback when it throws.
-template <typename Fn> void transactionOf(QSqlDatabase db, void (*begin)(QSqlDatabase &), Fn fn)
+template <typename Fn> void transacted(QSqlDatabase &db, void (*begin)(QSqlDatabase &), Fn &fn)
 {
     begin(db);
     try {
@@ -104,14 +105,16 @@ template <typename Fn> void transactionOf(QSqlDatabase db, void (*begin)(QSqlDat
     commitTransaction(db);
 }
 
+} // namespace detail
+
 template <typename Fn> void inTransaction(QSqlDatabase db, Fn fn)
 {
-    transactionOf(db, beginTransaction, fn);
+    detail::transacted(db, beginTransaction, fn);
 }
 
 template <typename Fn> void inWriteTransaction(QSqlDatabase db, Fn fn)
 {
-    transactionOf(db, beginWriteTransaction, fn);
+    detail::transacted(db, beginWriteTransaction, fn);
 }
 
 } // namespace tarvex
