@@ -16,7 +16,6 @@ namespace tarvex {
 
 namespace {
 
-const char *const kFont = "宋体";
 constexpr int kColumns = 7; // 序号 窗号 门窗系列 樘数 面积 单价 金额
 constexpr int kSerialCol = 0;
 constexpr int kCountCol = 3;
@@ -24,22 +23,10 @@ constexpr int kAreaCol = 4;
 constexpr int kPriceCol = 5;
 constexpr int kAmountCol = 6;
 
-struct BookDeleter {
-    void operator()(lxw_workbook *book) const { lxw_workbook_free(book); }
-};
-
 struct Formats {
     explicit Formats(lxw_workbook *book)
     {
-        auto make = [book](bool border) {
-            lxw_format *f = workbook_add_format(book);
-            format_set_font_name(f, kFont);
-            format_set_font_size(f, 10);
-            format_set_align(f, LXW_ALIGN_VERTICAL_CENTER);
-            if (border)
-                format_set_border(f, LXW_BORDER_THIN);
-            return f;
-        };
+        auto make = [book](bool bordered) { return addCellFormat(book, bordered); };
         firm = make(false);
         format_set_font_size(firm, 16);
         format_set_bold(firm);
@@ -298,7 +285,7 @@ void writeOfferWorkbook(const QString &path, const Offer &offer, const OfferLett
     QByteArray tmpdir = QFile::encodeName(scratch.path());
     lxw_workbook_options options {};
     options.tmpdir = tmpdir.data();
-    std::unique_ptr<lxw_workbook, BookDeleter> book(workbook_new_opt(QFile::encodeName(built).constData(), &options));
+    std::unique_ptr<lxw_workbook, WorkbookFree> book(workbook_new_opt(QFile::encodeName(built).constData(), &options));
     if (!book)
         throw Error(QStringLiteral("无法创建工作簿 ") + QDir::toNativeSeparators(path));
     lxw_worksheet *sheet = workbook_add_worksheet(book.get(), "报价单");
