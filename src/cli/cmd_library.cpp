@@ -1,5 +1,4 @@
 #include "cli/commands.h"
-#include "cli/subcommands.h"
 
 #include "core/common/error.h"
 #include "core/library/demolibrary.h"
@@ -86,15 +85,16 @@ int fillDemo(Context &context, CommandLine &line)
 
 int cmdLibrary(Context &context)
 {
-    return runSubcommands(context,
+    return runSubcommand(context,
         {
-            {"list", "列出图库记录 (制表符分隔: ID、系列、名称、图片字节、有无工作簿、描述)", "", listRecords},
-            {"import", "从图片文件和可选的下料单工作簿添加一条记录", "PICTURE [WORKBOOK.xlsx]", importRecord},
-            {"export", "把记录 ID 的图片和工作簿写入文件夹 DIR", "ID DIR", exportRecord},
-            {"demo", "在空图库中建立示例图库 (三个系列)", "", fillDemo},
+            {"list", "", "列出图库记录 (制表符分隔: ID、系列、名称、图片字节、有无工作簿、描述)", listRecords},
+            {"import", "PICTURE [WORKBOOK.xlsx]", "从图片文件和可选的下料单工作簿添加一条记录", importRecord},
+            {"export", "ID DIR", "把记录 ID 的图片和工作簿写入文件夹 DIR", exportRecord},
+            {"demo", "", "在空图库中建立示例图库 (三个系列)", fillDemo},
         },
-        QStringLiteral("图库为 cs.ini 中 [sysPath] path2 所指文件夹下的 xltDb.sqlite, "
-                       "或 [db] 所指数据库服务器上的共享图库."));
+        QStringLiteral("用法: tarvex-cli [--home DIR] library 子命令 [选项]\n"
+                       "图库为 cs.ini 中 [sysPath] path2 所指文件夹下的 xltDb.sqlite, "
+                       "或 [db] 所指数据库服务器上的共享图库.\n"));
 }
 
 } // namespace tarvex::cli

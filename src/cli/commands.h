@@ -25,5 +25,12 @@ int cmdLibrary(Context &context);
 // The firm's server: the shared schema and roles, a workstation's working
 // area, and copies of the shared tables to and from the files.
 int cmdServer(Context &context);
+// The customer offer of the working data: numbered, recorded, as PDF (and
+// workbook, JSON); 3 when the price check refuses.
+int cmdOffer(Context &context);
+// The register of offers: list, show (the recorded PDF), revise, delete.
+int cmdOffers(Context &context);
+// offers revise NUMBER: a revision with today's prices.
+int reviseOffer(Context &context, CommandLine &line);
 
 } // namespace tarvex::cli

@@ -63,6 +63,38 @@ QStringList workingSchemaStatements()
     };
 }
 
+// The register of customer offers: each offer with its lines and the PDF it
+// printed, and one counter per number pattern (a deleted offer's number is
+// never given again). A recorded offer is never changed: the triggers refuse
+// every update, and lines come and go only with their offer (lines first on
+// issue, the offer first on deletion).
+QStringList offerRegisterStatements()
+{
+    const QString keep = QStringLiteral(" BEGIN SELECT RAISE(ABORT, '报价记录不能修改'); END");
+    return {
+        QStringLiteral("CREATE TABLE bjOffer (编号 TEXT COLLATE NOCASE PRIMARY KEY, 日期 TEXT NOT NULL, "
+                       "客户 TEXT COLLATE NOCASE, 项目 TEXT COLLATE NOCASE, 范围 TEXT, 合计 REAL, 优惠 REAL, "
+                       "税金 REAL, 总计 REAL, 原编号 TEXT COLLATE NOCASE, 修订 INTEGER NOT NULL, 原总计 REAL, "
+                       "有效期 INTEGER, 源文件 TEXT, 面积依据 TEXT, 主材损耗 TEXT, 附件损耗 TEXT, 玻璃损耗 TEXT, "
+                       "主材单价 TEXT, 优惠方式 TEXT, 优惠值 REAL, 税率 REAL, 出具时间 TEXT, 报价单 BLOB NOT NULL)"),
+        QStringLiteral("CREATE TABLE bjOfferLine (编号 TEXT COLLATE NOCASE NOT NULL, 行号 INTEGER NOT NULL, "
+                       "窗号 TEXT, 门窗系列 TEXT, 樘数 INTEGER, 面积 REAL, 单价 REAL, 金额 REAL, "
+                       "PRIMARY KEY (编号, 行号))"),
+        QStringLiteral("CREATE TABLE bjOfferCount (编号键 TEXT PRIMARY KEY, 序号 INTEGER NOT NULL)"),
+        QStringLiteral("CREATE INDEX bjOffer_Date ON bjOffer (日期, 编号)"),
+        QStringLiteral("CREATE INDEX bjOffer_Customer ON bjOffer (客户)"),
+        QStringLiteral("CREATE INDEX bjOffer_First ON bjOffer (原编号, 修订)"),
+        QStringLiteral("CREATE TRIGGER bjOffer_Keep BEFORE UPDATE ON bjOffer") + keep,
+        QStringLiteral("CREATE TRIGGER bjOfferLine_Keep BEFORE UPDATE ON bjOfferLine") + keep,
+        QStringLiteral("CREATE TRIGGER bjOfferLine_KeepRows BEFORE DELETE ON bjOfferLine "
+                       "WHEN EXISTS (SELECT 1 FROM bjOffer WHERE 编号 = OLD.编号)")
+            + keep,
+        QStringLiteral("CREATE TRIGGER bjOfferLine_Closed BEFORE INSERT ON bjOfferLine "
+                       "WHEN EXISTS (SELECT 1 FROM bjOffer WHERE 编号 = NEW.编号)")
+            + keep,
+    };
+}
+
 namespace {
 
 // The first version on a server, in the form the file has after version 3:
@@ -204,6 +236,38 @@ QString pricePjViewSql()
 
 } // namespace
 
+// The register of offers on a server, shared by every seat: an offer issued
+// at one workstation is listed, reprinted and revised at the next. The rules
+// of the file's triggers, in one function that names the offer refused.
+QStringList serverOfferRegisterStatements()
+{
+    return {
+        QStringLiteral("CREATE TABLE bjOffer (编号 citext COLLATE nocase PRIMARY KEY, 日期 text NOT NULL, "
+                       "客户 citext COLLATE nocase, 项目 citext COLLATE nocase, 范围 text, 合计 double precision, "
+                       "优惠 double precision, 税金 double precision, 总计 double precision, "
+                       "原编号 citext COLLATE nocase, 修订 integer NOT NULL, 原总计 double precision, 有效期 integer, "
+                       "源文件 text, 面积依据 text, 主材损耗 text, 附件损耗 text, 玻璃损耗 text, 主材单价 text, "
+                       "优惠方式 text, 优惠值 double precision, 税率 double precision, 出具时间 text, "
+                       "报价单 bytea NOT NULL)"),
+        QStringLiteral("CREATE TABLE bjOfferLine (编号 citext COLLATE nocase NOT NULL, 行号 integer NOT NULL, "
+                       "窗号 text, 门窗系列 text, 樘数 integer, 面积 double precision, 单价 double precision, "
+                       "金额 double precision, PRIMARY KEY (编号, 行号))"),
+        QStringLiteral("CREATE TABLE bjOfferCount (编号键 text PRIMARY KEY, 序号 integer NOT NULL)"),
+        QStringLiteral("CREATE INDEX bjOffer_Date ON bjOffer (日期, 编号)"),
+        QStringLiteral("CREATE INDEX bjOffer_Customer ON bjOffer (客户)"),
+        QStringLiteral("CREATE INDEX bjOffer_First ON bjOffer (原编号, 修订)"),
+        QStringLiteral("CREATE FUNCTION keep_offer() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN "
+                       "IF TG_OP = 'UPDATE' OR EXISTS (SELECT 1 FROM bjOffer o WHERE o.编号 = "
+                       "CASE WHEN TG_OP = 'INSERT' THEN NEW.编号 ELSE OLD.编号 END) THEN "
+                       "RAISE EXCEPTION '报价记录不能修改'; END IF; "
+                       "IF TG_OP = 'DELETE' THEN RETURN OLD; END IF; RETURN NEW; END $$"),
+        QStringLiteral(
+            "CREATE TRIGGER bjOffer_Keep BEFORE UPDATE ON bjOffer FOR EACH ROW EXECUTE FUNCTION keep_offer()"),
+        QStringLiteral("CREATE TRIGGER bjOfferLine_Keep BEFORE INSERT OR UPDATE OR DELETE ON bjOfferLine "
+                       "FOR EACH ROW EXECUTE FUNCTION keep_offer()"),
+    };
+}
+
 SchemaPlan workingSchemaPlan()
 {
     SchemaPlan plan;
@@ -218,6 +282,8 @@ SchemaPlan workingSchemaPlan()
     plan.steps.append({3, {}, collateTextsWithoutCase});
     plan.steps.append({4, {QStringLiteral("DROP VIEW IF EXISTS PricePj"), pricePjViewSql()}, makeWindowIdsUnique, {},
         {QStringLiteral("DROP VIEW PricePj"), serverPricePjViewSql()}, makeWindowIdsUnique});
+    plan.steps.append({5, offerRegisterStatements(), {}, serverOfferRegisterStatements()});
+    plan.writtenBySeats = {QStringLiteral("bjOffer"), QStringLiteral("bjOfferLine"), QStringLiteral("bjOfferCount")};
     return plan;
 }
 

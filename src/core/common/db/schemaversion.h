@@ -34,6 +34,9 @@ struct SchemaPlan {
     QVector<SchemaStep> steps; // versions 1, 2, 3, ... in order
     // The plan's name in the server's table of versions ("working", "library").
     QString part = QStringLiteral("working");
+    // Shared tables every seat writes, not only an editor (the register of
+    // offers a quotation issues).
+    QStringList writtenBySeats = {};
     // Looks at a file without a version before the first step adopts it, and
     // throws Error when it is not a file of this kind (optional).
     std::function<void(QSqlDatabase &)> adopt = {};

@@ -86,8 +86,9 @@ void createRole(QSqlDatabase &db, const QString &role, const QString &memberOf)
 }
 
 // The reader reads every shared table and may make a seat (a schema) of its
-// own; the editor may also change every shared table but the versions.
-void grantSharedAccess(QSqlDatabase &db)
+// own, and write the tables every seat writes; the editor may also change
+// every shared table but the versions.
+void grantSharedAccess(QSqlDatabase &db, const QList<SchemaPlan> &plans)
 {
     const QString reader = readerRoleName();
     const QString editor = editorRoleName();
@@ -107,6 +108,9 @@ void grantSharedAccess(QSqlDatabase &db)
              QStringLiteral("GRANT USAGE, SELECT ON ALL SEQUENCES IN SCHEMA %1 TO %2").arg(shared, editor),
          })
         sqlExec(statement, {}, db);
+    for (const SchemaPlan &plan : plans)
+        for (const QString &table : plan.writtenBySeats)
+            sqlExec(QStringLiteral("GRANT INSERT, UPDATE, DELETE ON %1.%2 TO %3").arg(shared, table, reader), {}, db);
 }
 
 // The steps of a plan after version `found`, in the shared schema or a seat.
@@ -167,7 +171,7 @@ ServerInitReport initServerSchema(QSqlDatabase &db, const QList<SchemaPlan> &pla
             storeVersion(db, shared, plan.part, target);
             report.parts.append({plan.part, found, target});
         }
-        grantSharedAccess(db);
+        grantSharedAccess(db, plans);
     });
     return report;
 }
