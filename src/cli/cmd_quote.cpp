@@ -13,6 +13,7 @@
 #include "core/quote/quotesettings.h"
 #include "core/quote/quoteworkbook.h"
 
+#include <QDir>
 #include <QHash>
 
 namespace tarvex::cli {
@@ -27,6 +28,7 @@ struct QuoteOutputs {
     QString json; // file, or "-" for standard output
     QString xlsx; // workbook file
     QString pdf; // paper quotation pages
+    bool split = false; // a workbook too large for one file goes into several
 };
 
 struct LcPriceAnswer {
@@ -49,6 +51,7 @@ void declareQuoteOptions(CommandLine &line)
     line.flag("yes", "价格检查的提问一律回答\"是\"");
     line.option("json", "FILE|-", "报价数字写成 JSON (- 为标准输出)");
     line.option("xlsx", "FILE", "输出 Excel 报价工作簿");
+    line.flag("split", "工作表多于一个工作簿能容纳的: 分成 FILE-1.xlsx、FILE-2.xlsx … 输出");
     line.option("pdf", "FILE", "输出报价单 PDF (缺少附件或玻璃单价时不输出)");
 }
 
@@ -174,10 +177,16 @@ void writeQuoteOutputs(Context &context, QuoteRun &run, const QuoteOutputs &outp
         written = true;
     }
     if (!outputs.xlsx.isEmpty()) {
-        const CutCellCount cut;
-        writeQuoteWorkbook(outputs.xlsx, std::move(run));
-        if (cut.cells() > 0)
-            context.err << cutCellsNote(cut.cells()) << Qt::endl;
+        const QuoteWorkbooks books = writeQuoteWorkbook(
+            outputs.xlsx, std::move(run), {}, outputs.split ? QuoteWorkbookSplit::Split : QuoteWorkbookSplit::Refuse);
+        if (books.paths.size() > 1) {
+            context.out << QStringLiteral("已分成%1个工作簿:").arg(books.paths.size()) << '\n';
+            for (const QString &path : books.paths)
+                context.out << QDir::toNativeSeparators(path) << '\n';
+            context.out.flush();
+        }
+        if (books.cutCells > 0)
+            context.err << cutCellsNote(books.cutCells) << Qt::endl;
         written = true;
     }
     if (!written)
@@ -219,7 +228,7 @@ int cmdQuote(Context &context)
     if (!takeQuoteOptions(line, run.options) || !takeLcPriceAnswers(line, answers))
         return kUsageError;
     const bool yes = line.isSet("yes");
-    const QuoteOutputs outputs {line.value("json"), line.value("xlsx"), line.value("pdf")};
+    const QuoteOutputs outputs {line.value("json"), line.value("xlsx"), line.value("pdf"), line.isSet("split")};
     if (!openWorkingDatabase(context))
         return 1;
     try {
@@ -233,6 +242,12 @@ int cmdQuote(Context &context)
             return kRefused;
         for (const QString &warning : run.result.warnings)
             context.err << warning << Qt::endl;
+        // Refused before any output is written.
+        if (const int parts = quoteWorkbookCount(run); !outputs.xlsx.isEmpty() && parts > 1 && !outputs.split) {
+            context.err << QStringLiteral("当前错误:") << tooManyQuoteSheetsText(run)
+                        << QStringLiteral("; 用 --split 分成%1个工作簿输出").arg(parts) << Qt::endl;
+            return 1;
+        }
         writeQuoteOutputs(context, run, outputs);
     } catch (const Error &e) {
         context.err << QStringLiteral("当前错误:") << e.message() << Qt::endl;
