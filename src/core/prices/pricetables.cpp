@@ -25,14 +25,14 @@ QString PriceTable::clearQuestion() const
     return QStringLiteral("是否确定清除'") + clearName + QStringLiteral("'中所有记录?");
 }
 
-QString PriceTable::fullLoadSql() const
+GridSource PriceTable::fullLoadSource() const
 {
-    return QStringLiteral("SELECT * FROM ") + name + loadOrder;
+    return {name, QString(), {}, loadOrder};
 }
 
-QString PriceTable::filteredSql(const QString &filterSql) const
+GridSource PriceTable::filteredSource(const QString &filterSql, const QVariantList &values) const
 {
-    return QStringLiteral("SELECT * FROM ") + name + filterSql;
+    return {name, filterSql, values, QString()};
 }
 
 const PriceTable *findPriceTable(const QString &name)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/common/db/sqlgridmodel.h"
+
 #include <QString>
 
 namespace tarvex {
@@ -16,9 +18,10 @@ struct PriceTable {
     // "是否确定清除'主材线重表'中所有记录?"
     QString clearQuestion() const;
     // The whole table in its load order.
-    QString fullLoadSql() const;
-    // The table narrowed by a filter's SQL tail, in the database's own order.
-    QString filteredSql(const QString &filterSql) const;
+    GridSource fullLoadSource() const;
+    // The table narrowed by a filter's SQL tail, in the order the table
+    // keeps its rows.
+    GridSource filteredSource(const QString &filterSql, const QVariantList &values) const;
 };
 
 // The settings of a price table by its name; nullptr for any other name.

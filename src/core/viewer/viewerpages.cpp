@@ -19,9 +19,9 @@ const ViewerPage &viewerPage(int page)
     return pages.at(page);
 }
 
-QString viewerPageQuery(int page, const QString &filterSql)
+GridSource viewerPageSource(int page, const QString &filterSql, const QVariantList &values)
 {
-    return QStringLiteral("SELECT * FROM ") + viewerPage(page).source + filterSql;
+    return {viewerPage(page).source, filterSql, values, QString()};
 }
 
 QString viewerCaption(const QString &filePath)

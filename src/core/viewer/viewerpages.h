@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/common/db/sqlgridmodel.h"
 #include "core/prices/missingprices.h"
 
 #include <QString>
@@ -18,9 +19,9 @@ constexpr int kViewerPageCount = 4;
 // Throws Error for an index outside 0..3.
 const ViewerPage &viewerPage(int page);
 
-// The query that fills a page, with a filter's SQL tail (empty or
-// " WHERE ..." with placeholders).
-QString viewerPageQuery(int page, const QString &filterSql = QString());
+// What fills a page: its source with a filter's SQL tail (empty or
+// " WHERE ..." with placeholders) and the values bound to them.
+GridSource viewerPageSource(int page, const QString &filterSql = QString(), const QVariantList &values = {});
 
 // The viewer's caption: "报价原始数据编辑", followed by "-" and the path of
 // the file the working tables came from or were last saved to.

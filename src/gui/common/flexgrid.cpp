@@ -35,6 +35,14 @@ void FlexGrid::load(const QString &sql, QSqlDatabase db, const QVariantList &val
     m_lastRow = 0;
 }
 
+void FlexGrid::load(const GridSource &source, QSqlDatabase db)
+{
+    m_model->setSource(source, db);
+    m_row = 0;
+    m_col = 0;
+    m_lastRow = 0;
+}
+
 void FlexGrid::setRow(int row)
 {
     setCurrentCell(row, m_col);

@@ -20,6 +20,8 @@ public:
     // Loads the query with values bound to its placeholders; throws Error
     // and keeps the old rows on failure.
     void load(const QString &sql, QSqlDatabase db, const QVariantList &values = {});
+    // The same for a large source, read by key (SqlGridModel::setSource).
+    void load(const GridSource &source, QSqlDatabase db);
     SqlGridModel *gridModel() const { return m_model; }
 
     int rows() const { return m_model->rowCount() + 1; }

@@ -163,7 +163,7 @@ void DisForm::fullLoad()
     QString failure;
     m_flex->setUpdatesEnabled(false);
     try {
-        m_flex->load(table().fullLoadSql(), Database::shared());
+        m_flex->load(table().fullLoadSource(), Database::shared());
         showCount();
         m_flex->setCurrentCell(1, 0);
     } catch (const Error &e) {
@@ -177,7 +177,7 @@ void DisForm::fullLoad()
 void DisForm::ReadData()
 {
     SelfMove moving(m_moving);
-    m_flex->load(table().filteredSql(m_filter.sql()), Database::shared(), m_filter.values());
+    m_flex->load(table().filteredSource(m_filter.sql(), m_filter.values()), Database::shared());
     showCount();
     m_flex->setCurrentCell(1, 0);
 }

@@ -216,7 +216,7 @@ void DataForm::pageChanged()
 void DataForm::FlexFill(FlexGrid *grid, int page)
 {
     try {
-        grid->load(viewerPageQuery(page), Database::shared());
+        grid->load(viewerPageSource(page), Database::shared());
     } catch (const Error &e) {
         // The grid keeps what it showed; the user is told why.
         reportError(e.message());
@@ -231,7 +231,7 @@ void DataForm::FlexFill(FlexGrid *grid, int page)
 
 void DataForm::ReadData(FlexGrid *grid)
 {
-    grid->load(viewerPageQuery(m_grids.indexOf(grid), m_filter.sql()), Database::shared(), m_filter.values());
+    grid->load(viewerPageSource(m_grids.indexOf(grid), m_filter.sql(), m_filter.values()), Database::shared());
     showRecordCount(grid->recordCount());
     fitColumns(grid);
     grid->setCurrentCell(1, 0);
