@@ -49,7 +49,7 @@ int main(int argc, char *argv[])
             {
                 SqlGridModel model;
                 double start = cpuNow();
-                model.setSource(viewerPageSource(0), db);
+                model.setSource(viewerPageSource(MaterialKind::Profile), db);
                 const double openMs = (cpuNow() - start) * 1000;
                 const int count = model.recordCount();
                 QVector<double> blocks;
@@ -58,7 +58,7 @@ int main(int argc, char *argv[])
                     blocks.append(blockMs(model, row));
                 const double scrollS = cpuNow() - start;
                 SqlGridModel offset;
-                offset.setQuery(viewerPageSource(0).sql(), db);
+                offset.setQuery(viewerPageSource(MaterialKind::Profile).sql(), db);
                 const double offsetFirst = blockMs(offset, 0);
                 const double offsetLast = blockMs(offset, count - 1);
                 out << count << " rows, " << blocks.size() << " blocks\n";

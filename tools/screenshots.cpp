@@ -145,8 +145,8 @@ template <typename T> T *child(QWidget *parent, const QString &name)
 void closeAll(MainForm &main)
 {
     CloseChildWindows();
-    main.setPanelText(2, QString());
-    main.setPanelText(3, QString());
+    main.setPanelText(StatusPanel::RecordCount, QString());
+    main.setPanelText(StatusPanel::Filter, QString());
 }
 
 void chooseFilter(DisForm *form, int col, const QString &value)
@@ -162,10 +162,10 @@ void chooseFilter(DisForm *form, int col, const QString &value)
 }
 
 // The entry dialog of one price table, in modify mode on a row of the browser.
-void shootEntryDialog(Shooter &shooter, MainForm &main, int button, int row, const QString &name)
+void shootEntryDialog(Shooter &shooter, MainForm &main, QAction *entry, int row, const QString &name)
 {
-    main.toolbarClicked(button);
-    auto *form = qobject_cast<DisForm *>(findForm(u"DisForm"_s));
+    entry->trigger();
+    auto *form = main.openChild<DisForm>();
     if (!form)
         qFatal("no price tables browser");
     form->grid()->setCurrentCell(row, 0);
@@ -173,7 +173,7 @@ void shootEntryDialog(Shooter &shooter, MainForm &main, int button, int row, con
         dialog->show();
         shooter.save(dialog, name);
     });
-    form->toolbarClicked(4);
+    form->actions().modify->trigger();
     setEntryDialogRunner(nullptr);
     closeAll(main);
 }
@@ -230,14 +230,14 @@ int main(int argc, char *argv[])
     appState().currentFilePath = sourcePath(u"data/demo/demo.xdt"_s);
 
     // The viewer on the profiles, then the editor on its current row.
-    main.toolbarClicked(1);
+    main.actions().viewData->trigger();
     auto *viewer = main.findChild<DataForm *>(u"dataForm"_s);
     if (!viewer)
         qFatal("no viewer");
-    viewer->setCurrentPage(0);
-    viewer->grid(0)->setCurrentCell(4, 3);
+    viewer->setCurrentPage(MaterialKind::Profile);
+    viewer->grid(MaterialKind::Profile)->setCurrentCell(4, 3);
     shooter.save(&main, u"viewer.png"_s);
-    viewer->toolbarClicked(4);
+    viewer->actions().modify->trigger();
     if (LcForm *editor = viewer->editor()) {
         shooter.save(editor, u"editor.png"_s);
         editor->reject();
@@ -245,22 +245,23 @@ int main(int argc, char *argv[])
     closeAll(main);
 
     // The profile price table, filtered on one series.
-    main.toolbarClicked(6);
-    if (auto *prices = qobject_cast<DisForm *>(findForm(u"DisForm"_s))) {
+    main.actions().profilePrices->trigger();
+    if (auto *prices = main.openChild<DisForm>()) {
         chooseFilter(prices, 1, u"60平开窗"_s);
         prices->grid()->setCurrentCell(3, 0);
         shooter.save(&main, u"prices-browser.png"_s);
     }
     closeAll(main);
 
-    shootEntryDialog(shooter, main, 6, 4, u"dialog-profile.png"_s);
-    shootEntryDialog(shooter, main, 7, 3, u"dialog-accessory.png"_s);
-    shootEntryDialog(shooter, main, 8, 3, u"dialog-glass.png"_s);
-    shootEntryDialog(shooter, main, 9, 2, u"dialog-fee.png"_s);
+    shootEntryDialog(shooter, main, main.actions().profilePrices, 4, u"dialog-profile.png"_s);
+    shootEntryDialog(shooter, main, main.actions().accessoryPrices, 3, u"dialog-accessory.png"_s);
+    shootEntryDialog(shooter, main, main.actions().glassPrices, 3, u"dialog-glass.png"_s);
+    shootEntryDialog(shooter, main, main.actions().fees, 2, u"dialog-fee.png"_s);
 
     // The options dialog filled in, then its paper quotation per series.
     {
         BjForm form;
+        QObject::connect(&form, &BjForm::paperQuotationReady, &main, &MainForm::showPaperPreview);
         form.show();
         child<QRadioButton>(&form, u"Option2"_s)->setChecked(true);
         child<QLineEdit>(&form, u"Text4"_s)->setText(u"阳光花园二期"_s);
@@ -275,21 +276,21 @@ int main(int argc, char *argv[])
         messages.answerInput(u"18"_s);
         child<QPushButton>(&form, u"Command1"_s)->click();
     }
-    if (!findForm(u"bjShowForm"_s)) {
+    if (!main.openChild<bjShowForm>()) {
         QTextStream(stderr) << "no preview: " << messages.texts().join(u" / "_s) << Qt::endl;
         return 1;
     }
     shooter.save(&main, u"preview.png"_s);
     // Its first page, with the long glass name 6+12A+6Low-E中空玻璃 fitted into its column.
-    if (auto *preview = qobject_cast<bjShowForm *>(findForm(u"bjShowForm"_s)))
+    if (auto *preview = main.openChild<bjShowForm>())
         shooter.savePage(preview->document(), u"paper-quotation.png"_s);
     closeAll(main);
 
     // The cutting plan of the demo project beside the viewer, a code with
     // several bars chosen.
-    main.toolbarClicked(1);
-    main.toolbarClicked(22);
-    if (auto *cut = qobject_cast<CutForm *>(findForm(u"CutForm"_s))) {
+    main.actions().viewData->trigger();
+    main.actions().cuttingPlan->trigger();
+    if (auto *cut = main.openChild<CutForm>()) {
         QEventLoop wait;
         QObject::connect(cut, &CutForm::computed, &wait, &QEventLoop::quit);
         if (cut->compute())
@@ -307,15 +308,15 @@ int main(int argc, char *argv[])
             csv.write(u"名称,规格,类别,单位,单价,折扣量\r\n执手,7字型,五金,个,29.5,0.9\r\n合页,4寸,五金,个,6.5,1\r\n"
                       "地弹簧,\"标准,重型\",五金,套,168,0.85\r\n拉手,,五金,个,十二,1\r\n"_s.toUtf8());
         csv.close();
-        main.toolbarClicked(7);
-        if (auto *prices = qobject_cast<DisForm *>(findForm(u"DisForm"_s))) {
+        main.actions().accessoryPrices->trigger();
+        if (auto *prices = main.openChild<DisForm>()) {
             setNextFileName(list);
             setDialogRunner([&](QDialog *dialog) {
                 dialog->show();
                 shooter.save(dialog, u"import-preview.png"_s);
                 return int(QDialog::Rejected);
             });
-            prices->button(11)->trigger();
+            prices->actions().importData->trigger();
             setDialogRunner(nullptr);
         }
         closeAll(main);
@@ -325,14 +326,14 @@ int main(int argc, char *argv[])
     sqlExec(u"DELETE FROM lcName WHERE 代号='KF604'"_s);
     sqlExec(u"DELETE FROM pjName WHERE 名称 IN ('滑轮','月牙锁')"_s);
     sqlExec(u"DELETE FROM blName WHERE 名称='5mm白玻'"_s);
-    main.toolbarClicked(1);
-    if (auto *viewer = qobject_cast<DataForm *>(findForm(u"dataForm"_s))) {
+    main.actions().viewData->trigger();
+    if (auto *viewer = main.openChild<DataForm>()) {
         setDialogRunner([&](QDialog *dialog) {
             dialog->show();
             shooter.save(dialog, u"missing-prices.png"_s);
             return int(QDialog::Rejected);
         });
-        viewer->button(12)->trigger();
+        viewer->actions().missingPrices->trigger();
         setDialogRunner(nullptr);
     }
     closeAll(main);
@@ -343,25 +344,25 @@ int main(int argc, char *argv[])
         LibraryConnection library;
         fillDemoLibrary(library.db());
     }
-    main.toolbarClicked(13);
-    if (auto *drawings = qobject_cast<DwgForm *>(findForm(u"DwgForm"_s))) {
+    main.actions().library->trigger();
+    if (auto *drawings = main.openChild<DwgForm>()) {
         drawings->tree()->findItems(u"90系列推拉窗"_s, Qt::MatchExactly).first()->setExpanded(true);
         drawings->selectSlot(7);
         shooter.save(&main, u"library.png"_s);
     }
-    main.toolbarClicked(14);
-    if (QWidget *items = findForm(u"xldItem"_s))
+    main.actions().libraryItems->trigger();
+    if (QWidget *items = main.findChild<QWidget *>(u"xldItem"_s))
         shooter.save(items, u"library-items.png"_s);
     closeAll(main);
 
     // The settings dialog in the main window, the About box and its system
     // information, then the manual at its chapter on the viewer.
-    main.toolbarClicked(17);
-    if (QWidget *settings = findForm(u"setForm"_s))
+    main.actions().settings->trigger();
+    if (QWidget *settings = main.findChild<QWidget *>(u"setForm"_s))
         shooter.save(settings->parentWidget(), u"setform.png"_s);
     closeAll(main);
-    main.toolbarClicked(19);
-    if (auto *about = qobject_cast<FrmAbout *>(findForm(u"frmAbout"_s))) {
+    main.actions().about->trigger();
+    if (auto *about = main.findChild<FrmAbout *>(u"frmAbout"_s)) {
         shooter.save(about, u"about.png"_s);
         about->StartSysInfo();
         if (auto *info = about->findChild<SysInfoDialog *>())

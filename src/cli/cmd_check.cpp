@@ -26,14 +26,14 @@ int cmdCheck(Context &context)
     try {
         // The code and the list read one state of the project.
         const ReadTransaction snapshot;
-        const int check = DataCheck();
+        const DataCheckResult check = DataCheck();
         const QList<MissingPrice> missing = listMissingPrices();
         const QString json = line.value("json");
         if (json == QLatin1String("-")) {
             context.out << QString::fromUtf8(missingPricesJson(check, dataCheckMessage(check), missing));
         } else {
-            context.out << check;
-            if (check != 0)
+            context.out << int(check);
+            if (check != DataCheckResult::AllPriced)
                 context.out << ' ' << dataCheckMessage(check);
             context.out << '\n';
             // One line per material: kind, keys, rows, windows.
@@ -46,7 +46,7 @@ int cmdCheck(Context &context)
                 saveFileAtomically(json, missingPricesJson(check, dataCheckMessage(check), missing));
         }
         context.out.flush();
-        return check == 0 ? 0 : kMissingPrices;
+        return check == DataCheckResult::AllPriced ? 0 : kMissingPrices;
     } catch (const Error &e) {
         context.err << QStringLiteral("当前错误:") << e.message() << Qt::endl;
         return 1;

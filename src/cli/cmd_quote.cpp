@@ -193,19 +193,20 @@ void writeQuoteOutputs(Context &context, QuoteRun &run, const QuoteOutputs &outp
         writeText(context.out, run.result);
 }
 
-// The refusals of DataCheck: 1 always; 2 and 3 for the paper quotation
-// always (as the dialog's paper button does), for the other outputs unless
-// the user said yes.
-bool goOnWithout(Context &context, int check, bool yes, bool paper)
+// The refusals of DataCheck: a profile without line weight always;
+// accessories and glass for the paper quotation always (as the dialog's
+// paper button does), for the other outputs unless the user said yes.
+bool goOnWithout(Context &context, DataCheckResult check, bool yes, bool paper)
 {
-    if (check != 1 && paper) {
+    const bool may = mayGoOnWithout(check);
+    if (may && paper) {
         context.err << dataCheckMessage(check) << Qt::endl
                     << QStringLiteral("纸面报价(--pdf)需要全部单价; --xlsx 和 --json 可以用 --yes 继续") << Qt::endl;
         return false;
     }
-    if (check == 1 || !yes) {
+    if (!may || !yes) {
         context.err << dataCheckMessage(check);
-        if (check != 1)
+        if (may)
             context.err << QStringLiteral(" (--yes 继续)");
         context.err << Qt::endl;
         return false;
@@ -235,7 +236,8 @@ int cmdQuote(Context &context)
         // Check, calculation and outputs read one state of the project.
         const ReadTransaction snapshot;
         QuoteSteps steps;
-        steps.goOnWithout = [&](int check) { return goOnWithout(context, check, yes, !outputs.pdf.isEmpty()); };
+        steps.goOnWithout
+            = [&](DataCheckResult check) { return goOnWithout(context, check, yes, !outputs.pdf.isEmpty()); };
         steps.askPrice = answerFromArguments(context, answers);
         steps.calculating = [&](int) { reportUnusedAnswers(context, answers); };
         if (!runQuoteCalculation(run, yes ? NullPrices::Zero : NullPrices::Fail, steps))

@@ -122,7 +122,7 @@ private slots:
         QCOMPARE(queryRows("SELECT 代号,线重 FROM PriceLc", db), (QStringList {"kf601|1.2", "KF601|1.2", "Kf602|1"}));
         QCOMPARE(queryRows("SELECT 规格,单价 FROM PricePj", db), (QStringList {"l型|10", "L型|10"}));
         QCOMPARE(queryRows("SELECT 单价 FROM PriceBl", db), QStringList {"80"});
-        QCOMPARE(DataCheck(db), 0);
+        QCOMPARE(DataCheck(db), DataCheckResult::AllPriced);
         // Groupings and look-ups meet the same texts as one.
         QCOMPARE(queryRows("SELECT COUNT(*) FROM mjTemp GROUP BY 门窗系列", db), (QStringList {"2", "1"}));
         QCOMPARE(queryRows("SELECT COUNT(*) FROM PriceLc GROUP BY 材料类别", db), QStringList {"3"});
@@ -142,11 +142,11 @@ private slots:
         QCOMPARE(findWindowId("S60", "C1"), 1);
         QCOMPARE(findWindowId("s60", "C1"), 2);
         QCOMPARE(findWindowId("S60", "c1"), 1);
-        addRawEntry(0, {"s60", "C1", "KF602", "2"});
+        addRawEntry(MaterialKind::Profile, {"s60", "C1", "KF602", "2"});
         QCOMPARE(queryRows("SELECT ID FROM LcTemp WHERE 代号='KF602'"), QStringList {"2"});
         // The row shown is the one deleted, though another matches but for case.
         sqlExec("INSERT INTO LcTemp VALUES (1,'KF601',1)");
-        deleteViewerRow(0, {"S60", "C1", "KF601", "1"});
+        deleteViewerRow(MaterialKind::Profile, {"S60", "C1", "KF601", "1"});
         QCOMPARE(queryRows("SELECT 代号 FROM LcTemp WHERE ID=1"), QStringList {"kf601"});
 
         GridFilter f;
@@ -156,11 +156,11 @@ private slots:
 
         // The entry dialogs' duplicate checks: 密封胶条 EPDM is there already.
         const AccessoryEntry pj {"", "密封", "密封胶条", "epdm", "", "米", "1.5", "1", ""};
-        QCOMPARE(saveAccessory(pj, true).result, SaveResult::Duplicate);
+        QCOMPARE(saveAccessory(pj, EntryMode::Add).result, SaveResult::Duplicate);
         sqlExec("INSERT INTO FyTable VALUES ('Transport',1,NULL)");
-        QVERIFY(errorOf([] { saveFee({"TRANSPORT", "2", ""}, true, QString()); }).contains("已有名为"));
+        QVERIFY(errorOf([] { saveFee({"TRANSPORT", "2", ""}, EntryMode::Add, QString()); }).contains("已有名为"));
         // A fee may change the case of its own name.
-        saveFee({"transport", "2", ""}, false, "Transport");
+        saveFee({"transport", "2", ""}, EntryMode::Modify, "Transport");
         QCOMPARE(
             queryRows("SELECT 费用名称,费用量 FROM FyTable WHERE 费用名称 LIKE 'trans%'"), QStringList {"transport|2"});
         // A price list names a stored fee in other letter case: it is that fee.
@@ -190,7 +190,7 @@ private slots:
              })
             sqlExec(QString::fromUtf8(sql));
         QVERIFY(!queryRows("SELECT 1 FROM LcTemp WHERE 代号 GLOB '*[a-z]*' LIMIT 1").isEmpty());
-        QCOMPARE(DataCheck(), 0);
+        QCOMPARE(DataCheck(), DataCheckResult::AllPriced);
         QVERIFY(listMissingPrices().isEmpty());
 
         QuoteRun run;

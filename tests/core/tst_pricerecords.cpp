@@ -51,22 +51,22 @@ private slots:
     {
         TestHome home;
         QCOMPARE(nextPriceNumber("lcName"), 0);
-        SaveOutcome first = saveProfile(profile("60平开窗", "外框", " 0.35 "), true);
+        SaveOutcome first = saveProfile(profile("60平开窗", "外框", " 0.35 "), EntryMode::Add);
         QCOMPARE(first.result, SaveResult::Added);
         QCOMPARE(first.number, 0);
-        QCOMPARE(saveProfile(profile("60平开窗", "外框", "1.052"), true).number, 1);
+        QCOMPARE(saveProfile(profile("60平开窗", "外框", "1.052"), EntryMode::Add).number, 1);
         // Stored as the numbers typed: no single-precision loss.
         QCOMPARE(tableText("SELECT 线重, 隔热 FROM lcName WHERE 编号=0"), QString("0.35|1"));
         AccessoryEntry a = accessory("执手", "7字型");
         a.price = "1.1";
-        saveAccessory(a, true);
+        saveAccessory(a, EntryMode::Add);
         QCOMPARE(sqlScalar("SELECT 单价 FROM pjName").toDouble(), 1.1);
 
         // Gaps below the largest number are not reused.
         sqlExec("DELETE FROM blName");
         sqlExec("INSERT INTO blName (编号,名称,单价,折扣量) VALUES (3,'a',1,1),(41,'b',1,1),(7,'c',1,1)");
         GlassEntry glass {QString(), "5mm白玻", "38", "1", QString()};
-        QCOMPARE(saveGlass(glass, true).number, 42);
+        QCOMPARE(saveGlass(glass, EntryMode::Add).number, 42);
         QCOMPARE(tableText("SELECT 编号,名称,单价,折扣量,备注 FROM blName WHERE 编号=42"), QString("42|5mm白玻|38|1|"));
     }
 
@@ -82,24 +82,24 @@ private slots:
             const QString message = errorOf(save);
             QVERIFY2(!message.isEmpty() && message.contains(reasonPart), qPrintable(message));
         };
-        expectRefusal([] { saveProfile(profile("60平开窗", "外框", "abc"), true); }, "线重");
+        expectRefusal([] { saveProfile(profile("60平开窗", "外框", "abc"), EntryMode::Add); }, "线重");
         ProfileEntry modified = profile("60平开窗", "外框", "1.0kg");
         modified.number = "0";
-        expectRefusal([&] { saveProfile(modified, false); }, "1.0kg");
+        expectRefusal([&] { saveProfile(modified, EntryMode::Modify); }, "1.0kg");
         AccessoryEntry a = accessory("新执手", "X");
         a.price = "十元";
-        expectRefusal([&] { saveAccessory(a, true); }, "单价");
+        expectRefusal([&] { saveAccessory(a, EntryMode::Add); }, "单价");
         a.price = "10";
         a.discount = "0,9";
-        expectRefusal([&] { saveAccessory(a, true); }, "折扣量");
-        expectRefusal([] { saveGlass({"0", "5mm白玻", "x1", "1", ""}, false); }, "单价");
-        expectRefusal([] { saveFee({"新费用", "", "5%"}, true, QString()); }, "百分比");
+        expectRefusal([&] { saveAccessory(a, EntryMode::Add); }, "折扣量");
+        expectRefusal([] { saveGlass({"0", "5mm白玻", "x1", "1", ""}, EntryMode::Modify); }, "单价");
+        expectRefusal([] { saveFee({"新费用", "", "5%"}, EntryMode::Add, QString()); }, "百分比");
         // A number key that is not a number, or no longer in the table.
         modified.weight = "1.0";
         modified.number = "";
-        expectRefusal([&] { saveProfile(modified, false); }, "编号");
+        expectRefusal([&] { saveProfile(modified, EntryMode::Modify); }, "编号");
         modified.number = "99";
-        expectRefusal([&] { saveProfile(modified, false); }, "99");
+        expectRefusal([&] { saveProfile(modified, EntryMode::Modify); }, "99");
 
         QCOMPARE(allTables(), before);
     }
@@ -107,12 +107,12 @@ private slots:
     void requiredFieldsAreChecked()
     {
         TestHome home;
-        QCOMPARE(saveProfile(profile("60平开窗", "  ", "1"), true).result, SaveResult::Incomplete);
+        QCOMPARE(saveProfile(profile("60平开窗", "  ", "1"), EntryMode::Add).result, SaveResult::Incomplete);
         ProfileEntry noClass = profile("60平开窗", "外框", "1");
         noClass.materialClass = " ";
-        QCOMPARE(saveProfile(noClass, true).result, SaveResult::Incomplete);
-        QCOMPARE(saveAccessory(accessory("执手", ""), true).result, SaveResult::Incomplete);
-        QCOMPARE(saveGlass({"", "5mm白玻", "38", "", ""}, true).result, SaveResult::Incomplete);
+        QCOMPARE(saveProfile(noClass, EntryMode::Add).result, SaveResult::Incomplete);
+        QCOMPARE(saveAccessory(accessory("执手", ""), EntryMode::Add).result, SaveResult::Incomplete);
+        QCOMPARE(saveGlass({"", "5mm白玻", "38", "", ""}, EntryMode::Add).result, SaveResult::Incomplete);
         QVERIFY(queryRows("SELECT 编号 FROM lcName UNION ALL SELECT 编号 FROM pjName UNION ALL SELECT 编号 FROM blName")
                     .isEmpty());
     }
@@ -124,25 +124,25 @@ private slots:
         e.number = "0";
         e.thermal = false;
         e.remark = "  ";
-        QCOMPARE(saveProfile(e, false).result, SaveResult::Modified);
+        QCOMPARE(saveProfile(e, EntryMode::Modify).result, SaveResult::Modified);
         QCOMPARE(
             tableText("SELECT * FROM lcName WHERE 编号=0"), QString("0|60平开窗|外框|KF601|1.06|0|断桥铝型材|6063-T5"));
         e.remark = "新备注";
-        saveProfile(e, false);
+        saveProfile(e, EntryMode::Modify);
         QCOMPARE(sqlScalar("SELECT 备注 FROM lcName WHERE 编号=0").toString(), QString("新备注"));
 
         // 技术要求 and the remark of an accessory; on add they stay unset.
         AccessoryEntry a = accessory("执手", "7字型");
         a.number = "0";
         a.price = "30";
-        QCOMPARE(saveAccessory(a, false).result, SaveResult::Modified);
+        QCOMPARE(saveAccessory(a, EntryMode::Modify).result, SaveResult::Modified);
         QCOMPARE(tableText("SELECT * FROM pjName WHERE 编号=0"), QString("0|五金|执手|7字型|黑色|个|30|0.9|"));
         a = accessory("执手", "9字型");
-        saveAccessory(a, true);
+        saveAccessory(a, EntryMode::Add);
         QCOMPARE(tableText("SELECT 技术要求 IS NULL, 备注 IS NULL FROM pjName WHERE 规格='9字型'"), QString("1|1"));
 
         GlassEntry g {"2", "6+12A+6Low-E中空玻璃", "170", "0.9", ""};
-        saveGlass(g, false);
+        saveGlass(g, EntryMode::Modify);
         QCOMPARE(tableText("SELECT * FROM blName WHERE 编号=2"), QString("2|6+12A+6Low-E中空玻璃|170|0.9|钢化"));
     }
 
@@ -150,9 +150,9 @@ private slots:
     {
         TestHome home(Demo::Prices);
         const int before = sqlScalar("SELECT COUNT(*) FROM pjName").toInt();
-        QCOMPARE(saveAccessory(accessory(" 执手 ", "7字型"), true).result, SaveResult::Duplicate);
+        QCOMPARE(saveAccessory(accessory(" 执手 ", "7字型"), EntryMode::Add).result, SaveResult::Duplicate);
         QCOMPARE(sqlScalar("SELECT COUNT(*) FROM pjName").toInt(), before);
-        SaveOutcome other = saveAccessory(accessory("执手", "9字型"), true);
+        SaveOutcome other = saveAccessory(accessory("执手", "9字型"), EntryMode::Add);
         QCOMPARE(other.result, SaveResult::Added);
         QCOMPARE(other.number, 6);
 
@@ -160,24 +160,24 @@ private slots:
         AccessoryEntry own = accessory("合页", "4寸");
         own.number = "1";
         own.price = "7";
-        QCOMPARE(saveAccessory(own, false).result, SaveResult::Modified);
+        QCOMPARE(saveAccessory(own, EntryMode::Modify).result, SaveResult::Modified);
         AccessoryEntry taken = accessory("执手", "7字型");
         taken.number = "1";
-        QCOMPARE(saveAccessory(taken, false).result, SaveResult::Duplicate);
+        QCOMPARE(saveAccessory(taken, EntryMode::Modify).result, SaveResult::Duplicate);
         QCOMPARE(tableText("SELECT 名称,规格,单价 FROM pjName WHERE 编号=1"), QString("合页|4寸|7"));
 
         // Apostrophes are plain text, in the check and in the record.
-        QCOMPARE(saveAccessory(accessory("O'Neil执手", "7'"), true).result, SaveResult::Added);
-        QCOMPARE(saveAccessory(accessory("O'Neil执手", "7'"), true).result, SaveResult::Duplicate);
+        QCOMPARE(saveAccessory(accessory("O'Neil执手", "7'"), EntryMode::Add).result, SaveResult::Added);
+        QCOMPARE(saveAccessory(accessory("O'Neil执手", "7'"), EntryMode::Add).result, SaveResult::Duplicate);
     }
 
     void feesNeedAnAmountAndFollowTheirName()
     {
         TestHome home(Demo::Prices);
-        QCOMPARE(saveFee({"包装费", " ", ""}, true, QString()).result, SaveResult::Incomplete);
-        QCOMPARE(saveFee({" ", "3", ""}, true, QString()).result, SaveResult::Incomplete);
+        QCOMPARE(saveFee({"包装费", " ", ""}, EntryMode::Add, QString()).result, SaveResult::Incomplete);
+        QCOMPARE(saveFee({" ", "3", ""}, EntryMode::Add, QString()).result, SaveResult::Incomplete);
 
-        SaveOutcome added = saveFee({"税金", "", "6"}, true, QString());
+        SaveOutcome added = saveFee({"税金", "", "6"}, EntryMode::Add, QString());
         QCOMPARE(added.result, SaveResult::Added);
         QCOMPARE(tableText("SELECT 费用名称, 费用量 IS NULL, 百分比 FROM FyTable WHERE 费用名称='税金'"),
             QString("税金|1|6"));
@@ -185,25 +185,25 @@ private slots:
         // Renamed A -> B: the record A becomes B, no new record; an emptied
         // amount keeps the stored one.
         const int count = sqlScalar("SELECT COUNT(*) FROM FyTable").toInt();
-        SaveOutcome renamed = saveFee({"安装费(含辅料)", "", "1"}, false, "安装费");
+        SaveOutcome renamed = saveFee({"安装费(含辅料)", "", "1"}, EntryMode::Modify, "安装费");
         QCOMPARE(renamed.result, SaveResult::Modified);
         QCOMPARE(renamed.feeName, QString("安装费(含辅料)"));
         QCOMPARE(sqlScalar("SELECT COUNT(*) FROM FyTable").toInt(), count);
         QCOMPARE(tableText("SELECT * FROM FyTable WHERE 费用名称='安装费(含辅料)'"), QString("安装费(含辅料)|35|1"));
         // Saved again under the name it now has.
-        saveFee({"安装费(含辅料)", "36", ""}, false, renamed.feeName);
+        saveFee({"安装费(含辅料)", "36", ""}, EntryMode::Modify, renamed.feeName);
         QCOMPARE(tableText("SELECT * FROM FyTable WHERE 费用名称='安装费(含辅料)'"), QString("安装费(含辅料)|36|1"));
 
         // A second fee of an existing name, added or renamed to, is refused in words.
         const QString taken("费用表中已有名为“运输费”的费用");
-        QCOMPARE(errorOf([] { saveFee({"运输费", "1", ""}, true, QString()); }), taken);
-        QCOMPARE(errorOf([] { saveFee({"运输费", "1", ""}, false, "利润"); }), taken);
-        QVERIFY(errorOf([] { saveFee({"已删除", "1", ""}, false, "已删除"); }).contains("已删除"));
+        QCOMPARE(errorOf([] { saveFee({"运输费", "1", ""}, EntryMode::Add, QString()); }), taken);
+        QCOMPARE(errorOf([] { saveFee({"运输费", "1", ""}, EntryMode::Modify, "利润"); }), taken);
+        QVERIFY(errorOf([] { saveFee({"已删除", "1", ""}, EntryMode::Modify, "已删除"); }).contains("已删除"));
         QCOMPARE(sqlScalar("SELECT COUNT(*) FROM FyTable").toInt(), count);
 
         // A name with an apostrophe can be added and renamed.
-        saveFee({"工人's费", "2", ""}, true, QString());
-        saveFee({"工人's费2", "3", ""}, false, "工人's费");
+        saveFee({"工人's费", "2", ""}, EntryMode::Add, QString());
+        saveFee({"工人's费2", "3", ""}, EntryMode::Modify, "工人's费");
         QCOMPARE(tableText("SELECT * FROM FyTable WHERE 费用名称 LIKE '工人%'"), QString("工人's费2|3|"));
     }
 

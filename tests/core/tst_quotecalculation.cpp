@@ -72,11 +72,12 @@ private slots:
             {"DELETE FROM pjName WHERE 名称='滑轮'", 2}, {"UPDATE lcName SET 线重=NULL WHERE 代号='TL704'", 1}};
         for (const auto &[sql, check] : steps) {
             sqlExec(QString::fromUtf8(sql));
-            QCOMPARE(DataCheck(), check);
+            QCOMPARE(int(DataCheck()), check);
         }
-        QCOMPARE(dataCheckMessage(1), QString("主材数据中有记录末找到线重!"));
-        QCOMPARE(dataCheckMessage(2), QString("附件数据中有记录末找到单价!"));
-        QCOMPARE(dataCheckQuestion(3), QString("玻璃数据中有记录末找到单价!是否继续?"));
+        QCOMPARE(dataCheckMessage(DataCheckResult::ProfileWithoutWeight), QString("主材数据中有记录末找到线重!"));
+        QCOMPARE(dataCheckMessage(DataCheckResult::AccessoryWithoutPrice), QString("附件数据中有记录末找到单价!"));
+        QCOMPARE(
+            dataCheckQuestion(DataCheckResult::GlassWithoutPrice), QString("玻璃数据中有记录末找到单价!是否继续?"));
     }
 
     void lcPriceAsksEveryClassAndKeepsTheNumbers()

@@ -95,10 +95,10 @@ QuoteGroups reference(const QuoteOptions &o)
         }
         return false;
     };
-    g.dataCheck = anyNull("SELECT 代号,FIRST (线重) AS 线重 FROM PriceLc GROUP BY 代号", 1)                    ? 1
-        : anyNull("SELECT 名称,规格,技术要求,FIRST(单价) AS 单价 FROM PricePj GROUP BY 名称,规格,技术要求", 3) ? 2
-        : anyNull("SELECT 名称,FIRST(单价) AS 单价 FROM PriceBl GROUP BY 名称", 1)                             ? 3
-                                                                                                               : 0;
+    g.dataCheck = DataCheckResult(anyNull("SELECT 代号,FIRST (线重) AS 线重 FROM PriceLc GROUP BY 代号", 1)        ? 1
+            : anyNull("SELECT 名称,规格,技术要求,FIRST(单价) AS 单价 FROM PricePj GROUP BY 名称,规格,技术要求", 3) ? 2
+            : anyNull("SELECT 名称,FIRST(单价) AS 单价 FROM PriceBl GROUP BY 名称", 1)                             ? 3
+                                                                                                                   : 0);
     QSqlQuery classes = sqlExec("SELECT 材料类别,隔热 FROM PriceLc GROUP BY 材料类别,隔热");
     while (classes.next())
         g.classes.append({classes.value(0).toString(), classes.value(1).toInt() != 0});

@@ -1,12 +1,12 @@
 #include "core/common/db/database.h"
 #include "core/common/io/ini.h"
 #include "core/common/io/paths.h"
+#include "gui/app/mainform.h"
 #include "gui/common/dialogrunner.h"
 #include "gui/common/singleline.h"
 #include "gui/prices/missingpriceform.h"
 #include "gui/prices/priceentry.h"
 #include "gui/quote/bjform.h"
-#include "gui/quote/quotewindows.h"
 #include "testsupport.h"
 #include "widgetsupport.h"
 
@@ -169,7 +169,8 @@ private slots:
                 QTest::keyClick(dialog, Qt::Key_Escape);
             }
         });
-        runQuoteDialog(nullptr);
+        MainForm main;
+        main.actions().quotation->trigger();
         QVERIFY(wasModal);
         QCOMPARE(ReadIni(iniPath(), "cs1", "tx5"), QString("第三次"));
         QCOMPARE(ReadIni(iniPath(), "sysPath", "path1"), QString()); // other sections kept

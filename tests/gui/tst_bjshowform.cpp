@@ -61,8 +61,9 @@ private slots:
         main.startup({QStringLiteral("tarvex")});
         main.resize(1100, 820);
         main.show();
+        const auto show = [&](const PageDocument &pages, const QString &title) { main.showPaperPreview(pages, title); };
 
-        QVERIFY(showPaperQuotation(windowRun()));
+        QVERIFY(showPaperQuotation(windowRun(), show));
         QMdiSubWindow *sub = main.mdiArea()->activeSubWindow();
         QVERIFY(sub);
         auto *form = qobject_cast<bjShowForm *>(sub->widget());
@@ -102,12 +103,12 @@ private slots:
         // A second quotation replaces the pages of the open preview.
         QuoteRun one = windowRun();
         one.result.items.resize(1);
-        QVERIFY(showPaperQuotation(one));
+        QVERIFY(showPaperQuotation(one, show));
         QCOMPARE(main.mdiArea()->subWindowList().size(), 1);
         QCOMPARE(label->text(), QStringLiteral("第1页/共1页"));
         QVERIFY(home.messages().shown().isEmpty());
 
-        QVERIFY(!showPaperQuotation(QuoteRun()));
+        QVERIFY(!showPaperQuotation(QuoteRun(), show));
         QCOMPARE(home.messages().lastText(), QStringLiteral("当前错误:没有可以输出的报价数据(门窗面积为空)"));
         QCOMPARE(home.messages().shown().last().kind, ScriptedMessages::Kind::Warning);
         QCOMPARE(preview->pageCount(), 1);

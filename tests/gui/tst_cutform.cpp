@@ -26,10 +26,10 @@ namespace {
 CutForm *openCutForm(MainForm &main)
 {
     main.show();
-    main.button(1)->trigger();
-    if (!main.button(22)->isEnabled())
+    main.actions().viewData->trigger();
+    if (!main.actions().cuttingPlan->isEnabled())
         return nullptr;
-    main.button(22)->trigger();
+    main.actions().cuttingPlan->trigger();
     return main.findChild<CutForm *>(QStringLiteral("CutForm"));
 }
 
@@ -118,7 +118,7 @@ private slots:
         TestHome home;
         MainForm main;
         main.startup({QStringLiteral("tarvex")});
-        QVERIFY(!main.button(22)->isEnabled());
+        QVERIFY(!main.actions().cuttingPlan->isEnabled());
         CutForm form;
         QVERIFY(computeAndWait(&form));
         QVERIFY(form.plan().codes.isEmpty());

@@ -32,7 +32,7 @@ namespace {
 DataForm *openViewer(MainForm &main)
 {
     main.show();
-    main.button(1)->trigger();
+    main.actions().viewData->trigger();
     return main.findChild<DataForm *>(QStringLiteral("dataForm"));
 }
 
@@ -109,14 +109,16 @@ private slots:
             QCOMPARE(grid->row(), 1);
             QCOMPARE(rowColour(grid, 1), FlexGrid::highlightColor());
         }
-        QCOMPARE(form->grid(0)->textMatrix(1, 0) + form->grid(0)->textMatrix(1, 4) + form->grid(3)->textMatrix(12, 2),
+        QCOMPARE(form->grid(MaterialKind::Profile)->textMatrix(1, 0)
+                + form->grid(MaterialKind::Profile)->textMatrix(1, 4)
+                + form->grid(MaterialKind::Window)->textMatrix(12, 2),
             QString("60平开窗1.052M4"));
 
         // "入单价库" offers itself on a profile without line weight, and on accessories and glass.
-        form->setCurrentPage(0);
-        QAction *priceButton = form->button(9);
+        form->setCurrentPage(MaterialKind::Profile);
+        QAction *priceButton = form->actions().priceEntry;
         QVERIFY(!priceButton->isEnabled());
-        FlexGrid *grid = form->grid(0);
+        FlexGrid *grid = form->grid(MaterialKind::Profile);
         QCOMPARE(grid->textMatrix(101, 2), QString("KF699"));
         grid->setCurrentCell(101, 3);
         QVERIFY(priceButton->isEnabled());
@@ -129,11 +131,11 @@ private slots:
         priceButton->trigger();
         setEntryDialogRunner(nullptr);
         QCOMPARE(asked.keys.series + "|" + asked.keys.code + "|" + asked.caption, QString("60平开窗|KF699|添加数据"));
-        QVERIFY(asked.caller == EntryCaller::Viewer && asked.table == EntryTable::Profile && !asked.showSteps);
+        QVERIFY(asked.caller == EntryCaller::Viewer && asked.table == PriceTableId::Profile && !asked.showSteps);
 
         // "缺价清单", beside it, lists every material without a price.
         const QList<QAction *> actions = form->findChild<QToolBar *>("Toolbar1")->actions();
-        QCOMPARE(actions.indexOf(form->button(12)), actions.indexOf(priceButton) + 1);
+        QCOMPARE(actions.indexOf(form->actions().missingPrices), actions.indexOf(priceButton) + 1);
         QStringList listed;
         setDialogRunner([&](QDialog *d) {
             auto *list = qobject_cast<MissingPriceForm *>(d)->list();
@@ -141,26 +143,26 @@ private slots:
                 listed.append(list->item(r, 1)->text() + "|" + list->item(r, 4)->text());
             return int(QDialog::Rejected);
         });
-        form->button(12)->trigger();
+        form->actions().missingPrices->trigger();
         setDialogRunner(nullptr);
         QCOMPARE(listed, QStringList({"KF699|1"}));
 
-        form->setCurrentPage(1);
+        form->setCurrentPage(MaterialKind::Accessory);
         QVERIFY(priceButton->isEnabled());
-        form->setCurrentPage(3);
+        form->setCurrentPage(MaterialKind::Window);
         QVERIFY(!priceButton->isEnabled());
 
-        form->button(11)->trigger();
+        form->actions().close->trigger();
         for (int i : {3, 4, 11, 22})
             QVERIFY(!main.button(i)->isEnabled());
         QVERIFY(main.mdiArea()->subWindowList().isEmpty());
 
         // Closing its frame, as the main window does, disables them too.
         form = openViewer(main);
-        QVERIFY(main.button(3)->isEnabled());
+        QVERIFY(main.actions().save->isEnabled());
         QCOMPARE(main.mdiArea()->subWindowList().size(), 1);
         main.mdiArea()->subWindowList().first()->close();
-        QVERIFY(!main.button(3)->isEnabled());
+        QVERIFY(!main.actions().save->isEnabled());
     }
 
     void fewAndManyRecords()
@@ -171,23 +173,23 @@ private slots:
         DataForm *form = openViewer(main);
         // No profiles at all: the header and one blank row.
         QCOMPARE(main.panelText(2), QString("当前记录数:0"));
-        QCOMPARE(form->grid(0)->rows(), 2);
-        QCOMPARE(form->grid(0)->row(), 0);
-        form->setCurrentPage(3);
+        QCOMPARE(form->grid(MaterialKind::Profile)->rows(), 2);
+        QCOMPARE(form->grid(MaterialKind::Profile)->row(), 0);
+        form->setCurrentPage(MaterialKind::Window);
         QCOMPARE(main.panelText(2), QString("当前记录数:1"));
-        QCOMPARE(form->grid(3)->row(), 0);
+        QCOMPARE(form->grid(MaterialKind::Window)->row(), 0);
         sqlExec("INSERT INTO MjTemp VALUES (2,'60平开窗','C2',2,2.1)");
-        form->button(1)->trigger();
+        form->actions().refresh->trigger();
         QCOMPARE(main.panelText(2), QString("当前记录数:2"));
-        QCOMPARE(form->grid(3)->row(), 1);
+        QCOMPARE(form->grid(MaterialKind::Window)->row(), 1);
 
         // Deleting with no data row chosen asks nothing and deletes nothing.
-        form->setCurrentPage(0);
-        form->button(5)->trigger();
+        form->setCurrentPage(MaterialKind::Profile);
+        form->actions().remove->trigger();
         QCOMPARE(home.messages().texts(), QStringList {"当前错误:请先选择要删除的记录"});
 
         // A page of 200,000 rows counts them all and shows the last one.
-        form->button(11)->trigger();
+        form->actions().close->trigger();
         QTRY_VERIFY(!main.findChild<DataForm *>("dataForm"));
         QSqlDatabase db = Database::shared();
         inTransaction(db, [&] {
@@ -201,7 +203,7 @@ private slots:
         });
         form = openViewer(main);
         QCOMPARE(main.panelText(2), QString("当前记录数:200000"));
-        QCOMPARE(form->grid(0)->textMatrix(200000, 2), QString("KF82"));
+        QCOMPARE(form->grid(MaterialKind::Profile)->textMatrix(200000, 2), QString("KF82"));
     }
 
     void filtersByASeriesAndBackToAll()
@@ -210,8 +212,8 @@ private slots:
         sqlExec("INSERT INTO MjTemp VALUES (13,'60''系列','C''1',1,1.1)");
         MainForm main;
         DataForm *form = openViewer(main);
-        form->setCurrentPage(3);
-        FlexGrid *grid = form->grid(3);
+        form->setCurrentPage(MaterialKind::Window);
+        FlexGrid *grid = form->grid(MaterialKind::Window);
 
         // A double click on the header of 门窗系列 lists the series.
         QHeaderView *header = grid->horizontalHeader();
@@ -247,14 +249,14 @@ private slots:
         chooseInFilterList(form, "1.8");
         QCOMPARE(main.panelText(3), QString("当前筛选: WHERE 框面积=1.8"));
         QCOMPARE(main.panelText(2), QString("当前记录数:2"));
-        form->setCurrentPage(0);
-        form->grid(0)->setCurrentCell(1, 5);
+        form->setCurrentPage(MaterialKind::Profile);
+        form->grid(MaterialKind::Profile)->setCurrentCell(1, 5);
         form->ComboFill();
         chooseInFilterList(form, "False");
         QCOMPARE(main.panelText(2), "当前记录数:" + queryRows("SELECT COUNT(*) FROM PriceLc WHERE 隔热=0").value(0));
 
         // Another page starts unfiltered.
-        form->setCurrentPage(2);
+        form->setCurrentPage(MaterialKind::Glass);
         QCOMPARE(form->filterText(), QString());
         QCOMPARE(main.panelText(3), QString());
         QCOMPARE(main.panelText(2), QString("当前记录数:12"));
@@ -269,17 +271,17 @@ private slots:
         home.loadDemoProject();
         MainForm main;
         DataForm *form = openViewer(main);
-        form->setCurrentPage(3);
-        form->grid(3)->setCurrentCell(5, 2);
-        QCOMPARE(form->grid(3)->textMatrix(5, 2), QString("TC1"));
+        form->setCurrentPage(MaterialKind::Window);
+        form->grid(MaterialKind::Window)->setCurrentCell(5, 2);
+        QCOMPARE(form->grid(MaterialKind::Window)->textMatrix(5, 2), QString("TC1"));
 
         home.messages().answerQuestion(false);
-        form->button(5)->trigger();
+        form->actions().remove->trigger();
         QCOMPARE(queryRows("SELECT COUNT(*) FROM MjTemp"), QStringList {"12"});
 
-        form->grid(3)->setCurrentCell(5, 2);
+        form->grid(MaterialKind::Window)->setCurrentCell(5, 2);
         home.messages().answerQuestion(true);
-        form->button(5)->trigger();
+        form->actions().remove->trigger();
         QCOMPARE(home.messages().texts(),
             (QStringList {"是否确定要删除当前记录?", "是否确定要删除当前记录?", "记录删除成功!"}));
         QVERIFY(queryRows("SELECT * FROM MjTemp WHERE ID=5").isEmpty());
@@ -288,34 +290,34 @@ private slots:
         QCOMPARE(main.panelText(2), QString("当前记录数:11"));
 
         // A profile row goes alone: the first of its window with that code and length.
-        form->setCurrentPage(0);
-        form->grid(0)->setCurrentCell(2, 0);
+        form->setCurrentPage(MaterialKind::Profile);
+        form->grid(MaterialKind::Profile)->setCurrentCell(2, 0);
         home.messages().answerQuestion(true);
-        form->button(5)->trigger();
+        form->actions().remove->trigger();
         QCOMPARE(queryRows("SELECT COUNT(*) FROM LcTemp WHERE ID=1 AND 代号='KF601' AND 长度=1.2"), QStringList {"1"});
         QCOMPARE(main.panelText(2), QString("当前记录数:99"));
 
         // Clearing a page asks about it and empties that table alone.
-        form->setCurrentPage(1);
-        form->button(6)->trigger();
+        form->setCurrentPage(MaterialKind::Accessory);
+        form->actions().clear->trigger();
         QCOMPARE(home.messages().lastText(), QString("是否确定清除附件数据中所有记录?"));
         QCOMPARE(queryRows("SELECT COUNT(*) FROM PjTemp"), QStringList {"36"});
 
         home.messages().answerQuestion(true);
-        form->button(6)->trigger();
+        form->actions().clear->trigger();
         QCOMPARE(home.messages().lastText(), QString("记录删除成功!"));
         QCOMPARE(queryRows("SELECT COUNT(*) FROM PjTemp"), QStringList {"0"});
         QCOMPARE(queryRows("SELECT COUNT(*) FROM LcTemp"), QStringList {"99"});
         QCOMPARE(main.panelText(2), QString("当前记录数:0"));
 
         // The export writes the page to a workbook in temp1.
-        form->setCurrentPage(3);
-        form->button(8)->trigger();
+        form->setCurrentPage(MaterialKind::Window);
+        form->actions().exportData->trigger();
         QVERIFY(home.messages().lastText().startsWith("数据导出至Excel成功!"));
         QCOMPARE(QDir(home.file("temp1")).entryList({"*.xlsx"}).size(), 1);
 
         // A double click on data row 1 opens the filter list, not the editor.
-        FlexGrid *grid = form->grid(3);
+        FlexGrid *grid = form->grid(MaterialKind::Window);
         grid->setCurrentCell(1, 2);
         emit grid->cellDoubleClicked(1, 2);
         QVERIFY(form->findChild<QComboBox *>("Combo1")->isVisible());
@@ -323,7 +325,7 @@ private slots:
 
         // A page that cannot be read says why and keeps what it showed.
         sqlExec("DROP VIEW PriceBl");
-        form->setCurrentPage(2);
+        form->setCurrentPage(MaterialKind::Glass);
         QVERIFY(home.messages().lastText().startsWith("当前错误:"));
         QVERIFY(home.messages().lastText().contains("PriceBl"));
     }
@@ -334,8 +336,8 @@ private slots:
         sqlExec("INSERT INTO PjTemp VALUES (3,'防尘刷',NULL,NULL,2.5)");
         MainForm main;
         DataForm *form = openViewer(main);
-        form->grid(0)->setCurrentCell(10, 0);
-        form->button(3)->trigger();
+        form->grid(MaterialKind::Profile)->setCurrentCell(10, 0);
+        form->actions().add->trigger();
         LcForm *editor = form->editor();
         QVERIFY(editor && editor->isVisible());
         QCOMPARE(editor->windowTitle(), QString("添加数据"));
@@ -363,14 +365,14 @@ private slots:
         QCOMPARE(queryRows("SELECT ID,代号,长度 FROM LcTemp WHERE 代号='KF699'"), QStringList {"2|KF699|2.35"});
         // The viewer shows the page read again.
         QCOMPARE(main.panelText(2), QString("当前记录数:101"));
-        QCOMPARE(form->grid(0)->row(), 1);
+        QCOMPARE(form->grid(MaterialKind::Profile)->row(), 1);
 
         // An accessory whose 规格 was empty is found and modified.
-        form->setCurrentPage(1);
-        FlexGrid *grid = form->grid(1);
+        form->setCurrentPage(MaterialKind::Accessory);
+        FlexGrid *grid = form->grid(MaterialKind::Accessory);
         QCOMPARE(grid->textMatrix(37, 2), QString("防尘刷"));
         grid->setCurrentCell(37, 0);
-        form->button(4)->trigger();
+        form->actions().modify->trigger();
         editor = form->editor();
         QCOMPARE(editor->windowTitle(), QString("修改数据"));
         QCOMPARE(label(editor, 10), QString("备 注"));
@@ -384,7 +386,7 @@ private slots:
             QStringList {"3|6mm|1|3"});
         QCOMPARE(queryRows("SELECT COUNT(*) FROM PjTemp"), QStringList {"37"});
         // The reloaded page shows the change.
-        QCOMPARE(form->grid(1)->textMatrix(37, 3), QString("6mm"));
+        QCOMPARE(form->grid(MaterialKind::Accessory)->textMatrix(37, 3), QString("6mm"));
     }
 
     void modifyStepsThroughTheRowsAndFailuresWriteNothing()
@@ -396,12 +398,12 @@ private slots:
         const QStringList before = queryRows("SELECT * FROM LcTemp");
 
         // A double click on a data row below row 1 opens the modify dialog.
-        FlexGrid *grid = form->grid(0);
+        FlexGrid *grid = form->grid(MaterialKind::Profile);
         const QRect cell = grid->cellRect(3, 2);
         QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, cell.center() - grid->viewport()->pos());
         LcForm *editor = form->editor();
         QVERIFY(editor && editor->isVisible());
-        QCOMPARE(editor->mode(), int(LcForm::ModifyMode));
+        QCOMPARE(editor->mode(), EntryMode::Modify);
         QCOMPARE(text(editor, 3)->text(), grid->textMatrix(3, 2));
 
         text(editor, 4)->setText("abc");
@@ -414,9 +416,9 @@ private slots:
         QCOMPARE(queryRows("SELECT * FROM LcTemp"), before);
 
         // On the windows page the editor steps through the rows.
-        form->setCurrentPage(3);
-        grid = form->grid(3);
-        form->button(4)->trigger();
+        form->setCurrentPage(MaterialKind::Window);
+        grid = form->grid(MaterialKind::Window);
+        form->actions().modify->trigger();
         editor = form->editor();
         QCOMPARE(label(editor, 1), QString("数据ID"));
         QVERIFY(!text(editor, 1)->isEnabled() && text(editor, 2)->isEnabled());

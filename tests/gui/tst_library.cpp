@@ -333,17 +333,17 @@ private slots:
         Database::closeShared();
         MainForm main;
         main.startup({"tarvex"});
-        main.button(13)->trigger();
+        main.actions().library->trigger();
         QVERIFY(IsFormLoaded("DwgForm"));
-        main.button(14)->trigger();
+        main.actions().libraryItems->trigger();
         QVERIFY(!IsFormLoaded("DwgForm") && IsFormLoaded("xldItem"));
 
         appState().libraryFolder = home.file("nowhere");
-        main.button(13)->trigger();
+        main.actions().library->trigger();
         QVERIFY(!IsFormLoaded("DwgForm") && !IsFormLoaded("xldItem"));
         QCOMPARE(home.messages().texts(),
             QStringList {"当前错误:图库文件夹不存在: " + QDir::toNativeSeparators(home.file("nowhere"))});
-        main.button(14)->trigger();
+        main.actions().libraryItems->trigger();
         QVERIFY(!IsFormLoaded("xldItem"));
         QCOMPARE(home.messages().shown().size(), 2);
     }

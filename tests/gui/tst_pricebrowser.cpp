@@ -43,10 +43,10 @@ struct Desk {
         main.show();
     }
     // The browser as the main window opens it for one of the four tables.
-    DisForm *open(int button)
+    DisForm *open(QAction *MainForm::Actions::*entry)
     {
-        main.button(button)->trigger();
-        return qobject_cast<DisForm *>(findForm(QStringLiteral("DisForm")));
+        (main.actions().*entry)->trigger();
+        return main.openChild<DisForm>();
     }
 };
 
@@ -96,24 +96,9 @@ struct DialogProbe {
     ~DialogProbe() { setEntryDialogRunner(nullptr); }
 };
 
-// Opens the entry dialog as the browser (caller 1) or the viewer (caller 2)
-// does and runs act inside it instead of a modal loop.
-void runEntry(FlexGrid *grid, short table, short caller, short mode, const std::function<void(QDialog *)> &act)
+// Runs act inside the entry dialog of the request instead of a modal loop.
+void runEntry(const PriceEntryRequest &request, const std::function<void(QDialog *)> &act)
 {
-    PriceEntryRequest request;
-    request.caller = EntryCaller(caller);
-    request.mode = EntryMode(mode);
-    request.table = EntryTable(table);
-    request.caption = mode == 1 ? "添加数据" : "修改数据";
-    request.showSteps = caller == 1;
-    request.grid = grid;
-    if (caller == 2) {
-        // As the viewer's 入单价库 hands over its current row.
-        QStringList row;
-        for (int c = 0; c < grid->cols(); ++c)
-            row.append(grid->textMatrix(grid->row(), c));
-        request.keys = viewerRowKeys(table - 1, row);
-    }
     bool ran = false;
     setEntryDialogRunner([&](QDialog *d) {
         ran = true;
@@ -122,6 +107,28 @@ void runEntry(FlexGrid *grid, short table, short caller, short mode, const std::
     showPriceEntryDialog(nullptr, request);
     setEntryDialogRunner(nullptr);
     QVERIFY(ran);
+}
+
+// The entry dialog as the browser opens it on its grid's current row.
+void runEntry(FlexGrid *grid, PriceTableId table, EntryMode mode, const std::function<void(QDialog *)> &act)
+{
+    PriceEntryRequest request;
+    request.caller = EntryCaller::Browser;
+    request.mode = mode;
+    request.table = table;
+    request.caption = mode == EntryMode::Add ? "添加数据" : "修改数据";
+    request.showSteps = true;
+    request.grid = grid;
+    runEntry(request, act);
+}
+
+// The entry dialog as the viewer's 入单价库 opens it for its current row.
+void runEntry(FlexGrid *grid, MaterialKind kind, const std::function<void(QDialog *)> &act)
+{
+    QStringList row;
+    for (int c = 0; c < grid->cols(); ++c)
+        row.append(grid->textMatrix(grid->row(), c));
+    runEntry(addPriceRequest(kind, viewerRowKeys(kind, row)), act);
 }
 
 // Types the values into the boxes, then clicks "保存" when asked.
@@ -154,12 +161,12 @@ private slots:
     {
         Desk d;
         // Opened while the main window is still in the background.
-        DisForm *form = d.open(7);
+        DisForm *form = d.open(&MainForm::Actions::accessoryPrices);
         QCOMPARE(form->grid()->rows(), 7);
         QCOMPARE(d.main.panelText(2), QString("当前记录数:6"));
         QVERIFY(QTest::qWaitForWindowActive(&d.main));
 
-        form = d.open(6);
+        form = d.open(&MainForm::Actions::profilePrices);
         QCOMPARE(form->windowTitle() + d.main.panelText(2), QString("主材线重属性编辑当前记录数:11"));
         // Load order 系列,名称.
         QCOMPARE(column(form->grid(), 1).first() + column(form->grid(), 2).mid(0, 3).join(','),
@@ -172,15 +179,15 @@ private slots:
         grid->setCurrentCell(3, 2);
         QVERIFY(!background(1).isValid() && background(3).value<QColor>() == QColor("#FFFFC0"));
 
-        form = d.open(9);
+        form = d.open(&MainForm::Actions::fees);
         QTRY_COMPARE(d.main.mdiArea()->subWindowList().size(), 1);
         QCOMPARE(form->windowTitle(), QString("固定费用编辑"));
         QCOMPARE(column(form->grid(), 0), QStringList({"利润", "安装费", "管理费", "运输费"}));
-        form->button(10)->trigger();
-        QTRY_VERIFY(!findForm("DisForm"));
+        form->actions().close->trigger();
+        QTRY_VERIFY(!d.main.openChild<DisForm>());
 
         // Back from another window, the table is read again.
-        form = d.open(8);
+        form = d.open(&MainForm::Actions::glassPrices);
         QCOMPARE(form->windowTitle(), QString("玻璃价格编辑"));
         auto *own = qobject_cast<QMdiSubWindow *>(form->parentWidget());
         QCOMPARE(d.main.mdiArea()->activeSubWindow(), own);
@@ -193,7 +200,7 @@ private slots:
         QCOMPARE(d.main.panelText(2), QString("当前记录数:2"));
 
         // The export writes the grid to a workbook in temp1.
-        form->button(8)->trigger();
+        form->actions().exportData->trigger();
         QVERIFY2(
             d.home.messages().lastText().startsWith("数据导出至Excel成功!"), qPrintable(d.home.messages().lastText()));
         QCOMPARE(QDir(d.home.file("temp1")).entryList({"*.xlsx"}).size(), 1);
@@ -206,7 +213,7 @@ private slots:
                 "(0,'A','B','K1',1,1,'x'),(1,'A','D','K2',1,1,'x'),(2,'C','B','K3',1,0,'x'),"
                 "(3,'C','E','K4',1,0,'x'),(4,'A''s','B','K5',1,0,'x')");
         QVERIFY(QTest::qWaitForWindowActive(&d.main));
-        DisForm *form = d.open(6);
+        DisForm *form = d.open(&MainForm::Actions::profilePrices);
         FlexGrid *grid = form->grid();
         QComboBox *combo = form->filterList();
         // The filter in force and the record count, as the status bar shows them.
@@ -251,7 +258,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&d.main));
         // A double click on row 1 opens the filter list, on another row the modify dialog.
         DialogProbe probe;
-        DisForm *form = d.open(7);
+        DisForm *form = d.open(&MainForm::Actions::accessoryPrices);
         QString number;
         probe.act = [&](QDialog *dialog) { number = boxText(dialog, "Text1"); };
 
@@ -265,12 +272,12 @@ private slots:
         QVERIFY(!form->filterList()->isVisible());
         QCOMPARE(probe.opened, QStringList({"inData1 修改数据"}));
         QVERIFY(probe.request.caller == EntryCaller::Browser && probe.request.mode == EntryMode::Modify
-            && probe.request.table == EntryTable::Accessory && probe.request.grid == form->grid());
+            && probe.request.table == PriceTableId::Accessory && probe.request.grid == form->grid());
         QCOMPARE(number, QString("5")); // 密封胶条, second in 名称,规格 order
 
         // Add and modify reload the whole table, without the filter.
         probe.opened.clear();
-        form = d.open(8);
+        form = d.open(&MainForm::Actions::glassPrices);
         doubleClickHeader(form->grid(), 1);
         choose(form->filterList(), "5mm白玻");
         QCOMPARE(d.main.panelText(2), QString("当前记录数:1"));
@@ -282,7 +289,7 @@ private slots:
             typeInto(dialog, {{"Text2", "8mm钢化玻璃"}, {"Text3", "0.35"}});
             click(dialog, "Command3");
         };
-        form->button(3)->trigger();
+        form->actions().add->trigger();
         QVERIFY(!stepsVisible);
         QCOMPARE(QStringList({probe.opened.join(','), d.home.messages().lastText(), d.main.panelText(2)}),
             QStringList({"inData2 添加数据", "记录添加成功!", "当前记录数:4"}));
@@ -299,7 +306,7 @@ private slots:
             typeInto(dialog, {{"Text3", "120"}});
             click(dialog, "Command3");
         };
-        form->button(4)->trigger();
+        form->actions().modify->trigger();
         QVERIFY(stepsVisible && form->grid()->row() == 1);
         QCOMPARE(d.home.messages().lastText() + form->grid()->textMatrix(4, 2), QString("记录修改成功!120"));
     }
@@ -309,31 +316,31 @@ private slots:
         Desk d;
         sqlExec("INSERT INTO FyTable VALUES ('O''Neil费', 3, NULL)");
         QVERIFY(QTest::qWaitForWindowActive(&d.main));
-        DisForm *form = d.open(9);
+        DisForm *form = d.open(&MainForm::Actions::fees);
         FlexGrid *grid = form->grid();
         grid->setCurrentCell(1, 0);
         QCOMPARE(grid->textMatrix(1, 0), QString("O'Neil费"));
 
-        form->button(5)->trigger(); // answered No
+        form->actions().remove->trigger(); // answered No
         QCOMPARE(d.home.messages().lastText() + d.main.panelText(2), QString("是否确定要删除当前记录?当前记录数:5"));
         d.home.messages().answerQuestion(true);
-        form->button(5)->trigger();
+        form->actions().remove->trigger();
         QCOMPARE(d.home.messages().lastText(), QString("数据删除成功!"));
         QCOMPARE(column(grid, 0), QStringList({"利润", "安装费", "管理费", "运输费"}));
 
-        form->button(6)->trigger();
+        form->actions().clear->trigger();
         QCOMPARE(d.home.messages().lastText(), QString("是否确定清除'费用表'中所有记录?"));
         QCOMPARE(grid->rows(), 5);
         d.home.messages().answerQuestion(true);
-        form->button(6)->trigger();
+        form->actions().clear->trigger();
         QCOMPARE(sqlScalar("SELECT COUNT(*) FROM FyTable").toInt(), 0);
         // The cleared rows leave the grid at once; opened again on the empty
         // table it shows the header and one blank row.
         for (int pass = 0; pass < 2; ++pass) {
             if (pass == 1) {
-                form->button(10)->trigger();
-                QTRY_VERIFY(!findForm("DisForm"));
-                form = d.open(9);
+                form->actions().close->trigger();
+                QTRY_VERIFY(!d.main.openChild<DisForm>());
+                form = d.open(&MainForm::Actions::fees);
                 grid = form->grid();
             }
             QCOMPARE(QStringList({QString::number(grid->rows()), grid->headerText(0), grid->textMatrix(1, 0),
@@ -343,7 +350,7 @@ private slots:
         // Deleting the blank row of an empty table is reported, not done.
         d.home.messages().clear();
         d.home.messages().answerQuestion(true);
-        form->button(5)->trigger();
+        form->actions().remove->trigger();
         QCOMPARE(d.home.messages().texts().size(), 2);
         QVERIFY(d.home.messages().lastText().startsWith("当前错误:"));
     }
@@ -351,11 +358,11 @@ private slots:
     void importDataShowsWhatItWouldDoFirst()
     {
         Desk d;
-        DisForm *form = d.open(8);
-        QAction *import = form->button(11);
+        DisForm *form = d.open(&MainForm::Actions::glassPrices);
+        QAction *import = form->actions().importData;
         QCOMPARE(import->text(), QString("导入数据"));
         const QList<QAction *> actions = form->findChild<QToolBar *>("Toolbar1")->actions();
-        QCOMPARE(actions.indexOf(import), actions.indexOf(form->button(8)) + 1);
+        QCOMPARE(actions.indexOf(import), actions.indexOf(form->actions().exportData) + 1);
 
         const QString path = d.home.file("bl.csv");
         writeFile(path, "名称,单价,折扣量\n5mm白玻,40,1\n夹胶玻璃,abc,1\n中空玻璃,210,1\n");
@@ -403,7 +410,7 @@ private slots:
         FlexGrid viewer;
         loadGrid(viewer, "SELECT * FROM PriceLc WHERE 代号='TL703'", 1);
 
-        runEntry(&viewer, 1, 2, 1, [&](QDialog *d) {
+        runEntry(&viewer, MaterialKind::Profile, [&](QDialog *d) {
             // Series and code from the row, that series' names offered, the rest blank.
             QCOMPARE(boxTexts(d, {"Combo1", "Text2", "Combo2", "Text1", "Text3"}), QString("70推拉窗|TL703|||"));
             QCOMPARE(items(d, "Combo2"), QStringList({"上下框", "下滑轨", "勾企"}));
@@ -429,7 +436,7 @@ private slots:
         sqlExec("UPDATE lcName SET 隔热=1, 备注='库存' WHERE 编号=6");
         loadGrid(browser, "SELECT * FROM lcName ORDER BY 系列,名称", 11);
 
-        runEntry(&browser, 1, 1, 2, [&](QDialog *d) {
+        runEntry(&browser, PriceTableId::Profile, EntryMode::Modify, [&](QDialog *d) {
             QCOMPARE(boxTexts(d, {"Text1", "Combo1", "Combo2", "Text3", "Combo3", "Text4"}),
                 QString("6|70推拉窗|扇料|0.872|普通铝型材|库存"));
             QVERIFY(child<QRadioButton>(d, "Option1")->isChecked() && !child<QPushButton>(d, "Command2")->isEnabled());
@@ -454,7 +461,7 @@ private slots:
         QCOMPARE(queryRows("SELECT 线重, 备注 FROM lcName WHERE 编号=6"), QStringList({"1.06|库存"}));
 
         browser.setCurrentCell(2, 0);
-        runEntry(&browser, 1, 1, 2, [&](QDialog *d) {
+        runEntry(&browser, PriceTableId::Profile, EntryMode::Modify, [&](QDialog *d) {
             QVERIFY(child<QPushButton>(d, "Command1")->isEnabled());
             click(d, "Command1");
             QVERIFY(!child<QPushButton>(d, "Command1")->isEnabled());
@@ -464,19 +471,23 @@ private slots:
 
     void profileAddsToAnEmptyTableWithoutAClassFile()
     {
-        TestHome home;
-        MainForm main;
-        FlexGrid browser;
-        loadGrid(browser, "SELECT * FROM lcName ORDER BY 系列,名称", 1);
-        runEntry(&browser, 1, 1, 1, [&](QDialog *d) {
-            QCOMPARE(
-                boxTexts(d, {"Text1", "Combo1", "Combo2", "Text2", "Text3", "Combo3", "Text4"}), QString("||||||"));
-            QCOMPARE(items(d, "Combo3"), QStringList());
-            fill(d,
+        Desk d(Demo::None);
+        DisForm *form = d.open(&MainForm::Actions::profilePrices);
+        bool ran = false;
+        setEntryDialogRunner([&](QDialog *dialog) {
+            ran = true;
+            QCOMPARE(boxTexts(dialog, {"Text1", "Combo1", "Combo2", "Text2", "Text3", "Combo3", "Text4"}),
+                QString("||||||"));
+            QCOMPARE(items(dialog, "Combo3"), QStringList());
+            fill(dialog,
                 {{"Combo1", "A's 系列"}, {"Combo2", "边框"}, {"Text2", "X1"}, {"Text3", "0.35"}, {"Combo3", "钢衬"}});
-            click(d, "Command3");
+            click(dialog, "Command3");
         });
-        QVERIFY(main.panelText(1).contains("cllb.txt"));
+        form->actions().add->trigger();
+        setEntryDialogRunner(nullptr);
+        QVERIFY(ran);
+        // The dialog's note reaches the main window through the browser.
+        QVERIFY(d.main.panelText(1).contains("cllb.txt"));
         QCOMPARE(queryRows("SELECT 编号, 系列, 线重 FROM lcName"), QStringList({"0|A's 系列|0.35", "1|A's 系列|0.35"}));
     }
 
@@ -486,7 +497,7 @@ private slots:
         FlexGrid browser;
         loadGrid(browser, "SELECT * FROM pjName ORDER BY 名称,规格", 3); // 执手 7字型
 
-        runEntry(&browser, 2, 1, 1, [&](QDialog *d) {
+        runEntry(&browser, PriceTableId::Accessory, EntryMode::Add, [&](QDialog *d) {
             QCOMPARE(boxTexts(d, {"Combo1", "Combo2", "Text3", "Text6"}), QString("五金|执手|黑色|0.9"));
             QStringList names = items(d, "Combo2");
             names.sort();
@@ -510,7 +521,7 @@ private slots:
         home.loadDemoProject();
         FlexGrid viewer;
         loadGrid(viewer, "SELECT * FROM PricePj", 1);
-        runEntry(&viewer, 2, 2, 1, [&](QDialog *d) {
+        runEntry(&viewer, MaterialKind::Accessory, [&](QDialog *d) {
             QCOMPARE(boxTexts(d, {"Combo2", "Text2", "Text3", "Combo1", "Text5"}),
                 QStringList({viewer.textMatrix(1, 2), viewer.textMatrix(1, 3), viewer.textMatrix(1, 4), "", ""})
                     .join('|'));
@@ -523,7 +534,7 @@ private slots:
         FlexGrid browser;
         loadGrid(browser, "SELECT * FROM FyTable ORDER BY 费用名称", 2); // 安装费
 
-        runEntry(&browser, 4, 1, 2, [&](QDialog *d) {
+        runEntry(&browser, PriceTableId::Fee, EntryMode::Modify, [&](QDialog *d) {
             QCOMPARE(child<QLabel>(d, "Label2")->text(), QString("平米单价"));
             QVERIFY(child<QLineEdit>(d, "Text4")->isHidden() && child<QLabel>(d, "Label4")->isHidden());
             QVERIFY(child<QLineEdit>(d, "Text1")->isEnabled());
@@ -542,7 +553,7 @@ private slots:
 
         sqlExec("DELETE FROM blName");
         loadGrid(browser, "SELECT * FROM blName ORDER BY 名称", 1);
-        runEntry(&browser, 3, 1, 1, [&](QDialog *d) {
+        runEntry(&browser, PriceTableId::Glass, EntryMode::Add, [&](QDialog *d) {
             QCOMPARE(child<QLabel>(d, "Label2")->text(), QString("名 称"));
             QVERIFY(!child<QLineEdit>(d, "Text4")->isHidden());
             QVERIFY(!child<QLineEdit>(d, "Text1")->isEnabled());
@@ -556,7 +567,7 @@ private slots:
         home.loadDemoProject();
         FlexGrid viewer;
         loadGrid(viewer, "SELECT * FROM PriceBl", 1);
-        runEntry(&viewer, 3, 2, 1, [&](QDialog *d) {
+        runEntry(&viewer, MaterialKind::Glass, [&](QDialog *d) {
             QCOMPARE(boxTexts(d, {"Text2", "Text1", "Text3", "Text4"}), viewer.textMatrix(1, 2) + "|||");
         });
     }

@@ -42,7 +42,7 @@ private slots:
         // The toolbar's "打开文件" adds the extension and keeps the path of the loaded data.
         writeFile(home.file("small.xdt"), kSmall);
         setNextFileName(home.file("small"));
-        form.button(2)->trigger();
+        form.actions().openFile->trigger();
         QCOMPARE(lastDialogTitle() + '|' + lastDialogFilter(), QStringLiteral("打开|报价数据 (*.xdt)"));
         QCOMPARE(appState().currentFilePath, home.file("small.xdt"));
         QCOMPARE(windowCount(), 1);
@@ -50,12 +50,12 @@ private slots:
         // A file that fails must not become the target of the next save.
         writeFile(home.file("broken.xdt"), "x|1\r\n");
         setNextFileName(home.file("broken.xdt"));
-        form.button(2)->trigger();
+        form.actions().openFile->trigger();
         QCOMPARE(home.messages().lastText(), QStringLiteral("打开文件出错:第1行: 类型 'x' 不是数字"));
         QCOMPARE(appState().currentFilePath, home.file("small.xdt"));
 
         setNextFileName(QString());
-        form.button(2)->trigger();
+        form.actions().openFile->trigger();
         QCOMPARE(home.messages().lastText(), QStringLiteral("请选择要打开的文件名后重试!"));
     }
 
@@ -147,14 +147,14 @@ private slots:
 
         // A save names the viewer after the file; 另存为 after the new one.
         form.show();
-        form.button(1)->trigger();
+        form.actions().viewData->trigger();
         QWidget *viewer = form.findChild<QWidget *>(QStringLiteral("dataForm"));
         QCOMPARE(viewer->windowTitle(), QStringLiteral("报价原始数据编辑"));
         appState().currentFilePath = home.file("a.xdt");
-        form.button(3)->trigger();
+        form.actions().save->trigger();
         QCOMPARE(viewer->windowTitle(), QStringLiteral("报价原始数据编辑-") + home.file("a.xdt"));
         setNextFileName(home.file("b"));
-        form.button(4)->trigger();
+        form.actions().saveAs->trigger();
         QCOMPARE(home.messages().lastText(), QStringLiteral("保存文件成功!"));
         QCOMPARE(viewer->windowTitle(), QStringLiteral("报价原始数据编辑-") + home.file("b.xdt"));
     }

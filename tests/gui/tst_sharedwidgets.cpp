@@ -204,11 +204,11 @@ private slots:
         MainForm main;
         main.startup({"tarvex"}); // says the data folder does not exist
         home.messages().clear();
-        main.button(6)->trigger();
-        main.button(17)->trigger();
+        main.actions().profilePrices->trigger();
+        main.actions().settings->trigger();
         // The settings dialog replaces the open child window, centred.
         QTRY_VERIFY(!IsFormLoaded("DisForm"));
-        QWidget *form = findForm("setForm");
+        QWidget *form = main.findChild<QWidget *>("setForm");
         QVERIFY(form);
         QCOMPARE(form->windowTitle(), QString("系统设置"));
         QCOMPARE(main.mdiArea()->subWindowList().size(), 1);
@@ -231,8 +231,8 @@ private slots:
         QCOMPARE(readFile(home.file("cs.ini")), before);
         QVERIFY(home.messages().shown().isEmpty());
 
-        main.button(17)->trigger();
-        form = findForm("setForm");
+        main.actions().settings->trigger();
+        form = main.findChild<QWidget *>("setForm");
         child<QLineEdit>(form, "Text1")->setText(home.path());
         child<QLineEdit>(form, "Text2")->clear();
         for (int i = 0; i < 2; ++i)
@@ -249,13 +249,13 @@ private slots:
         TestHome home;
         MainForm main;
         main.startup({"tarvex"});
-        main.button(6)->trigger();
-        main.button(19)->trigger();
-        main.button(19)->trigger();
+        main.actions().profilePrices->trigger();
+        main.actions().about->trigger();
+        main.actions().about->trigger();
         // Not modal, one at a time, and the child window stays open.
         QVERIFY(IsFormLoaded("DisForm"));
         QCOMPARE(main.findChildren<FrmAbout *>().size(), 1);
-        auto *about = qobject_cast<FrmAbout *>(findForm("frmAbout"));
+        auto *about = main.findChild<FrmAbout *>("frmAbout");
         QVERIFY(about && about->isVisible() && !about->isModal());
         QCOMPARE(QStringList({about->windowTitle(), child<QLabel>(about, "lblTitle")->text(),
                      child<QLabel>(about, "lblVersion")->text(), child<QPushButton>(about, "cmdOK")->text(),
@@ -282,12 +282,12 @@ private slots:
         TestHome home;
         MainForm main;
         main.startup({"tarvex"});
-        main.button(16)->trigger();
+        main.actions().help->trigger();
         const QString manual = home.file("help/index.html");
         QCOMPARE(home.messages().lastText(), "当前错误:找不到用户手册 " + manual);
         QDir(home.path()).mkdir("help");
         writeFile(manual, "<html></html>");
-        main.button(16)->trigger();
+        main.actions().help->trigger();
         // Without a browser (as here) the path is given to open by hand.
         QVERIFY(home.messages().lastText().endsWith("\n" + manual));
     }

@@ -9,10 +9,6 @@ struct AppState {
     QString dataFolder;
     QString libraryFolder;
     QString currentFilePath;
-    QString currentPriceTable; // "lcName", "pjName", "blName" or "FyTable"
-
-    // Parameter a window sets just before it shows the raw data editor.
-    short RawEntryMode = 0; // 1 add, 2 modify
 };
 
 AppState &appState();

@@ -25,7 +25,7 @@ QString missingSql(const QString &view, const QString &keys, const QString &pric
 
 void collect(QList<MissingPrice> &list, MaterialKind kind, const QString &sql, int keyCount, QSqlDatabase db)
 {
-    const QString table = findPriceTableByEntry(short(kind))->name;
+    const QString table = priceTable(priceTableOf(kind)).name;
     QSqlQuery query = sqlExec(sql, {}, db);
     while (query.next()) {
         MissingPrice item {kind, {}, query.value(keyCount).toInt(), query.value(keyCount + 1).toInt(), QVariant()};
@@ -39,7 +39,7 @@ void collect(QList<MissingPrice> &list, MaterialKind kind, const QString &sql, i
             item.keys.requirement = query.value(2).toString();
             item.keys.name = query.value(0).toString();
             break;
-        case MaterialKind::Glass:
+        default:
             item.keys.name = query.value(0).toString();
             break;
         }
@@ -76,6 +76,8 @@ QString materialKindName(MaterialKind kind)
         return QStringLiteral("附件");
     case MaterialKind::Glass:
         return QStringLiteral("玻璃");
+    case MaterialKind::Window:
+        break;
     }
     return QString();
 }
@@ -89,11 +91,13 @@ QStringList missingPriceKeys(const MissingPrice &item)
         return {item.keys.name, item.keys.spec, item.keys.requirement};
     case MaterialKind::Glass:
         return {item.keys.name};
+    case MaterialKind::Window:
+        break;
     }
     return {};
 }
 
-QByteArray missingPricesJson(int check, const QString &message, const QList<MissingPrice> &items)
+QByteArray missingPricesJson(DataCheckResult check, const QString &message, const QList<MissingPrice> &items)
 {
     QJsonArray missing;
     for (const MissingPrice &item : items) {
@@ -111,8 +115,8 @@ QByteArray missingPricesJson(int check, const QString &message, const QList<Miss
         o.insert(QStringLiteral("windows"), item.windows);
         missing.append(o);
     }
-    const QJsonObject root {
-        {QStringLiteral("code"), check}, {QStringLiteral("message"), message}, {QStringLiteral("missing"), missing}};
+    const QJsonObject root {{QStringLiteral("code"), int(check)}, {QStringLiteral("message"), message},
+        {QStringLiteral("missing"), missing}};
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 

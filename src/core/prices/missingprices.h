@@ -1,16 +1,14 @@
 #pragma once
 
 #include "core/common/db/database.h"
+#include "core/common/materialkind.h"
+#include "core/prices/datacheckresult.h"
 
 #include <QList>
 #include <QString>
 #include <QVariant>
 
 namespace tarvex {
-
-// The three kinds of material a price can be missing for; the values are
-// DataCheck's (1 profile, 2 accessory, 3 glass).
-enum class MaterialKind : short { Profile = 1, Accessory = 2, Glass = 3 };
 
 // What identifies a material in the price tables, and what an entry dialog
 // starts from when it adds the price record: a profile by its code (and the
@@ -27,7 +25,7 @@ struct MaterialKeys {
 // One material of the project without line weight (profiles) or unit
 // price (accessories, glass).
 struct MissingPrice {
-    MaterialKind kind;
+    MaterialKind kind; // profile, accessory or glass
     MaterialKeys keys;
     int rows = 0; // working rows of this material
     int windows = 0; // distinct windows those rows belong to
@@ -40,7 +38,7 @@ struct MissingPrice {
 // accessories, then glass, each sorted by its keys. Throws Error.
 QList<MissingPrice> listMissingPrices(QSqlDatabase db = Database::shared());
 
-// "主材", "附件" or "玻璃".
+// "主材", "附件" or "玻璃"; empty for windows.
 QString materialKindName(MaterialKind kind);
 
 // The keys as the check prints them: the code; name, specification and
@@ -50,6 +48,6 @@ QStringList missingPriceKeys(const MissingPrice &item);
 // The check's result and message with the whole list, as JSON:
 // {"code":1,"message":"…","missing":[{"kind":"主材","code":"…","rows":n,
 // "windows":n}, {"kind":"附件","name":…,"spec":…,"requirement":…}, …]}.
-QByteArray missingPricesJson(int check, const QString &message, const QList<MissingPrice> &items);
+QByteArray missingPricesJson(DataCheckResult check, const QString &message, const QList<MissingPrice> &items);
 
 } // namespace tarvex

@@ -77,8 +77,9 @@ void updateRecord(
 
 // Adds with the next number, or rewrites the record the entry was loaded from.
 SaveOutcome writeNumbered(
-    const QString &table, const QString &tableName, Fields fields, const QString &numberText, bool adding)
+    const QString &table, const QString &tableName, Fields fields, const QString &numberText, EntryMode mode)
 {
+    const bool adding = mode == EntryMode::Add;
     SaveOutcome outcome {adding ? SaveResult::Added : SaveResult::Modified};
     QSqlDatabase db = Database::shared();
     if (adding) {
@@ -104,7 +105,7 @@ int nextPriceNumber(const QString &table)
     return last.isNull() ? 0 : last.toInt() + 1;
 }
 
-SaveOutcome saveProfile(const ProfileEntry &entry, bool adding)
+SaveOutcome saveProfile(const ProfileEntry &entry, EntryMode mode)
 {
     const QString series = entry.series.trimmed();
     const QString name = entry.name.trimmed();
@@ -122,11 +123,12 @@ SaveOutcome saveProfile(const ProfileEntry &entry, bool adding)
     fields.set(QStringLiteral("隔热"), entry.thermal ? 1 : 0);
     fields.set(QStringLiteral("材料类别"), materialClass);
     fields.setIfGiven(QStringLiteral("备注"), entry.remark.trimmed());
-    return writeNumbered(QStringLiteral("lcName"), QStringLiteral("主材线重表"), fields, entry.number, adding);
+    return writeNumbered(QStringLiteral("lcName"), QStringLiteral("主材线重表"), fields, entry.number, mode);
 }
 
-SaveOutcome saveAccessory(const AccessoryEntry &entry, bool adding)
+SaveOutcome saveAccessory(const AccessoryEntry &entry, EntryMode mode)
 {
+    const bool adding = mode == EntryMode::Add;
     const QString category = entry.category.trimmed();
     const QString name = entry.name.trimmed();
     const QString spec = entry.spec.trimmed();
@@ -151,10 +153,10 @@ SaveOutcome saveAccessory(const AccessoryEntry &entry, bool adding)
     fields.set(QStringLiteral("单价"), requireNumber(QStringLiteral("单价"), price));
     fields.set(QStringLiteral("折扣量"), requireNumber(QStringLiteral("折扣量"), discount));
     fields.setIfGiven(QStringLiteral("备注"), entry.remark.trimmed());
-    return writeNumbered(QStringLiteral("pjName"), QStringLiteral("附件单价表"), fields, entry.number, adding);
+    return writeNumbered(QStringLiteral("pjName"), QStringLiteral("附件单价表"), fields, entry.number, mode);
 }
 
-SaveOutcome saveGlass(const GlassEntry &entry, bool adding)
+SaveOutcome saveGlass(const GlassEntry &entry, EntryMode mode)
 {
     const QString name = entry.name.trimmed();
     const QString price = entry.price.trimmed();
@@ -167,11 +169,12 @@ SaveOutcome saveGlass(const GlassEntry &entry, bool adding)
     fields.set(QStringLiteral("单价"), requireNumber(QStringLiteral("单价"), price));
     fields.set(QStringLiteral("折扣量"), requireNumber(QStringLiteral("折扣量"), discount));
     fields.setIfGiven(QStringLiteral("备注"), entry.remark.trimmed());
-    return writeNumbered(QStringLiteral("blName"), QStringLiteral("玻璃单价表"), fields, entry.number, adding);
+    return writeNumbered(QStringLiteral("blName"), QStringLiteral("玻璃单价表"), fields, entry.number, mode);
 }
 
-SaveOutcome saveFee(const FeeEntry &entry, bool adding, const QString &loadedName)
+SaveOutcome saveFee(const FeeEntry &entry, EntryMode mode, const QString &loadedName)
 {
+    const bool adding = mode == EntryMode::Add;
     const QString name = entry.name.trimmed();
     const QString perArea = entry.perArea.trimmed();
     const QString percent = entry.percent.trimmed();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/common/entrymode.h"
+
 #include <QString>
 
 namespace tarvex {
@@ -68,13 +70,13 @@ int nextPriceNumber(const QString &table);
 // only when not empty, so an emptied one keeps the stored value on modify.
 // A value that is not a number, a record that no longer exists or a database
 // failure throws Error with a plain reason and writes nothing.
-SaveOutcome saveProfile(const ProfileEntry &entry, bool adding);
-SaveOutcome saveAccessory(const AccessoryEntry &entry, bool adding);
-SaveOutcome saveGlass(const GlassEntry &entry, bool adding);
+SaveOutcome saveProfile(const ProfileEntry &entry, EntryMode mode);
+SaveOutcome saveAccessory(const AccessoryEntry &entry, EntryMode mode);
+SaveOutcome saveGlass(const GlassEntry &entry, EntryMode mode);
 
 // Fees are keyed by name: modifying rewrites the record named loadedName
 // (so a fee can be renamed). Each amount is written only when given; at least
 // one of them is required.
-SaveOutcome saveFee(const FeeEntry &entry, bool adding, const QString &loadedName);
+SaveOutcome saveFee(const FeeEntry &entry, EntryMode mode, const QString &loadedName);
 
 } // namespace tarvex

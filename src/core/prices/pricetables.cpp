@@ -7,15 +7,16 @@ namespace tarvex {
 
 namespace {
 
+// In the order of their ids.
 const PriceTable kTables[] = {
-    {QStringLiteral("lcName"), QStringLiteral("主材线重表"), QStringLiteral(" ORDER BY 系列,名称"),
-        QStringLiteral("编号"), false, 1},
-    {QStringLiteral("pjName"), QStringLiteral("附件单价表"), QStringLiteral(" ORDER BY 名称,规格"),
-        QStringLiteral("编号"), false, 2},
-    {QStringLiteral("blName"), QStringLiteral("玻璃单价表"), QStringLiteral(" ORDER BY 名称"), QStringLiteral("编号"),
-        false, 3},
-    {QStringLiteral("FyTable"), QStringLiteral("费用表"), QStringLiteral(" ORDER BY 费用名称"),
-        QStringLiteral("费用名称"), true, 4},
+    {PriceTableId::Profile, QStringLiteral("lcName"), QStringLiteral("主材线重表"),
+        QStringLiteral(" ORDER BY 系列,名称"), QStringLiteral("编号"), false},
+    {PriceTableId::Accessory, QStringLiteral("pjName"), QStringLiteral("附件单价表"),
+        QStringLiteral(" ORDER BY 名称,规格"), QStringLiteral("编号"), false},
+    {PriceTableId::Glass, QStringLiteral("blName"), QStringLiteral("玻璃单价表"), QStringLiteral(" ORDER BY 名称"),
+        QStringLiteral("编号"), false},
+    {PriceTableId::Fee, QStringLiteral("FyTable"), QStringLiteral("费用表"), QStringLiteral(" ORDER BY 费用名称"),
+        QStringLiteral("费用名称"), true},
 };
 
 } // namespace
@@ -43,12 +44,27 @@ const PriceTable *findPriceTable(const QString &name)
     return nullptr;
 }
 
-const PriceTable *findPriceTableByEntry(short entryTable)
+const PriceTable &priceTable(PriceTableId id)
 {
     for (const PriceTable &table : kTables)
-        if (table.entryTable == entryTable)
-            return &table;
-    return nullptr;
+        if (table.id == id)
+            return table;
+    throw Error(QStringLiteral("未知的价格表: %1").arg(int(id)));
+}
+
+PriceTableId priceTableOf(MaterialKind kind)
+{
+    switch (kind) {
+    case MaterialKind::Profile:
+        return PriceTableId::Profile;
+    case MaterialKind::Accessory:
+        return PriceTableId::Accessory;
+    case MaterialKind::Glass:
+        return PriceTableId::Glass;
+    case MaterialKind::Window:
+        break;
+    }
+    throw Error(QStringLiteral("门窗面积数据没有价格表"));
 }
 
 void deletePriceRecord(const PriceTable &table, const QString &key)

@@ -1,19 +1,24 @@
 #pragma once
 
 #include "core/common/db/sqlgridmodel.h"
+#include "core/common/materialkind.h"
 
 #include <QString>
 
 namespace tarvex {
 
+// The four price tables, with the values the entry dialogs were always
+// told (1 lcName .. 4 FyTable).
+enum class PriceTableId : short { Profile = 1, Accessory = 2, Glass = 3, Fee = 4 };
+
 // One of the four price tables the browser shows, with its fixed settings.
 struct PriceTable {
+    PriceTableId id;
     QString name; // "lcName", "pjName", "blName" or "FyTable"
     QString clearName; // the name the clear question uses: '主材线重表' …
     QString loadOrder; // " ORDER BY 系列,名称" …
     QString keyField; // column 0: 编号, or 费用名称 for fees
     bool textKey; // the key is a text (fees) rather than a number
-    short entryTable; // EntryTable of its entry dialog: 1 lcName .. 4 FyTable
 
     // "是否确定清除'主材线重表'中所有记录?"
     QString clearQuestion() const;
@@ -27,9 +32,12 @@ struct PriceTable {
 // The settings of a price table by its name; nullptr for any other name.
 const PriceTable *findPriceTable(const QString &name);
 
-// The table whose entry dialog has this EntryTable value (1 to 4); nullptr
-// for any other value.
-const PriceTable *findPriceTableByEntry(short entryTable);
+// The settings of one of the four tables.
+const PriceTable &priceTable(PriceTableId id);
+
+// The table that prices a kind of material (lcName for profiles, pjName for
+// accessories, blName for glass); throws Error for windows.
+PriceTableId priceTableOf(MaterialKind kind);
 
 // Deletes the record whose key (column 0 of a grid row) is key. Throws Error
 // with a plain reason when the key is empty or not a number where a number

@@ -4,7 +4,7 @@
 
 namespace tarvex {
 
-int DataCheck(QSqlDatabase db)
+DataCheckResult DataCheck(QSqlDatabase db)
 {
     const ReadTransaction snapshot(db);
     // The whole project's grouped passes: a group with a Null price holds a
@@ -12,23 +12,29 @@ int DataCheck(QSqlDatabase db)
     return readQuoteGroups(QuoteOptions(), db).dataCheck;
 }
 
-QString dataCheckMessage(int result)
+QString dataCheckMessage(DataCheckResult result)
 {
     switch (result) {
-    case 1:
+    case DataCheckResult::ProfileWithoutWeight:
         return QStringLiteral("主材数据中有记录末找到线重!");
-    case 2:
+    case DataCheckResult::AccessoryWithoutPrice:
         return QStringLiteral("附件数据中有记录末找到单价!");
-    case 3:
+    case DataCheckResult::GlassWithoutPrice:
         return QStringLiteral("玻璃数据中有记录末找到单价!");
-    default:
-        return QString();
+    case DataCheckResult::AllPriced:
+        break;
     }
+    return QString();
 }
 
-QString dataCheckQuestion(int result)
+bool mayGoOnWithout(DataCheckResult result)
 {
-    if (result == 2 || result == 3)
+    return result == DataCheckResult::AccessoryWithoutPrice || result == DataCheckResult::GlassWithoutPrice;
+}
+
+QString dataCheckQuestion(DataCheckResult result)
+{
+    if (mayGoOnWithout(result))
         return dataCheckMessage(result) + QStringLiteral("是否继续?");
     return dataCheckMessage(result);
 }

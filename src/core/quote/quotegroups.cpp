@@ -234,7 +234,10 @@ QuoteGroups readQuoteGroups(const QuoteOptions &options, QSqlDatabase db)
         },
         db);
 
-    groups.dataCheck = missingWeight ? 1 : missingAccessory ? 2 : missingGlass ? 3 : 0;
+    groups.dataCheck = missingWeight ? DataCheckResult::ProfileWithoutWeight
+        : missingAccessory           ? DataCheckResult::AccessoryWithoutPrice
+        : missingGlass               ? DataCheckResult::GlassWithoutPrice
+                                     : DataCheckResult::AllPriced;
     int profileClasses = 0;
     groups.classes = orderedClasses(usedClasses, &profileClasses, db);
     // As the counting queries' COUNT() over the groupings: classes with a

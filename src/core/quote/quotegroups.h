@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/common/db/database.h"
+#include "core/prices/datacheckresult.h"
 #include "core/quote/lcprice.h"
 #include "core/quote/quotefigures.h"
 
@@ -16,7 +17,7 @@ struct QuoteGroups {
     // One per scope item in the order of the area grouping, with name, area
     // (not yet rounded) and material groups; titles are the calculation's.
     QVector<QuoteItemInput> items;
-    int dataCheck = 0; // as DataCheck: 0 all priced, 1 line weight, 2 accessory, 3 glass
+    DataCheckResult dataCheck = DataCheckResult::AllPriced; // as DataCheck
     QVector<LcPriceClass> classes; // the classes lcPrice asks for, in its order
     int progressMaximum = 0; // the counted number of material rows (an upper bound)
 };

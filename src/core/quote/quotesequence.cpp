@@ -11,7 +11,7 @@ bool runQuoteCalculation(QuoteRun &run, NullPrices nullPrices, const QuoteSteps 
     // another program loads one meanwhile.
     const ReadTransaction snapshot(db);
     QuoteGroups groups = readQuoteGroups(run.options, db);
-    if (groups.dataCheck != 0 && !(steps.goOnWithout && steps.goOnWithout(groups.dataCheck)))
+    if (groups.dataCheck != DataCheckResult::AllPriced && !(steps.goOnWithout && steps.goOnWithout(groups.dataCheck)))
         return false;
     run.lcPriceString = lcPrice(groups.classes, steps.askPrice);
     run.progressMaximum = groups.progressMaximum;

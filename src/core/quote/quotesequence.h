@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/common/db/database.h"
+#include "core/prices/datacheckresult.h"
 #include "core/quote/lcprice.h"
 #include "core/quote/quotefigures.h"
 #include "core/quote/quoterun.h"
@@ -11,9 +12,9 @@ namespace tarvex {
 
 // How the caller (the quotation dialog, tarvex-cli) takes part in a run.
 struct QuoteSteps {
-    // The price check found a material without price (DataCheck's 1 to 3):
-    // true goes on without it, false ends the run.
-    std::function<bool(int check)> goOnWithout;
+    // The price check found a material without price: true goes on without
+    // it, false ends the run.
+    std::function<bool(DataCheckResult check)> goOnWithout;
     // One profile class's price, as lcPrice asks for it.
     LcPriceAsk askPrice;
     // The calculation begins: the progress bar's maximum.

@@ -17,6 +17,7 @@ RawEditorLayout makeLayout(QVector<RawEditorRow> rows, QVector<int> keyRows, QVe
     return RawEditorLayout {rows, keyRows, requiredRows};
 }
 
+// In the order of the kinds.
 QVector<RawEditorLayout> buildLayouts()
 {
     constexpr bool ro = true;
@@ -46,15 +47,16 @@ QString box(const QStringList &boxes, int row)
 
 } // namespace
 
-const RawEditorLayout &rawEditorLayout(int kind)
+const RawEditorLayout &rawEditorLayout(MaterialKind kind)
 {
     static const QVector<RawEditorLayout> layouts = buildLayouts();
-    if (kind < 0 || kind >= layouts.size())
-        throw Error(QStringLiteral("未知的数据类别: %1").arg(kind));
-    return layouts.at(kind);
+    const int index = int(kind);
+    if (index < 0 || index >= layouts.size())
+        throw Error(QStringLiteral("未知的数据类别: %1").arg(index));
+    return layouts.at(index);
 }
 
-bool rawEntryComplete(int kind, const QStringList &boxes)
+bool rawEntryComplete(MaterialKind kind, const QStringList &boxes)
 {
     for (int row : rawEditorLayout(kind).requiredRows)
         if (box(boxes, row).trimmed().isEmpty())
@@ -62,7 +64,7 @@ bool rawEntryComplete(int kind, const QStringList &boxes)
     return true;
 }
 
-QStringList rawOldValues(int kind, const QStringList &boxes)
+QStringList rawOldValues(MaterialKind kind, const QStringList &boxes)
 {
     QStringList values;
     for (int row : rawEditorLayout(kind).keyRows)

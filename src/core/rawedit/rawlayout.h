@@ -1,13 +1,12 @@
 #pragma once
 
+#include "core/common/materialkind.h"
+
 #include <QString>
 #include <QStringList>
 #include <QVector>
 
 namespace tarvex {
-
-// The four kinds of working record; the viewer's page index is the kind.
-enum RawKind { ProfileKind = 0, AccessoryKind = 1, GlassKind = 2, WindowKind = 3 };
 
 // One of the editor's ten rows (label and box). A hidden row has column -1.
 struct RawEditorRow {
@@ -25,14 +24,14 @@ struct RawEditorLayout {
     QVector<int> requiredRows; // 1-based rows that must not be blank
 };
 
-// Throws Error for a kind outside 0..3.
-const RawEditorLayout &rawEditorLayout(int kind);
+// Throws Error for a value outside the four kinds.
+const RawEditorLayout &rawEditorLayout(MaterialKind kind);
 
 // True when every required box (trimmed) holds something.
 // boxes[0] is Text1; missing entries count as blank.
-bool rawEntryComplete(int kind, const QStringList &boxes);
+bool rawEntryComplete(MaterialKind kind, const QStringList &boxes);
 
 // OldValues of a record as loaded: the key boxes in the layout's order.
-QStringList rawOldValues(int kind, const QStringList &boxes);
+QStringList rawOldValues(MaterialKind kind, const QStringList &boxes);
 
 } // namespace tarvex

@@ -8,6 +8,11 @@ namespace tarvex {
 
 namespace {
 
+Error unknownKind(MaterialKind kind)
+{
+    return Error(QStringLiteral("未知的数据类别: %1").arg(int(kind)));
+}
+
 QString at(const QStringList &list, int index)
 {
     return index >= 0 && index < list.size() ? list.at(index) : QString();
@@ -19,7 +24,7 @@ QString boxText(const QStringList &boxes, int row)
     return at(boxes, row - 1).trimmed();
 }
 
-QString plainCaption(int kind, int row)
+QString plainCaption(MaterialKind kind, int row)
 {
     QString caption = rawEditorLayout(kind).rows.at(row - 1).caption;
     return caption.remove(QLatin1Char(' '));
@@ -27,7 +32,7 @@ QString plainCaption(int kind, int row)
 
 // The value to store in a number column: refused when it is not a number, so
 // a mistyped length never reaches the quotation as text.
-QVariant numberToStore(int kind, const QStringList &boxes, int row)
+QVariant numberToStore(MaterialKind kind, const QStringList &boxes, int row)
 {
     const QString text = boxText(boxes, row);
     double value = 0;
@@ -106,27 +111,27 @@ private:
 
 // The match for a material row of window id: values are the texts of its
 // fields in the order 代号,长度 / 名称,规格,技术要求,数量 / 名称,面积.
-RowMatch materialMatch(int kind, qint64 id, const QStringList &values)
+RowMatch materialMatch(MaterialKind kind, qint64 id, const QStringList &values)
 {
     RowMatch match;
     match.id(id);
     switch (kind) {
-    case ProfileKind:
+    case MaterialKind::Profile:
         match.text(QStringLiteral("代号"), at(values, 0));
         match.number(QStringLiteral("长度"), at(values, 1));
         break;
-    case AccessoryKind:
+    case MaterialKind::Accessory:
         match.text(QStringLiteral("名称"), at(values, 0));
         match.text(QStringLiteral("规格"), at(values, 1));
         match.text(QStringLiteral("技术要求"), at(values, 2));
         match.number(QStringLiteral("数量"), at(values, 3));
         break;
-    case GlassKind:
+    case MaterialKind::Glass:
         match.text(QStringLiteral("名称"), at(values, 0));
         match.number(QStringLiteral("面积"), at(values, 1));
         break;
     default:
-        throw Error(QStringLiteral("未知的数据类别: %1").arg(kind));
+        throw unknownKind(kind);
     }
     return match;
 }
@@ -148,7 +153,7 @@ RowMatch windowMatch(const QStringList &values)
 }
 
 // rowid of the first row the match finds; throws with what was looked for.
-qint64 requireRow(const RowMatch &match, int kind, QSqlDatabase db, const QString &what)
+qint64 requireRow(const RowMatch &match, MaterialKind kind, QSqlDatabase db, const QString &what)
 {
     const qint64 rowid = match.firstRow(rawTableName(kind), db);
     if (rowid < 0)
@@ -156,19 +161,26 @@ qint64 requireRow(const RowMatch &match, int kind, QSqlDatabase db, const QStrin
     return rowid;
 }
 
-void deleteRow(int kind, qint64 rowid, QSqlDatabase db)
+void deleteRow(MaterialKind kind, qint64 rowid, QSqlDatabase db)
 {
     sqlExec(QStringLiteral("DELETE FROM ") + rawTableName(kind) + QStringLiteral(" WHERE rowid=?"), {rowid}, db);
 }
 
 } // namespace
 
-QString rawTableName(int kind)
+QString rawTableName(MaterialKind kind)
 {
-    static const char *names[] = {"LcTemp", "PjTemp", "BlTemp", "MjTemp"};
-    if (kind < 0 || kind > 3)
-        throw Error(QStringLiteral("未知的数据类别: %1").arg(kind));
-    return QString::fromLatin1(names[kind]);
+    switch (kind) {
+    case MaterialKind::Profile:
+        return QStringLiteral("LcTemp");
+    case MaterialKind::Accessory:
+        return QStringLiteral("PjTemp");
+    case MaterialKind::Glass:
+        return QStringLiteral("BlTemp");
+    case MaterialKind::Window:
+        return QStringLiteral("MjTemp");
+    }
+    throw unknownKind(kind);
 }
 
 int findWindowId(const QString &series, const QString &windowCode, QSqlDatabase db)
@@ -189,40 +201,40 @@ int nextWindowId(QSqlDatabase db)
     return highest.isNull() ? 1 : highest.toInt() + 1;
 }
 
-void addRawEntry(int kind, const QStringList &boxes, QSqlDatabase db)
+void addRawEntry(MaterialKind kind, const QStringList &boxes, QSqlDatabase db)
 {
     // The window comes first: a missing window is reported before any check
     // of the typed values, and nothing is written.
-    const int id = kind == WindowKind ? nextWindowId(db) : findWindowId(at(boxes, 0), at(boxes, 1), db);
+    const int id = kind == MaterialKind::Window ? nextWindowId(db) : findWindowId(at(boxes, 0), at(boxes, 1), db);
     switch (kind) {
-    case ProfileKind:
+    case MaterialKind::Profile:
         sqlExec(QStringLiteral("INSERT INTO LcTemp (ID,代号,长度) VALUES(?,?,?)"),
             {id, boxText(boxes, 3), numberToStore(kind, boxes, 4)}, db);
         break;
-    case AccessoryKind:
+    case MaterialKind::Accessory:
         sqlExec(QStringLiteral("INSERT INTO PjTemp (ID,名称,规格,技术要求,数量) VALUES(?,?,?,?,?)"),
             {id, boxText(boxes, 3), optionalText(boxText(boxes, 4)), optionalText(boxText(boxes, 5)),
                 numberToStore(kind, boxes, 6)},
             db);
         break;
-    case GlassKind:
+    case MaterialKind::Glass:
         sqlExec(QStringLiteral("INSERT INTO BlTemp (ID,名称,面积) VALUES(?,?,?)"),
             {id, boxText(boxes, 3), numberToStore(kind, boxes, 4)}, db);
         break;
-    case WindowKind:
+    case MaterialKind::Window:
         sqlExec(QStringLiteral("INSERT INTO MjTemp (ID,门窗系列,窗号,框面积,洞口面积) VALUES(?,?,?,?,?)"),
             {id, boxText(boxes, 2), boxText(boxes, 3), numberToStore(kind, boxes, 4), numberToStore(kind, boxes, 5)},
             db);
         break;
     default:
-        throw Error(QStringLiteral("未知的数据类别: %1").arg(kind));
+        throw unknownKind(kind);
     }
 }
 
-void modifyRawEntry(int kind, const QStringList &boxes, const QStringList &oldValues, QSqlDatabase db)
+void modifyRawEntry(MaterialKind kind, const QStringList &boxes, const QStringList &oldValues, QSqlDatabase db)
 {
     const QString notFound = QStringLiteral("要修改的记录");
-    if (kind == WindowKind) {
+    if (kind == MaterialKind::Window) {
         const QVariantList values
             = {boxText(boxes, 2), boxText(boxes, 3), numberToStore(kind, boxes, 4), numberToStore(kind, boxes, 5)};
         const qint64 rowid = requireRow(windowMatch(oldValues), kind, db, notFound);
@@ -234,39 +246,39 @@ void modifyRawEntry(int kind, const QStringList &boxes, const QStringList &oldVa
     const int id = findWindowId(at(boxes, 0), at(boxes, 1), db);
     const qint64 rowid = requireRow(materialMatch(kind, id, oldValues), kind, db, notFound);
     switch (kind) {
-    case ProfileKind:
+    case MaterialKind::Profile:
         sqlExec(QStringLiteral("UPDATE LcTemp SET 代号=?,长度=? WHERE rowid=?"),
             {boxText(boxes, 3), numberToStore(kind, boxes, 4), rowid}, db);
         break;
-    case AccessoryKind:
+    case MaterialKind::Accessory:
         sqlExec(QStringLiteral("UPDATE PjTemp SET 名称=?,规格=?,技术要求=?,数量=? WHERE rowid=?"),
             {boxText(boxes, 3), optionalText(boxText(boxes, 4)), optionalText(boxText(boxes, 5)),
                 numberToStore(kind, boxes, 6), rowid},
             db);
         break;
-    case GlassKind:
+    case MaterialKind::Glass:
         sqlExec(QStringLiteral("UPDATE BlTemp SET 名称=?,面积=? WHERE rowid=?"),
             {boxText(boxes, 3), numberToStore(kind, boxes, 4), rowid}, db);
         break;
     default:
-        throw Error(QStringLiteral("未知的数据类别: %1").arg(kind));
+        throw unknownKind(kind);
     }
 }
 
-void deleteViewerRow(int page, const QStringList &columns, QSqlDatabase db)
+void deleteViewerRow(MaterialKind kind, const QStringList &columns, QSqlDatabase db)
 {
     const QString notFound = QStringLiteral("要删除的记录");
-    if (page == WindowKind) {
-        deleteRow(page, requireRow(windowMatch(columns), page, db, notFound), db);
+    if (kind == MaterialKind::Window) {
+        deleteRow(kind, requireRow(windowMatch(columns), kind, db, notFound), db);
         return;
     }
     const int id = findWindowId(at(columns, 0), at(columns, 1), db);
-    deleteRow(page, requireRow(materialMatch(page, id, columns.mid(2)), page, db, notFound), db);
+    deleteRow(kind, requireRow(materialMatch(kind, id, columns.mid(2)), kind, db, notFound), db);
 }
 
-void clearWorkingTable(int page, QSqlDatabase db)
+void clearWorkingTable(MaterialKind kind, QSqlDatabase db)
 {
-    sqlExec(QStringLiteral("DELETE FROM ") + rawTableName(page), {}, db);
+    sqlExec(QStringLiteral("DELETE FROM ") + rawTableName(kind), {}, db);
 }
 
 } // namespace tarvex

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/common/db/database.h"
+#include "core/common/materialkind.h"
 
 #include <QString>
 #include <QStringList>
@@ -13,8 +14,8 @@ namespace tarvex {
 // texts they are; an empty text finds Null or ''. All of them throw Error
 // with a plain description and, when they throw, have written nothing.
 
-// LcTemp, PjTemp, BlTemp or MjTemp for kind (page) 0..3.
-QString rawTableName(int kind);
+// LcTemp, PjTemp, BlTemp or MjTemp.
+QString rawTableName(MaterialKind kind);
 
 // ID of the window with this series and window code, as stored (no blanks
 // trimmed); letter case does not matter, but an exact spelling wins.
@@ -26,15 +27,15 @@ int nextWindowId(QSqlDatabase db = Database::shared());
 // The editor's writes. boxes are the texts of Text1..Text10 as typed;
 // oldValues the key boxes as the record was loaded (rawOldValues): for a
 // window its ID, series, code and both areas.
-void addRawEntry(int kind, const QStringList &boxes, QSqlDatabase db = Database::shared());
+void addRawEntry(MaterialKind kind, const QStringList &boxes, QSqlDatabase db = Database::shared());
 void modifyRawEntry(
-    int kind, const QStringList &boxes, const QStringList &oldValues, QSqlDatabase db = Database::shared());
+    MaterialKind kind, const QStringList &boxes, const QStringList &oldValues, QSqlDatabase db = Database::shared());
 
 // Deletes the record behind a row of the viewer's page (texts by column).
 // On the windows page only the window row goes; its material rows stay.
-void deleteViewerRow(int page, const QStringList &columns, QSqlDatabase db = Database::shared());
+void deleteViewerRow(MaterialKind kind, const QStringList &columns, QSqlDatabase db = Database::shared());
 
-// Empties the working table of the page.
-void clearWorkingTable(int page, QSqlDatabase db = Database::shared());
+// Empties the working table of the kind.
+void clearWorkingTable(MaterialKind kind, QSqlDatabase db = Database::shared());
 
 } // namespace tarvex

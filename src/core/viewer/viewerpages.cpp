@@ -6,7 +6,7 @@
 
 namespace tarvex {
 
-const ViewerPage &viewerPage(int page)
+const ViewerPage &viewerPage(MaterialKind kind)
 {
     static const QVector<ViewerPage> pages = {
         {QStringLiteral("主材数据"), QStringLiteral("PriceLc")},
@@ -14,14 +14,22 @@ const ViewerPage &viewerPage(int page)
         {QStringLiteral("玻璃数据"), QStringLiteral("PriceBl")},
         {QStringLiteral("门窗面积数据"), QStringLiteral("MjTemp")},
     };
+    const int page = int(kind);
     if (page < 0 || page >= pages.size())
         throw Error(QStringLiteral("未知的数据页: %1").arg(page));
     return pages.at(page);
 }
 
-GridSource viewerPageSource(int page, const QString &filterSql, const QVariantList &values)
+MaterialKind viewerPageKind(int page)
 {
-    return {viewerPage(page).source, filterSql, values, QString()};
+    if (page < 0 || page >= kViewerPageCount)
+        throw Error(QStringLiteral("未知的数据页: %1").arg(page));
+    return kMaterialKinds[page];
+}
+
+GridSource viewerPageSource(MaterialKind kind, const QString &filterSql, const QVariantList &values)
+{
+    return {viewerPage(kind).source, filterSql, values, QString()};
 }
 
 QString viewerCaption(const QString &filePath)
@@ -30,28 +38,28 @@ QString viewerCaption(const QString &filePath)
     return filePath.isEmpty() ? caption : caption + QLatin1Char('-') + filePath;
 }
 
-QString clearPageQuestion(int page)
+QString clearPageQuestion(MaterialKind kind)
 {
-    return QStringLiteral("是否确定清除") + viewerPage(page).caption + QStringLiteral("中所有记录?");
+    return QStringLiteral("是否确定清除") + viewerPage(kind).caption + QStringLiteral("中所有记录?");
 }
 
-bool priceEntryEnabled(int page, const QString &lineWeightText)
+bool priceEntryEnabled(MaterialKind kind, const QString &lineWeightText)
 {
-    if (page == 0)
+    if (kind == MaterialKind::Profile)
         return lineWeightText.isEmpty();
-    return page == 1 || page == 2;
+    return kind == MaterialKind::Accessory || kind == MaterialKind::Glass;
 }
 
-MaterialKeys viewerRowKeys(int page, const QStringList &row)
+MaterialKeys viewerRowKeys(MaterialKind kind, const QStringList &row)
 {
     const auto at = [&](int col) { return row.value(col); };
     MaterialKeys keys;
-    if (page == 0) {
+    if (kind == MaterialKind::Profile) {
         keys.series = at(0);
         keys.code = at(2);
     } else {
         keys.name = at(2);
-        if (page == 1) {
+        if (kind == MaterialKind::Accessory) {
             keys.spec = at(3);
             keys.requirement = at(4);
         }

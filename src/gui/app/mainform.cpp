@@ -14,12 +14,8 @@
 #include "gui/common/filedialogs.h"
 #include "gui/common/forms.h"
 #include "gui/common/indexedtoolbar.h"
-#include "gui/cutting/cutform.h"
 #include "gui/library/librarywindows.h"
-#include "gui/prices/priceswindows.h"
-#include "gui/quote/quotewindows.h"
 #include "gui/settings/settingswindows.h"
-#include "gui/viewer/viewerwindows.h"
 
 #include <QAction>
 #include <QApplication>
@@ -37,12 +33,6 @@
 namespace tarvex {
 
 namespace {
-
-MainForm *&theInstance()
-{
-    static MainForm *form = nullptr;
-    return form;
-}
 
 constexpr QRgb kData = 0x2f6fb5, kPrices = 0x2f9e6b, kQuote = 0xd9822b, kLibrary = 0x7a5bb5, kSystem = 0x6b7785;
 
@@ -86,7 +76,6 @@ MainForm::MainForm(QWidget *parent)
     , m_area(new BackgroundArea(this))
     , m_toolbar(nullptr)
 {
-    theInstance() = this;
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Tarvex"));
     // Child windows take the program's picture too.
@@ -99,16 +88,7 @@ MainForm::MainForm(QWidget *parent)
     resize(1280, 860);
 }
 
-MainForm::~MainForm()
-{
-    if (theInstance() == this)
-        theInstance() = nullptr;
-}
-
-MainForm *MainForm::instance()
-{
-    return theInstance();
-}
+MainForm::~MainForm() = default;
 
 void MainForm::buildToolbar()
 {
@@ -118,9 +98,47 @@ void MainForm::buildToolbar()
     m_toolbar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     m_toolbar->setIconSize(QSize(32, 32));
     addToolBar(Qt::TopToolBarArea, m_toolbar);
-    m_buttons = fillIndexedToolbar(m_toolbar, mainEntries(), [this](int index) { toolbarClicked(index); });
-    addIndexedEntry(m_toolbar, m_buttons, {"下料优化", tileIcon(QStringLiteral("切"), QColor(kQuote))}, m_buttons[12],
-        [this](int index) { toolbarClicked(index); });
+    m_buttons = fillIndexedToolbar(m_toolbar, mainEntries());
+    addIndexedEntry(m_toolbar, m_buttons, {"下料优化", tileIcon(QStringLiteral("切"), QColor(kQuote))}, m_buttons[12]);
+    connectActions();
+}
+
+QAction *MainForm::entry(int index, const std::function<void()> &step)
+{
+    QAction *action = m_buttons[index];
+    connect(action, &QAction::triggered, this, [step] {
+        // What fails is said, as every window says it: a window that could
+        // not be built must not just stay away.
+        try {
+            step();
+        } catch (const Error &e) {
+            reportError(e.message());
+        } catch (const std::exception &e) {
+            reportError(QString::fromLocal8Bit(e.what()));
+        }
+    });
+    return action;
+}
+
+void MainForm::connectActions()
+{
+    Actions &a = m_actions;
+    a.viewData = entry(1, [this] { showViewerWindow(viewerCaption()); });
+    a.openFile = entry(2, [this] { openFileFromToolbar(); });
+    a.save = entry(3, [this] { SaveFile(); });
+    a.saveAs = entry(4, [this] { SaveasFile(); });
+    a.profilePrices = entry(6, [this] { showPriceBrowser(PriceTableId::Profile, QStringLiteral("主材线重属性编辑")); });
+    a.accessoryPrices = entry(7, [this] { showPriceBrowser(PriceTableId::Accessory, QStringLiteral("配件价格编辑")); });
+    a.glassPrices = entry(8, [this] { showPriceBrowser(PriceTableId::Glass, QStringLiteral("玻璃价格编辑")); });
+    a.fees = entry(9, [this] { showPriceBrowser(PriceTableId::Fee, QStringLiteral("固定费用编辑")); });
+    a.quotation = entry(11, [this] { runQuotation(); });
+    a.library = entry(13, [this] { showOnly(createDwgForm, Placement::Fill); });
+    a.libraryItems = entry(14, [this] { showOnly(createXldItem, Placement::Centre); });
+    a.help = entry(16, [] { openManual(); });
+    a.settings = entry(17, [this] { showOnly(createSetForm, Placement::Centre); });
+    a.about = entry(19, [this] { showAboutBox(this); });
+    a.quit = entry(21, [this] { close(); });
+    a.cuttingPlan = entry(22, [this] { showCutWindow(); });
 }
 
 void MainForm::buildStatusBar()
@@ -174,8 +192,8 @@ void MainForm::startup(const QStringList &arguments)
         setWindowTitle(QStringLiteral("Tarvex"));
         for (int i = 1; i <= 5; ++i)
             m_panels[i]->setMinimumWidth(kPanelTwips[i] / 15);
-        for (int index : projectButtons())
-            button(index)->setEnabled(false);
+        for (QAction *action : projectActions())
+            action->setEnabled(false);
 
         Database::open(QDir(state.dataFolder).filePath(Database::fileName()));
 
@@ -197,10 +215,16 @@ QAction *MainForm::button(int index) const
     return m_buttons[index];
 }
 
-void MainForm::setPanelText(int panel, const QString &text)
+QList<QAction *> MainForm::projectActions() const
 {
-    if (panel >= 1 && panel <= 5)
-        m_panels[panel]->setText(text);
+    return {m_actions.save, m_actions.saveAs, m_actions.quotation, m_actions.cuttingPlan};
+}
+
+void MainForm::setPanelText(StatusPanel panel, const QString &text)
+{
+    const int index = int(panel);
+    if (index >= 1 && index <= 5)
+        m_panels[index]->setText(text);
 }
 
 QString MainForm::panelText(int panel) const
@@ -213,6 +237,15 @@ QString MainForm::panelText(int panel) const
 QMdiArea *MainForm::mdiArea() const
 {
     return m_area;
+}
+
+QList<QWidget *> MainForm::childForms() const
+{
+    QList<QWidget *> forms;
+    for (QMdiSubWindow *sub : m_area->subWindowList())
+        if (sub->widget())
+            forms.append(sub->widget());
+    return forms;
 }
 
 void MainForm::showChild(QWidget *form, Placement placement)
@@ -232,101 +265,6 @@ void MainForm::showChild(QWidget *form, Placement placement)
     sub->show();
     form->show();
     form->setFocus();
-}
-
-void MainForm::toolbarClicked(int index)
-{
-    // Errors are not reported here: every window reports its own.
-    try {
-        switch (index) {
-        case 1:
-            showViewerWindow(viewerCaption());
-            break;
-        case 2:
-            openFileFromToolbar();
-            break;
-        case 3:
-            SaveFile();
-            break;
-        case 4:
-            SaveasFile();
-            break;
-        case 6:
-            showPriceBrowser(QStringLiteral("lcName"), QStringLiteral("主材线重属性编辑"));
-            break;
-        case 7:
-            showPriceBrowser(QStringLiteral("pjName"), QStringLiteral("配件价格编辑"));
-            break;
-        case 8:
-            showPriceBrowser(QStringLiteral("blName"), QStringLiteral("玻璃价格编辑"));
-            break;
-        case 9:
-            showPriceBrowser(QStringLiteral("FyTable"), QStringLiteral("固定费用编辑"));
-            break;
-        case 11:
-            runQuoteDialog(this);
-            break;
-        case 13:
-            CloseChildWindows();
-            if (QWidget *library = createDwgForm())
-                showChild(library, Placement::Fill);
-            break;
-        case 14:
-            CloseChildWindows();
-            if (QWidget *items = createXldItem())
-                showChild(items, Placement::Centre);
-            break;
-        case 16:
-            openManual();
-            break;
-        case 17:
-            CloseChildWindows();
-            showChild(createSetForm(), Placement::Centre);
-            break;
-        case 19:
-            showAboutBox(this);
-            break;
-        case 21:
-            close();
-            break;
-        case 22:
-            showCutWindow();
-            break;
-        default:
-            break;
-        }
-    } catch (...) {
-    }
-}
-
-void MainForm::showCutWindow()
-{
-    // Beside the priced data viewer, as the quotation is.
-    if (QWidget *open = findForm(QStringLiteral("CutForm"))) {
-        if (auto *sub = qobject_cast<QMdiSubWindow *>(open->parentWidget()))
-            m_area->setActiveSubWindow(sub);
-        return;
-    }
-    showChild(createCutForm(), Placement::Fill);
-}
-
-void MainForm::showViewerWindow(const QString &caption)
-{
-    CloseChildWindows();
-    if (QWidget *viewer = createDataForm()) {
-        viewer->setWindowTitle(caption);
-        showChild(viewer, Placement::Fill);
-    }
-}
-
-void MainForm::showPriceBrowser(const QString &table, const QString &caption)
-{
-    appState().currentPriceTable = table;
-    CloseChildWindows();
-    if (QWidget *browser = createDisForm()) {
-        browser->setWindowTitle(caption);
-        showChild(browser, Placement::Fill);
-    }
 }
 
 void MainForm::openFileFromToolbar()

@@ -9,7 +9,7 @@
 #include "core/rawdata/xdtwriter.h"
 #include "core/viewer/viewerpages.h"
 #include "gui/common/filedialogs.h"
-#include "gui/common/forms.h"
+#include "gui/viewer/dataform.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -87,7 +87,7 @@ bool MainForm::saveWorkingTables(const QString &dialogTitle, const QString &canc
     }
     appState().currentFilePath = path;
     // The viewer shows the data of the file just written, under its name.
-    if (QWidget *viewer = findForm(QStringLiteral("dataForm")))
+    if (auto *viewer = openChild<DataForm>())
         viewer->setWindowTitle(viewerCaption(path));
     messages().information(QStringLiteral("保存文件成功!"));
     return true;

@@ -11,7 +11,6 @@
 #include <QDateTime>
 #include <QDesktopServices>
 #include <QDir>
-#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QProgressDialog>
@@ -45,54 +44,30 @@ QList<QWidget *> openForms()
     return forms;
 }
 
-void setStatusPanel(int panel, const QString &text)
-{
-    if (QWidget *main = mainWindow())
-        if (auto *label = main->findChild<QLabel *>(QStringLiteral("Panel%1").arg(panel)))
-            label->setText(text);
-}
-
 } // namespace
-
-void showRecordCount(int count)
-{
-    setStatusPanel(2, QStringLiteral("当前记录数:") + QString::number(count));
-}
-
-void showFilterText(const QString &filterText)
-{
-    setStatusPanel(3, QStringLiteral("当前筛选:") + filterText);
-}
-
-void clearFilterPanel()
-{
-    setStatusPanel(3, QString());
-}
 
 void CloseChildWindows()
 {
     QWidget *main = mainWindow();
-    for (QWidget *form : openForms()) {
-        if (form == main)
-            continue;
-        if (auto *sub = qobject_cast<QMdiSubWindow *>(form->parentWidget()))
-            sub->close();
-        else
-            form->close();
-    }
+    for (QWidget *form : openForms())
+        if (form != main)
+            closeForm(form);
+}
+
+void closeForm(QWidget *form)
+{
+    if (auto *sub = qobject_cast<QMdiSubWindow *>(form->parentWidget()))
+        sub->close();
+    else
+        form->close();
 }
 
 bool IsFormLoaded(const QString &name)
 {
-    return findForm(name) != nullptr;
-}
-
-QWidget *findForm(const QString &name)
-{
     for (QWidget *form : openForms())
         if (form->objectName() == name)
-            return form;
-    return nullptr;
+            return true;
+    return false;
 }
 
 bool openWithDesktop(const QString &path)

@@ -11,18 +11,11 @@ class FlexGrid;
 // Unloads every window of the program except the main window.
 void CloseChildWindows();
 
+// Closes a window; inside the main window the frame around it goes too.
+void closeForm(QWidget *form);
+
 // True when a window with this object name is open (exact comparison).
 bool IsFormLoaded(const QString &name);
-
-// The open window with this object name, or nullptr.
-QWidget *findForm(const QString &name);
-
-// Panels 2 and 3 of the main window's status bar, which the grid windows
-// share: "当前记录数:" + count and "当前筛选:" + filter text (empty text
-// clears the panel).
-void showRecordCount(int count);
-void showFilterText(const QString &filterText);
-void clearFilterPanel();
 
 // Writes every cell of the grid (header row included) as text to a new
 // workbook in the program folder's temp1, opens it with the desktop's default

@@ -4,8 +4,6 @@
 #include <QList>
 #include <QVector>
 
-#include <functional>
-
 class QAction;
 class QToolBar;
 
@@ -17,14 +15,12 @@ struct ToolbarEntry {
 };
 
 // Fills a toolbar whose entries, separators included, are numbered from 1 as
-// the windows dispatch them: a click calls onClick(index). The actions come
-// back by index (index 0 unused); each is named "Button" + index.
-QVector<QAction *> fillIndexedToolbar(
-    QToolBar *toolbar, const QList<ToolbarEntry> &entries, const std::function<void(int)> &onClick);
+// the system numbers them. The actions come back by index (index 0 unused);
+// each is named "Button" + index. The window connects each one to its slot.
+QVector<QAction *> fillIndexedToolbar(QToolBar *toolbar, const QList<ToolbarEntry> &entries);
 
 // Adds one more entry with the next index, shown in front of the action
 // before: a window's own addition keeps the system's numbering of the rest.
-QAction *addIndexedEntry(QToolBar *toolbar, QVector<QAction *> &actions, const ToolbarEntry &entry, QAction *before,
-    const std::function<void(int)> &onClick);
+QAction *addIndexedEntry(QToolBar *toolbar, QVector<QAction *> &actions, const ToolbarEntry &entry, QAction *before);
 
 } // namespace tarvex

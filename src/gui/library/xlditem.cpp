@@ -3,11 +3,11 @@
 #include "core/common/error.h"
 #include "core/common/messages.h"
 #include "core/library/libraryfile.h"
+#include "gui/common/forms.h"
 
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
@@ -191,10 +191,7 @@ void XldItem::renameEntry()
 
 void XldItem::closeDialog()
 {
-    if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget()))
-        sub->close();
-    else
-        close();
+    tarvex::closeForm(this);
 }
 
 } // namespace tarvex

@@ -59,8 +59,9 @@ private:
 
 } // namespace
 
-DisForm::DisForm(QWidget *parent)
+DisForm::DisForm(PriceTableId table, QWidget *parent)
     : QWidget(parent)
+    , m_table(priceTable(table))
     , m_toolbar(new QToolBar(this))
     , m_flex(new FlexGrid(this))
     , m_combo(new QComboBox(this))
@@ -69,10 +70,11 @@ DisForm::DisForm(QWidget *parent)
     m_toolbar->setObjectName(QStringLiteral("Toolbar1"));
     m_toolbar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     m_toolbar->setIconSize(QSize(24, 24));
-    m_buttons = fillIndexedToolbar(m_toolbar, toolbarEntries(style()), [this](int index) { toolbarClicked(index); });
+    m_buttons = fillIndexedToolbar(m_toolbar, toolbarEntries(style()));
     // 11 "导入数据" stands beside 导出数据.
-    addIndexedEntry(m_toolbar, m_buttons, {"导入数据", style()->standardIcon(QStyle::SP_DialogOpenButton)},
-        m_buttons[9], [this](int index) { toolbarClicked(index); });
+    addIndexedEntry(
+        m_toolbar, m_buttons, {"导入数据", style()->standardIcon(QStyle::SP_DialogOpenButton)}, m_buttons[9]);
+    connectActions();
 
     m_flex->setObjectName(QStringLiteral("Flex"));
     m_combo->setObjectName(QStringLiteral("Combo1"));
@@ -104,13 +106,21 @@ QAction *DisForm::button(int index) const
     return index >= 1 && index <= kButtonCount ? m_buttons[index] : nullptr;
 }
 
-const PriceTable &DisForm::table() const
+void DisForm::connectActions()
 {
-    const QString &name = appState().currentPriceTable;
-    const PriceTable *table = findPriceTable(name);
-    if (!table)
-        throw Error(QStringLiteral("“%1”不是价格表").arg(name));
-    return *table;
+    const auto entry = [this](int index, auto step) {
+        connect(m_buttons[index], &QAction::triggered, this, step);
+        return m_buttons[index];
+    };
+    Actions &a = m_actions;
+    a.refresh = entry(1, [this] { fullLoad(); });
+    a.add = entry(3, [this] { openEntryDialog(true); });
+    a.modify = entry(4, [this] { openEntryDialog(false); });
+    a.remove = entry(5, [this] { deleteRecord(); });
+    a.clear = entry(6, [this] { clearTable(); });
+    a.exportData = entry(8, [this] { FlexToExcel(m_flex); });
+    a.close = entry(10, [this] { closeForm(this); });
+    a.importData = entry(11, [this] { importData(); });
 }
 
 bool DisForm::event(QEvent *event)
@@ -154,7 +164,7 @@ void DisForm::becameActive()
 
 void DisForm::showCount()
 {
-    showRecordCount(m_flex->recordCount());
+    emit statusText(StatusPanel::RecordCount, recordCountText(m_flex->recordCount()));
 }
 
 void DisForm::fullLoad()
@@ -163,7 +173,7 @@ void DisForm::fullLoad()
     QString failure;
     m_flex->setUpdatesEnabled(false);
     try {
-        m_flex->load(table().fullLoadSource(), Database::shared());
+        m_flex->load(m_table.fullLoadSource(), Database::shared());
         showCount();
         m_flex->setCurrentCell(1, 0);
     } catch (const Error &e) {
@@ -177,41 +187,9 @@ void DisForm::fullLoad()
 void DisForm::ReadData()
 {
     SelfMove moving(m_moving);
-    m_flex->load(table().filteredSource(m_filter.sql(), m_filter.values()), Database::shared());
+    m_flex->load(m_table.filteredSource(m_filter.sql(), m_filter.values()), Database::shared());
     showCount();
     m_flex->setCurrentCell(1, 0);
-}
-
-void DisForm::toolbarClicked(int index)
-{
-    switch (index) {
-    case 1:
-        fullLoad();
-        break;
-    case 3:
-        openEntryDialog(true);
-        break;
-    case 4:
-        openEntryDialog(false);
-        break;
-    case 5:
-        deleteRecord();
-        break;
-    case 6:
-        clearTable();
-        break;
-    case 8:
-        FlexToExcel(m_flex);
-        break;
-    case 10:
-        closeWindow();
-        break;
-    case 11:
-        importData();
-        break;
-    default:
-        break;
-    }
 }
 
 void DisForm::gridDoubleClicked(int row, int)
@@ -227,7 +205,7 @@ void DisForm::gridDoubleClicked(int row, int)
 void DisForm::showFilterList()
 {
     try {
-        fillFilterList(m_combo, m_flex, table().name, m_filter);
+        fillFilterList(m_combo, m_flex, m_table.name, m_filter);
     } catch (const Error &e) {
         hideFilterList();
         reportError(e.message());
@@ -244,7 +222,7 @@ void DisForm::DataSelect(int index)
     const int col = m_flex->col();
     try {
         m_filter.choose(m_flex->headerText(col), m_combo->itemText(index));
-        showFilterText(m_filter.text());
+        emit statusText(StatusPanel::Filter, filterPanelText(m_filter.text()));
         ReadData();
         SelfMove moving(m_moving);
         m_flex->setCurrentCell(1, col);
@@ -255,20 +233,15 @@ void DisForm::DataSelect(int index)
 
 void DisForm::openEntryDialog(bool adding)
 {
-    try {
-        const PriceTable &t = table();
-        PriceEntryRequest request;
-        request.caller = EntryCaller::Browser;
-        request.mode = adding ? EntryMode::Add : EntryMode::Modify;
-        request.table = static_cast<EntryTable>(t.entryTable);
-        request.caption = adding ? QStringLiteral("添加数据") : QStringLiteral("修改数据");
-        // The fee dialog keeps its steps in add mode too.
-        request.showSteps = !adding || request.table == EntryTable::Fee;
-        request.grid = m_flex;
-        showPriceEntryDialog(this, request);
-    } catch (const Error &e) {
-        reportError(e.message());
-    }
+    PriceEntryRequest request;
+    request.caller = EntryCaller::Browser;
+    request.mode = adding ? EntryMode::Add : EntryMode::Modify;
+    request.table = m_table.id;
+    request.caption = adding ? QStringLiteral("添加数据") : QStringLiteral("修改数据");
+    // The fee dialog keeps its steps in add mode too.
+    request.showSteps = !adding || request.table == PriceTableId::Fee;
+    request.grid = m_flex;
+    showPriceEntryDialog(this, request, nullptr, statusTextOf(this));
     fullLoad();
 }
 
@@ -277,7 +250,7 @@ void DisForm::deleteRecord()
     if (!messages().question(QStringLiteral("是否确定要删除当前记录?")))
         return;
     try {
-        deletePriceRecord(table(), m_flex->textMatrix(m_flex->row(), 0));
+        deletePriceRecord(m_table, m_flex->textMatrix(m_flex->row(), 0));
         messages().information(QStringLiteral("数据删除成功!"));
     } catch (const Error &e) {
         reportError(e.message());
@@ -289,10 +262,9 @@ void DisForm::deleteRecord()
 void DisForm::clearTable()
 {
     try {
-        const PriceTable &t = table();
-        if (!messages().question(t.clearQuestion()))
+        if (!messages().question(m_table.clearQuestion()))
             return;
-        clearPriceTable(t);
+        clearPriceTable(m_table);
     } catch (const Error &e) {
         reportError(e.message());
         return;
@@ -303,27 +275,14 @@ void DisForm::clearTable()
 
 void DisForm::importData()
 {
-    const PriceTable *t = findPriceTable(appState().currentPriceTable);
-    if (!t) {
-        reportError(QStringLiteral("“%1”不是价格表").arg(appState().currentPriceTable));
-        return;
-    }
     const QString path = ShowOpenDialog(QStringLiteral("导入数据"), priceListFilter(), appState().dataFolder);
     if (path.isEmpty())
         return;
-    PriceImportDialog dialog(*t, this);
+    PriceImportDialog dialog(m_table, this);
     if (!dialog.openFile(path))
         return;
     if (runDialog(&dialog) == QDialog::Accepted)
         fullLoad();
-}
-
-void DisForm::closeWindow()
-{
-    if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget()))
-        sub->close();
-    else
-        close();
 }
 
 } // namespace tarvex

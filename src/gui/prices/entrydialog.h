@@ -33,6 +33,8 @@ public:
 signals:
     // A save wrote a record.
     void saved();
+    // A note for the main window's status bar.
+    void statusText(StatusPanel panel, const QString &text);
 
 protected:
     virtual void fillLists() = 0;

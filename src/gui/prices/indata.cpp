@@ -5,7 +5,6 @@
 #include "core/common/messages.h"
 #include "core/prices/pricelists.h"
 #include "core/prices/pricerecords.h"
-#include "gui/app/mainform.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -54,8 +53,7 @@ void InData::fillLists()
         classes = readMaterialClasses(programFile(QStringLiteral("cllb.txt")));
     } catch (const Error &) {
         // Panel 1 is narrow: a short note, the class can still be typed.
-        if (MainForm *main = MainForm::instance())
-            main->setPanelText(1, QStringLiteral("未能读取cllb.txt"));
+        emit statusText(StatusPanel::Note, QStringLiteral("未能读取cllb.txt"));
     }
     setComboItems(m_class, classes, QString());
 }
@@ -110,7 +108,7 @@ void InData::save()
     entry.materialClass = m_class->currentText();
     entry.remark = m_remark->text();
     try {
-        reportOutcome(saveProfile(entry, adding()));
+        reportOutcome(saveProfile(entry, request().mode));
     } catch (const Error &e) {
         reportError(e.message());
     }

@@ -82,7 +82,7 @@ void InData1::save()
     entry.discount = m_discount->text();
     entry.remark = m_remark->text();
     try {
-        reportOutcome(saveAccessory(entry, adding()));
+        reportOutcome(saveAccessory(entry, request().mode));
     } catch (const Error &e) {
         reportError(e.message());
     }

@@ -12,7 +12,7 @@ namespace tarvex {
 
 InData2::InData2(const PriceEntryRequest &request, QWidget *parent)
     : PriceEntryDialog(request, parent)
-    , m_fees(request.table != EntryTable::Glass)
+    , m_fees(request.table != PriceTableId::Glass)
 {
     setObjectName(QStringLiteral("inData2"));
     const QString labels[] = {QStringLiteral("编 号"), QStringLiteral("名 称"), QStringLiteral("单 价"),
@@ -79,14 +79,15 @@ void InData2::save()
     try {
         if (m_fees) {
             const SaveOutcome outcome
-                = saveFee({m_text[1]->text(), m_text[2]->text(), m_text[3]->text()}, adding(), m_loadedFeeName);
+                = saveFee({m_text[1]->text(), m_text[2]->text(), m_text[3]->text()}, request().mode, m_loadedFeeName);
             // A renamed fee is found under its new name when saved again.
             if (reportOutcome(outcome) && !adding())
                 m_loadedFeeName = outcome.feeName;
             return;
         }
-        reportOutcome(saveGlass(
-            {m_text[1]->text(), m_text[2]->text(), m_text[3]->text(), m_text[4]->text(), m_text[5]->text()}, adding()));
+        reportOutcome(
+            saveGlass({m_text[1]->text(), m_text[2]->text(), m_text[3]->text(), m_text[4]->text(), m_text[5]->text()},
+                request().mode));
     } catch (const Error &e) {
         reportError(e.message());
     }

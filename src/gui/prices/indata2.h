@@ -4,7 +4,7 @@
 
 namespace tarvex {
 
-// Glass and fee record entry (inData2): blName for EntryTable::Glass, FyTable
+// Glass and fee record entry (inData2): blName for PriceTableId::Glass, FyTable
 // otherwise, each with its own layout.
 class InData2 : public PriceEntryDialog {
     Q_OBJECT

@@ -15,6 +15,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <iterator>
+
 namespace tarvex {
 
 namespace {
@@ -30,14 +32,14 @@ QString summaryText(const QList<MissingPrice> &items)
 {
     if (items.isEmpty())
         return QStringLiteral("所有材料都已有价格。");
-    int count[4] = {};
+    int count[std::size(kMaterialKinds)] = {};
     for (const MissingPrice &item : items)
         ++count[int(item.kind)];
     return QStringLiteral("共%1项缺价: 主材%2项(缺线重), 附件%3项, 玻璃%4项(缺单价)。双击一项录入单价。")
         .arg(items.size())
-        .arg(count[1])
-        .arg(count[2])
-        .arg(count[3]);
+        .arg(count[int(MaterialKind::Profile)])
+        .arg(count[int(MaterialKind::Accessory)])
+        .arg(count[int(MaterialKind::Glass)]);
 }
 
 } // namespace
@@ -142,7 +144,7 @@ void MissingPriceForm::enterPrice(int row)
         // another would not be used, so that record is modified.
         try {
             m_record->load(QStringLiteral("SELECT * FROM %1 WHERE 编号=%2")
-                               .arg(findPriceTableByEntry(short(item.kind))->name)
+                               .arg(priceTable(request.table).name)
                                .arg(item.record.toLongLong()),
                 Database::shared());
         } catch (const Error &e) {
@@ -155,7 +157,8 @@ void MissingPriceForm::enterPrice(int row)
         request.caption = QStringLiteral("修改数据");
         request.grid = m_record;
     }
-    showPriceEntryDialog(this, request, [this] { refresh(); });
+    showPriceEntryDialog(
+        this, request, [this] { refresh(); }, statusTextOf(this));
     afterEntry();
 }
 
@@ -165,9 +168,11 @@ void MissingPriceForm::afterEntry()
         accept();
 }
 
-bool showMissingPrices(QWidget *parent, bool forQuotation)
+bool showMissingPrices(QWidget *parent, bool forQuotation, const StatusTextSink &status)
 {
     MissingPriceForm form(forQuotation, parent);
+    if (status)
+        QObject::connect(&form, &MissingPriceForm::statusText, &form, status);
     if (!form.refresh())
         return false;
     // A quotation refused by a check this list does not see again has

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/prices/missingprices.h"
+#include "gui/common/statustext.h"
 
 #include <QDialog>
 #include <QList>
@@ -31,6 +32,10 @@ public:
     // The entry dialog for the item on a row of the list (from 0).
     void enterPrice(int row);
 
+signals:
+    // Notes of the entry dialogs for the main window's status bar.
+    void statusText(StatusPanel panel, const QString &text);
+
 private:
     void showItems();
     void enterCurrent();
@@ -45,7 +50,8 @@ private:
     QList<MissingPrice> m_items;
 };
 
-// Shows the list modally; true when nothing is missing when it closes.
-bool showMissingPrices(QWidget *parent, bool forQuotation);
+// Shows the list modally; true when nothing is missing when it closes. The
+// notes of its entry dialogs go to status.
+bool showMissingPrices(QWidget *parent, bool forQuotation, const StatusTextSink &status = nullptr);
 
 } // namespace tarvex

@@ -19,9 +19,9 @@ EntryDialogRunner &runner()
 PriceEntryDialog *createEntryDialog(const PriceEntryRequest &request, QWidget *parent)
 {
     switch (request.table) {
-    case EntryTable::Profile:
+    case PriceTableId::Profile:
         return new InData(request, parent);
-    case EntryTable::Accessory:
+    case PriceTableId::Accessory:
         return new InData1(request, parent);
     default:
         return new InData2(request, parent);
@@ -35,7 +35,7 @@ PriceEntryRequest addPriceRequest(MaterialKind kind, const MaterialKeys &keys)
     PriceEntryRequest request;
     request.caller = EntryCaller::Viewer;
     request.mode = EntryMode::Add;
-    request.table = static_cast<EntryTable>(kind);
+    request.table = priceTableOf(kind);
     request.caption = QStringLiteral("添加数据");
     request.keys = keys;
     return request;
@@ -46,11 +46,14 @@ void setEntryDialogRunner(EntryDialogRunner run)
     runner() = std::move(run);
 }
 
-void showPriceEntryDialog(QWidget *parent, const PriceEntryRequest &request, const std::function<void()> &onSaved)
+void showPriceEntryDialog(QWidget *parent, const PriceEntryRequest &request, const std::function<void()> &onSaved,
+    const StatusTextSink &status)
 {
     std::unique_ptr<PriceEntryDialog> dialog(createEntryDialog(request, parent));
     if (onSaved)
         QObject::connect(dialog.get(), &PriceEntryDialog::saved, dialog.get(), onSaved);
+    if (status)
+        QObject::connect(dialog.get(), &PriceEntryDialog::statusText, dialog.get(), status);
     dialog->load();
     dialog->setWindowTitle(request.caption);
     dialog->setStepsVisible(request.showSteps);

@@ -46,7 +46,10 @@ QGroupBox *frame(QWidget *parent, int number, const QString &caption)
 
 BjForm::BjForm(QWidget *parent)
     : QDialog(parent)
-    , m_paper(showPaperQuotation)
+    , m_paper([this](const QuoteRun &run) {
+        return showPaperQuotation(
+            run, [this](const PageDocument &pages, const QString &title) { emit paperQuotationReady(pages, title); });
+    })
     , m_excel(writeExcelQuotation)
 {
     setObjectName(QStringLiteral("bjForm"));
@@ -234,7 +237,7 @@ void BjForm::closeEvent(QCloseEvent *event)
     QDialog::closeEvent(event);
 }
 
-bool BjForm::calculate(QuoteRun &run, NullPrices nullPrices, const std::function<bool(int)> &goOnWithout)
+bool BjForm::calculate(QuoteRun &run, NullPrices nullPrices, const std::function<bool(DataCheckResult)> &goOnWithout)
 {
     run.options = options();
     QuoteSteps steps;
@@ -285,13 +288,14 @@ void BjForm::showWarnings(const QStringList &warnings)
         messages().warning(warnings.join(QLatin1Char('\n')));
 }
 
-bool BjForm::calculateOrMendPrices(QuoteRun &run, NullPrices nullPrices, const std::function<bool(int)> &goOnWithout)
+bool BjForm::calculateOrMendPrices(
+    QuoteRun &run, NullPrices nullPrices, const std::function<bool(DataCheckResult)> &goOnWithout)
 {
     if (calculate(run, nullPrices, goOnWithout))
         return true;
     // The check ended the run: the missing price list, and once the user has
     // priced everything there, the run again from the start.
-    if (!showMissingPrices(this, true))
+    if (!showMissingPrices(this, true, statusTextOf(this)))
         return false;
     run = QuoteRun();
     return calculate(run, nullPrices, goOnWithout);
@@ -302,7 +306,7 @@ void BjForm::paperQuotation()
     const auto release = qScopeGuard([this] { m_snapshot.reset(); });
     QuoteRun run;
     try {
-        const bool calculated = calculateOrMendPrices(run, NullPrices::Fail, [](int check) {
+        const bool calculated = calculateOrMendPrices(run, NullPrices::Fail, [](DataCheckResult check) {
             messages().warning(dataCheckMessage(check));
             return false;
         });
@@ -332,8 +336,8 @@ void BjForm::excelQuotation()
     QuoteRun run;
     QString written;
     try {
-        const bool calculated = calculateOrMendPrices(run, NullPrices::Zero, [](int check) {
-            if (check == 1) {
+        const bool calculated = calculateOrMendPrices(run, NullPrices::Zero, [](DataCheckResult check) {
+            if (!mayGoOnWithout(check)) {
                 messages().warning(dataCheckMessage(check));
                 return false;
             }

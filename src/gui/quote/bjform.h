@@ -1,9 +1,12 @@
 #pragma once
 
 #include "core/common/db/database.h"
+#include "core/document/pagedocument.h"
+#include "core/prices/datacheckresult.h"
 #include "core/quote/quotefigures.h"
 #include "core/quote/quoterun.h"
 #include "core/quote/quotesettings.h"
+#include "gui/common/statustext.h"
 
 #include <QDialog>
 #include <QElapsedTimer>
@@ -30,8 +33,8 @@ public:
     explicit BjForm(QWidget *parent = nullptr);
     ~BjForm() override;
 
-    // The outputs a run ends in; showPaperQuotation and writeExcelQuotation
-    // unless a test puts its own.
+    // The outputs a run ends in; showPaperQuotation (its pages handed on by
+    // paperQuotationReady) and writeExcelQuotation unless a test puts its own.
     void setOutputs(PaperOutput paper, ExcelOutput excel);
 
     // The controls as settings and as the options of a run.
@@ -46,6 +49,12 @@ public:
 
     void done(int result) override;
 
+signals:
+    // The pages of the paper quotation, for the main window's preview.
+    void paperQuotationReady(const PageDocument &pages, const QString &title);
+    // Notes of the entry dialogs opened from the missing price list.
+    void statusText(StatusPanel panel, const QString &text);
+
 protected:
     void closeEvent(QCloseEvent *event) override;
 
@@ -55,10 +64,11 @@ private:
     void updateSignatureBoxes();
     // The calculation of Command1/Command2: check, prices, figures; false
     // when the check ended the run.
-    bool calculate(QuoteRun &run, NullPrices nullPrices, const std::function<bool(int)> &goOnWithout);
+    bool calculate(QuoteRun &run, NullPrices nullPrices, const std::function<bool(DataCheckResult)> &goOnWithout);
     // calculate; when the check ends the run, the missing price list is
     // offered, and the run starts again once nothing is missing.
-    bool calculateOrMendPrices(QuoteRun &run, NullPrices nullPrices, const std::function<bool(int)> &goOnWithout);
+    bool calculateOrMendPrices(
+        QuoteRun &run, NullPrices nullPrices, const std::function<bool(DataCheckResult)> &goOnWithout);
     void startProgress(int maximum);
     void stepProgress();
     void setProgress(int value);

@@ -15,7 +15,7 @@
 
 namespace tarvex {
 
-LcForm::LcForm(FlexGrid *grid, int kind, int mode, QWidget *parent)
+LcForm::LcForm(FlexGrid *grid, MaterialKind kind, EntryMode mode, QWidget *parent)
     : QDialog(parent)
     , m_grid(grid)
     , m_kind(kind)
@@ -23,7 +23,7 @@ LcForm::LcForm(FlexGrid *grid, int kind, int mode, QWidget *parent)
 {
     setObjectName(QStringLiteral("LcForm"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(mode == AddMode ? QStringLiteral("添加数据") : QStringLiteral("修改数据"));
+    setWindowTitle(mode == EntryMode::Add ? QStringLiteral("添加数据") : QStringLiteral("修改数据"));
     buildControls();
     ReadFlex();
 }
@@ -47,7 +47,7 @@ void LcForm::buildControls()
         m_texts.append(text);
     }
 
-    m_confirm = new QPushButton(m_mode == AddMode ? QStringLiteral("添 加") : QStringLiteral("修 改"), this);
+    m_confirm = new QPushButton(m_mode == EntryMode::Add ? QStringLiteral("添 加") : QStringLiteral("修 改"), this);
     m_confirm->setObjectName(QStringLiteral("Command1"));
     m_confirm->setDefault(true);
     m_cancel = new QPushButton(QStringLiteral("取 消"), this);
@@ -103,7 +103,7 @@ void LcForm::applyLayout()
 void LcForm::ReadFlex()
 {
     m_oldValues.clear();
-    const bool modify = m_mode == ModifyMode;
+    const bool modify = m_mode == EntryMode::Modify;
     m_previous->setVisible(modify);
     m_next->setVisible(modify);
     if (modify)
@@ -156,7 +156,7 @@ void LcForm::confirm()
         return;
     }
     try {
-        if (m_mode == AddMode)
+        if (m_mode == EntryMode::Add)
             addRawEntry(m_kind, texts);
         else
             modifyRawEntry(m_kind, texts, m_oldValues);
@@ -164,7 +164,8 @@ void LcForm::confirm()
         reportError(e.message());
         return;
     }
-    messages().information(m_mode == AddMode ? QStringLiteral("数据添加成功!") : QStringLiteral("数据修改成功!"));
+    messages().information(
+        m_mode == EntryMode::Add ? QStringLiteral("数据添加成功!") : QStringLiteral("数据修改成功!"));
     accept();
 }
 

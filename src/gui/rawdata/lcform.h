@@ -1,5 +1,8 @@
 #pragma once
 
+#include "core/common/entrymode.h"
+#include "core/common/materialkind.h"
+
 #include <QDialog>
 #include <QStringList>
 #include <QVector>
@@ -17,18 +20,16 @@ class FlexGrid;
 class LcForm : public QDialog {
     Q_OBJECT
 public:
-    enum Mode { AddMode = 1, ModifyMode = 2 };
-
-    // kind: the viewer's page (0 profiles .. 3 windows); mode: RawEntryMode.
-    LcForm(FlexGrid *grid, int kind, int mode, QWidget *parent = nullptr);
+    // grid: the viewer's page of that kind of record.
+    LcForm(FlexGrid *grid, MaterialKind kind, EntryMode mode, QWidget *parent = nullptr);
 
     // Fills the boxes from the grid's current row and remembers the keys.
     void ReadFlex();
     // Steps the grid's current row: direction 1 up, any other value down.
     void FlexMove(int direction);
 
-    int kind() const { return m_kind; }
-    int mode() const { return m_mode; }
+    MaterialKind kind() const { return m_kind; }
+    EntryMode mode() const { return m_mode; }
     QStringList boxTexts() const;
     QStringList oldValues() const { return m_oldValues; }
 
@@ -39,8 +40,8 @@ private:
     void confirm();
 
     FlexGrid *m_grid;
-    int m_kind;
-    int m_mode;
+    MaterialKind m_kind;
+    EntryMode m_mode;
     QVector<QLabel *> m_labels;
     QVector<QLineEdit *> m_texts;
     QPushButton *m_confirm = nullptr;

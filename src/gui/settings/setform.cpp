@@ -5,12 +5,12 @@
 #include "core/common/messages.h"
 #include "core/settings/pathsettings.h"
 #include "gui/common/filedialogs.h"
+#include "gui/common/forms.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeySequence>
 #include <QLineEdit>
-#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QShortcut>
 #include <QVBoxLayout>
@@ -99,10 +99,7 @@ void SetForm::save()
 
 void SetForm::closeForm()
 {
-    if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget()))
-        sub->close();
-    else
-        close();
+    tarvex::closeForm(this);
 }
 
 } // namespace tarvex

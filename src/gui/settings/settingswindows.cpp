@@ -18,7 +18,7 @@ QWidget *createSetForm()
 
 void showAboutBox(QWidget *parent)
 {
-    if (QWidget *open = findForm(QStringLiteral("frmAbout"))) {
+    if (auto *open = parent ? parent->findChild<FrmAbout *>(QString(), Qt::FindDirectChildrenOnly) : nullptr) {
         open->raise();
         open->activateWindow();
         return;

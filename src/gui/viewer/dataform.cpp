@@ -1,12 +1,10 @@
 #include "gui/viewer/dataform.h"
 
-#include "core/common/appstate.h"
 #include "core/common/db/database.h"
 #include "core/common/error.h"
 #include "core/common/messages.h"
 #include "core/rawedit/rawrecords.h"
 #include "core/viewer/viewerpages.h"
-#include "gui/app/mainform.h"
 #include "gui/common/filterlist.h"
 #include "gui/common/flexgrid.h"
 #include "gui/common/forms.h"
@@ -19,7 +17,6 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QHeaderView>
-#include <QMdiSubWindow>
 #include <QStyle>
 #include <QTabWidget>
 #include <QToolBar>
@@ -74,7 +71,6 @@ DataForm::DataForm(QWidget *parent)
     layout->addWidget(m_toolbar);
     layout->addWidget(m_tabs, 1);
     resize(1001, 640);
-    Load();
 }
 
 void DataForm::buildToolbar()
@@ -83,24 +79,52 @@ void DataForm::buildToolbar()
     m_toolbar->setObjectName(QStringLiteral("Toolbar1"));
     m_toolbar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     m_toolbar->setIconSize(QSize(24, 24));
-    m_buttons = fillIndexedToolbar(m_toolbar, toolbarEntries(style()), [this](int index) { toolbarClicked(index); });
+    m_buttons = fillIndexedToolbar(m_toolbar, toolbarEntries(style()));
     // 12 "缺价清单" stands beside 入单价库.
-    addIndexedEntry(m_toolbar, m_buttons, {"缺价清单", style()->standardIcon(QStyle::SP_FileDialogListView)},
-        m_buttons[10], [this](int index) { toolbarClicked(index); });
+    addIndexedEntry(
+        m_toolbar, m_buttons, {"缺价清单", style()->standardIcon(QStyle::SP_FileDialogListView)}, m_buttons[10]);
+    connectActions();
+}
+
+void DataForm::connectActions()
+{
+    const auto entry = [this](int index, auto step) {
+        connect(m_buttons[index], &QAction::triggered, this, step);
+        return m_buttons[index];
+    };
+    Actions &a = m_actions;
+    a.refresh = entry(1, [this] { pageChanged(); });
+    a.add = entry(3, [this] { showEditor(EntryMode::Add); });
+    a.modify = entry(4, [this] { showEditor(EntryMode::Modify); });
+    a.remove = entry(5, [this] {
+        FlexDel(FlexDelMode::CurrentRecord);
+        pageChanged();
+    });
+    a.clear = entry(6, [this] {
+        FlexDel(FlexDelMode::WholePage);
+        pageChanged();
+    });
+    a.exportData = entry(8, [this] { FlexToExcel(currentGrid()); });
+    a.priceEntry = entry(9, [this] { priceEntry(); });
+    a.close = entry(11, [this] { closeForm(this); });
+    a.missingPrices = entry(12, [this] {
+        showMissingPrices(this, false, statusTextOf(this));
+        pageChanged();
+    });
 }
 
 void DataForm::buildPages()
 {
     m_tabs = new QTabWidget(this);
     m_tabs->setObjectName(QStringLiteral("Tab1"));
-    for (int page = 0; page < kViewerPageCount; ++page) {
+    for (MaterialKind kind : kMaterialKinds) {
         auto *pageWidget = new QWidget(m_tabs);
         auto *grid = new FlexGrid(pageWidget);
-        grid->setObjectName(QStringLiteral("Flex%1").arg(page + 1));
+        grid->setObjectName(QStringLiteral("Flex%1").arg(int(kind) + 1));
         auto *layout = new QVBoxLayout(pageWidget);
         layout->setContentsMargins(8, 8, 8, 8);
         layout->addWidget(grid);
-        m_tabs->addTab(pageWidget, viewerPage(page).caption);
+        m_tabs->addTab(pageWidget, viewerPage(kind).caption);
         m_grids.append(grid);
 
         connect(grid, &FlexGrid::currentCellChanged, this, [this, grid] { gridCellChanged(grid); });
@@ -115,19 +139,19 @@ QAction *DataForm::button(int index) const
     return index >= 1 && index <= kButtonCount ? m_buttons[index] : nullptr;
 }
 
-int DataForm::currentPage() const
+MaterialKind DataForm::currentPage() const
 {
-    return m_tabs->currentIndex();
+    return viewerPageKind(m_tabs->currentIndex());
 }
 
-void DataForm::setCurrentPage(int page)
+void DataForm::setCurrentPage(MaterialKind kind)
 {
-    m_tabs->setCurrentIndex(page);
+    m_tabs->setCurrentIndex(int(kind));
 }
 
-FlexGrid *DataForm::grid(int page) const
+FlexGrid *DataForm::grid(MaterialKind kind) const
 {
-    return page >= 0 && page < m_grids.size() ? m_grids[page] : nullptr;
+    return m_grids.value(int(kind));
 }
 
 FlexGrid *DataForm::currentGrid() const
@@ -140,66 +164,22 @@ void DataForm::Load()
     // The other pages are read when their tab is first shown. A filter the
     // status bar may still show from another window does not apply here.
     clearFilterPanel();
-    FlexFill(m_grids[0], 0);
-    setMainButtons(true);
+    FlexFill(grid(MaterialKind::Profile), MaterialKind::Profile);
+    emit projectOpenChanged(true);
     updatePriceButton();
-}
-
-void DataForm::setMainButtons(bool enabled)
-{
-    if (MainForm *main = MainForm::instance())
-        for (int i : MainForm::projectButtons())
-            main->button(i)->setEnabled(enabled);
 }
 
 void DataForm::closeEvent(QCloseEvent *event)
 {
     if (m_editor)
         m_editor->close();
-    setMainButtons(false);
+    emit projectOpenChanged(false);
     event->accept();
 }
 
-void DataForm::toolbarClicked(int index)
+void DataForm::clearFilterPanel()
 {
-    switch (index) {
-    case 1:
-        pageChanged();
-        break;
-    case 3:
-        showEditor(LcForm::AddMode);
-        break;
-    case 4:
-        showEditor(LcForm::ModifyMode);
-        break;
-    case 5:
-        FlexDel(1);
-        pageChanged();
-        break;
-    case 6:
-        FlexDel(2);
-        pageChanged();
-        break;
-    case 8:
-        FlexToExcel(currentGrid());
-        break;
-    case 9:
-        priceEntry();
-        break;
-    case 12:
-        showMissingPrices(this, false);
-        pageChanged();
-        break;
-    case 11:
-        // Inside the main window the frame around the form goes with it.
-        if (auto *frame = qobject_cast<QMdiSubWindow *>(parentWidget()))
-            frame->close();
-        else
-            close();
-        break;
-    default:
-        break;
-    }
+    emit statusText(StatusPanel::Filter, QString());
 }
 
 void DataForm::pageChanged()
@@ -213,26 +193,26 @@ void DataForm::pageChanged()
     updatePriceButton();
 }
 
-void DataForm::FlexFill(FlexGrid *grid, int page)
+void DataForm::FlexFill(FlexGrid *grid, MaterialKind kind)
 {
     try {
-        grid->load(viewerPageSource(page), Database::shared());
+        grid->load(viewerPageSource(kind), Database::shared());
     } catch (const Error &e) {
         // The grid keeps what it showed; the user is told why.
         reportError(e.message());
         return;
     }
-    showRecordCount(grid->recordCount());
+    emit statusText(StatusPanel::RecordCount, recordCountText(grid->recordCount()));
     fitColumns(grid);
     // With one data row (or none) the header row stays current.
     grid->setCurrentCell(grid->rows() > 2 ? 1 : 0, 0);
     grid->setTopRow(1);
 }
 
-void DataForm::ReadData(FlexGrid *grid)
+void DataForm::ReadData(FlexGrid *grid, MaterialKind kind)
 {
-    grid->load(viewerPageSource(m_grids.indexOf(grid), m_filter.sql(), m_filter.values()), Database::shared());
-    showRecordCount(grid->recordCount());
+    grid->load(viewerPageSource(kind, m_filter.sql(), m_filter.values()), Database::shared());
+    emit statusText(StatusPanel::RecordCount, recordCountText(grid->recordCount()));
     fitColumns(grid);
     grid->setCurrentCell(1, 0);
 }
@@ -253,7 +233,7 @@ void DataForm::fitColumns(FlexGrid *grid)
 void DataForm::gridCellChanged(FlexGrid *grid)
 {
     grid->changeColor();
-    if (grid == currentGrid() && currentPage() == 0)
+    if (grid == currentGrid() && currentPage() == MaterialKind::Profile)
         updatePriceButton();
 }
 
@@ -262,13 +242,13 @@ void DataForm::gridDoubleClicked(FlexGrid *grid)
     if (grid->row() == 1)
         ComboFill();
     else
-        showEditor(LcForm::ModifyMode);
+        showEditor(EntryMode::Modify);
 }
 
 void DataForm::updatePriceButton()
 {
     const FlexGrid *grid = currentGrid();
-    button(9)->setEnabled(priceEntryEnabled(currentPage(), grid->textMatrix(grid->row(), 4)));
+    m_actions.priceEntry->setEnabled(priceEntryEnabled(currentPage(), grid->textMatrix(grid->row(), 4)));
 }
 
 void DataForm::ComboFill()
@@ -286,9 +266,9 @@ void DataForm::DataSelect(const QString &value)
     FlexGrid *grid = currentGrid();
     const int col = grid->col();
     m_filter.choose(grid->headerText(col), value);
-    showFilterText(m_filter.text());
+    emit statusText(StatusPanel::Filter, filterPanelText(m_filter.text()));
     try {
-        ReadData(grid);
+        ReadData(grid, currentPage());
     } catch (const Error &e) {
         reportError(e.message());
         return;
@@ -296,12 +276,12 @@ void DataForm::DataSelect(const QString &value)
     grid->setCol(col);
 }
 
-void DataForm::FlexDel(int what)
+void DataForm::FlexDel(FlexDelMode mode)
 {
-    const int page = currentPage();
+    const MaterialKind page = currentPage();
     FlexGrid *grid = currentGrid();
     try {
-        if (what == 1) {
+        if (mode == FlexDelMode::CurrentRecord) {
             if (grid->row() < 1 || grid->recordCount() == 0)
                 throw Error(QStringLiteral("请先选择要删除的记录"));
             if (!messages().question(QStringLiteral("是否确定要删除当前记录?")))
@@ -321,9 +301,8 @@ void DataForm::FlexDel(int what)
     }
 }
 
-void DataForm::showEditor(int mode)
+void DataForm::showEditor(EntryMode mode)
 {
-    appState().RawEntryMode = static_cast<short>(mode);
     auto *editor = new LcForm(currentGrid(), currentPage(), mode, this);
     m_editor = editor;
     // The dialog is modal; the page is read again however it closes.
@@ -333,14 +312,14 @@ void DataForm::showEditor(int mode)
 
 void DataForm::priceEntry()
 {
-    const int page = currentPage();
-    if (page > 2 || !button(9)->isEnabled())
+    const MaterialKind page = currentPage();
+    if (page == MaterialKind::Window || !m_actions.priceEntry->isEnabled())
         return;
     const FlexGrid *grid = currentGrid();
     QStringList row;
     for (int c = 0; c < grid->cols(); ++c)
         row.append(grid->textMatrix(grid->row(), c));
-    showPriceEntryDialog(this, addPriceRequest(static_cast<MaterialKind>(page + 1), viewerRowKeys(page, row)));
+    showPriceEntryDialog(this, addPriceRequest(page, viewerRowKeys(page, row)), nullptr, statusTextOf(this));
     pageChanged();
 }
 

@@ -1,6 +1,10 @@
 #pragma once
 
 #include "core/common/db/gridfilter.h"
+#include "core/common/entrymode.h"
+#include "core/common/materialkind.h"
+#include "core/viewer/viewerpages.h"
+#include "gui/common/statustext.h"
 #include "gui/rawdata/lcform.h"
 
 #include <QPointer>
@@ -26,15 +30,34 @@ public:
     // The eleven entries of the system, then 12 "缺价清单" (shown beside 入单价库).
     static constexpr int kButtonCount = 12;
 
+    // The toolbar's entries by what they do; each keeps its index as its
+    // object name ("Button" + index).
+    struct Actions {
+        QAction *refresh = nullptr; // 1 数据刷新
+        QAction *add = nullptr; // 3 添加数据
+        QAction *modify = nullptr; // 4 修改数据
+        QAction *remove = nullptr; // 5 删除数据
+        QAction *clear = nullptr; // 6 清空数据
+        QAction *exportData = nullptr; // 8 导出数据
+        QAction *priceEntry = nullptr; // 9 入单价库
+        QAction *close = nullptr; // 11 关闭窗口
+        QAction *missingPrices = nullptr; // 12 缺价清单
+    };
+
     explicit DataForm(QWidget *parent = nullptr);
 
-    // Toolbar entry by index 1..12 (separators included), and its dispatch.
-    QAction *button(int index) const;
-    void toolbarClicked(int index);
+    // The window's load: the first page read, the project open. The opener
+    // calls it once it listens to the signals below.
+    void Load();
 
-    int currentPage() const;
-    void setCurrentPage(int page);
-    FlexGrid *grid(int page) const;
+    const Actions &actions() const { return m_actions; }
+    // Toolbar entry by index 1..12, separators included.
+    QAction *button(int index) const;
+
+    // The page shown, by the kind of record it holds.
+    MaterialKind currentPage() const;
+    void setCurrentPage(MaterialKind kind);
+    FlexGrid *grid(MaterialKind kind) const;
     FlexGrid *currentGrid() const;
     // The filter in force, as the status bar shows it.
     QString filterText() const { return m_filter.text(); }
@@ -47,30 +70,39 @@ public:
     // Filter list over the current cell, and the choice of a value in it.
     void ComboFill();
     void DataSelect(const QString &value);
-    // 1 deletes the current row's record, 2 empties the page's working table.
-    void FlexDel(int what);
+    // Deletes the current row's record or empties the page's working table.
+    void FlexDel(FlexDelMode mode);
+
+signals:
+    // The record count and the filter of the page shown, and notes of the
+    // dialogs the window opens.
+    void statusText(StatusPanel panel, const QString &text);
+    // True when the window has loaded the project, false when it closes:
+    // the main window's entries that need the project follow it.
+    void projectOpenChanged(bool open);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
     void buildToolbar();
+    void connectActions();
     void buildPages();
-    void Load();
-    void FlexFill(FlexGrid *grid, int page);
-    void ReadData(FlexGrid *grid);
+    void clearFilterPanel();
+    void FlexFill(FlexGrid *grid, MaterialKind kind);
+    void ReadData(FlexGrid *grid, MaterialKind kind);
     void fitColumns(FlexGrid *grid);
     void gridCellChanged(FlexGrid *grid);
     void gridDoubleClicked(FlexGrid *grid);
-    void showEditor(int mode);
+    void showEditor(EntryMode mode);
     void priceEntry();
     void updatePriceButton();
-    void setMainButtons(bool enabled);
 
     QToolBar *m_toolbar = nullptr;
     QTabWidget *m_tabs = nullptr;
     QComboBox *m_combo = nullptr;
     QVector<QAction *> m_buttons; // index 0 unused
+    Actions m_actions;
     QVector<FlexGrid *> m_grids;
     QPointer<LcForm> m_editor;
     GridFilter m_filter;
