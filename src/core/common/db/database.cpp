@@ -194,6 +194,17 @@ ReadTransaction::~ReadTransaction()
         sqlite3_exec(handle, "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
+QByteArray databaseChangeMark(QSqlDatabase db)
+{
+    if (db.driverName() != QLatin1String("QSQLITE"))
+        return QByteArray();
+    // A read first: the transaction then holds its view of the file, which
+    // data_version counts the other connections' commits against.
+    sqlScalar(QStringLiteral("SELECT COUNT(*) FROM sqlite_master"), {}, db);
+    const qint64 others = sqlScalar(QStringLiteral("PRAGMA data_version"), {}, db).toLongLong();
+    return QByteArray::number(others) + ':' + QByteArray::number(sqlite3_total_changes64(sqliteHandle(db)));
+}
+
 void beginTransaction(QSqlDatabase &db)
 {
     if (!db.transaction())

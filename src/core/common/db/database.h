@@ -61,6 +61,11 @@ QSqlQuery sqlExec(const QString &sql, const QVariantList &values = {}, QSqlDatab
 // The first field of the first row, or an invalid QVariant when there is none.
 QVariant sqlScalar(const QString &sql, const QVariantList &values = {}, QSqlDatabase db = Database::shared());
 
+// A mark of the database's state, read inside a transaction: two equal
+// marks mean nothing was written in between, by this connection or another.
+// Empty where the engine gives no such mark (then nothing can be known).
+QByteArray databaseChangeMark(QSqlDatabase db = Database::shared());
+
 // Runs fn inside one transaction; rolls back and rethrows when fn throws.
 template <typename Fn> void inTransaction(QSqlDatabase db, Fn fn);
 

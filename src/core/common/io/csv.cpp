@@ -6,82 +6,114 @@ namespace {
 
 constexpr QChar kQuote = u'"';
 
-class CsvParser {
-public:
-    CsvParser(const QString &text, QChar delimiter)
-        : m_text(text)
-        , m_delimiter(delimiter)
-    {
-    }
+bool isLineEnd(QChar c)
+{
+    return c == u'\r' || c == u'\n';
+}
 
-    bool atEnd() const { return m_pos >= m_text.size(); }
+} // namespace
 
-    CsvRecord next()
-    {
-        CsvRecord record;
-        record.line = m_line;
-        QString field;
-        bool quoted = false;
-        while (m_pos < m_text.size()) {
-            const QChar c = m_text.at(m_pos++);
-            if (quoted) {
-                if (c == kQuote) {
-                    if (m_pos < m_text.size() && m_text.at(m_pos) == kQuote) {
-                        field += kQuote;
-                        ++m_pos;
-                    } else {
-                        quoted = false;
-                    }
+CsvReader::CsvReader(QChar delimiter)
+    : m_delimiter(delimiter)
+{
+}
+
+// Reads one record from m_pending at m_pos. False when the text given so far
+// ends inside it: a CR at the end may be the first half of a CR LF.
+bool CsvReader::readRecord(bool last, CsvRecord &record)
+{
+    const QString &text = m_pending;
+    qsizetype pos = m_pos;
+    int line = m_line;
+    record = CsvRecord();
+    record.line = line;
+    QString field;
+    bool quoted = false;
+    auto takeLineEnd = [&](QChar c) {
+        if (c == u'\r' && pos < text.size() && text.at(pos) == u'\n')
+            ++pos;
+        ++line;
+    };
+    while (pos < text.size()) {
+        const QChar c = text.at(pos++);
+        if (!last && c == u'\r' && pos == text.size())
+            return false;
+        if (quoted) {
+            if (c == kQuote) {
+                if (pos == text.size() && !last)
+                    return false;
+                if (pos < text.size() && text.at(pos) == kQuote) {
+                    field += kQuote;
+                    ++pos;
                 } else {
-                    if (isLineEnd(c))
-                        field += takeLineEnd(c);
-                    else
-                        field += c;
+                    quoted = false;
                 }
-            } else if (c == kQuote && field.isEmpty()) {
-                quoted = true;
-            } else if (c == m_delimiter) {
-                record.fields.append(field);
-                field.clear();
             } else if (isLineEnd(c)) {
+                // The text keeps a line end inside a field as LF.
                 takeLineEnd(c);
-                record.fields.append(field);
-                return record;
+                field += u'\n';
             } else {
                 field += c;
             }
+        } else if (c == kQuote && field.isEmpty()) {
+            quoted = true;
+        } else if (c == m_delimiter) {
+            record.fields.append(field);
+            field.clear();
+        } else if (isLineEnd(c)) {
+            takeLineEnd(c);
+            record.fields.append(field);
+            m_pos = pos;
+            m_line = line;
+            return true;
+        } else {
+            field += c;
         }
-        record.unclosedQuote = quoted;
-        record.fields.append(field);
-        return record;
     }
+    if (!last)
+        return false;
+    record.unclosedQuote = quoted;
+    record.fields.append(field);
+    m_pos = pos;
+    m_line = line;
+    return true;
+}
 
-private:
-    static bool isLineEnd(QChar c) { return c == u'\r' || c == u'\n'; }
-
-    // Consumes a CR LF pair as one line end; the text keeps it as LF.
-    QChar takeLineEnd(QChar c)
-    {
-        if (c == u'\r' && m_pos < m_text.size() && m_text.at(m_pos) == u'\n')
-            ++m_pos;
-        ++m_line;
-        return u'\n';
+bool CsvReader::take(bool last, const std::function<bool(CsvRecord &&)> &record)
+{
+    CsvRecord next;
+    while (m_pos < m_pending.size() && readRecord(last, next)) {
+        if (!record(std::move(next)))
+            return false;
     }
+    m_pending.remove(0, m_pos);
+    m_pos = 0;
+    return true;
+}
 
-    const QString &m_text;
-    QChar m_delimiter;
-    int m_pos = 0;
-    int m_line = 1;
-};
+bool CsvReader::add(QStringView text, const std::function<bool(CsvRecord &&)> &record)
+{
+    m_pending += text;
+    return take(false, record);
+}
 
-} // namespace
+bool CsvReader::finish(const std::function<bool(CsvRecord &&)> &record)
+{
+    return take(true, record);
+}
 
 QList<CsvRecord> parseCsv(const QString &text, QChar delimiter, int maxRecords)
 {
     QList<CsvRecord> records;
-    CsvParser parser(text, delimiter);
-    while (!parser.atEnd() && (maxRecords < 0 || records.size() < maxRecords))
-        records.append(parser.next());
+    if (maxRecords == 0)
+        return records;
+    const auto keep = [&](CsvRecord &&record) {
+        records.append(std::move(record));
+        return maxRecords < 0 || records.size() < maxRecords;
+    };
+    CsvReader reader(delimiter);
+    if (reader.add(text, keep))
+        reader.finish(keep);
     return records;
 }
 

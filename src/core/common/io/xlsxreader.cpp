@@ -202,14 +202,16 @@ QString cellText(QStringView type, const QString &value, const QStringList &stri
 
 class SheetReader {
 public:
-    SheetReader(const Workbook &book, const QString &name, const QStringList &strings)
+    SheetReader(const Workbook &book, const QString &name, const QStringList &strings,
+        const std::function<void(SheetRow &&)> &take)
         : m_book(book)
         , m_name(name)
         , m_strings(strings)
+        , m_take(take)
     {
     }
 
-    QList<SheetRow> read()
+    void read()
     {
         QXmlStreamReader xml(m_book.part(m_name));
         while (!xml.atEnd()) {
@@ -222,7 +224,6 @@ public:
         }
         m_book.check(xml, m_name);
         finishRow();
-        return m_rows;
     }
 
 private:
@@ -241,7 +242,7 @@ private:
         while (!m_current.cells.isEmpty() && m_current.cells.last().isEmpty())
             m_current.cells.removeLast();
         if (!m_current.cells.isEmpty())
-            m_rows.append(m_current);
+            m_take(SheetRow(m_current));
         m_current.cells.clear();
     }
 
@@ -273,21 +274,21 @@ private:
     const Workbook &m_book;
     QString m_name;
     const QStringList &m_strings;
-    QList<SheetRow> m_rows;
+    const std::function<void(SheetRow &&)> &m_take;
     SheetRow m_current;
     int m_column = -1;
 };
 
 } // namespace
 
-QList<SheetRow> readFirstSheet(const QString &path)
+void readFirstSheet(const QString &path, const std::function<void(SheetRow &&)> &row)
 {
     if (!QFile::exists(path))
         throw Error(QStringLiteral("找不到文件%1").arg(QDir::toNativeSeparators(path)));
     const Workbook book(path);
     const Parts parts = findParts(book);
     const QStringList strings = readSharedStrings(book, parts.sharedStrings);
-    return SheetReader(book, parts.sheet, strings).read();
+    SheetReader(book, parts.sheet, strings, row).read();
 }
 
 } // namespace tarvex
