@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QDir>
 
+#include <algorithm>
 #include <new>
 
 namespace tarvex::cli {
@@ -45,6 +46,30 @@ void printHelp(QTextStream &out)
 
 } // namespace
 
+bool drawsPictures(const QStringList &arguments)
+{
+    // The command is the first word that is no option (nor --home's value).
+    QStringList words;
+    for (int i = 1; i < arguments.size(); ++i) {
+        const QString &a = arguments.at(i);
+        if (words.isEmpty() && (a == QLatin1String("--home") || a == QLatin1String("-home"))) {
+            ++i;
+            continue;
+        }
+        if (!words.isEmpty() || !a.startsWith(QLatin1Char('-')))
+            words.append(a);
+    }
+    const QString command = words.value(0);
+    if (command == QLatin1String("library"))
+        return words.value(1) == QLatin1String("demo");
+    if (command != QLatin1String("quote") && command != QLatin1String("cut"))
+        return false;
+    return std::any_of(words.begin(), words.end(), [](const QString &word) {
+        return word == QLatin1String("--pdf") || word.startsWith(QLatin1String("--pdf="))
+            || word == QLatin1String("-pdf") || word.startsWith(QLatin1String("-pdf="));
+    });
+}
+
 bool openWorkingDatabase(Context &context)
 {
     // The user's folder of an installed program that could not be filled:
@@ -63,7 +88,7 @@ bool openWorkingDatabase(Context &context)
     }
 }
 
-int run(const QStringList &arguments, QTextStream &out, QTextStream &err)
+int run(const QStringList &arguments, QTextStream &out, QTextStream &err, bool errIsTerminal)
 {
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
@@ -96,7 +121,7 @@ int run(const QStringList &arguments, QTextStream &out, QTextStream &err)
     const QString name = args.takeFirst();
     for (const Command &c : kCommands) {
         if (name == QLatin1String(c.name)) {
-            Context context {name, args, out, err};
+            Context context {name, args, out, err, errIsTerminal};
             int status = 1;
             try {
                 status = c.run(context);

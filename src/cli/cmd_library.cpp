@@ -133,7 +133,8 @@ int cmdLibrary(Context &context)
     for (const Subcommand &s : kSubcommands) {
         if (name != QLatin1String(s.name))
             continue;
-        Context sub {context.command + QLatin1Char(' ') + name, context.args.mid(1), context.out, context.err};
+        Context sub {context.command + QLatin1Char(' ') + name, context.args.mid(1), context.out, context.err,
+            context.errIsTerminal};
         CommandLine line(sub, QString::fromUtf8(argumentsOf(name)));
         try {
             return s.run(sub, line);

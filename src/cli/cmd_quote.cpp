@@ -1,5 +1,7 @@
 #include "cli/commands.h"
 
+#include "cli/progressline.h"
+#include "cli/streamedoutput.h"
 #include "core/common/error.h"
 #include "core/common/io/paths.h"
 #include "core/common/io/savefile.h"
@@ -29,6 +31,9 @@ struct QuoteOutputs {
     QString xlsx; // workbook file
     QString pdf; // paper quotation pages
     bool split = false; // a workbook too large for one file goes into several
+
+    // JSON alone is written item by item as the run prices them.
+    bool jsonAlone() const { return !json.isEmpty() && xlsx.isEmpty() && pdf.isEmpty(); }
 };
 
 struct LcPriceAnswer {
@@ -161,7 +166,7 @@ void writeText(QTextStream &out, const QuoteResult &result)
 
 // Every output of a finished run: each asked-for output in turn, the text
 // listing when none is. The workbook comes last and uses the run up.
-void writeQuoteOutputs(Context &context, QuoteRun &run, const QuoteOutputs &outputs)
+void writeQuoteOutputs(Context &context, QuoteRun &run, const QuoteOutputs &outputs, ProgressLine &progress)
 {
     bool written = false;
     if (!outputs.json.isEmpty()) {
@@ -173,12 +178,20 @@ void writeQuoteOutputs(Context &context, QuoteRun &run, const QuoteOutputs &outp
         written = true;
     }
     if (!outputs.pdf.isEmpty()) {
-        writeQuotationPdf(run, outputs.pdf);
+        writeQuotationPdf(run, outputs.pdf, [&progress](int page, int pages) {
+            if (page == 1)
+                progress.start(QStringLiteral("正在写入报价单PDF"), pages);
+            progress.show(page);
+        });
+        progress.clear();
         written = true;
     }
     if (!outputs.xlsx.isEmpty()) {
+        progress.start(QStringLiteral("正在写入工作簿"), run.progressMaximum);
         const QuoteWorkbooks books = writeQuoteWorkbook(
-            outputs.xlsx, std::move(run), {}, outputs.split ? QuoteWorkbookSplit::Split : QuoteWorkbookSplit::Refuse);
+            outputs.xlsx, std::move(run), [&progress](int rows) { progress.show(rows); },
+            outputs.split ? QuoteWorkbookSplit::Split : QuoteWorkbookSplit::Refuse);
+        progress.clear();
         if (books.paths.size() > 1) {
             context.out << QStringLiteral("已分成%1个工作簿:").arg(books.paths.size()) << '\n';
             for (const QString &path : books.paths)
@@ -239,18 +252,40 @@ int cmdQuote(Context &context)
         steps.goOnWithout
             = [&](DataCheckResult check) { return goOnWithout(context, check, yes, !outputs.pdf.isEmpty()); };
         steps.askPrice = answerFromArguments(context, answers);
-        steps.calculating = [&](int) { reportUnusedAnswers(context, answers); };
-        if (!runQuoteCalculation(run, yes ? NullPrices::Zero : NullPrices::Fail, steps))
+        std::unique_ptr<StreamedOutput> streamed;
+        std::unique_ptr<QuoteJsonWriter> json;
+        if (outputs.jsonAlone()) {
+            streamed = std::make_unique<StreamedOutput>(context, outputs.json);
+            json = std::make_unique<QuoteJsonWriter>([&](const QByteArray &piece) { streamed->write(piece); });
+            steps.itemDone = [&](QuoteItem &&item) { json->item(item); };
+        }
+        ProgressLine progress(context);
+        int rows = 0;
+        steps.calculating = [&](int maximum) {
+            reportUnusedAnswers(context, answers);
+            if (json)
+                json->begin(run.options.scope, run.options.areaBasis);
+            progress.start(QStringLiteral("正在计算报价"), maximum);
+        };
+        steps.rowDone = [&] { progress.show(++rows); };
+        const bool calculated = runQuoteCalculation(run, yes ? NullPrices::Zero : NullPrices::Fail, steps);
+        progress.clear();
+        if (!calculated)
             return kRefused;
         for (const QString &warning : run.result.warnings)
             context.err << warning << Qt::endl;
+        if (json) {
+            json->end();
+            streamed->finish();
+            return 0;
+        }
         // Refused before any output is written.
         if (const int parts = quoteWorkbookCount(run); !outputs.xlsx.isEmpty() && parts > 1 && !outputs.split) {
             context.err << QStringLiteral("当前错误:") << tooManyQuoteSheetsText(run)
                         << QStringLiteral("; 用 --split 分成%1个工作簿输出").arg(parts) << Qt::endl;
             return 1;
         }
-        writeQuoteOutputs(context, run, outputs);
+        writeQuoteOutputs(context, run, outputs, progress);
     } catch (const Error &e) {
         context.err << QStringLiteral("当前错误:") << e.message() << Qt::endl;
         return 1;

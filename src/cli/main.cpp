@@ -1,14 +1,19 @@
 #include "cli/cli.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 
+#include <memory>
+
 #include <unistd.h>
 
-int main(int argc, char *argv[])
+namespace {
+
+// Pages and pictures are drawn without a screen.
+void prepareDrawing()
 {
-    // Documents are drawn without a screen.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     // Without a desktop session Qt warns on every run about the missing
@@ -21,8 +26,23 @@ int main(int argc, char *argv[])
             qputenv("XDG_RUNTIME_DIR", folder);
         }
     }
-    QGuiApplication app(argc, argv);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    std::unique_ptr<QCoreApplication> app;
+    if (tarvex::cli::drawsPictures(arguments)) {
+        prepareDrawing();
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     QTextStream out(stdout);
     QTextStream err(stderr);
-    return tarvex::cli::run(QGuiApplication::arguments(), out, err);
+    return tarvex::cli::run(QCoreApplication::arguments(), out, err, isatty(STDERR_FILENO) == 1);
 }

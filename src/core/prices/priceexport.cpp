@@ -14,7 +14,11 @@ namespace tarvex {
 
 namespace {
 
-QList<QVariantList> readTable(const PriceTable &table)
+using RowSink = std::function<void(const QVariantList &)>;
+
+// Hands the header row and every record to add, one at a time, in the
+// table's load order; returns the number of records.
+int readTable(const PriceTable &table, const RowSink &add)
 {
     const QList<PriceColumn> &columns = priceColumns(table.name);
     QVariantList header;
@@ -23,15 +27,17 @@ QList<QVariantList> readTable(const PriceTable &table)
         header.append(c.name);
         names.append(c.name);
     }
-    QList<QVariantList> rows {header};
+    add(header);
     // Records of equal sort values keep one order from one export to the next.
     QString order = table.loadOrder;
     if (columns.first().kind == ColumnKind::Number)
         order += QStringLiteral(",编号");
     QSqlQuery query = sqlExec(
         QStringLiteral("SELECT ") + names.join(QLatin1Char(',')) + QStringLiteral(" FROM ") + table.name + order);
+    int records = 0;
+    QVariantList row;
     while (query.next()) {
-        QVariantList row;
+        row.clear();
         for (int c = 0; c < columns.size(); ++c) {
             const QVariant value = query.value(c);
             const int type = value.typeId();
@@ -47,9 +53,10 @@ QList<QVariantList> readTable(const PriceTable &table)
             else
                 row.append(value.toLongLong());
         }
-        rows.append(row);
+        add(row);
+        ++records;
     }
-    return rows;
+    return records;
 }
 
 QString csvText(const QVariant &value)
@@ -61,30 +68,41 @@ QString csvText(const QVariant &value)
     return csvField(value.toString(), u',');
 }
 
-void writeCsv(const QString &path, const QList<QVariantList> &rows)
+int writeCsv(const PriceTable &table, const QString &path)
 {
-    QByteArray bytes("\xEF\xBB\xBF");
-    for (const QVariantList &row : rows) {
+    AtomicFile file(path);
+    file.device().write("\xEF\xBB\xBF");
+    const int records = readTable(table, [&file](const QVariantList &row) {
         QStringList fields;
         for (const QVariant &value : row)
             fields.append(csvText(value));
-        bytes += fields.join(QLatin1Char(',')).toUtf8() + "\r\n";
-    }
-    saveFileAtomically(path, bytes);
+        file.device().write(fields.join(QLatin1Char(',')).toUtf8() + "\r\n");
+    });
+    file.commit();
+    return records;
+}
+
+int writeXlsx(const PriceTable &table, const QString &path)
+{
+    XlsxTableWriter writer(path);
+    const int records = readTable(table, [&writer](const QVariantList &row) { writer.addValues(row); });
+    writer.finish();
+    return records;
 }
 
 } // namespace
 
 int exportPriceTable(const PriceTable &table, const QString &path)
 {
-    QList<QVariantList> rows;
+    int records = 0;
     // One read: a load in another process cannot show through half-way.
-    inTransaction(Database::shared(), [&] { rows = readTable(table); });
-    if (QFileInfo(path).suffix().compare(QLatin1String("xlsx"), Qt::CaseInsensitive) == 0)
-        writeXlsxValues(path, rows);
-    else
-        writeCsv(path, rows);
-    return int(rows.size()) - 1;
+    // Each record goes to the file as it is read.
+    inTransaction(Database::shared(), [&] {
+        records = QFileInfo(path).suffix().compare(QLatin1String("xlsx"), Qt::CaseInsensitive) == 0
+            ? writeXlsx(table, path)
+            : writeCsv(table, path);
+    });
+    return records;
 }
 
 } // namespace tarvex
