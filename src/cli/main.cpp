@@ -1,43 +1,26 @@
 #include "cli/cli.h"
+#include "core/app/runtimefolder.h"
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QFile>
 #include <QGuiApplication>
+#include <QTextStream>
 
 #include <memory>
 
 #include <unistd.h>
-
-namespace {
-
-// Pages and pictures are drawn without a screen.
-void prepareDrawing()
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Without a desktop session Qt warns on every run about the missing
-    // runtime folder; a private one in the temp folder serves as well.
-    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
-        const QByteArray folder = QDir::tempPath().toLocal8Bit() + "/tarvex-runtime-" + QByteArray::number(getuid());
-        if (QDir().mkpath(QString::fromLocal8Bit(folder))) {
-            QFile::setPermissions(QString::fromLocal8Bit(folder),
-                QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-            qputenv("XDG_RUNTIME_DIR", folder);
-        }
-    }
-}
-
-} // namespace
 
 int main(int argc, char *argv[])
 {
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
+    std::unique_ptr<QTemporaryDir> runtimeFolder;
     std::unique_ptr<QCoreApplication> app;
     if (tarvex::cli::drawsPictures(arguments)) {
-        prepareDrawing();
+        // Pages and pictures are drawn without a screen.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        runtimeFolder = tarvex::providePrivateRuntimeFolder();
         app = std::make_unique<QGuiApplication>(argc, argv);
     } else {
         app = std::make_unique<QCoreApplication>(argc, argv);

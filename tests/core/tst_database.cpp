@@ -89,9 +89,12 @@ private slots:
                 "CREATE TABLE lcName (编号 INTEGER PRIMARY KEY, 系列 TEXT, 名称 TEXT, 代号 TEXT, 线重 REAL, "
                 "隔热 INTEGER, 材料类别 TEXT, 备注 TEXT)",
                 "INSERT INTO lcName VALUES (1,'S60','框','A01',1.2,0,'铝',NULL)",
-                "INSERT INTO MjTemp VALUES (1,'S60','C1',1,1)", "INSERT INTO LcTemp VALUES (1,'A01',1000)"});
+                "INSERT INTO MjTemp VALUES (1,'S60','C1',1,1),(1,'S60','C1b',1,1)",
+                "INSERT INTO LcTemp VALUES (1,'A01',1000)"});
         Database::open(path);
+        // Two windows of one ID: the later one gets an ID of its own, the cut stays single.
         QCOMPARE(queryRows(QStringLiteral("SELECT 窗号,代号,线重 FROM PriceLc")), QStringList({"C1|A01|1.2"}));
+        QCOMPARE(queryRows(QStringLiteral("SELECT ID,窗号 FROM MjTemp ORDER BY ID")), QStringList({"1|C1", "2|C1b"}));
         QCOMPARE(sqlScalar(QStringLiteral("PRAGMA user_version")).toInt(), current);
         Database::closeShared();
 
@@ -143,24 +146,34 @@ private slots:
         TestHome home;
         sqlExec(QStringLiteral("INSERT INTO MjTemp VALUES (1,'S60','C1',1.5,1.6)"));
         sqlExec(QStringLiteral("INSERT INTO LcTemp VALUES (1,'A01',1000),(1,'A02',500),(9,'A01',10)"));
-        sqlExec(QStringLiteral("INSERT INTO PjTemp VALUES (1,'执手','L型',NULL,2),(1,'合页','X',NULL,3)"));
+        sqlExec(QStringLiteral("INSERT INTO PjTemp VALUES (1,'执手','L型',NULL,2),(1,'合页','X',NULL,3),"
+                               "(1,'胶条','',NULL,4),(1,'压条',NULL,'',5)"));
         sqlExec(QStringLiteral("INSERT INTO BlTemp VALUES (1,'白玻',1.2),(1,'蓝玻',0.4)"));
         // Two price rows share the key A01: the lower 编号 (5) is used.
         sqlExec(QStringLiteral("INSERT INTO lcName VALUES (7,'S60','框','A01',9.9,0,'铝','后'),"
                                "(5,'S60','框','A01',1.2,1,'铝','先')"));
         sqlExec(QStringLiteral("INSERT INTO pjName VALUES (1,'五金','执手','L型',NULL,'个',10,0.9,NULL),"
                                "(2,'五金','执手','L型',NULL,'个',99,1,NULL),"
-                               "(3,'五金','合页','Y',NULL,'个',5,1,NULL)"));
+                               "(3,'五金','合页','Y',NULL,'个',5,1,NULL),"
+                               "(4,'五金','胶条',NULL,NULL,'米',3,1,NULL),(5,'五金','压条','',NULL,'米',2,1,NULL)"));
         sqlExec(QStringLiteral("INSERT INTO blName VALUES (1,'白玻',80,1,'a'),(2,'白玻',90,1,'b')"));
 
         QCOMPARE(queryRows(QStringLiteral("SELECT * FROM PriceLc")),
             QStringList({"S60|C1|A01|1000|1.2|1|铝|先", "S60|C1|A02|500||||", "||A01|10|1.2|1|铝|先"}));
         QCOMPARE(queryRows(QStringLiteral("SELECT 名称,规格,单价,折扣量 FROM PricePj")),
-            QStringList({"执手|L型|10|0.9", "合页|X||"}));
+            QStringList({"执手|L型|10|0.9", "合页|X||", "胶条||3|1", "压条||2|1"}));
+        // Null and '' are one empty 规格 and 技术要求, also when grouped.
+        sqlExec(QStringLiteral("INSERT INTO PjTemp VALUES (1,'胶条',NULL,'',1)"));
+        QCOMPARE(queryRows(QStringLiteral("SELECT 名称,规格,技术要求,SUM(数量) FROM PricePj WHERE 名称='胶条' "
+                                          "GROUP BY 名称,规格,技术要求")),
+            QStringList({"胶条|||5"}));
         QCOMPARE(queryRows(QStringLiteral("SELECT 名称,面积,单价,备注 FROM PriceBl")),
             QStringList({"白玻|1.2|80|a", "蓝玻|0.4||"}));
-        // A duplicate price row must not double the weight.
+        // A duplicate price row must not double the weight, nor can a second window of the same ID.
         QCOMPARE(sqlScalar(QStringLiteral("SELECT SUM(长度*线重) FROM PriceLc WHERE 窗号='C1'")).toDouble(), 1200.0);
+        QVERIFY(errorOf([] {
+            sqlExec(QStringLiteral("INSERT INTO MjTemp VALUES (1,'S60','C2',1,1)"));
+        }).contains(QStringLiteral("UNIQUE")));
     }
 
     // A large grid reads its rows block by block by their keys: every row
@@ -180,6 +193,10 @@ private slots:
         QTest::newRow("filtered view") << "PriceLc"
                                        << " WHERE 门窗系列=?" << QVariantList {"S1"} << ""
                                        << "SELECT * FROM PriceLc WHERE 门窗系列='S1' ORDER BY 长度";
+        // An empty 规格 shown and priced alike whether Null or ''.
+        QTest::newRow("accessory view") << "PricePj"
+                                        << "" << QVariantList() << ""
+                                        << "SELECT * FROM PricePj ORDER BY 数量";
         QTest::newRow("window table") << "MjTemp"
                                       << "" << QVariantList() << ""
                                       << "SELECT * FROM MjTemp ORDER BY ID";
@@ -213,6 +230,10 @@ private slots:
                 sqlExec(QStringLiteral("INSERT INTO LcTemp VALUES (?,?,?)"),
                     {i == 700 ? 9999 : (i * 7) % 600 + 1, QStringLiteral("K%1").arg(i % 45), i});
             sqlExec(QStringLiteral("INSERT INTO LcTemp VALUES (1,'K1',701)"));
+            const QVariant specs[] = {QStringLiteral("L"), QVariant(), QString()};
+            for (int i = 1; i <= 300; ++i)
+                sqlExec(QStringLiteral("INSERT INTO PjTemp VALUES (?,'执手',?,NULL,?)"), {i, specs[i % 3], i});
+            sqlExec(QStringLiteral("INSERT INTO pjName VALUES (1,'五金','执手',NULL,NULL,'把',12,1,NULL)"));
         });
         SqlGridModel model;
         model.setSource({source, filter, values, order}, Database::shared());
@@ -291,6 +312,42 @@ private slots:
         }),
             QStringLiteral("第3行: no such table: nowhere"));
         QCOMPARE(sqlScalar("SELECT COUNT(*) FROM blName").toInt(), 2);
+    }
+
+    // A damaged, read-only or foreign file is named and said what is wrong
+    // with it, the engine's words after it.
+    void fileFailuresNameTheFileInPlainWords()
+    {
+        TestHome home;
+        const QString path = home.file("bad.sqlite");
+        writeFile(path, QByteArray("not a database at all").repeated(300));
+        QCOMPARE(errorOf([&] { Database::open(path, "bad"); }),
+            "数据库文件 " + path + " 已损坏或不是数据库文件: file is not a database");
+
+        // Pages overwritten in the middle of a file.
+        QFile::remove(path);
+        prepareFile(path,
+            {"CREATE TABLE t (a TEXT)",
+                "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n "
+                "WHERE i<2000) INSERT INTO t SELECT printf('%0500d',i) FROM n"});
+        QByteArray bytes = readFile(path);
+        bytes.replace(4096 * 3, 4096 * 4, QByteArray(4096 * 4, '\xA5'));
+        writeFile(path, bytes);
+        QSqlDatabase raw = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("damaged"));
+        raw.setDatabaseName(path);
+        QVERIFY(raw.open());
+        QCOMPARE(errorOf([&] { sqlExec("SELECT COUNT(*), MAX(a) FROM t", {}, raw); }),
+            "数据库文件 " + path + " 已损坏或不是数据库文件: database disk image is malformed");
+        raw.close();
+
+        const QString working = home.file(Database::fileName());
+        raw.setDatabaseName(working);
+        raw.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        QVERIFY(raw.open());
+        QCOMPARE(errorOf([&] { sqlExec("INSERT INTO blName VALUES (1,'白玻',80,1,NULL)", {}, raw); }),
+            "数据库文件 " + working + " 是只读的, 无法写入: attempt to write a readonly database");
+        raw = QSqlDatabase();
+        QSqlDatabase::removeDatabase(QStringLiteral("damaged"));
     }
 
     void failuresCarryTheReason()

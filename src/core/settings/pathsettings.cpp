@@ -18,7 +18,8 @@ const QString kSection = QStringLiteral("sysPath");
 
 PathSettings readPathSettings(const QString &iniFile)
 {
-    return {ReadIni(iniFile, kSection, QStringLiteral("path1")), ReadIni(iniFile, kSection, QStringLiteral("path2"))};
+    const IniFile ini(iniFile);
+    return {ini.value(kSection, QStringLiteral("path1")), ini.value(kSection, QStringLiteral("path2"))};
 }
 
 QString cleanFolderText(const QString &text)

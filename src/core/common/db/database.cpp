@@ -1,6 +1,7 @@
 #include "core/common/db/database.h"
 
 #include "core/common/db/schema.h"
+#include "core/common/db/sqlitefailure.h"
 #include "core/common/error.h"
 
 #include <QDir>
@@ -50,12 +51,9 @@ sqlite3 *handleOf(const QSqlDatabase &db)
     return nullptr;
 }
 
-QString describe(const QSqlError &error)
+QString describe(const QSqlError &error, const QSqlDatabase &db)
 {
-    QString text = error.databaseText();
-    if (text.isEmpty())
-        text = error.text();
-    return text;
+    return sqliteFailureText(error, db);
 }
 
 } // namespace
@@ -93,9 +91,13 @@ QSqlDatabase Database::openFile(
     db.setDatabaseName(path);
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
     try {
-        if (!db.open())
-            throw Error(QStringLiteral("无法打开数据库 ") + QDir::toNativeSeparators(path) + QStringLiteral(": ")
-                + describe(db.lastError()));
+        if (!db.open()) {
+            const QString reason = describe(db.lastError(), db);
+            if (reason.contains(QDir::toNativeSeparators(path)))
+                throw Error(reason);
+            throw Error(
+                QStringLiteral("无法打开数据库 ") + QDir::toNativeSeparators(path) + QStringLiteral(": ") + reason);
+        }
         sqlExec(QStringLiteral("PRAGMA foreign_keys=OFF"), {}, db);
         if (journal == Journal::Wal)
             sqlExec(QStringLiteral("PRAGMA journal_mode=WAL"), {}, db);
@@ -160,7 +162,7 @@ QSqlQuery sqlExec(const QString &sql, const QVariantList &values, QSqlDatabase d
         }
     }
     if (!ok)
-        throw Error(describe(query.lastError()));
+        throw Error(describe(query.lastError(), db));
     return query;
 }
 
@@ -208,13 +210,18 @@ QByteArray databaseChangeMark(QSqlDatabase db)
 void beginTransaction(QSqlDatabase &db)
 {
     if (!db.transaction())
-        throw Error(describe(db.lastError()));
+        throw Error(describe(db.lastError(), db));
+}
+
+void beginWriteTransaction(QSqlDatabase &db)
+{
+    sqlExec(QStringLiteral("BEGIN IMMEDIATE"), {}, db);
 }
 
 void commitTransaction(QSqlDatabase &db)
 {
     if (!db.commit()) {
-        const QString reason = describe(db.lastError());
+        const QString reason = describe(db.lastError(), db);
         db.rollback();
         throw Error(reason);
     }

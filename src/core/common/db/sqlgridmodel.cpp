@@ -3,6 +3,8 @@
 #include "core/common/columnkind.h"
 #include "core/common/db/database.h"
 #include "core/common/db/schema.h"
+#include "core/common/error.h"
+#include "core/common/messages.h"
 #include "core/common/numbers.h"
 
 #include <QSqlRecord>
@@ -66,6 +68,7 @@ void SqlGridModel::reset(
     m_count = count;
     m_keyedRows.clear();
     m_keys.clear();
+    m_readFailed = false;
     m_rowColors.clear();
     m_blocks.clear();
     m_blockOrder.clear();
@@ -126,13 +129,43 @@ const QVector<QVariant> &SqlGridModel::block(int blockIndex) const
     QVector<QVariant> values;
     try {
         values = m_keyedRows.isEmpty() ? readBlock(blockIndex) : readKeyedBlock(blockIndex);
-    } catch (...) {
-        // The table changed under the grid: show blanks until the next load.
+    } catch (const Error &e) {
+        reportReadFailure(e.message());
     }
     if (m_blockOrder.size() >= kCachedBlocks)
         m_blocks.remove(m_blockOrder.takeFirst());
     m_blockOrder.append(blockIndex);
     return *m_blocks.insert(blockIndex, values);
+}
+
+void SqlGridModel::reportReadFailure(const QString &message) const
+{
+    // The table changed under the grid or the database failed: said once,
+    // and the grid shows no rows until the next load. Both wait until the
+    // paint that asked for the rows is over.
+    if (m_readFailed)
+        return;
+    m_readFailed = true;
+    auto *self = const_cast<SqlGridModel *>(this);
+    QMetaObject::invokeMethod(
+        self,
+        [self, message] {
+            if (!self->m_readFailed)
+                return; // loaded again meanwhile
+            self->dropRows();
+            reportError(QStringLiteral("读取数据失败: ") + message);
+        },
+        Qt::QueuedConnection);
+}
+
+void SqlGridModel::dropRows()
+{
+    beginResetModel();
+    m_count = 0;
+    m_rowColors.clear();
+    m_blocks.clear();
+    m_blockOrder.clear();
+    endResetModel();
 }
 
 QVariant SqlGridModel::value(int row, int column) const

@@ -25,6 +25,8 @@ struct GridSource {
 // A grid's rows over an SQL query. The count comes from the database and rows
 // are read in blocks only when they are shown, so a page of 200,000 rows opens
 // at once. An empty result shows one blank row, as the grids always have.
+// Rows that cannot be read are reported once ("当前错误:") and the grid is
+// emptied until the next load.
 class SqlGridModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -71,6 +73,8 @@ private:
     QVector<QVariant> readBlock(int blockIndex) const;
     QVector<QVariant> readKeyedBlock(int blockIndex) const;
     void reset(QSqlDatabase db, const QString &sql, const QVariantList &values, const QStringList &fields, int count);
+    void reportReadFailure(const QString &message) const;
+    void dropRows();
 
     QSqlDatabase m_db;
     QString m_sql;
@@ -79,6 +83,7 @@ private:
     QVector<qint64> m_keys; // with setSource: every row's key in the grid's order
     QStringList m_fields;
     int m_count = 0;
+    mutable bool m_readFailed = false;
     QHash<int, QColor> m_rowColors;
     mutable QHash<int, QVector<QVariant>> m_blocks;
     mutable QList<int> m_blockOrder;

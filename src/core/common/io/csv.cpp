@@ -1,5 +1,7 @@
 #include "core/common/io/csv.h"
 
+#include "core/common/numbers.h"
+
 namespace tarvex {
 
 namespace {
@@ -18,8 +20,23 @@ CsvReader::CsvReader(QChar delimiter)
 {
 }
 
-// Reads one record from m_pending at m_pos. False when the text given so far
-// ends inside it: a CR at the end may be the first half of a CR LF.
+// Passes over an empty line at the start of a record: true when it did.
+// False too for a CR at the end of a piece, which may be the first half of
+// a CR LF.
+bool CsvReader::skipEmptyLine(bool last)
+{
+    const QChar c = m_pending.at(m_pos);
+    if (!isLineEnd(c) || (!last && c == u'\r' && m_pos + 1 == m_pending.size()))
+        return false;
+    ++m_pos;
+    if (c == u'\r' && m_pos < m_pending.size() && m_pending.at(m_pos) == u'\n')
+        ++m_pos;
+    ++m_line;
+    return true;
+}
+
+// Reads one record at m_pos. False when the text given so far ends inside
+// it, or in a CR or a quote whose meaning the next character decides.
 bool CsvReader::readRecord(bool last, CsvRecord &record)
 {
     const QString &text = m_pending;
@@ -36,12 +53,10 @@ bool CsvReader::readRecord(bool last, CsvRecord &record)
     };
     while (pos < text.size()) {
         const QChar c = text.at(pos++);
-        if (!last && c == u'\r' && pos == text.size())
+        if (!last && pos == text.size() && (c == u'\r' || (quoted && c == kQuote)))
             return false;
         if (quoted) {
             if (c == kQuote) {
-                if (pos == text.size() && !last)
-                    return false;
                 if (pos < text.size() && text.at(pos) == kQuote) {
                     field += kQuote;
                     ++pos;
@@ -82,13 +97,17 @@ bool CsvReader::readRecord(bool last, CsvRecord &record)
 bool CsvReader::take(bool last, const std::function<bool(CsvRecord &&)> &record)
 {
     CsvRecord next;
-    while (m_pos < m_pending.size() && readRecord(last, next)) {
-        if (!record(std::move(next)))
-            return false;
+    bool goOn = true;
+    while (goOn && m_pos < m_pending.size()) {
+        if (skipEmptyLine(last))
+            continue;
+        if (!readRecord(last, next))
+            break;
+        goOn = record(std::move(next));
     }
     m_pending.remove(0, m_pos);
     m_pos = 0;
-    return true;
+    return goOn;
 }
 
 bool CsvReader::add(QStringView text, const std::function<bool(CsvRecord &&)> &record)
@@ -107,14 +126,18 @@ QList<CsvRecord> parseCsv(const QString &text, QChar delimiter, int maxRecords)
     QList<CsvRecord> records;
     if (maxRecords == 0)
         return records;
-    const auto keep = [&](CsvRecord &&record) {
+    parseCsv(text, delimiter, [&](CsvRecord &&record) {
         records.append(std::move(record));
         return maxRecords < 0 || records.size() < maxRecords;
-    };
-    CsvReader reader(delimiter);
-    if (reader.add(text, keep))
-        reader.finish(keep);
+    });
     return records;
+}
+
+void parseCsv(const QString &text, QChar delimiter, const std::function<bool(CsvRecord &&)> &sink)
+{
+    CsvReader reader(delimiter);
+    if (reader.add(text, sink))
+        reader.finish(sink);
 }
 
 QString csvField(const QString &text, QChar delimiter)
@@ -126,6 +149,35 @@ QString csvField(const QString &text, QChar delimiter)
     QString doubled = text;
     doubled.replace(kQuote, QStringLiteral("\"\""));
     return kQuote + doubled + kQuote;
+}
+
+namespace {
+
+bool startsFormula(QStringView text)
+{
+    static const QString starts = QStringLiteral("=+-@\t\r");
+    return !text.isEmpty() && starts.contains(text.front());
+}
+
+bool needsMark(QStringView text)
+{
+    return startsFormula(text) || text.startsWith(u'\'');
+}
+
+} // namespace
+
+QString csvTextCell(const QString &text)
+{
+    if (!needsMark(text) || parseNumber(text, nullptr))
+        return text;
+    return QLatin1Char('\'') + text;
+}
+
+QString textOfCsvCell(const QString &cell)
+{
+    if (cell.startsWith(u'\'') && needsMark(QStringView(cell).mid(1)))
+        return cell.mid(1);
+    return cell;
 }
 
 } // namespace tarvex

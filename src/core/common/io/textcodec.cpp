@@ -107,6 +107,38 @@ TextEncoding guessEncoding(QByteArrayView bytes)
     return guess.encoding();
 }
 
+qsizetype mixedEncodingAt(QByteArrayView bytes)
+{
+    if (bytes.startsWith(QByteArrayView(kBom)))
+        bytes = bytes.sliced(3);
+    MixedEncodingCheck check;
+    check.add(bytes);
+    return check.at();
+}
+
+void MixedEncodingCheck::add(QByteArrayView piece)
+{
+    if (m_decided)
+        return;
+    constexpr int kChineseBefore = 4;
+    const qsizetype bad = invalidByteAt(piece, TextEncoding::Utf8);
+    const auto *p = reinterpret_cast<const uchar *>(piece.data());
+    const uchar *end = p + (bad < 0 ? piece.size() : bad);
+    while (p < end && m_chinese < kChineseBefore) {
+        char32_t c = 0;
+        const int length = *p < 0x80 ? 1 : utf8Sequence(p, end, &c);
+        if (length > 1 && isChineseTextChar(c))
+            ++m_chinese;
+        p += length;
+    }
+    if (bad >= 0) {
+        m_decided = true;
+        if (m_offset + bad > 0 && piece[bad] != '\0' && m_chinese >= kChineseBefore)
+            m_at = m_offset + bad;
+    }
+    m_offset += piece.size();
+}
+
 QString encodingName(TextEncoding encoding)
 {
     return encoding == TextEncoding::Utf8 ? QStringLiteral("UTF-8") : QStringLiteral("GBK");

@@ -32,6 +32,28 @@ private:
 
 TextEncoding guessEncoding(QByteArrayView bytes);
 
+// A file that begins as UTF-8 Chinese text and goes on in another encoding
+// (lines pasted from a GBK file): the offset of its first byte that is not
+// UTF-8, or -1 when the file is not such a mixture. Its first part must hold
+// a few Chinese characters, so that GBK text that happens to be valid UTF-8
+// is not taken for it.
+qsizetype mixedEncodingAt(QByteArrayView bytes);
+
+// The same for a file read piece by piece, each piece ending at a line end
+// (a leading BOM is the caller's): at() is the offset from the start of the
+// first piece, -1 while none is known.
+class MixedEncodingCheck {
+public:
+    void add(QByteArrayView piece);
+    qsizetype at() const { return m_at; }
+
+private:
+    qsizetype m_offset = 0;
+    int m_chinese = 0;
+    bool m_decided = false;
+    qsizetype m_at = -1;
+};
+
 // The name shown in messages ("GBK", "UTF-8").
 QString encodingName(TextEncoding encoding);
 
