@@ -20,6 +20,12 @@ public:
     virtual void warning(const QString &text, const QString &title = defaultTitle()) = 0;
     // Question icon with Yes and No; true only for Yes.
     virtual bool question(const QString &text, const QString &title = defaultTitle()) = 0;
+    // The same for a question whose Yes destroys something (a deletion):
+    // No is the default button, so a hasty Enter keeps the data.
+    virtual bool confirmDeletion(const QString &text, const QString &title = defaultTitle())
+    {
+        return question(text, title);
+    }
     // Input box; std::nullopt when cancelled.
     virtual std::optional<QString> input(const QString &prompt, const QString &title, const QString &defaultText) = 0;
 };

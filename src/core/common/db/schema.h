@@ -20,6 +20,9 @@ constexpr const char *kRowKey = "grid_key";
 // from), for reading a large grid block by block.
 QString keyedSource(const QString &source);
 
+// Statements that create the register of customer offers.
+QStringList offerRegisterStatements();
+
 // The versions of newdb.sqlite: new upgrade steps are appended here.
 SchemaPlan workingSchemaPlan();
 
