@@ -9,7 +9,7 @@
 //               the same with standard error a terminal (the progress line)
 //   cut         the cutting plan's summary, then with --json to a file
 //
-//   bench_outputs [WINDOWS ...] [--repeats N]      default 20000 50000 100000
+//   bench_outputs [WINDOWS ...] [--repeats N] [--old OLD_CLI]      default 20000 50000 100000
 
 #include "benchsupport.h"
 
@@ -71,27 +71,36 @@ int main(int argc, char *argv[])
     try {
         for (int windows : args.sizes) {
             const ProjectHome home(windows);
+            const std::unique_ptr<ProjectHome> oldHome
+                = args.oldCli.isEmpty() ? nullptr : std::make_unique<ProjectHome>(windows, args.oldCli);
             const QString json = home.file(QStringLiteral("out.json"));
             const Cost floor = measureBest(
                 args.repeats, {QCoreApplication::applicationFilePath(), QStringLiteral("--floor"), home.database()});
             out << windows << " windows\n";
             out << "  three grouped passes (floor)  " << beside(floor, floor) << '\n';
-            const auto row = [&](const char *name, const QStringList &command) {
-                out << "  " << QString::fromLatin1(name).leftJustified(30)
-                    << beside(measureBest(args.repeats, command), floor) << '\n';
-                out.flush();
+            // The command, and the same run of the old build when one is given.
+            const auto row = [&](const char *name, const QStringList &words, bool terminal = false) {
+                Cost c;
+                for (const QString &program : {cli(), args.oldCli}) {
+                    if (program.isEmpty())
+                        continue;
+                    const QStringList command = (program == cli() ? home : *oldHome).command(words, program);
+                    const Cost run = measureBest(args.repeats, terminal ? onTerminal(command) : command);
+                    out << "  " << QString::fromLatin1(program == cli() ? name : "  old build").leftJustified(30)
+                        << beside(run, floor) << '\n';
+                    out.flush();
+                    if (program == cli())
+                        c = run;
+                }
+                return c;
             };
-            row("quote --json FILE", home.command(quote + QStringList {QStringLiteral("--json"), json}));
-            row("quote --json - (to /dev/null)",
-                home.command(quote + QStringList {QStringLiteral("--json"), QStringLiteral("-")}));
-            row("the same, progress shown",
-                onTerminal(home.command(quote + QStringList {QStringLiteral("--json"), json})));
-            const Cost plan = measureBest(args.repeats, home.command({QStringLiteral("cut")}));
-            const Cost planJson
-                = measureBest(args.repeats, home.command({QStringLiteral("cut"), QStringLiteral("--json"), json}));
-            out << "  cut (summary)                 " << beside(plan, floor) << '\n';
-            out << "  cut --json FILE               " << beside(planJson, floor)
-                << QStringLiteral("  memory %1x the summary's\n").arg(planJson.rssMb / plan.rssMb, 0, 'f', 2);
+            row("quote --json FILE", quote + QStringList {QStringLiteral("--json"), json});
+            row("quote --json - (to /dev/null)", quote + QStringList {QStringLiteral("--json"), QStringLiteral("-")});
+            row("the same to a file, progress", quote + QStringList {QStringLiteral("--json"), json}, true);
+            const Cost plan = row("cut (summary)", {QStringLiteral("cut")});
+            const Cost planJson = row("cut --json FILE", {QStringLiteral("cut"), QStringLiteral("--json"), json});
+            out << QStringLiteral("  cut --json memory: %1x the summary's\n")
+                       .arg(planJson.rssMb / plan.rssMb, 0, 'f', 2);
             out.flush();
         }
     } catch (const tarvex::Error &e) {

@@ -10,7 +10,7 @@
 //   import      the .csv merged back (every record unchanged), then its
 //               preview alone (--dry-run), then replacing the table
 //
-//   bench_pricefiles [ROWS ...] [--repeats N]      default 125000 250000 500000
+//   bench_pricefiles [ROWS ...] [--repeats N] [--old OLD_CLI]      default 125000 250000 500000
 
 #include "benchsupport.h"
 
@@ -42,7 +42,7 @@ int readTable(const QString &path)
 // A program folder whose accessory table holds `rows` records.
 class PriceHome {
 public:
-    explicit PriceHome(int rows)
+    explicit PriceHome(int rows, const QString &program = cli())
     {
         const QString seed = m_dir.filePath(QStringLiteral("seed.sql"));
         QFile file(seed);
@@ -54,14 +54,14 @@ public:
                        .arg(rows)
                        .toUtf8());
         file.close();
-        run({cli(), QStringLiteral("--home"), path(), QStringLiteral("init"), QStringLiteral("--seed"), seed});
+        run({program, QStringLiteral("--home"), path(), QStringLiteral("init"), QStringLiteral("--seed"), seed});
     }
 
     QString path() const { return m_dir.path(); }
     QString file(const QString &name) const { return m_dir.filePath(name); }
-    QStringList command(const QStringList &args) const
+    QStringList command(const QStringList &args, const QString &program = cli()) const
     {
-        return QStringList {cli(), QStringLiteral("--home"), path()} + args;
+        return QStringList {program, QStringLiteral("--home"), path()} + args;
     }
 
 private:
@@ -81,8 +81,11 @@ int main(int argc, char *argv[])
     try {
         for (int rows : args.sizes) {
             const PriceHome home(rows);
-            const QString csv = home.file(QStringLiteral("pj.csv"));
-            const QString xlsx = home.file(QStringLiteral("pj.xlsx"));
+            const std::unique_ptr<PriceHome> oldHome
+                = args.oldCli.isEmpty() ? nullptr : std::make_unique<PriceHome>(rows, args.oldCli);
+            // Each build exports to and imports from its own folder.
+            const QString csv = QStringLiteral("{folder}/pj.csv");
+            const QString xlsx = QStringLiteral("{folder}/pj.xlsx");
             const Cost floor = measureBest(args.repeats,
                 {QCoreApplication::applicationFilePath(), QStringLiteral("--floor"),
                     home.file(QStringLiteral("newdb.sqlite"))});
@@ -90,23 +93,34 @@ int main(int argc, char *argv[])
             out << rows << " records\n";
             out << "  read floor                   " << beside(floor, floor) << '\n';
             out << "  base (tarvex-cli check)      " << beside(base, floor) << '\n';
-            const auto row = [&](const char *name, const QStringList &command) {
-                const Cost c = measureBest(args.repeats, command);
-                out << "  " << QString::fromLatin1(name).leftJustified(29) << beside(c, floor) << '\n';
+            const auto row = [&](const char *name, const QStringList &words, const QString &program = cli()) {
+                const PriceHome &in = program == cli() ? home : *oldHome;
+                QStringList placed = words;
+                placed.replaceInStrings(QStringLiteral("{folder}"), in.path());
+                const Cost c = measureBest(args.repeats, in.command(placed, program));
+                out << "  " << QString::fromLatin1(program == cli() ? name : "  old build").leftJustified(29)
+                    << beside(c, floor) << '\n';
                 out.flush();
                 return c;
             };
-            row("export .csv", home.command({prices, QStringLiteral("export"), QStringLiteral("pjName"), csv}));
-            row("export .xlsx", home.command({prices, QStringLiteral("export"), QStringLiteral("pjName"), xlsx}));
-            const double fileMb = QFileInfo(csv).size() / (1024.0 * 1024.0);
+            const QStringList exportCsv {prices, QStringLiteral("export"), QStringLiteral("pjName"), csv};
+            row("export .csv", exportCsv);
+            if (!args.oldCli.isEmpty())
+                row("", exportCsv, args.oldCli);
+            row("export .xlsx", {prices, QStringLiteral("export"), QStringLiteral("pjName"), xlsx});
+            const double fileMb = QFileInfo(home.file(QStringLiteral("pj.csv"))).size() / (1024.0 * 1024.0);
             out << QStringLiteral("  the .csv file                %1 MB\n").arg(fileMb, 7, 'f', 1);
             const auto import = [&](const char *name, const QStringList &extra) {
-                const Cost c = row(name,
-                    home.command(QStringList {prices, QStringLiteral("import")} + extra
-                        + QStringList {QStringLiteral("pjName"), csv}));
-                out << QStringLiteral("      above the base: %1 MB, %2x the file\n")
-                           .arg(c.rssMb - base.rssMb, 0, 'f', 0)
-                           .arg((c.rssMb - base.rssMb) / fileMb, 0, 'f', 2);
+                const QStringList words = QStringList {prices, QStringLiteral("import")} + extra
+                    + QStringList {QStringLiteral("pjName"), csv};
+                for (const QString &program : {cli(), args.oldCli}) {
+                    if (program.isEmpty())
+                        continue;
+                    const Cost c = row(name, words, program);
+                    out << QStringLiteral("      above the base: %1 MB, %2x the file\n")
+                               .arg(c.rssMb - base.rssMb, 0, 'f', 0)
+                               .arg((c.rssMb - base.rssMb) / fileMb, 0, 'f', 2);
+                }
             };
             import("import .csv (merge)", {});
             import("import .csv --dry-run", {QStringLiteral("--dry-run")});

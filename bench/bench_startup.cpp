@@ -4,7 +4,7 @@
 // program starting a plain QCoreApplication and exiting, and starting the
 // offscreen drawing platform (QGuiApplication) as every command did before.
 //
-//   bench_startup [--repeats N]
+//   bench_startup [--repeats N] [--old OLD_CLI]
 
 #include "benchsupport.h"
 
@@ -83,14 +83,14 @@ int main(int argc, char *argv[])
     }
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
-    Arguments args = arguments({});
+    const Arguments args = arguments({});
     const int repeats = args.repeats > 1 ? args.repeats : 20;
     try {
         QTemporaryDir home;
         const QString picture = home.filePath(QStringLiteral("door.png"));
         writePicture(picture);
-        auto cli = [&](const QStringList &words) {
-            return QStringList {bench::cli(), QStringLiteral("--home"), home.path()} + words;
+        auto cli = [&](const QStringList &words, const QString &program = bench::cli()) {
+            return QStringList {program, QStringLiteral("--home"), home.path()} + words;
         };
         run(cli({QStringLiteral("init")}));
         const Cost floor = startup(repeats, {QCoreApplication::applicationFilePath(), QStringLiteral("--floor-core")});
@@ -108,6 +108,9 @@ int main(int argc, char *argv[])
         for (const auto &[name, words] : commands) {
             const Cost c = startup(repeats, cli(words));
             out << QString::fromLatin1(name).leftJustified(33) << shown(c, floor) << '\n';
+            if (!args.oldCli.isEmpty())
+                out << QStringLiteral("  old build").leftJustified(33)
+                    << shown(startup(repeats, cli(words, args.oldCli)), floor) << '\n';
             out.flush();
         }
         out << QStringLiteral("(picture %1 bytes)\n").arg(QFileInfo(picture).size());

@@ -85,17 +85,18 @@ inline void run(const QStringList &command)
 }
 
 // A program folder holding a generated project of `windows` windows, every
-// material priced (bench/make_large_project.py).
+// material priced (bench/make_large_project.py), made by `program` (a build
+// of tarvex-cli opens only the database versions it knows).
 class ProjectHome {
 public:
-    explicit ProjectHome(int windows)
+    explicit ProjectHome(int windows, const QString &program = cli())
     {
         const QString xdt = m_dir.filePath(QStringLiteral("project.xdt"));
         const QString prices = m_dir.filePath(QStringLiteral("prices.sql"));
         run({QStringLiteral("python3"), QStringLiteral(TARVEX_SOURCE_DIR "/bench/make_large_project.py"), xdt,
             QString::number(windows), prices});
-        run({cli(), QStringLiteral("--home"), path(), QStringLiteral("init"), QStringLiteral("--seed"), prices});
-        run({cli(), QStringLiteral("--home"), path(), QStringLiteral("load"), xdt});
+        run({program, QStringLiteral("--home"), path(), QStringLiteral("init"), QStringLiteral("--seed"), prices});
+        run({program, QStringLiteral("--home"), path(), QStringLiteral("load"), xdt});
     }
 
     QString path() const { return m_dir.path(); }
