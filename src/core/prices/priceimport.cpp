@@ -9,12 +9,14 @@
 #include "core/prices/pricecolumns.h"
 #include "core/prices/pricetables.h"
 
+#include <QCryptographicHash>
 #include <QHash>
 #include <QSet>
 #include <QSqlError>
 #include <QVector>
 
 #include <cmath>
+#include <cstring>
 #include <optional>
 
 namespace tarvex {
@@ -135,6 +137,30 @@ struct Candidate {
     bool differs = false;
 };
 
+// A natural key as the key index holds it: 16 bytes of its digest instead
+// of its text, so that the index of half a million rows stays small. Two
+// keys of one digest are as unlikely as a hash of this strength allows.
+struct KeyDigest {
+    quint64 high = 0;
+    quint64 low = 0;
+
+    explicit KeyDigest(const QString &key)
+    {
+        const QByteArray digest = QCryptographicHash::hash(
+            QByteArrayView(reinterpret_cast<const char *>(key.constData()), key.size() * qsizetype(sizeof(QChar))),
+            QCryptographicHash::Blake2s_128);
+        std::memcpy(&high, digest.constData(), sizeof high);
+        std::memcpy(&low, digest.constData() + sizeof high, sizeof low);
+    }
+
+    bool operator==(const KeyDigest &other) const { return high == other.high && low == other.low; }
+};
+
+size_t qHash(const KeyDigest &key, size_t seed)
+{
+    return qHashMulti(seed, key.high, key.low);
+}
+
 // What the import does with one data row of the file.
 struct PlannedRow {
     enum class Action : quint8 { None, Insert, Update };
@@ -143,13 +169,16 @@ struct PlannedRow {
     bool numberGiven = false; // replace: the file gives the 编号
     bool hasNumber = false;
     qint64 number = 0; // numbered tables: the 编号 it is written under
-    QVariant target; // Update: the stored record's key (编号, or the fee name)
+    // Update: the stored record's 编号, or in a table without one the place
+    // of the record's name in PlannedImport::names.
+    qint64 target = 0;
 };
 
 } // namespace
 
 struct PlannedImport {
     QVector<PlannedRow> rows; // one per data row of the file, in order
+    QStringList names; // the names of the records updated in a table without 编号
     QByteArray mark; // the database's change mark when planned
 };
 
@@ -173,10 +202,10 @@ public:
         auto planned = std::make_shared<PlannedImport>();
         planned->mark = databaseChangeMark(Database::shared());
         SqliteStatement lookup(Database::shared(), lookupSql());
-        forDataRows(file, [&](const ImportRow &row, int) { planned->rows.append(planRow(lookup, row)); });
+        forDataRows(file, [&](const ImportRow &row, int) { planned->rows.append(planRow(lookup, row, *planned)); });
         if (m_plan.mode == ImportMode::Replace) {
             const int stored = sqlScalar(QStringLiteral("SELECT COUNT(*) FROM ") + m_table.name).toInt();
-            m_plan.removed = stored - int(m_matchedTargets.size());
+            m_plan.removed = stored - int(m_matchedNumbers.size() + m_matchedNames.size());
         }
         assignNumbers(planned->rows);
         m_plan.planned = planned;
@@ -211,7 +240,7 @@ public:
             for (int column = 0; column < m_columns.size(); ++column)
                 if (given(column) && !isNumberColumn(column))
                     values.append(c.values.at(column));
-            values.append(p.target);
+            values.append(m_numbered ? QVariant(p.target) : QVariant(planned.names.at(p.target)));
             run(*update, values, c.line);
         });
         if (rows != planned.rows.size())
@@ -367,13 +396,14 @@ private:
 
     // Checks one row against the rows before it and the table, counts it
     // and says what it makes.
-    PlannedRow planRow(SqliteStatement &lookup, const ImportRow &row)
+    PlannedRow planRow(SqliteStatement &lookup, const ImportRow &row, PlannedImport &planned)
     {
         Candidate c = candidate(row);
         if (c.readable && keyComplete(c)) {
-            const auto found = m_firstLine.constFind(c.key);
+            const KeyDigest key(c.key);
+            const auto found = m_firstLine.constFind(key);
             if (found == m_firstLine.constEnd())
-                m_firstLine.insert(c.key, c.line);
+                m_firstLine.insert(key, c.line);
             else
                 c.problems.append(QStringLiteral("%1与第%2行重复").arg(keyText(c)).arg(found.value()));
         }
@@ -405,13 +435,20 @@ private:
             ++m_plan.changed;
         else
             ++m_plan.unchanged;
-        if (c.matched)
-            m_matchedTargets.insert(c.target.toString());
+        if (c.matched && m_numbered)
+            m_matchedNumbers.insert(c.target.toLongLong());
+        else if (c.matched)
+            m_matchedNames.insert(c.target.toString());
         if (!c.matched || m_plan.mode == ImportMode::Replace) {
             p.action = PlannedRow::Action::Insert;
         } else if (c.differs) {
             p.action = PlannedRow::Action::Update;
-            p.target = c.target;
+            if (m_numbered) {
+                p.target = c.target.toLongLong();
+            } else {
+                p.target = planned.names.size();
+                planned.names.append(c.target.toString());
+            }
         }
         return p;
     }
@@ -564,9 +601,12 @@ private:
     QVector<int> m_cellOf; // per column: the file's column holding it, -1 absent
     QHash<int, int> m_columnOf; // file column -> table column, for the columns read
     int m_headerWidth = 0; // file columns up to the header's last
-    QHash<QString, int> m_firstLine; // the key index: each key's first line
+    QHash<KeyDigest, int> m_firstLine; // the key index: each key's first line
     QHash<qint64, int> m_numberLine; // replace: each given 编号's first line
-    QSet<QString> m_matchedTargets;
+    // The stored records the file's rows match: by 编号, or by name in a
+    // table without one.
+    QSet<qint64> m_matchedNumbers;
+    QSet<QString> m_matchedNames;
 };
 
 } // namespace
