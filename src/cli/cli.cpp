@@ -28,7 +28,7 @@ const Command kCommands[] = {
     {"prices", "价格表导出到或导入自 .csv/.xlsx 文件", cmdPrices},
     {"quote", "工作数据的报价 (JSON、文本、PDF、工作簿)", cmdQuote},
     {"cut", "下料优化: 每个代号的切割排入定尺料 (汇总、JSON、PDF、工作簿)", cmdCut},
-    {"library", "图库: 列出、导入、导出记录, 建立示例图库", cmdLibrary},
+    {"library", "图库: 新建图库, 列出、导入、导出记录, 建立示例图库", cmdLibrary},
 };
 
 void printHelp(QTextStream &out)

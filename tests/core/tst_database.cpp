@@ -2,6 +2,7 @@
 #include "core/common/db/schema.h"
 #include "core/common/db/sqlscript.h"
 #include "core/common/error.h"
+#include "core/rawdata/workingtables.h"
 #include "testsupport.h"
 
 #include <QDir>
@@ -217,18 +218,35 @@ private slots:
             runSqlScript(
                 "INSERT INTO blName VALUES (3,'x',1,1,NULL);\n\n  INSERT INTO nowhere VALUES (1);", Database::shared());
         }),
-            QStringLiteral("第3行: no such table: nowhere"));
+            QStringLiteral("第3行: 数据库语句出错 (no such table: nowhere)"));
         QCOMPARE(sqlScalar("SELECT COUNT(*) FROM blName").toInt(), 2);
     }
 
-    void failuresCarryTheReason()
+    void failuresSayWhatIsWrongThenTheEnginesText()
     {
         TestHome home;
-        try {
-            sqlExec(QStringLiteral("SELECT * FROM NoSuchTable"));
-            QFAIL("no error");
-        } catch (const Error &e) {
-            QVERIFY(e.message().contains(QStringLiteral("NoSuchTable")));
+        const QString folder = home.file("folder.sqlite");
+        QDir(home.path()).mkdir("folder.sqlite");
+        const QString text = home.file("text.sqlite");
+        writeFile(text, QByteArray(4096, 'x'));
+        const QList<QPair<std::function<void()>, QString>> cases = {
+            {[] { sqlExec("SELECT * FROM NoSuchTable"); }, "数据库语句出错 (no such table: NoSuchTable)"},
+            {[&] { Database::open(folder, "other"); },
+                "无法打开数据库 " + QDir::toNativeSeparators(folder)
+                    + ": 文件或其文件夹不能读写 (unable to open database file)"},
+            {[&] { Database::open(text, "other"); }, "文件不是数据库 (file is not a database)"},
+            {[] {
+                 sqlExec("PRAGMA query_only=1");
+                 sqlExec("DELETE FROM lcName");
+             },
+                "数据库文件只读, 不能写入 (attempt to write a readonly database)"},
+            // Loading a project says so in the same words.
+            {[] { loadRawDataFile(sourcePath("data/demo/demo.xdt")); },
+                "数据库文件只读, 不能写入 (attempt to write a readonly database)"},
+        };
+        for (const auto &[fail, reason] : cases) {
+            const QString error = errorOf(fail);
+            QVERIFY2(error.endsWith(reason), qPrintable(error));
         }
     }
 };

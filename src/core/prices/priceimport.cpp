@@ -1,10 +1,12 @@
 #include "core/prices/priceimport.h"
 
 #include "core/common/db/database.h"
+#include "core/common/db/dberror.h"
 #include "core/common/db/sqlitestatement.h"
 #include "core/common/error.h"
 #include "core/common/keytext.h"
 #include "core/common/numbers.h"
+#include "core/common/yesno.h"
 #include "core/prices/pricecolumns.h"
 #include "core/prices/pricetables.h"
 
@@ -37,18 +39,6 @@ bool isBlank(const QStringList &cells)
     return true;
 }
 
-bool readYesNo(const QString &text, int *value)
-{
-    const QString t = text.toLower();
-    if (t == QLatin1String("1") || t == QLatin1String("true") || t == QStringLiteral("是"))
-        *value = 1;
-    else if (t == QLatin1String("0") || t == QLatin1String("false") || t == QStringLiteral("否"))
-        *value = 0;
-    else
-        return false;
-    return true;
-}
-
 // The value of a cell for its column; an empty cell is Null.
 QVariant convert(const PriceColumn &column, const QString &cell, QStringList &problems)
 {
@@ -66,9 +56,9 @@ QVariant convert(const PriceColumn &column, const QString &cell, QStringList &pr
         return QVariant();
     }
     case ColumnKind::YesNo: {
-        int flag = 0;
-        if (readYesNo(text, &flag))
-            return flag;
+        bool yes = false;
+        if (readYesNo(text, &yes))
+            return yes ? 1 : 0;
         problems.append(QStringLiteral("%1%2应为1/0、True/False或是/否").arg(column.name, shown(text)));
         return QVariant();
     }
@@ -435,14 +425,16 @@ private:
         const QString sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                                 .arg(m_table.name, names.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
         if (!insert.prepare(sql))
-            throw Error(insert.lastError().text());
+            throw Error(databaseErrorText(insert.lastError(), Database::shared()));
         for (const Candidate &c : m_rows) {
             if (c.matched && m_plan.mode == ImportMode::Merge)
                 continue;
             for (const QVariant &value : c.values)
                 insert.addBindValue(value);
             if (!insert.exec())
-                throw Error(QStringLiteral("第%1行: %2").arg(c.line).arg(insert.lastError().text()));
+                throw Error(QStringLiteral("第%1行: %2")
+                                .arg(c.line)
+                                .arg(databaseErrorText(insert.lastError(), Database::shared())));
         }
     }
 
@@ -456,7 +448,7 @@ private:
         const QString sql = QStringLiteral("UPDATE %1 SET %2 WHERE %3=?")
                                 .arg(m_table.name, sets.join(QLatin1Char(',')), m_columns.first().name);
         if (!update.prepare(sql))
-            throw Error(update.lastError().text());
+            throw Error(databaseErrorText(update.lastError(), Database::shared()));
         for (const Candidate &c : m_rows) {
             if (!c.matched || !c.differs)
                 continue;
@@ -465,7 +457,9 @@ private:
                     update.addBindValue(c.values.at(column));
             update.addBindValue(c.target);
             if (!update.exec())
-                throw Error(QStringLiteral("第%1行: %2").arg(c.line).arg(update.lastError().text()));
+                throw Error(QStringLiteral("第%1行: %2")
+                                .arg(c.line)
+                                .arg(databaseErrorText(update.lastError(), Database::shared())));
         }
     }
 

@@ -5,6 +5,7 @@
 #include "core/common/messages.h"
 #include "core/quote/datacheck.h"
 #include "core/quote/quotesequence.h"
+#include "gui/common/forms.h"
 #include "gui/prices/missingpriceform.h"
 #include "gui/quote/quoteoutputs.h"
 
@@ -26,9 +27,6 @@
 namespace tarvex {
 
 namespace {
-
-// 7335 twips at 15 twips a pixel.
-constexpr int kProBarWidth = 489;
 
 QString numberedName(const char *prefix, int number)
 {
@@ -56,7 +54,7 @@ BjForm::BjForm(QWidget *parent)
     setWindowTitle(QStringLiteral("报价计算及输出"));
     setModal(true);
     setWindowFlag(Qt::WindowStaysOnTopHint);
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    setSmallDialogFrame(this);
     buildControls();
     loadOptions();
 }
@@ -143,10 +141,11 @@ void BjForm::buildControls()
     }
     m_proBar = new QProgressBar(this);
     m_proBar->setObjectName(QStringLiteral("ProBar"));
-    m_proBar->setFixedWidth(kProBarWidth);
+    // As wide as the dialog already is: the dialog keeps its size while it runs.
+    m_proBar->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     m_proBar->setMinimum(0);
     m_proBar->setTextVisible(false);
-    bottom->addWidget(m_proBar);
+    bottom->addWidget(m_proBar, 1);
     bottom->addStretch();
     connect(m_command[0], &QPushButton::clicked, this, &BjForm::paperQuotation);
     connect(m_command[1], &QPushButton::clicked, this, &BjForm::excelQuotation);

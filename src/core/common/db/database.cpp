@@ -1,9 +1,12 @@
 #include "core/common/db/database.h"
 
+#include "core/common/db/dberror.h"
 #include "core/common/db/schema.h"
 #include "core/common/error.h"
+#include "core/common/io/savefile.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -50,14 +53,6 @@ sqlite3 *handleOf(const QSqlDatabase &db)
     return nullptr;
 }
 
-QString describe(const QSqlError &error)
-{
-    QString text = error.databaseText();
-    if (text.isEmpty())
-        text = error.text();
-    return text;
-}
-
 } // namespace
 
 void Database::registerFunctions(QSqlDatabase &db)
@@ -95,7 +90,7 @@ QSqlDatabase Database::openFile(
     try {
         if (!db.open())
             throw Error(QStringLiteral("无法打开数据库 ") + QDir::toNativeSeparators(path) + QStringLiteral(": ")
-                + describe(db.lastError()));
+                + databaseErrorText(db.lastError(), db));
         sqlExec(QStringLiteral("PRAGMA foreign_keys=OFF"), {}, db);
         if (journal == Journal::Wal)
             sqlExec(QStringLiteral("PRAGMA journal_mode=WAL"), {}, db);
@@ -160,8 +155,24 @@ QSqlQuery sqlExec(const QString &sql, const QVariantList &values, QSqlDatabase d
         }
     }
     if (!ok)
-        throw Error(describe(query.lastError()));
+        throw Error(databaseErrorText(query.lastError(), db));
     return query;
+}
+
+void copyDatabase(QSqlDatabase db, const QString &path)
+{
+    const QString part = path + QStringLiteral(".part");
+    QFile::remove(part);
+    try {
+        sqlExec(QStringLiteral("VACUUM INTO ?"), {part}, db);
+    } catch (const Error &e) {
+        QFile::remove(part);
+        throw Error(cannotWriteText(path, e.message()));
+    }
+    if (!QFile::rename(part, path)) {
+        QFile::remove(part);
+        throw Error(cannotWriteText(path, QStringLiteral("文件已存在或不能改名")));
+    }
 }
 
 QVariant sqlScalar(const QString &sql, const QVariantList &values, QSqlDatabase db)
@@ -197,13 +208,13 @@ ReadTransaction::~ReadTransaction()
 void beginTransaction(QSqlDatabase &db)
 {
     if (!db.transaction())
-        throw Error(describe(db.lastError()));
+        throw Error(databaseErrorText(db.lastError(), db));
 }
 
 void commitTransaction(QSqlDatabase &db)
 {
     if (!db.commit()) {
-        const QString reason = describe(db.lastError());
+        const QString reason = databaseErrorText(db.lastError(), db);
         db.rollback();
         throw Error(reason);
     }
