@@ -118,8 +118,8 @@ void DwgForm::buildControls()
     connect(m_tree, &QTreeWidget::itemActivated, this, &DwgForm::templateChosen);
     auto *treeLayout = new QVBoxLayout(treeFrame);
     treeLayout->addWidget(m_tree);
-    treeFrame->setMinimumWidth(170);
-    treeFrame->setMaximumWidth(280);
+    treeFrame->setMinimumWidth(160);
+    treeFrame->setMaximumWidth(220);
 
     auto *previewFrame = new QGroupBox(QStringLiteral("立面图预览"), this);
     previewFrame->setObjectName(QStringLiteral("Frame2"));
