@@ -46,7 +46,7 @@ void declareQuoteOptions(CommandLine &line)
     line.option("title", "TEXT", "报价单标题");
     line.flag("with-name", "报价单上印工程名称");
     line.option("lc-price", "CLASS/FLAG/PRICE", "一类主材的每公斤单价 (可重复)");
-    line.flag("yes", "价格检查的提问一律回答\"是\"");
+    line.flag("yes", "价格检查的提问一律回答\"是\", 未给单价的主材按0计算");
     line.option("json", "FILE|-", "报价数字写成 JSON (- 为标准输出)");
     line.option("xlsx", "FILE", "输出 Excel 报价工作簿");
     line.option("pdf", "FILE", "输出报价单 PDF (缺少附件或玻璃单价时不输出)");
@@ -110,19 +110,23 @@ QString describeClass(const LcPriceClass &cls)
     return cls.cls + (cls.thermal ? QStringLiteral(" 隔热材") : QStringLiteral(" 非隔热材"));
 }
 
-// The price prompts answered from the command line; a class without an
-// answer is a cancelled input box.
-LcPriceAsk answerFromArguments(Context &context, QVector<LcPriceAnswer> &answers)
+// The price prompts answered from the command line. A class without an
+// answer is a cancelled input box (priced 0) when the user said yes; else it
+// is listed in unanswered and the run must not give its figures.
+LcPriceAsk answerFromArguments(Context &context, QVector<LcPriceAnswer> &answers, bool yes, QStringList &unanswered)
 {
-    return [&context, &answers](const LcPriceClass &cls, const QString &) -> std::optional<QString> {
+    return [&context, &answers, yes, &unanswered](const LcPriceClass &cls, const QString &) -> std::optional<QString> {
         for (LcPriceAnswer &answer : answers) {
             if (answer.item.cls == cls.cls && answer.thermal == cls.thermal) {
                 answer.used = true;
                 return answer.item.priceText;
             }
         }
-        context.err << QStringLiteral("未给出主材单价: ") << describeClass(cls) << QStringLiteral(",按0计算")
-                    << Qt::endl;
+        if (yes)
+            context.err << QStringLiteral("未给出主材单价: ") << describeClass(cls) << QStringLiteral(",按0计算")
+                        << Qt::endl;
+        else
+            unanswered.append(describeClass(cls));
         return std::nullopt;
     };
 }
@@ -229,10 +233,16 @@ int cmdQuote(Context &context)
         QuoteSteps steps;
         steps.goOnWithout
             = [&](DataCheckResult check) { return goOnWithout(context, check, yes, !outputs.pdf.isEmpty()); };
-        steps.askPrice = answerFromArguments(context, answers);
+        QStringList unanswered;
+        steps.askPrice = answerFromArguments(context, answers, yes, unanswered);
         steps.calculating = [&](int) { reportUnusedAnswers(context, answers); };
         if (!runQuoteCalculation(run, yes ? NullPrices::Zero : NullPrices::Fail, steps))
             return kRefused;
+        if (!unanswered.isEmpty()) {
+            context.err << QStringLiteral("未给出主材单价: ") << unanswered.join(QStringLiteral("、"))
+                        << QStringLiteral("; 请用 --lc-price 给出, 或用 --yes 按0计算") << Qt::endl;
+            return kRefused;
+        }
         for (const QString &warning : run.result.warnings)
             context.err << warning << Qt::endl;
         writeQuoteOutputs(context, run, outputs);

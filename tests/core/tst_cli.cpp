@@ -89,8 +89,16 @@ private slots:
         for (int i = 0; i < keys.size(); ++i)
             QVERIFY(WriteIni(iniPath(), "cs1", keys[i], values[i]));
         const QString file = home.file("quote.json");
-        const CliResult r
-            = runCli(home, {"quote", "--lc-price", "断桥铝型材/true/20元", "--lc-price", "铜/False/3", "--json", file});
+        const QStringList args
+            = {"quote", "--lc-price", "断桥铝型材/true/20元", "--lc-price", "铜/False/3", "--json", file};
+        // A class without its price is not quoted at 0 unless the user says so; nothing is written.
+        for (const QStringList &refused : {QStringList {"quote", "--json", file}, args}) {
+            const CliResult r = runCli(home, refused);
+            QVERIFY(r.status == 3 && r.out.isEmpty() && !QFile::exists(file));
+            QVERIFY2(r.err.endsWith("; 请用 --lc-price 给出, 或用 --yes 按0计算\n"), qPrintable(r.err));
+            QCOMPARE(r.err.contains("未给出主材单价: 断桥铝型材 隔热材、普通铝型材 非隔热材;"), refused.size() == 3);
+        }
+        const CliResult r = runCli(home, args + QStringList {"--yes"});
         QVERIFY(r.status == 0 && r.out.isEmpty());
         QCOMPARE(r.err, QString("未给出主材单价: 普通铝型材 非隔热材,按0计算\n工程中没有这种主材: 铜 非隔热材\n"));
         const QJsonObject root = QJsonDocument::fromJson(readFile(file)).object();
@@ -141,33 +149,45 @@ private slots:
         QCOMPARE(r.err, QString("主材数据中有记录末找到线重!\n"));
     }
 
-    void badUsageAndFailures()
+    // Each command has its own usage, printed after the reason of a refusal.
+    void badUsageIsRefusedWithItsReason_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("reason");
+        const auto row = [](const QStringList &args, const char *reason) {
+            QTest::newRow(qPrintable(args.join(' '))) << args << QString::fromUtf8(reason);
+        };
+        row({"quote", "--scope", "house"}, "--scope: house\n用法: tarvex-cli [--home DIR] quote [选项]\n");
+        row({"quote", "--lc-price", "铝/maybe/3"}, "--lc-price 应为 类别/True|False/单价: 铝/maybe/3\n");
+        row({"quote", "--loss-lc", "abc"}, "--loss-lc 应为数字: abc\n");
+        row({"quote", "--loss-bl", "nan"}, "--loss-bl 应为数字: nan\n");
+        row({"quote", "--loss-pj", "inf"}, "--loss-pj 应为数字: inf\n");
+        row({"quote", "--extra"}, "未知选项: --extra\n");
+        row({"quote", "--json"}, "选项有误: ");
+        row({"load"}, "缺少参数\n用法: tarvex-cli [--home DIR] load FILE.xdt\n");
+        row({"save", "a.xdt", "b.xdt"}, "多余的参数: b.xdt\n");
+        row({"check", "--yes"}, "未知选项: --yes\n用法: tarvex-cli [--home DIR] check [选项]\n");
+        row({"init", "--seed"}, "选项有误: ");
+        row({"frobnicate"}, "未知命令: frobnicate\n");
+        row({"prices", "export", "pjName"}, "缺少参数");
+        row({"prices", "move", "pjName", "x.csv"}, "未知的操作: move");
+        row({"prices", "export", "PriceLc", "x.csv"}, "TABLE 应为 lcName、pjName、blName 或 FyTable: PriceLc");
+        row({"prices", "export", "pjName", "x.csv", "--replace"}, "--replace 和 --dry-run 只用于 import");
+    }
+
+    void badUsageIsRefusedWithItsReason()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, reason);
+        TestHome home;
+        const CliResult r = runCli(home, args);
+        QCOMPARE(r.status, 2);
+        QCOMPARE(r.err.left(reason.size()), reason);
+    }
+
+    void failuresSayWhy()
     {
         TestHome home;
-        // Each command has its own usage, printed after the reason of a refusal.
-        const struct {
-            QStringList args;
-            int status;
-            const char *reason;
-        } usages[] = {
-            {{"quote", "--scope", "house"}, 2, "--scope: house\n用法: tarvex-cli [--home DIR] quote [选项]\n"},
-            {{"quote", "--lc-price", "铝/maybe/3"}, 2, "--lc-price 应为 类别/True|False/单价: 铝/maybe/3\n"},
-            {{"quote", "--loss-lc", "abc"}, 2, "--loss-lc 应为数字: abc\n"},
-            {{"quote", "--loss-bl", "nan"}, 2, "--loss-bl 应为数字: nan\n"},
-            {{"quote", "--loss-pj", "inf"}, 2, "--loss-pj 应为数字: inf\n"},
-            {{"quote", "--extra"}, 2, "未知选项: --extra\n"},
-            {{"quote", "--json"}, 2, "选项有误: "},
-            {{"load"}, 2, "缺少参数\n用法: tarvex-cli [--home DIR] load FILE.xdt\n"},
-            {{"save", "a.xdt", "b.xdt"}, 2, "多余的参数: b.xdt\n"},
-            {{"check", "--yes"}, 2, "未知选项: --yes\n用法: tarvex-cli [--home DIR] check [选项]\n"},
-            {{"init", "--seed"}, 2, "选项有误: "},
-            {{"frobnicate"}, 2, "未知命令: frobnicate\n"},
-        };
-        for (const auto &u : usages) {
-            const CliResult r = runCli(home, u.args);
-            QCOMPARE(r.status, u.status);
-            QVERIFY2(r.err.startsWith(QString::fromUtf8(u.reason)), qPrintable(r.err));
-        }
         const CliResult help = runCli(home, {"quote", "--help"});
         QCOMPARE(help.status, 0);
         QVERIFY(help.out.contains("--lc-price CLASS/FLAG/PRICE"));

@@ -6,6 +6,7 @@
 #include "core/common/error.h"
 #include "core/common/io/chunkfile.h"
 #include "core/common/io/ini.h"
+#include "core/common/io/paths.h"
 #include "core/common/io/textcodec.h"
 #include "core/common/numbers.h"
 #include "core/document/xlsxtable.h"
@@ -19,6 +20,9 @@
 
 #include <cmath>
 
+#include <sys/inotify.h>
+#include <unistd.h>
+
 using namespace tarvex;
 using namespace tarvex::test;
 
@@ -31,6 +35,16 @@ GridFilter chosen(std::initializer_list<std::pair<const char *, const char *>> c
     for (const auto &[column, value] : choices)
         f.choose(QString::fromUtf8(column), QString::fromUtf8(value));
     return f;
+}
+
+// Windows, cuts and profiles whose texts look like numbers, are blank or
+// differ in letter case only.
+void insertNumberLikeRows()
+{
+    sqlExec("INSERT INTO MjTemp VALUES (1,'S60','01',1,1),(2,'S60','1.50',1,1),(3,'S60','1e3',2,1),"
+            "(4,'S60',NULL,1.5,1),(5,'S60','',1,1)");
+    sqlExec("INSERT INTO LcTemp VALUES (1,'0601',1.5),(2,'0601',1.50),(3,'601',1.25)");
+    sqlExec("INSERT INTO lcName VALUES (1,'S60','框','0601',1.2,1,'铝材','True'),(2,'S60','扇','601',1,0,'铝材',NULL)");
 }
 
 int countWhere(const QString &source, const GridFilter &f)
@@ -124,32 +138,64 @@ private slots:
         QCOMPARE(ReadIni(path, "sysPath", "path1"), QString("/data"));
     }
 
+    // A large cs.ini costs one read per operation, not one per key.
+    void settingsFileIsReadOncePerOperation()
+    {
+        TestHome home(Demo::PricesAndProject);
+        QVERIFY(WriteIni(iniPath(), "cs1", {{"tx1", "1.05"}, {"tx4", "某工程"}, {"op5", "True"}, {"ch2", "1"}}));
+        const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        QVERIFY(watch >= 0 && inotify_add_watch(watch, QFile::encodeName(iniPath()).constData(), IN_OPEN) >= 0);
+        const auto opens = [watch] {
+            int count = 0;
+            alignas(inotify_event) char buffer[4096];
+            for (qint64 n; (n = ::read(watch, buffer, sizeof buffer)) > 0;)
+                for (char *p = buffer; p < buffer + n;
+                     p += sizeof(inotify_event) + reinterpret_cast<inotify_event *>(p)->len)
+                    ++count;
+            return count;
+        };
+        const QuoteSettings settings = readQuoteSettings(iniPath());
+        QCOMPARE(settings.text[3] + settings.text[0], QString("某工程1.05"));
+        QCOMPARE(opens(), 1);
+        // The whole batch quotation.
+        QCOMPARE(runCli(home, {"quote", "--yes", "--json", home.file("q.json")}).status, 0);
+        QCOMPARE(opens(), 1);
+        ::close(watch);
+    }
+
+    // Halves are decided on the decimal a calculator shows, then go to the
+    // even neighbour.
+    void roundGoesToEvenOnTheShownDecimal_data()
+    {
+        QTest::addColumn<double>("x");
+        QTest::addColumn<int>("decimals");
+        QTest::addColumn<double>("rounded");
+        QTest::newRow("7.4295, the double just below the half") << 1.143 * 6.5 << 3 << 7.430;
+        QTest::newRow("4.7385, the double just above it") << 0.729 * 6.5 << 3 << 4.738;
+        QTest::newRow("0.2475") << 0.594 / 2.52 * 1.05 << 3 << 0.248;
+        QTest::newRow("2.675") << 2.675 << 2 << 2.68;
+        QTest::newRow("0.125") << 0.125 << 2 << 0.12;
+        QTest::newRow("0.375") << 0.375 << 2 << 0.38;
+        QTest::newRow("-7.4295") << -7.4295 << 3 << -7.430;
+        QTest::newRow("-0.125") << -0.125 << 2 << -0.12;
+        QTest::newRow("above the half only in binary noise") << 7.4285000000000006 << 3 << 7.428;
+        QTest::newRow("above it in the 15th digit") << 7.42850000000001 << 3 << 7.429;
+        QTest::newRow("2.5") << 2.5 << 0 << 2.0;
+        QTest::newRow("3.5") << 3.5 << 0 << 4.0;
+        QTest::newRow("123456.7885") << 123456.7885 << 3 << 123456.788;
+        QTest::newRow("-0.0001") << -0.0001 << 3 << 0.0;
+    }
+
+    void roundGoesToEvenOnTheShownDecimal()
+    {
+        QFETCH(double, x);
+        QFETCH(int, decimals);
+        QFETCH(double, rounded);
+        QCOMPARE(QString::number(Round(x, decimals), 'g', 17), QString::number(rounded, 'g', 17));
+    }
+
     void numbersRoundAndPrint()
     {
-        // Halves are decided on the decimal a calculator shows, then go to
-        // the even neighbour.
-        const struct {
-            double x;
-            int decimals;
-            double rounded;
-        } halves[] = {
-            {1.143 * 6.5, 3, 7.430}, // 7.4295; the double lies just below the half
-            {0.729 * 6.5, 3, 4.738}, // 4.7385; the double lies just above it
-            {0.594 / 2.52 * 1.05, 3, 0.248}, // 0.2475
-            {2.675, 2, 2.68},
-            {0.125, 2, 0.12},
-            {0.375, 2, 0.38},
-            {-7.4295, 3, -7.430},
-            {-0.125, 2, -0.12},
-            {7.4285000000000006, 3, 7.428}, // above the half only in binary noise
-            {7.42850000000001, 3, 7.429}, // above it in the 15th digit
-            {2.5, 0, 2},
-            {3.5, 0, 4},
-            {123456.7885, 3, 123456.788},
-            {-0.0001, 3, 0},
-        };
-        for (const auto &h : halves)
-            QVERIFY2(Round(h.x, h.decimals) == h.rounded, qPrintable(QString::number(h.x, 'g', 17)));
         QVERIFY(!std::signbit(Round(-0.0001, 3)));
         // Halves k.5 of every size and a few binary steps off them go by the
         // rule; values clearly off a half go to the nearer neighbour.
@@ -243,38 +289,50 @@ private slots:
         }
     }
 
-    void numberLikeTextsBlanksAndLetterCaseAreFound()
+    // Each value the filter list offers finds its rows: number-like texts,
+    // blanks (Null and ''), numbers as shown, yes/no, letter case.
+    void filterFindsTheRowsOfEachValue_data()
+    {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QString>("column");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<int>("rows");
+        const auto row = [](const char *source, const char *column, const char *value, int rows) {
+            QTest::addRow("%s.%s=%s", source, column, value)
+                << QString::fromUtf8(source) << QString::fromUtf8(column) << QString::fromUtf8(value) << rows;
+        };
+        row("MjTemp", "窗号", "01", 1);
+        row("MjTemp", "窗号", "1.50", 1);
+        row("MjTemp", "窗号", "1e3", 1);
+        row("MjTemp", "窗号", "", 2); // Null and '' look alike
+        row("MjTemp", "门窗系列", "S60", 5);
+        row("MjTemp", "框面积", "1.5", 1);
+        row("MjTemp", "ID", "3", 1);
+        row("PriceLc", "代号", "0601", 2);
+        row("PriceLc", "长度", "1.5", 2);
+        row("PriceLc", "隔热", "True", 2);
+        row("PriceLc", "隔热", "False", 1);
+        row("PriceLc", "隔热", "是", 2);
+        row("lcName", "备注", "True", 1);
+        row("lcName", "代号", "601", 1);
+    }
+
+    void filterFindsTheRowsOfEachValue()
+    {
+        QFETCH(QString, source);
+        QFETCH(QString, column);
+        QFETCH(QString, value);
+        TestHome home;
+        insertNumberLikeRows();
+        GridFilter f;
+        f.choose(column, value);
+        QTEST(countWhere(source, f), "rows");
+    }
+
+    void filterListOffersEachValueOnce()
     {
         TestHome home;
-        sqlExec("INSERT INTO MjTemp VALUES (1,'S60','01',1,1),(2,'S60','1.50',1,1),(3,'S60','1e3',2,1),"
-                "(4,'S60',NULL,1.5,1),(5,'S60','',1,1)");
-        sqlExec("INSERT INTO LcTemp VALUES (1,'0601',1.5),(2,'0601',1.50),(3,'601',1.25)");
-        sqlExec(
-            "INSERT INTO lcName VALUES (1,'S60','框','0601',1.2,1,'铝材','True'),(2,'S60','扇','601',1,0,'铝材',NULL)");
-        const struct {
-            const char *source, *column, *value;
-            int rows;
-        } cases[] = {
-            {"MjTemp", "窗号", "01", 1},
-            {"MjTemp", "窗号", "1.50", 1},
-            {"MjTemp", "窗号", "1e3", 1},
-            {"MjTemp", "窗号", "", 2}, // Null and '' look alike
-            {"MjTemp", "门窗系列", "S60", 5},
-            {"MjTemp", "框面积", "1.5", 1},
-            {"MjTemp", "ID", "3", 1},
-            {"PriceLc", "代号", "0601", 2},
-            {"PriceLc", "长度", "1.5", 2},
-            {"PriceLc", "隔热", "True", 2},
-            {"PriceLc", "隔热", "False", 1},
-            {"PriceLc", "隔热", "是", 2},
-            {"lcName", "备注", "True", 1},
-            {"lcName", "代号", "601", 1},
-        };
-        for (const auto &c : cases) {
-            GridFilter f;
-            f.choose(QString::fromUtf8(c.column), QString::fromUtf8(c.value));
-            QVERIFY2(countWhere(QString::fromUtf8(c.source), f) == c.rows, qPrintable(f.text()));
-        }
+        insertNumberLikeRows();
         // The list offers one blank entry for Null and ''; every entry finds rows.
         GridFilter none;
         const QStringList codes = filterListValues("MjTemp", "窗号", none);

@@ -14,7 +14,10 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QTest>
+
+#include <algorithm>
 
 #include <random>
 
@@ -93,6 +96,37 @@ QVector<double> cutWholeBars(std::mt19937 &random, int bars, const CutSettings &
     }
     std::shuffle(lengths.begin(), lengths.end(), random);
     return lengths;
+}
+
+// The boxes of the first bar drawn on a page, left to right, in metres of a
+// 6 m bar, each hatched one marked so.
+QStringList stripLengths(const Page &page)
+{
+    QList<PageLine> hatching;
+    for (const PageLine &l : page.lines)
+        if (l.x1 != l.x2 && l.y1 != l.y2)
+            hatching.append(l);
+    if (hatching.isEmpty())
+        return {"no hatching"};
+    double top = hatching[0].y1, bottom = top;
+    for (const PageLine &l : hatching) {
+        top = qMin(top, qMin(l.y1, l.y2));
+        bottom = qMax(bottom, qMax(l.y1, l.y2));
+    }
+    QList<double> edges; // the vertical sides of the boxes of that strip
+    for (const PageLine &l : page.lines)
+        if (l.x1 == l.x2 && qMin(l.y1, l.y2) >= top - 1e-9 && qMax(l.y1, l.y2) <= bottom + 1e-9)
+            edges.append(l.x1);
+    std::sort(edges.begin(), edges.end());
+    QStringList boxes;
+    for (int i = 0; i + 1 < edges.size(); i += 2) {
+        const double left = edges[i], right = edges[i + 1];
+        const bool hatched = std::any_of(hatching.begin(), hatching.end(),
+            [&](const PageLine &l) { return qMin(l.x1, l.x2) >= left - 1e-9 && qMax(l.x1, l.x2) <= right + 1e-9; });
+        boxes.append(
+            QString::number((right - left) / (edges.last() - edges.first()) * 6, 'f', 3) + (hatched ? " hatched" : ""));
+    }
+    return boxes;
 }
 
 } // namespace
@@ -246,7 +280,9 @@ private slots:
         QVERIFY(texts.contains("2.400 C3"));
         QVERIFY(texts.contains("2.400(C3) + 1.500(C2) + 1.200(C1)"));
         QVERIFY(texts.contains("共3页,第2页    "));
-        QVERIFY(doc.pages[1].lines.size() > 30); // boxes and the offcut's hatching
+        // The bar drawn to scale, 6 m: the three pieces boxed, the offcut
+        // boxed and hatched, nothing else.
+        QCOMPARE(stripLengths(doc.pages[1]), QStringList({"2.400", "1.500", "1.200", "0.890 hatched"}));
         texts.clear();
         for (const PageText &t : doc.pages[0].texts)
             texts.append(t.text);
@@ -326,7 +362,10 @@ private slots:
         QCOMPARE(r.err, QString());
         const QJsonObject root = QJsonDocument::fromJson(readFile(home.file("p.json"))).object();
         QCOMPARE(root.value("codes").toArray().at(0).toObject().value("stock").toDouble(), 6.5);
-        QVERIFY(readFile(home.file("p.pdf")).startsWith("%PDF"));
+        // The summary page gives KF601 its own stock length.
+        const QString pdf = pdfText(home.file("p.pdf"));
+        QVERIFY(pdf.contains("下料优化"));
+        QVERIFY(pdf.contains(QRegularExpression("KF601\\s+外框\\s+\\d+\\s+6.500\\s")));
         QCOMPARE(XlsxBook(home.file("p.xlsx")).sheetNames().size(), 12);
         setStockLength(Database::shared(), "KF601", std::nullopt);
         QCOMPARE(queryRows("SELECT * FROM lcStock"), QStringList());

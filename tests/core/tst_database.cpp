@@ -88,9 +88,12 @@ private slots:
                 "CREATE TABLE lcName (编号 INTEGER PRIMARY KEY, 系列 TEXT, 名称 TEXT, 代号 TEXT, 线重 REAL, "
                 "隔热 INTEGER, 材料类别 TEXT, 备注 TEXT)",
                 "INSERT INTO lcName VALUES (1,'S60','框','A01',1.2,0,'铝',NULL)",
-                "INSERT INTO MjTemp VALUES (1,'S60','C1',1,1)", "INSERT INTO LcTemp VALUES (1,'A01',1000)"});
+                "INSERT INTO MjTemp VALUES (1,'S60','C1',1,1),(1,'S60','C1b',1,1)",
+                "INSERT INTO LcTemp VALUES (1,'A01',1000)"});
         Database::open(path);
+        // Two windows of one ID: the later one gets an ID of its own, the cut stays single.
         QCOMPARE(queryRows(QStringLiteral("SELECT 窗号,代号,线重 FROM PriceLc")), QStringList({"C1|A01|1.2"}));
+        QCOMPARE(queryRows(QStringLiteral("SELECT ID,窗号 FROM MjTemp ORDER BY ID")), QStringList({"1|C1", "2|C1b"}));
         QCOMPARE(sqlScalar(QStringLiteral("PRAGMA user_version")).toInt(), current);
         Database::closeShared();
 
@@ -142,24 +145,34 @@ private slots:
         TestHome home;
         sqlExec(QStringLiteral("INSERT INTO MjTemp VALUES (1,'S60','C1',1.5,1.6)"));
         sqlExec(QStringLiteral("INSERT INTO LcTemp VALUES (1,'A01',1000),(1,'A02',500),(9,'A01',10)"));
-        sqlExec(QStringLiteral("INSERT INTO PjTemp VALUES (1,'执手','L型',NULL,2),(1,'合页','X',NULL,3)"));
+        sqlExec(QStringLiteral("INSERT INTO PjTemp VALUES (1,'执手','L型',NULL,2),(1,'合页','X',NULL,3),"
+                               "(1,'胶条','',NULL,4),(1,'压条',NULL,'',5)"));
         sqlExec(QStringLiteral("INSERT INTO BlTemp VALUES (1,'白玻',1.2),(1,'蓝玻',0.4)"));
         // Two price rows share the key A01: the lower 编号 (5) is used.
         sqlExec(QStringLiteral("INSERT INTO lcName VALUES (7,'S60','框','A01',9.9,0,'铝','后'),"
                                "(5,'S60','框','A01',1.2,1,'铝','先')"));
         sqlExec(QStringLiteral("INSERT INTO pjName VALUES (1,'五金','执手','L型',NULL,'个',10,0.9,NULL),"
                                "(2,'五金','执手','L型',NULL,'个',99,1,NULL),"
-                               "(3,'五金','合页','Y',NULL,'个',5,1,NULL)"));
+                               "(3,'五金','合页','Y',NULL,'个',5,1,NULL),"
+                               "(4,'五金','胶条',NULL,NULL,'米',3,1,NULL),(5,'五金','压条','',NULL,'米',2,1,NULL)"));
         sqlExec(QStringLiteral("INSERT INTO blName VALUES (1,'白玻',80,1,'a'),(2,'白玻',90,1,'b')"));
 
         QCOMPARE(queryRows(QStringLiteral("SELECT * FROM PriceLc")),
             QStringList({"S60|C1|A01|1000|1.2|1|铝|先", "S60|C1|A02|500||||", "||A01|10|1.2|1|铝|先"}));
         QCOMPARE(queryRows(QStringLiteral("SELECT 名称,规格,单价,折扣量 FROM PricePj")),
-            QStringList({"执手|L型|10|0.9", "合页|X||"}));
+            QStringList({"执手|L型|10|0.9", "合页|X||", "胶条||3|1", "压条||2|1"}));
+        // Null and '' are one empty 规格 and 技术要求, also when grouped.
+        sqlExec(QStringLiteral("INSERT INTO PjTemp VALUES (1,'胶条',NULL,'',1)"));
+        QCOMPARE(queryRows(QStringLiteral("SELECT 名称,规格,技术要求,SUM(数量) FROM PricePj WHERE 名称='胶条' "
+                                          "GROUP BY 名称,规格,技术要求")),
+            QStringList({"胶条|||5"}));
         QCOMPARE(queryRows(QStringLiteral("SELECT 名称,面积,单价,备注 FROM PriceBl")),
             QStringList({"白玻|1.2|80|a", "蓝玻|0.4||"}));
-        // A duplicate price row must not double the weight.
+        // A duplicate price row must not double the weight, nor can a second window of the same ID.
         QCOMPARE(sqlScalar(QStringLiteral("SELECT SUM(长度*线重) FROM PriceLc WHERE 窗号='C1'")).toDouble(), 1200.0);
+        QVERIFY(errorOf([] {
+            sqlExec(QStringLiteral("INSERT INTO MjTemp VALUES (1,'S60','C2',1,1)"));
+        }).contains(QStringLiteral("UNIQUE")));
     }
 
     void jetStyleQueriesRun()
@@ -218,36 +231,60 @@ private slots:
             runSqlScript(
                 "INSERT INTO blName VALUES (3,'x',1,1,NULL);\n\n  INSERT INTO nowhere VALUES (1);", Database::shared());
         }),
-            QStringLiteral("第3行: 数据库语句出错 (no such table: nowhere)"));
+            QStringLiteral("第3行: no such table: nowhere"));
         QCOMPARE(sqlScalar("SELECT COUNT(*) FROM blName").toInt(), 2);
     }
 
-    void failuresSayWhatIsWrongThenTheEnginesText()
+    // A damaged, read-only or foreign file is named and said what is wrong
+    // with it, the engine's words after it.
+    void fileFailuresNameTheFileInPlainWords()
     {
         TestHome home;
-        const QString folder = home.file("folder.sqlite");
-        QDir(home.path()).mkdir("folder.sqlite");
-        const QString text = home.file("text.sqlite");
-        writeFile(text, QByteArray(4096, 'x'));
-        const QList<QPair<std::function<void()>, QString>> cases = {
-            {[] { sqlExec("SELECT * FROM NoSuchTable"); }, "数据库语句出错 (no such table: NoSuchTable)"},
-            {[&] { Database::open(folder, "other"); },
-                "无法打开数据库 " + QDir::toNativeSeparators(folder)
-                    + ": 文件或其文件夹不能读写 (unable to open database file)"},
-            {[&] { Database::open(text, "other"); }, "文件不是数据库 (file is not a database)"},
-            {[] {
-                 sqlExec("PRAGMA query_only=1");
-                 sqlExec("DELETE FROM lcName");
-             },
-                "数据库文件只读, 不能写入 (attempt to write a readonly database)"},
-            // Loading a project says so in the same words.
-            {[] { loadRawDataFile(sourcePath("data/demo/demo.xdt")); },
-                "数据库文件只读, 不能写入 (attempt to write a readonly database)"},
-        };
-        for (const auto &[fail, reason] : cases) {
-            const QString error = errorOf(fail);
-            QVERIFY2(error.endsWith(reason), qPrintable(error));
+        const QString path = home.file("bad.sqlite");
+        writeFile(path, QByteArray("not a database at all").repeated(300));
+        QCOMPARE(errorOf([&] { Database::open(path, "bad"); }),
+            "数据库文件 " + path + " 已损坏或不是数据库文件: file is not a database");
+
+        // Pages overwritten in the middle of a file.
+        QFile::remove(path);
+        prepareFile(path,
+            {"CREATE TABLE t (a TEXT)",
+                "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n "
+                "WHERE i<2000) INSERT INTO t SELECT printf('%0500d',i) FROM n"});
+        QByteArray bytes = readFile(path);
+        bytes.replace(4096 * 3, 4096 * 4, QByteArray(4096 * 4, '\xA5'));
+        writeFile(path, bytes);
+        QSqlDatabase raw = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("damaged"));
+        raw.setDatabaseName(path);
+        QVERIFY(raw.open());
+        QCOMPARE(errorOf([&] { sqlExec("SELECT COUNT(*), MAX(a) FROM t", {}, raw); }),
+            "数据库文件 " + path + " 已损坏或不是数据库文件: database disk image is malformed");
+        raw.close();
+
+        const QString working = home.file(Database::fileName());
+        raw.setDatabaseName(working);
+        raw.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        QVERIFY(raw.open());
+        QCOMPARE(errorOf([&] { sqlExec("INSERT INTO blName VALUES (1,'白玻',80,1,NULL)", {}, raw); }),
+            "数据库文件 " + working + " 是只读的, 无法写入: attempt to write a readonly database");
+        raw = QSqlDatabase();
+        QSqlDatabase::removeDatabase(QStringLiteral("damaged"));
+    }
+
+    void failuresCarryTheReason()
+    {
+        TestHome home;
+        try {
+            sqlExec(QStringLiteral("SELECT * FROM NoSuchTable"));
+            QFAIL("no error");
+        } catch (const Error &e) {
+            QVERIFY(e.message().contains(QStringLiteral("NoSuchTable")));
         }
+        // Loading a project into a database that cannot be written says so in words.
+        sqlExec("PRAGMA query_only=1");
+        const QString error = errorOf([] { loadRawDataFile(sourcePath("data/demo/demo.xdt")); });
+        QVERIFY2(error.contains(QStringLiteral("是只读的, 无法写入")), qPrintable(error));
+        sqlExec("PRAGMA query_only=0");
     }
 };
 

@@ -18,6 +18,7 @@
 #include <csignal>
 #include <thread>
 
+#include <sys/mount.h>
 #include <sys/resource.h>
 
 using namespace tarvex;
@@ -138,6 +139,27 @@ private slots:
         QVERIFY(readFile(path) != old);
     }
 
+    // A real full disk (a small file system of its own) is named as such;
+    // Qt calls a write it cut short "Unknown error".
+    void fullDiskIsNamed()
+    {
+        TestHome home(Demo::PricesAndProject);
+        const QString folder = home.file("small");
+        QVERIFY(QDir().mkdir(folder));
+        if (::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0, "size=16k") != 0)
+            QSKIP("no permission to mount a small file system");
+        QFile filler(folder + "/filler");
+        QVERIFY(filler.open(QIODevice::WriteOnly));
+        filler.write(QByteArray(16 << 10, 'f'));
+        filler.close();
+        const QString path = folder + "/p.xdt";
+        const QString direct = errorOf([&] { saveFileAtomically(path, QByteArray(1 << 20, 'x')); });
+        const CliResult save = runCli(home, {"save", path});
+        ::umount2(QFile::encodeName(folder).constData(), MNT_DETACH);
+        QCOMPARE(direct, "无法写入文件 " + path + ": 磁盘空间不足");
+        QCOMPARE(save.err, "当前错误:无法写入文件 " + path + ": 磁盘空间不足\n");
+    }
+
     // Qt 6.4's QSaveFile::commit() reports success when its last flush
     // failed: a real write failure at that moment, by a file size limit.
     void failedLastFlushKeepsTheOldFile()
@@ -156,6 +178,39 @@ private slots:
         std::signal(SIGXFSZ, previous);
         QVERIFY2(error.startsWith(QStringLiteral("无法写入文件 ") + path + QStringLiteral(": ")), qPrintable(error));
         QCOMPARE(readFile(path), QByteArray("old"));
+    }
+
+    // A price import while another program writes (a load) waits for it and
+    // then imports, instead of failing at its first row.
+    void importWaitsForAnotherWriter()
+    {
+        TestHome home(Demo::PricesAndProject);
+        writeFile(home.file("bl.csv"), "名称,单价,折扣量\r\n5mm白玻,99,1\r\n新玻璃,50,1\r\n");
+        std::atomic<bool> holding {false};
+        QString writerError;
+        std::thread writer([&] {
+            const QString name = QStringLiteral("writer");
+            try {
+                QSqlDatabase db = Database::openFile(home.file(Database::fileName()), name, workingSchemaPlan());
+                sqlExec("BEGIN IMMEDIATE", {}, db);
+                sqlExec("DELETE FROM LcTemp WHERE ID=1", {}, db);
+                holding = true;
+                std::this_thread::sleep_for(std::chrono::milliseconds(800));
+                sqlExec("COMMIT", {}, db);
+            } catch (const Error &e) {
+                writerError = e.message();
+                holding = true;
+            }
+            Database::close(name);
+        });
+        while (!holding)
+            std::this_thread::yield();
+        const CliResult r = runCli(home, {"prices", "import", "blName", home.file("bl.csv")});
+        writer.join();
+        QCOMPARE(writerError, QString());
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+        QCOMPARE(r.out, QString("新增 1 修改 1 未变 0 无效 0\n"));
+        QCOMPARE(sqlScalar("SELECT 单价 FROM blName WHERE 名称='5mm白玻'").toDouble(), 99.0);
     }
 
     // One program loads project A and B in turn while another reads: every

@@ -164,7 +164,8 @@ private slots:
         QCOMPARE(
             queryRows("SELECT 费用名称,费用量 FROM FyTable WHERE 费用名称 LIKE 'trans%'"), QStringList {"transport|2"});
         // A price list names a stored fee in other letter case: it is that fee.
-        const PriceListFile list {"fees.csv", {{1, {"费用名称", "费用量"}, ""}, {2, {"TRANSPORT", "3"}, ""}}};
+        const PriceListFile list {
+            "fees.csv", {{1, {{0, "费用名称"}, {1, "费用量"}}, ""}, {2, {{0, "TRANSPORT"}, {1, "3"}}, ""}}};
         const PriceImportPlan imported = importPriceList(*findPriceTable("FyTable"), list, ImportMode::Merge);
         QCOMPARE(imported.counts(), QString("新增 0 修改 1 未变 0 无效 0"));
         QCOMPARE(

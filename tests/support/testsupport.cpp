@@ -9,6 +9,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+
+#include <QProcess>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTest>
@@ -91,6 +94,51 @@ void writeFile(const QString &path, const QByteArray &bytes)
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
         QTest::qFail(qPrintable(QStringLiteral("cannot write ") + path), __FILE__, __LINE__);
+}
+
+void writeTestWorkbook(const QString &path, const QString &rows, const QString &strings, const QString &styles)
+{
+    QTemporaryDir dir;
+    const QList<std::pair<QString, QString>> parts = {
+        {QStringLiteral("[Content_Types].xml"), QStringLiteral("<Types/>")},
+        {QStringLiteral("xl/workbook.xml"),
+            QStringLiteral("<workbook xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+                           "relationships\"><sheets><sheet name=\"价格\" sheetId=\"1\" r:id=\"rId1\"/>"
+                           "</sheets></workbook>")},
+        {QStringLiteral("xl/_rels/workbook.xml.rels"),
+            QStringLiteral("<Relationships><Relationship Id=\"rId1\" Target=\"worksheets/sheet1.xml\" "
+                           "Type=\"x/worksheet\"/><Relationship Id=\"rId2\" Target=\"sharedStrings.xml\" "
+                           "Type=\"x/sharedStrings\"/><Relationship Id=\"rId3\" Target=\"styles.xml\" "
+                           "Type=\"x/styles\"/></Relationships>")},
+        {QStringLiteral("xl/sharedStrings.xml"), QStringLiteral("<sst>") + strings + QStringLiteral("</sst>")},
+        {QStringLiteral("xl/styles.xml"), QStringLiteral("<styleSheet>") + styles + QStringLiteral("</styleSheet>")},
+        {QStringLiteral("xl/worksheets/sheet1.xml"),
+            QStringLiteral("<worksheet><sheetData>") + rows + QStringLiteral("</sheetData></worksheet>")},
+    };
+    for (const auto &[name, xml] : parts) {
+        QDir().mkpath(QFileInfo(dir.filePath(name)).absolutePath());
+        writeFile(dir.filePath(name), xml.toUtf8());
+    }
+    QFile::remove(path);
+    QProcess zip;
+    zip.setWorkingDirectory(dir.path());
+    zip.start(QStringLiteral("zip"), {QStringLiteral("-qr"), path, QStringLiteral(".")});
+    if (!zip.waitForFinished(60000) || zip.exitCode() != 0)
+        QTest::qFail(qPrintable(QStringLiteral("cannot zip ") + path), __FILE__, __LINE__);
+}
+
+QString runTool(const QString &tool, const QStringList &args)
+{
+    QProcess p;
+    p.start(tool, args);
+    if (!p.waitForFinished(60000) || p.exitCode() != 0)
+        return QStringLiteral("%1 failed: %2").arg(tool, QString::fromUtf8(p.readAllStandardError()));
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+QString pdfText(const QString &pdf)
+{
+    return runTool(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
 }
 
 QStringList queryRows(const QString &sql, QSqlDatabase db)

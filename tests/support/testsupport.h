@@ -45,6 +45,16 @@ QString errorOf(const std::function<void()> &fn);
 QByteArray readFile(const QString &path);
 void writeFile(const QString &path, const QByteArray &bytes);
 
+// A one-sheet workbook as other programs write it, zipped to path: the rows
+// of <sheetData>, the <si> items of the shared strings and the <numFmts>
+// and <cellXfs> of the styles (each may be empty).
+void writeTestWorkbook(
+    const QString &path, const QString &rows, const QString &strings = QString(), const QString &styles = QString());
+// The standard output of a program (pdftotext, pdfinfo …), or "<tool> failed: …".
+QString runTool(const QString &tool, const QStringList &args);
+// The text layer of a PDF as pdftotext lays it out, pages split by '\f'.
+QString pdfText(const QString &pdf);
+
 // Every row of a query as "a|b|c" texts (Null as empty), for comparisons.
 QStringList queryRows(const QString &sql, QSqlDatabase db = QSqlDatabase::database(QStringLiteral("newdb")));
 

@@ -6,6 +6,11 @@ namespace {
 
 constexpr qsizetype kShownChars = 60;
 
+bool isControl(QChar c)
+{
+    return c.unicode() < 0x20 || c.unicode() == 0x7F || (c.unicode() >= 0x80 && c.unicode() < 0xA0);
+}
+
 void appendEscaped(QString &out, QChar c)
 {
     switch (c.unicode()) {
@@ -21,7 +26,7 @@ void appendEscaped(QString &out, QChar c)
     default:
         break;
     }
-    if (c.unicode() < 0x20 || c.unicode() == 0x7F || (c.unicode() >= 0x80 && c.unicode() < 0xA0))
+    if (isControl(c))
         out += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
     else if (c.category() == QChar::Other_Format || c.category() == QChar::Separator_Line
         || c.category() == QChar::Separator_Paragraph)
@@ -46,6 +51,14 @@ QString shownValue(QStringView value)
     if (i < value.size())
         out = out.chopped(1) + QStringLiteral("…' (共 %1 个字符)").arg(value.size());
     return out;
+}
+
+bool hasControlCharacter(QStringView text)
+{
+    for (const QChar c : text)
+        if (isControl(c) && c != u'\t' && c != u'\n' && c != u'\r')
+            return true;
+    return false;
 }
 
 } // namespace tarvex

@@ -11,4 +11,9 @@ namespace tarvex {
 // still gives a readable message.
 QString shownValue(QStringView value);
 
+// True when the text holds a control character other than a tab or a line
+// break (NUL, escape, DEL, C1 ...): what shownValue writes as \xNN. Such a
+// character has no place in a name or remark and does not survive a workbook.
+bool hasControlCharacter(QStringView text);
+
 } // namespace tarvex

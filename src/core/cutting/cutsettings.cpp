@@ -15,10 +15,10 @@ const QString kSection = QStringLiteral("cut");
 // A bar longer than this is a typing error, not stock.
 constexpr double kLongestStock = 100;
 
-double readLength(const QString &iniPath, const QString &key, double fallback)
+double readLength(const IniFile &ini, const QString &key, double fallback)
 {
     double value;
-    if (parseNumber(ReadIni(iniPath, kSection, key), &value) && std::isfinite(value))
+    if (parseNumber(ini.value(kSection, key), &value) && std::isfinite(value))
         return value;
     return fallback;
 }
@@ -42,12 +42,13 @@ double fromCutUnits(qint64 units)
 
 CutSettings readCutSettings(const QString &iniPath)
 {
+    const IniFile ini(iniPath);
     const CutSettings defaults;
     CutSettings settings;
-    settings.stock = readLength(iniPath, QStringLiteral("stock"), defaults.stock);
-    settings.kerf = readLength(iniPath, QStringLiteral("kerf"), defaults.kerf);
-    settings.trim = readLength(iniPath, QStringLiteral("trim"), defaults.trim);
-    settings.secondsPerCode = readLength(iniPath, QStringLiteral("seconds"), defaults.secondsPerCode);
+    settings.stock = readLength(ini, QStringLiteral("stock"), defaults.stock);
+    settings.kerf = readLength(ini, QStringLiteral("kerf"), defaults.kerf);
+    settings.trim = readLength(ini, QStringLiteral("trim"), defaults.trim);
+    settings.secondsPerCode = readLength(ini, QStringLiteral("seconds"), defaults.secondsPerCode);
     // A file edited by hand keeps the program working.
     if (!checkCutSettings(settings).isEmpty())
         settings = {defaults.stock, defaults.kerf, defaults.trim, settings.secondsPerCode};

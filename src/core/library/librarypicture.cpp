@@ -9,26 +9,69 @@
 
 namespace tarvex {
 
+namespace {
+
+// Qt refuses to decode a picture of more than 128 MB, which an elevation
+// scanned at 8000 × 8000 pixels already needs. A drawing of up to
+// kMaxPicturePixels at 8 bytes a pixel (16-bit colour) is decoded.
+constexpr int kPictureMegabytes = int(kMaxPicturePixels * 8 / (1024 * 1024)) + 1;
+
+// A reader over a picture in memory, with the limit raised for drawings.
+class PictureReader {
+public:
+    explicit PictureReader(const QByteArray &bytes)
+    {
+        static const bool raised = [] {
+            if (QImageReader::allocationLimit() < kPictureMegabytes)
+                QImageReader::setAllocationLimit(kPictureMegabytes);
+            return true;
+        }();
+        Q_UNUSED(raised);
+        m_buffer.setData(bytes);
+        m_buffer.open(QIODevice::ReadOnly);
+        m_reader.setDevice(&m_buffer);
+    }
+
+    QImageReader &reader() { return m_reader; }
+    bool tooLarge() { return m_reader.size().isValid() && pixels(m_reader.size()) > kMaxPicturePixels; }
+
+private:
+    static qint64 pixels(const QSize &size) { return qint64(size.width()) * size.height(); }
+
+    QBuffer m_buffer;
+    QImageReader m_reader;
+};
+
+} // namespace
+
+QString libraryPictureRefusal(const QByteArray &bytes)
+{
+    PictureReader picture(bytes);
+    if (picture.tooLarge())
+        return QStringLiteral("有 %1×%2 像素, 超过图库图片的上限 %3×%3 像素; 请缩小后再导入")
+            .arg(picture.reader().size().width())
+            .arg(picture.reader().size().height())
+            .arg(kMaxPictureSide);
+    if (libraryPictureFormat(bytes).isEmpty())
+        return QStringLiteral("不是可以读取的图片 (可用 BMP、PNG、JPEG 等格式)");
+    return QString();
+}
+
 QString libraryPictureFormat(const QByteArray &bytes)
 {
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
+    PictureReader picture(bytes);
     // The reader forgets the format once it has read the picture.
-    const QString format = QString::fromLatin1(reader.format()).toLower();
+    const QString format = QString::fromLatin1(picture.reader().format()).toLower();
     QImage image;
-    if (bytes.isEmpty() || !reader.read(&image))
+    if (bytes.isEmpty() || picture.tooLarge() || !picture.reader().read(&image))
         return QString();
     return format == QStringLiteral("jpeg") ? QStringLiteral("jpg") : format;
 }
 
 QImage libraryThumbnail(const QByteArray &bytes, const QSize &box)
 {
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
+    PictureReader picture(bytes);
+    QImageReader &reader = picture.reader();
     const QSize full = reader.size();
     // Readers that can scale while decoding (JPEG) are told the target size.
     if (full.isValid() && (full.width() > box.width() || full.height() > box.height()))

@@ -8,6 +8,14 @@
 
 namespace tarvex {
 
+// The largest picture the library takes: 10000 × 10000 pixels.
+constexpr qint64 kMaxPictureSide = 10000;
+constexpr qint64 kMaxPicturePixels = kMaxPictureSide * kMaxPictureSide;
+
+// Why the bytes cannot be a library picture ("有 12000×12000 像素, 超过 ..."),
+// or empty text when they can.
+QString libraryPictureRefusal(const QByteArray &bytes);
+
 // The picture format of a record's bmp value as a file extension ("bmp",
 // "png", "jpg", ...), or empty text when Qt cannot read it as a picture.
 QString libraryPictureFormat(const QByteArray &bytes);

@@ -119,8 +119,8 @@ qint32 importLibraryRecord(QSqlDatabase db, const LibraryImport &request)
         throw Error(QStringLiteral("项目填写不完整!请填定完整后重试!"));
 
     const QByteArray picture = readInputFile(picturePath, kMaxPictureBytes);
-    if (libraryPictureFormat(picture).isEmpty())
-        throw Error(QStringLiteral("文件 %1 不是可以读取的图片 (可用 BMP、PNG、JPEG 等格式)").arg(native(picturePath)));
+    if (const QString refusal = libraryPictureRefusal(picture); !refusal.isEmpty())
+        throw Error(QStringLiteral("文件 %1 ").arg(native(picturePath)) + refusal);
     QByteArray workbook;
     if (!workbookPath.isEmpty()) {
         workbook = readInputFile(workbookPath, kMaxWorkbookBytes);
@@ -177,7 +177,7 @@ QStringList exportLibraryRecord(QSqlDatabase db, qint32 id, const QString &folde
         if (format.isEmpty())
             format = QStringLiteral("bin"); // kept as stored, though no reader knows it
         const QString picturePath = QDir(folder).filePath(base + QLatin1Char('.') + format);
-        saveFileAtomically(picturePath, picture);
+        saveFileAtomically(picturePath, picture, Symlinks::Refuse);
         written.append(picturePath);
     }
     if (!workbook.isEmpty()) {
@@ -185,7 +185,7 @@ QStringList exportLibraryRecord(QSqlDatabase db, qint32 id, const QString &folde
         if (format.isEmpty())
             format = QStringLiteral("xlsx");
         const QString workbookPath = QDir(folder).filePath(base + QLatin1Char('.') + format);
-        saveFileAtomically(workbookPath, workbook);
+        saveFileAtomically(workbookPath, workbook, Symlinks::Refuse);
         written.append(workbookPath);
     }
     return written;

@@ -63,7 +63,9 @@ QString writeLibraryWorkbookToTemp(QSqlDatabase db, qint32 id);
 
 // Writes the record's picture as <name>.<format> and its workbook, when it has
 // one, as <name>.<xlsx|xls> into folder (created when missing). Returns the
-// files written. Throws Error for an unknown ID or a file that cannot be written.
+// files written. Throws Error for an unknown ID or a file that cannot be
+// written; a symbolic link in folder with a file's name is refused, never
+// written through.
 QStringList exportLibraryRecord(QSqlDatabase db, qint32 id, const QString &folder);
 
 // One line of the listing.

@@ -8,7 +8,7 @@
 namespace tarvex {
 
 // How a price table column holds its values.
-enum class ColumnKind {
+enum class PriceColumnKind {
     Number, // 编号: a whole number
     Text,
     Real, // prices, weights, factors: a decimal number
@@ -17,7 +17,7 @@ enum class ColumnKind {
 
 struct PriceColumn {
     QString name;
-    ColumnKind kind;
+    PriceColumnKind kind;
     bool key; // part of the natural key the priced views join on
     bool required; // a record needs it, as the entry dialog asks for it
 };
@@ -27,8 +27,18 @@ struct PriceColumn {
 // FyTable 费用名称.
 const QList<PriceColumn> &priceColumns(const QString &table);
 
-// "代号=?", "名称=? AND 规格=?" ...: the natural key as the priced views
-// join it, for the key values in column order.
+// The index of the column a price list's header names, or -1: the column's
+// own name, or a common spelling of it (blanks anywhere, a unit in brackets
+// as in "线重(kg/m)" or "单价（元）", 米重 for 线重, 含税单价 for 单价).
+int columnForHeader(const QList<PriceColumn> &columns, const QString &header);
+
+// The columns of which a price list must name one, in merge as in replace:
+// the price (线重 of a profile; 单价; 费用量 or 百分比 of a fee).
+QStringList priceColumnNames(const QString &table);
+
+// "代号=?", "名称=? AND COALESCE(规格,'')=?" ...: the natural key as the
+// priced views join it, for the key values in column order (an empty key
+// value as '').
 QString keyCondition(const QString &table);
 
 // The 编号 of the record the priced views use for these key values (the

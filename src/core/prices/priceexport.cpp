@@ -1,9 +1,12 @@
 #include "core/prices/priceexport.h"
 
 #include "core/common/db/database.h"
+#include "core/common/error.h"
 #include "core/common/io/csv.h"
 #include "core/common/io/savefile.h"
 #include "core/common/numbers.h"
+#include "core/common/shownvalue.h"
+#include "core/document/xlsxcells.h"
 #include "core/document/xlsxtable.h"
 #include "core/prices/pricecolumns.h"
 #include "core/prices/pricetables.h"
@@ -24,10 +27,15 @@ QList<QVariantList> readTable(const PriceTable &table)
         names.append(c.name);
     }
     QList<QVariantList> rows {header};
-    // Records of equal sort values keep one order from one export to the next.
+    // Records of equal sort values keep one order from one export to the
+    // next. Records without a number (the fees) go out in the table's own
+    // order, the one the quotation lists them in, so that a replace from the
+    // file gives the same quotation.
     QString order = table.loadOrder;
-    if (columns.first().kind == ColumnKind::Number)
+    if (columns.first().kind == PriceColumnKind::Number)
         order += QStringLiteral(",编号");
+    else
+        order.clear();
     QSqlQuery query = sqlExec(
         QStringLiteral("SELECT ") + names.join(QLatin1Char(',')) + QStringLiteral(" FROM ") + table.name + order);
     while (query.next()) {
@@ -38,11 +46,11 @@ QList<QVariantList> readTable(const PriceTable &table)
             const bool numeric = type == QMetaType::Double || type == QMetaType::LongLong || type == QMetaType::Int;
             if (value.isNull())
                 row.append(QVariant());
-            else if (!numeric || columns.at(c).kind == ColumnKind::Text)
+            else if (!numeric || columns.at(c).kind == PriceColumnKind::Text)
                 // A text stored in a number column goes out as it is, for the
                 // user to see and mend, not as a 0.
                 row.append(value.toString());
-            else if (columns.at(c).kind == ColumnKind::Real)
+            else if (columns.at(c).kind == PriceColumnKind::Real)
                 row.append(value.toDouble());
             else
                 row.append(value.toLongLong());
@@ -58,7 +66,7 @@ QString csvText(const QVariant &value)
         return QString();
     if (value.typeId() == QMetaType::Double)
         return plainNumber(value.toDouble());
-    return csvField(value.toString(), u',');
+    return csvField(csvTextCell(value.toString()), u',');
 }
 
 void writeCsv(const QString &path, const QList<QVariantList> &rows)
@@ -73,6 +81,32 @@ void writeCsv(const QString &path, const QList<QVariantList> &rows)
     saveFileAtomically(path, bytes);
 }
 
+// A workbook cell holds 32,767 characters and no control characters (XML
+// has no NUL): a text it would cut must not come back from the workbook as
+// another record.
+void checkFitsWorkbook(const PriceTable &table, const QList<QVariantList> &rows)
+{
+    const QList<PriceColumn> &columns = priceColumns(table.name);
+    for (qsizetype r = 1; r < rows.size(); ++r) {
+        for (int c = 0; c < columns.size(); ++c) {
+            const QVariant &value = rows.at(r).value(c);
+            if (value.typeId() != QMetaType::QString)
+                continue;
+            const QString text = value.toString();
+            const bool control = hasControlCharacter(text);
+            if (text.size() <= kMaxCellChars && !control)
+                continue;
+            const QString record
+                = QStringLiteral("%1为“%2”的记录的%3")
+                      .arg(table.keyField, rows.at(r).value(0).toString().left(60), columns.at(c).name);
+            throw Error(QStringLiteral("无法导出到工作簿: ") + record
+                + (control ? QStringLiteral("含有控制字符, 工作簿中放不下")
+                           : QStringLiteral("有%1个字符, 单元格最多放%2个").arg(text.size()).arg(kMaxCellChars))
+                + QStringLiteral("; 请导出为.csv"));
+        }
+    }
+}
+
 } // namespace
 
 int exportPriceTable(const PriceTable &table, const QString &path)
@@ -80,10 +114,12 @@ int exportPriceTable(const PriceTable &table, const QString &path)
     QList<QVariantList> rows;
     // One read: a load in another process cannot show through half-way.
     inTransaction(Database::shared(), [&] { rows = readTable(table); });
-    if (QFileInfo(path).suffix().compare(QLatin1String("xlsx"), Qt::CaseInsensitive) == 0)
+    if (QFileInfo(path).suffix().compare(QLatin1String("xlsx"), Qt::CaseInsensitive) == 0) {
+        checkFitsWorkbook(table, rows);
         writeXlsxValues(path, rows);
-    else
+    } else {
         writeCsv(path, rows);
+    }
     return int(rows.size()) - 1;
 }
 

@@ -1,11 +1,12 @@
 #include "core/prices/priceimport.h"
 
 #include "core/common/db/database.h"
-#include "core/common/db/dberror.h"
+#include "core/common/db/sqlitefailure.h"
 #include "core/common/db/sqlitestatement.h"
 #include "core/common/error.h"
 #include "core/common/keytext.h"
 #include "core/common/numbers.h"
+#include "core/common/shownvalue.h"
 #include "core/common/yesno.h"
 #include "core/prices/pricecolumns.h"
 #include "core/prices/pricetables.h"
@@ -21,6 +22,9 @@ namespace tarvex {
 
 namespace {
 
+// Header cells a message names at most.
+constexpr int kFoundShown = 20;
+
 // A value named in a message: short, on one line.
 QString shown(const QString &value)
 {
@@ -31,38 +35,53 @@ QString shown(const QString &value)
     return QStringLiteral("“") + text + QStringLiteral("”");
 }
 
-bool isBlank(const QStringList &cells)
+bool isBlank(const ImportRow &row)
 {
-    for (const QString &cell : cells)
-        if (!cell.trimmed().isEmpty())
+    if (!row.unreadable.isEmpty())
+        return false;
+    for (const SheetCell &cell : row.cells)
+        if (!cell.text.trimmed().isEmpty())
             return false;
     return true;
 }
 
 // The value of a cell for its column; an empty cell is Null.
-QVariant convert(const PriceColumn &column, const QString &cell, QStringList &problems)
+QVariant convert(const PriceColumn &column, const SheetCell &cell, QStringList &problems)
 {
-    const QString text = cell.trimmed();
+    const QString text = cell.text.trimmed();
     if (text.isEmpty())
         return QVariant();
+    if (text.size() > kMaxImportedText) {
+        problems.append(
+            QStringLiteral("%1有%2个字符, 超过%3个字符的上限").arg(column.name).arg(text.size()).arg(kMaxImportedText));
+        return QVariant();
+    }
+    if (cell.date && column.kind != PriceColumnKind::Text) {
+        problems.append(QStringLiteral("%1%2是日期, 不是数字").arg(column.name, shown(text)));
+        return QVariant();
+    }
     switch (column.kind) {
-    case ColumnKind::Text:
+    case PriceColumnKind::Text:
+        if (hasControlCharacter(text)) {
+            problems.append(QStringLiteral("%1含有控制字符: %2").arg(column.name, shownValue(text)));
+            return QVariant();
+        }
         return text;
-    case ColumnKind::Real: {
+    case PriceColumnKind::Real: {
         double number = 0;
         if (parseNumber(text, &number))
             return number;
         problems.append(QStringLiteral("%1%2不是数字").arg(column.name, shown(text)));
         return QVariant();
     }
-    case ColumnKind::YesNo: {
+    case PriceColumnKind::YesNo: {
         bool yes = false;
         if (readYesNo(text, &yes))
             return yes ? 1 : 0;
         problems.append(QStringLiteral("%1%2应为1/0、True/False或是/否").arg(column.name, shown(text)));
         return QVariant();
     }
-    case ColumnKind::Number: {
+    case PriceColumnKind::Number: {
         double number = 0;
         if (parseNumber(text, &number) && number == std::floor(number) && std::fabs(number) < 2147483647.0)
             return qint64(number);
@@ -73,19 +92,19 @@ QVariant convert(const PriceColumn &column, const QString &cell, QStringList &pr
     return QVariant();
 }
 
-bool sameValue(ColumnKind kind, const QVariant &stored, const QVariant &incoming)
+bool sameValue(PriceColumnKind kind, const QVariant &stored, const QVariant &incoming)
 {
-    const bool storedEmpty = stored.isNull() || (kind == ColumnKind::Text && stored.toString().isEmpty());
+    const bool storedEmpty = stored.isNull() || (kind == PriceColumnKind::Text && stored.toString().isEmpty());
     if (storedEmpty || incoming.isNull())
         return storedEmpty == incoming.isNull();
     switch (kind) {
-    case ColumnKind::Text:
+    case PriceColumnKind::Text:
         return stored.toString() == incoming.toString();
-    case ColumnKind::Real:
+    case PriceColumnKind::Real:
         return stored.toDouble() == incoming.toDouble();
-    case ColumnKind::YesNo:
+    case PriceColumnKind::YesNo:
         return (stored.toInt() != 0) == (incoming.toInt() != 0);
-    case ColumnKind::Number:
+    case PriceColumnKind::Number:
         return stored.toLongLong() == incoming.toLongLong();
     }
     return false;
@@ -111,7 +130,7 @@ public:
         : m_table(table)
         , m_columns(priceColumns(table.name))
         , m_file(file)
-        , m_numbered(!m_columns.isEmpty() && m_columns.first().kind == ColumnKind::Number)
+        , m_numbered(!m_columns.isEmpty() && m_columns.first().kind == PriceColumnKind::Number)
     {
         m_plan.mode = mode;
     }
@@ -119,14 +138,14 @@ public:
     PriceImportPlan plan()
     {
         int index = 0;
-        while (index < m_file.rows.size() && isBlank(m_file.rows.at(index).cells))
+        while (index < m_file.rows.size() && isBlank(m_file.rows.at(index)))
             ++index;
         if (index == m_file.rows.size())
             throw Error(QStringLiteral("文件%1中没有数据").arg(m_file.path));
         readHeader(m_file.rows.at(index));
         for (++index; index < m_file.rows.size(); ++index) {
             const ImportRow &row = m_file.rows.at(index);
-            if (row.unreadable.isEmpty() && isBlank(row.cells))
+            if (isBlank(row))
                 continue;
             m_rows.append(candidate(row));
         }
@@ -152,7 +171,7 @@ public:
     }
 
 private:
-    bool given(int column) const { return m_cellOf.at(column) >= 0; }
+    bool given(int column) const { return column >= 0 && m_cellOf.at(column) >= 0; }
     bool isNumberColumn(int column) const { return m_numbered && column == 0; }
 
     QString headerError(const QString &what) const
@@ -166,30 +185,45 @@ private:
         if (!header.unreadable.isEmpty())
             throw Error(headerError(QStringLiteral("无法读取: ") + header.unreadable));
         m_cellOf.fill(-1, m_columns.size());
-        m_columnOf.fill(-1, header.cells.size());
-        for (int cell = 0; cell < header.cells.size(); ++cell) {
-            const QString name = header.cells.at(cell).trimmed();
+        QStringList found;
+        for (const SheetCell &cell : header.cells) {
+            m_headerWidth = cell.column + 1;
+            const QString name = cell.text.trimmed();
             if (name.isEmpty())
                 continue;
-            int column = 0;
-            while (column < m_columns.size() && m_columns.at(column).name != name)
-                ++column;
-            if (column == m_columns.size()) {
+            if (found.size() < kFoundShown)
+                found.append(shown(name));
+            else if (found.size() == kFoundShown)
+                found.append(QStringLiteral("…"));
+            const int column = columnForHeader(m_columns, name);
+            if (column < 0) {
                 m_plan.ignoredColumns.append(name);
                 continue;
             }
             if (m_cellOf.at(column) >= 0)
                 throw Error(headerError(QStringLiteral("中%1出现了两次").arg(shown(name))));
-            m_cellOf[column] = cell;
-            m_columnOf[cell] = column;
+            m_cellOf[column] = cell.column;
+            m_columnOf.insert(cell.column, column);
         }
+        // The key finds the record; a file without its price would change
+        // nothing a quotation reads and pass in silence.
         QStringList missing;
         for (int column = 0; column < m_columns.size(); ++column)
             if (m_columns.at(column).key && !given(column))
                 missing.append(shown(m_columns.at(column).name));
+        QStringList prices;
+        bool priced = false;
+        for (const QString &name : priceColumnNames(m_table.name)) {
+            prices.append(shown(name));
+            priced |= given(columnForHeader(m_columns, name));
+        }
+        if (!priced)
+            missing.append(prices.join(QStringLiteral("或")));
         if (!missing.isEmpty())
-            throw Error(headerError(QStringLiteral("缺少%1列(%2的列名为: %3)")
-                                        .arg(missing.join(QStringLiteral("、")), m_table.name, columnNames())));
+            throw Error(headerError(QStringLiteral("缺少%1列(找到的列: %2; %3的列名为: %4)")
+                                        .arg(missing.join(QStringLiteral("、")),
+                                            found.isEmpty() ? QStringLiteral("无") : found.join(QStringLiteral("、")),
+                                            m_table.name, columnNames())));
     }
 
     QString columnNames() const
@@ -211,19 +245,19 @@ private:
             c.readable = false;
             return c;
         }
-        for (int cell = 0; cell < row.cells.size(); ++cell) {
-            const QString text = row.cells.at(cell);
-            if (cell >= m_columnOf.size()) {
-                if (!text.trimmed().isEmpty())
-                    c.problems.append(QStringLiteral("第%1列%2在表头以外").arg(cell + 1).arg(shown(text.trimmed())));
+        for (const SheetCell &cell : row.cells) {
+            if (cell.column >= m_headerWidth) {
+                if (!cell.text.trimmed().isEmpty())
+                    c.problems.append(
+                        QStringLiteral("第%1列%2在表头以外").arg(cell.column + 1).arg(shown(cell.text.trimmed())));
                 continue;
             }
-            const int column = m_columnOf.at(cell);
+            const int column = m_columnOf.value(cell.column, -1);
             // 编号 is the table's own business when merging.
             if (column < 0 || (isNumberColumn(column) && m_plan.mode == ImportMode::Merge))
                 continue;
             const int before = int(c.problems.size());
-            c.values[column] = convert(m_columns.at(column), text, c.problems);
+            c.values[column] = convert(m_columns.at(column), cell, c.problems);
             if (c.problems.size() > before)
                 c.unreadable.insert(column);
         }
@@ -248,7 +282,7 @@ private:
     bool keyComplete(const Candidate &c) const
     {
         for (int column = 0; column < m_columns.size(); ++column)
-            if (m_columns.at(column).key && c.values.at(column).isNull())
+            if (m_columns.at(column).key && m_columns.at(column).required && c.values.at(column).isNull())
                 return false;
         return true;
     }
@@ -356,7 +390,7 @@ private:
                     // Merging keeps the stored number; replacing keeps it unless the file gives another.
                     if (value.isNull())
                         value = stored;
-                    else if (!sameValue(ColumnKind::Number, stored, value))
+                    else if (!sameValue(PriceColumnKind::Number, stored, value))
                         c.differs = true;
                 } else if (m_plan.mode == ImportMode::Merge && !given(column)) {
                     value = stored;
@@ -425,7 +459,7 @@ private:
         const QString sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                                 .arg(m_table.name, names.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
         if (!insert.prepare(sql))
-            throw Error(databaseErrorText(insert.lastError(), Database::shared()));
+            throw Error(sqliteFailureText(insert.lastError(), Database::shared()));
         for (const Candidate &c : m_rows) {
             if (c.matched && m_plan.mode == ImportMode::Merge)
                 continue;
@@ -434,7 +468,7 @@ private:
             if (!insert.exec())
                 throw Error(QStringLiteral("第%1行: %2")
                                 .arg(c.line)
-                                .arg(databaseErrorText(insert.lastError(), Database::shared())));
+                                .arg(sqliteFailureText(insert.lastError(), Database::shared())));
         }
     }
 
@@ -448,7 +482,7 @@ private:
         const QString sql = QStringLiteral("UPDATE %1 SET %2 WHERE %3=?")
                                 .arg(m_table.name, sets.join(QLatin1Char(',')), m_columns.first().name);
         if (!update.prepare(sql))
-            throw Error(databaseErrorText(update.lastError(), Database::shared()));
+            throw Error(sqliteFailureText(update.lastError(), Database::shared()));
         for (const Candidate &c : m_rows) {
             if (!c.matched || !c.differs)
                 continue;
@@ -459,7 +493,7 @@ private:
             if (!update.exec())
                 throw Error(QStringLiteral("第%1行: %2")
                                 .arg(c.line)
-                                .arg(databaseErrorText(update.lastError(), Database::shared())));
+                                .arg(sqliteFailureText(update.lastError(), Database::shared())));
         }
     }
 
@@ -469,8 +503,9 @@ private:
     const bool m_numbered; // column 0 is 编号
     PriceImportPlan m_plan;
     int m_headerLine = 0;
-    QVector<int> m_cellOf; // per column: the cell of the file holding it, -1 absent
-    QVector<int> m_columnOf; // per header cell: the column, -1 ignored
+    QVector<int> m_cellOf; // per column: the file's column holding it, -1 absent
+    QHash<int, int> m_columnOf; // file column -> table column, for the columns read
+    int m_headerWidth = 0; // file columns up to the header's last
     QList<Candidate> m_rows;
 };
 
@@ -504,7 +539,9 @@ PriceImportPlan importPriceList(
     const PriceTable &table, const PriceListFile &file, ImportMode mode, const PriceImportPlan *previewed)
 {
     PriceImportPlan done;
-    inTransaction(Database::shared(), [&] {
+    // Planned and written under one write lock: another program's load waits
+    // for it, or it for the load.
+    inWriteTransaction(Database::shared(), [&] {
         Planner planner(table, file, mode);
         done = planner.plan();
         if (!done.invalid.isEmpty())

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/common/io/xlsxreader.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -17,12 +19,17 @@ struct ImportProblem {
     QString reason;
 };
 
-// One row of a price list file, before it is checked.
+// One row of a price list file, before it is checked: the cells that hold
+// anything (column from 0, text, whether a workbook showed it as a date).
 struct ImportRow {
     int line = 0;
-    QStringList cells;
+    QList<SheetCell> cells;
     QString unreadable; // why the row could not be read; empty when it could
 };
+
+// The longest text a cell of a price list may hold: far more than any name,
+// specification or remark needs.
+constexpr int kMaxImportedText = 1000;
 
 // A price list file as read: its path (for messages) and its rows.
 struct PriceListFile {
@@ -49,7 +56,11 @@ struct PriceImportPlan {
 
 // Reads a price list: .csv (UTF-8 with or without BOM, GBK, or UTF-16 with
 // BOM; comma, semicolon or tab, told apart by the header) or .xlsx (the
-// first sheet). Throws Error naming the file when it cannot be read at all.
+// first sheet). The first row holding anything (the header) is kept whole;
+// of the other rows only the cells under a header that names a column of
+// the table, and the first cell right of the header, so that memory follows
+// what the import needs, not the file's extent. Throws Error naming the file
+// when it cannot be read at all.
 PriceListFile readPriceListFile(const QString &path, const PriceTable &table);
 
 // What importing the rows would do; writes nothing. The first row holding

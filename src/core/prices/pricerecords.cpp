@@ -83,7 +83,8 @@ SaveOutcome writeNumbered(
     SaveOutcome outcome {adding ? SaveResult::Added : SaveResult::Modified};
     QSqlDatabase db = Database::shared();
     if (adding) {
-        inTransaction(db, [&] {
+        // The number read is the one written, whoever else writes meanwhile.
+        inWriteTransaction(db, [&] {
             outcome.number = nextPriceNumber(table);
             fields.names.prepend(QStringLiteral("编号"));
             fields.values.prepend(outcome.number);

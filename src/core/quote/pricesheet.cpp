@@ -4,10 +4,9 @@
 
 #include "core/common/error.h"
 #include "core/common/keytext.h"
+#include "core/common/numbers.h"
 #include "core/quote/quotebook_p.h"
 #include "core/quote/sheetrounding.h"
-
-#include <optional>
 
 namespace tarvex::quotebook {
 
@@ -49,13 +48,6 @@ QString lookup(const QStringList &conditions, const QString &valueRange)
 {
     return QStringLiteral("SUMPRODUCT(") + conditions.join(QLatin1Char('*')) + QLatin1Char('*') + valueRange
         + QLatin1Char(')');
-}
-
-// ROUND over an expression whose value in the sheet is x, made to come to
-// our figure (see roundingNudge).
-QString rounded(const QString &expression, double x, double ours)
-{
-    return roundFormula(expression, roundingNudge(x, ours).value_or(QString()));
 }
 
 QString equal(const QString &range, const QString &what)
@@ -173,16 +165,14 @@ void writeMaterialRow(lxw_worksheet *ws, const Formats &f, int row, double area,
     // A quantity formula is written only when it comes to our figure; when
     // it would not (the detail sheet's loss factor is not the one the figure
     // was computed with), the figure stands as a plain number.
-    std::optional<QString> qtyNudge;
-    if (m.raw && area > 0)
-        qtyNudge = roundingNudge(*m.raw / area * v.loss, m.qty);
+    const bool qtyFormula = m.raw && area > 0 && Round(*m.raw / area * v.loss, 3) == m.qty;
     check(worksheet_write_number(ws, row, Serial, m.serial, f.centred));
     writeText(ws, row, Name, m.name, f.text);
     writeText(ws, row, Spec, m.spec, f.text);
-    if (qtyNudge) {
+    if (qtyFormula) {
         check(worksheet_write_number(ws, row, Raw, *m.raw, f.number));
         const QString quantity = QStringLiteral("%1/%2*%3").arg(cellRef(row, Raw), areaRef(), cellRef(row, Loss));
-        writeFormula(ws, row, Qty, QLatin1Char('=') + roundFormula(quantity, *qtyNudge), m.qty, f.number);
+        writeFormula(ws, row, Qty, QLatin1Char('=') + halfEvenFormula(quantity), m.qty, f.number);
     } else {
         writeText(ws, row, Raw, QString(), f.number);
         check(worksheet_write_number(ws, row, Qty, m.qty, f.number));
@@ -190,12 +180,11 @@ void writeMaterialRow(lxw_worksheet *ws, const Formats &f, int row, double area,
     writeText(ws, row, Unit, m.unit, f.centred);
     // Glass and accessory prices are rounded to 3 decimals, profile prices
     // are taken as they were typed.
-    const QString price = m.kind == QuoteMaterialRow::Kind::Profile ? l.price : rounded(l.price, v.price, m.price);
+    const QString price = m.kind == QuoteMaterialRow::Kind::Profile ? l.price : halfEvenFormula(l.price);
     writeFormula(ws, row, Price, QLatin1Char('=') + price, m.price, f.number);
     writeFormula(ws, row, Total,
-        QLatin1Char('=')
-            + rounded(cellRef(row, Qty) + QLatin1Char('*') + cellRef(row, Price), m.qty * m.price, m.total),
-        m.total, f.number);
+        QLatin1Char('=') + halfEvenFormula(cellRef(row, Qty) + QLatin1Char('*') + cellRef(row, Price)), m.total,
+        f.number);
     writeText(ws, row, Remark, m.remark, f.text);
     writeFormula(ws, row, Loss, QLatin1Char('=') + l.loss, v.loss, f.number);
 }
@@ -209,7 +198,7 @@ QString columnSum(int first, int last, int col)
 }
 
 void writeFeeRow(lxw_worksheet *ws, const Formats &f, int row, const QuoteFeeRow &fee, const QString &materialSum,
-    double materialTotal, const DetailRanges &r)
+    const DetailRanges &r)
 {
     const QStringList match {exact(r.fyName, rowRef(row, Name))};
     const QString amount = lookup(match, r.fyAmount);
@@ -221,9 +210,7 @@ void writeFeeRow(lxw_worksheet *ws, const Formats &f, int row, const QuoteFeeRow
     // A fee whose amount is 0 is a percentage of the direct material cost.
     writeFormula(ws, row, Price, QStringLiteral("=IF(%1=0,%2,%1)").arg(amount, percentage), fee.rate,
         fee.isPercentage ? f.percent : f.number);
-    const QString share = percentage + QStringLiteral("/100*") + materialSum;
-    const QString percentageValue
-        = fee.isPercentage ? rounded(share, fee.rate / 100 * materialTotal, fee.value) : roundFormula(share, QString());
+    const QString percentageValue = halfEvenFormula(percentage + QStringLiteral("/100*") + materialSum);
     writeFormula(ws, row, Total, QStringLiteral("=IF(%1=0,%2,%1)").arg(amount, percentageValue), fee.value, f.number);
 }
 
@@ -259,17 +246,13 @@ void priceExcel(lxw_worksheet *ws, const Formats &f, const QuoteItem &item, cons
     writeSection(ws, f, row++, QStringLiteral("二"), QStringLiteral("固定费用"));
     const int firstFee = row;
     for (const QuoteFeeRow &fee : item.fees)
-        writeFeeRow(ws, f, row++, fee, materialSum, item.materialTotal, ranges);
+        writeFeeRow(ws, f, row++, fee, materialSum, ranges);
     const QString feeSum = columnSum(firstFee, row - 1, Total);
 
     writeClosingRow(ws, f, row++, QStringLiteral("单价"),
-        QLatin1Char('=')
-            + rounded(materialSum + QLatin1Char('+') + feeSum, item.materialTotal + item.feeTotal, item.unitPrice),
-        item.unitPrice);
+        QLatin1Char('=') + halfEvenFormula(materialSum + QLatin1Char('+') + feeSum), item.unitPrice);
     writeClosingRow(ws, f, row++, QStringLiteral("总价"),
-        QLatin1Char('=')
-            + rounded(QStringLiteral("(%1+%2)*%3").arg(materialSum, feeSum, areaRef()),
-                (item.materialTotal + item.feeTotal) * item.area, item.totalPrice),
+        QLatin1Char('=') + halfEvenFormula(QStringLiteral("(%1+%2)*%3").arg(materialSum, feeSum, areaRef())),
         item.totalPrice);
 
     worksheet_set_paper(ws, 9);

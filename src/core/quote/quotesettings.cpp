@@ -74,13 +74,14 @@ QStringList quoteSettingKeys()
 
 QuoteSettings readQuoteSettings(const QString &iniFile)
 {
+    const IniFile ini(iniFile);
     QuoteSettings s;
     for (int i = 0; i < 8; ++i)
-        s.text[i] = ReadIni(iniFile, kSection, QStringLiteral("tx%1").arg(i + 1));
+        s.text[i] = ini.value(kSection, QStringLiteral("tx%1").arg(i + 1));
     for (int i = 0; i < 5; ++i)
-        s.option[i] = readBool(ReadIni(iniFile, kSection, QStringLiteral("op%1").arg(i + 1)));
+        s.option[i] = readBool(ini.value(kSection, QStringLiteral("op%1").arg(i + 1)));
     for (int i = 0; i < 4; ++i)
-        s.check[i] = readInt(ReadIni(iniFile, kSection, QStringLiteral("ch%1").arg(i + 1)));
+        s.check[i] = readInt(ini.value(kSection, QStringLiteral("ch%1").arg(i + 1)));
     return s;
 }
 

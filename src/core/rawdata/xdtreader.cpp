@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QHash>
 
 #include <charconv>
 #include <cmath>
@@ -109,6 +110,7 @@ XdtRecord record(const Line &line, int type)
                 .arg(line.count));
     XdtRecord r;
     r.type = type;
+    r.line = line.number;
     r.id = line.numberAt(1, "ID");
     switch (type) {
     case 1:
@@ -276,16 +278,31 @@ public:
             if (lineText.trimmed().isEmpty())
                 continue;
             const Line line = splitLine(lineText, m_line);
-            if (const int type = recordType(line))
-                m_sink(record(line, type));
+            if (const int type = recordType(line)) {
+                const XdtRecord r = record(line, type);
+                if (type == 4)
+                    checkWindowId(r);
+                m_sink(r);
+            }
         }
     }
 
 private:
+    // Every material of a window joins it by ID: a second window with the
+    // same ID would double them all.
+    void checkWindowId(const XdtRecord &r)
+    {
+        const auto first = m_windowLines.constFind(r.id);
+        if (first != m_windowLines.constEnd())
+            failAt(r.line, QStringLiteral("门窗 ID %1 已在第%2行出现").arg(plainNumber(r.id)).arg(first.value()));
+        m_windowLines.insert(r.id, r.line);
+    }
+
     TextEncoding m_encoding;
     const XdtRecordSink &m_sink;
     QString m_text;
     qint64 m_line = 0;
+    QHash<double, qint64> m_windowLines; // window ID -> its line
 };
 
 bool startsWithUtf16Bom(QByteArrayView bytes)

@@ -15,6 +15,7 @@ namespace tarvex {
 // file. The texts are views into the reader's buffer, valid during the call.
 struct XdtRecord {
     int type = 0; // 1 LcTemp, 2 BlTemp, 3 PjTemp, 4 MjTemp
+    qint64 line = 0; // from 1
     double id = 0;
     std::array<QStringView, 3> texts; // 代号 | 名称 | 名称,规格,技术要求 | 门窗系列,窗号
     std::array<double, 2> numbers {}; // 长度 | 面积 | 数量 | 框面积,洞口面积
@@ -33,7 +34,9 @@ constexpr qint64 kMaxXdtFileSize = qint64(1) << 30;
 // line throws Error naming its number ("第12行: 长度 'abc' 不是数字") after
 // the records before it went to the sink. Blank lines and lines of a type
 // other than 1 to 4 are skipped; fields after the ones a type needs are
-// ignored. Only a regular file of at most kMaxXdtFileSize is read.
+// ignored. A window (type 4) whose ID an earlier window has is refused with
+// both lines: an ID names one window. Only a regular file of at most
+// kMaxXdtFileSize is read.
 void readXdtFile(const QString &path, const XdtRecordSink &sink, const XdtProgress &progress = {});
 
 // The same for bytes in memory.

@@ -29,7 +29,8 @@ bool canWriteIn(const QString &folder)
 
 PathSettings readPathSettings(const QString &iniFile)
 {
-    return {ReadIni(iniFile, kSection, QStringLiteral("path1")), ReadIni(iniFile, kSection, QStringLiteral("path2"))};
+    const IniFile ini(iniFile);
+    return {ini.value(kSection, QStringLiteral("path1")), ini.value(kSection, QStringLiteral("path2"))};
 }
 
 QString cleanFolderText(const QString &text)

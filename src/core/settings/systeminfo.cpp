@@ -81,6 +81,7 @@ QStringList countLines(const QString &title, const QList<std::pair<const char *,
                 value = QLocale::system().toString(
                     sqlScalar(QStringLiteral("SELECT COUNT(*) FROM ") + QLatin1String(table)).toLongLong());
             } catch (const Error &) {
+                // A table that cannot be counted shows as unavailable.
             }
         }
         lines << QStringLiteral("  ") + QLatin1String(table) + QStringLiteral(" (") + QString::fromUtf8(meaning)

@@ -201,9 +201,9 @@ void MainForm::startup(const QStringList &arguments)
     if (const QString problem = programFolderInUse().problem; !problem.isEmpty())
         reportError(problem);
     try {
-        state.dataFolder = resolveFolderSetting(ReadIni(iniPath(), QStringLiteral("sysPath"), QStringLiteral("path1")));
-        state.libraryFolder
-            = resolveFolderSetting(ReadIni(iniPath(), QStringLiteral("sysPath"), QStringLiteral("path2")));
+        const IniFile ini(iniPath());
+        state.dataFolder = resolveFolderSetting(ini.value(QStringLiteral("sysPath"), QStringLiteral("path1")));
+        state.libraryFolder = resolveFolderSetting(ini.value(QStringLiteral("sysPath"), QStringLiteral("path2")));
 
         // A missing picture leaves the plain background; start-up goes on.
         const QPixmap picture(programFile(QStringLiteral("pic/1.jpg")));
@@ -219,10 +219,10 @@ void MainForm::startup(const QStringList &arguments)
         Database::open(QDir(state.dataFolder).filePath(Database::fileName()));
 
         state.currentFilePath = commandLinePath(arguments);
-        // A file that failed to load must not become the target of the next
-        // save: the tables still hold other data.
-        if (!state.currentFilePath.isEmpty() && QFileInfo(state.currentFilePath).isFile()
-            && !OpenFile(state.currentFilePath))
+        // A file that is missing (or no file at all) or failed to load must
+        // not become the target of the next save: the tables still hold the
+        // data of another one. The load says what is wrong with it.
+        if (!state.currentFilePath.isEmpty() && !OpenFile(state.currentFilePath))
             state.currentFilePath.clear();
     } catch (const Error &e) {
         reportError(e.message());

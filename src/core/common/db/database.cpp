@@ -1,7 +1,7 @@
 #include "core/common/db/database.h"
 
-#include "core/common/db/dberror.h"
 #include "core/common/db/schema.h"
+#include "core/common/db/sqlitefailure.h"
 #include "core/common/error.h"
 #include "core/common/io/savefile.h"
 
@@ -53,6 +53,11 @@ sqlite3 *handleOf(const QSqlDatabase &db)
     return nullptr;
 }
 
+QString describe(const QSqlError &error, const QSqlDatabase &db)
+{
+    return sqliteFailureText(error, db);
+}
+
 } // namespace
 
 void Database::registerFunctions(QSqlDatabase &db)
@@ -88,9 +93,13 @@ QSqlDatabase Database::openFile(
     db.setDatabaseName(path);
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
     try {
-        if (!db.open())
-            throw Error(QStringLiteral("无法打开数据库 ") + QDir::toNativeSeparators(path) + QStringLiteral(": ")
-                + databaseErrorText(db.lastError(), db));
+        if (!db.open()) {
+            const QString reason = describe(db.lastError(), db);
+            if (reason.contains(QDir::toNativeSeparators(path)))
+                throw Error(reason);
+            throw Error(
+                QStringLiteral("无法打开数据库 ") + QDir::toNativeSeparators(path) + QStringLiteral(": ") + reason);
+        }
         sqlExec(QStringLiteral("PRAGMA foreign_keys=OFF"), {}, db);
         if (journal == Journal::Wal)
             sqlExec(QStringLiteral("PRAGMA journal_mode=WAL"), {}, db);
@@ -155,7 +164,7 @@ QSqlQuery sqlExec(const QString &sql, const QVariantList &values, QSqlDatabase d
         }
     }
     if (!ok)
-        throw Error(databaseErrorText(query.lastError(), db));
+        throw Error(describe(query.lastError(), db));
     return query;
 }
 
@@ -208,13 +217,18 @@ ReadTransaction::~ReadTransaction()
 void beginTransaction(QSqlDatabase &db)
 {
     if (!db.transaction())
-        throw Error(databaseErrorText(db.lastError(), db));
+        throw Error(describe(db.lastError(), db));
+}
+
+void beginWriteTransaction(QSqlDatabase &db)
+{
+    sqlExec(QStringLiteral("BEGIN IMMEDIATE"), {}, db);
 }
 
 void commitTransaction(QSqlDatabase &db)
 {
     if (!db.commit()) {
-        const QString reason = databaseErrorText(db.lastError(), db);
+        const QString reason = describe(db.lastError(), db);
         db.rollback();
         throw Error(reason);
     }

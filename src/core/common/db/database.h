@@ -69,6 +69,12 @@ QVariant sqlScalar(const QString &sql, const QVariantList &values = {}, QSqlData
 // Runs fn inside one transaction; rolls back and rethrows when fn throws.
 template <typename Fn> void inTransaction(QSqlDatabase db, Fn fn);
 
+// As inTransaction, but the write lock is taken at the start (BEGIN
+// IMMEDIATE), waiting up to the busy timeout while another program writes. A
+// transaction that reads before it writes must: started as a reader, its
+// first write fails at once when another program wrote meanwhile.
+template <typename Fn> void inWriteTransaction(QSqlDatabase db, Fn fn);
+
 // Holds one read transaction for as long as it lives: every statement on the
 // connection sees the same committed state, so a load by another program in
 // the meantime cannot mix two projects into one output. Inside a transaction
@@ -87,11 +93,14 @@ private:
 };
 
 void beginTransaction(QSqlDatabase &db);
+void beginWriteTransaction(QSqlDatabase &db);
 void commitTransaction(QSqlDatabase &db);
 
-template <typename Fn> void inTransaction(QSqlDatabase db, Fn fn)
+namespace detail {
+
+template <typename Fn> void transacted(QSqlDatabase &db, void (*begin)(QSqlDatabase &), Fn &fn)
 {
-    beginTransaction(db);
+    begin(db);
     try {
         fn();
     } catch (...) {
@@ -99,6 +108,18 @@ template <typename Fn> void inTransaction(QSqlDatabase db, Fn fn)
         throw;
     }
     commitTransaction(db);
+}
+
+} // namespace detail
+
+template <typename Fn> void inTransaction(QSqlDatabase db, Fn fn)
+{
+    detail::transacted(db, beginTransaction, fn);
+}
+
+template <typename Fn> void inWriteTransaction(QSqlDatabase db, Fn fn)
+{
+    detail::transacted(db, beginWriteTransaction, fn);
 }
 
 } // namespace tarvex

@@ -3,6 +3,10 @@
 #include "core/common/db/database.h"
 #include "core/common/db/schemacase.h"
 
+#include <QSqlQuery>
+
+#include <cmath>
+
 namespace tarvex {
 
 // The first version of the file. Everything is created only when missing, so
@@ -59,6 +63,43 @@ QStringList workingSchemaStatements()
     };
 }
 
+namespace {
+
+// A window ID names one window: a file that held two windows of one ID gives
+// the later ones new IDs after the highest, so that none is lost and no
+// material is counted twice; then the index refuses a second one.
+void makeWindowIdsUnique(QSqlDatabase &db)
+{
+    QList<qint64> later;
+    QSqlQuery query
+        = sqlExec(QStringLiteral("SELECT rowid FROM MjTemp m WHERE ID IS NOT NULL AND "
+                                 "rowid > (SELECT MIN(x.rowid) FROM MjTemp x WHERE x.ID = m.ID) ORDER BY rowid"),
+            {}, db);
+    while (query.next())
+        later.append(query.value(0).toLongLong());
+    query.finish();
+    qint64 next = qint64(std::floor(sqlScalar(QStringLiteral("SELECT MAX(ID) FROM MjTemp"), {}, db).toDouble())) + 1;
+    for (const qint64 rowid : later)
+        sqlExec(QStringLiteral("UPDATE MjTemp SET ID=? WHERE rowid=?"), {next++, rowid}, db);
+    sqlExec(QStringLiteral("DROP INDEX IF EXISTS MjTemp_ID"), {}, db);
+    sqlExec(QStringLiteral("CREATE UNIQUE INDEX MjTemp_ID ON MjTemp (ID)"), {}, db);
+}
+
+QString pricePjViewSql()
+{
+    // An empty 规格 or 技术要求 is the same whether stored as Null or as '':
+    // the view shows both as '', and a price row of either kind prices it.
+    return QStringLiteral(
+        "CREATE VIEW PricePj AS SELECT m.门窗系列 AS 门窗系列, m.窗号 AS 窗号, j.名称 AS 名称, "
+        "COALESCE(j.规格,'') COLLATE NOCASE AS 规格, COALESCE(j.技术要求,'') COLLATE NOCASE AS 技术要求, "
+        "j.数量 AS 数量, p.单位 AS 单位, p.单价 AS 单价, p.折扣量 AS 折扣量, p.备注 AS 备注 "
+        "FROM PjTemp j LEFT JOIN MjTemp m ON m.ID = j.ID "
+        "LEFT JOIN pjName p ON p.编号 = (SELECT MIN(x.编号) FROM pjName x WHERE x.名称 = j.名称 "
+        "AND (x.规格 = j.规格 OR (COALESCE(x.规格,'') = '' AND COALESCE(j.规格,'') = '')))");
+}
+
+} // namespace
+
 SchemaPlan workingSchemaPlan()
 {
     SchemaPlan plan;
@@ -69,6 +110,7 @@ SchemaPlan workingSchemaPlan()
         {2, {QStringLiteral("CREATE TABLE IF NOT EXISTS lcStock (代号 TEXT COLLATE NOCASE PRIMARY KEY, 定尺 REAL)")}});
     // Key texts compare without regard to the case of ASCII letters.
     plan.steps.append({3, {}, collateTextsWithoutCase});
+    plan.steps.append({4, {QStringLiteral("DROP VIEW IF EXISTS PricePj"), pricePjViewSql()}, makeWindowIdsUnique});
     return plan;
 }
 

@@ -2,6 +2,8 @@
 
 #include "core/common/columnkind.h"
 #include "core/common/db/database.h"
+#include "core/common/error.h"
+#include "core/common/messages.h"
 #include "core/common/numbers.h"
 #include "core/common/yesno.h"
 
@@ -30,6 +32,7 @@ void SqlGridModel::setQuery(const QString &sql, QSqlDatabase db, const QVariantL
     m_values = values;
     m_fields = fields;
     m_count = count;
+    m_readFailed = false;
     m_rowColors.clear();
     m_blocks.clear();
     m_blockOrder.clear();
@@ -43,6 +46,7 @@ void SqlGridModel::clear()
     m_values.clear();
     m_fields.clear();
     m_count = 0;
+    m_readFailed = false;
     m_rowColors.clear();
     m_blocks.clear();
     m_blockOrder.clear();
@@ -63,13 +67,43 @@ const QVector<QVariant> &SqlGridModel::block(int blockIndex) const
         while (query.next())
             for (int c = 0; c < m_fields.size(); ++c)
                 values.append(query.value(c));
-    } catch (...) {
-        // The table changed under the grid: show blanks until the next load.
+    } catch (const Error &e) {
+        reportReadFailure(e.message());
     }
     if (m_blockOrder.size() >= kCachedBlocks)
         m_blocks.remove(m_blockOrder.takeFirst());
     m_blockOrder.append(blockIndex);
     return *m_blocks.insert(blockIndex, values);
+}
+
+void SqlGridModel::reportReadFailure(const QString &message) const
+{
+    // The table changed under the grid or the database failed: said once,
+    // and the grid shows no rows until the next load. Both wait until the
+    // paint that asked for the rows is over.
+    if (m_readFailed)
+        return;
+    m_readFailed = true;
+    auto *self = const_cast<SqlGridModel *>(this);
+    QMetaObject::invokeMethod(
+        self,
+        [self, message] {
+            if (!self->m_readFailed)
+                return; // loaded again meanwhile
+            self->dropRows();
+            reportError(QStringLiteral("读取数据失败: ") + message);
+        },
+        Qt::QueuedConnection);
+}
+
+void SqlGridModel::dropRows()
+{
+    beginResetModel();
+    m_count = 0;
+    m_rowColors.clear();
+    m_blocks.clear();
+    m_blockOrder.clear();
+    endResetModel();
 }
 
 QVariant SqlGridModel::value(int row, int column) const

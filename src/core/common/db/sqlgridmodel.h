@@ -13,6 +13,8 @@ namespace tarvex {
 // A grid's rows over an SQL query. The count comes from the database and rows
 // are read in blocks only when they are shown, so a page of 200,000 rows opens
 // at once. An empty result shows one blank row, as the grids always have.
+// Rows that cannot be read are reported once ("当前错误:") and the grid is
+// emptied until the next load.
 class SqlGridModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -50,12 +52,15 @@ private:
     static constexpr int kCachedBlocks = 64;
 
     const QVector<QVariant> &block(int blockIndex) const;
+    void reportReadFailure(const QString &message) const;
+    void dropRows();
 
     QSqlDatabase m_db;
     QString m_sql;
     QVariantList m_values;
     QStringList m_fields;
     int m_count = 0;
+    mutable bool m_readFailed = false;
     QHash<int, QColor> m_rowColors;
     mutable QHash<int, QVector<QVariant>> m_blocks;
     mutable QList<int> m_blockOrder;

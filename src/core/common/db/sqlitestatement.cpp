@@ -1,6 +1,6 @@
 #include "core/common/db/sqlitestatement.h"
 
-#include "core/common/db/dberror.h"
+#include "core/common/db/sqlitefailure.h"
 #include "core/common/error.h"
 
 #include <QSqlDriver>
@@ -146,7 +146,7 @@ QString SqliteStatement::columnName(int column) const
 
 void SqliteStatement::fail() const
 {
-    throw Error(sqliteErrorText(sqlite3_errcode(m_db), QString::fromUtf8(sqlite3_errmsg(m_db))));
+    throw Error(sqliteFailureText(m_db));
 }
 
 } // namespace tarvex

@@ -1,7 +1,7 @@
 #include "core/common/db/sqlscript.h"
 
 #include "core/common/db/database.h"
-#include "core/common/db/dberror.h"
+#include "core/common/db/sqlitefailure.h"
 #include "core/common/error.h"
 #include "core/common/io/textcodec.h"
 
@@ -72,7 +72,7 @@ void runSqlScript(const QString &script, QSqlDatabase db)
                     ++start;
                 const int line = int(QByteArrayView(utf8.constData(), start - utf8.constData()).count('\n')) + 1;
                 throw Error(QStringLiteral("第%1行: ").arg(line)
-                    + sqliteErrorText(rc, QString::fromUtf8(sqlite3_errmsg(handle))));
+                    + sqliteFailureText(handle));
             }
         }
     });

@@ -1,5 +1,7 @@
 #include "core/common/io/csv.h"
 
+#include "core/common/numbers.h"
+
 namespace tarvex {
 
 namespace {
@@ -15,6 +17,15 @@ public:
     }
 
     bool atEnd() const { return m_pos >= m_text.size(); }
+
+    // Passes over an empty line at the start of a record: true when it did.
+    bool skipEmptyLine()
+    {
+        if (atEnd() || !isLineEnd(m_text.at(m_pos)))
+            return false;
+        takeLineEnd(m_text.at(m_pos++));
+        return true;
+    }
 
     CsvRecord next()
     {
@@ -79,10 +90,22 @@ private:
 QList<CsvRecord> parseCsv(const QString &text, QChar delimiter, int maxRecords)
 {
     QList<CsvRecord> records;
-    CsvParser parser(text, delimiter);
-    while (!parser.atEnd() && (maxRecords < 0 || records.size() < maxRecords))
-        records.append(parser.next());
+    if (maxRecords == 0)
+        return records;
+    parseCsv(text, delimiter, [&](CsvRecord &&record) {
+        records.append(std::move(record));
+        return maxRecords < 0 || records.size() < maxRecords;
+    });
     return records;
+}
+
+void parseCsv(const QString &text, QChar delimiter, const std::function<bool(CsvRecord &&)> &sink)
+{
+    CsvParser parser(text, delimiter);
+    while (!parser.atEnd()) {
+        if (!parser.skipEmptyLine() && !sink(parser.next()))
+            return;
+    }
 }
 
 QString csvField(const QString &text, QChar delimiter)
@@ -94,6 +117,35 @@ QString csvField(const QString &text, QChar delimiter)
     QString doubled = text;
     doubled.replace(kQuote, QStringLiteral("\"\""));
     return kQuote + doubled + kQuote;
+}
+
+namespace {
+
+bool startsFormula(QStringView text)
+{
+    static const QString starts = QStringLiteral("=+-@\t\r");
+    return !text.isEmpty() && starts.contains(text.front());
+}
+
+bool needsMark(QStringView text)
+{
+    return startsFormula(text) || text.startsWith(u'\'');
+}
+
+} // namespace
+
+QString csvTextCell(const QString &text)
+{
+    if (!needsMark(text) || parseNumber(text, nullptr))
+        return text;
+    return QLatin1Char('\'') + text;
+}
+
+QString textOfCsvCell(const QString &cell)
+{
+    if (cell.startsWith(u'\'') && needsMark(QStringView(cell).mid(1)))
+        return cell.mid(1);
+    return cell;
 }
 
 } // namespace tarvex

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 namespace tarvex {
 
 // One record of a delimited text file and the line it starts on (from 1).
@@ -15,11 +17,26 @@ struct CsvRecord {
 
 // Splits the text of a delimited file into records. A field between double
 // quotes may hold the delimiter, line breaks and doubled quotes; lines end in
-// CR LF, LF or CR. At most maxRecords records are read (all when negative).
+// CR LF, LF or CR; an empty line gives no record. At most maxRecords records
+// are read (all when negative).
 QList<CsvRecord> parseCsv(const QString &text, QChar delimiter, int maxRecords = -1);
+
+// The same record by record, for files too large to hold as records: sink
+// takes each in turn and returns false to stop.
+void parseCsv(const QString &text, QChar delimiter, const std::function<bool(CsvRecord &&)> &sink);
 
 // A field as written to a file: between quotes (inner quotes doubled) when
 // it holds the delimiter, a quote, a line break or blanks at either end.
 QString csvField(const QString &text, QChar delimiter);
+
+// A text cell as a spreadsheet program must read it: a text starting with
+// =, +, -, @, a tab or a CR would be taken for a formula when the file is
+// opened, so it goes out behind an apostrophe (the spreadsheet's mark of a
+// text), as does a text that starts with an apostrophe itself. A text that
+// is a number as a whole stays as it is.
+QString csvTextCell(const QString &text);
+// The text of a cell written by csvTextCell: the apostrophe dropped again, so
+// that an exported file imports unchanged.
+QString textOfCsvCell(const QString &cell);
 
 } // namespace tarvex

@@ -31,12 +31,20 @@ IniText readIniText(const QString &filePath)
         else if (text.contains(QLatin1Char('\r')))
             ini.lineEnd = QStringLiteral("\r");
     }
-    QString normalized = text;
-    normalized.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    normalized.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    ini.lines = normalized.split(QLatin1Char('\n'));
-    if (!ini.lines.isEmpty() && ini.lines.last().isEmpty())
-        ini.lines.removeLast();
+    // Split in one pass: replacing the line ends first moves the rest of a
+    // large file once per line.
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c != u'\n' && c != u'\r')
+            continue;
+        ini.lines.append(text.mid(start, i - start));
+        if (c == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < text.size())
+        ini.lines.append(text.mid(start));
     return ini;
 }
 
@@ -61,23 +69,41 @@ bool isKeyLine(const QString &line, const QString &key, QString *value = nullptr
     return true;
 }
 
+// The value of the key in the first section of that name that has it.
+// Views only: a large file is searched once per key without copying lines.
+QString findValue(const QStringList &lines, const QString &section, const QString &key)
+{
+    bool inSection = false;
+    for (const QString &line : lines) {
+        const QStringView t = QStringView(line).trimmed();
+        if (t.startsWith(u'[') && t.endsWith(u']')) {
+            inSection = t.mid(1, t.size() - 2).trimmed().compare(section, Qt::CaseInsensitive) == 0;
+            continue;
+        }
+        if (!inSection || t.startsWith(u';'))
+            continue;
+        const qsizetype eq = t.indexOf(u'=');
+        if (eq >= 0 && t.left(eq).trimmed().compare(key, Qt::CaseInsensitive) == 0)
+            return t.mid(eq + 1).trimmed().toString();
+    }
+    return QString();
+}
+
 } // namespace
+
+IniFile::IniFile(const QString &filePath)
+    : m_lines(readIniText(filePath).lines)
+{
+}
+
+QString IniFile::value(const QString &section, const QString &key) const
+{
+    return findValue(m_lines, section, key);
+}
 
 QString ReadIni(const QString &filePath, const QString &section, const QString &key)
 {
-    const IniText ini = readIniText(filePath);
-    bool inSection = false;
-    for (const QString &line : ini.lines) {
-        const QString name = sectionOf(line);
-        if (!name.isNull()) {
-            inSection = name.compare(section, Qt::CaseInsensitive) == 0;
-            continue;
-        }
-        QString value;
-        if (inSection && isKeyLine(line, key, &value))
-            return value;
-    }
-    return QString();
+    return IniFile(filePath).value(section, key);
 }
 
 namespace {

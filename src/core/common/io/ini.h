@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 namespace tarvex {
 
@@ -9,6 +10,18 @@ namespace tarvex {
 // key reads as empty text; values are trimmed. Files in UTF-8 or GBK are read;
 // writes keep the other lines, comments and line ends, and store UTF-8.
 QString ReadIni(const QString &filePath, const QString &section, const QString &key);
+
+// The file read once, for an operation that needs several of its keys: each
+// ReadIni reads the whole file again.
+class IniFile {
+public:
+    explicit IniFile(const QString &filePath);
+    // As ReadIni.
+    QString value(const QString &section, const QString &key) const;
+
+private:
+    QStringList m_lines;
+};
 
 // Creates the file and the section when missing. Returns false with a reason
 // when the file cannot be written, or when the section, a key or a value

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStorageInfo>
 
 #include <cerrno>
 #include <cstring>
@@ -20,6 +21,16 @@ SaveFileMaker &saveFileMaker()
 {
     static SaveFileMaker maker;
     return maker;
+}
+
+// Why a write to the file failed, just after it failed: a full disk is said
+// plainly (Qt reports a write cut short by it as "Unknown error").
+QString writeFailure(const QSaveFile &file, int error)
+{
+    const QStorageInfo disk(QFileInfo(file.fileName()).absolutePath());
+    if (error == ENOSPC || error == EDQUOT || (disk.isValid() && disk.bytesAvailable() == 0))
+        return QStringLiteral("磁盘空间不足");
+    return file.errorString();
 }
 
 // Passes every write on to the file and keeps the first failure: some writers
@@ -41,8 +52,9 @@ protected:
     {
         if (failed())
             return -1;
+        errno = 0;
         if (m_file.write(data, size) != size) {
-            m_failure = m_file.errorString();
+            m_failure = writeFailure(m_file, errno);
             return -1;
         }
         return size;
@@ -57,11 +69,13 @@ private:
 // commit() forgets to report.
 QString flushFailure(QSaveFile &file)
 {
+    errno = 0;
     if (!file.flush() || file.error() != QFileDevice::NoError)
-        return file.errorString();
+        return writeFailure(file, errno);
     const int handle = file.handle();
     if (handle >= 0 && ::fsync(handle) != 0 && errno != EINVAL && errno != EROFS)
-        return QString::fromLocal8Bit(std::strerror(errno));
+        return errno == ENOSPC || errno == EDQUOT ? QStringLiteral("磁盘空间不足")
+                                                  : QString::fromLocal8Bit(std::strerror(errno));
     return QString();
 }
 
@@ -104,25 +118,42 @@ void setSaveFileMaker(SaveFileMaker maker)
     saveFileMaker() = std::move(maker);
 }
 
+namespace {
+
+// QSaveFile writes to the file a link names: refused where links are.
+void checkSymlink(const QString &path, Symlinks symlinks)
+{
+    if (symlinks == Symlinks::Refuse && QFileInfo(path).isSymLink())
+        throw Error(cannotWriteText(path, QStringLiteral("这是一个符号链接, 导出不会写入它所指向的文件")));
+}
+
+} // namespace
+
 struct AtomicFile::Private {
-    explicit Private(const QString &path)
+    Private(const QString &path, Symlinks symlinks)
         : path(path)
+        , symlinks(symlinks)
         , file(saveFileMaker() ? saveFileMaker()(path) : std::make_unique<QSaveFile>(path))
     {
     }
 
     QString path;
+    Symlinks symlinks;
     std::unique_ptr<QSaveFile> file;
     std::unique_ptr<CheckedDevice> device;
     bool committed = false;
 };
 
-AtomicFile::AtomicFile(const QString &path)
-    : d(std::make_unique<Private>(path))
+AtomicFile::AtomicFile(const QString &path, Symlinks symlinks)
 {
+    checkSymlink(path, symlinks);
+    d = std::make_unique<Private>(path, symlinks);
+    errno = 0;
     if (!d->file->open(QIODevice::WriteOnly))
-        throw Error(cannotWriteText(path, d->file->errorString()));
+        throw Error(cannotWriteText(path, writeFailure(*d->file, errno)));
     d->device = std::make_unique<CheckedDevice>(*d->file);
+    // A link made while the file was opened leads the rename astray too.
+    checkSymlink(path, symlinks);
 }
 
 AtomicFile::~AtomicFile()
@@ -145,20 +176,25 @@ void AtomicFile::commit()
     const QString failure = flushFailure(file);
     if (!failure.isEmpty())
         fail(file, d->path, failure);
+    if (d->symlinks == Symlinks::Refuse && QFileInfo(d->path).isSymLink()) {
+        file.cancelWriting();
+        checkSymlink(d->path, d->symlinks);
+    }
     if (!file.commit())
         throw Error(cannotWriteText(d->path, file.errorString()));
 }
 
-void saveFileAtomically(const QString &path, const std::function<void(QIODevice &)> &write)
+void saveFileAtomically(const QString &path, const std::function<void(QIODevice &)> &write, Symlinks symlinks)
 {
-    AtomicFile file(path);
+    AtomicFile file(path, symlinks);
     write(file.device()); // an exception drops the temporary file with file
     file.commit();
 }
 
-void saveFileAtomically(const QString &path, const QByteArray &bytes)
+void saveFileAtomically(const QString &path, const QByteArray &bytes, Symlinks symlinks)
 {
-    saveFileAtomically(path, [&](QIODevice &device) { device.write(bytes); });
+    saveFileAtomically(
+        path, [&](QIODevice &device) { device.write(bytes); }, symlinks);
 }
 
 void copyFileAtomically(const QString &source, const QString &path)

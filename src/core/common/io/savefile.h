@@ -14,6 +14,12 @@ namespace tarvex {
 // The failure text of a file that could not be written.
 QString cannotWriteText(const QString &path, const QString &reason);
 
+// Whether a save may write through a symbolic link at its path to the file
+// the link names. The program's own files (cs.ini, the databases, files the
+// user names) follow the user's links; a file exported into a folder refuses
+// one, so that a link planted there cannot lead the write elsewhere.
+enum class Symlinks { Follow, Refuse };
+
 // A file written through a temporary file that commit() renames over path:
 // the file is whole or left as it was. Every buffered byte is flushed and
 // synced and the device's error checked before the rename, so a full disk
@@ -21,7 +27,7 @@ QString cannotWriteText(const QString &path, const QString &reason);
 // commit(), it leaves the old file. Throws Error with cannotWriteText.
 class AtomicFile {
 public:
-    explicit AtomicFile(const QString &path);
+    explicit AtomicFile(const QString &path, Symlinks symlinks = Symlinks::Follow);
     ~AtomicFile();
     AtomicFile(const AtomicFile &) = delete;
     AtomicFile &operator=(const AtomicFile &) = delete;
@@ -40,8 +46,9 @@ private:
 // device's error checked before the rename, so a full disk cancels the save
 // instead of leaving a cut-off file. write() fills the device; when it throws,
 // the old file stays. Throws Error with cannotWriteText.
-void saveFileAtomically(const QString &path, const std::function<void(QIODevice &)> &write);
-void saveFileAtomically(const QString &path, const QByteArray &bytes);
+void saveFileAtomically(
+    const QString &path, const std::function<void(QIODevice &)> &write, Symlinks symlinks = Symlinks::Follow);
+void saveFileAtomically(const QString &path, const QByteArray &bytes, Symlinks symlinks = Symlinks::Follow);
 
 // Copies the file at source to path atomically, in pieces (for files built
 // aside, such as workbooks).

@@ -107,6 +107,27 @@ TextEncoding guessEncoding(QByteArrayView bytes)
     return guess.encoding();
 }
 
+qsizetype mixedEncodingAt(QByteArrayView bytes)
+{
+    if (bytes.startsWith(QByteArrayView(kBom)))
+        bytes = bytes.sliced(3);
+    const qsizetype bad = invalidByteAt(bytes, TextEncoding::Utf8);
+    if (bad <= 0 || bytes[bad] == '\0')
+        return -1;
+    constexpr int kChineseBefore = 4;
+    int chinese = 0;
+    const auto *p = reinterpret_cast<const uchar *>(bytes.data());
+    const uchar *end = p + bad;
+    while (p < end && chinese < kChineseBefore) {
+        char32_t c = 0;
+        const int length = *p < 0x80 ? 1 : utf8Sequence(p, end, &c);
+        if (length > 1 && isChineseTextChar(c))
+            ++chinese;
+        p += length;
+    }
+    return chinese < kChineseBefore ? -1 : bad;
+}
+
 QString encodingName(TextEncoding encoding)
 {
     return encoding == TextEncoding::Utf8 ? QStringLiteral("UTF-8") : QStringLiteral("GBK");

@@ -32,6 +32,13 @@ private:
 
 TextEncoding guessEncoding(QByteArrayView bytes);
 
+// A file that begins as UTF-8 Chinese text and goes on in another encoding
+// (lines pasted from a GBK file): the offset of its first byte that is not
+// UTF-8, or -1 when the file is not such a mixture. Its first part must hold
+// a few Chinese characters, so that GBK text that happens to be valid UTF-8
+// is not taken for it.
+qsizetype mixedEncodingAt(QByteArrayView bytes);
+
 // The name shown in messages ("GBK", "UTF-8").
 QString encodingName(TextEncoding encoding);
 

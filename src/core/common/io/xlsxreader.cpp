@@ -1,11 +1,14 @@
 #include "core/common/io/xlsxreader.h"
 
 #include "core/common/error.h"
+#include "core/common/io/sheetdates.h"
 #include "core/common/numbers.h"
 
 #include <QDir>
 #include <QFile>
 #include <QHash>
+#include <QIODevice>
+#include <QStringList>
 #include <QXmlStreamReader>
 
 #include <zip.h>
@@ -17,6 +20,37 @@ namespace {
 // A part larger than this is not a price list but an attack or an accident.
 constexpr zip_uint64_t kMaxPartSize = 256u * 1024 * 1024;
 constexpr int kMaxColumns = 16384;
+
+// One part of the zip container read as a stream, so that a large sheet is
+// never held whole.
+class ZipPart : public QIODevice {
+public:
+    explicit ZipPart(zip_file_t *file)
+        : m_file(file)
+    {
+        open(QIODevice::ReadOnly);
+    }
+    ~ZipPart() override { zip_fclose(m_file); }
+
+    bool isSequential() const override { return true; }
+    bool failed() const { return m_failed; }
+
+protected:
+    qint64 readData(char *data, qint64 size) override
+    {
+        const zip_int64_t n = zip_fread(m_file, data, zip_uint64_t(size));
+        if (n < 0) {
+            m_failed = true;
+            return -1;
+        }
+        return n;
+    }
+    qint64 writeData(const char *, qint64) override { return -1; }
+
+private:
+    zip_file_t *m_file;
+    bool m_failed = false;
+};
 
 class Workbook {
 public:
@@ -38,7 +72,7 @@ public:
 
     bool has(const QString &name) const { return zip_name_locate(m_zip, name.toUtf8().constData(), 0) >= 0; }
 
-    QByteArray part(const QString &name) const
+    std::unique_ptr<ZipPart> open(const QString &name) const
     {
         const QByteArray utf8 = name.toUtf8();
         zip_stat_t stat;
@@ -50,12 +84,7 @@ public:
         zip_file_t *file = zip_fopen(m_zip, utf8.constData(), 0);
         if (!file)
             fail(QStringLiteral("无法读取部件%1").arg(name));
-        QByteArray bytes(qsizetype(stat.size), Qt::Uninitialized);
-        const zip_int64_t read = zip_fread(file, bytes.data(), stat.size);
-        zip_fclose(file);
-        if (read < 0 || zip_uint64_t(read) != stat.size)
-            fail(QStringLiteral("部件%1已损坏").arg(name));
-        return bytes;
+        return std::make_unique<ZipPart>(file);
     }
 
     [[noreturn]] void fail(const QString &reason) const
@@ -63,10 +92,25 @@ public:
         throw Error(QStringLiteral("无法读取工作簿%1: %2").arg(QDir::toNativeSeparators(m_path), reason));
     }
 
-    void check(const QXmlStreamReader &xml, const QString &name) const
+    void check(const QXmlStreamReader &xml, const ZipPart &part, const QString &name) const
     {
+        if (part.failed())
+            fail(QStringLiteral("部件%1已损坏").arg(name));
         if (xml.hasError())
             fail(QStringLiteral("部件%1不是有效的XML(%2)").arg(name, xml.errorString()));
+    }
+
+    // Reads a part through the XML reader: step is called for every start
+    // element, until it returns false.
+    template <typename Step> void readXml(const QString &name, Step step) const
+    {
+        const std::unique_ptr<ZipPart> part = open(name);
+        QXmlStreamReader xml(part.get());
+        while (!xml.atEnd()) {
+            if (xml.readNext() == QXmlStreamReader::StartElement && !step(xml))
+                break;
+        }
+        check(xml, *part, name);
     }
 
 private:
@@ -122,33 +166,37 @@ QString partPath(const QString &target)
 struct Parts {
     QString sheet;
     QString sharedStrings;
+    QString styles;
+    bool date1904 = false;
 };
 
 Parts findParts(const Workbook &book)
 {
+    Parts parts;
     QString firstId;
-    {
-        QXmlStreamReader xml(book.part(QStringLiteral("xl/workbook.xml")));
-        while (!xml.atEnd() && firstId.isEmpty()) {
-            if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == QLatin1String("sheet"))
-                firstId = relationshipId(xml);
+    book.readXml(QStringLiteral("xl/workbook.xml"), [&](QXmlStreamReader &xml) {
+        if (xml.name() == QLatin1String("workbookPr")) {
+            const QString flag = attribute(xml, "date1904");
+            parts.date1904 = flag == QLatin1String("1") || flag == QLatin1String("true");
+        } else if (xml.name() == QLatin1String("sheet")) {
+            firstId = relationshipId(xml);
         }
-        book.check(xml, QStringLiteral("xl/workbook.xml"));
-    }
+        return firstId.isEmpty();
+    });
     if (firstId.isEmpty())
         book.fail(QStringLiteral("没有工作表"));
-    Parts parts;
-    QXmlStreamReader xml(book.part(QStringLiteral("xl/_rels/workbook.xml.rels")));
-    while (!xml.atEnd()) {
-        if (xml.readNext() != QXmlStreamReader::StartElement || xml.name() != QLatin1String("Relationship"))
-            continue;
+    book.readXml(QStringLiteral("xl/_rels/workbook.xml.rels"), [&](QXmlStreamReader &xml) {
+        if (xml.name() != QLatin1String("Relationship"))
+            return true;
         const QString type = attribute(xml, "Type");
         if (attribute(xml, "Id") == firstId)
             parts.sheet = partPath(attribute(xml, "Target"));
         else if (type.endsWith(QLatin1String("/sharedStrings")))
             parts.sharedStrings = partPath(attribute(xml, "Target"));
-    }
-    book.check(xml, QStringLiteral("xl/_rels/workbook.xml.rels"));
+        else if (type.endsWith(QLatin1String("/styles")))
+            parts.styles = partPath(attribute(xml, "Target"));
+        return true;
+    });
     if (parts.sheet.isEmpty())
         book.fail(QStringLiteral("找不到第一张工作表"));
     return parts;
@@ -159,13 +207,38 @@ QStringList readSharedStrings(const Workbook &book, const QString &name)
     QStringList strings;
     if (name.isEmpty() || !book.has(name))
         return strings;
-    QXmlStreamReader xml(book.part(name));
-    while (!xml.atEnd()) {
-        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == QLatin1String("si"))
+    book.readXml(name, [&](QXmlStreamReader &xml) {
+        if (xml.name() == QLatin1String("si"))
             strings.append(readRichText(xml));
-    }
-    book.check(xml, name);
+        return true;
+    });
     return strings;
+}
+
+// Per cell style (the s attribute): the date format it shows a number in,
+// empty for styles that show numbers as numbers.
+QStringList readDateStyles(const Workbook &book, const QString &name)
+{
+    QStringList styles;
+    if (name.isEmpty() || !book.has(name))
+        return styles;
+    QHash<int, QString> customCodes;
+    bool inCellStyles = false;
+    book.readXml(name, [&](QXmlStreamReader &xml) {
+        if (xml.name() == QLatin1String("numFmt")) {
+            customCodes.insert(attribute(xml, "numFmtId").toInt(), attribute(xml, "formatCode"));
+        } else if (xml.name() == QLatin1String("cellXfs")) {
+            inCellStyles = true;
+        } else if (xml.name() == QLatin1String("cellStyleXfs") || xml.name() == QLatin1String("dxfs")) {
+            inCellStyles = false;
+        } else if (inCellStyles && xml.name() == QLatin1String("xf")) {
+            const int id = attribute(xml, "numFmtId").toInt();
+            const QString code = customCodes.contains(id) ? customCodes.value(id) : builtinNumberFormat(id);
+            styles.append(isDateFormat(code) ? code : QString());
+        }
+        return true;
+    });
+    return styles;
 }
 
 // Column index from 0 of a reference like "AB12"; -1 when it has no letters.
@@ -183,46 +256,27 @@ int columnOf(QStringView reference)
     return letters == 0 ? -1 : column - 1;
 }
 
-QString cellText(QStringView type, const QString &value, const QStringList &strings)
-{
-    if (type == QLatin1String("s")) {
-        bool ok = false;
-        const int index = value.toInt(&ok);
-        return ok && index >= 0 && index < strings.size() ? strings.at(index) : QString();
-    }
-    if (type == QLatin1String("b"))
-        return value.trimmed() == QLatin1String("1") ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
-    if (type.isEmpty() || type == QLatin1String("n")) {
-        double number = 0;
-        if (parseNumber(value, &number))
-            return plainNumber(number);
-    }
-    return value;
-}
-
 class SheetReader {
 public:
-    SheetReader(const Workbook &book, const QString &name, const QStringList &strings)
+    SheetReader(const Workbook &book, const Parts &parts, const std::function<void(SheetRow &&)> &sink)
         : m_book(book)
-        , m_name(name)
-        , m_strings(strings)
+        , m_parts(parts)
+        , m_strings(readSharedStrings(book, parts.sharedStrings))
+        , m_dateStyles(readDateStyles(book, parts.styles))
+        , m_sink(sink)
     {
     }
 
-    QList<SheetRow> read()
+    void read()
     {
-        QXmlStreamReader xml(m_book.part(m_name));
-        while (!xml.atEnd()) {
-            if (xml.readNext() != QXmlStreamReader::StartElement)
-                continue;
+        m_book.readXml(m_parts.sheet, [&](QXmlStreamReader &xml) {
             if (xml.name() == QLatin1String("row"))
                 startRow(xml);
             else if (xml.name() == QLatin1String("c"))
                 readCell(xml);
-        }
-        m_book.check(xml, m_name);
+            return true;
+        });
         finishRow();
-        return m_rows;
     }
 
 private:
@@ -232,17 +286,45 @@ private:
         bool ok = false;
         const int number = attribute(xml, "r").toInt(&ok);
         m_current.line = ok && number > m_current.line ? number : m_current.line + 1;
-        m_current.cells.clear();
         m_column = -1;
     }
 
     void finishRow()
     {
-        while (!m_current.cells.isEmpty() && m_current.cells.last().isEmpty())
-            m_current.cells.removeLast();
-        if (!m_current.cells.isEmpty())
-            m_rows.append(m_current);
-        m_current.cells.clear();
+        if (!m_current.cells.isEmpty()) {
+            const int line = m_current.line;
+            m_sink(std::move(m_current));
+            m_current = SheetRow {line, {}};
+        }
+    }
+
+    SheetCell cell(QStringView type, const QString &value, int style) const
+    {
+        SheetCell c {m_column, QString(), false};
+        if (type == QLatin1String("s")) {
+            bool ok = false;
+            const int index = value.toInt(&ok);
+            c.text = ok && index >= 0 && index < m_strings.size() ? m_strings.at(index) : QString();
+        } else if (type == QLatin1String("b")) {
+            c.text = value.trimmed() == QLatin1String("1") ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
+        } else if (type == QLatin1String("d")) {
+            c.text = value;
+            c.date = true;
+        } else if (type.isEmpty() || type == QLatin1String("n")) {
+            double number = 0;
+            const QString dateFormat = style >= 0 && style < m_dateStyles.size() ? m_dateStyles.at(style) : QString();
+            if (!parseNumber(value, &number)) {
+                c.text = value;
+            } else if (!dateFormat.isEmpty()) {
+                c.text = shownSheetDate(number, dateFormat, m_parts.date1904);
+                c.date = true;
+            } else {
+                c.text = plainNumber(number);
+            }
+        } else {
+            c.text = value;
+        }
+        return c;
     }
 
     void readCell(QXmlStreamReader &xml)
@@ -251,7 +333,9 @@ private:
         m_column = given >= 0 ? given : m_column + 1;
         if (m_column >= kMaxColumns)
             m_book.fail(QStringLiteral("第%1行的列超出范围").arg(m_current.line));
-        const QString type = xml.attributes().value(QLatin1String("t")).toString();
+        const QString type = attribute(xml, "t");
+        bool styled = false;
+        const int style = xml.attributes().value(QLatin1String("s")).toInt(&styled);
         QString value;
         while (!xml.atEnd()) {
             xml.readNext();
@@ -262,32 +346,43 @@ private:
             else if (xml.isEndElement() && xml.name() == QLatin1String("c"))
                 break;
         }
-        const QString text = cellText(type, value, m_strings);
-        if (text.isEmpty())
+        SheetCell c = cell(type, value, styled ? style : -1);
+        if (c.text.isEmpty())
             return;
-        while (m_current.cells.size() <= m_column)
-            m_current.cells.append(QString());
-        m_current.cells[m_column] = text;
+        // A column given twice keeps its last cell, as the spreadsheet would.
+        if (!m_current.cells.isEmpty() && m_current.cells.last().column >= c.column) {
+            for (qsizetype i = 0; i < m_current.cells.size(); ++i) {
+                if (m_current.cells.at(i).column == c.column) {
+                    m_current.cells[i] = std::move(c);
+                    return;
+                }
+                if (m_current.cells.at(i).column > c.column) {
+                    m_current.cells.insert(i, std::move(c));
+                    return;
+                }
+            }
+        }
+        m_current.cells.append(std::move(c));
     }
 
     const Workbook &m_book;
-    QString m_name;
-    const QStringList &m_strings;
-    QList<SheetRow> m_rows;
+    const Parts &m_parts;
+    const QStringList m_strings;
+    const QStringList m_dateStyles;
+    const std::function<void(SheetRow &&)> &m_sink;
     SheetRow m_current;
     int m_column = -1;
 };
 
 } // namespace
 
-QList<SheetRow> readFirstSheet(const QString &path)
+void readFirstSheet(const QString &path, const std::function<void(SheetRow &&)> &sink)
 {
     if (!QFile::exists(path))
         throw Error(QStringLiteral("找不到文件%1").arg(QDir::toNativeSeparators(path)));
     const Workbook book(path);
     const Parts parts = findParts(book);
-    const QStringList strings = readSharedStrings(book, parts.sharedStrings);
-    return SheetReader(book, parts.sheet, strings).read();
+    SheetReader(book, parts, sink).read();
 }
 
 } // namespace tarvex
