@@ -71,8 +71,7 @@ void runSqlScript(const QString &script, QSqlDatabase db)
                 while (*start == ' ' || *start == '\t' || *start == '\r' || *start == '\n')
                     ++start;
                 const int line = int(QByteArrayView(utf8.constData(), start - utf8.constData()).count('\n')) + 1;
-                throw Error(QStringLiteral("第%1行: ").arg(line)
-                    + sqliteFailureText(handle));
+                throw Error(QStringLiteral("第%1行: ").arg(line) + sqliteFailureText(handle));
             }
         }
     });
