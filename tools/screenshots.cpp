@@ -11,6 +11,7 @@
 #include "core/common/appstate.h"
 #include "core/common/db/database.h"
 #include "core/common/db/sqlscript.h"
+#include "core/common/io/ini.h"
 #include "core/common/io/paths.h"
 #include "core/common/messages.h"
 #include "core/document/pagerenderer.h"
@@ -25,6 +26,8 @@
 #include "gui/common/forms.h"
 #include "gui/cutting/cutform.h"
 #include "gui/library/dwgform.h"
+#include "gui/offer/offerdialog.h"
+#include "gui/offer/offerform.h"
 #include "gui/prices/disform.h"
 #include "gui/prices/priceentry.h"
 #include "gui/quote/bjform.h"
@@ -262,6 +265,8 @@ int main(int argc, char *argv[])
     {
         BjForm form;
         QObject::connect(&form, &BjForm::paperQuotationReady, &main, &MainForm::showPaperPreview);
+        // With its "客户报价" button, as the toolbar opens it.
+        form.setOfferAsk([](const QuoteOptions &) -> std::optional<OfferRequest> { return std::nullopt; });
         form.show();
         child<QRadioButton>(&form, u"Option2"_s)->setChecked(true);
         child<QLineEdit>(&form, u"Text4"_s)->setText(u"阳光花园二期"_s);
@@ -284,6 +289,72 @@ int main(int argc, char *argv[])
     // Its first page, with the long glass name 6+12A+6Low-E中空玻璃 fitted into its column.
     if (auto *preview = main.openChild<bjShowForm>())
         shooter.savePage(preview->document(), u"paper-quotation.png"_s);
+    closeAll(main);
+
+    // A customer offer of the demo per window: the firm in cs.ini with a
+    // logo, the offer dialog filled in, the offer's first page; then a
+    // second offer per series and a revision, in the register.
+    {
+        QImage logo(360, 180, QImage::Format_RGB32);
+        logo.fill(QColor(0x1f4e79));
+        QPainter painter(&logo);
+        painter.setPen(Qt::white);
+        painter.setFont(QFont(u"Noto Sans CJK SC"_s, 60, QFont::Bold));
+        painter.drawText(logo.rect(), Qt::AlignCenter, u"恒达"_s);
+        painter.end();
+        logo.save(programFile(u"pic/logo.png"_s));
+        WriteIni(iniPath(), u"offer"_s,
+            {{u"firm"_s, u"恒达门窗有限公司"_s}, {u"address"_s, u"江苏省苏州市工业园区星湖街100号"_s},
+                {u"phone"_s, u"0512-6688 1234"_s}, {u"logo"_s, u"pic/logo.png"_s}});
+        BjForm form;
+        QObject::connect(&form, &BjForm::offerIssued, &main, &MainForm::showOfferPreview);
+        form.setOfferAsk([&](const QuoteOptions &options) {
+            OfferDialog dialog(readOfferSettings(iniPath()), options.project, &form);
+            child<QLineEdit>(&dialog, u"Text1"_s)->setText(u"苏州阳光置业有限公司"_s);
+            child<QComboBox>(&dialog, u"Combo1"_s)->setCurrentIndex(1);
+            child<QLineEdit>(&dialog, u"Text3"_s)->setText(u"5"_s);
+            child<QCheckBox>(&dialog, u"Check1"_s)->setChecked(true);
+            dialog.show();
+            dialog.adjustSize();
+            shooter.save(&dialog, u"offer-dialog.png"_s);
+            return std::optional<OfferRequest>(dialog.request());
+        });
+        form.show();
+        child<QLineEdit>(&form, u"Text4"_s)->setText(u"阳光花园二期"_s);
+        messages.answerInput(u"22.5"_s);
+        messages.answerInput(u"18"_s);
+        child<QPushButton>(&form, u"Command4"_s)->click();
+    }
+    if (auto *preview = main.openChild<bjShowForm>())
+        shooter.savePage(preview->document(), u"offer.png"_s);
+    closeAll(main);
+    {
+        BjForm form;
+        form.setOfferAsk([](const QuoteOptions &) {
+            OfferRequest request;
+            request.customer = u"吴江城建开发公司"_s;
+            request.project = u"滨湖苑"_s;
+            request.scope = OfferScope::Series;
+            request.taxPercent = 13;
+            return std::optional<OfferRequest>(request);
+        });
+        form.show();
+        messages.answerInput(u"22.5"_s);
+        messages.answerInput(u"18"_s);
+        child<QPushButton>(&form, u"Command4"_s)->click();
+    }
+    main.actions().offers->trigger();
+    if (auto *offers = main.openChild<OfferForm>()) {
+        Database::shared().exec(u"UPDATE blName SET 单价=单价*1.1"_s);
+        offers->grid()->setCurrentCell(1, 0);
+        messages.answerInput(u"23.8"_s);
+        messages.answerInput(u"18"_s);
+        offers->revise();
+        // The register in front of the revision's preview.
+        if (auto *preview = main.openChild<bjShowForm>())
+            preview->parentWidget()->close();
+        shooter.save(&main, u"offers.png"_s);
+    }
     closeAll(main);
 
     // The cutting plan of the demo project beside the viewer, a code with

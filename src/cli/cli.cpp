@@ -27,6 +27,8 @@ const Command kCommands[] = {
     {"check", "价格完整性检查: 0 全部有价, 1-3 缺少的种类; 列出每种缺价的材料", cmdCheck},
     {"prices", "价格表导出到或导入自 .csv/.xlsx 文件", cmdPrices},
     {"quote", "工作数据的报价 (JSON、文本、PDF、工作簿)", cmdQuote},
+    {"offer", "客户报价: 编号、记入报价记录、输出 PDF (及工作簿、JSON)", cmdOffer},
+    {"offers", "报价记录: 列出、显示 (原样取出 PDF)、修订、删除", cmdOffers},
     {"cut", "下料优化: 每个代号的切割排入定尺料 (汇总、JSON、PDF、工作簿)", cmdCut},
     {"library", "图库: 新建图库, 列出、导入、导出记录, 建立示例图库", cmdLibrary},
 };
@@ -61,6 +63,36 @@ bool openWorkingDatabase(Context &context)
         context.err << QStringLiteral("当前错误:") << e.message() << Qt::endl;
         return false;
     }
+}
+
+int runSubcommand(Context &context, const QList<Subcommand> &subcommands, const QString &intro)
+{
+    auto printHelp = [&](QTextStream &out) {
+        out << intro << QStringLiteral("\n子命令 (tarvex-cli %1 子命令 --help 列出其选项):\n").arg(context.command);
+        for (const Subcommand &s : subcommands)
+            out << "  " << QString::fromUtf8(s.name).leftJustified(8) << QString::fromUtf8(s.summary) << '\n';
+        out.flush();
+    };
+    if (context.args.isEmpty() || context.args.first() == QStringLiteral("--help")) {
+        printHelp(context.args.isEmpty() ? context.err : context.out);
+        return context.args.isEmpty() ? kUsageError : 0;
+    }
+    const QString name = context.args.first();
+    for (const Subcommand &s : subcommands) {
+        if (name != QLatin1String(s.name))
+            continue;
+        Context sub {context.command + QLatin1Char(' ') + name, context.args.mid(1), context.out, context.err};
+        CommandLine line(sub, QString::fromUtf8(s.arguments));
+        try {
+            return s.run(sub, line);
+        } catch (const Error &e) {
+            context.err << QStringLiteral("当前错误:") << e.message() << Qt::endl;
+            return 1;
+        }
+    }
+    context.err << "未知的子命令: " << name << '\n';
+    printHelp(context.err);
+    return kUsageError;
 }
 
 int run(const QStringList &arguments, QTextStream &out, QTextStream &err)

@@ -71,4 +71,19 @@ private:
 
 constexpr int kUsageError = 2;
 
+// One subcommand of a command that has them (library, offers): its name, the
+// positional arguments of its usage line, a summary for the help and what it
+// runs.
+struct Subcommand {
+    const char *name;
+    const char *arguments;
+    const char *summary;
+    int (*run)(Context &, CommandLine &);
+};
+
+// Runs the subcommand the first argument names. No argument or --help lists
+// the subcommands after the intro (the usage line and what the command
+// works on); an Error of the subcommand is reported as "当前错误:".
+int runSubcommand(Context &context, const QList<Subcommand> &subcommands, const QString &intro);
+
 } // namespace tarvex::cli

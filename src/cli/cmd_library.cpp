@@ -12,12 +12,6 @@ namespace tarvex::cli {
 
 namespace {
 
-struct Subcommand {
-    const char *name;
-    const char *summary;
-    int (*run)(Context &, CommandLine &);
-};
-
 // A text on one line of the listing: tabs and line breaks escaped.
 QString oneLine(QString text)
 {
@@ -25,12 +19,6 @@ QString oneLine(QString text)
         .replace(QLatin1Char('\t'), QStringLiteral("\\t"))
         .replace(QLatin1Char('\r'), QStringLiteral("\\r"))
         .replace(QLatin1Char('\n'), QStringLiteral("\\n"));
-}
-
-int fail(Context &context, const QString &message)
-{
-    context.err << QStringLiteral("当前错误:") << message << Qt::endl;
-    return 1;
 }
 
 int listRecords(Context &context, CommandLine &line)
@@ -108,57 +96,21 @@ int initLibrary(Context &context, CommandLine &line)
     return 0;
 }
 
-const Subcommand kSubcommands[] = {
-    {"init", "在图库文件夹中新建空的图库 (已有图库时不做改动)", initLibrary},
-    {"list", "列出图库记录 (制表符分隔: ID、系列、名称、图片字节、有无工作簿、描述)", listRecords},
-    {"import", "从图片文件和可选的下料单工作簿添加一条记录", importRecord},
-    {"export", "把记录 ID 的图片和工作簿写入文件夹 DIR", exportRecord},
-    {"demo", "在空图库中建立示例图库 (三个系列)", fillDemo},
-};
-
-const char *argumentsOf(const QString &name)
-{
-    if (name == QStringLiteral("import"))
-        return "PICTURE [WORKBOOK.xlsx]";
-    if (name == QStringLiteral("export"))
-        return "ID DIR";
-    return "";
-}
-
-void printLibraryHelp(QTextStream &out)
-{
-    out << "用法: tarvex-cli [--home DIR] library 子命令 [选项]\n"
-        << "图库文件为 cs.ini 中 [sysPath] path2 所指文件夹下的 xltDb.sqlite;\n"
-        << "它不在程序文件夹中时, 先用 init 新建.\n\n"
-        << "子命令 (tarvex-cli library 子命令 --help 列出其选项):\n";
-    for (const Subcommand &s : kSubcommands)
-        out << "  " << QString::fromUtf8(s.name).leftJustified(8) << QString::fromUtf8(s.summary) << '\n';
-    out.flush();
-}
-
 } // namespace
 
 int cmdLibrary(Context &context)
 {
-    if (context.args.isEmpty() || context.args.first() == QStringLiteral("--help")) {
-        printLibraryHelp(context.args.isEmpty() ? context.err : context.out);
-        return context.args.isEmpty() ? kUsageError : 0;
-    }
-    const QString name = context.args.first();
-    for (const Subcommand &s : kSubcommands) {
-        if (name != QLatin1String(s.name))
-            continue;
-        Context sub {context.command + QLatin1Char(' ') + name, context.args.mid(1), context.out, context.err};
-        CommandLine line(sub, QString::fromUtf8(argumentsOf(name)));
-        try {
-            return s.run(sub, line);
-        } catch (const Error &e) {
-            return fail(context, e.message());
-        }
-    }
-    context.err << "未知的子命令: " << name << '\n';
-    printLibraryHelp(context.err);
-    return kUsageError;
+    return runSubcommand(context,
+        {
+            {"init", "", "在图库文件夹中新建空的图库 (已有图库时不做改动)", initLibrary},
+            {"list", "", "列出图库记录 (制表符分隔: ID、系列、名称、图片字节、有无工作簿、描述)", listRecords},
+            {"import", "PICTURE [WORKBOOK.xlsx]", "从图片文件和可选的下料单工作簿添加一条记录", importRecord},
+            {"export", "ID DIR", "把记录 ID 的图片和工作簿写入文件夹 DIR", exportRecord},
+            {"demo", "", "在空图库中建立示例图库 (三个系列)", fillDemo},
+        },
+        QStringLiteral("用法: tarvex-cli [--home DIR] library 子命令 [选项]\n"
+                       "图库文件为 cs.ini 中 [sysPath] path2 所指文件夹下的 xltDb.sqlite;\n"
+                       "它不在程序文件夹中时, 先用 init 新建.\n"));
 }
 
 } // namespace tarvex::cli

@@ -1,5 +1,6 @@
 #include "cli/commands.h"
 
+#include "cli/quoteoptions.h"
 #include "core/common/error.h"
 #include "core/common/io/paths.h"
 #include "core/common/io/savefile.h"
@@ -29,24 +30,13 @@ struct QuoteOutputs {
     QString pdf; // paper quotation pages
 };
 
-struct LcPriceAnswer {
-    LcPriceItem item;
-    bool thermal = false;
-    bool used = false;
-};
-
 void declareQuoteOptions(CommandLine &line)
 {
     line.option("scope", "whole|series|window", "报价范围: 整个工程、按门窗系列或按窗号");
-    line.option("area", "frame|opening", "面积依据: 框面积或洞口面积");
-    line.option("loss-lc", "TEXT", "主材损耗系数");
-    line.option("loss-pj", "TEXT", "配件损耗系数");
-    line.option("loss-bl", "TEXT", "玻璃损耗系数");
+    declareCalculationOptions(line);
     line.option("project", "TEXT", "工程名称");
     line.option("title", "TEXT", "报价单标题");
     line.flag("with-name", "报价单上印工程名称");
-    line.option("lc-price", "CLASS/FLAG/PRICE", "一类主材的每公斤单价 (可重复)");
-    line.flag("yes", "价格检查的提问一律回答\"是\", 未给单价的主材按0计算");
     line.option("json", "FILE|-", "报价数字写成 JSON (- 为标准输出)");
     line.option("xlsx", "FILE", "输出 Excel 报价工作簿");
     line.option("pdf", "FILE", "输出报价单 PDF (缺少附件或玻璃单价时不输出)");
@@ -57,31 +47,16 @@ void declareQuoteOptions(CommandLine &line)
 bool takeQuoteOptions(const CommandLine &line, QuoteOptions &options)
 {
     using Scope = QuoteOptions::Scope;
-    using Area = QuoteOptions::AreaBasis;
     static const QHash<QString, Scope> scopes {{QStringLiteral("whole"), Scope::Whole},
         {QStringLiteral("series"), Scope::Series}, {QStringLiteral("window"), Scope::Window}};
-    static const QHash<QString, Area> areas {
-        {QStringLiteral("frame"), Area::Frame}, {QStringLiteral("opening"), Area::Opening}};
     if (line.isSet("scope") && !scopes.contains(line.value("scope"))) {
         line.usageError(QStringLiteral("--scope: ") + line.value("scope"));
         return false;
     }
-    if (line.isSet("area") && !areas.contains(line.value("area"))) {
-        line.usageError(QStringLiteral("--area: ") + line.value("area"));
+    if (!takeCalculationOptions(line, options))
         return false;
-    }
-    // The dialog reads a loss factor as far as it is a number; a batch run
-    // is told when its option is not one at all.
-    for (const char *loss : {"loss-lc", "loss-pj", "loss-bl"}) {
-        if (line.isSet(loss) && !parseNumber(line.value(loss), nullptr)) {
-            line.usageError(QStringLiteral("--%1 应为数字: %2").arg(QLatin1String(loss), line.value(loss)));
-            return false;
-        }
-    }
     options.scope = scopes.value(line.value("scope"), options.scope);
-    options.areaBasis = areas.value(line.value("area"), options.areaBasis);
-    const std::pair<const char *, QString *> texts[] = {{"loss-lc", &options.lossLc}, {"loss-pj", &options.lossPj},
-        {"loss-bl", &options.lossBl}, {"project", &options.project}, {"title", &options.title}};
+    const std::pair<const char *, QString *> texts[] = {{"project", &options.project}, {"title", &options.title}};
     for (const auto &[name, target] : texts) {
         if (line.isSet(name))
             *target = line.value(name);
@@ -89,57 +64,6 @@ bool takeQuoteOptions(const CommandLine &line, QuoteOptions &options)
     if (line.isSet("with-name"))
         options.withName = true;
     return true;
-}
-
-bool takeLcPriceAnswers(const CommandLine &line, QVector<LcPriceAnswer> &answers)
-{
-    for (const QString &text : line.values("lc-price")) {
-        const QVector<LcPriceItem> items = splitLcPriceString(text);
-        const std::optional<bool> thermal = items.size() == 1 ? thermalFromText(items[0].flagText) : std::nullopt;
-        if (!thermal) {
-            line.usageError(QStringLiteral("--lc-price 应为 类别/True|False/单价: ") + text);
-            return false;
-        }
-        answers.append({items[0], *thermal, false});
-    }
-    return true;
-}
-
-QString describeClass(const LcPriceClass &cls)
-{
-    return cls.cls + (cls.thermal ? QStringLiteral(" 隔热材") : QStringLiteral(" 非隔热材"));
-}
-
-// The price prompts answered from the command line. A class without an
-// answer is a cancelled input box (priced 0) when the user said yes; else it
-// is listed in unanswered and the run must not give its figures.
-LcPriceAsk answerFromArguments(Context &context, QVector<LcPriceAnswer> &answers, bool yes, QStringList &unanswered)
-{
-    return [&context, &answers, yes, &unanswered](const LcPriceClass &cls, const QString &) -> std::optional<QString> {
-        for (LcPriceAnswer &answer : answers) {
-            if (answer.item.cls == cls.cls && answer.thermal == cls.thermal) {
-                answer.used = true;
-                return answer.item.priceText;
-            }
-        }
-        if (yes)
-            context.err << QStringLiteral("未给出主材单价: ") << describeClass(cls) << QStringLiteral(",按0计算")
-                        << Qt::endl;
-        else
-            unanswered.append(describeClass(cls));
-        return std::nullopt;
-    };
-}
-
-// Answers given for classes the project does not have.
-void reportUnusedAnswers(Context &context, const QVector<LcPriceAnswer> &answers)
-{
-    for (const LcPriceAnswer &answer : answers) {
-        if (!answer.used) {
-            context.err << QStringLiteral("工程中没有这种主材: ") << describeClass({answer.item.cls, answer.thermal})
-                        << Qt::endl;
-        }
-    }
 }
 
 void writeText(QTextStream &out, const QuoteResult &result)
@@ -238,11 +162,8 @@ int cmdQuote(Context &context)
         steps.calculating = [&](int) { reportUnusedAnswers(context, answers); };
         if (!runQuoteCalculation(run, yes ? NullPrices::Zero : NullPrices::Fail, steps))
             return kRefused;
-        if (!unanswered.isEmpty()) {
-            context.err << QStringLiteral("未给出主材单价: ") << unanswered.join(QStringLiteral("、"))
-                        << QStringLiteral("; 请用 --lc-price 给出, 或用 --yes 按0计算") << Qt::endl;
+        if (refuseUnanswered(context, unanswered))
             return kRefused;
-        }
         for (const QString &warning : run.result.warnings)
             context.err << warning << Qt::endl;
         writeQuoteOutputs(context, run, outputs);

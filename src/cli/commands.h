@@ -22,5 +22,12 @@ int cmdPrices(Context &context);
 int cmdCut(Context &context);
 // The drawing library: list, import, export and the demo library.
 int cmdLibrary(Context &context);
+// The customer offer of the working data: numbered, recorded, as PDF (and
+// workbook, JSON); 3 when the price check refuses.
+int cmdOffer(Context &context);
+// The register of offers: list, show (the recorded PDF), revise, delete.
+int cmdOffers(Context &context);
+// offers revise NUMBER: a revision with today's prices.
+int reviseOffer(Context &context, CommandLine &line);
 
 } // namespace tarvex::cli

@@ -4,6 +4,8 @@
 #include "core/common/db/database.h"
 #include "core/common/numbers.h"
 #include "core/document/xlsxcells.h"
+#include "core/offer/offersequence.h"
+#include "core/offer/offerworkbook.h"
 #include "core/quote/quoteworkbook.h"
 #include "core/quote/sheetrounding.h"
 #include "quotefixture.h"
@@ -68,12 +70,13 @@ bool rewriteParts(
     return zip.waitForFinished(60000) && zip.exitStatus() == QProcess::NormalExit && zip.exitCode() == 0;
 }
 
-// Replaces the cached result of every formula of the quotation sheets with
-// -1, so that only a recalculation brings the figures back.
-bool spoilCachedResults(const QString &book, int sheets, const QString &scratch)
+// Replaces the cached result of every formula of the sheets from firstSheet
+// on (the quotation sheets) with -1, so that only a recalculation brings the
+// figures back.
+bool spoilCachedResults(const QString &book, int sheets, const QString &scratch, int firstSheet = 2)
 {
     QStringList parts;
-    for (int s = 2; s <= sheets; ++s)
+    for (int s = firstSheet; s <= sheets; ++s)
         parts.append(QStringLiteral("xl/worksheets/sheet%1.xml").arg(s));
     return rewriteParts(
         book, parts,
@@ -343,6 +346,87 @@ private slots:
                                  .arg(Round(values.at(r), 3), 0, 'g', 17));
         }
         QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(QLatin1Char('\n'))));
+    }
+
+    // The offer's workbook recalculated: every 金额, subtotal and total comes
+    // to the offer's own figure, halves to the even fen included.
+    void offerWorkbookComesToTheOffersFigures()
+    {
+        TestHome home(Demo::PricesAndProject);
+        const QString out = home.file(QStringLiteral("csv"));
+        QStringList books;
+        QList<Offer> offers;
+        // The demo per window: 12.5 % of 8,667.01 = 1,083.37625, 13 % of 7,583.63 = 985.8719.
+        QuoteRun demo;
+        demo.options = demoQuoteOptions(QuoteOptions::Scope::Window);
+        QuoteSteps steps;
+        steps.askPrice = demoLcPriceAnswer;
+        OfferRequest demoRequest;
+        demoRequest.customer = QStringLiteral("张三");
+        demoRequest.discount = {OfferDiscount::Kind::Percent, 12.5};
+        demoRequest.taxPercent = 13;
+        Offer demoOffer;
+        QVERIFY(prepareOffer(demo, demoRequest, steps, &demoOffer));
+        offers.append(demoOffer);
+        // 1.25 × 10.02 = 12.525 -> 12.52; 12.5 % of 25.04 = 3.13; 13 % of 21.91 = 2.8483.
+        // 12.5 % of 12.52 = 1.565 -> 1.56; 13 % of 10.96 = 1.4248.
+        const QList<std::pair<int, OfferScope>> shapes {{2, OfferScope::Window}, {1, OfferScope::Series}};
+        for (const auto &[count, scope] : shapes) {
+            QuoteRun run;
+            run.options.scope = quoteScopeOf(scope);
+            QVector<OfferUnit> units;
+            for (int i = 0; i < count; ++i) {
+                QuoteItem item;
+                item.name = QStringLiteral("W%1").arg(i + 1);
+                item.area = 1.25;
+                item.unitPrice = 10.02;
+                run.result.items.append(item);
+                units.append({item.name, QStringLiteral("S%1").arg(i % 2), 2});
+            }
+            OfferRequest request;
+            request.customer = QStringLiteral("客户");
+            request.scope = scope;
+            request.discount = {OfferDiscount::Kind::Percent, 12.5};
+            request.taxPercent = 13;
+            offers.append(buildOffer(run, units, request));
+        }
+        for (int b = 0; b < offers.size(); ++b) {
+            offers[b].number = QStringLiteral("BJ%1").arg(b + 1);
+            books.append(home.file(QStringLiteral("offer%1.xlsx").arg(b + 1)));
+            writeOfferWorkbook(books.last(), offers.at(b), {});
+            QVERIFY(spoilCachedResults(books.last(), 1, home.file(QStringLiteral("scratch%1").arg(b)), 1));
+        }
+        QCOMPARE(formatYuan(offers.at(0).totals.total), QStringLiteral("8,569.50"));
+        QCOMPARE(formatYuan(offers.at(2).totals.discount), QStringLiteral("1.56"));
+        QVERIFY(recalculate(m_soffice, books, home.file(QStringLiteral("lo")), out));
+        for (int b = 0; b < books.size(); ++b) {
+            const Offer &offer = offers.at(b);
+            const QList<QStringList> rows
+                = sheetCsv(out, QStringLiteral("offer%1").arg(b + 1), QStringLiteral("报价单"));
+            QStringList figures;
+            for (const QStringList &row : rows) {
+                const QString caption = row.value(0).isEmpty() ? row.value(1) : row.value(0);
+                if (caption.toInt() > 0 || caption == QStringLiteral("小计") || caption == QStringLiteral("合计")
+                    || caption.startsWith(QStringLiteral("优惠")) || caption.startsWith(QStringLiteral("税金"))
+                    || caption == QStringLiteral("总计"))
+                    figures.append(caption + QLatin1Char('=') + formatYuan(toFen(row.value(6).toDouble())));
+            }
+            QStringList ours;
+            int serial = 0;
+            for (const OfferSubtotal &s : offerSubtotals(offer)) {
+                for (const OfferLine &line : offer.lines) {
+                    if (line.series == s.series)
+                        ours.append(QString::number(++serial) + QLatin1Char('=') + formatYuan(line.amount));
+                }
+                if (offer.scope == OfferScope::Window)
+                    ours.append(QStringLiteral("小计=") + formatYuan(s.amount));
+            }
+            const OfferTotals &t = offer.totals;
+            ours << QStringLiteral("合计=") + formatYuan(t.subtotal)
+                 << QStringLiteral("优惠(12.5%)=") + formatYuan(-t.discount)
+                 << QStringLiteral("税金(13%)=") + formatYuan(t.tax) << QStringLiteral("总计=") + formatYuan(t.total);
+            QCOMPARE(figures, ours);
+        }
     }
 
 private:

@@ -59,17 +59,6 @@ QStringList cs1Lines()
     return section;
 }
 
-// Remembers what every input box offered as its answer.
-class RecordingMessages : public ScriptedMessages {
-public:
-    std::optional<QString> input(const QString &prompt, const QString &title, const QString &defaultText) override
-    {
-        defaults.append(defaultText);
-        return ScriptedMessages::input(prompt, title, defaultText);
-    }
-    QStringList defaults;
-};
-
 // The dialog over the demo project and prices, its outputs recorded; the
 // missing price lists it offers are counted and closed, or run by inList.
 struct Quoting {

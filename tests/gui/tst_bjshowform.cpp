@@ -1,5 +1,4 @@
 #include "../core/paperfixture.h"
-#include "../core/quotefixture.h"
 #include "../core/xlsxread.h"
 #include "core/common/db/database.h"
 #include "core/quote/paperquotation.h"
@@ -8,6 +7,7 @@
 #include "gui/document/pageview.h"
 #include "gui/quote/bjshowform.h"
 #include "gui/quote/quoteoutputs.h"
+#include "quotefixture.h"
 #include "testsupport.h"
 
 #include <QAction>

@@ -68,15 +68,16 @@ private slots:
         QVERIFY(Database::isSharedOpen());
 
         const QList<QAction *> actions = child<QToolBar>(&form, "Toolbar1")->actions();
-        QCOMPARE(actions.size(), 22);
-        // "下料优化" stands after "成本计算" as button 22; the others keep their numbers.
+        QCOMPARE(actions.size(), 23);
+        // "下料优化" and "报价记录" stand after "成本计算" as buttons 22 and 23; the others keep
+        // their numbers.
         const QStringList captions = {"检索数据", "打开文件", "保  存", "另存为", "", "主材线重", "配件单价",
-            "玻璃单价", "固定费用", "", "成本计算", "下料优化", "", "图库管理", "料单项目", "", "系统帮助", "系统设置",
-            "", "关于程序", "", "退出系统"};
-        for (int i = 0; i < 22; ++i) {
+            "玻璃单价", "固定费用", "", "成本计算", "下料优化", "报价记录", "", "图库管理", "料单项目", "", "系统帮助",
+            "系统设置", "", "关于程序", "", "退出系统"};
+        for (int i = 0; i < 23; ++i) {
             QCOMPARE(actions[i]->text(), captions[i]);
             QCOMPARE(actions[i]->isSeparator(), captions[i].isEmpty());
-            QCOMPARE(form.button(i < 11 ? i + 1 : i == 11 ? 22 : i), actions[i]);
+            QCOMPARE(form.button(i < 11 ? i + 1 : i < 13 ? i + 11 : i - 1), actions[i]);
         }
         QVERIFY(form.button(1)->isEnabled());
         for (int i : {3, 4, 11, 22})

@@ -35,6 +35,17 @@ private:
     ScriptedMessages m_messages;
 };
 
+// Scripted messages that remember what every input box offered as its answer.
+class RecordingMessages : public ScriptedMessages {
+public:
+    std::optional<QString> input(const QString &prompt, const QString &title, const QString &defaultText) override
+    {
+        defaults.append(defaultText);
+        return ScriptedMessages::input(prompt, title, defaultText);
+    }
+    QStringList defaults;
+};
+
 QString sourcePath(const QString &relative);
 QString testDataPath(const QString &relative);
 

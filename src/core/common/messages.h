@@ -26,6 +26,12 @@ public:
     // Exclamation icon with Yes and No, No the default: going on in spite of
     // the problem the text names. True only for Yes.
     virtual bool warningQuestion(const QString &text, const QString &title = defaultTitle()) = 0;
+    // The same for a question whose Yes destroys something (a deletion):
+    // No is the default button, so a hasty Enter keeps the data.
+    virtual bool confirmDeletion(const QString &text, const QString &title = defaultTitle())
+    {
+        return question(text, title);
+    }
     // Input box; std::nullopt when cancelled.
     virtual std::optional<QString> input(const QString &prompt, const QString &title, const QString &defaultText) = 0;
 };

@@ -34,4 +34,11 @@ void PageDocument::drawLine(double x1, double y1, double x2, double y2)
     pages.last().lines.append({x1, y1, x2, y2});
 }
 
+void PageDocument::drawImage(const QImage &image, double left, double top, double width, double height)
+{
+    if (pages.isEmpty())
+        throw Error(QStringLiteral("报价页面不存在: 第1页"));
+    pages.last().images.append({image, left, top, width, height});
+}
+
 } // namespace tarvex

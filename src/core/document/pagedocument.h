@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QString>
 #include <QVector>
 
@@ -43,9 +44,19 @@ struct PageLine {
     double y2 = 0;
 };
 
+// A picture drawn into its box (a firm's logo).
+struct PageImage {
+    QImage image;
+    double left = 0;
+    double top = 0;
+    double width = 0;
+    double height = 0;
+};
+
 struct Page {
     QVector<PageText> texts;
     QVector<PageLine> lines;
+    QVector<PageImage> images;
 };
 
 struct PageDocument {
@@ -61,6 +72,7 @@ struct PageDocument {
     void drawText(const QString &text, double left, double top, double width, double height, int alignment,
         const PageBox &cell = PageBox());
     void drawLine(double x1, double y1, double x2, double y2);
+    void drawImage(const QImage &image, double left, double top, double width, double height);
     // Draws on a page other than the active one (the page footers).
     void drawTextOn(int pageIndex, const QString &text, double left, double top, double width, double height,
         int alignment, const PageBox &cell = PageBox());

@@ -251,6 +251,12 @@ PageRenderer::Placed PageRenderer::place(const PageText &text, double unitsPerIn
 void PageRenderer::drawPage(QPainter &painter, const Page &page, double unitsPerInch)
 {
     painter.save();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    for (const PageImage &image : page.images) {
+        const QRectF box(image.left * unitsPerInch, image.top * unitsPerInch, image.width * unitsPerInch,
+            image.height * unitsPerInch);
+        painter.drawImage(box, image.image);
+    }
     painter.setPen(QPen(Qt::black, 0.01 * unitsPerInch, Qt::SolidLine, Qt::SquareCap));
     for (const PageLine &line : page.lines)
         painter.drawLine(QPointF(line.x1, line.y1) * unitsPerInch, QPointF(line.x2, line.y2) * unitsPerInch);

@@ -26,6 +26,17 @@ void check(lxw_error result)
         throw Error(QStringLiteral("写入工作簿失败: ") + QString::fromUtf8(lxw_strerror(result)));
 }
 
+lxw_format *addCellFormat(lxw_workbook *book, bool bordered)
+{
+    lxw_format *f = workbook_add_format(book);
+    format_set_font_name(f, "宋体");
+    format_set_font_size(f, 10);
+    format_set_align(f, LXW_ALIGN_VERTICAL_CENTER);
+    if (bordered)
+        format_set_border(f, LXW_BORDER_THIN);
+    return f;
+}
+
 namespace {
 
 CutCellCount *g_cutCount = nullptr;

@@ -21,46 +21,29 @@ using namespace quotebook;
 
 namespace quotebook {
 
-namespace {
-
-const char *const kFont = "宋体";
-
-lxw_format *newFormat(lxw_workbook *book, bool bordered)
-{
-    lxw_format *f = workbook_add_format(book);
-    format_set_font_name(f, kFont);
-    format_set_font_size(f, 10);
-    format_set_align(f, LXW_ALIGN_VERTICAL_CENTER);
-    if (bordered)
-        format_set_border(f, LXW_BORDER_THIN);
-    return f;
-}
-
-} // namespace
-
 Formats::Formats(lxw_workbook *book)
 {
-    title = newFormat(book, false);
+    title = addCellFormat(book, false);
     format_set_font_size(title, 16);
     format_set_bold(title);
     format_set_align(title, LXW_ALIGN_CENTER);
-    label = newFormat(book, false);
+    label = addCellFormat(book, false);
     format_set_align(label, LXW_ALIGN_RIGHT);
-    area = newFormat(book, false);
+    area = addCellFormat(book, false);
     format_set_align(area, LXW_ALIGN_LEFT);
-    heading = newFormat(book, true);
+    heading = addCellFormat(book, true);
     format_set_bold(heading);
     format_set_align(heading, LXW_ALIGN_CENTER);
     format_set_bg_color(heading, 0xE8E8E8);
-    text = newFormat(book, true);
-    centred = newFormat(book, true);
+    text = addCellFormat(book, true);
+    centred = addCellFormat(book, true);
     format_set_align(centred, LXW_ALIGN_CENTER);
-    number = newFormat(book, true);
+    number = addCellFormat(book, true);
     format_set_num_format(number, "0.000");
-    percent = newFormat(book, true);
+    percent = addCellFormat(book, true);
     format_set_num_format(percent, "0.000\"%\"");
-    plain = newFormat(book, true);
-    bold = newFormat(book, true);
+    plain = addCellFormat(book, true);
+    bold = addCellFormat(book, true);
     format_set_bold(bold);
 }
 
@@ -171,10 +154,6 @@ DetailRanges writeDetailSheet(lxw_worksheet *sheet, const Formats &formats, cons
 
 namespace {
 
-struct BookDeleter {
-    void operator()(lxw_workbook *book) const { lxw_workbook_free(book); }
-};
-
 QString nativePath(const QString &path)
 {
     return QDir::toNativeSeparators(path);
@@ -224,7 +203,7 @@ void writeBook(const QString &path, const QVector<QuoteItem> &items, QVector<Quo
     lxw_workbook_options options {};
     options.constant_memory = LXW_TRUE;
     options.tmpdir = tmpdir.data();
-    std::unique_ptr<lxw_workbook, BookDeleter> book(workbook_new_opt(QFile::encodeName(built).constData(), &options));
+    std::unique_ptr<lxw_workbook, WorkbookFree> book(workbook_new_opt(QFile::encodeName(built).constData(), &options));
     if (!book)
         throw Error(QStringLiteral("无法创建工作簿 ") + nativePath(path));
     auto addSheet = [&](const QString &name) {

@@ -120,6 +120,7 @@ void MainForm::buildToolbar()
     addToolBar(Qt::TopToolBarArea, m_toolbar);
     m_buttons = fillIndexedToolbar(m_toolbar, mainEntries());
     addIndexedEntry(m_toolbar, m_buttons, {"下料优化", tileIcon(QStringLiteral("切"), QColor(kQuote))}, m_buttons[12]);
+    addIndexedEntry(m_toolbar, m_buttons, {"报价记录", tileIcon(QStringLiteral("记"), QColor(kQuote))}, m_buttons[12]);
     connectActions();
 }
 
@@ -159,6 +160,7 @@ void MainForm::connectActions()
     a.about = entry(19, [this] { showAboutBox(this); });
     a.quit = entry(21, [this] { close(); });
     a.cuttingPlan = entry(22, [this] { showCutWindow(); });
+    a.offers = entry(23, [this] { showOffers(); });
 }
 
 void MainForm::buildStatusBar()

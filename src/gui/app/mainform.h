@@ -23,7 +23,7 @@ class MainForm : public QMainWindow {
     Q_OBJECT
 public:
     enum class Placement { Fill, Centre };
-    static constexpr int kButtonCount = 22;
+    static constexpr int kButtonCount = 23;
 
     // The toolbar's entries by what they do. Each keeps its index as its
     // object name ("Button" + index), and button(index) finds it too.
@@ -44,6 +44,7 @@ public:
         QAction *about = nullptr; // 19 关于程序
         QAction *quit = nullptr; // 21 退出系统
         QAction *cuttingPlan = nullptr; // 22 下料优化, shown after 成本计算
+        QAction *offers = nullptr; // 23 报价记录, shown after 下料优化
     };
 
     explicit MainForm(QWidget *parent = nullptr);
@@ -84,6 +85,8 @@ public:
     // The pages of a paper quotation in the preview window: the open one
     // takes the new pages, else a new one fills the client area.
     void showPaperPreview(const PageDocument &pages, const QString &title);
+    // The pages of a customer offer, 导出PDF giving the PDF the register keeps.
+    void showOfferPreview(const PageDocument &pages, const QString &title, const QByteArray &pdf);
 
     // Raw data files.
     bool OpenFile(const QString &path);
@@ -107,6 +110,7 @@ private:
     void showPriceBrowser(PriceTableId table, const QString &caption);
     void runQuotation();
     void showCutWindow();
+    void showOffers();
     // Closes the child windows, then shows the one create builds (nullptr
     // when it could not, having said why).
     void showOnly(const std::function<QWidget *()> &create, Placement placement);

@@ -4,6 +4,8 @@
 #include "gui/app/backgroundarea.h"
 #include "gui/common/forms.h"
 #include "gui/cutting/cutform.h"
+#include "gui/offer/offerdialog.h"
+#include "gui/offer/offerform.h"
 #include "gui/prices/disform.h"
 #include "gui/quote/bjform.h"
 #include "gui/quote/bjshowform.h"
@@ -64,7 +66,9 @@ void MainForm::runQuotation()
 {
     // Modal over the main window; the child windows stay open.
     BjForm form(this);
+    form.setOfferAsk([&form](const QuoteOptions &options) { return askOfferRequest(options.project, &form); });
     connect(&form, &BjForm::paperQuotationReady, this, &MainForm::showPaperPreview);
+    connect(&form, &BjForm::offerIssued, this, &MainForm::showOfferPreview);
     connect(&form, &BjForm::statusText, this, &MainForm::setPanelText);
     form.exec();
 }
@@ -80,6 +84,26 @@ void MainForm::showPaperPreview(const PageDocument &pages, const QString &title)
     auto *preview = new bjShowForm;
     preview->setDocument(pages, title);
     showChild(preview, Placement::Fill);
+}
+
+void MainForm::showOfferPreview(const PageDocument &pages, const QString &title, const QByteArray &pdf)
+{
+    showPaperPreview(pages, title);
+    if (auto *preview = openChild<bjShowForm>())
+        preview->setRecordedPdf(pdf);
+}
+
+void MainForm::showOffers()
+{
+    showOnly(
+        [&] {
+            auto *form = new OfferForm;
+            connect(form, &OfferForm::statusText, this, &MainForm::setPanelText);
+            connect(form, &OfferForm::offerIssued, this, &MainForm::showOfferPreview);
+            form->load();
+            return form;
+        },
+        Placement::Fill);
 }
 
 void MainForm::showCutWindow()

@@ -55,6 +55,12 @@ bool QtMessages::warningQuestion(const QString &text, const QString &title)
     return showBox(QMessageBox::Warning, text, title, true) == QMessageBox::Yes;
 }
 
+bool QtMessages::confirmDeletion(const QString &text, const QString &title)
+{
+    return QMessageBox::question(owner(), title, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+        == QMessageBox::Yes;
+}
+
 std::optional<QString> QtMessages::input(const QString &prompt, const QString &title, const QString &defaultText)
 {
     bool ok = false;

@@ -12,6 +12,7 @@ public:
     void notice(const QString &text, const QString &title = defaultTitle()) override;
     bool question(const QString &text, const QString &title = defaultTitle()) override;
     bool warningQuestion(const QString &text, const QString &title = defaultTitle()) override;
+    bool confirmDeletion(const QString &text, const QString &title = defaultTitle()) override;
     std::optional<QString> input(const QString &prompt, const QString &title, const QString &defaultText) override;
 };
 

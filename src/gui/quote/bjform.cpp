@@ -1,8 +1,11 @@
 #include "gui/quote/bjform.h"
 
+#include "core/common/appstate.h"
 #include "core/common/error.h"
 #include "core/common/io/paths.h"
 #include "core/common/messages.h"
+#include "core/offer/offerpaper.h"
+#include "core/offer/offersequence.h"
 #include "core/quote/datacheck.h"
 #include "core/quote/quotesequence.h"
 #include "gui/common/forms.h"
@@ -27,6 +30,23 @@
 namespace tarvex {
 
 namespace {
+
+// The quotation sequence, a missing price of a glass or accessory handled as
+// nullPrices says.
+BjForm::Sequence quoteSequence(NullPrices nullPrices)
+{
+    return [nullPrices](QuoteRun &run, const QuoteSteps &steps) { return runQuoteCalculation(run, nullPrices, steps); };
+}
+
+// The paper quotation's answer to a missing price: it refuses.
+bool refuseMissingPrice(DataCheckResult check)
+{
+    messages().warning(dataCheckMessage(check));
+    return false;
+}
+
+// 7335 twips at 15 twips a pixel.
+constexpr int kProBarWidth = 489;
 
 QString numberedName(const char *prefix, int number)
 {
@@ -133,10 +153,16 @@ void BjForm::buildControls()
         = {QStringLiteral("计算报价"), QStringLiteral("输出Excel"), QStringLiteral("关闭")};
     auto *bottom = new QHBoxLayout;
     bottom->addStretch();
+    m_offerButton = new QPushButton(QStringLiteral("客户报价"), this);
+    m_offerButton->setObjectName(QStringLiteral("Command4"));
+    m_offerButton->setAutoDefault(false);
+    m_offerButton->hide();
     for (int i = 0; i < 3; ++i) {
         m_command[i] = new QPushButton(commandCaptions[i], this);
         m_command[i]->setObjectName(numberedName("Command", i + 1));
         m_command[i]->setAutoDefault(false);
+        if (i == 2)
+            bottom->addWidget(m_offerButton);
         bottom->addWidget(m_command[i]);
     }
     m_proBar = new QProgressBar(this);
@@ -149,6 +175,7 @@ void BjForm::buildControls()
     bottom->addStretch();
     connect(m_command[0], &QPushButton::clicked, this, &BjForm::paperQuotation);
     connect(m_command[1], &QPushButton::clicked, this, &BjForm::excelQuotation);
+    connect(m_offerButton, &QPushButton::clicked, this, &BjForm::offerQuotation);
     connect(m_command[2], &QPushButton::clicked, this, [this] { done(QDialog::Rejected); });
 
     auto *grid = new QGridLayout(this);
@@ -165,6 +192,12 @@ void BjForm::setOutputs(PaperOutput paper, ExcelOutput excel)
 {
     m_paper = std::move(paper);
     m_excel = std::move(excel);
+}
+
+void BjForm::setOfferAsk(OfferAsk ask)
+{
+    m_offerAsk = std::move(ask);
+    m_offerButton->setVisible(bool(m_offerAsk));
 }
 
 QuoteSettings BjForm::settings() const
@@ -236,7 +269,7 @@ void BjForm::closeEvent(QCloseEvent *event)
     QDialog::closeEvent(event);
 }
 
-bool BjForm::calculate(QuoteRun &run, NullPrices nullPrices, const std::function<bool(DataCheckResult)> &goOnWithout)
+bool BjForm::calculate(QuoteRun &run, const Sequence &sequence, const std::function<bool(DataCheckResult)> &goOnWithout)
 {
     run.options = options();
     QuoteSteps steps;
@@ -250,7 +283,7 @@ bool BjForm::calculate(QuoteRun &run, NullPrices nullPrices, const std::function
     };
     steps.rowDone = [this] { stepProgress(); };
     m_snapshot.emplace();
-    const bool calculated = runQuoteCalculation(run, nullPrices, steps);
+    const bool calculated = sequence(run, steps);
     if (!calculated)
         m_snapshot.reset();
     m_running = false;
@@ -261,6 +294,7 @@ void BjForm::startProgress(int maximum)
 {
     for (QPushButton *button : m_command)
         button->hide();
+    m_offerButton->hide();
     m_proBar->setMaximum(qMax(maximum, 1));
     m_proBar->setValue(0);
     m_proBar->show();
@@ -288,16 +322,16 @@ void BjForm::showWarnings(const QStringList &warnings)
 }
 
 bool BjForm::calculateOrMendPrices(
-    QuoteRun &run, NullPrices nullPrices, const std::function<bool(DataCheckResult)> &goOnWithout)
+    QuoteRun &run, const Sequence &sequence, const std::function<bool(DataCheckResult)> &goOnWithout)
 {
-    if (calculate(run, nullPrices, goOnWithout))
+    if (calculate(run, sequence, goOnWithout))
         return true;
     // The check ended the run: the missing price list, and once the user has
     // priced everything there, the run again from the start.
     if (!showMissingPrices(this, true, statusTextOf(this)))
         return false;
     run = QuoteRun();
-    return calculate(run, nullPrices, goOnWithout);
+    return calculate(run, sequence, goOnWithout);
 }
 
 void BjForm::paperQuotation()
@@ -305,10 +339,7 @@ void BjForm::paperQuotation()
     const auto release = qScopeGuard([this] { m_snapshot.reset(); });
     QuoteRun run;
     try {
-        const bool calculated = calculateOrMendPrices(run, NullPrices::Fail, [](DataCheckResult check) {
-            messages().warning(dataCheckMessage(check));
-            return false;
-        });
+        const bool calculated = calculateOrMendPrices(run, quoteSequence(NullPrices::Fail), refuseMissingPrice);
         if (!calculated)
             return;
         showWarnings(run.result.warnings);
@@ -335,7 +366,7 @@ void BjForm::excelQuotation()
     QuoteRun run;
     QString written;
     try {
-        const bool calculated = calculateOrMendPrices(run, NullPrices::Zero, [](DataCheckResult check) {
+        const bool calculated = calculateOrMendPrices(run, quoteSequence(NullPrices::Zero), [](DataCheckResult check) {
             if (!mayGoOnWithout(check)) {
                 messages().warning(dataCheckMessage(check));
                 return false;
@@ -355,6 +386,39 @@ void BjForm::excelQuotation()
     }
     if (!written.isEmpty())
         done(QDialog::Accepted);
+}
+
+void BjForm::offerQuotation()
+{
+    if (!m_offerAsk)
+        return;
+    std::optional<OfferRequest> request = m_offerAsk(options());
+    if (!request)
+        return;
+    request->sourceFile = appState().currentFilePath;
+    const auto release = qScopeGuard([this] { m_snapshot.reset(); });
+    QuoteRun run;
+    Offer offer;
+    try {
+        // The same check and prompts as the paper quotation; the windows are
+        // read in the calculation's read transaction.
+        const bool calculated = calculateOrMendPrices(
+            run, [&](QuoteRun &r, const QuoteSteps &steps) { return prepareOffer(r, *request, steps, &offer); },
+            refuseMissingPrice);
+        if (!calculated)
+            return;
+        showWarnings(run.result.warnings);
+        m_snapshot.reset(); // the register is written next
+        PageDocument pages;
+        const RecordedOffer recorded = issuePreparedOffer(offer, readOfferSettings(iniPath()), &pages);
+        emit statusText(StatusPanel::Note, QStringLiteral("已出具报价 ") + recorded.offer.number);
+        emit offerIssued(pages, offerTitle(recorded.offer), recorded.pdf);
+    } catch (const Error &e) {
+        m_running = false;
+        reportError(e.message());
+        return;
+    }
+    done(QDialog::Accepted);
 }
 
 } // namespace tarvex

@@ -2,9 +2,11 @@
 
 #include "core/common/db/database.h"
 #include "core/document/pagedocument.h"
+#include "core/offer/offerlines.h"
 #include "core/prices/datacheckresult.h"
 #include "core/quote/quotefigures.h"
 #include "core/quote/quoterun.h"
+#include "core/quote/quotesequence.h"
 #include "core/quote/quotesettings.h"
 #include "gui/common/statustext.h"
 
@@ -30,6 +32,10 @@ public:
     using PaperOutput = std::function<bool(const QuoteRun &)>;
     using ExcelOutput = std::function<QString(QuoteRun &&, const std::function<void(int)> &)>;
 
+    // The core sequence a button runs with the dialog's steps (the quotation
+    // sequence, or the offer's around it); false when the check ended it.
+    using Sequence = std::function<bool(QuoteRun &run, const QuoteSteps &steps)>;
+
     explicit BjForm(QWidget *parent = nullptr);
     ~BjForm() override;
 
@@ -37,22 +43,32 @@ public:
     // paperQuotationReady) and writeExcelQuotation unless a test puts its own.
     void setOutputs(PaperOutput paper, ExcelOutput excel);
 
+    // What the customer offer asks beside the options (the offer dialog, which
+    // the main window gives); without it the "客户报价" button is hidden.
+    using OfferAsk = std::function<std::optional<OfferRequest>(const QuoteOptions &options)>;
+    void setOfferAsk(OfferAsk ask);
+
     // The controls as settings and as the options of a run.
     QuoteSettings settings() const;
     QuoteOptions options() const;
     void loadOptions();
     void saveOptions();
 
-    // Command1 "计算报价" and Command2 "输出Excel".
+    // Command1 "计算报价", Command2 "输出Excel" and Command4 "客户报价": the
+    // offer is numbered and recorded, its pages handed on by offerIssued.
     void paperQuotation();
     void excelQuotation();
+    void offerQuotation();
 
     void done(int result) override;
 
 signals:
     // The pages of the paper quotation, for the main window's preview.
     void paperQuotationReady(const PageDocument &pages, const QString &title);
-    // Notes of the entry dialogs opened from the missing price list.
+    // The pages of an issued offer and the PDF the register keeps of it.
+    void offerIssued(const PageDocument &pages, const QString &title, const QByteArray &pdf);
+    // Notes of the entry dialogs opened from the missing price list, and of
+    // an issued offer.
     void statusText(StatusPanel panel, const QString &text);
 
 protected:
@@ -62,13 +78,13 @@ private:
     void buildControls();
     void applySettings(const QuoteSettings &settings);
     void updateSignatureBoxes();
-    // The calculation of Command1/Command2: check, prices, figures; false
-    // when the check ended the run.
-    bool calculate(QuoteRun &run, NullPrices nullPrices, const std::function<bool(DataCheckResult)> &goOnWithout);
+    // The calculation of a button: check, prices, figures; false when the
+    // check ended the run.
+    bool calculate(QuoteRun &run, const Sequence &sequence, const std::function<bool(DataCheckResult)> &goOnWithout);
     // calculate; when the check ends the run, the missing price list is
     // offered, and the run starts again once nothing is missing.
     bool calculateOrMendPrices(
-        QuoteRun &run, NullPrices nullPrices, const std::function<bool(DataCheckResult)> &goOnWithout);
+        QuoteRun &run, const Sequence &sequence, const std::function<bool(DataCheckResult)> &goOnWithout);
     void startProgress(int maximum);
     void stepProgress();
     void setProgress(int value);
@@ -78,6 +94,8 @@ private:
     QLineEdit *m_text[8];
     QCheckBox *m_check[4];
     QPushButton *m_command[3];
+    QPushButton *m_offerButton; // Command4
+    OfferAsk m_offerAsk;
     QProgressBar *m_proBar;
     PaperOutput m_paper;
     ExcelOutput m_excel;

@@ -3,6 +3,7 @@
 #include "core/common/appstate.h"
 #include "core/common/error.h"
 #include "core/common/io/paths.h"
+#include "core/common/io/savefile.h"
 #include "core/common/messages.h"
 #include "core/document/pagepdf.h"
 #include "core/document/pagerenderer.h"
@@ -81,6 +82,7 @@ void bjShowForm::setDocument(const PageDocument &document, const QString &title)
 {
     m_document = document;
     m_title = title;
+    m_recordedPdf.clear();
     m_printer->setDocName(title);
     m_printer->setFromTo(0, 0);
     m_preview->setDocument(&m_document);
@@ -114,7 +116,17 @@ void bjShowForm::printPages(QPrinter *printer)
 
 bool bjShowForm::exportPdf()
 {
-    return exportPdfAsked([this](const QString &path) { writePagesPdf(m_document, path, m_title); });
+    return exportPdfAsked([this](const QString &path) {
+        if (m_recordedPdf.isEmpty())
+            writePagesPdf(m_document, path, m_title);
+        else
+            saveFileAtomically(path, m_recordedPdf);
+    });
+}
+
+void bjShowForm::setRecordedPdf(const QByteArray &pdf)
+{
+    m_recordedPdf = pdf;
 }
 
 } // namespace tarvex

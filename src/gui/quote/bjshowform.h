@@ -27,6 +27,10 @@ public:
     const PageDocument &document() const { return m_document; }
     PageView *preview() const { return m_preview; }
 
+    // The pages of a customer offer: 导出PDF writes the PDF the register
+    // keeps of it, byte for byte. Cleared by setDocument.
+    void setRecordedPdf(const QByteArray &pdf);
+
     // "导出PDF": asks for the file and writes it; false when cancelled or failed.
     bool exportPdf();
     // "打印": the system print dialog, then the printer.
@@ -41,6 +45,7 @@ private:
 
     PageDocument m_document;
     QString m_title;
+    QByteArray m_recordedPdf;
     std::unique_ptr<QPrinter> m_printer;
     PageView *m_preview;
     QLabel *m_pageLabel;

@@ -63,6 +63,38 @@ QStringList workingSchemaStatements()
     };
 }
 
+// The register of customer offers: each offer with its lines and the PDF it
+// printed, and one counter per number pattern (a deleted offer's number is
+// never given again). A recorded offer is never changed: the triggers refuse
+// every update, and lines come and go only with their offer (lines first on
+// issue, the offer first on deletion).
+QStringList offerRegisterStatements()
+{
+    const QString keep = QStringLiteral(" BEGIN SELECT RAISE(ABORT, '报价记录不能修改'); END");
+    return {
+        QStringLiteral("CREATE TABLE bjOffer (编号 TEXT COLLATE NOCASE PRIMARY KEY, 日期 TEXT NOT NULL, "
+                       "客户 TEXT COLLATE NOCASE, 项目 TEXT COLLATE NOCASE, 范围 TEXT, 合计 REAL, 优惠 REAL, "
+                       "税金 REAL, 总计 REAL, 原编号 TEXT COLLATE NOCASE, 修订 INTEGER NOT NULL, 原总计 REAL, "
+                       "有效期 INTEGER, 源文件 TEXT, 面积依据 TEXT, 主材损耗 TEXT, 附件损耗 TEXT, 玻璃损耗 TEXT, "
+                       "主材单价 TEXT, 优惠方式 TEXT, 优惠值 REAL, 税率 REAL, 出具时间 TEXT, 报价单 BLOB NOT NULL)"),
+        QStringLiteral("CREATE TABLE bjOfferLine (编号 TEXT COLLATE NOCASE NOT NULL, 行号 INTEGER NOT NULL, "
+                       "窗号 TEXT, 门窗系列 TEXT, 樘数 INTEGER, 面积 REAL, 单价 REAL, 金额 REAL, "
+                       "PRIMARY KEY (编号, 行号))"),
+        QStringLiteral("CREATE TABLE bjOfferCount (编号键 TEXT PRIMARY KEY, 序号 INTEGER NOT NULL)"),
+        QStringLiteral("CREATE INDEX bjOffer_Date ON bjOffer (日期, 编号)"),
+        QStringLiteral("CREATE INDEX bjOffer_Customer ON bjOffer (客户)"),
+        QStringLiteral("CREATE INDEX bjOffer_First ON bjOffer (原编号, 修订)"),
+        QStringLiteral("CREATE TRIGGER bjOffer_Keep BEFORE UPDATE ON bjOffer") + keep,
+        QStringLiteral("CREATE TRIGGER bjOfferLine_Keep BEFORE UPDATE ON bjOfferLine") + keep,
+        QStringLiteral("CREATE TRIGGER bjOfferLine_KeepRows BEFORE DELETE ON bjOfferLine "
+                       "WHEN EXISTS (SELECT 1 FROM bjOffer WHERE 编号 = OLD.编号)")
+            + keep,
+        QStringLiteral("CREATE TRIGGER bjOfferLine_Closed BEFORE INSERT ON bjOfferLine "
+                       "WHEN EXISTS (SELECT 1 FROM bjOffer WHERE 编号 = NEW.编号)")
+            + keep,
+    };
+}
+
 namespace {
 
 // A window ID names one window: a file that held two windows of one ID gives
@@ -111,6 +143,7 @@ SchemaPlan workingSchemaPlan()
     // Key texts compare without regard to the case of ASCII letters.
     plan.steps.append({3, {}, collateTextsWithoutCase});
     plan.steps.append({4, {QStringLiteral("DROP VIEW IF EXISTS PricePj"), pricePjViewSql()}, makeWindowIdsUnique});
+    plan.steps.append({5, offerRegisterStatements()});
     return plan;
 }
 

@@ -10,6 +10,9 @@ namespace tarvex {
 // of the first version.
 QStringList workingSchemaStatements();
 
+// Statements that create the register of customer offers.
+QStringList offerRegisterStatements();
+
 // The versions of newdb.sqlite: new upgrade steps are appended here.
 SchemaPlan workingSchemaPlan();
 

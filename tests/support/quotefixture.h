@@ -28,6 +28,12 @@ inline QString demoLcPriceString()
     return QStringLiteral("断桥铝型材/True/24.5\\普通铝型材/False/18");
 }
 
+// The demo answers as the price prompts get them.
+inline std::optional<QString> demoLcPriceAnswer(const LcPriceClass &cls, const QString &)
+{
+    return cls.thermal ? QStringLiteral("24.5") : QStringLiteral("18");
+}
+
 // Frame areas, the options above and the demo answers.
 inline QuoteRun demoQuoteRun(QuoteOptions::Scope scope)
 {
