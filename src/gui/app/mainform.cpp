@@ -252,7 +252,12 @@ void MainForm::setPanelText(StatusPanel panel, const QString &text)
     if (panel != StatusPanel::RecordCount && panel != StatusPanel::Filter)
         return;
     // A window's count must not outlive it: the next window may have none.
+    QObject *previous = m_panelWriters[index];
     m_panelWriters[index] = sender();
+    // A window that holds no panel any more need not be heard when it goes
+    // (and must not be once this window is being destroyed).
+    if (previous && previous != sender() && !m_panelWriters.contains(previous))
+        disconnect(previous, &QObject::destroyed, this, &MainForm::releasePanelsOf);
     if (QObject *writer = sender())
         connect(writer, &QObject::destroyed, this, &MainForm::releasePanelsOf, Qt::UniqueConnection);
 }
