@@ -31,7 +31,7 @@ const Command kCommands[] = {
     {"offer", "客户报价: 编号、记入报价记录、输出 PDF (及工作簿、JSON)", cmdOffer},
     {"offers", "报价记录: 列出、显示 (原样取出 PDF)、修订、删除", cmdOffers},
     {"cut", "下料优化: 每个代号的切割排入定尺料 (汇总、JSON、PDF、工作簿)", cmdCut},
-    {"library", "图库: 列出、导入、导出记录, 建立示例图库", cmdLibrary},
+    {"library", "图库: 新建图库, 列出、导入、导出记录, 建立示例图库", cmdLibrary},
 };
 
 void printHelp(QTextStream &out)

@@ -402,14 +402,30 @@ private slots:
         QVERIFY(!QFile::exists(home.file("out")));
     }
 
-    void missingLibraryFolderIsReported()
+    void aLibraryElsewhereIsMadeOnlyByInit()
     {
         TestHome home;
         appState().libraryFolder.clear(); // as in a run of tarvex-cli, which reads cs.ini
         WriteIni(home.file("cs.ini"), "sysPath", "path2", home.file("nowhere"));
-        const CliResult r = runLibrary(home, {"list"});
+        CliResult r = runLibrary(home, {"list"});
         QCOMPARE(r.status, 1);
         QCOMPARE(r.err, "当前错误:图库文件夹不存在: " + QDir::toNativeSeparators(home.file("nowhere")) + "\n");
+
+        QDir(home.path()).mkdir("lib");
+        WriteIni(home.file("cs.ini"), "sysPath", "path2", home.file("lib"));
+        const QString library = QDir::toNativeSeparators(home.file("lib/xltDb.sqlite"));
+        for (const char *command : {"list", "demo"}) {
+            r = runLibrary(home, {QString::fromUtf8(command)});
+            QCOMPARE(r.status, 1);
+            QCOMPARE(r.err,
+                "当前错误:图库文件夹 " + QDir::toNativeSeparators(home.file("lib")) + " 中没有图库文件 xltDb.sqlite\n");
+        }
+        QVERIFY(!QFile::exists(library));
+        r = runLibrary(home, {"init"});
+        QCOMPARE(QString::number(r.status) + r.out, "0已新建空的图库: " + library + "\n");
+        r = runLibrary(home, {"init"});
+        QCOMPARE(QString::number(r.status) + r.out, "0图库已存在, 未改动: " + library + "\n");
+        QCOMPARE(runLibrary(home, {"list"}).status, 0);
     }
 };
 

@@ -3,6 +3,7 @@
 #include "core/common/db/sqlgridmodel.h"
 #include "core/common/db/sqlscript.h"
 #include "core/common/error.h"
+#include "core/rawdata/workingtables.h"
 #include "testsupport.h"
 
 #include <QDir>
@@ -359,6 +360,11 @@ private slots:
         } catch (const Error &e) {
             QVERIFY(e.message().contains(QStringLiteral("NoSuchTable")));
         }
+        // Loading a project into a database that cannot be written says so in words.
+        sqlExec("PRAGMA query_only=1");
+        const QString error = errorOf([] { loadRawDataFile(sourcePath("data/demo/demo.xdt")); });
+        QVERIFY2(error.contains(QStringLiteral("是只读的, 无法写入")), qPrintable(error));
+        sqlExec("PRAGMA query_only=0");
     }
 };
 

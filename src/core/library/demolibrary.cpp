@@ -1,6 +1,7 @@
 #include "core/library/demolibrary.h"
 
 #include "core/common/db/database.h"
+#include "core/common/db/sqlitefailure.h"
 #include "core/common/error.h"
 #include "core/document/xlsxcells.h"
 
@@ -483,7 +484,7 @@ int fillDemoLibrary(QSqlDatabase db)
             insert.addBindValue(demoCuttingList(t));
             insert.addBindValue(t.description);
             if (!insert.exec())
-                throw Error(insert.lastError().text());
+                throw Error(sqliteFailureText(insert.lastError(), db));
         }
         auto fill = [&](const QString &table, const QStringList &entries) {
             if (sqlScalar(QStringLiteral("SELECT COUNT(*) FROM %1").arg(table), {}, db).toInt() > 0)

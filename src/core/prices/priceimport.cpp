@@ -1,11 +1,13 @@
 #include "core/prices/priceimport.h"
 
 #include "core/common/db/database.h"
+#include "core/common/db/sqlitefailure.h"
 #include "core/common/db/sqlitestatement.h"
 #include "core/common/error.h"
 #include "core/common/keytext.h"
 #include "core/common/numbers.h"
 #include "core/common/shownvalue.h"
+#include "core/common/yesno.h"
 #include "core/prices/pricecolumns.h"
 #include "core/prices/pricetables.h"
 
@@ -46,18 +48,6 @@ bool isBlank(const ImportRow &row)
     return true;
 }
 
-bool readYesNo(const QString &text, int *value)
-{
-    const QString t = text.toLower();
-    if (t == QLatin1String("1") || t == QLatin1String("true") || t == QStringLiteral("是"))
-        *value = 1;
-    else if (t == QLatin1String("0") || t == QLatin1String("false") || t == QStringLiteral("否"))
-        *value = 0;
-    else
-        return false;
-    return true;
-}
-
 // The value of a cell for its column; an empty cell is Null.
 QVariant convert(const PriceColumn &column, const SheetCell &cell, QStringList &problems)
 {
@@ -88,9 +78,9 @@ QVariant convert(const PriceColumn &column, const SheetCell &cell, QStringList &
         return QVariant();
     }
     case PriceColumnKind::YesNo: {
-        int flag = 0;
-        if (readYesNo(text, &flag))
-            return flag;
+        bool yes = false;
+        if (readYesNo(text, &yes))
+            return yes ? 1 : 0;
         problems.append(QStringLiteral("%1%2应为1/0、True/False或是/否").arg(column.name, shown(text)));
         return QVariant();
     }
@@ -580,7 +570,7 @@ private:
     {
         QSqlQuery query(Database::shared());
         if (!query.prepare(sql))
-            throw Error(query.lastError().text());
+            throw Error(sqliteFailureText(query.lastError(), Database::shared()));
         return query;
     }
 
@@ -589,7 +579,8 @@ private:
         for (const QVariant &value : values)
             query.addBindValue(value);
         if (!query.exec())
-            throw Error(QStringLiteral("第%1行: %2").arg(line).arg(query.lastError().text()));
+            throw Error(
+                QStringLiteral("第%1行: %2").arg(line).arg(sqliteFailureText(query.lastError(), Database::shared())));
     }
 
     const PriceTable &m_table;

@@ -2,6 +2,10 @@
 
 #include "core/common/db/database.h"
 #include "core/common/error.h"
+#include "core/common/io/savefile.h"
+#include "core/prices/priceexport.h"
+
+#include <QFileInfo>
 
 namespace tarvex {
 
@@ -86,9 +90,16 @@ void deletePriceRecord(const PriceTable &table, const QString &key)
         throw Error(QStringLiteral("%1中已没有%2为“%3”的记录").arg(table.clearName, table.keyField, key));
 }
 
-void clearPriceTable(const PriceTable &table)
+QString clearPriceTable(const PriceTable &table)
 {
+    QString copy;
+    if (sqlScalar(QStringLiteral("SELECT COUNT(*) FROM ") + table.name).toInt() > 0) {
+        const QString folder = QFileInfo(Database::shared().databaseName()).absolutePath();
+        copy = datedBackupPath(folder, table.name, QStringLiteral("csv"));
+        exportPriceTable(table, copy);
+    }
     sqlExec(QStringLiteral("DELETE FROM ") + table.name);
+    return copy;
 }
 
 } // namespace tarvex

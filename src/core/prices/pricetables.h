@@ -44,7 +44,11 @@ PriceTableId priceTableOf(MaterialKind kind);
 // is needed, when no such record exists, or when the database fails.
 void deletePriceRecord(const PriceTable &table, const QString &key);
 
-// Deletes every record of the table. Throws Error.
-void clearPriceTable(const PriceTable &table);
+// Deletes every record of the table, after keeping them in a dated file
+// beside the working database ("lcName-备份-….csv", which 导入数据 with
+// replace brings back). Returns the file's path, or empty text when the table
+// had no record. When the file cannot be written nothing is deleted. Throws
+// Error.
+QString clearPriceTable(const PriceTable &table);
 
 } // namespace tarvex

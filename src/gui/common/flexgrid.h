@@ -53,6 +53,10 @@ public:
     // Rectangle of a cell in this widget's coordinates (row 0 = header cell).
     QRect cellRect(int row, int col) const;
 
+    // Columns as wide as their header and the rows on the first screen need
+    // (within bounds), so that a large page opens as fast as a small one.
+    void fitColumns();
+
     // Every cell as text, header row first (for the export).
     QList<QStringList> allTexts() const;
 

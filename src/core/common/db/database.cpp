@@ -3,8 +3,10 @@
 #include "core/common/db/schema.h"
 #include "core/common/db/sqlitefailure.h"
 #include "core/common/error.h"
+#include "core/common/io/savefile.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -164,6 +166,22 @@ QSqlQuery sqlExec(const QString &sql, const QVariantList &values, QSqlDatabase d
     if (!ok)
         throw Error(describe(query.lastError(), db));
     return query;
+}
+
+void copyDatabase(QSqlDatabase db, const QString &path)
+{
+    const QString part = path + QStringLiteral(".part");
+    QFile::remove(part);
+    try {
+        sqlExec(QStringLiteral("VACUUM INTO ?"), {part}, db);
+    } catch (const Error &e) {
+        QFile::remove(part);
+        throw Error(cannotWriteText(path, e.message()));
+    }
+    if (!QFile::rename(part, path)) {
+        QFile::remove(part);
+        throw Error(cannotWriteText(path, QStringLiteral("文件已存在或不能改名")));
+    }
 }
 
 QVariant sqlScalar(const QString &sql, const QVariantList &values, QSqlDatabase db)

@@ -54,6 +54,11 @@ public:
 // (scripts, bulk paths). Throws Error when the connection is not open.
 sqlite3 *sqliteHandle(const QSqlDatabase &db);
 
+// Writes a consistent copy of the whole database to path, a new file, through
+// a temporary file renamed into place: the copy is whole or not there. Throws
+// Error naming the file.
+void copyDatabase(QSqlDatabase db, const QString &path);
+
 // Runs a statement with positional values bound in order; throws Error with
 // the database's reason on failure.
 QSqlQuery sqlExec(const QString &sql, const QVariantList &values = {}, QSqlDatabase db = Database::shared());

@@ -6,6 +6,7 @@
 #include "core/common/error.h"
 #include "core/common/messages.h"
 #include "core/common/numbers.h"
+#include "core/common/yesno.h"
 
 #include <QSqlRecord>
 
@@ -189,7 +190,7 @@ QString SqlGridModel::displayText(const QVariant &value, const QString &fieldNam
     if (value.isNull() || !value.isValid())
         return QString();
     if (columnKind(fieldName) == ColumnKind::YesNo)
-        return value.toLongLong() != 0 ? QStringLiteral("True") : QStringLiteral("False");
+        return yesNoText(value.toLongLong() != 0);
     switch (value.typeId()) {
     case QMetaType::Double:
     case QMetaType::Float:

@@ -62,7 +62,7 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
     // The display text of a stored value: numbers in plain decimal form,
-    // yes/no columns as True/False, Null as empty text.
+    // yes/no columns as 是/否, Null as empty text.
     static QString displayText(const QVariant &value, const QString &fieldName);
 
 private:
