@@ -35,6 +35,12 @@ QString libraryFilePath(const QString &folderSetting)
     return QDir(resolveFolderSetting(folderSetting)).filePath(libraryFileName());
 }
 
+bool isProgramFolderLibrary(const QString &path)
+{
+    const auto clean = [](const QString &file) { return QDir::cleanPath(QFileInfo(file).absoluteFilePath()); };
+    return clean(path) == clean(libraryFilePath(QString()));
+}
+
 QString currentLibraryFile()
 {
     QString folder = appState().libraryFolder;
@@ -63,7 +69,7 @@ LibraryConnection::LibraryConnection()
 {
     const DatabaseSettings settings = Database::settingsInUse();
     if (settings.libraryInFile()) {
-        openFile(currentLibraryFile());
+        openFile(currentLibraryFile(), MissingLibrary::CreateInProgramFolder);
         return;
     }
     QSqlDatabase db = openServerConnection(settings.conninfo, {sharedSchemaName(), QStringLiteral("public")}, m_name);
@@ -76,13 +82,13 @@ LibraryConnection::LibraryConnection()
     }
 }
 
-LibraryConnection::LibraryConnection(const QString &path)
+LibraryConnection::LibraryConnection(const QString &path, MissingLibrary missing)
     : m_name(nextConnectionName())
 {
-    openFile(path);
+    openFile(path, missing);
 }
 
-void LibraryConnection::openFile(const QString &path)
+void LibraryConnection::openFile(const QString &path, MissingLibrary missing)
 {
     m_path = path;
     const QFileInfo info(path);
@@ -90,6 +96,9 @@ void LibraryConnection::openFile(const QString &path)
         throw Error(QStringLiteral("图库文件夹不存在: ") + QDir::toNativeSeparators(info.absolutePath()));
     if (info.exists() && !info.isFile())
         throw Error(QStringLiteral("图库文件 %1 不是普通文件").arg(nativePath(path)));
+    if (!info.exists() && missing == MissingLibrary::CreateInProgramFolder && !isProgramFolderLibrary(path))
+        throw Error(QStringLiteral("图库文件夹 %1 中没有图库文件 %2")
+                        .arg(QDir::toNativeSeparators(info.absolutePath()), libraryFileName()));
     try {
         Database::openFile(path, m_name, librarySchemaPlan(path), Database::Journal::Rollback);
     } catch (const Error &e) {

@@ -21,18 +21,32 @@ QString currentLibraryFile();
 // of cs.ini: engine postgresql, library not "file").
 bool libraryOnServer();
 
+// True for the program folder's own library file, the one place an empty
+// library is made without being asked for.
+bool isProgramFolderLibrary(const QString &path);
+
+// What a connection does when the library file is missing.
+enum class MissingLibrary {
+    // An empty library is made only in the program folder's own place; in any
+    // other folder a missing file is refused, naming the folder and the file,
+    // so that a wrong folder setting does not show an empty library.
+    CreateInProgramFolder,
+    // An empty library is made wherever it is asked for: the user's explicit
+    // request (the settings dialog, tarvex-cli library init).
+    Create,
+};
+
 // A connection of its own to a library, closed when the owner goes: each
-// library window and command holds one. A missing file in an existing folder
-// is created as an empty library; a missing folder, a file that is not a
-// library, or one made by a newer program is refused. On a server the shared
-// schema must hold the library at the program's version. Throws Error naming
-// the file or the server.
+// library window and command holds one. A missing folder, a missing file
+// (see MissingLibrary), a file that is not a library, or one made by a newer
+// program is refused. On a server the shared schema must hold the library at
+// the program's version. Throws Error naming the file or the server.
 class LibraryConnection {
 public:
     // This run's library: the server's, or the file currentLibraryFile().
     LibraryConnection();
     // The library file at path.
-    explicit LibraryConnection(const QString &path);
+    explicit LibraryConnection(const QString &path, MissingLibrary missing = MissingLibrary::CreateInProgramFolder);
     ~LibraryConnection();
     LibraryConnection(const LibraryConnection &) = delete;
     LibraryConnection &operator=(const LibraryConnection &) = delete;
@@ -45,7 +59,7 @@ public:
     QString where() const;
 
 private:
-    void openFile(const QString &path);
+    void openFile(const QString &path, MissingLibrary missing);
 
     QString m_name;
     QString m_path;

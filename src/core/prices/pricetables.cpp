@@ -3,12 +3,15 @@
 #include "core/common/db/database.h"
 #include "core/common/db/dberror.h"
 #include "core/common/db/dialect.h"
+#include "core/common/db/engine.h"
 #include "core/common/db/serverconnection.h"
 #include "core/common/db/serverschema.h"
 #include "core/common/error.h"
-#include "core/prices/pricecolumns.h"
+#include "core/common/io/paths.h"
+#include "core/common/io/savefile.h"
+#include "core/prices/priceexport.h"
 
-#include <QStringList>
+#include <QFileInfo>
 
 namespace tarvex {
 
@@ -33,14 +36,6 @@ QString PriceTable::clearQuestion() const
     return QStringLiteral("是否确定清除'") + clearName + QStringLiteral("'中所有记录?");
 }
 
-QString PriceTable::columnList() const
-{
-    QStringList names;
-    for (const PriceColumn &c : priceColumns(name))
-        names.append(c.name);
-    return names.join(QLatin1Char(','));
-}
-
 QString PriceTable::entryOrder() const
 {
     return textKey ? QStringLiteral(" ORDER BY rowid") : QStringLiteral(" ORDER BY 编号");
@@ -56,14 +51,14 @@ QString PriceTable::orderClause() const
     return QStringLiteral(" ORDER BY ") + terms.join(QLatin1Char(','));
 }
 
-QString PriceTable::fullLoadSql() const
+GridSource PriceTable::fullLoadSource() const
 {
-    return QStringLiteral("SELECT ") + columnList() + QStringLiteral(" FROM ") + name + orderClause();
+    return {name, QString(), {}, orderClause()};
 }
 
-QString PriceTable::filteredSql(const QString &filterSql) const
+GridSource PriceTable::filteredSource(const QString &filterSql, const QVariantList &values) const
 {
-    return QStringLiteral("SELECT ") + columnList() + QStringLiteral(" FROM ") + name + filterSql + entryOrder();
+    return {name, filterSql, values, QString()};
 }
 
 const PriceTable *findPriceTable(const QString &name)
@@ -150,10 +145,19 @@ void deletePriceRecord(const PriceTable &table, const QString &key)
             recordGoneText(QStringLiteral("%1中已没有%2为“%3”的记录").arg(table.clearName, table.keyField, key)));
 }
 
-void clearPriceTable(const PriceTable &table)
+QString clearPriceTable(const PriceTable &table)
 {
     requirePriceChanges(table);
+    QString copy;
+    if (sqlScalar(QStringLiteral("SELECT COUNT(*) FROM ") + table.name).toInt() > 0) {
+        // A server's tables are kept beside this workstation's data folder.
+        const QSqlDatabase db = Database::shared();
+        const QString folder = onServer(db) ? dataFolder() : QFileInfo(db.databaseName()).absolutePath();
+        copy = datedBackupPath(folder, table.name, QStringLiteral("csv"));
+        exportPriceTable(table, copy);
+    }
     writingPrices(table, [&] { sqlExec(QStringLiteral("DELETE FROM ") + table.name); });
+    return copy;
 }
 
 } // namespace tarvex

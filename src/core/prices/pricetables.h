@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/common/db/sqlgridmodel.h"
 #include "core/common/materialkind.h"
 
 #include <QString>
@@ -23,17 +24,16 @@ struct PriceTable {
 
     // "是否确定清除'主材线重表'中所有记录?"
     QString clearQuestion() const;
-    // The table's columns, as the grid shows them.
-    QString columnList() const;
     // The load order, Null first, records of equal values in the order
     // they were entered: the same on every engine and from page to page.
     QString orderClause() const;
     // The order records were entered in (" ORDER BY 编号", the fees' rowid).
     QString entryOrder() const;
     // The whole table in its load order.
-    QString fullLoadSql() const;
-    // The table narrowed by a filter's SQL tail, in the order of entry.
-    QString filteredSql(const QString &filterSql) const;
+    GridSource fullLoadSource() const;
+    // The table narrowed by a filter's SQL tail, in the order the table
+    // keeps its rows.
+    GridSource filteredSource(const QString &filterSql, const QVariantList &values) const;
 };
 
 // The settings of a price table by its name; nullptr for any other name.
@@ -52,8 +52,12 @@ PriceTableId priceTableOf(MaterialKind kind);
 // when the user may not change prices, or when the database fails.
 void deletePriceRecord(const PriceTable &table, const QString &key);
 
-// Deletes every record of the table, in one statement. Throws Error.
-void clearPriceTable(const PriceTable &table);
+// Deletes every record of the table, after keeping them in a dated file
+// beside the working database (a server's: in the data folder) ("lcName-备份-….csv", which 导入数据 with
+// replace brings back). Returns the file's path, or empty text when the table
+// had no record. When the file cannot be written nothing is deleted. Throws
+// Error.
+QString clearPriceTable(const PriceTable &table);
 
 // Refuses, before anything is written, a user of a server who may read and
 // quote but not change the shared price tables. Throws Error.

@@ -1,6 +1,5 @@
 #include "core/viewer/viewerpages.h"
 
-#include "core/common/db/dialect.h"
 #include "core/common/error.h"
 
 #include <QVector>
@@ -10,13 +9,10 @@ namespace tarvex {
 const ViewerPage &viewerPage(MaterialKind kind)
 {
     static const QVector<ViewerPage> pages = {
-        {QStringLiteral("主材数据"), QStringLiteral("PriceLc"),
-            QStringLiteral("门窗系列,窗号,代号,长度,线重,隔热,材料类别,备注")},
-        {QStringLiteral("附件数据"), QStringLiteral("PricePj"),
-            QStringLiteral("门窗系列,窗号,名称,规格,技术要求,数量,单位,单价,折扣量,备注")},
-        {QStringLiteral("玻璃数据"), QStringLiteral("PriceBl"),
-            QStringLiteral("门窗系列,窗号,名称,面积,单价,折扣量,备注")},
-        {QStringLiteral("门窗面积数据"), QStringLiteral("MjTemp"), QStringLiteral("ID,门窗系列,窗号,框面积,洞口面积")},
+        {QStringLiteral("主材数据"), QStringLiteral("PriceLc")},
+        {QStringLiteral("附件数据"), QStringLiteral("PricePj")},
+        {QStringLiteral("玻璃数据"), QStringLiteral("PriceBl")},
+        {QStringLiteral("门窗面积数据"), QStringLiteral("MjTemp")},
     };
     const int page = int(kind);
     if (page < 0 || page >= pages.size())
@@ -31,11 +27,9 @@ MaterialKind viewerPageKind(int page)
     return kMaterialKinds[page];
 }
 
-QString viewerPageQuery(MaterialKind kind, const QString &filterSql)
+GridSource viewerPageSource(MaterialKind kind, const QString &filterSql, const QVariantList &values)
 {
-    const ViewerPage &shown = viewerPage(kind);
-    return QStringLiteral("SELECT ") + shown.columns + QStringLiteral(" FROM ") + shown.source + filterSql
-        + workingRowOrder();
+    return {viewerPage(kind).source, filterSql, values, QString()};
 }
 
 QString viewerCaption(const QString &filePath)
