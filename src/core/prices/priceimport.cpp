@@ -450,17 +450,6 @@ private:
             .arg(columnNames(), m_table.name, keyCondition(m_table.name), m_columns.first().name);
     }
 
-    static QVariant storedValue(const SqliteStatement &row, int column)
-    {
-        if (row.isNull(column))
-            return QVariant();
-        if (row.isInteger(column))
-            return row.integer(column);
-        if (row.isReal(column))
-            return row.real(column);
-        return row.text(column).toString();
-    }
-
     // The stored record the views use for the row's key, if any. One look-up
     // per row on the key's index; the rows of a large list make this the
     // import's hot path, hence the statement on the sqlite3 handle.
@@ -475,9 +464,9 @@ private:
         const bool found = lookup.next();
         if (found) {
             c.matched = true;
-            c.target = storedValue(lookup, 0);
+            c.target = lookup.value(0);
             for (int column = 0; column < m_columns.size(); ++column) {
-                const QVariant stored = storedValue(lookup, column);
+                const QVariant stored = lookup.value(column);
                 QVariant &value = c.values[column];
                 if (isNumberColumn(column)) {
                     // Merging keeps the stored number; replacing keeps it unless the file gives another.

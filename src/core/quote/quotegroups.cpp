@@ -16,18 +16,6 @@ namespace {
 
 using Scope = QuoteOptions::Scope;
 
-// A stored value as the Qt layer gives it: Null, a number or a text.
-QVariant valueOf(const SqliteStatement &row, int column)
-{
-    if (row.isNull(column))
-        return QVariant();
-    if (row.isInteger(column))
-        return row.integer(column);
-    if (row.isReal(column))
-        return row.real(column);
-    return row.text(column).toString();
-}
-
 // Class names, units and remarks repeat in every scope item: the items share
 // one copy of each text, found by its stored bytes, so that a text is
 // decoded once however many groups hold it.
@@ -38,7 +26,7 @@ public:
         if (row.isNull(column))
             return QString();
         if (row.isInteger(column) || row.isReal(column))
-            return valueOf(row, column).toString();
+            return row.value(column).toString();
         const QByteArrayView utf8 = row.utf8(column);
         const auto found = m_texts.constFind(QByteArray::fromRawData(utf8.data(), utf8.size()));
         if (found != m_texts.constEnd())
@@ -133,7 +121,7 @@ void walkPass(const KindQuery &kind, const QuoteOptions &options, QuoteGroups &g
             onGroup(query, nullptr);
             continue;
         }
-        const QString text = valueOf(query, kind.fieldCount).toString();
+        const QString text = query.value(kind.fieldCount).toString();
         auto isOpen = [&] {
             const QString &itemName = groups.items.at(open).name;
             return named.at(open) && (itemName == text || sameKey(itemName, text));
@@ -218,8 +206,8 @@ QuoteGroups readQuoteGroups(const QuoteOptions &options, QSqlDatabase db)
         kProfiles, options, groups, named,
         [&](const SqliteStatement &q, QuoteItemInput *item) {
             missingWeight = missingWeight || q.integer(3) > 0;
-            const QVariant cls = valueOf(q, 2);
-            const QVariant thermal = valueOf(q, 1);
+            const QVariant cls = q.value(2);
+            const QVariant thermal = q.value(1);
             // The exact pair once; the price table groups the pairs its own way.
             const QString seen = (cls.isNull() ? QStringLiteral("N") : QStringLiteral("T") + cls.toString())
                 + QChar(0x1f) + (thermal.isNull() ? QStringLiteral("N") : thermal.toString());
