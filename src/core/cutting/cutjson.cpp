@@ -36,12 +36,18 @@ QJsonObject codeObject(const CodePlan &code)
             cuts.append(QJsonObject {{QStringLiteral("length"), metres(p.length)}, {QStringLiteral("series"), p.series},
                 {QStringLiteral("window"), p.window}});
         }
-        bars.append(QJsonObject {{QStringLiteral("cuts"), cuts}, {QStringLiteral("offcut"), fromCutUnits(bar.offcut)}});
+        QJsonObject o {{QStringLiteral("cuts"), cuts}, {QStringLiteral("offcut"), fromCutUnits(bar.offcut)}};
+        if (bar.remnant)
+            o.insert(QStringLiteral("remnant"),
+                QJsonObject {{QStringLiteral("id"), bar.remnant->id},
+                    {QStringLiteral("length"), metres(bar.remnant->length)},
+                    {QStringLiteral("from"), bar.remnant->origin()}});
+        bars.append(o);
     }
     return QJsonObject {{QStringLiteral("code"), code.code}, {QStringLiteral("name"), code.name},
         {QStringLiteral("stock"), code.stockMetres()}, {QStringLiteral("cuts"), int(code.pieces.size())},
-        {QStringLiteral("bars"), bars}, {QStringLiteral("lower_bound"), code.lowerBound()},
-        {QStringLiteral("proven"), code.proven()}};
+        {QStringLiteral("bars"), bars}, {QStringLiteral("new_bars"), code.newBars()},
+        {QStringLiteral("lower_bound"), code.lowerBound()}, {QStringLiteral("proven"), code.proven()}};
 }
 
 } // namespace
