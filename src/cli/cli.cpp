@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QDir>
 
+#include <algorithm>
 #include <new>
 
 namespace tarvex::cli {
@@ -30,7 +31,7 @@ const Command kCommands[] = {
     {"offer", "客户报价: 编号、记入报价记录、输出 PDF (及工作簿、JSON)", cmdOffer},
     {"offers", "报价记录: 列出、显示 (原样取出 PDF)、修订、删除", cmdOffers},
     {"cut", "下料优化: 每个代号的切割排入定尺料 (汇总、JSON、PDF、工作簿)", cmdCut},
-    {"library", "图库: 列出、导入、导出记录, 建立示例图库", cmdLibrary},
+    {"library", "图库: 新建图库, 列出、导入、导出记录, 建立示例图库", cmdLibrary},
     {"remnants", "余料库: 列出、添加、删除余料", cmdRemnants},
 };
 
@@ -47,6 +48,35 @@ void printHelp(QTextStream &out)
 }
 
 } // namespace
+
+bool drawsPictures(const QStringList &arguments)
+{
+    // The command is the first word that is no option (nor --home's value).
+    QStringList words;
+    for (int i = 1; i < arguments.size(); ++i) {
+        const QString &a = arguments.at(i);
+        if (words.isEmpty() && (a == QLatin1String("--home") || a == QLatin1String("-home"))) {
+            ++i;
+            continue;
+        }
+        if (!words.isEmpty() || !a.startsWith(QLatin1Char('-')))
+            words.append(a);
+    }
+    const QString command = words.value(0);
+    if (command == QLatin1String("library"))
+        return words.value(1) == QLatin1String("demo");
+    // An offer is issued with its PDF, a revision too.
+    if (command == QLatin1String("offer"))
+        return true;
+    if (command == QLatin1String("offers"))
+        return words.value(1) == QLatin1String("revise");
+    if (command != QLatin1String("quote") && command != QLatin1String("cut"))
+        return false;
+    return std::any_of(words.begin(), words.end(), [](const QString &word) {
+        return word == QLatin1String("--pdf") || word.startsWith(QLatin1String("--pdf="))
+            || word == QLatin1String("-pdf") || word.startsWith(QLatin1String("-pdf="));
+    });
+}
 
 bool openWorkingDatabase(Context &context)
 {
@@ -82,7 +112,8 @@ int runSubcommand(Context &context, const QList<Subcommand> &subcommands, const 
     for (const Subcommand &s : subcommands) {
         if (name != QLatin1String(s.name))
             continue;
-        Context sub {context.command + QLatin1Char(' ') + name, context.args.mid(1), context.out, context.err};
+        Context sub {context.command + QLatin1Char(' ') + name, context.args.mid(1), context.out, context.err,
+            context.errIsTerminal};
         CommandLine line(sub, QString::fromUtf8(s.arguments));
         try {
             return s.run(sub, line);
@@ -96,7 +127,7 @@ int runSubcommand(Context &context, const QList<Subcommand> &subcommands, const 
     return kUsageError;
 }
 
-int run(const QStringList &arguments, QTextStream &out, QTextStream &err)
+int run(const QStringList &arguments, QTextStream &out, QTextStream &err, bool errIsTerminal)
 {
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
@@ -129,7 +160,7 @@ int run(const QStringList &arguments, QTextStream &out, QTextStream &err)
     const QString name = args.takeFirst();
     for (const Command &c : kCommands) {
         if (name == QLatin1String(c.name)) {
-            Context context {name, args, out, err};
+            Context context {name, args, out, err, errIsTerminal};
             int status = 1;
             try {
                 status = c.run(context);

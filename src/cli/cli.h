@@ -15,11 +15,18 @@ struct Context {
     QStringList args;
     QTextStream &out;
     QTextStream &err;
+    bool errIsTerminal = false; // err is a terminal: long runs show their progress there
 };
 
 // Runs tarvex-cli with the given arguments (program name first) and returns
 // the exit status. Used by main() and, in-process, by the tests.
-int run(const QStringList &arguments, QTextStream &out, QTextStream &err);
+// errIsTerminal: err goes to a terminal.
+int run(const QStringList &arguments, QTextStream &out, QTextStream &err, bool errIsTerminal = false);
+
+// Whether the command line draws anything (the pages of a PDF, the demo
+// library's pictures): only such a run starts Qt's drawing platform; every
+// other command runs on a plain QCoreApplication and starts at once.
+bool drawsPictures(const QStringList &arguments);
 
 // Opens the working database of the program folder (creating it when
 // missing); on failure writes the reason to err and returns false.

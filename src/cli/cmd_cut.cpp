@@ -1,9 +1,9 @@
 #include "cli/commands.h"
 
+#include "cli/streamedoutput.h"
 #include "core/common/db/database.h"
 #include "core/common/error.h"
 #include "core/common/io/paths.h"
-#include "core/common/io/savefile.h"
 #include "core/common/keytext.h"
 #include "core/cutting/cutdata.h"
 #include "core/cutting/cutjson.h"
@@ -101,10 +101,11 @@ int cmdCut(Context &context)
         reportLeftOut(context.err, plan, missing);
 
         const QString json = line.value("json");
-        if (json == QLatin1String("-"))
-            context.out << QString::fromUtf8(cutPlanJson(plan));
-        else if (!json.isEmpty())
-            saveFileAtomically(json, cutPlanJson(plan));
+        if (!json.isEmpty()) {
+            StreamedOutput out(context, json);
+            writeCutPlanJson(plan, [&out](const QByteArray &piece) { out.write(piece); });
+            out.finish();
+        }
         if (line.isSet("pdf"))
             writePagesPdf(cutPlanPages(plan), line.value("pdf"), QStringLiteral("下料优化"));
         if (line.isSet("xlsx"))

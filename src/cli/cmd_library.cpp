@@ -6,6 +6,7 @@
 #include "core/library/libraryrecords.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace tarvex::cli {
 
@@ -83,19 +84,33 @@ int fillDemo(Context &context, CommandLine &line)
     return 0;
 }
 
+int initLibrary(Context &context, CommandLine &line)
+{
+    if (const auto stop = line.parse(0, 0))
+        return *stop;
+    const QString path = currentLibraryFile();
+    const bool existed = QFileInfo::exists(path);
+    const LibraryConnection library(path, MissingLibrary::Create);
+    context.out << (existed ? QStringLiteral("图库已存在, 未改动: ") : QStringLiteral("已新建空的图库: "))
+                << QDir::toNativeSeparators(library.path()) << Qt::endl;
+    return 0;
+}
+
 } // namespace
 
 int cmdLibrary(Context &context)
 {
     return runSubcommand(context,
         {
+            {"init", "", "在图库文件夹中新建空的图库 (已有图库时不做改动)", initLibrary},
             {"list", "", "列出图库记录 (制表符分隔: ID、系列、名称、图片字节、有无工作簿、描述)", listRecords},
             {"import", "PICTURE [WORKBOOK.xlsx]", "从图片文件和可选的下料单工作簿添加一条记录", importRecord},
             {"export", "ID DIR", "把记录 ID 的图片和工作簿写入文件夹 DIR", exportRecord},
             {"demo", "", "在空图库中建立示例图库 (三个系列)", fillDemo},
         },
         QStringLiteral("用法: tarvex-cli [--home DIR] library 子命令 [选项]\n"
-                       "图库文件为 cs.ini 中 [sysPath] path2 所指文件夹下的 xltDb.sqlite.\n"));
+                       "图库文件为 cs.ini 中 [sysPath] path2 所指文件夹下的 xltDb.sqlite;\n"
+                       "它不在程序文件夹中时, 先用 init 新建.\n"));
 }
 
 } // namespace tarvex::cli

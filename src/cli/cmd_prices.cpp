@@ -1,5 +1,6 @@
 #include "cli/commands.h"
 
+#include "cli/progressline.h"
 #include "core/common/error.h"
 #include "core/prices/priceexport.h"
 #include "core/prices/priceimport.h"
@@ -21,10 +22,17 @@ int exportTable(Context &context, const PriceTable &table, const QString &path)
 int importFile(Context &context, const PriceTable &table, const QString &path, ImportMode mode, bool dryRun)
 {
     const PriceListFile file = readPriceListFile(path, table);
-    // A dry run, or a file with invalid rows, writes nothing.
-    PriceImportPlan plan = previewPriceImport(table, file, mode);
-    if (!dryRun && plan.invalid.isEmpty())
-        plan = importPriceList(table, file, mode);
+    ProgressLine progress(context);
+    const auto show = [&progress](int line) { progress.show(line); };
+    // A dry run, or a file with invalid rows, writes nothing; the import
+    // writes what the check planned.
+    progress.start(QStringLiteral("正在检查价格表"), file.lines);
+    PriceImportPlan plan = previewPriceImport(table, file, mode, show);
+    if (!dryRun && plan.invalid.isEmpty()) {
+        progress.start(QStringLiteral("正在导入价格表"), file.lines);
+        plan = importPriceList(table, file, mode, &plan, show);
+    }
+    progress.clear();
     context.out << plan.counts() << '\n';
     if (mode == ImportMode::Replace && plan.removed > 0)
         context.out << QStringLiteral("表中另有%1条记录不在文件中,%2\n")

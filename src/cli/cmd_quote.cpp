@@ -1,6 +1,8 @@
 #include "cli/commands.h"
 
+#include "cli/progressline.h"
 #include "cli/quoteoptions.h"
+#include "cli/streamedoutput.h"
 #include "core/common/error.h"
 #include "core/common/io/paths.h"
 #include "core/common/io/savefile.h"
@@ -14,6 +16,7 @@
 #include "core/quote/quotesettings.h"
 #include "core/quote/quoteworkbook.h"
 
+#include <QDir>
 #include <QHash>
 
 namespace tarvex::cli {
@@ -28,6 +31,10 @@ struct QuoteOutputs {
     QString json; // file, or "-" for standard output
     QString xlsx; // workbook file
     QString pdf; // paper quotation pages
+    bool split = false; // a workbook too large for one file goes into several
+
+    // JSON alone is written item by item as the run prices them.
+    bool jsonAlone() const { return !json.isEmpty() && xlsx.isEmpty() && pdf.isEmpty(); }
 };
 
 void declareQuoteOptions(CommandLine &line)
@@ -39,6 +46,7 @@ void declareQuoteOptions(CommandLine &line)
     line.flag("with-name", "报价单上印工程名称");
     line.option("json", "FILE|-", "报价数字写成 JSON (- 为标准输出)");
     line.option("xlsx", "FILE", "输出 Excel 报价工作簿");
+    line.flag("split", "工作表多于一个工作簿能容纳的: 分成 FILE-1.xlsx、FILE-2.xlsx … 输出");
     line.option("pdf", "FILE", "输出报价单 PDF (缺少附件或玻璃单价时不输出)");
 }
 
@@ -86,7 +94,7 @@ void writeText(QTextStream &out, const QuoteResult &result)
 
 // Every output of a finished run: each asked-for output in turn, the text
 // listing when none is. The workbook comes last and uses the run up.
-void writeQuoteOutputs(Context &context, QuoteRun &run, const QuoteOutputs &outputs)
+void writeQuoteOutputs(Context &context, QuoteRun &run, const QuoteOutputs &outputs, ProgressLine &progress)
 {
     bool written = false;
     if (!outputs.json.isEmpty()) {
@@ -98,14 +106,28 @@ void writeQuoteOutputs(Context &context, QuoteRun &run, const QuoteOutputs &outp
         written = true;
     }
     if (!outputs.pdf.isEmpty()) {
-        writeQuotationPdf(run, outputs.pdf);
+        writeQuotationPdf(run, outputs.pdf, [&progress](int page, int pages) {
+            if (page == 1)
+                progress.start(QStringLiteral("正在写入报价单PDF"), pages);
+            progress.show(page);
+        });
+        progress.clear();
         written = true;
     }
     if (!outputs.xlsx.isEmpty()) {
-        const CutCellCount cut;
-        writeQuoteWorkbook(outputs.xlsx, std::move(run));
-        if (cut.cells() > 0)
-            context.err << cutCellsNote(cut.cells()) << Qt::endl;
+        progress.start(QStringLiteral("正在写入工作簿"), run.progressMaximum);
+        const QuoteWorkbooks books = writeQuoteWorkbook(
+            outputs.xlsx, std::move(run), [&progress](int rows) { progress.show(rows); },
+            outputs.split ? QuoteWorkbookSplit::Split : QuoteWorkbookSplit::Refuse);
+        progress.clear();
+        if (books.paths.size() > 1) {
+            context.out << QStringLiteral("已分成%1个工作簿:").arg(books.paths.size()) << '\n';
+            for (const QString &path : books.paths)
+                context.out << QDir::toNativeSeparators(path) << '\n';
+            context.out.flush();
+        }
+        if (books.cutCells > 0)
+            context.err << cutCellsNote(books.cutCells) << Qt::endl;
         written = true;
     }
     if (!written)
@@ -148,7 +170,7 @@ int cmdQuote(Context &context)
     if (!takeQuoteOptions(line, run.options) || !takeLcPriceAnswers(line, answers))
         return kUsageError;
     const bool yes = line.isSet("yes");
-    const QuoteOutputs outputs {line.value("json"), line.value("xlsx"), line.value("pdf")};
+    const QuoteOutputs outputs {line.value("json"), line.value("xlsx"), line.value("pdf"), line.isSet("split")};
     if (!openWorkingDatabase(context))
         return 1;
     try {
@@ -159,14 +181,42 @@ int cmdQuote(Context &context)
             = [&](DataCheckResult check) { return goOnWithout(context, check, yes, !outputs.pdf.isEmpty()); };
         QStringList unanswered;
         steps.askPrice = answerFromArguments(context, answers, yes, unanswered);
-        steps.calculating = [&](int) { reportUnusedAnswers(context, answers); };
-        if (!runQuoteCalculation(run, yes ? NullPrices::Zero : NullPrices::Fail, steps))
+        std::unique_ptr<StreamedOutput> streamed;
+        std::unique_ptr<QuoteJsonWriter> json;
+        if (outputs.jsonAlone()) {
+            streamed = std::make_unique<StreamedOutput>(context, outputs.json);
+            json = std::make_unique<QuoteJsonWriter>([&](const QByteArray &piece) { streamed->write(piece); });
+            steps.itemDone = [&](QuoteItem &&item) { json->item(item); };
+        }
+        ProgressLine progress(context);
+        int rows = 0;
+        steps.calculating = [&](int maximum) {
+            reportUnusedAnswers(context, answers);
+            if (json)
+                json->begin(run.options.scope, run.options.areaBasis);
+            progress.start(QStringLiteral("正在计算报价"), maximum);
+        };
+        steps.rowDone = [&] { progress.show(++rows); };
+        const bool calculated = runQuoteCalculation(run, yes ? NullPrices::Zero : NullPrices::Fail, steps);
+        progress.clear();
+        if (!calculated)
             return kRefused;
         if (refuseUnanswered(context, unanswered))
             return kRefused;
         for (const QString &warning : run.result.warnings)
             context.err << warning << Qt::endl;
-        writeQuoteOutputs(context, run, outputs);
+        if (json) {
+            json->end();
+            streamed->finish();
+            return 0;
+        }
+        // Refused before any output is written.
+        if (const int parts = quoteWorkbookCount(run); !outputs.xlsx.isEmpty() && parts > 1 && !outputs.split) {
+            context.err << QStringLiteral("当前错误:") << tooManyQuoteSheetsText(run)
+                        << QStringLiteral("; 用 --split 分成%1个工作簿输出").arg(parts) << Qt::endl;
+            return 1;
+        }
+        writeQuoteOutputs(context, run, outputs, progress);
     } catch (const Error &e) {
         context.err << QStringLiteral("当前错误:") << e.message() << Qt::endl;
         return 1;

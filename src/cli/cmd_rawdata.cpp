@@ -1,5 +1,6 @@
 #include "cli/commands.h"
 
+#include "cli/progressline.h"
 #include "core/common/db/database.h"
 #include "core/common/error.h"
 #include "core/rawdata/workingtables.h"
@@ -18,7 +19,15 @@ int cmdLoad(Context &context)
     if (!openWorkingDatabase(context))
         return 1;
     try {
-        const RawDataCounts data = loadRawDataFile(path);
+        ProgressLine progress(context);
+        bool started = false;
+        const RawDataCounts data = loadRawDataFile(path, Database::shared(), [&](qint64 done, qint64 total) {
+            if (!started)
+                progress.start(QStringLiteral("正在载入, 已读字节"), total);
+            started = true;
+            progress.show(done);
+        });
+        progress.clear();
         context.out << QStringLiteral("已载入 %1: 主材 %2 行, 玻璃 %3 行, 配件 %4 行, 门窗 %5 行")
                            .arg(QDir::toNativeSeparators(path))
                            .arg(data.profiles)

@@ -6,12 +6,15 @@
 #include "core/library/demolibrary.h"
 #include "core/library/libraryfile.h"
 #include "librarysupport.h"
+#include "quotefixture.h"
 
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QTest>
 
 using namespace tarvex;
@@ -109,6 +112,130 @@ private slots:
         QCOMPARE(materials[0]["price"].toString(), QString("0.000"));
         // The loss factor 1.1 of cs.ini: 10.38... kg / 1.89 m² × 1.1.
         QCOMPARE(fields(materials[1], {"price", "qty"}), QString("20.000|6.042"));
+    }
+
+    // The JSON of a quotation and of a cutting plan is written piece by
+    // piece as it is made: the text is the one written whole before, byte
+    // for byte, to a file and to standard output.
+    void streamedJsonIsTheWholeText_data()
+    {
+        QTest::addColumn<QString>("pieces");
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("golden");
+        QTest::newRow("quote per window")
+            << QString() << demoQuoteArguments(QuoteOptions::Scope::Window) << QStringLiteral("demo-window-quote.json");
+        // A piece too long, one of no length, a quote in a code.
+        QTest::newRow("cutting plan") << "(1,'KF601',7.5),(2,'KF601',0),(99,'M\"501',1.2)"
+                                      << QStringList {"cut", "--code", "KF601", "--code", "M\"501"}
+                                      << QStringLiteral("demo-cut-plan.json");
+    }
+
+    void streamedJsonIsTheWholeText()
+    {
+        QFETCH(QString, pieces);
+        QFETCH(QStringList, args);
+        QFETCH(QString, golden);
+        TestHome home(Demo::PricesAndProject);
+        if (!pieces.isEmpty())
+            sqlExec("INSERT INTO LcTemp VALUES " + pieces);
+        const QByteArray expected = readFile(testDataPath(golden));
+        QVERIFY(!expected.isEmpty());
+        const CliResult out = runCli(home, args + QStringList {"--json", "-"});
+        QCOMPARE(out.status, 0);
+        QCOMPARE(out.out.toUtf8(), expected);
+        const QString file = home.file("out.json");
+        QCOMPARE(runCli(home, args + QStringList {"--json", file}).status, 0);
+        QCOMPARE(readFile(file), expected);
+    }
+
+    // On a terminal long runs show how far they are on one line of
+    // standard error, cleared at the end; what else they print is the same
+    // as without a terminal, where no progress is printed at all.
+    void progressShowsOnATerminalOnly_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("first"); // the first progress text begins so
+        QTest::newRow("quote") << (demoQuoteArguments(QuoteOptions::Scope::Window) << "--json"
+                                                                                   << "q.json")
+                               << "正在计算报价 1/";
+        QTest::newRow("workbook") << (demoQuoteArguments(QuoteOptions::Scope::Series) << "--xlsx"
+                                                                                      << "q.xlsx")
+                                  << "正在计算报价 1/";
+        QTest::newRow("import") << QStringList {"prices", "import", "blName", "bl.csv"} << "正在检查价格表 2/5 (40%)";
+        QTest::newRow("load") << QStringList {"load", sourcePath("data/demo/demo.xdt")} << "正在载入, 已读字节 ";
+    }
+
+    void progressShowsOnATerminalOnly()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, first);
+        // Each run on a program folder of its own.
+        auto run = [&](bool terminal) {
+            TestHome home(Demo::PricesAndProject);
+            writeFile(home.file("bl.csv"), "名称,单价,折扣量\n5mm白玻,38,1\n茶玻,40,1\n灰玻,41,1\n");
+            QStringList line = {"tarvex-cli", "--home", home.path()};
+            for (const QString &arg : args)
+                line.append(
+                    arg.endsWith(".json") || arg.endsWith(".xlsx") || arg.endsWith(".csv") ? home.file(arg) : arg);
+            QString out, err;
+            QTextStream outStream(&out), errStream(&err);
+            const int status = cli::run(line, outStream, errStream, terminal);
+            return CliResult {status, out, err};
+        };
+        const CliResult plain = run(false);
+        QCOMPARE(plain.status, 0);
+        QVERIFY(!plain.err.contains('\r'));
+        CliResult shown = run(true);
+        QCOMPARE(shown.status, plain.status);
+        QCOMPARE(shown.out, plain.out);
+        const QRegularExpression line("\r([^\r\n]*)\x1b\\[K");
+        QStringList texts;
+        for (const QRegularExpressionMatch &m : line.globalMatch(shown.err))
+            texts.append(m.captured(1));
+        QVERIFY2(texts.size() >= 2 && texts.first().startsWith(first), qPrintable(texts.join(" | ")));
+        QCOMPARE(texts.last(), QString()); // cleared
+        QCOMPARE(shown.err.remove(line), plain.err);
+    }
+
+    // Without a display, tarvex-cli prints what the commands print in the
+    // test's own process; only the commands that draw (a PDF) start Qt's
+    // drawing platform.
+    void commandsRunWithoutADisplay()
+    {
+        TestHome home(Demo::PricesAndProject);
+        QProcessEnvironment bare = QProcessEnvironment::systemEnvironment();
+        for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_RUNTIME_DIR"})
+            bare.remove(QString::fromLatin1(name));
+        bare.insert("QT_DEBUG_PLUGINS", "1");
+        auto process = [&](const QStringList &args) {
+            QProcess cli;
+            cli.setProcessEnvironment(bare);
+            cli.start(TARVEX_BUILD_DIR "/tarvex-cli", QStringList {"--home", home.path()} + args);
+            cli.waitForFinished(120000);
+            return CliResult {cli.exitCode(), QString::fromUtf8(cli.readAllStandardOutput()),
+                QString::fromUtf8(cli.readAllStandardError())};
+        };
+        const QStringList quote = demoQuoteArguments(QuoteOptions::Scope::Series);
+        const QList<QStringList> commands = {{"check"}, {"prices", "export", "pjName", home.file("pj.csv")},
+            quote + QStringList {"--json", "-"}, {"cut", "--json", "-"}, {"library", "list"}, {"init"}};
+        for (const QStringList &args : commands) {
+            const CliResult inProcess = runCli(home, args);
+            const CliResult alone = process(args);
+            QCOMPARE(alone.status, inProcess.status);
+            QCOMPARE(alone.out, inProcess.out);
+            QVERIFY2(!alone.err.contains("/platforms"), qPrintable(args.join(' ') + '\n' + alone.err.left(2000)));
+        }
+        const CliResult version = process({"--version"});
+        QVERIFY(version.out.startsWith("tarvex-cli ") && !version.err.contains("/platforms"));
+
+        // The paper quotation still draws its pages.
+        const QString pdf = home.file("q.pdf");
+        const CliResult paper = process(quote + QStringList {"--pdf", pdf});
+        QCOMPARE(paper.status, 0);
+        QProcess text;
+        text.start("pdftotext", {pdf, "-"});
+        text.waitForFinished(60000);
+        QVERIFY(QString::fromUtf8(text.readAllStandardOutput()).contains("演示工程门窗报价单"));
     }
 
     void checkRefusesUnlessYes()
@@ -275,14 +402,30 @@ private slots:
         QVERIFY(!QFile::exists(home.file("out")));
     }
 
-    void missingLibraryFolderIsReported()
+    void aLibraryElsewhereIsMadeOnlyByInit()
     {
         TestHome home;
         appState().libraryFolder.clear(); // as in a run of tarvex-cli, which reads cs.ini
         WriteIni(home.file("cs.ini"), "sysPath", "path2", home.file("nowhere"));
-        const CliResult r = runLibrary(home, {"list"});
+        CliResult r = runLibrary(home, {"list"});
         QCOMPARE(r.status, 1);
         QCOMPARE(r.err, "当前错误:图库文件夹不存在: " + QDir::toNativeSeparators(home.file("nowhere")) + "\n");
+
+        QDir(home.path()).mkdir("lib");
+        WriteIni(home.file("cs.ini"), "sysPath", "path2", home.file("lib"));
+        const QString library = QDir::toNativeSeparators(home.file("lib/xltDb.sqlite"));
+        for (const char *command : {"list", "demo"}) {
+            r = runLibrary(home, {QString::fromUtf8(command)});
+            QCOMPARE(r.status, 1);
+            QCOMPARE(r.err,
+                "当前错误:图库文件夹 " + QDir::toNativeSeparators(home.file("lib")) + " 中没有图库文件 xltDb.sqlite\n");
+        }
+        QVERIFY(!QFile::exists(library));
+        r = runLibrary(home, {"init"});
+        QCOMPARE(QString::number(r.status) + r.out, "0已新建空的图库: " + library + "\n");
+        r = runLibrary(home, {"init"});
+        QCOMPARE(QString::number(r.status) + r.out, "0图库已存在, 未改动: " + library + "\n");
+        QCOMPARE(runLibrary(home, {"list"}).status, 0);
     }
 };
 

@@ -274,6 +274,9 @@ private slots:
             {chosen({{"系列", "A"}, {"代号", "全部"}}), ""},
             {chosen({{"编号", "12"}, {"长度", "1.25"}}), " WHERE 编号=12 AND 长度=1.25"},
             {chosen({{"隔热", "True"}}), " WHERE 隔热=True"},
+            // The list shows 是/否; the filter keeps the stored value.
+            {chosen({{"隔热", "是"}}), " WHERE 隔热=True"},
+            {chosen({{"隔热", "否"}, {"系列", "A"}}), " WHERE 隔热=False AND 系列='A'"},
             // Texts stay texts whatever they look like; quotes are doubled.
             {chosen({{"窗号", "01"}, {"备注", "True"}}), " WHERE 窗号='01' AND 备注='True'"},
             {chosen({{"窗号", "C1'A"}}), " WHERE 窗号='C1''A'"},
@@ -309,6 +312,7 @@ private slots:
         row("PriceLc", "长度", "1.5", 2);
         row("PriceLc", "隔热", "True", 2);
         row("PriceLc", "隔热", "False", 1);
+        row("PriceLc", "隔热", "是", 2);
         row("lcName", "备注", "True", 1);
         row("lcName", "代号", "601", 1);
     }
@@ -333,7 +337,7 @@ private slots:
         GridFilter none;
         const QStringList codes = filterListValues("MjTemp", "窗号", none);
         QCOMPARE(codes, (QStringList {"", "01", "1.50", "1e3"}));
-        QCOMPARE(filterListValues("PriceLc", "隔热", none), (QStringList {"False", "True"}));
+        QCOMPARE(filterListValues("PriceLc", "隔热", none), (QStringList {"否", "是"}));
         GridFilter series = chosen({{"门窗系列", "S60"}, {"框面积", "1"}});
         QCOMPARE(filterListValues("MjTemp", "窗号", series), (QStringList {"", "01", "1.50"}));
     }

@@ -1,12 +1,15 @@
 #include "core/common/db/database.h"
 #include "core/common/db/schema.h"
+#include "core/common/db/sqlgridmodel.h"
 #include "core/common/db/sqlscript.h"
 #include "core/common/error.h"
+#include "core/rawdata/workingtables.h"
 #include "testsupport.h"
 
 #include <QDir>
 #include <QFile>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QTest>
 
 using namespace tarvex;
@@ -174,6 +177,84 @@ private slots:
         }).contains(QStringLiteral("UNIQUE")));
     }
 
+    // A large grid reads its rows block by block by their keys: every row
+    // in its place, at the edges of the blocks of 256 too, whatever order
+    // the blocks are read in.
+    void largeGridsShowEveryRowInPlace_data()
+    {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QVariantList>("values");
+        QTest::addColumn<QString>("order");
+        QTest::addColumn<QString>("expected"); // every row in the grid's order
+        // The working rows' lengths are their load order.
+        QTest::newRow("priced view") << "PriceLc"
+                                     << "" << QVariantList() << ""
+                                     << "SELECT * FROM PriceLc ORDER BY 长度";
+        QTest::newRow("filtered view") << "PriceLc"
+                                       << " WHERE 门窗系列=?" << QVariantList {"S1"} << ""
+                                       << "SELECT * FROM PriceLc WHERE 门窗系列='S1' ORDER BY 长度";
+        // An empty 规格 shown and priced alike whether Null or ''.
+        QTest::newRow("accessory view") << "PricePj"
+                                        << "" << QVariantList() << ""
+                                        << "SELECT * FROM PricePj ORDER BY 数量";
+        QTest::newRow("window table") << "MjTemp"
+                                      << "" << QVariantList() << ""
+                                      << "SELECT * FROM MjTemp ORDER BY ID";
+        // Many equal sort values: they keep the order of their 编号.
+        QTest::newRow("price table in its order") << "lcName"
+                                                  << "" << QVariantList() << " ORDER BY 系列,名称"
+                                                  << "SELECT * FROM lcName ORDER BY 系列,名称,编号";
+        QTest::newRow("filtered price table") << "lcName"
+                                              << " WHERE 系列=?" << QVariantList {"B"} << ""
+                                              << "SELECT * FROM lcName WHERE 系列='B' ORDER BY 编号";
+    }
+
+    void largeGridsShowEveryRowInPlace()
+    {
+        QFETCH(QString, source);
+        QFETCH(QString, filter);
+        QFETCH(QVariantList, values);
+        QFETCH(QString, order);
+        QFETCH(QString, expected);
+        TestHome home;
+        inTransaction(Database::shared(), [] {
+            for (int i = 1; i <= 600; ++i) {
+                sqlExec(QStringLiteral("INSERT INTO MjTemp VALUES (?,?,?,1,1)"),
+                    {i, QStringLiteral("S%1").arg(i % 5), QStringLiteral("C%1").arg(i)});
+                sqlExec(QStringLiteral("INSERT INTO lcName VALUES (?,?,?,?,?,1,'铝',NULL)"),
+                    {i, QString(QChar(u'A' + i % 3)), QStringLiteral("框%1").arg(i % 7),
+                        QStringLiteral("K%1").arg(i % 40), 1 + i / 100.0});
+            }
+            // The windows interleave; the last piece belongs to none.
+            for (int i = 1; i <= 700; ++i)
+                sqlExec(QStringLiteral("INSERT INTO LcTemp VALUES (?,?,?)"),
+                    {i == 700 ? 9999 : (i * 7) % 600 + 1, QStringLiteral("K%1").arg(i % 45), i});
+            sqlExec(QStringLiteral("INSERT INTO LcTemp VALUES (1,'K1',701)"));
+            const QVariant specs[] = {QStringLiteral("L"), QVariant(), QString()};
+            for (int i = 1; i <= 300; ++i)
+                sqlExec(QStringLiteral("INSERT INTO PjTemp VALUES (?,'执手',?,NULL,?)"), {i, specs[i % 3], i});
+            sqlExec(QStringLiteral("INSERT INTO pjName VALUES (1,'五金','执手',NULL,NULL,'把',12,1,NULL)"));
+        });
+        SqlGridModel model;
+        model.setSource({source, filter, values, order}, Database::shared());
+        const QStringList rows = queryRows(expected);
+        const int count = int(rows.size());
+        QCOMPARE(model.recordCount(), count);
+        QCOMPARE(model.columnCount(), int(sqlExec(expected).record().count()));
+        auto row = [&](int r) {
+            QStringList texts;
+            for (int c = 0; c < model.columnCount(); ++c)
+                texts.append(model.value(r, c).isNull() ? QString() : model.value(r, c).toString());
+            return texts.join(QLatin1Char('|'));
+        };
+        for (int r : {count - 1, 512, 511, 256, 255, 0, count / 2})
+            if (r < count)
+                QCOMPARE(row(r), rows.at(r));
+        for (int r = 0; r < count; ++r)
+            QCOMPARE(row(r), rows.at(r));
+    }
+
     void jetStyleQueriesRun()
     {
         TestHome home;
@@ -279,6 +360,11 @@ private slots:
         } catch (const Error &e) {
             QVERIFY(e.message().contains(QStringLiteral("NoSuchTable")));
         }
+        // Loading a project into a database that cannot be written says so in words.
+        sqlExec("PRAGMA query_only=1");
+        const QString error = errorOf([] { loadRawDataFile(sourcePath("data/demo/demo.xdt")); });
+        QVERIFY2(error.contains(QStringLiteral("是只读的, 无法写入")), qPrintable(error));
+        sqlExec("PRAGMA query_only=0");
     }
 };
 

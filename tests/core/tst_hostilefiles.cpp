@@ -203,9 +203,10 @@ private slots:
 
         writeFile(home.file("breaks.csv"), "名称,单价,折扣量\n" + QByteArray(1 << 20, '\n') + "新玻璃,10,1\n");
         const PriceListFile breaks = readPriceListFile(home.file("breaks.csv"), table);
-        QCOMPARE(breaks.rows.size(), 2);
+        QList<int> lines;
+        forEachPriceListRow(breaks, table, [&lines](const ImportRow &row) { lines.append(row.line); });
+        QCOMPARE(lines, QList<int>({1, (1 << 20) + 2}));
         QCOMPARE(problems(previewPriceImport(table, breaks, ImportMode::Merge)), QStringList());
-        QCOMPARE(breaks.rows.last().line, (1 << 20) + 2);
 
         const QString huge(2 << 20, QChar(u'长'));
         writeTestWorkbook(home.file("shared.xlsx"),

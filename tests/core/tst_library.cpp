@@ -163,11 +163,27 @@ private slots:
         QVERIFY(errorOf([&] { modifyLibraryRecord(db, {b, "A", "Y", ""}); }).contains(QString::number(b)));
         QVERIFY(errorOf([&] { readLibraryRecord(db, b); }).contains(QString::number(b)));
 
-        clearLibraryRecords(db);
-        clearLibraryRecords(db);
+        // Clearing keeps a copy of the library beside it, a library itself.
+        const QString all = "SELECT ID, mc, xl, bmp, bz FROM data ORDER BY ID";
+        const QStringList before = queryRows(all, db);
+        const QString copy = clearLibraryRecords(db);
+        QCOMPARE(clearLibraryRecords(db), QString()); // nothing left to keep
         QCOMPARE(sqlScalar("SELECT COUNT(*) FROM data", {}, db).toInt(), 0);
         QCOMPARE(readPickList(db, PickList::ItemNames), QStringList {"外框"});
         QCOMPARE(readPickList(db, PickList::Colours), QStringList {"白色"});
+        QVERIFY2(copy.startsWith(home.file("xltDb-备份-")) && copy.endsWith(".sqlite"), qPrintable(copy));
+        LibraryConnection kept(copy);
+        QCOMPARE(queryRows(all, kept.db()), before);
+        QCOMPARE(readPickList(kept.db(), PickList::Colours), QStringList {"白色"});
+
+        // A copy that cannot be written (here: not inside a transaction)
+        // leaves every record in place.
+        addLibraryRecord(db, "A", "Z");
+        sqlExec("BEGIN", {}, db);
+        const QString error = errorOf([&] { clearLibraryRecords(db); });
+        QCOMPARE(sqlScalar("SELECT COUNT(*) FROM data", {}, db).toInt(), 1);
+        sqlExec("ROLLBACK", {}, db);
+        QVERIFY2(error.startsWith("无法写入文件 " + home.file("xltDb-备份-")), qPrintable(error));
     }
 
     void pickListsKeepDuplicatesAndChangeTheFirstMatch()
@@ -306,6 +322,16 @@ private slots:
 
         QVERIFY(openError(home.file("nowhere/xltDb.sqlite")).contains(QDir::toNativeSeparators(home.file("nowhere"))));
         QVERIFY(!QFile::exists(home.file("nowhere")));
+        // Outside the program folder a missing library is made only on request.
+        QDir(home.path()).mkdir("empty");
+        const QString elsewhere = home.file("empty/xltDb.sqlite");
+        QCOMPARE(openError(elsewhere),
+            "图库文件夹 " + QDir::toNativeSeparators(home.file("empty")) + " 中没有图库文件 xltDb.sqlite");
+        QVERIFY(!QFile::exists(elsewhere));
+        {
+            const LibraryConnection created(elsewhere, MissingLibrary::Create);
+        }
+        QCOMPARE(openError(elsewhere), QString());
 
         QCOMPARE(currentLibraryFile(), home.file("xltDb.sqlite"));
         {

@@ -1,6 +1,7 @@
 #include "clirun.h"
 #include "core/common/db/database.h"
 #include "core/common/error.h"
+#include "core/common/io/csv.h"
 #include "core/common/io/textcodec.h"
 #include "core/prices/missingprices.h"
 #include "core/prices/priceexport.h"
@@ -77,6 +78,87 @@ private slots:
         QCOMPARE(listed,
             QStringList({"主材|KF604|60平开窗|8|3|", "主材|TL702|70推拉窗|4|4|", "附件|执手/7字型/黑色||4|3|0",
                 "附件|滑轮/双轮/||4|4|", "玻璃|5mm白玻||4|4|"}));
+    }
+
+    // A large list is read from disk in pieces: every row comes out as the
+    // whole text read at once gives it, whatever falls on a piece's edge
+    // (a line end inside quotes, CR LF, a character of two or three bytes).
+    void largeListsReadAsTheWholeText_data()
+    {
+        QTest::addColumn<QByteArray>("encoding");
+        QTest::addColumn<QString>("lineEnd");
+        QTest::newRow("UTF-8, CR LF") << QByteArray("UTF-8") << "\r\n";
+        QTest::newRow("GBK, LF") << QByteArray("GBK") << "\n";
+        QTest::newRow("UTF-16, CR") << QByteArray("UTF-16") << "\r";
+    }
+
+    void largeListsReadAsTheWholeText()
+    {
+        QFETCH(QByteArray, encoding);
+        QFETCH(QString, lineEnd);
+        TestHome home;
+        QString text = QStringLiteral("名称;单价;折扣量;备注") + lineEnd;
+        for (int i = 0; text.size() < 1500000; ++i)
+            text += QStringLiteral("玻璃%1;%2;0.9;\"第一行%3第二;行\"\"引号\"\"\"").arg(i).arg(i % 97).arg(lineEnd)
+                + lineEnd;
+        QStringEncoder encoder(encoding.constData(), QStringEncoder::Flag::WriteBom);
+        const QByteArray bytes = encoder.encode(text);
+        writeFile(home.file("big.csv"), bytes);
+        const PriceListFile file = readPriceListFile(home.file("big.csv"), table("blName"));
+        QCOMPARE(file.encoding, encoding);
+        QCOMPARE(file.delimiter, QChar(u';'));
+        QList<CsvRecord> whole = parseCsv(text, u';');
+        int n = 0;
+        forEachPriceListRow(file, table("blName"), [&](const ImportRow &row) {
+            QVERIFY(n < whole.size());
+            QCOMPARE(row.line, whole.at(n).line);
+            QStringList cells;
+            for (const SheetCell &cell : row.cells)
+                cells.append(QString::number(cell.column) + ':' + cell.text);
+            QStringList fields;
+            for (int i = 0; i < whole.at(n).fields.size(); ++i)
+                fields.append(QString::number(i) + ':' + whole.at(n).fields.at(i));
+            QCOMPARE(cells, fields);
+            QVERIFY(row.unreadable.isEmpty());
+            ++n;
+        });
+        QCOMPARE(n, whole.size());
+    }
+
+    // The import writes what the check planned, without planning again,
+    // unless the table or the file changed meanwhile.
+    void importAppliesThePlanItWasShown()
+    {
+        TestHome home(Demo::Prices);
+        writeFile(home.file("bl.csv"), "名称,单价,折扣量\n5mm白玻,39,1\n茶玻,40,1\n灰玻,41,1\n");
+        const PriceListFile file = readPriceListFile(home.file("bl.csv"), table("blName"));
+        int rows = 0;
+        const auto count = [&rows](int) { ++rows; };
+        const PriceImportPlan plan = previewPriceImport(table("blName"), file, ImportMode::Merge, count);
+        QCOMPARE(plan.counts(), QString("新增 2 修改 1 未变 0 无效 0"));
+        QCOMPARE(rows, 3);
+        rows = 0;
+        const QStringList before = wholeTable("blName");
+        QCOMPARE(importPriceList(table("blName"), file, ImportMode::Merge, &plan, count).counts(), plan.counts());
+        QCOMPARE(rows, 3); // written, not planned again
+        QCOMPARE(wholeTable("blName").size(), before.size() + 2);
+
+        // A change to the tables since the check: planned again, and refused
+        // since the counts are no longer those shown.
+        rows = 0;
+        sqlExec("DELETE FROM blName WHERE 名称 IN ('茶玻','灰玻')");
+        const QStringList now = wholeTable("blName");
+        QCOMPARE(errorOf([&] { importPriceList(table("blName"), file, ImportMode::Merge, &plan, count); }),
+            QString("玻璃单价表在预览之后已被修改,没有导入任何数据;请重新预览"));
+        QCOMPARE(rows, 3);
+        QCOMPARE(wholeTable("blName"), now);
+
+        // The file changed on disk since it was read.
+        const PriceImportPlan again = previewPriceImport(table("blName"), file, ImportMode::Merge);
+        writeFile(home.file("bl.csv"), "名称,单价,折扣量\n5mm白玻,39,1\n茶玻,40,1\n灰玻,42,1\n");
+        QCOMPARE(errorOf([&] { importPriceList(table("blName"), file, ImportMode::Merge, &again); }),
+            QString("文件%1在读取之后被修改过,请重新选择文件").arg(QDir::toNativeSeparators(home.file("bl.csv"))));
+        QCOMPARE(wholeTable("blName"), now);
     }
 
     void exportThenImportChangesNothing()

@@ -1,11 +1,15 @@
 #include "core/common/db/database.h"
 #include "core/common/error.h"
+#include "core/common/io/savefile.h"
 #include "core/common/io/textcodec.h"
+#include "core/prices/priceimport.h"
 #include "core/prices/pricelists.h"
 #include "core/prices/pricerecords.h"
 #include "core/prices/pricetables.h"
 #include "testsupport.h"
 
+#include <QFileInfo>
+#include <QSaveFile>
 #include <QTest>
 
 using namespace tarvex;
@@ -223,10 +227,44 @@ private slots:
         for (const QString &key : {QString(), QString("3"), QString("3 or 1=1")})
             QVERIFY(!errorOf([&] { deletePriceRecord(*findPriceTable("lcName"), key); }).isEmpty());
         QCOMPARE(sqlScalar("SELECT COUNT(*) FROM lcName").toInt(), 10);
+    }
 
-        clearPriceTable(*findPriceTable("pjName"));
-        QCOMPARE(sqlScalar("SELECT COUNT(*) FROM pjName").toInt(), 0);
+    void clearKeepsACopyThatImportBringsBack()
+    {
+        TestHome home(Demo::Prices);
+        const PriceTable &table = *findPriceTable("lcName");
+        sqlExec("UPDATE lcName SET 备注='含''引号, 逗号' WHERE 编号=3");
+        const QString all = "SELECT * FROM lcName ORDER BY 编号";
+        const QStringList before = queryRows(all);
+
+        const QString copy = clearPriceTable(table);
+        QCOMPARE(sqlScalar("SELECT COUNT(*) FROM lcName").toInt(), 0);
         QCOMPARE(sqlScalar("SELECT COUNT(*) FROM blName").toInt(), 3);
+        QCOMPARE(QFileInfo(copy).absolutePath(), QFileInfo(home.file("newdb.sqlite")).absolutePath());
+        QVERIFY2(QFileInfo(copy).fileName().startsWith("lcName-备份-") && copy.endsWith(".csv"), qPrintable(copy));
+        // A second clear of the same second does not write over the first copy.
+        sqlExec("INSERT INTO lcName (编号,系列,名称,代号,线重,隔热,材料类别) VALUES (99,'S','N','C',1,0,'钢衬')");
+        const QString second = clearPriceTable(table);
+        QVERIFY(second != copy && QFileInfo::exists(copy));
+        // An empty table has nothing to keep.
+        QCOMPARE(clearPriceTable(table), QString());
+
+        importPriceList(table, readPriceListFile(copy, table), ImportMode::Replace);
+        QCOMPARE(queryRows(all), before);
+    }
+
+    void clearKeepsEverythingWhenTheCopyCannotBeWritten()
+    {
+        TestHome home(Demo::Prices);
+        setSaveFileMaker([](const QString &path) {
+            auto file = std::make_unique<QSaveFile>(path);
+            file->setFileName(path + "/cannot/be/here");
+            return file;
+        });
+        const QString error = errorOf([] { clearPriceTable(*findPriceTable("pjName")); });
+        setSaveFileMaker(nullptr);
+        QVERIFY2(error.contains("pjName-备份-"), qPrintable(error));
+        QCOMPARE(sqlScalar("SELECT COUNT(*) FROM pjName").toInt(), 6);
     }
 
     void listsSkipNullsAndTakeQuotes()

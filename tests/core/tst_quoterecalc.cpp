@@ -348,6 +348,47 @@ private slots:
         QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(QLatin1Char('\n'))));
     }
 
+    // Printed by the spreadsheet program, each sheet is one A4 page: the
+    // detail sheet across, every quotation sheet upright, all ten columns
+    // of it from the title down to 总价.
+    void everySheetPrintsOnOnePage()
+    {
+        TestHome home;
+        home.loadDemoPrices();
+        home.loadDemoProject();
+        const QuoteRun run = demoQuoteRun(QuoteOptions::Scope::Window);
+        const QString book = home.file(QStringLiteral("pages.xlsx"));
+        writeQuoteWorkbook(book, run);
+        QProcess lo;
+        lo.start(m_soffice,
+            {QStringLiteral("-env:UserInstallation=") + recalculatingProfile(home.file(QStringLiteral("lo"))),
+                QStringLiteral("--headless"), QStringLiteral("--convert-to"), QStringLiteral("pdf"),
+                QStringLiteral("--outdir"), home.path(), book});
+        QVERIFY(lo.waitForFinished(240000) && lo.exitCode() == 0);
+        const QString pdf = home.file(QStringLiteral("pages.pdf"));
+        auto poppler = [&](const QString &tool, const QStringList &args) {
+            QProcess p;
+            p.start(tool,
+                args + QStringList {pdf} + (tool == QLatin1String("pdftotext") ? QStringList {"-"} : QStringList()));
+            p.waitForFinished(60000);
+            return QString::fromUtf8(p.readAllStandardOutput());
+        };
+        const int pages = int(run.result.items.size()) + 1;
+        const QString info = poppler(QStringLiteral("pdfinfo"), {"-f", "1", "-l", QString::number(pages)}).simplified();
+        QVERIFY2(info.contains(QStringLiteral("Pages: %1 ").arg(pages)), qPrintable(info));
+        QVERIFY2(info.contains(QStringLiteral("Page 1 size: 841.89 x 595.304 pts (A4)")), qPrintable(info));
+        for (int page = 2; page <= pages; ++page) {
+            const QuoteItem &item = run.result.items.at(page - 2);
+            QVERIFY2(
+                info.contains(QStringLiteral("Page %1 size: 595.304 x 841.89 pts (A4)").arg(page)), qPrintable(info));
+            const QString text = poppler(
+                QStringLiteral("pdftotext"), {"-f", QString::number(page), "-l", QString::number(page), "-layout"});
+            for (const QString &expected :
+                {item.title, QStringLiteral("损耗"), QStringLiteral("总价"), format3(item.totalPrice)})
+                QVERIFY2(text.contains(expected), qPrintable(item.sheet + QLatin1Char(' ') + expected));
+        }
+    }
+
     // The offer's workbook recalculated: every 金额, subtotal and total comes
     // to the offer's own figure, halves to the even fen included.
     void offerWorkbookComesToTheOffersFigures()

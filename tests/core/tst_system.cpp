@@ -83,7 +83,7 @@ private slots:
         QVERIFY(!errorOf([&] { fillFolder(from.path(), "/proc/tarvex"); }).isEmpty());
     }
 
-    void pathSettingsSaveAsTypedAndNameMissingFolders()
+    void pathSettingsSaveAsTyped()
     {
         TestHome home;
         const QString ini = home.file("cs.ini");
@@ -91,7 +91,7 @@ private slots:
         const QString missing = home.file("no-such-folder");
         // A pasted line break never reaches the file.
         const QString message = savePathSettings(ini, {" " + home.path() + "\r\n", missing + "\n"});
-        QCOMPARE(message, "设置成功!重新启动软件后生效!\n文件夹不存在: " + missing);
+        QCOMPARE(message, QString("设置成功!重新启动软件后生效!"));
         QCOMPARE(
             readPathSettings(ini).dataFolder + '|' + readPathSettings(ini).libraryFolder, home.path() + '|' + missing);
         QCOMPARE(readFile(ini), ("[sysPath]\r\npath1=" + home.path() + "\r\npath2=" + missing + "\r\n").toUtf8());
@@ -105,6 +105,29 @@ private slots:
         QVERIFY2(
             locked.startsWith("无法写入文件 " + home.file("locked.ini") + ": ") && locked.count("无法写入文件") == 1,
             qPrintable(locked));
+    }
+
+    void folderProblemsNameWhatWillFail()
+    {
+        TestHome home;
+        QDir(home.path()).mkdir("lib");
+        const QString lib = home.file("lib");
+        const QString missing = home.file("no-such-folder");
+        const struct {
+            PathSettings settings;
+            QStringList problems;
+            QString toCreate;
+        } cases[] = {
+            {{"", ""}, {}, ""}, // the program folder makes its own library
+            {{home.path(), " " + missing + "\n"}, {"图库数据库路径 " + missing + " 不存在"}, ""},
+            {{lib, lib}, {"报价数据库路径 " + lib + " 中没有 newdb.sqlite, 启动时将建立空的数据库"},
+                lib + "/xltDb.sqlite"},
+            {{"/proc", "/proc"}, {"报价数据库路径 /proc 不能写入", "图库数据库路径 /proc 不能写入"}, ""},
+        };
+        for (const auto &c : cases) {
+            QCOMPARE(folderProblems(c.settings), c.problems);
+            QCOMPARE(libraryToCreate(c.settings), c.toCreate);
+        }
     }
 
     void systemInfoNamesFoldersFilesAndCounts()

@@ -14,6 +14,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QFile>
+#include <QLayout>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -300,11 +301,15 @@ private slots:
     {
         Quoting q;
         sqlExec("UPDATE MjTemp SET 框面积=0");
+        const int width = q.form.width();
         click(&q.form, "Command1");
         QCOMPARE(q.home.messages().lastText(), QString("当前错误:门窗面积为0,无法计算每平方米的用量"));
         QVERIFY(q.outputs.paperRuns.isEmpty() && q.form.isVisible());
         QVERIFY(child<QPushButton>(&q.form, "Command1")->isHidden());
         QVERIFY(child<QProgressBar>(&q.form, "ProBar")->isVisible());
+        // The progress bar takes the buttons' place without widening the dialog.
+        q.form.layout()->activate();
+        QCOMPARE(q.form.width(), width);
         // The close button still works and keeps the options.
         q.form.close();
         QVERIFY(!q.form.isVisible());

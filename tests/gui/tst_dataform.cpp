@@ -252,7 +252,8 @@ private slots:
         form->setCurrentPage(MaterialKind::Profile);
         form->grid(MaterialKind::Profile)->setCurrentCell(1, 5);
         form->ComboFill();
-        chooseInFilterList(form, "False");
+        chooseInFilterList(form, "否");
+        QCOMPARE(main.panelText(3), QString("当前筛选: WHERE 隔热=False"));
         QCOMPARE(main.panelText(2), "当前记录数:" + queryRows("SELECT COUNT(*) FROM PriceLc WHERE 隔热=0").value(0));
 
         // Another page starts unfiltered.

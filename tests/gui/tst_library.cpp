@@ -4,6 +4,7 @@
 #include "core/library/picklists.h"
 #include "gui/app/mainform.h"
 #include "gui/common/forms.h"
+#include "gui/common/qtmessages.h"
 #include "gui/library/dwgform.h"
 #include "gui/library/dwgimport.h"
 #include "gui/library/imagebox.h"
@@ -12,13 +13,17 @@
 #include "testsupport.h"
 #include "widgetsupport.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 
 using namespace tarvex;
@@ -144,6 +149,44 @@ private slots:
         QCOMPARE(captions(form), (QStringList {"R1", "R2", "R3"}));
     }
 
+    void staysWithTheRecordWorkedOn()
+    {
+        LibraryHome home({{"S", 65}, {"R", 2}});
+        DwgForm form;
+        QVERIFY(shown(form));
+        expand(form, "S");
+        click(&form, "Command6");
+        click(&form, "Command6");
+        QTest::mouseClick(form.slot(4), Qt::LeftButton);
+        child<QPlainTextEdit>(&form, "Text3")->setPlainText("改过的说明");
+        click(&form, "Command1");
+        QCOMPARE(home.messages().texts(), QStringList {"记录修改成功!"});
+        QCOMPARE(pageState(form), QStringLiteral("共4页|第3页|1111|20|S44|111"));
+        QCOMPARE(borderedSlots(form), QStringList {"Tu4"});
+        QCOMPARE(form.slot(4)->toolTip(), QStringLiteral("改过的说明"));
+
+        // A template chosen in the tree: its picture, on its page.
+        QTreeWidgetItem *series = form.tree()->findItems("S", Qt::MatchExactly).first();
+        for (const auto &[name, state] : QList<QPair<QString, QString>> {
+                 {"S62", "共4页|第4页|1100|5|S62|111"}, {"S3", "共4页|第1页|0011|20|S3|111"}}) {
+            QTreeWidgetItem *item = nullptr;
+            for (int i = 0; i < series->childCount(); ++i)
+                if (series->child(i)->text(0) == name)
+                    item = series->child(i);
+            QVERIFY(item);
+            form.tree()->scrollToItem(item);
+            QTest::mouseClick(form.tree()->viewport(), Qt::LeftButton, {}, form.tree()->visualItemRect(item).center());
+            QCOMPARE(pageState(form), state);
+        }
+        QCOMPARE(borderedSlots(form), QStringList {"Tu3"});
+        // With another series shown, a template of S brings S back.
+        expand(form, "R");
+        QCOMPARE(pageState(form), QStringLiteral("共1页|第1页|0000|2|R1|111"));
+        form.showTemplate("S", "S25");
+        QCOMPARE(pageState(form), QStringLiteral("共4页|第2页|1111|20|S25|111"));
+        QCOMPARE(home.messages().shown().size(), 1);
+    }
+
     void clickingAPictureMovesTheBorderAndShowsItsRecord()
     {
         LibraryHome home({});
@@ -238,11 +281,46 @@ private slots:
 
         home.messages().answerQuestion(true);
         click(&form, "Command3");
-        QCOMPARE(home.messages().lastText(), QStringLiteral("记录清除成功!"));
+        QVERIFY(home.messages().lastText().startsWith("记录清除成功!\n清除前的记录已备份至: "));
         QVERIFY(seriesNodes(form).isEmpty());
         QCOMPARE(pageState(form), QStringLiteral("||0000|0||000"));
         QVERIFY(!child<QLabel>(&form, "EmptyHint")->isHidden());
         QCOMPARE(readPickList(home.library.db(), PickList::Colours), QStringList {"白色"});
+    }
+
+    void enterAnswersNoAndClearingKeepsACopy()
+    {
+        LibraryHome home({{"A", 2}});
+        QtMessages onScreen;
+        setMessageService(&onScreen);
+        DwgForm form;
+        QVERIFY(shown(form));
+        expand(form, "A");
+        QStringList defaults;
+        for (const QString &button : QStringList {"Command2", "Command3"}) {
+            // The question as it is shown, answered by Enter.
+            QTimer::singleShot(0, [&] {
+                auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+                QVERIFY(box);
+                defaults.append(QString::number(box->standardButton(box->defaultButton()) == QMessageBox::No)
+                    + QString::number(box->icon() == QMessageBox::Question));
+                QTest::keyClick(box, Qt::Key_Return);
+            });
+            click(&form, button);
+        }
+        setMessageService(&home.messages());
+        QCOMPARE(defaults, (QStringList {"11", "11"}));
+        QCOMPARE(sqlScalar("SELECT COUNT(*) FROM data", {}, home.library.db()).toInt(), 2);
+
+        home.messages().answerQuestion(true);
+        click(&form, "Command3");
+        const QStringList lines = home.messages().lastText().split('\n');
+        QCOMPARE(lines.size(), 3);
+        QCOMPARE(lines[0], QStringLiteral("记录清除成功!"));
+        const QString copy = lines[1].mid(QStringLiteral("清除前的记录已备份至: ").size());
+        QVERIFY2(lines[1].startsWith("清除前的记录已备份至: " + home.file("xltDb-备份-")), qPrintable(lines[1]));
+        LibraryConnection kept(copy);
+        QCOMPARE(sqlScalar("SELECT COUNT(*) FROM data", {}, kept.db()).toInt(), 2);
     }
 
     void importShowsTheNewRecord()
@@ -284,47 +362,99 @@ private slots:
     void itemEditorKeepsItsRules()
     {
         LibraryHome home({});
+        addPickEntry(home.library.db(), PickList::Colours, "白色");
         XldItem form;
         QVERIFY(shown(form));
         QCOMPARE(form.windowTitle(), QStringLiteral("料单项目管理"));
         auto *combo1 = child<QComboBox>(&form, "Combo1");
         auto *combo2 = child<QComboBox>(&form, "Combo2");
-        auto enabled = [&]() -> QString {
-            return QString::number(child<QPushButton>(&form, "Command2")->isEnabled())
+        auto state = [&]() -> QString {
+            return QString::number(child<QRadioButton>(&form, "Option1")->isChecked())
+                + QString::number(combo1->isEnabled()) + QString::number(combo2->isEnabled())
+                + QString::number(child<QPushButton>(&form, "Command2")->isEnabled())
                 + QString::number(child<QPushButton>(&form, "Command3")->isEnabled());
         };
-        QCOMPARE(enabled(), QStringLiteral("00"));
-
-        click(&form, "Command1"); // empty
-        QCOMPARE(home.messages().shown().last().title, QStringLiteral(" 系统提示"));
-        QCOMPARE(home.messages().lastText(), QStringLiteral("添加内容为空,请重试!"));
-
+        // Delete and rename follow the list worked on: colours can be kept
+        // while there is no item name.
+        QCOMPARE(state(), QStringLiteral("11000"));
         child<QRadioButton>(&form, "Option2")->click();
-        QVERIFY(combo2->isEnabled() && !combo1->isEnabled());
+        QCOMPARE(state(), QStringLiteral("00111"));
+
+        combo2->setCurrentText(" ");
+        click(&form, "Command1");
+        const ScriptedMessages::Shown empty = home.messages().shown().last();
+        QVERIFY(empty.kind == ScriptedMessages::Kind::Notice);
+        QCOMPARE(empty.title + empty.text, QStringLiteral(" 系统提示添加内容为空,请重试!"));
+
+        // After adding a colour the dialog stays on the colours, the new one chosen.
         combo2->setCurrentText("香槟色");
         click(&form, "Command1");
         QCOMPARE(home.messages().lastText(), QStringLiteral("记录添加成功!"));
-        QVERIFY(child<QRadioButton>(&form, "Option1")->isChecked() && !combo2->isEnabled() && combo1->isEnabled());
-        QCOMPARE(combo2->itemText(0), QStringLiteral("香槟色"));
-        QCOMPARE(enabled(), QStringLiteral("00"));
+        QCOMPARE(state() + combo2->currentText() + form.selColour(), QStringLiteral("00111香槟色香槟色"));
+        QCOMPARE(comboItems(combo2), (QStringList {"白色", "香槟色"}));
 
+        // Enter in the entry field adds, as 添加 does.
+        child<QRadioButton>(&form, "Option1")->click();
         for (const QString &name : QStringList {"外框", "O'Neil", "外框"}) {
             combo1->setCurrentText(name);
-            click(&form, "Command1");
+            QTest::keyClick(combo1->lineEdit(), Qt::Key_Return);
         }
-        QCOMPARE(enabled(), QStringLiteral("11"));
-        QCOMPARE(form.selName(), QStringLiteral("外框"));
-        // Pick O'Neil, type a new text: 修改 renames the picked entry.
-        combo1->setCurrentIndex(1);
-        emit combo1->activated(1);
+        QCOMPARE(readPickList(home.library.db(), PickList::ItemNames), (QStringList {"外框", "O'Neil", "外框"}));
+        QCOMPARE(state(), QStringLiteral("11011"));
+        // Pick O'Neil, type a new text: 修改 renames the picked entry, which stays chosen.
+        choose(combo1, "O'Neil");
         combo1->setCurrentText("压线");
         click(&form, "Command3");
         QCOMPARE(readPickList(home.library.db(), PickList::ItemNames), (QStringList {"外框", "压线", "外框"}));
-        // A typed text is not what 删除 deletes: the entry chosen last (the first, at load) is.
+        QCOMPARE(combo1->currentText() + form.selName(), QStringLiteral("压线压线"));
+
+        // 删除 takes the entry the list shows, after asking: a typed text that
+        // is no entry deletes nothing, and No keeps it.
+        home.messages().clear();
+        combo1->setCurrentText("不存在的项");
+        click(&form, "Command2");
         combo1->setCurrentText("压线");
         click(&form, "Command2");
+        QCOMPARE(home.messages().texts(),
+            (QStringList {
+                "项目名称列表中没有“不存在的项”, 没有删除任何记录!", "是否确定要删除当前记录?\n项目名称: 压线"}));
+        QVERIFY(home.messages().shown().first().kind == ScriptedMessages::Kind::Warning);
+        QCOMPARE(readPickList(home.library.db(), PickList::ItemNames), (QStringList {"外框", "压线", "外框"}));
+        home.messages().answerQuestion(true);
+        click(&form, "Command2");
         QCOMPARE(home.messages().lastText(), QStringLiteral("记录删除成功!"));
-        QCOMPARE(readPickList(home.library.db(), PickList::ItemNames), (QStringList {"压线", "外框"}));
+        QCOMPARE(readPickList(home.library.db(), PickList::ItemNames), (QStringList {"外框", "外框"}));
+    }
+
+    void itemEditorAndSettingsByKeyboard()
+    {
+        LibraryHome home({});
+        addPickEntry(home.library.db(), PickList::ItemNames, "外框");
+        addPickEntry(home.library.db(), PickList::Colours, "白色");
+        XldItem items;
+        QVERIFY(shown(items));
+        QVERIFY(QTest::qWaitForWindowActive(&items));
+        // Each list after its option, then the commands; the list not worked on is passed over.
+        const QStringList controls
+            = {"Option1", "Combo1", "Option2", "Combo2", "Command1", "Command2", "Command3", "Command4"};
+        QCOMPARE(tabOrder(&items, controls),
+            (QStringList {"Option1", "Combo1", "Option2", "Command1", "Command2", "Command3", "Command4"}));
+        child<QRadioButton>(&items, "Option2")->click();
+        QCOMPARE(tabOrder(&items, controls),
+            (QStringList {"Option1", "Option2", "Combo2", "Command1", "Command2", "Command3", "Command4"}));
+        QTest::keyClick(child<QComboBox>(&items, "Combo2"), Qt::Key_Escape);
+        QVERIFY(!items.isVisible());
+
+        MainForm main;
+        main.show();
+        QVERIFY(QTest::qWaitForWindowActive(&main));
+        main.actions().settings->trigger();
+        auto *settings = main.findChild<QWidget *>("setForm");
+        QVERIFY(settings);
+        QCOMPARE(tabOrder(settings, {"Text1", "Command3", "Text2", "Command4", "Command1", "Command2"}),
+            (QStringList {"Text1", "Command3", "Text2", "Command4", "Command1", "Command2"}));
+        // A small window of its own size offers no maximize button.
+        QVERIFY(!settings->parentWidget()->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
     }
 
     void toolbarOpensTheWindowsOrReportsTheMissingFolder()
@@ -346,6 +476,43 @@ private slots:
         main.actions().libraryItems->trigger();
         QVERIFY(!IsFormLoaded("xldItem"));
         QCOMPARE(home.messages().shown().size(), 2);
+
+        // A folder without the library file: named, and no empty library made there.
+        QDir(home.path()).mkdir("empty");
+        appState().libraryFolder = home.file("empty");
+        home.messages().clear();
+        main.actions().library->trigger();
+        main.actions().libraryItems->trigger();
+        QVERIFY(!IsFormLoaded("DwgForm") && !IsFormLoaded("xldItem"));
+        QCOMPARE(home.messages().texts(),
+            QStringList(2,
+                "当前错误:图库文件夹 " + QDir::toNativeSeparators(home.file("empty"))
+                    + " 中没有图库文件 xltDb.sqlite"));
+        QVERIFY(!QFile::exists(home.file("empty/xltDb.sqlite")));
+    }
+
+    void picturesFitTheWindowAt1024By768()
+    {
+        LibraryHome home({{"S", 20}});
+        MainForm main;
+        main.resize(1024, 768);
+        main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        main.actions().library->trigger();
+        auto *form = main.openChild<DwgForm>();
+        QVERIFY(form);
+        expand(*form, "S");
+        QWidget *client = main.mdiArea()->viewport();
+        for (int n : {5, 10, 15, 20}) {
+            const QRect box(form->slot(n)->mapTo(client, QPoint(0, 0)), form->slot(n)->size());
+            QVERIFY2(client->rect().contains(box) && !box.isEmpty(), qPrintable(QString::number(n)));
+            const QRect caption(form->caption(n)->mapTo(client, QPoint(0, 0)), form->caption(n)->size());
+            QVERIFY(client->rect().contains(caption));
+        }
+        for (const QString &button : QStringList {"Command1", "Command3", "Command7"}) {
+            QWidget *w = child<QWidget>(form, button);
+            QVERIFY(client->rect().contains(QRect(w->mapTo(client, QPoint(0, 0)), w->size())));
+        }
     }
 };
 

@@ -334,6 +334,12 @@ private slots:
         d.home.messages().answerQuestion(true);
         form->actions().clear->trigger();
         QCOMPARE(sqlScalar("SELECT COUNT(*) FROM FyTable").toInt(), 0);
+        // The records cleared are kept beside the database, and the message says where.
+        const QStringList done = d.home.messages().lastText().split('\n');
+        QCOMPARE(done.size(), 3);
+        QCOMPARE(done[0], QString("记录清除成功!"));
+        QVERIFY2(done[1].startsWith("清除前的记录已备份至: " + d.home.file("FyTable-备份-")), qPrintable(done[1]));
+        QCOMPARE(readFile(done[1].section(": ", 1)).count("\r\n"), 5);
         // The cleared rows leave the grid at once; opened again on the empty
         // table it shows the header and one blank row.
         for (int pass = 0; pass < 2; ++pass) {

@@ -1,17 +1,22 @@
 #include "../core/xlsxread.h"
 #include "core/common/db/database.h"
 #include "core/common/io/paths.h"
+#include "core/library/libraryfile.h"
+#include "core/settings/pathsettings.h"
 #include "gui/app/mainform.h"
 #include "gui/common/filedialogs.h"
 #include "gui/common/flexgrid.h"
 #include "gui/common/forms.h"
+#include "gui/prices/disform.h"
 #include "gui/settings/frmabout.h"
 #include "gui/settings/sysinfodialog.h"
+#include "gui/viewer/dataform.h"
 #include "testsupport.h"
 #include "widgetsupport.h"
 
 #include <QAbstractItemModelTester>
 #include <QAction>
+#include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLabel>
@@ -53,6 +58,8 @@ class TestSharedWidgets : public QObject {
 private slots:
     void startsWithToolbarPanelsAndDisabledButtons()
     {
+        const QFont font = QApplication::font();
+        QApplication::setFont(QFont("Noto Sans CJK SC", 10)); // the program's font
         TestHome home;
         Database::closeShared();
         MainForm form;
@@ -81,6 +88,16 @@ private slots:
                      .size(),
             5);
         QVERIFY(!form.panelText(4).isEmpty() && !form.panelText(5).isEmpty());
+
+        // At 1024 pixels every entry stands on the toolbar: none behind its
+        // extension button.
+        form.resize(1024, 768);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        auto *toolbar = child<QToolBar>(&form, "Toolbar1");
+        QWidget *quit = toolbar->widgetForAction(form.actions().quit);
+        QTRY_VERIFY(quit->isVisible() && toolbar->rect().contains(quit->geometry()));
+        QApplication::setFont(font);
     }
     void gridCountsRowsLikeTheFlexGrid()
     {
@@ -96,7 +113,7 @@ private slots:
         // A Null remark shows as blank.
         QCOMPARE(QStringList({grid.textMatrix(1, 3), grid.textMatrix(1, 4), grid.textMatrix(1, 5),
                      grid.textMatrix(4, 5), grid.textMatrix(3, 7)}),
-            QStringList({"KF601", "1.052", "True", "False", ""}));
+            QStringList({"KF601", "1.052", "是", "否", ""}));
 
         // A filtered load binds its values; an empty model has no rows.
         grid.load("SELECT * FROM lcName WHERE 代号=? OR 编号=?", Database::shared(), {"KF601", 3});
@@ -194,6 +211,43 @@ private slots:
         QVERIFY(qAbs(sub->geometry().center().x() - client.center().x()) <= 2);
     }
 
+    void fillingWindowsFollowTheClientAreaAndTakeTheirCountsAlong()
+    {
+        TestHome home(Demo::Prices);
+        Database::closeShared();
+        // As at start: the project opens before the main window is shown.
+        MainForm main;
+        main.startup({"tarvex", sourcePath("data/demo/demo.xdt")});
+        auto *viewer = main.openChild<DataForm>();
+        QVERIFY(viewer);
+        QWidget *client = main.mdiArea()->viewport();
+        QMdiSubWindow *sub = main.mdiArea()->subWindowList().first();
+        main.resize(1024, 768);
+        main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        QTRY_COMPARE(sub->geometry(), client->rect());
+        main.resize(1440, 900);
+        QTRY_COMPARE(client->width(), main.width());
+        QCOMPARE(sub->geometry(), client->rect());
+        // Once the user has moved it, it stays where it was put.
+        sub->move(20, 30);
+        main.resize(1300, 850);
+        QTRY_COMPARE(client->width(), main.width());
+        QCOMPARE(sub->geometry().topLeft(), QPoint(20, 30));
+
+        viewer->grid(MaterialKind::Profile)->setCurrentCell(1, 0);
+        viewer->ComboFill();
+        viewer->DataSelect("60平开窗");
+        QCOMPARE(main.panelText(3), QString("当前筛选: WHERE 门窗系列='60平开窗'"));
+        // The next window counts its own records; the viewer's filter goes with it.
+        main.actions().profilePrices->trigger();
+        QTRY_VERIFY(!main.openChild<DataForm>());
+        QTRY_COMPARE(main.panelText(3), QString());
+        QCOMPARE(main.panelText(2), QString("当前记录数:11"));
+        main.openChild<DisForm>()->actions().close->trigger();
+        QTRY_COMPARE(main.panelText(2), QString());
+    }
+
     void emptyDataFolderMeansTheProgramFolder()
     {
         TestHome home;
@@ -254,6 +308,42 @@ private slots:
         QVERIFY(IsFormLoaded("setForm"));
         QCOMPARE(readFile(home.file("cs.ini")),
             ("; own\r\n[sysPath]\r\npath1=" + home.path() + "\r\npath2=\r\n[cs1]\r\ntx1=1\r\n").toUtf8());
+        CloseChildWindows();
+    }
+
+    void setFormWarnsOfFoldersThatWillFail()
+    {
+        TestHome home;
+        const QByteArray before = readFile(home.file("cs.ini"));
+        MainForm main;
+        main.actions().settings->trigger();
+        QWidget *form = main.findChild<QWidget *>("setForm");
+        QVERIFY(form);
+        const QString nowhere = QDir::toNativeSeparators(home.file("nowhere"));
+        const QString lib = QDir::toNativeSeparators(home.file("lib"));
+        QDir(home.path()).mkdir("lib");
+
+        // Going back (the default answer) stores nothing.
+        typeInto(form, {{"Text1", nowhere}, {"Text2", "/proc"}});
+        child<QPushButton>(form, "Command1")->click();
+        QCOMPARE(home.messages().texts(),
+            QStringList {"报价数据库路径 " + nowhere + " 不存在\n图库数据库路径 /proc 不能写入\n\n是否仍然保存?"});
+        QVERIFY(home.messages().shown().last().kind == ScriptedMessages::Kind::WarningQuestion);
+        QCOMPARE(readFile(home.file("cs.ini")), before);
+
+        // Insisting stores it; a library folder without the library offers to make one.
+        home.messages().clear();
+        typeInto(form, {{"Text1", lib}, {"Text2", lib}});
+        home.messages().answerQuestion(true);
+        home.messages().answerQuestion(true);
+        child<QPushButton>(form, "Command1")->click();
+        const QString library = QDir::toNativeSeparators(home.file("lib/xltDb.sqlite"));
+        QCOMPARE(home.messages().texts(),
+            (QStringList {"报价数据库路径 " + lib + " 中没有 newdb.sqlite, 启动时将建立空的数据库\n\n是否仍然保存?",
+                "图库数据库路径 " + lib + " 中没有 xltDb.sqlite, 是否在其中新建空的图库?",
+                "设置成功!重新启动软件后生效!\n已新建空的图库: " + library}));
+        QCOMPARE(readPathSettings(iniPath()).libraryFolder, lib);
+        QVERIFY(errorOf([&] { LibraryConnection made(library); }).isEmpty());
         CloseChildWindows();
     }
 

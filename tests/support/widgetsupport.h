@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QWidget>
 
 #include <initializer_list>
 #include <utility>
@@ -69,6 +70,28 @@ inline void choose(QComboBox *combo, const QString &text)
     QVERIFY2(index >= 0, qPrintable(text));
     combo->setCurrentIndex(index);
     emit combo->activated(index);
+}
+
+// The named controls in the order Tab reaches them, from the first named
+// (a control's inner parts, such as a combo box's entry field, count as it).
+inline QStringList tabOrder(QWidget *form, const QStringList &names)
+{
+    QStringList order;
+    child<QWidget>(form, names.first())->setFocus(Qt::TabFocusReason);
+    for (int press = 0; press < 3 * names.size() && order.size() < names.size(); ++press) {
+        QWidget *focus = form->window()->focusWidget();
+        if (!focus)
+            break;
+        for (QWidget *w = focus; w; w = w->parentWidget()) {
+            if (names.contains(w->objectName())) {
+                if (!order.contains(w->objectName()))
+                    order.append(w->objectName());
+                break;
+            }
+        }
+        QTest::keyClick(focus, Qt::Key_Tab);
+    }
+    return order;
 }
 
 } // namespace tarvex::test

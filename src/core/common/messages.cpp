@@ -13,11 +13,13 @@ class ConsoleMessages : public MessageService {
 public:
     void information(const QString &text, const QString &) override { print(text); }
     void warning(const QString &text, const QString &) override { print(text); }
+    void notice(const QString &text, const QString &) override { print(text); }
     bool question(const QString &text, const QString &) override
     {
         print(text);
         return false;
     }
+    bool warningQuestion(const QString &text, const QString &title) override { return question(text, title); }
     std::optional<QString> input(const QString &prompt, const QString &, const QString &) override
     {
         print(prompt);
@@ -71,9 +73,20 @@ void ScriptedMessages::warning(const QString &text, const QString &title)
     m_shown.append({Kind::Warning, text, title});
 }
 
+void ScriptedMessages::notice(const QString &text, const QString &title)
+{
+    m_shown.append({Kind::Notice, text, title});
+}
+
 bool ScriptedMessages::question(const QString &text, const QString &title)
 {
     m_shown.append({Kind::Question, text, title});
+    return m_questionAnswers.isEmpty() ? false : m_questionAnswers.takeFirst();
+}
+
+bool ScriptedMessages::warningQuestion(const QString &text, const QString &title)
+{
+    m_shown.append({Kind::WarningQuestion, text, title});
     return m_questionAnswers.isEmpty() ? false : m_questionAnswers.takeFirst();
 }
 

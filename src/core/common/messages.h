@@ -18,8 +18,14 @@ public:
     virtual void information(const QString &text, const QString &title = defaultTitle()) = 0;
     // Exclamation icon: refusals and errors.
     virtual void warning(const QString &text, const QString &title = defaultTitle()) = 0;
-    // Question icon with Yes and No; true only for Yes.
+    // Question icon with only OK: asks the user to try again ("添加内容为空,请重试!").
+    virtual void notice(const QString &text, const QString &title = defaultTitle()) = 0;
+    // Question icon with Yes and No; true only for Yes. No is the default
+    // button, so that Enter never confirms a deletion by accident.
     virtual bool question(const QString &text, const QString &title = defaultTitle()) = 0;
+    // Exclamation icon with Yes and No, No the default: going on in spite of
+    // the problem the text names. True only for Yes.
+    virtual bool warningQuestion(const QString &text, const QString &title = defaultTitle()) = 0;
     // The same for a question whose Yes destroys something (a deletion):
     // No is the default button, so a hasty Enter keeps the data.
     virtual bool confirmDeletion(const QString &text, const QString &title = defaultTitle())
@@ -40,7 +46,7 @@ void reportError(const QString &description);
 // Answers given in advance, every message recorded; never blocks.
 class ScriptedMessages : public MessageService {
 public:
-    enum class Kind { Information, Warning, Question, Input };
+    enum class Kind { Information, Warning, Notice, Question, WarningQuestion, Input };
     struct Shown {
         Kind kind;
         QString text;
@@ -49,11 +55,14 @@ public:
 
     void information(const QString &text, const QString &title = defaultTitle()) override;
     void warning(const QString &text, const QString &title = defaultTitle()) override;
+    void notice(const QString &text, const QString &title = defaultTitle()) override;
     bool question(const QString &text, const QString &title = defaultTitle()) override;
+    bool warningQuestion(const QString &text, const QString &title = defaultTitle()) override;
     std::optional<QString> input(const QString &prompt, const QString &title, const QString &defaultText) override;
 
-    // Next answers, used in order. A question without an answer gets No, an
-    // input box without one is cancelled.
+    // Next answers, used in order by questions of both kinds. A question
+    // without an answer gets No (the default button), an input box without
+    // one is cancelled.
     void answerQuestion(bool yes) { m_questionAnswers.append(yes); }
     void answerInput(const std::optional<QString> &text) { m_inputAnswers.append(text); }
 

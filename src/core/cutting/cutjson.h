@@ -4,6 +4,8 @@
 
 #include <QByteArray>
 
+#include <functional>
+
 namespace tarvex {
 
 // The plan for other programs: settings, every code with its bars (each bar's
@@ -12,5 +14,9 @@ namespace tarvex {
 // new bars, their bound and whether the plan is proven minimal, and the
 // pieces left out. Lengths are numbers in metres.
 QByteArray cutPlanJson(const CutPlan &plan);
+
+// The same text handed to write piece by piece, a bar at a time, so that a
+// plan of half a million cuts never holds it whole.
+void writeCutPlanJson(const CutPlan &plan, const std::function<void(const QByteArray &)> &write);
 
 } // namespace tarvex

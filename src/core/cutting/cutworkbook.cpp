@@ -61,32 +61,32 @@ struct Formats {
 };
 
 void writeValue(
-    lxw_worksheet *sheet, int row, int col, const QVariant &value, lxw_format *numberFormat, lxw_format *textFormat)
+    SheetWriter &sheet, int row, int col, const QVariant &value, lxw_format *numberFormat, lxw_format *textFormat)
 {
     const int type = value.typeId();
     if (value.isNull())
-        check(worksheet_write_blank(sheet, lxw_row_t(row), lxw_col_t(col), textFormat));
+        sheet.blank(row, col, textFormat);
     else if (type == QMetaType::Double || type == QMetaType::Int)
-        check(worksheet_write_number(sheet, lxw_row_t(row), lxw_col_t(col), value.toDouble(), numberFormat));
+        sheet.number(row, col, value.toDouble(), numberFormat);
     else
-        writeText(sheet, row, col, value.toString(), textFormat);
+        sheet.text(row, col, value.toString(), textFormat);
 }
 
-void writeHeadings(lxw_worksheet *sheet, int row, const QStringList &headings, const Formats &f)
+void writeHeadings(SheetWriter &sheet, int row, const QStringList &headings, const Formats &f)
 {
     for (int c = 0; c < headings.size(); ++c)
-        writeText(sheet, row, c, headings[c], f.heading);
+        sheet.text(row, c, headings[c], f.heading);
 }
 
-void summarySheet(lxw_workbook *book, const Formats &f, const CutPlan &plan)
+void summarySheet(lxw_workbook *book, SheetWriter &sheet, const Formats &f, const CutPlan &plan)
 {
-    lxw_worksheet *sheet = workbook_add_worksheet(book, "汇总");
-    if (!sheet)
+    sheet.setSheet(workbook_add_worksheet(book, "汇总"));
+    if (!sheet.sheet())
         throw Error(QStringLiteral("无法添加工作表: 汇总"));
-    writeText(sheet, 0, 0, QStringLiteral("下料优化"), f.title);
+    sheet.text(0, 0, QStringLiteral("下料优化"), f.title);
     const CutUnit unit = plan.settings.unit;
     const QString u = QLatin1Char(' ') + unitName(unit);
-    writeText(sheet, 1, 0,
+    sheet.text(1, 0,
         QStringLiteral("默认定尺 ") + formatPlanLength(plan.settings.stock, unit) + u + QStringLiteral("  锯缝 ")
             + formatPlanLength(plan.settings.kerf, unit) + u + QStringLiteral("  端头切除 ")
             + formatPlanLength(plan.settings.trim, unit) + u,
@@ -107,14 +107,14 @@ void summarySheet(lxw_workbook *book, const Formats &f, const CutPlan &plan)
     auto listPieces = [&](const QString &title, const QVector<CutPiece> &pieces) {
         if (pieces.isEmpty())
             return;
-        writeText(sheet, row++, 0, title, nullptr);
+        sheet.text(row++, 0, title, nullptr);
         writeHeadings(sheet, row++,
             {QStringLiteral("代号"), QStringLiteral("门窗系列"), QStringLiteral("窗号"), QStringLiteral("长度 m")}, f);
         // Left out: their lengths as the messages give them, in metres.
         for (const CutPiece &p : pieces) {
-            writeText(sheet, row, 0, p.code, f.text);
-            writeText(sheet, row, 1, p.series, f.text);
-            writeText(sheet, row, 2, p.window, f.text);
+            sheet.text(row, 0, p.code, f.text);
+            sheet.text(row, 1, p.series, f.text);
+            sheet.text(row, 2, p.window, f.text);
             writeValue(sheet, row, 3, std::isfinite(p.length) ? QVariant(p.length) : QVariant(), f.metres, f.text);
             ++row;
         }
@@ -122,9 +122,9 @@ void summarySheet(lxw_workbook *book, const Formats &f, const CutPlan &plan)
     };
     listPieces(QStringLiteral("超过定尺、未排入下料的切割"), plan.tooLong);
     listPieces(QStringLiteral("长度无效、未排入下料的切割"), plan.invalid);
-    check(worksheet_set_column(sheet, 0, 0, 12, nullptr));
-    check(worksheet_set_column(sheet, 1, 1, 18, nullptr));
-    check(worksheet_set_column(sheet, 2, lxw_col_t(headings.size() - 1), 10, nullptr));
+    check(worksheet_set_column(sheet.sheet(), 0, 0, 12, nullptr));
+    check(worksheet_set_column(sheet.sheet(), 1, 1, 18, nullptr));
+    check(worksheet_set_column(sheet.sheet(), 2, lxw_col_t(headings.size() - 1), 10, nullptr));
 }
 
 // A length as a number in the plan's unit.
@@ -135,10 +135,11 @@ double lengthIn(double metres, CutUnit unit)
 
 // Bar by bar, one row per cut; the bar's number, what it is cut from and its
 // offcut on its first row.
-void codeSheet(lxw_workbook *book, const Formats &f, const CodePlan &code, const CutPlan &plan, const QString &name)
+void codeSheet(lxw_workbook *book, SheetWriter &sheet, const Formats &f, const CodePlan &code, const CutPlan &plan,
+    const QString &name)
 {
-    lxw_worksheet *sheet = workbook_add_worksheet(book, name.toUtf8().constData());
-    if (!sheet)
+    sheet.setSheet(workbook_add_worksheet(book, name.toUtf8().constData()));
+    if (!sheet.sheet())
         throw Error(QStringLiteral("无法添加工作表: ") + name);
     const CutUnit unit = plan.settings.unit;
     const QString u = QLatin1Char(' ') + unitName(unit);
@@ -148,7 +149,7 @@ void codeSheet(lxw_workbook *book, const Formats &f, const CodePlan &code, const
     title += QStringLiteral("  定尺 ") + formatPlanLength(code.stockMetres(), unit) + u + QStringLiteral("  用料 ")
         + QString::number(code.newBars()) + QStringLiteral(" 根  理论最少 ") + QString::number(code.lowerBound())
         + QStringLiteral(" 根");
-    writeText(sheet, 0, 0, title, f.title);
+    sheet.text(0, 0, title, f.title);
     writeHeadings(sheet, 2,
         {QStringLiteral("根号"), QStringLiteral("来料"), QStringLiteral("序号"), QStringLiteral("长度") + u,
             QStringLiteral("门窗系列"), QStringLiteral("窗号"), QStringLiteral("余料") + u},
@@ -164,19 +165,19 @@ void codeSheet(lxw_workbook *book, const Formats &f, const CodePlan &code, const
             writeValue(sheet, row, 1, k == 0 ? QVariant(source) : QVariant(), f.text, f.text);
             writeValue(sheet, row, 2, k + 1, f.numbers[2], f.text);
             writeValue(sheet, row, 3, lengthIn(p.length, unit), f.length(), f.text);
-            writeText(sheet, row, 4, p.series, f.text);
-            writeText(sheet, row, 5, p.window, f.text);
+            sheet.text(row, 4, p.series, f.text);
+            sheet.text(row, 5, p.window, f.text);
             writeValue(sheet, row, 6, k == 0 ? QVariant(lengthIn(fromCutUnits(bar.offcut), unit)) : QVariant(),
                 f.length(), f.text);
             ++row;
         }
     }
-    check(worksheet_set_column(sheet, 0, 0, 7, nullptr));
-    check(worksheet_set_column(sheet, 1, 1, 14, nullptr));
-    check(worksheet_set_column(sheet, 2, 3, 9, nullptr));
-    check(worksheet_set_column(sheet, 4, 4, 16, nullptr));
-    check(worksheet_set_column(sheet, 5, 6, 10, nullptr));
-    worksheet_freeze_panes(sheet, 3, 0);
+    check(worksheet_set_column(sheet.sheet(), 0, 0, 7, nullptr));
+    check(worksheet_set_column(sheet.sheet(), 1, 1, 14, nullptr));
+    check(worksheet_set_column(sheet.sheet(), 2, 3, 9, nullptr));
+    check(worksheet_set_column(sheet.sheet(), 4, 4, 16, nullptr));
+    check(worksheet_set_column(sheet.sheet(), 5, 6, 10, nullptr));
+    worksheet_freeze_panes(sheet.sheet(), 3, 0);
 }
 
 struct BookCloser {
@@ -195,11 +196,12 @@ void writeCutWorkbook(const QString &path, const CutPlan &plan)
     if (!book)
         throw Error(QStringLiteral("无法创建工作簿 ") + QDir::toNativeSeparators(path));
     const Formats formats(book.get(), plan.settings.unit);
-    summarySheet(book.get(), formats, plan);
+    SheetWriter sheet;
+    summarySheet(book.get(), sheet, formats, plan);
     SheetNames names;
     names.take(QStringLiteral("汇总"));
     for (const CodePlan &code : plan.codes)
-        codeSheet(book.get(), formats, code, plan, names.take(code.code, QStringLiteral("主材")));
+        codeSheet(book.get(), sheet, formats, code, plan, names.take(code.code, QStringLiteral("主材")));
     const lxw_error closed = workbook_close(book.release());
     if (closed != LXW_NO_ERROR)
         throw Error(cannotWriteText(path, QString::fromUtf8(lxw_strerror(closed))));

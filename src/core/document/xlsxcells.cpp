@@ -6,11 +6,9 @@ namespace tarvex {
 
 QString cellRef(int row, int col, bool absolute)
 {
-    QString letters;
-    for (int c = col + 1; c > 0; c = (c - 1) / 26)
-        letters.prepend(QChar(u'A' + (c - 1) % 26));
-    const QString dollar = absolute ? QStringLiteral("$") : QString();
-    return dollar + letters + dollar + QString::number(row + 1);
+    char name[LXW_MAX_CELL_NAME_LENGTH];
+    lxw_rowcol_to_cell_abs(name, lxw_row_t(row), lxw_col_t(col), absolute, absolute);
+    return QString::fromLatin1(name);
 }
 
 QString formulaText(const QString &text)
@@ -26,11 +24,16 @@ void check(lxw_error result)
         throw Error(QStringLiteral("写入工作簿失败: ") + QString::fromUtf8(lxw_strerror(result)));
 }
 
-namespace {
-
-CutCellCount *g_cutCount = nullptr;
-
-} // namespace
+lxw_format *addCellFormat(lxw_workbook *book, bool bordered)
+{
+    lxw_format *f = workbook_add_format(book);
+    format_set_font_name(f, "宋体");
+    format_set_font_size(f, 10);
+    format_set_align(f, LXW_ALIGN_VERTICAL_CENTER);
+    if (bordered)
+        format_set_border(f, LXW_BORDER_THIN);
+    return f;
+}
 
 QByteArray cellText(const QString &text, bool *cut)
 {
@@ -43,23 +46,6 @@ QByteArray cellText(const QString &text, bool *cut)
     return QStringView(text).first(length).toUtf8();
 }
 
-CutCellCount::CutCellCount()
-    : m_outer(g_cutCount)
-{
-    g_cutCount = this;
-}
-
-CutCellCount::~CutCellCount()
-{
-    g_cutCount = m_outer;
-}
-
-void CutCellCount::add()
-{
-    if (g_cutCount)
-        ++g_cutCount->m_cells;
-}
-
 QString cutCellsNote(int cells)
 {
     if (cells <= 0)
@@ -67,34 +53,44 @@ QString cutCellsNote(int cells)
     return QStringLiteral("有%1个单元格的文字超过%2个字符, 已截断到这个长度.").arg(cells).arg(kMaxCellChars);
 }
 
-void writeText(lxw_worksheet *sheet, int row, int col, const QString &text, lxw_format *format)
+QByteArray SheetWriter::fitted(const QString &text)
+{
+    bool cut = false;
+    QByteArray utf8 = cellText(text, &cut);
+    m_cutCells += cut ? 1 : 0;
+    return utf8;
+}
+
+void SheetWriter::text(int row, int col, const QString &text, lxw_format *format)
 {
     if (text.isEmpty()) {
-        check(worksheet_write_blank(sheet, lxw_row_t(row), lxw_col_t(col), format));
+        blank(row, col, format);
         return;
     }
-    bool cut = false;
-    const QByteArray utf8 = cellText(text, &cut);
-    if (cut)
-        CutCellCount::add();
-    check(worksheet_write_string(sheet, lxw_row_t(row), lxw_col_t(col), utf8.constData(), format));
+    check(worksheet_write_string(m_sheet, lxw_row_t(row), lxw_col_t(col), fitted(text).constData(), format));
 }
 
-void writeMergedText(
-    lxw_worksheet *sheet, int firstRow, int firstCol, int lastRow, int lastCol, const QString &text, lxw_format *format)
+void SheetWriter::mergedText(
+    int firstRow, int firstCol, int lastRow, int lastCol, const QString &text, lxw_format *format)
 {
-    bool cut = false;
-    const QByteArray utf8 = cellText(text, &cut);
-    if (cut)
-        CutCellCount::add();
-    check(worksheet_merge_range(sheet, lxw_row_t(firstRow), lxw_col_t(firstCol), lxw_row_t(lastRow), lxw_col_t(lastCol),
-        utf8.constData(), format));
+    check(worksheet_merge_range(m_sheet, lxw_row_t(firstRow), lxw_col_t(firstCol), lxw_row_t(lastRow),
+        lxw_col_t(lastCol), fitted(text).constData(), format));
 }
 
-void writeFormula(lxw_worksheet *sheet, int row, int col, const QString &formula, double cached, lxw_format *format)
+void SheetWriter::number(int row, int col, double value, lxw_format *format)
+{
+    check(worksheet_write_number(m_sheet, lxw_row_t(row), lxw_col_t(col), value, format));
+}
+
+void SheetWriter::blank(int row, int col, lxw_format *format)
+{
+    check(worksheet_write_blank(m_sheet, lxw_row_t(row), lxw_col_t(col), format));
+}
+
+void SheetWriter::formula(int row, int col, const QString &formula, double cached, lxw_format *format)
 {
     check(worksheet_write_formula_num(
-        sheet, lxw_row_t(row), lxw_col_t(col), formula.toUtf8().constData(), format, cached));
+        m_sheet, lxw_row_t(row), lxw_col_t(col), formula.toUtf8().constData(), format, cached));
 }
 
 } // namespace tarvex

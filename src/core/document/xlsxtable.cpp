@@ -87,6 +87,21 @@ void XlsxTableWriter::addRow(const QStringList &cells)
     nextRow();
 }
 
+void XlsxTableWriter::addValues(const QVariantList &cells)
+{
+    for (int c = 0; c < cells.size(); ++c) {
+        const QVariant &value = cells.at(c);
+        const int type = value.typeId();
+        if (value.isNull())
+            continue;
+        if (type == QMetaType::Double || type == QMetaType::Int || type == QMetaType::LongLong)
+            addNumber(c, value.toDouble());
+        else
+            addCell(c, value.toString().toUtf8());
+    }
+    nextRow();
+}
+
 int XlsxTableWriter::cutCells() const
 {
     return m_book->cut;
@@ -107,26 +122,6 @@ int writeXlsxTable(const QString &path, const QList<QStringList> &rows)
     XlsxTableWriter writer(path);
     for (const QStringList &row : rows)
         writer.addRow(row);
-    writer.finish();
-    return writer.cutCells();
-}
-
-int writeXlsxValues(const QString &path, const QList<QVariantList> &rows)
-{
-    XlsxTableWriter writer(path);
-    for (const QVariantList &row : rows) {
-        for (int c = 0; c < row.size(); ++c) {
-            const QVariant &value = row.at(c);
-            const int type = value.typeId();
-            if (value.isNull())
-                continue;
-            if (type == QMetaType::Double || type == QMetaType::Int || type == QMetaType::LongLong)
-                writer.addNumber(c, value.toDouble());
-            else
-                writer.addCell(c, value.toString().toUtf8());
-        }
-        writer.nextRow();
-    }
     writer.finish();
     return writer.cutCells();
 }

@@ -26,6 +26,9 @@ public:
     // A row cell by cell: texts in UTF-8 ended by a NUL, then nextRow().
     void addCell(int column, QByteArrayView utf8);
     void addNumber(int column, double value);
+    // A whole row of typed cells: numbers as numbers, anything else as
+    // text, Null cells left empty.
+    void addValues(const QVariantList &cells);
     void nextRow();
     int cutCells() const;
     void finish();
@@ -38,10 +41,6 @@ private:
 // Writes rows of texts to a new one-sheet workbook; returns the number of
 // cells cut to the cell limit.
 int writeXlsxTable(const QString &path, const QList<QStringList> &rows);
-
-// The same with typed cells: numbers as numbers, anything else as text,
-// Null cells left empty.
-int writeXlsxValues(const QString &path, const QList<QVariantList> &rows);
 
 struct QueryExport {
     qint64 rows = 0;

@@ -1,6 +1,7 @@
 #include "core/library/demolibrary.h"
 
 #include "core/common/db/database.h"
+#include "core/common/db/sqlitefailure.h"
 #include "core/common/error.h"
 #include "core/document/xlsxcells.h"
 
@@ -438,29 +439,28 @@ QByteArray demoCuttingList(const DemoTemplate &t)
     const QString path = folder.filePath(QStringLiteral("list.xlsx"));
     std::unique_ptr<lxw_workbook, void (*)(lxw_workbook *)> book(
         folder.isValid() ? workbook_new(QFile::encodeName(path).constData()) : nullptr, lxw_workbook_free);
-    lxw_worksheet *sheet = book ? workbook_add_worksheet(book.get(), "下料单") : nullptr;
+    SheetWriter sheet(book ? workbook_add_worksheet(book.get(), "下料单") : nullptr);
     lxw_format *bold = book ? workbook_add_format(book.get()) : nullptr;
-    if (!sheet || !bold)
+    if (!sheet.sheet() || !bold)
         throw Error(QStringLiteral("无法创建下料单工作簿"));
     format_set_bold(bold);
-    check(worksheet_set_column(sheet, 0, 0, 6, nullptr));
-    check(worksheet_set_column(sheet, 1, 2, 12, nullptr));
-    check(worksheet_set_column(sheet, 3, 5, 10, nullptr));
-    writeText(sheet, 0, 0, QStringLiteral("下料单 ") + t.name, bold);
-    writeText(
-        sheet, 1, 0, QStringLiteral("门窗系列: %1  尺寸: %2×%3").arg(t.series).arg(t.width).arg(t.height), nullptr);
+    check(worksheet_set_column(sheet.sheet(), 0, 0, 6, nullptr));
+    check(worksheet_set_column(sheet.sheet(), 1, 2, 12, nullptr));
+    check(worksheet_set_column(sheet.sheet(), 3, 5, 10, nullptr));
+    sheet.text(0, 0, QStringLiteral("下料单 ") + t.name, bold);
+    sheet.text(1, 0, QStringLiteral("门窗系列: %1  尺寸: %2×%3").arg(t.series).arg(t.width).arg(t.height), nullptr);
     const QStringList headers = {QStringLiteral("序号"), QStringLiteral("代号"), QStringLiteral("名称"),
         QStringLiteral("长度(mm)"), QStringLiteral("数量"), QStringLiteral("切角")};
     for (int c = 0; c < headers.size(); ++c)
-        writeText(sheet, 3, c, headers[c], bold);
+        sheet.text(3, c, headers[c], bold);
     int row = 4;
     for (const Piece &piece : cuttingPieces(t)) {
-        check(worksheet_write_number(sheet, lxw_row_t(row), 0, row - 3, nullptr));
-        writeText(sheet, row, 1, piece.code, nullptr);
-        writeText(sheet, row, 2, piece.name, nullptr);
-        check(worksheet_write_number(sheet, lxw_row_t(row), 3, piece.length, nullptr));
-        check(worksheet_write_number(sheet, lxw_row_t(row), 4, piece.count, nullptr));
-        writeText(sheet, row, 5, piece.angle, nullptr);
+        sheet.number(row, 0, row - 3, nullptr);
+        sheet.text(row, 1, piece.code, nullptr);
+        sheet.text(row, 2, piece.name, nullptr);
+        sheet.number(row, 3, piece.length, nullptr);
+        sheet.number(row, 4, piece.count, nullptr);
+        sheet.text(row, 5, piece.angle, nullptr);
         ++row;
     }
     const lxw_error result = workbook_close(book.release());
@@ -484,7 +484,7 @@ int fillDemoLibrary(QSqlDatabase db)
             insert.addBindValue(demoCuttingList(t));
             insert.addBindValue(t.description);
             if (!insert.exec())
-                throw Error(insert.lastError().text());
+                throw Error(sqliteFailureText(insert.lastError(), db));
         }
         auto fill = [&](const QString &table, const QStringList &entries) {
             if (sqlScalar(QStringLiteral("SELECT COUNT(*) FROM %1").arg(table), {}, db).toInt() > 0)

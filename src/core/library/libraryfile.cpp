@@ -76,6 +76,12 @@ QString libraryFilePath(const QString &folderSetting)
     return QDir(resolveFolderSetting(folderSetting)).filePath(libraryFileName());
 }
 
+bool isProgramFolderLibrary(const QString &path)
+{
+    const auto clean = [](const QString &file) { return QDir::cleanPath(QFileInfo(file).absoluteFilePath()); };
+    return clean(path) == clean(libraryFilePath(QString()));
+}
+
 QString currentLibraryFile()
 {
     QString folder = appState().libraryFolder;
@@ -84,7 +90,7 @@ QString currentLibraryFile()
     return libraryFilePath(folder);
 }
 
-LibraryConnection::LibraryConnection(const QString &path)
+LibraryConnection::LibraryConnection(const QString &path, MissingLibrary missing)
     : m_path(path)
 {
     static QAtomicInt counter;
@@ -94,6 +100,9 @@ LibraryConnection::LibraryConnection(const QString &path)
         throw Error(QStringLiteral("图库文件夹不存在: ") + QDir::toNativeSeparators(info.absolutePath()));
     if (info.exists() && !info.isFile())
         throw Error(QStringLiteral("图库文件 %1 不是普通文件").arg(nativePath(path)));
+    if (!info.exists() && missing == MissingLibrary::CreateInProgramFolder && !isProgramFolderLibrary(path))
+        throw Error(QStringLiteral("图库文件夹 %1 中没有图库文件 %2")
+                        .arg(QDir::toNativeSeparators(info.absolutePath()), libraryFileName()));
     try {
         Database::openFile(path, m_name, librarySchemaPlan(path), Database::Journal::Rollback);
     } catch (const Error &e) {

@@ -17,14 +17,29 @@ QString libraryFilePath(const QString &folderSetting);
 // start-up has read it (tarvex-cli), key path2 of section sysPath in cs.ini.
 QString currentLibraryFile();
 
+// True for the program folder's own library file, the one place an empty
+// library is made without being asked for.
+bool isProgramFolderLibrary(const QString &path);
+
+// What a connection does when the library file is missing.
+enum class MissingLibrary {
+    // An empty library is made only in the program folder's own place; in any
+    // other folder a missing file is refused, naming the folder and the file,
+    // so that a wrong folder setting does not show an empty library.
+    CreateInProgramFolder,
+    // An empty library is made wherever it is asked for: the user's explicit
+    // request (the settings dialog, tarvex-cli library init).
+    Create,
+};
+
 // A connection of its own to a library file, closed when the owner goes: each
-// library window and command holds one. A missing file in an existing folder
-// is created as an empty library; a missing folder, a file that is not a
-// library, or one made by a newer program is refused. Throws Error naming the
-// file.
+// library window and command holds one. A missing folder, a missing file
+// (see MissingLibrary), a file that is not a library, or one made by a newer
+// program is refused. Throws Error naming the file.
 class LibraryConnection {
 public:
-    explicit LibraryConnection(const QString &path = currentLibraryFile());
+    explicit LibraryConnection(
+        const QString &path = currentLibraryFile(), MissingLibrary missing = MissingLibrary::CreateInProgramFolder);
     ~LibraryConnection();
     LibraryConnection(const LibraryConnection &) = delete;
     LibraryConnection &operator=(const LibraryConnection &) = delete;

@@ -77,4 +77,12 @@ int SeriesPager::pageOfRecord(QSqlDatabase db, const QString &series, qint32 id)
     return countSeries(db, series, QStringLiteral(" AND ID < ?"), {id}) / kPageSize + 1;
 }
 
+qint32 SeriesPager::firstRecordNamed(QSqlDatabase db, const QString &series, const QString &name)
+{
+    return sqlScalar(QStringLiteral("SELECT MIN(ID) FROM data WHERE ") + seriesCondition(series)
+            + QStringLiteral(" AND COALESCE(xl, '') = ?"),
+        {series, name}, db)
+        .toInt();
+}
+
 } // namespace tarvex

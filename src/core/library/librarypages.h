@@ -42,6 +42,8 @@ public:
 
     // The page of the series that shows a record (0 when it is not there).
     static int pageOfRecord(QSqlDatabase db, const QString &series, qint32 id);
+    // The first record of the series with this template name (0 for none).
+    static qint32 firstRecordNamed(QSqlDatabase db, const QString &series, const QString &name);
     static int pageCountFor(int records) { return (records + kPageSize - 1) / kPageSize; }
 
 private:

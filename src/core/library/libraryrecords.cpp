@@ -84,9 +84,16 @@ void deleteLibraryRecord(QSqlDatabase db, qint32 id)
         recordGone(id);
 }
 
-void clearLibraryRecords(QSqlDatabase db)
+QString clearLibraryRecords(QSqlDatabase db)
 {
+    QString copy;
+    if (sqlScalar(QStringLiteral("SELECT COUNT(*) FROM data"), {}, db).toInt() > 0) {
+        const QFileInfo file(db.databaseName());
+        copy = datedBackupPath(file.absolutePath(), file.completeBaseName(), file.suffix());
+        copyDatabase(db, copy);
+    }
     sqlExec(QStringLiteral("DELETE FROM data"), {}, db);
+    return copy;
 }
 
 QStringList librarySeriesNames(QSqlDatabase db)

@@ -25,8 +25,12 @@ void modifyLibraryRecord(QSqlDatabase db, const LibraryRecord &record);
 // Deletes the record; throws Error when it is gone.
 void deleteLibraryRecord(QSqlDatabase db, qint32 id);
 
-// Deletes every record of data; the pick lists stay.
-void clearLibraryRecords(QSqlDatabase db);
+// Deletes every record of data (the pick lists stay), after keeping a dated
+// copy of the whole library file beside it ("xltDb-备份-….sqlite"), which
+// becomes the library again under the name xltDb.sqlite. Returns the copy's
+// path, or empty text when there was no record to keep. When the copy cannot
+// be written nothing is deleted. Throws Error.
+QString clearLibraryRecords(QSqlDatabase db);
 
 // The distinct series, in the tree's order.
 QStringList librarySeriesNames(QSqlDatabase db);

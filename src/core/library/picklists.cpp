@@ -15,11 +15,6 @@ QString tableOf(PickList list)
     return list == PickList::ItemNames ? QStringLiteral("xmName") : QStringLiteral("xcys");
 }
 
-QString captionOf(PickList list)
-{
-    return list == PickList::ItemNames ? QStringLiteral("项目名称") : QStringLiteral("型材颜色");
-}
-
 // The first row holding the text, for delete and rename.
 QString firstRowOf(const QString &table)
 {
@@ -29,10 +24,15 @@ QString firstRowOf(const QString &table)
 void checkOneRow(const QSqlQuery &query, PickList list, const QString &text)
 {
     if (query.numRowsAffected() != 1)
-        throw Error(QStringLiteral("%1中没有\"%2\"").arg(captionOf(list), text));
+        throw Error(QStringLiteral("%1中没有\"%2\"").arg(pickListCaption(list), text));
 }
 
 } // namespace
+
+QString pickListCaption(PickList list)
+{
+    return list == PickList::ItemNames ? QStringLiteral("项目名称") : QStringLiteral("型材颜色");
+}
 
 QStringList readPickList(QSqlDatabase db, PickList list)
 {

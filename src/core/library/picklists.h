@@ -10,6 +10,9 @@ namespace tarvex {
 // xmName) and profile colours (table xcys, column xcys).
 enum class PickList { ItemNames, Colours };
 
+// The list's caption: "项目名称" or "型材颜色".
+QString pickListCaption(PickList list);
+
 // The entries in the order they were added; duplicates stay.
 QStringList readPickList(QSqlDatabase db, PickList list);
 

@@ -16,7 +16,6 @@ namespace tarvex {
 
 namespace {
 
-const char *const kFont = "宋体";
 constexpr int kColumns = 7; // 序号 窗号 门窗系列 樘数 面积 单价 金额
 constexpr int kSerialCol = 0;
 constexpr int kCountCol = 3;
@@ -24,22 +23,10 @@ constexpr int kAreaCol = 4;
 constexpr int kPriceCol = 5;
 constexpr int kAmountCol = 6;
 
-struct BookDeleter {
-    void operator()(lxw_workbook *book) const { lxw_workbook_free(book); }
-};
-
 struct Formats {
     explicit Formats(lxw_workbook *book)
     {
-        auto make = [book](bool border) {
-            lxw_format *f = workbook_add_format(book);
-            format_set_font_name(f, kFont);
-            format_set_font_size(f, 10);
-            format_set_align(f, LXW_ALIGN_VERTICAL_CENTER);
-            if (border)
-                format_set_border(f, LXW_BORDER_THIN);
-            return f;
-        };
+        auto make = [book](bool bordered) { return addCellFormat(book, bordered); };
         firm = make(false);
         format_set_font_size(firm, 16);
         format_set_bold(firm);
@@ -92,7 +79,7 @@ QString roundTo(const QString &expression)
 class OfferSheet {
 public:
     OfferSheet(lxw_worksheet *sheet, const Formats &formats, const Offer &offer)
-        : m_sheet(sheet)
+        : m_cells(sheet)
         , m_f(formats)
         , m_offer(offer)
     {
@@ -100,22 +87,22 @@ public:
 
     void write(const OfferLetterhead &head)
     {
-        check(worksheet_set_column(m_sheet, 0, 0, 6, nullptr));
-        check(worksheet_set_column(m_sheet, 1, 2, 16, nullptr));
-        check(worksheet_set_column(m_sheet, 3, 3, 7, nullptr));
-        check(worksheet_set_column(m_sheet, 4, 6, 14, nullptr));
+        check(worksheet_set_column(m_cells.sheet(), 0, 0, 6, nullptr));
+        check(worksheet_set_column(m_cells.sheet(), 1, 2, 16, nullptr));
+        check(worksheet_set_column(m_cells.sheet(), 3, 3, 7, nullptr));
+        check(worksheet_set_column(m_cells.sheet(), 4, 6, 14, nullptr));
         header(head);
         table();
         totals();
         footer(head);
-        worksheet_fit_to_pages(m_sheet, 1, 0);
-        worksheet_set_paper(m_sheet, 9); // A4
+        worksheet_fit_to_pages(m_cells.sheet(), 1, 0);
+        worksheet_set_paper(m_cells.sheet(), 9); // A4
     }
 
 private:
     void merged(const QString &text, lxw_format *format)
     {
-        writeMergedText(m_sheet, m_row, 0, m_row, kColumns - 1, text, format);
+        m_cells.mergedText(m_row, 0, m_row, kColumns - 1, text, format);
         ++m_row;
     }
 
@@ -139,8 +126,8 @@ private:
                     .arg(m_offer.date.addDays(m_offer.validityDays).toString(QStringLiteral("yyyy-MM-dd")))},
         };
         for (const auto &[left, right] : fields) {
-            writeText(m_sheet, m_row, 0, left, m_f.field);
-            writeText(m_sheet, m_row, 4, right, m_f.field);
+            m_cells.text(m_row, 0, left, m_f.field);
+            m_cells.text(m_row, 4, right, m_f.field);
             ++m_row;
         }
         if (m_offer.revision > 0) {
@@ -148,7 +135,7 @@ private:
             if (m_offer.previousTotal)
                 note += QStringLiteral(", 被替代报价的总计 ") + formatYuan(*m_offer.previousTotal)
                     + QStringLiteral("元");
-            writeText(m_sheet, m_row++, 0, note, m_f.field);
+            m_cells.text(m_row++, 0, note, m_f.field);
         }
         ++m_row;
     }
@@ -159,7 +146,7 @@ private:
             = {QStringLiteral("序号"), QStringLiteral("窗号"), QStringLiteral("门窗系列"), QStringLiteral("樘数"),
                 QStringLiteral("面积(m²)"), QStringLiteral("单价(元/m²)"), QStringLiteral("金额(元)")};
         for (int c = 0; c < kColumns; ++c)
-            writeText(m_sheet, m_row, c, headings[c], m_f.heading);
+            m_cells.text(m_row, c, headings[c], m_f.heading);
         ++m_row;
         m_firstLineRow = m_row;
         const QVector<OfferSubtotal> subtotals = offerSubtotals(m_offer);
@@ -177,14 +164,14 @@ private:
 
     void lineRow(int serial, const OfferLine &line)
     {
-        check(worksheet_write_number(m_sheet, lxw_row_t(m_row), kSerialCol, serial, m_f.count));
-        writeText(m_sheet, m_row, 1, line.window, m_f.text);
-        writeText(m_sheet, m_row, 2, line.series, m_f.text);
-        check(worksheet_write_number(m_sheet, lxw_row_t(m_row), kCountCol, line.count, m_f.count));
-        check(worksheet_write_number(m_sheet, lxw_row_t(m_row), kAreaCol, line.area, m_f.area));
-        check(worksheet_write_number(m_sheet, lxw_row_t(m_row), kPriceCol, line.unitPrice, m_f.price));
+        m_cells.number(m_row, kSerialCol, serial, m_f.count);
+        m_cells.text(m_row, 1, line.window, m_f.text);
+        m_cells.text(m_row, 2, line.series, m_f.text);
+        m_cells.number(m_row, kCountCol, line.count, m_f.count);
+        m_cells.number(m_row, kAreaCol, line.area, m_f.area);
+        m_cells.number(m_row, kPriceCol, line.unitPrice, m_f.price);
         const QString product = cellRef(m_row, kAreaCol) + QLatin1Char('*') + cellRef(m_row, kPriceCol);
-        writeFormula(m_sheet, m_row, kAmountCol, roundTo(product), toYuan(line.amount), m_f.money);
+        m_cells.formula(m_row, kAmountCol, roundTo(product), toYuan(line.amount), m_f.money);
         ++m_row;
     }
 
@@ -195,14 +182,14 @@ private:
 
     void subtotalRow(const OfferSubtotal &subtotal, int first, int last)
     {
-        writeText(m_sheet, m_row, kSerialCol, QString(), m_f.text);
-        writeText(m_sheet, m_row, 1, QStringLiteral("小计"), m_f.boldText);
-        writeText(m_sheet, m_row, 2, subtotal.series, m_f.boldText);
-        writeFormula(m_sheet, m_row, kCountCol, columnSum(kCountCol, first, last), subtotal.count, m_f.boldCount);
-        writeFormula(m_sheet, m_row, kAreaCol, QStringLiteral("ROUND(%1,2)").arg(columnSum(kAreaCol, first, last)),
+        m_cells.text(m_row, kSerialCol, QString(), m_f.text);
+        m_cells.text(m_row, 1, QStringLiteral("小计"), m_f.boldText);
+        m_cells.text(m_row, 2, subtotal.series, m_f.boldText);
+        m_cells.formula(m_row, kCountCol, columnSum(kCountCol, first, last), subtotal.count, m_f.boldCount);
+        m_cells.formula(m_row, kAreaCol, QStringLiteral("ROUND(%1,2)").arg(columnSum(kAreaCol, first, last)),
             subtotal.area, m_f.boldArea);
-        writeText(m_sheet, m_row, kPriceCol, QString(), m_f.text);
-        writeFormula(m_sheet, m_row, kAmountCol, QStringLiteral("ROUND(%1,2)").arg(columnSum(kAmountCol, first, last)),
+        m_cells.text(m_row, kPriceCol, QString(), m_f.text);
+        m_cells.formula(m_row, kAmountCol, QStringLiteral("ROUND(%1,2)").arg(columnSum(kAmountCol, first, last)),
             toYuan(subtotal.amount), m_f.boldMoney);
         ++m_row;
     }
@@ -210,12 +197,12 @@ private:
     // A totals row: caption over the first five columns, rate and amount.
     int totalRow(const QString &caption, std::optional<double> rate, const QString &formula, Fen value, bool bold)
     {
-        writeMergedText(m_sheet, m_row, 0, m_row, kPriceCol - 1, caption, m_f.boldText);
+        m_cells.mergedText(m_row, 0, m_row, kPriceCol - 1, caption, m_f.boldText);
         if (rate)
-            check(worksheet_write_number(m_sheet, lxw_row_t(m_row), kPriceCol, *rate, m_f.percent));
+            m_cells.number(m_row, kPriceCol, *rate, m_f.percent);
         else
-            writeText(m_sheet, m_row, kPriceCol, QString(), m_f.text);
-        writeFormula(m_sheet, m_row, kAmountCol, formula, toYuan(value), bold ? m_f.boldMoney : m_f.money);
+            m_cells.text(m_row, kPriceCol, QString(), m_f.text);
+        m_cells.formula(m_row, kAmountCol, formula, toYuan(value), bold ? m_f.boldMoney : m_f.money);
         return m_row++;
     }
 
@@ -258,8 +245,8 @@ private:
         }
         totalRow(QStringLiteral("总计"), std::nullopt, QStringLiteral("ROUND(%1+%2+%3,2)").arg(subtotal, discount, tax),
             t.total, true);
-        writeMergedText(m_sheet, m_row, 0, m_row, kColumns - 1, QStringLiteral("总计(大写): ") + amountInWords(t.total),
-            m_f.boldText);
+        m_cells.mergedText(
+            m_row, 0, m_row, kColumns - 1, QStringLiteral("总计(大写): ") + amountInWords(t.total), m_f.boldText);
         ++m_row;
     }
 
@@ -267,19 +254,19 @@ private:
     {
         ++m_row;
         if (!head.terms.isEmpty()) {
-            writeText(m_sheet, m_row++, 0, QStringLiteral("说明:"), m_f.field);
+            m_cells.text(m_row++, 0, QStringLiteral("说明:"), m_f.field);
             for (const QString &term : head.terms)
-                writeText(m_sheet, m_row++, 0, term, m_f.field);
+                m_cells.text(m_row++, 0, term, m_f.field);
         }
         ++m_row;
-        writeText(m_sheet, m_row, 0, QStringLiteral("报价单位(盖章): ") + head.firm.name, m_f.field);
-        writeText(m_sheet, m_row++, 4, QStringLiteral("客户确认(签字):"), m_f.field);
-        writeText(m_sheet, m_row, 0, QStringLiteral("日期: ") + m_offer.date.toString(QStringLiteral("yyyy-MM-dd")),
-            m_f.field);
-        writeText(m_sheet, m_row++, 4, QStringLiteral("日期:"), m_f.field);
+        m_cells.text(m_row, 0, QStringLiteral("报价单位(盖章): ") + head.firm.name, m_f.field);
+        m_cells.text(m_row++, 4, QStringLiteral("客户确认(签字):"), m_f.field);
+        m_cells.text(
+            m_row, 0, QStringLiteral("日期: ") + m_offer.date.toString(QStringLiteral("yyyy-MM-dd")), m_f.field);
+        m_cells.text(m_row++, 4, QStringLiteral("日期:"), m_f.field);
     }
 
-    lxw_worksheet *m_sheet;
+    SheetWriter m_cells;
     const Formats &m_f;
     const Offer &m_offer;
     int m_row = 0;
@@ -298,7 +285,7 @@ void writeOfferWorkbook(const QString &path, const Offer &offer, const OfferLett
     QByteArray tmpdir = QFile::encodeName(scratch.path());
     lxw_workbook_options options {};
     options.tmpdir = tmpdir.data();
-    std::unique_ptr<lxw_workbook, BookDeleter> book(workbook_new_opt(QFile::encodeName(built).constData(), &options));
+    std::unique_ptr<lxw_workbook, WorkbookFree> book(workbook_new_opt(QFile::encodeName(built).constData(), &options));
     if (!book)
         throw Error(QStringLiteral("无法创建工作簿 ") + QDir::toNativeSeparators(path));
     lxw_worksheet *sheet = workbook_add_worksheet(book.get(), "报价单");

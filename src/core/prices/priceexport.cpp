@@ -17,7 +17,11 @@ namespace tarvex {
 
 namespace {
 
-QList<QVariantList> readTable(const PriceTable &table)
+using RowSink = std::function<void(const QVariantList &)>;
+
+// Hands the header row and every record to add, one at a time, in the
+// table's load order; returns the number of records.
+int readTable(const PriceTable &table, const RowSink &add)
 {
     const QList<PriceColumn> &columns = priceColumns(table.name);
     QVariantList header;
@@ -26,7 +30,7 @@ QList<QVariantList> readTable(const PriceTable &table)
         header.append(c.name);
         names.append(c.name);
     }
-    QList<QVariantList> rows {header};
+    add(header);
     // Records of equal sort values keep one order from one export to the
     // next. Records without a number (the fees) go out in the table's own
     // order, the one the quotation lists them in, so that a replace from the
@@ -38,8 +42,10 @@ QList<QVariantList> readTable(const PriceTable &table)
         order.clear();
     QSqlQuery query = sqlExec(
         QStringLiteral("SELECT ") + names.join(QLatin1Char(',')) + QStringLiteral(" FROM ") + table.name + order);
+    int records = 0;
+    QVariantList row;
     while (query.next()) {
-        QVariantList row;
+        row.clear();
         for (int c = 0; c < columns.size(); ++c) {
             const QVariant value = query.value(c);
             const int type = value.typeId();
@@ -55,9 +61,10 @@ QList<QVariantList> readTable(const PriceTable &table)
             else
                 row.append(value.toLongLong());
         }
-        rows.append(row);
+        add(row);
+        ++records;
     }
-    return rows;
+    return records;
 }
 
 QString csvText(const QVariant &value)
@@ -69,58 +76,70 @@ QString csvText(const QVariant &value)
     return csvField(csvTextCell(value.toString()), u',');
 }
 
-void writeCsv(const QString &path, const QList<QVariantList> &rows)
+int writeCsv(const PriceTable &table, const QString &path)
 {
-    QByteArray bytes("\xEF\xBB\xBF");
-    for (const QVariantList &row : rows) {
+    AtomicFile file(path);
+    file.device().write("\xEF\xBB\xBF");
+    const int records = readTable(table, [&file](const QVariantList &row) {
         QStringList fields;
         for (const QVariant &value : row)
             fields.append(csvText(value));
-        bytes += fields.join(QLatin1Char(',')).toUtf8() + "\r\n";
-    }
-    saveFileAtomically(path, bytes);
+        file.device().write(fields.join(QLatin1Char(',')).toUtf8() + "\r\n");
+    });
+    file.commit();
+    return records;
 }
 
 // A workbook cell holds 32,767 characters and no control characters (XML
 // has no NUL): a text it would cut must not come back from the workbook as
 // another record.
-void checkFitsWorkbook(const PriceTable &table, const QList<QVariantList> &rows)
+void checkFitsWorkbook(const PriceTable &table, const QVariantList &row)
 {
     const QList<PriceColumn> &columns = priceColumns(table.name);
-    for (qsizetype r = 1; r < rows.size(); ++r) {
-        for (int c = 0; c < columns.size(); ++c) {
-            const QVariant &value = rows.at(r).value(c);
-            if (value.typeId() != QMetaType::QString)
-                continue;
-            const QString text = value.toString();
-            const bool control = hasControlCharacter(text);
-            if (text.size() <= kMaxCellChars && !control)
-                continue;
-            const QString record
-                = QStringLiteral("%1为“%2”的记录的%3")
-                      .arg(table.keyField, rows.at(r).value(0).toString().left(60), columns.at(c).name);
-            throw Error(QStringLiteral("无法导出到工作簿: ") + record
-                + (control ? QStringLiteral("含有控制字符, 工作簿中放不下")
-                           : QStringLiteral("有%1个字符, 单元格最多放%2个").arg(text.size()).arg(kMaxCellChars))
-                + QStringLiteral("; 请导出为.csv"));
-        }
+    for (int c = 0; c < columns.size(); ++c) {
+        const QVariant &value = row.value(c);
+        if (value.typeId() != QMetaType::QString)
+            continue;
+        const QString text = value.toString();
+        const bool control = hasControlCharacter(text);
+        if (text.size() <= kMaxCellChars && !control)
+            continue;
+        const QString record = QStringLiteral("%1为“%2”的记录的%3")
+                                   .arg(table.keyField, row.value(0).toString().left(60), columns.at(c).name);
+        throw Error(QStringLiteral("无法导出到工作簿: ") + record
+            + (control ? QStringLiteral("含有控制字符, 工作簿中放不下")
+                       : QStringLiteral("有%1个字符, 单元格最多放%2个").arg(text.size()).arg(kMaxCellChars))
+            + QStringLiteral("; 请导出为.csv"));
     }
+}
+
+int writeXlsx(const PriceTable &table, const QString &path)
+{
+    XlsxTableWriter writer(path);
+    bool header = true;
+    const int records = readTable(table, [&](const QVariantList &row) {
+        if (!header)
+            checkFitsWorkbook(table, row);
+        header = false;
+        writer.addValues(row);
+    });
+    writer.finish();
+    return records;
 }
 
 } // namespace
 
 int exportPriceTable(const PriceTable &table, const QString &path)
 {
-    QList<QVariantList> rows;
+    int records = 0;
     // One read: a load in another process cannot show through half-way.
-    inTransaction(Database::shared(), [&] { rows = readTable(table); });
-    if (QFileInfo(path).suffix().compare(QLatin1String("xlsx"), Qt::CaseInsensitive) == 0) {
-        checkFitsWorkbook(table, rows);
-        writeXlsxValues(path, rows);
-    } else {
-        writeCsv(path, rows);
-    }
-    return int(rows.size()) - 1;
+    // Each record goes to the file as it is read.
+    inTransaction(Database::shared(), [&] {
+        records = QFileInfo(path).suffix().compare(QLatin1String("xlsx"), Qt::CaseInsensitive) == 0
+            ? writeXlsx(table, path)
+            : writeCsv(table, path);
+    });
+    return records;
 }
 
 } // namespace tarvex

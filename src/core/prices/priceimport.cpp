@@ -1,20 +1,25 @@
 #include "core/prices/priceimport.h"
 
 #include "core/common/db/database.h"
+#include "core/common/db/sqlitefailure.h"
 #include "core/common/db/sqlitestatement.h"
 #include "core/common/error.h"
 #include "core/common/keytext.h"
 #include "core/common/numbers.h"
 #include "core/common/shownvalue.h"
+#include "core/common/yesno.h"
 #include "core/prices/pricecolumns.h"
 #include "core/prices/pricetables.h"
 
+#include <QCryptographicHash>
 #include <QHash>
 #include <QSet>
 #include <QSqlError>
 #include <QVector>
 
 #include <cmath>
+#include <cstring>
+#include <optional>
 
 namespace tarvex {
 
@@ -40,18 +45,6 @@ bool isBlank(const ImportRow &row)
     for (const SheetCell &cell : row.cells)
         if (!cell.text.trimmed().isEmpty())
             return false;
-    return true;
-}
-
-bool readYesNo(const QString &text, int *value)
-{
-    const QString t = text.toLower();
-    if (t == QLatin1String("1") || t == QLatin1String("true") || t == QStringLiteral("是"))
-        *value = 1;
-    else if (t == QLatin1String("0") || t == QLatin1String("false") || t == QStringLiteral("否"))
-        *value = 0;
-    else
-        return false;
     return true;
 }
 
@@ -85,9 +78,9 @@ QVariant convert(const PriceColumn &column, const SheetCell &cell, QStringList &
         return QVariant();
     }
     case PriceColumnKind::YesNo: {
-        int flag = 0;
-        if (readYesNo(text, &flag))
-            return flag;
+        bool yes = false;
+        if (readYesNo(text, &yes))
+            return yes ? 1 : 0;
         problems.append(QStringLiteral("%1%2应为1/0、True/False或是/否").arg(column.name, shown(text)));
         return QVariant();
     }
@@ -134,67 +127,160 @@ struct Candidate {
     bool differs = false;
 };
 
+// A natural key as the key index holds it: 16 bytes of its digest instead
+// of its text, so that the index of half a million rows stays small. Two
+// keys of one digest are as unlikely as a hash of this strength allows.
+struct KeyDigest {
+    quint64 high = 0;
+    quint64 low = 0;
+
+    explicit KeyDigest(const QString &key)
+    {
+        const QByteArray digest = QCryptographicHash::hash(
+            QByteArrayView(reinterpret_cast<const char *>(key.constData()), key.size() * qsizetype(sizeof(QChar))),
+            QCryptographicHash::Blake2s_128);
+        std::memcpy(&high, digest.constData(), sizeof high);
+        std::memcpy(&low, digest.constData() + sizeof high, sizeof low);
+    }
+
+    bool operator==(const KeyDigest &other) const { return high == other.high && low == other.low; }
+};
+
+size_t qHash(const KeyDigest &key, size_t seed)
+{
+    return qHashMulti(seed, key.high, key.low);
+}
+
+// What the import does with one data row of the file.
+struct PlannedRow {
+    enum class Action : quint8 { None, Insert, Update };
+    Action action = Action::None;
+    bool matched = false;
+    bool numberGiven = false; // replace: the file gives the 编号
+    bool hasNumber = false;
+    qint64 number = 0; // numbered tables: the 编号 it is written under
+    // Update: the stored record's 编号, or in a table without one the place
+    // of the record's name in PlannedImport::names.
+    qint64 target = 0;
+};
+
+} // namespace
+
+struct PlannedImport {
+    QVector<PlannedRow> rows; // one per data row of the file, in order
+    QStringList names; // the names of the records updated in a table without 编号
+    QByteArray mark; // the database's change mark when planned
+};
+
+namespace {
+
 class Planner {
 public:
-    Planner(const PriceTable &table, const PriceListFile &file, ImportMode mode)
+    Planner(const PriceTable &table, ImportMode mode, const std::function<void(int)> &progress)
         : m_table(table)
+        , m_progress(progress)
         , m_columns(priceColumns(table.name))
-        , m_file(file)
         , m_numbered(!m_columns.isEmpty() && m_columns.first().kind == PriceColumnKind::Number)
     {
         m_plan.mode = mode;
     }
 
-    PriceImportPlan plan()
+    // Reads the file's rows once and decides each; holds only the key
+    // index and what each row makes.
+    PriceImportPlan plan(const PriceListFile &file)
     {
-        int index = 0;
-        while (index < m_file.rows.size() && isBlank(m_file.rows.at(index)))
-            ++index;
-        if (index == m_file.rows.size())
-            throw Error(QStringLiteral("文件%1中没有数据").arg(m_file.path));
-        readHeader(m_file.rows.at(index));
-        for (++index; index < m_file.rows.size(); ++index) {
-            const ImportRow &row = m_file.rows.at(index);
-            if (isBlank(row))
-                continue;
-            m_rows.append(candidate(row));
+        auto planned = std::make_shared<PlannedImport>();
+        planned->mark = databaseChangeMark(Database::shared());
+        SqliteStatement lookup(Database::shared(), lookupSql());
+        forDataRows(file, [&](const ImportRow &row, int) { planned->rows.append(planRow(lookup, row, *planned)); });
+        if (m_plan.mode == ImportMode::Replace) {
+            const int stored = sqlScalar(QStringLiteral("SELECT COUNT(*) FROM ") + m_table.name).toInt();
+            m_plan.removed = stored - int(m_matchedNumbers.size() + m_matchedNames.size());
         }
-        markDuplicates();
-        if (m_plan.mode == ImportMode::Replace)
-            checkNumbers();
-        classify();
+        assignNumbers(planned->rows);
+        m_plan.planned = planned;
         return m_plan;
     }
 
-    void write()
+    // Writes what the plan decided, reading the file's rows once more.
+    void write(const PriceListFile &file, const PlannedImport &planned)
     {
-        if (m_plan.mode == ImportMode::Replace) {
+        if (m_plan.mode == ImportMode::Replace)
             sqlExec(QStringLiteral("DELETE FROM ") + m_table.name);
-            assignNumbers(0);
-        } else if (m_numbered) {
-            const QVariant last = sqlScalar(QStringLiteral("SELECT MAX(编号) FROM ") + m_table.name);
-            assignNumbers(last.isNull() ? 0 : last.toLongLong() + 1);
-        }
-        insertRows();
-        if (m_plan.mode == ImportMode::Merge)
-            updateRows();
+        QSqlQuery insert = prepared(insertSql());
+        std::optional<QSqlQuery> update;
+        int rows = 0;
+        forDataRows(file, [&](const ImportRow &row, int index) {
+            if (index >= planned.rows.size())
+                throw changedFile(file);
+            ++rows;
+            const PlannedRow &p = planned.rows.at(index);
+            if (p.action == PlannedRow::Action::None)
+                return;
+            Candidate c = candidate(row);
+            if (p.action == PlannedRow::Action::Insert) {
+                if (m_numbered)
+                    c.values[0] = p.number;
+                run(insert, c.values, c.line);
+                return;
+            }
+            if (!update)
+                update = prepared(updateSql());
+            QVariantList values;
+            for (int column = 0; column < m_columns.size(); ++column)
+                if (given(column) && !isNumberColumn(column))
+                    values.append(c.values.at(column));
+            values.append(m_numbered ? QVariant(p.target) : QVariant(planned.names.at(p.target)));
+            run(*update, values, c.line);
+        });
+        if (rows != planned.rows.size())
+            throw changedFile(file);
     }
 
 private:
     bool given(int column) const { return column >= 0 && m_cellOf.at(column) >= 0; }
     bool isNumberColumn(int column) const { return m_numbered && column == 0; }
 
-    QString headerError(const QString &what) const
+    static Error changedFile(const PriceListFile &file)
     {
-        return QStringLiteral("文件%1第%2行的表头%3").arg(m_file.path).arg(m_headerLine).arg(what);
+        return Error(QStringLiteral("文件%1在读取之后被修改过,请重新选择文件").arg(file.path));
     }
 
-    void readHeader(const ImportRow &header)
+    // The header, then every data row with its index among them.
+    void forDataRows(const PriceListFile &file, const std::function<void(const ImportRow &, int)> &data)
+    {
+        bool header = false;
+        int index = 0;
+        forEachPriceListRow(file, m_table, [&](const ImportRow &row) {
+            if (isBlank(row))
+                return;
+            if (!header) {
+                readHeader(row, file.path);
+                header = true;
+            } else {
+                data(row, index++);
+                if (m_progress)
+                    m_progress(row.line);
+            }
+        });
+        if (!header)
+            throw Error(QStringLiteral("文件%1中没有数据").arg(file.path));
+    }
+
+    QString headerError(const QString &path, const QString &what) const
+    {
+        return QStringLiteral("文件%1第%2行的表头%3").arg(path).arg(m_headerLine).arg(what);
+    }
+
+    void readHeader(const ImportRow &header, const QString &path)
     {
         m_headerLine = header.line;
         if (!header.unreadable.isEmpty())
-            throw Error(headerError(QStringLiteral("无法读取: ") + header.unreadable));
+            throw Error(headerError(path, QStringLiteral("无法读取: ") + header.unreadable));
         m_cellOf.fill(-1, m_columns.size());
+        m_columnOf.clear();
+        m_headerWidth = 0;
+        m_plan.ignoredColumns.clear();
         QStringList found;
         for (const SheetCell &cell : header.cells) {
             m_headerWidth = cell.column + 1;
@@ -211,7 +297,7 @@ private:
                 continue;
             }
             if (m_cellOf.at(column) >= 0)
-                throw Error(headerError(QStringLiteral("中%1出现了两次").arg(shown(name))));
+                throw Error(headerError(path, QStringLiteral("中%1出现了两次").arg(shown(name))));
             m_cellOf[column] = cell.column;
             m_columnOf.insert(cell.column, column);
         }
@@ -230,10 +316,11 @@ private:
         if (!priced)
             missing.append(prices.join(QStringLiteral("或")));
         if (!missing.isEmpty())
-            throw Error(headerError(QStringLiteral("缺少%1列(找到的列: %2; %3的列名为: %4)")
-                                        .arg(missing.join(QStringLiteral("、")),
-                                            found.isEmpty() ? QStringLiteral("无") : found.join(QStringLiteral("、")),
-                                            m_table.name, columnNames())));
+            throw Error(headerError(path,
+                QStringLiteral("缺少%1列(找到的列: %2; %3的列名为: %4)")
+                    .arg(missing.join(QStringLiteral("、")),
+                        found.isEmpty() ? QStringLiteral("无") : found.join(QStringLiteral("、")), m_table.name,
+                        columnNames())));
     }
 
     QString columnNames() const
@@ -297,74 +384,70 @@ private:
         return true;
     }
 
-    void markDuplicates()
+    // Checks one row against the rows before it and the table, counts it
+    // and says what it makes.
+    PlannedRow planRow(SqliteStatement &lookup, const ImportRow &row, PlannedImport &planned)
     {
-        QHash<QString, int> firstLine;
-        for (Candidate &c : m_rows) {
-            if (!c.readable || !keyComplete(c))
-                continue;
-            const auto found = firstLine.constFind(c.key);
-            if (found == firstLine.constEnd())
-                firstLine.insert(c.key, c.line);
+        Candidate c = candidate(row);
+        if (c.readable && keyComplete(c)) {
+            const KeyDigest key(c.key);
+            const auto found = m_firstLine.constFind(key);
+            if (found == m_firstLine.constEnd())
+                m_firstLine.insert(key, c.line);
             else
                 c.problems.append(QStringLiteral("%1与第%2行重复").arg(keyText(c)).arg(found.value()));
         }
-    }
-
-    // Replace keeps the numbers the file gives; they must not repeat.
-    void checkNumbers()
-    {
-        if (!m_numbered || !given(0))
-            return;
-        QHash<qint64, int> firstLine;
-        for (Candidate &c : m_rows) {
-            if (c.values.at(0).isNull())
-                continue;
+        // Replace keeps the numbers the file gives; they must not repeat.
+        if (m_plan.mode == ImportMode::Replace && m_numbered && given(0) && !c.values.at(0).isNull()) {
             const qint64 number = c.values.at(0).toLongLong();
-            const auto found = firstLine.constFind(number);
-            if (found == firstLine.constEnd())
-                firstLine.insert(number, c.line);
+            const auto found = m_numberLine.constFind(number);
+            if (found == m_numberLine.constEnd())
+                m_numberLine.insert(number, c.line);
             else
                 c.problems.append(QStringLiteral("编号%1与第%2行重复").arg(number).arg(found.value()));
         }
+        if (c.readable && keyComplete(c))
+            match(lookup, c);
+        if (c.readable)
+            checkRequired(c);
+        PlannedRow p;
+        p.matched = c.matched;
+        p.numberGiven = c.numberGiven;
+        p.hasNumber = m_numbered && !c.values.at(0).isNull();
+        p.number = p.hasNumber ? c.values.at(0).toLongLong() : 0;
+        if (!c.problems.isEmpty()) {
+            m_plan.invalid.append({c.line, c.problems.join(QStringLiteral("; "))});
+            return p;
+        }
+        if (!c.matched)
+            ++m_plan.added;
+        else if (c.differs)
+            ++m_plan.changed;
+        else
+            ++m_plan.unchanged;
+        if (c.matched && m_numbered)
+            m_matchedNumbers.insert(c.target.toLongLong());
+        else if (c.matched)
+            m_matchedNames.insert(c.target.toString());
+        if (!c.matched || m_plan.mode == ImportMode::Replace) {
+            p.action = PlannedRow::Action::Insert;
+        } else if (c.differs) {
+            p.action = PlannedRow::Action::Update;
+            if (m_numbered) {
+                p.target = c.target.toLongLong();
+            } else {
+                p.target = planned.names.size();
+                planned.names.append(c.target.toString());
+            }
+        }
+        return p;
     }
 
     QString lookupSql() const
     {
-        QStringList names;
-        for (const PriceColumn &c : m_columns)
-            names.append(c.name);
         // With several records of one key the views use the lowest 编号.
         return QStringLiteral("SELECT %1 FROM %2 WHERE %3 ORDER BY %4 LIMIT 1")
-            .arg(names.join(QLatin1Char(',')), m_table.name, keyCondition(m_table.name), m_columns.first().name);
-    }
-
-    void classify()
-    {
-        SqliteStatement lookup(Database::shared(), lookupSql());
-        QSet<QString> matchedTargets;
-        for (Candidate &c : m_rows) {
-            if (c.readable && keyComplete(c))
-                match(lookup, c);
-            if (c.readable)
-                checkRequired(c);
-            if (!c.problems.isEmpty()) {
-                m_plan.invalid.append({c.line, c.problems.join(QStringLiteral("; "))});
-                continue;
-            }
-            if (!c.matched)
-                ++m_plan.added;
-            else if (c.differs)
-                ++m_plan.changed;
-            else
-                ++m_plan.unchanged;
-            if (c.matched)
-                matchedTargets.insert(c.target.toString());
-        }
-        if (m_plan.mode == ImportMode::Replace) {
-            const int stored = sqlScalar(QStringLiteral("SELECT COUNT(*) FROM ") + m_table.name).toInt();
-            m_plan.removed = stored - int(matchedTargets.size());
-        }
+            .arg(columnNames(), m_table.name, keyCondition(m_table.name), m_columns.first().name);
     }
 
     static QVariant storedValue(const SqliteStatement &row, int column)
@@ -430,89 +513,91 @@ private:
 
     // New records get numbers after every number in use; a replaced record
     // keeps its number unless the file gives that number to another.
-    void assignNumbers(qint64 next)
+    void assignNumbers(QVector<PlannedRow> &rows)
     {
         if (!m_numbered)
             return;
+        qint64 next = 0;
+        if (m_plan.mode == ImportMode::Merge) {
+            const QVariant last = sqlScalar(QStringLiteral("SELECT MAX(编号) FROM ") + m_table.name);
+            next = last.isNull() ? 0 : last.toLongLong() + 1;
+        }
         QSet<qint64> taken;
-        for (const Candidate &c : m_rows) {
-            if (c.numberGiven) {
-                taken.insert(c.values.at(0).toLongLong());
-                next = qMax(next, c.values.at(0).toLongLong() + 1);
+        for (const PlannedRow &p : rows) {
+            if (p.numberGiven) {
+                taken.insert(p.number);
+                next = qMax(next, p.number + 1);
             }
         }
-        for (Candidate &c : m_rows) {
-            if (!c.matched || c.numberGiven)
+        for (PlannedRow &p : rows) {
+            if (!p.matched || p.numberGiven)
                 continue;
-            const qint64 kept = c.values.at(0).toLongLong();
-            if (taken.contains(kept)) {
-                c.values[0] = QVariant();
+            if (taken.contains(p.number)) {
+                p.hasNumber = false;
                 continue;
             }
-            taken.insert(kept);
-            next = qMax(next, kept + 1);
+            taken.insert(p.number);
+            next = qMax(next, p.number + 1);
         }
-        for (Candidate &c : m_rows)
-            if (c.values.at(0).isNull())
-                c.values[0] = next++;
+        for (PlannedRow &p : rows) {
+            if (!p.hasNumber) {
+                p.number = next++;
+                p.hasNumber = true;
+            }
+        }
     }
 
-    void insertRows()
+    QString insertSql() const
     {
-        QStringList names;
         QStringList marks;
-        for (const PriceColumn &c : m_columns) {
-            names.append(c.name);
+        for (int c = 0; c < m_columns.size(); ++c)
             marks.append(QStringLiteral("?"));
-        }
-        QSqlQuery insert(Database::shared());
-        const QString sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                .arg(m_table.name, names.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
-        if (!insert.prepare(sql))
-            throw Error(insert.lastError().text());
-        for (const Candidate &c : m_rows) {
-            if (c.matched && m_plan.mode == ImportMode::Merge)
-                continue;
-            for (const QVariant &value : c.values)
-                insert.addBindValue(value);
-            if (!insert.exec())
-                throw Error(QStringLiteral("第%1行: %2").arg(c.line).arg(insert.lastError().text()));
-        }
+        return QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+            .arg(m_table.name, columnNames(), marks.join(QLatin1Char(',')));
     }
 
-    void updateRows()
+    QString updateSql() const
     {
         QStringList sets;
         for (int column = 0; column < m_columns.size(); ++column)
             if (given(column) && !isNumberColumn(column))
                 sets.append(m_columns.at(column).name + QStringLiteral("=?"));
-        QSqlQuery update(Database::shared());
-        const QString sql = QStringLiteral("UPDATE %1 SET %2 WHERE %3=?")
-                                .arg(m_table.name, sets.join(QLatin1Char(',')), m_columns.first().name);
-        if (!update.prepare(sql))
-            throw Error(update.lastError().text());
-        for (const Candidate &c : m_rows) {
-            if (!c.matched || !c.differs)
-                continue;
-            for (int column = 0; column < m_columns.size(); ++column)
-                if (given(column) && !isNumberColumn(column))
-                    update.addBindValue(c.values.at(column));
-            update.addBindValue(c.target);
-            if (!update.exec())
-                throw Error(QStringLiteral("第%1行: %2").arg(c.line).arg(update.lastError().text()));
-        }
+        return QStringLiteral("UPDATE %1 SET %2 WHERE %3=?")
+            .arg(m_table.name, sets.join(QLatin1Char(',')), m_columns.first().name);
+    }
+
+    static QSqlQuery prepared(const QString &sql)
+    {
+        QSqlQuery query(Database::shared());
+        if (!query.prepare(sql))
+            throw Error(sqliteFailureText(query.lastError(), Database::shared()));
+        return query;
+    }
+
+    static void run(QSqlQuery &query, const QVariantList &values, int line)
+    {
+        for (const QVariant &value : values)
+            query.addBindValue(value);
+        if (!query.exec())
+            throw Error(
+                QStringLiteral("第%1行: %2").arg(line).arg(sqliteFailureText(query.lastError(), Database::shared())));
     }
 
     const PriceTable &m_table;
+    const std::function<void(int)> &m_progress;
     const QList<PriceColumn> &m_columns;
-    const PriceListFile &m_file;
     const bool m_numbered; // column 0 is 编号
     PriceImportPlan m_plan;
     int m_headerLine = 0;
     QVector<int> m_cellOf; // per column: the file's column holding it, -1 absent
     QHash<int, int> m_columnOf; // file column -> table column, for the columns read
     int m_headerWidth = 0; // file columns up to the header's last
-    QList<Candidate> m_rows;
+    QHash<KeyDigest, int> m_firstLine; // the key index: each key's first line
+    QHash<qint64, int> m_numberLine; // replace: each given 编号's first line
+    // The stored records the file's rows match: by 编号, or by name in a
+    // table without one.
+    QSet<qint64> m_matchedNumbers;
+    QSet<QString> m_matchedNames;
 };
 
 } // namespace
@@ -533,28 +618,32 @@ bool PriceImportPlan::sameCounts(const PriceImportPlan &other) const
         && invalid.size() == other.invalid.size();
 }
 
-PriceImportPlan previewPriceImport(const PriceTable &table, const PriceListFile &file, ImportMode mode)
+PriceImportPlan previewPriceImport(
+    const PriceTable &table, const PriceListFile &file, ImportMode mode, const std::function<void(int)> &progress)
 {
     PriceImportPlan plan;
     // One read: the look-ups see one state of the table, and take one lock.
-    inTransaction(Database::shared(), [&] { plan = Planner(table, file, mode).plan(); });
+    inTransaction(Database::shared(), [&] { plan = Planner(table, mode, progress).plan(file); });
     return plan;
 }
 
-PriceImportPlan importPriceList(
-    const PriceTable &table, const PriceListFile &file, ImportMode mode, const PriceImportPlan *previewed)
+PriceImportPlan importPriceList(const PriceTable &table, const PriceListFile &file, ImportMode mode,
+    const PriceImportPlan *previewed, const std::function<void(int)> &progress)
 {
     PriceImportPlan done;
-    // Planned and written under one write lock: another program's load waits
-    // for it, or it for the load.
+    // Planned (when it must be) and written under one write lock: another
+    // program's load waits for it, or it for the load.
     inWriteTransaction(Database::shared(), [&] {
-        Planner planner(table, file, mode);
-        done = planner.plan();
+        Planner planner(table, mode, progress);
+        const QByteArray mark = databaseChangeMark(Database::shared());
+        const bool stillTrue = previewed && previewed->planned && previewed->mode == mode && !mark.isEmpty()
+            && previewed->planned->mark == mark;
+        done = stillTrue ? *previewed : planner.plan(file);
         if (!done.invalid.isEmpty())
             throw Error(QStringLiteral("文件%1中有%2行无效,没有导入任何数据").arg(file.path).arg(done.invalid.size()));
         if (previewed && !done.sameCounts(*previewed))
             throw Error(QStringLiteral("%1在预览之后已被修改,没有导入任何数据;请重新预览").arg(table.clearName));
-        planner.write();
+        planner.write(file, *done.planned);
     });
     return done;
 }

@@ -2,6 +2,10 @@
 
 #include "core/common/db/database.h"
 #include "core/common/error.h"
+#include "core/common/io/savefile.h"
+#include "core/prices/priceexport.h"
+
+#include <QFileInfo>
 
 namespace tarvex {
 
@@ -26,14 +30,14 @@ QString PriceTable::clearQuestion() const
     return QStringLiteral("是否确定清除'") + clearName + QStringLiteral("'中所有记录?");
 }
 
-QString PriceTable::fullLoadSql() const
+GridSource PriceTable::fullLoadSource() const
 {
-    return QStringLiteral("SELECT * FROM ") + name + loadOrder;
+    return {name, QString(), {}, loadOrder};
 }
 
-QString PriceTable::filteredSql(const QString &filterSql) const
+GridSource PriceTable::filteredSource(const QString &filterSql, const QVariantList &values) const
 {
-    return QStringLiteral("SELECT * FROM ") + name + filterSql;
+    return {name, filterSql, values, QString()};
 }
 
 const PriceTable *findPriceTable(const QString &name)
@@ -86,9 +90,16 @@ void deletePriceRecord(const PriceTable &table, const QString &key)
         throw Error(QStringLiteral("%1中已没有%2为“%3”的记录").arg(table.clearName, table.keyField, key));
 }
 
-void clearPriceTable(const PriceTable &table)
+QString clearPriceTable(const PriceTable &table)
 {
+    QString copy;
+    if (sqlScalar(QStringLiteral("SELECT COUNT(*) FROM ") + table.name).toInt() > 0) {
+        const QString folder = QFileInfo(Database::shared().databaseName()).absolutePath();
+        copy = datedBackupPath(folder, table.name, QStringLiteral("csv"));
+        exportPriceTable(table, copy);
+    }
     sqlExec(QStringLiteral("DELETE FROM ") + table.name);
+    return copy;
 }
 
 } // namespace tarvex

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/common/db/sqlgridmodel.h"
 #include "core/common/materialkind.h"
 
 #include <QString>
@@ -22,9 +23,10 @@ struct PriceTable {
     // "是否确定清除'主材线重表'中所有记录?"
     QString clearQuestion() const;
     // The whole table in its load order.
-    QString fullLoadSql() const;
-    // The table narrowed by a filter's SQL tail, in the database's own order.
-    QString filteredSql(const QString &filterSql) const;
+    GridSource fullLoadSource() const;
+    // The table narrowed by a filter's SQL tail, in the order the table
+    // keeps its rows.
+    GridSource filteredSource(const QString &filterSql, const QVariantList &values) const;
 };
 
 // The settings of a price table by its name; nullptr for any other name.
@@ -42,7 +44,11 @@ PriceTableId priceTableOf(MaterialKind kind);
 // is needed, when no such record exists, or when the database fails.
 void deletePriceRecord(const PriceTable &table, const QString &key);
 
-// Deletes every record of the table. Throws Error.
-void clearPriceTable(const PriceTable &table);
+// Deletes every record of the table, after keeping them in a dated file
+// beside the working database ("lcName-备份-….csv", which 导入数据 with
+// replace brings back). Returns the file's path, or empty text when the table
+// had no record. When the file cannot be written nothing is deleted. Throws
+// Error.
+QString clearPriceTable(const PriceTable &table);
 
 } // namespace tarvex

@@ -133,31 +133,31 @@ DetailValues detailValues(const QuoteMaterialRow &m, const QuoteDetails &details
     return DetailValues();
 }
 
-void writeHeader(lxw_worksheet *ws, const Formats &f, const QuoteItem &item)
+void writeHeader(SheetWriter &ws, const Formats &f, const QuoteItem &item)
 {
-    writeMergedText(ws, kTitleRow, Serial, kTitleRow, ColumnCount - 1, item.title, f.title);
-    check(worksheet_set_row(ws, kTitleRow, 28, nullptr));
-    writeText(ws, kAreaRow, Serial, QStringLiteral("面积:"), f.label);
-    check(worksheet_write_number(ws, kAreaRow, Name, item.area, f.area));
+    ws.mergedText(kTitleRow, Serial, kTitleRow, ColumnCount - 1, item.title, f.title);
+    check(worksheet_set_row(ws.sheet(), kTitleRow, 28, nullptr));
+    ws.text(kAreaRow, Serial, QStringLiteral("面积:"), f.label);
+    ws.number(kAreaRow, Name, item.area, f.area);
     const QStringList headings {QStringLiteral("序号"), QStringLiteral("名称"), QStringLiteral("规格"),
         QStringLiteral("用量"), QStringLiteral("单位"), QStringLiteral("单价"), QStringLiteral("总价"),
         QStringLiteral("备注"), QStringLiteral("工程量"), QStringLiteral("损耗")};
     for (int c = 0; c < ColumnCount; ++c)
-        writeText(ws, kHeadingRow, c, headings.at(c), f.heading);
+        ws.text(kHeadingRow, c, headings.at(c), f.heading);
     const double widths[] = {6, 20, 14, 10, 9, 10, 12, 14, 11, 8};
     for (int c = 0; c < ColumnCount; ++c)
-        check(worksheet_set_column(ws, lxw_col_t(c), lxw_col_t(c), widths[c], nullptr));
+        check(worksheet_set_column(ws.sheet(), lxw_col_t(c), lxw_col_t(c), widths[c], nullptr));
 }
 
-void writeSection(lxw_worksheet *ws, const Formats &f, int row, const QString &number, const QString &caption)
+void writeSection(SheetWriter &ws, const Formats &f, int row, const QString &number, const QString &caption)
 {
-    writeText(ws, row, Serial, number, f.centred);
-    writeText(ws, row, Name, caption, f.bold);
+    ws.text(row, Serial, number, f.centred);
+    ws.text(row, Name, caption, f.bold);
     for (int c = Spec; c < ColumnCount; ++c)
-        writeText(ws, row, c, QString(), f.text);
+        ws.text(row, c, QString(), f.text);
 }
 
-void writeMaterialRow(lxw_worksheet *ws, const Formats &f, int row, double area, const QuoteMaterialRow &m,
+void writeMaterialRow(SheetWriter &ws, const Formats &f, int row, double area, const QuoteMaterialRow &m,
     const QuoteDetails &details, const DetailRanges &ranges)
 {
     const Lookups l = lookupsFor(m, row, details, ranges);
@@ -166,27 +166,27 @@ void writeMaterialRow(lxw_worksheet *ws, const Formats &f, int row, double area,
     // it would not (the detail sheet's loss factor is not the one the figure
     // was computed with), the figure stands as a plain number.
     const bool qtyFormula = m.raw && area > 0 && Round(*m.raw / area * v.loss, 3) == m.qty;
-    check(worksheet_write_number(ws, row, Serial, m.serial, f.centred));
-    writeText(ws, row, Name, m.name, f.text);
-    writeText(ws, row, Spec, m.spec, f.text);
+    ws.number(row, Serial, m.serial, f.centred);
+    ws.text(row, Name, m.name, f.text);
+    ws.text(row, Spec, m.spec, f.text);
     if (qtyFormula) {
-        check(worksheet_write_number(ws, row, Raw, *m.raw, f.number));
+        ws.number(row, Raw, *m.raw, f.number);
         const QString quantity = QStringLiteral("%1/%2*%3").arg(cellRef(row, Raw), areaRef(), cellRef(row, Loss));
-        writeFormula(ws, row, Qty, QLatin1Char('=') + halfEvenFormula(quantity), m.qty, f.number);
+        ws.formula(row, Qty, QLatin1Char('=') + halfEvenFormula(quantity), m.qty, f.number);
     } else {
-        writeText(ws, row, Raw, QString(), f.number);
-        check(worksheet_write_number(ws, row, Qty, m.qty, f.number));
+        ws.text(row, Raw, QString(), f.number);
+        ws.number(row, Qty, m.qty, f.number);
     }
-    writeText(ws, row, Unit, m.unit, f.centred);
+    ws.text(row, Unit, m.unit, f.centred);
     // Glass and accessory prices are rounded to 3 decimals, profile prices
     // are taken as they were typed.
     const QString price = m.kind == QuoteMaterialRow::Kind::Profile ? l.price : halfEvenFormula(l.price);
-    writeFormula(ws, row, Price, QLatin1Char('=') + price, m.price, f.number);
-    writeFormula(ws, row, Total,
+    ws.formula(row, Price, QLatin1Char('=') + price, m.price, f.number);
+    ws.formula(row, Total,
         QLatin1Char('=') + halfEvenFormula(cellRef(row, Qty) + QLatin1Char('*') + cellRef(row, Price)), m.total,
         f.number);
-    writeText(ws, row, Remark, m.remark, f.text);
-    writeFormula(ws, row, Loss, QLatin1Char('=') + l.loss, v.loss, f.number);
+    ws.text(row, Remark, m.remark, f.text);
+    ws.formula(row, Loss, QLatin1Char('=') + l.loss, v.loss, f.number);
 }
 
 // Sum of a column over rows first..last, or 0 for no rows.
@@ -197,37 +197,37 @@ QString columnSum(int first, int last, int col)
     return QStringLiteral("SUM(%1:%2)").arg(cellRef(first, col, true), cellRef(last, col, true));
 }
 
-void writeFeeRow(lxw_worksheet *ws, const Formats &f, int row, const QuoteFeeRow &fee, const QString &materialSum,
+void writeFeeRow(SheetWriter &ws, const Formats &f, int row, const QuoteFeeRow &fee, const QString &materialSum,
     const DetailRanges &r)
 {
     const QStringList match {exact(r.fyName, rowRef(row, Name))};
     const QString amount = lookup(match, r.fyAmount);
     const QString percentage = lookup(match, r.fyPercent);
-    check(worksheet_write_number(ws, row, Serial, fee.serial, f.centred));
-    writeText(ws, row, Name, fee.name, f.text);
+    ws.number(row, Serial, fee.serial, f.centred);
+    ws.text(row, Name, fee.name, f.text);
     for (int c : {Spec, Qty, Unit, Remark, Raw, Loss})
-        writeText(ws, row, c, QString(), f.text);
+        ws.text(row, c, QString(), f.text);
     // A fee whose amount is 0 is a percentage of the direct material cost.
-    writeFormula(ws, row, Price, QStringLiteral("=IF(%1=0,%2,%1)").arg(amount, percentage), fee.rate,
+    ws.formula(row, Price, QStringLiteral("=IF(%1=0,%2,%1)").arg(amount, percentage), fee.rate,
         fee.isPercentage ? f.percent : f.number);
     const QString percentageValue = halfEvenFormula(percentage + QStringLiteral("/100*") + materialSum);
-    writeFormula(ws, row, Total, QStringLiteral("=IF(%1=0,%2,%1)").arg(amount, percentageValue), fee.value, f.number);
+    ws.formula(row, Total, QStringLiteral("=IF(%1=0,%2,%1)").arg(amount, percentageValue), fee.value, f.number);
 }
 
 void writeClosingRow(
-    lxw_worksheet *ws, const Formats &f, int row, const QString &label, const QString &formula, double value)
+    SheetWriter &ws, const Formats &f, int row, const QString &label, const QString &formula, double value)
 {
-    writeText(ws, row, Serial, label, f.centred);
+    ws.text(row, Serial, label, f.centred);
     for (int c = Name; c < ColumnCount; ++c) {
         if (c != Total)
-            writeText(ws, row, c, QString(), f.text);
+            ws.text(row, c, QString(), f.text);
     }
-    writeFormula(ws, row, Total, formula, value, f.number);
+    ws.formula(row, Total, formula, value, f.number);
 }
 
 } // namespace
 
-void priceExcel(lxw_worksheet *ws, const Formats &f, const QuoteItem &item, const QuoteDetails &details,
+void priceExcel(SheetWriter &ws, const Formats &f, const QuoteItem &item, const QuoteDetails &details,
     const DetailRanges &ranges, int &done, const std::function<void(int)> &progress)
 {
     writeHeader(ws, f, item);
@@ -255,10 +255,12 @@ void priceExcel(lxw_worksheet *ws, const Formats &f, const QuoteItem &item, cons
         QLatin1Char('=') + halfEvenFormula(QStringLiteral("(%1+%2)*%3").arg(materialSum, feeSum, areaRef())),
         item.totalPrice);
 
-    worksheet_set_paper(ws, 9);
-    worksheet_fit_to_pages(ws, 1, 0);
-    worksheet_center_horizontally(ws);
-    check(worksheet_print_area(ws, 0, 0, lxw_row_t(row - 1), ColumnCount - 1));
+    worksheet_set_paper(ws.sheet(), 9);
+    worksheet_fit_to_pages(ws.sheet(), 1, 0);
+    // No print area: the sheet prints what it holds, columns A to J down to
+    // the 总价 row, and a workbook of many sheets does not pay for a defined
+    // name per sheet, which the library sorts into one list at its close.
+    worksheet_center_horizontally(ws.sheet());
 }
 
 } // namespace tarvex::quotebook

@@ -42,11 +42,11 @@ struct DetailRanges {
 // current row of each sheet in memory).
 
 // Writes the detail sheet and returns the references to its blocks.
-DetailRanges writeDetailSheet(lxw_worksheet *sheet, const Formats &formats, const QuoteDetails &details);
+DetailRanges writeDetailSheet(SheetWriter &sheet, const Formats &formats, const QuoteDetails &details);
 
 // priceExcel: one quotation sheet for one scope item. done counts the
 // material rows written over the whole workbook.
-void priceExcel(lxw_worksheet *sheet, const Formats &formats, const QuoteItem &item, const QuoteDetails &details,
+void priceExcel(SheetWriter &sheet, const Formats &formats, const QuoteItem &item, const QuoteDetails &details,
     const DetailRanges &ranges, int &done, const std::function<void(int)> &progress);
 
 } // namespace tarvex::quotebook

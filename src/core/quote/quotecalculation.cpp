@@ -38,6 +38,13 @@ QVector<FeeRecord> readFees(QSqlDatabase db)
 QuoteResult calculateQuote(const QuoteOptions &options, QuoteGroups groups, const QString &lcPriceString,
     NullPrices nullPrices, const std::function<void()> &rowDone, QSqlDatabase db)
 {
+    return calculateQuote(options, std::move(groups), lcPriceString, nullPrices, rowDone, {}, db);
+}
+
+QuoteResult calculateQuote(const QuoteOptions &options, QuoteGroups groups, const QString &lcPriceString,
+    NullPrices nullPrices, const std::function<void()> &rowDone, const std::function<void(QuoteItem &&)> &take,
+    QSqlDatabase db)
+{
     QuoteResult result;
     result.scope = options.scope;
     result.areaBasis = options.areaBasis;
@@ -46,7 +53,8 @@ QuoteResult calculateQuote(const QuoteOptions &options, QuoteGroups groups, cons
         leadingNumber(options.lossLc), leadingNumber(options.lossPj), leadingNumber(options.lossBl)};
     // The fee table cannot change during a run: read it once for all items.
     const QVector<FeeRecord> fees = readFees(db);
-    result.items.reserve(groups.items.size());
+    if (!take)
+        result.items.reserve(groups.items.size());
     for (QuoteItemInput &input : groups.items) {
         input.label = itemLabel(options.scope, input.name);
         if (options.scope == Scope::Whole) {
@@ -58,9 +66,13 @@ QuoteResult calculateQuote(const QuoteOptions &options, QuoteGroups groups, cons
                                            : QString(options.project + options.title);
         }
         input.area = Round(input.area, 2);
-        result.items.append(priceQuoteItem(input, prices, losses, fees, nullPrices, &result.warnings, rowDone));
-        checkFiniteFigures(result.items.constLast(), input.label);
+        QuoteItem item = priceQuoteItem(input, prices, losses, fees, nullPrices, &result.warnings, rowDone);
+        checkFiniteFigures(item, input.label);
         input = QuoteItemInput(); // priced: its groups are not needed any more
+        if (take)
+            take(std::move(item));
+        else
+            result.items.append(std::move(item));
     }
     return result;
 }

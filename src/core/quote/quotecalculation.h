@@ -21,6 +21,12 @@ QVector<FeeRecord> readFees(QSqlDatabase db = Database::shared());
 QuoteResult calculateQuote(const QuoteOptions &options, QuoteGroups groups, const QString &lcPriceString,
     NullPrices nullPrices, const std::function<void()> &rowDone = {}, QSqlDatabase db = Database::shared());
 
+// The same handing each item to take as soon as it is priced; the result
+// keeps none of them.
+QuoteResult calculateQuote(const QuoteOptions &options, QuoteGroups groups, const QString &lcPriceString,
+    NullPrices nullPrices, const std::function<void()> &rowDone, const std::function<void(QuoteItem &&)> &take,
+    QSqlDatabase db = Database::shared());
+
 // The same over the groups read now.
 QuoteResult calculateQuote(const QuoteOptions &options, const QString &lcPriceString, NullPrices nullPrices,
     const std::function<void()> &rowDone = {}, QSqlDatabase db = Database::shared());

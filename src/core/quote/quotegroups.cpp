@@ -1,6 +1,7 @@
 #include "core/quote/quotegroups.h"
 
 #include "core/common/error.h"
+#include "core/common/keytext.h"
 
 #include <QSet>
 #include <QSqlQuery>
@@ -55,81 +56,71 @@ struct KindQuery {
     QString fields;
     QString view;
     QString groupBy;
-    QString groupPositions; // the grouping columns by position, for the merged order
     int fieldCount;
-    int areaField; // where an area row carries the area
 };
 
 const KindQuery kProfiles {QStringLiteral("SUM(长度*线重) AS 重量,隔热,材料类别,COUNT(*)-COUNT(线重) AS 缺线重"),
-    QStringLiteral("PriceLc"), QStringLiteral("隔热,材料类别"), QStringLiteral("2,3"), 4, 0};
+    QStringLiteral("PriceLc"), QStringLiteral("隔热,材料类别"), 4};
 const KindQuery kAccessories {QStringLiteral("名称,规格,SUM(数量) AS 数量,FIRST(单位) AS 单位,FIRST(单价*折扣量) AS "
                                              "单价,FIRST(技术要求) AS 要求,COUNT(*)-COUNT(单价) AS 缺单价"),
-    QStringLiteral("PricePj"), QStringLiteral("名称,规格"), QStringLiteral("1,2"), 7, 2};
+    QStringLiteral("PricePj"), QStringLiteral("名称,规格"), 7};
 const KindQuery kGlass {
     QStringLiteral("名称,SUM(面积)AS 面积,FIRST(单价*折扣量) AS 单价,COUNT(*)-COUNT(单价) AS 缺单价"),
-    QStringLiteral("PriceBl"), QStringLiteral("名称"), QStringLiteral("1"), 4, 1};
+    QStringLiteral("PriceBl"), QStringLiteral("名称"), 4};
 
 // The whole project: the kind's groups in their grouping order. A scope:
-// the groups of every item, grouped by the scope column as well, with one
-// area row per item merged in. Rows come in the order of the scope column,
-// each item's area row (marked 0) before its groups (marked 1), the groups in
-// the order the item's own grouping gives them. The order takes the text
-// comparison of the first SELECT's columns, the view's own: scope names and
-// keys are grouped, ordered and told apart exactly as the item queries'
-// "WHERE 窗号=" and "GROUP BY" would.
-QString passSql(const KindQuery &kind, Scope scope, const QString &area)
+// the groups of every item, grouped and ordered by the scope column first
+// (the view's, whose text comparison the scope items' areas share), then by
+// the item's own grouping, the scope's name after the fields.
+QString passSql(const KindQuery &kind, Scope scope)
 {
     const QString column = scopeColumn(scope);
     if (column.isEmpty()) {
         return QStringLiteral("SELECT ") + kind.fields + QStringLiteral(" FROM ") + kind.view
             + QStringLiteral(" GROUP BY ") + kind.groupBy + QStringLiteral(" ORDER BY ") + kind.groupBy;
     }
-    QStringList areaFields(kind.fieldCount, QStringLiteral("NULL"));
-    areaFields[kind.areaField] = QStringLiteral("SUM(") + area + QLatin1Char(')');
-    return QStringLiteral("SELECT %1,%2,1 FROM %3 GROUP BY %2,%4 UNION ALL SELECT %5,%2,0 FROM mjTemp GROUP BY %2 "
-                          "ORDER BY %6,%7,%8")
-        .arg(kind.fields, column, kind.view, kind.groupBy, areaFields.join(QLatin1Char(',')),
-            QString::number(kind.fieldCount + 1), kind.groupPositions, QString::number(kind.fieldCount + 2));
+    return QStringLiteral("SELECT %1,%2 FROM %3 GROUP BY %2,%4 ORDER BY %2,%4")
+        .arg(kind.fields, column, kind.view, kind.groupBy);
 }
 
-// Walks one kind's rows. An area row opens the next scope item (the first
-// pass appends it); a group row belongs to the item open, and to none before
-// the first area row or after an item without a name, which "WHERE 窗号=" +
-// its name does not select. Every group row is passed on, for the counts.
-// Returns the number of named items.
-int walkPass(const KindQuery &kind, const QuoteOptions &options, QuoteGroups &groups, bool firstPass,
+// The scope items: one per name of the scope column in mjTemp, with its area,
+// in the order of that column.
+QString areaSql(Scope scope, const QString &area)
+{
+    return QStringLiteral("SELECT %1,SUM(%2) FROM mjTemp GROUP BY %1 ORDER BY %1").arg(scopeColumn(scope), area);
+}
+
+// Walks one kind's rows beside the items, both in the order of the scope
+// column: a group row belongs to the item of its name, and to none when it
+// has no name, which "WHERE 窗号=" does not select. Every group row is
+// passed on, for the counts.
+void walkPass(const KindQuery &kind, const QuoteOptions &options, QuoteGroups &groups, const QVector<bool> &named,
     const std::function<void(const QSqlQuery &, QuoteItemInput *)> &onGroup, QSqlDatabase db)
 {
-    QSqlQuery query = sqlExec(passSql(kind, options.scope, areaColumn(options.areaBasis)), {}, db);
+    QSqlQuery query = sqlExec(passSql(kind, options.scope), {}, db);
     if (options.scope == Scope::Whole) {
         while (query.next())
             onGroup(query, &groups.items.first());
-        return 1;
+        return;
     }
-    int areaRows = 0;
-    int named = 0;
-    int open = -1;
+    qsizetype open = 0;
     while (query.next()) {
-        if (query.value(kind.fieldCount + 1).toInt() != 0) {
-            onGroup(query, open < 0 ? nullptr : &groups.items[open]);
+        const QVariant name = query.value(kind.fieldCount);
+        if (name.isNull()) {
+            onGroup(query, nullptr);
             continue;
         }
-        const QVariant name = query.value(kind.fieldCount);
-        if (firstPass) {
-            QuoteItemInput item;
-            item.name = name.toString();
-            item.area = query.value(kind.areaField).toDouble();
-            groups.items.append(item);
-        } else if (areaRows >= groups.items.size()) {
+        const QString text = name.toString();
+        auto isOpen = [&] {
+            const QString &itemName = groups.items.at(open).name;
+            return named.at(open) && (itemName == text || sameKey(itemName, text));
+        };
+        while (open < groups.items.size() && !isOpen())
+            ++open;
+        if (open == groups.items.size())
             throw Error(QStringLiteral("报价数据在读取时发生了变化"));
-        }
-        open = name.isNull() ? -1 : areaRows;
-        named += name.isNull() ? 0 : 1;
-        ++areaRows;
+        onGroup(query, &groups.items[open]);
     }
-    if (areaRows != groups.items.size())
-        throw Error(QStringLiteral("报价数据在读取时发生了变化"));
-    return named;
 }
 
 // The profile classes of the project as lcPrice asks for them: grouped and
@@ -179,6 +170,18 @@ QuoteGroups readQuoteGroups(const QuoteOptions &options, QSqlDatabase db)
                          .toDouble();
         groups.items.append(whole);
     }
+    // Which items have a name; the whole project counts as one.
+    QVector<bool> named(groups.items.size(), true);
+    if (options.scope != Scope::Whole) {
+        QSqlQuery areas = sqlExec(areaSql(options.scope, areaColumn(options.areaBasis)), {}, db);
+        while (areas.next()) {
+            QuoteItemInput item;
+            item.name = areas.value(0).toString();
+            item.area = areas.value(1).toDouble();
+            groups.items.append(item);
+            named.append(!areas.value(0).isNull());
+        }
+    }
     TextPool texts;
     bool missingWeight = false;
     bool missingAccessory = false;
@@ -188,8 +191,8 @@ QuoteGroups readQuoteGroups(const QuoteOptions &options, QSqlDatabase db)
     QVector<std::pair<QVariant, QVariant>> usedClasses;
     QSet<QString> seenClasses;
 
-    const int named = walkPass(
-        kProfiles, options, groups, true,
+    walkPass(
+        kProfiles, options, groups, named,
         [&](const QSqlQuery &q, QuoteItemInput *item) {
             missingWeight = missingWeight || q.value(3).toLongLong() > 0;
             const QVariant cls = q.value(2);
@@ -206,7 +209,7 @@ QuoteGroups readQuoteGroups(const QuoteOptions &options, QSqlDatabase db)
         },
         db);
     walkPass(
-        kGlass, options, groups, false,
+        kGlass, options, groups, named,
         [&](const QSqlQuery &q, QuoteItemInput *item) {
             missingGlass = missingGlass || q.value(3).toLongLong() > 0;
             const QVariant name = q.value(0);
@@ -220,7 +223,7 @@ QuoteGroups readQuoteGroups(const QuoteOptions &options, QSqlDatabase db)
         },
         db);
     walkPass(
-        kAccessories, options, groups, false,
+        kAccessories, options, groups, named,
         [&](const QSqlQuery &q, QuoteItemInput *item) {
             missingAccessory = missingAccessory || q.value(6).toLongLong() > 0;
             const QVariant name = q.value(0);
@@ -242,7 +245,7 @@ QuoteGroups readQuoteGroups(const QuoteOptions &options, QSqlDatabase db)
     groups.classes = orderedClasses(usedClasses, &profileClasses, db);
     // As the counting queries' COUNT() over the groupings: classes with a
     // 隔热 value, groups with a name, items with a name.
-    groups.progressMaximum = accessoryGroups + glassGroups + profileClasses * named;
+    groups.progressMaximum = accessoryGroups + glassGroups + profileClasses * int(named.count(true));
     return groups;
 }
 

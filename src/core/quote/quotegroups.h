@@ -22,10 +22,11 @@ struct QuoteGroups {
     int progressMaximum = 0; // the counted number of material rows (an upper bound)
 };
 
-// Reads the groups of the options' scope and area basis. Each material kind
-// is grouped by the scope's column and its own grouping, and the area rows of
-// mjTemp are merged into the same ordered stream, so the engine cuts the
-// stream into scope items with its own text comparison. Throws Error.
+// Reads the groups of the options' scope and area basis. The scope items
+// and their areas come from mjTemp, grouped and ordered by the scope's
+// column; each material kind is grouped by that column and its own grouping
+// in the same order, and its rows are laid beside the items, whose names they
+// match as key texts do (letter case aside). Throws Error.
 QuoteGroups readQuoteGroups(const QuoteOptions &options, QSqlDatabase db = Database::shared());
 
 } // namespace tarvex

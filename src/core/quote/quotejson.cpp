@@ -153,22 +153,45 @@ QString areaBasisName(QuoteOptions::AreaBasis basis)
     return basis == QuoteOptions::AreaBasis::Opening ? QStringLiteral("opening") : QStringLiteral("frame");
 }
 
-QByteArray quoteResultJson(const QuoteResult &result)
+QuoteJsonWriter::QuoteJsonWriter(std::function<void(const QByteArray &)> write)
+    : m_write(std::move(write))
+{
+}
+
+void QuoteJsonWriter::begin(QuoteOptions::Scope scope, QuoteOptions::AreaBasis basis)
 {
     QByteArray out;
     {
         ObjectWriter o(out);
-        o.text("scope", scopeName(result.scope));
-        o.text("area_basis", areaBasisName(result.areaBasis));
+        o.text("scope", scopeName(scope));
+        o.text("area_basis", areaBasisName(basis));
         o.keyOnly("items");
-        out += '[';
-        for (int i = 0; i < result.items.size(); ++i) {
-            out += i ? ",\n  " : "\n  ";
-            writeItem(out, result.items[i]);
-        }
-        out += result.items.isEmpty() ? "]" : "\n]";
     }
-    out += '\n';
+    out.chop(1); // the object stays open for its items
+    out += '[';
+    m_write(out);
+}
+
+void QuoteJsonWriter::item(const QuoteItem &item)
+{
+    QByteArray out = m_items++ ? ",\n  " : "\n  ";
+    writeItem(out, item);
+    m_write(out);
+}
+
+void QuoteJsonWriter::end()
+{
+    m_write(m_items ? "\n]}\n" : "]}\n");
+}
+
+QByteArray quoteResultJson(const QuoteResult &result)
+{
+    QByteArray out;
+    QuoteJsonWriter writer([&out](const QByteArray &piece) { out += piece; });
+    writer.begin(result.scope, result.areaBasis);
+    for (const QuoteItem &item : result.items)
+        writer.item(item);
+    writer.end();
     return out;
 }
 

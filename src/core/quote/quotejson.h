@@ -4,6 +4,8 @@
 
 #include <QByteArray>
 
+#include <functional>
+
 namespace tarvex {
 
 // The quotation as JSON, keys in a fixed order and every figure as the text
@@ -12,6 +14,23 @@ namespace tarvex {
 //  "materials": [...], "fees": [...], "material_total", "fee_total",
 //  "unit_price", "total_price"}]}.
 QByteArray quoteResultJson(const QuoteResult &result);
+
+// The same text written item by item as the calculation gives them, so that
+// a run of a hundred thousand windows never holds the whole text: begin(),
+// then item() for each, then end().
+class QuoteJsonWriter {
+public:
+    // write takes every piece of the text in turn.
+    explicit QuoteJsonWriter(std::function<void(const QByteArray &)> write);
+
+    void begin(QuoteOptions::Scope scope, QuoteOptions::AreaBasis basis);
+    void item(const QuoteItem &item);
+    void end();
+
+private:
+    std::function<void(const QByteArray &)> m_write;
+    int m_items = 0;
+};
 
 // "profile", "glass" or "accessory"; "whole", "series" or "window";
 // "frame" or "opening".

@@ -17,7 +17,8 @@ bool runQuoteCalculation(QuoteRun &run, NullPrices nullPrices, const QuoteSteps 
     run.progressMaximum = groups.progressMaximum;
     if (steps.calculating)
         steps.calculating(run.progressMaximum);
-    run.result = calculateQuote(run.options, std::move(groups), run.lcPriceString, nullPrices, steps.rowDone, db);
+    run.result = calculateQuote(
+        run.options, std::move(groups), run.lcPriceString, nullPrices, steps.rowDone, steps.itemDone, db);
     return true;
 }
 

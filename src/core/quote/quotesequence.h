@@ -21,6 +21,9 @@ struct QuoteSteps {
     std::function<void(int maximum)> calculating;
     // After every material row.
     std::function<void()> rowDone;
+    // Each scope item as soon as it is priced; when set, the run's result
+    // keeps none of them, so a large run never holds them all.
+    std::function<void(QuoteItem &&item)> itemDone;
 };
 
 // The quotation sequence before any output: the project's groups are read

@@ -1,18 +1,29 @@
 #include "core/settings/pathsettings.h"
 
+#include "core/common/db/database.h"
 #include "core/common/error.h"
 #include "core/common/io/ini.h"
 #include "core/common/io/paths.h"
+#include "core/library/libraryfile.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QTemporaryFile>
 
 namespace tarvex {
 
 namespace {
 
 const QString kSection = QStringLiteral("sysPath");
+
+// Whether a file can be made in the folder, tried rather than read from the
+// permission bits (a read-only mount, an administrator's account).
+bool canWriteIn(const QString &folder)
+{
+    QTemporaryFile probe(QDir(folder).filePath(QStringLiteral(".tarvex-XXXXXX")));
+    return probe.open();
+}
 
 } // namespace
 
@@ -37,12 +48,41 @@ QString savePathSettings(const QString &iniFile, const PathSettings &settings)
     QString reason;
     if (!WriteIni(iniFile, kSection, {{QStringLiteral("path1"), path1}, {QStringLiteral("path2"), path2}}, &reason))
         throw Error(reason);
-    QString message = QStringLiteral("设置成功!重新启动软件后生效!");
-    for (const QString &folder : {path1, path2}) {
-        if (!QFileInfo(resolveFolderSetting(folder)).isDir())
-            message += QStringLiteral("\n文件夹不存在: ") + QDir::toNativeSeparators(folder);
+    return QStringLiteral("设置成功!重新启动软件后生效!");
+}
+
+QStringList folderProblems(const PathSettings &settings)
+{
+    QStringList problems;
+    const struct {
+        const char *caption;
+        QString setting;
+        QString file;
+        bool fileNeeded;
+    } folders[] = {
+        {"报价数据库路径", settings.dataFolder, Database::fileName(), true},
+        {"图库数据库路径", settings.libraryFolder, libraryFileName(), false},
+    };
+    for (const auto &f : folders) {
+        const QString folder = resolveFolderSetting(cleanFolderText(f.setting));
+        const QString shown = QString::fromUtf8(f.caption) + QStringLiteral(" ") + QDir::toNativeSeparators(folder);
+        if (!QFileInfo(folder).isDir())
+            problems.append(shown + QStringLiteral(" 不存在"));
+        else if (!canWriteIn(folder))
+            problems.append(shown + QStringLiteral(" 不能写入"));
+        else if (f.fileNeeded && !QFileInfo::exists(QDir(folder).filePath(f.file)))
+            problems.append(shown + QStringLiteral(" 中没有 %1, 启动时将建立空的数据库").arg(f.file));
     }
-    return message;
+    return problems;
+}
+
+QString libraryToCreate(const PathSettings &settings)
+{
+    const QString folder = resolveFolderSetting(cleanFolderText(settings.libraryFolder));
+    const QString file = QDir(folder).filePath(libraryFileName());
+    if (!QFileInfo(folder).isDir() || !canWriteIn(folder) || QFileInfo::exists(file) || isProgramFolderLibrary(file))
+        return QString();
+    return file;
 }
 
 } // namespace tarvex

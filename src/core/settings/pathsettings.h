@@ -17,9 +17,21 @@ PathSettings readPathSettings(const QString &iniFile);
 // paste brought in are removed.
 QString cleanFolderText(const QString &text);
 
-// Writes path1 and path2 as typed (cleaned). Returns the message to show:
-// "设置成功!重新启动软件后生效!", followed by a line for each folder that does
-// not exist. Throws Error when cs.ini cannot be written.
+// What will fail at the next start with these folders, one line each: a
+// folder that does not exist or cannot be written, a data folder without
+// newdb.sqlite (an empty one would be made), a library folder that cannot
+// hold xltDb.sqlite. Empty when both are fine. A library folder that could
+// hold the file but has none is libraryToCreate's business.
+QStringList folderProblems(const PathSettings &settings);
+
+// The library file the library folder lacks, when it is a folder one can be
+// made in (and not the program folder, which makes its own); empty text
+// otherwise.
+QString libraryToCreate(const PathSettings &settings);
+
+// Writes path1 and path2 as typed (cleaned); unchecked, as the user may mean
+// a folder that is not there yet. Returns "设置成功!重新启动软件后生效!".
+// Throws Error when cs.ini cannot be written.
 QString savePathSettings(const QString &iniFile, const PathSettings &settings);
 
 } // namespace tarvex

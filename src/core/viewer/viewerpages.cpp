@@ -27,9 +27,9 @@ MaterialKind viewerPageKind(int page)
     return kMaterialKinds[page];
 }
 
-QString viewerPageQuery(MaterialKind kind, const QString &filterSql)
+GridSource viewerPageSource(MaterialKind kind, const QString &filterSql, const QVariantList &values)
 {
-    return QStringLiteral("SELECT * FROM ") + viewerPage(kind).source + filterSql;
+    return {viewerPage(kind).source, filterSql, values, QString()};
 }
 
 QString viewerCaption(const QString &filePath)

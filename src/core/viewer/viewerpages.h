@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/common/db/sqlgridmodel.h"
 #include "core/common/materialkind.h"
 #include "core/prices/missingprices.h"
 
@@ -23,9 +24,9 @@ const ViewerPage &viewerPage(MaterialKind kind);
 // The kind a page shows by its index (0 to 3); throws Error for any other.
 MaterialKind viewerPageKind(int page);
 
-// The query that fills a page, with a filter's SQL tail (empty or
-// " WHERE ..." with placeholders).
-QString viewerPageQuery(MaterialKind kind, const QString &filterSql = QString());
+// What fills a page: its source with a filter's SQL tail (empty or
+// " WHERE ..." with placeholders) and the values bound to them.
+GridSource viewerPageSource(MaterialKind kind, const QString &filterSql = QString(), const QVariantList &values = {});
 
 // The viewer's caption: "报价原始数据编辑", followed by "-" and the path of
 // the file the working tables came from or were last saved to.

@@ -23,4 +23,10 @@ void BackgroundArea::paintEvent(QPaintEvent *event)
     painter.drawPixmap(origin, scaled);
 }
 
+void BackgroundArea::resizeEvent(QResizeEvent *event)
+{
+    QMdiArea::resizeEvent(event);
+    emit resized();
+}
+
 } // namespace tarvex

@@ -14,8 +14,13 @@ public:
     void setPicture(const QPixmap &picture);
     bool hasPicture() const { return !m_picture.isNull(); }
 
+signals:
+    // The client area took a new size (the main window shown or resized).
+    void resized();
+
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     QPixmap m_picture;

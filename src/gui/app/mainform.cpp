@@ -22,9 +22,12 @@
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLocale>
 #include <QMdiSubWindow>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -84,10 +87,22 @@ MainForm::MainForm(QWidget *parent)
     setCentralWidget(m_area);
     buildToolbar();
     buildStatusBar();
-    resize(1280, 860);
+    connect(m_area, &BackgroundArea::resized, this, &MainForm::refitFillingWindows);
+    // Until the window system maximizes it, as large as the screen allows.
+    QSize size(1280, 860);
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        size = size.boundedTo(screen->availableSize());
+    resize(size);
 }
 
-MainForm::~MainForm() = default;
+MainForm::~MainForm()
+{
+    // The child windows outlive this part of the window: they must not
+    // release their panels into it.
+    for (QObject *writer : std::as_const(m_panelWriters))
+        if (writer)
+            disconnect(writer, &QObject::destroyed, this, &MainForm::releasePanelsOf);
+}
 
 void MainForm::buildToolbar()
 {
@@ -95,7 +110,13 @@ void MainForm::buildToolbar()
     m_toolbar->setObjectName(QStringLiteral("Toolbar1"));
     m_toolbar->setMovable(false);
     m_toolbar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    m_toolbar->setIconSize(QSize(32, 32));
+    m_toolbar->setIconSize(QSize(30, 30));
+    // Captions a little smaller than the window's text: the 22 entries fit a
+    // screen 1024 pixels wide, 退出系统 included.
+    QFont captions = m_toolbar->font();
+    if (captions.pointSizeF() > 0)
+        captions.setPointSizeF(qMax(8.0, captions.pointSizeF() - 1.5));
+    m_toolbar->setFont(captions);
     addToolBar(Qt::TopToolBarArea, m_toolbar);
     m_buttons = fillIndexedToolbar(m_toolbar, mainEntries());
     addIndexedEntry(m_toolbar, m_buttons, {"下料优化", tileIcon(QStringLiteral("切"), QColor(kQuote))}, m_buttons[12]);
@@ -148,6 +169,7 @@ void MainForm::buildStatusBar()
     bar->setObjectName(QStringLiteral("Bar1"));
     bar->setSizeGripEnabled(true);
     m_panels.resize(6);
+    m_panelWriters.resize(6);
     for (int i = 1; i <= 5; ++i) {
         auto *panel = new QLabel(bar);
         panel->setObjectName(QStringLiteral("Panel%1").arg(i));
@@ -224,8 +246,31 @@ QList<QAction *> MainForm::projectActions() const
 void MainForm::setPanelText(StatusPanel panel, const QString &text)
 {
     const int index = int(panel);
-    if (index >= 1 && index <= 5)
-        m_panels[index]->setText(text);
+    if (index < 1 || index > 5)
+        return;
+    m_panels[index]->setText(text);
+    if (panel != StatusPanel::RecordCount && panel != StatusPanel::Filter)
+        return;
+    // A window's count must not outlive it: the next window may have none.
+    QObject *previous = m_panelWriters[index];
+    m_panelWriters[index] = sender();
+    // A window that holds no panel any more need not be heard when it goes
+    // (and must not be once this window is being destroyed).
+    if (previous && previous != sender() && !m_panelWriters.contains(previous))
+        disconnect(previous, &QObject::destroyed, this, &MainForm::releasePanelsOf);
+    if (QObject *writer = sender())
+        connect(writer, &QObject::destroyed, this, &MainForm::releasePanelsOf, Qt::UniqueConnection);
+}
+
+void MainForm::releasePanelsOf(QObject *writer)
+{
+    for (const StatusPanel panel : {StatusPanel::RecordCount, StatusPanel::Filter}) {
+        const int index = int(panel);
+        if (m_panelWriters[index] == writer) {
+            m_panelWriters[index] = nullptr;
+            m_panels[index]->clear();
+        }
+    }
 }
 
 QString MainForm::panelText(int panel) const
@@ -249,6 +294,11 @@ QList<QWidget *> MainForm::childForms() const
     return forms;
 }
 
+namespace {
+// The geometry last given to a window that fills the client area.
+const char *const kFilledGeometry = "tarvexFilledGeometry";
+} // namespace
+
 void MainForm::showChild(QWidget *form, Placement placement)
 {
     form->setAttribute(Qt::WA_DeleteOnClose);
@@ -257,7 +307,10 @@ void MainForm::showChild(QWidget *form, Placement placement)
     const QRect client = m_area->viewport()->rect();
     if (placement == Placement::Fill) {
         sub->setGeometry(client);
+        sub->setProperty(kFilledGeometry, sub->geometry());
     } else {
+        // A small window of its own size: nothing to maximize.
+        sub->setWindowFlags(Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
         sub->adjustSize();
         const QSize size = sub->size();
         sub->move(
@@ -266,6 +319,23 @@ void MainForm::showChild(QWidget *form, Placement placement)
     sub->show();
     form->show();
     form->setFocus();
+}
+
+void MainForm::refitFillingWindows()
+{
+    const QRect client = m_area->viewport()->rect();
+    for (QMdiSubWindow *sub : m_area->subWindowList()) {
+        const QVariant filled = sub->property(kFilledGeometry);
+        if (!filled.isValid() || sub->isMaximized() || sub->isMinimized())
+            continue;
+        // Moved or resized by the user: left where the user put it.
+        if (sub->geometry() != filled.toRect()) {
+            sub->setProperty(kFilledGeometry, QVariant());
+            continue;
+        }
+        sub->setGeometry(client);
+        sub->setProperty(kFilledGeometry, sub->geometry());
+    }
 }
 
 void MainForm::openFileFromToolbar()

@@ -62,11 +62,15 @@ public:
     QList<QAction *> projectActions() const;
 
     // Status bar panels 1..5; child windows set them by their statusText.
+    // The record count and the filter go when the window that wrote them
+    // closes.
     void setPanelText(StatusPanel panel, const QString &text);
     QString panelText(int panel) const;
 
     QMdiArea *mdiArea() const;
     // Shows a window as a child of the client area, filling it or centred.
+    // A window that fills the area keeps filling it as the main window is
+    // shown and resized, until the user moves or resizes it.
     void showChild(QWidget *form, Placement placement);
     // The windows in the client area, and the open one of a type.
     QList<QWidget *> childForms() const;
@@ -113,12 +117,15 @@ private:
     void activate(QWidget *form);
     // The entries that need the project follow the viewer.
     void setProjectOpen(bool open);
+    void refitFillingWindows();
+    void releasePanelsOf(QObject *writer);
 
     BackgroundArea *m_area;
     QToolBar *m_toolbar;
     QVector<QAction *> m_buttons; // index 0 unused
     Actions m_actions;
     QVector<QLabel *> m_panels; // index 0 unused
+    QVector<QObject *> m_panelWriters; // the window whose text a panel shows
 };
 
 } // namespace tarvex

@@ -6,6 +6,14 @@
 
 namespace tarvex {
 
+namespace {
+
+constexpr int kSampleRows = 40;
+constexpr int kMinColumnWidth = 72;
+constexpr int kMaxColumnWidth = 300;
+
+} // namespace
+
 FlexGrid::FlexGrid(QWidget *parent)
     : QTableView(parent)
     , m_model(new SqlGridModel(this))
@@ -14,7 +22,6 @@ FlexGrid::FlexGrid(QWidget *parent)
     setSelectionMode(QAbstractItemView::NoSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
-    setFont(QFont(QStringLiteral("宋体"), 10));
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 8);
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setMinimumWidth(36);
@@ -30,6 +37,14 @@ FlexGrid::FlexGrid(QWidget *parent)
 void FlexGrid::load(const QString &sql, QSqlDatabase db, const QVariantList &values)
 {
     m_model->setQuery(sql, db, values);
+    m_row = 0;
+    m_col = 0;
+    m_lastRow = 0;
+}
+
+void FlexGrid::load(const GridSource &source, QSqlDatabase db)
+{
+    m_model->setSource(source, db);
     m_row = 0;
     m_col = 0;
     m_lastRow = 0;
@@ -173,6 +188,19 @@ void FlexGrid::headerDoubleClicked(int section)
 {
     setCurrentCell(1, section);
     emit cellDoubleClicked(m_row, m_col);
+}
+
+void FlexGrid::fitColumns()
+{
+    const QFontMetrics cellMetrics = fontMetrics();
+    const QFontMetrics headerMetrics = horizontalHeader()->fontMetrics();
+    const int sample = qMin(recordCount(), kSampleRows);
+    for (int c = 0; c < cols(); ++c) {
+        int width = headerMetrics.horizontalAdvance(headerText(c)) + 32;
+        for (int r = 1; r <= sample; ++r)
+            width = qMax(width, cellMetrics.horizontalAdvance(textMatrix(r, c)) + 24);
+        setColumnWidth(c, qBound(kMinColumnWidth, width, kMaxColumnWidth));
+    }
 }
 
 } // namespace tarvex

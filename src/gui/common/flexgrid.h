@@ -20,6 +20,8 @@ public:
     // Loads the query with values bound to its placeholders; throws Error
     // and keeps the old rows on failure.
     void load(const QString &sql, QSqlDatabase db, const QVariantList &values = {});
+    // The same for a large source, read by key (SqlGridModel::setSource).
+    void load(const GridSource &source, QSqlDatabase db);
     SqlGridModel *gridModel() const { return m_model; }
 
     int rows() const { return m_model->rowCount() + 1; }
@@ -50,6 +52,10 @@ public:
 
     // Rectangle of a cell in this widget's coordinates (row 0 = header cell).
     QRect cellRect(int row, int col) const;
+
+    // Columns as wide as their header and the rows on the first screen need
+    // (within bounds), so that a large page opens as fast as a small one.
+    void fitColumns();
 
     // Every cell as text, header row first (for the export).
     QList<QStringList> allTexts() const;

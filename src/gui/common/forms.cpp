@@ -62,6 +62,12 @@ void closeForm(QWidget *form)
         form->close();
 }
 
+void setSmallDialogFrame(QWidget *dialog)
+{
+    dialog->setWindowFlags((dialog->windowFlags() & Qt::WindowStaysOnTopHint) | Qt::Dialog | Qt::CustomizeWindowHint
+        | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+}
+
 bool IsFormLoaded(const QString &name)
 {
     for (QWidget *form : openForms())

@@ -14,6 +14,10 @@ void CloseChildWindows();
 // Closes a window; inside the main window the frame around it goes too.
 void closeForm(QWidget *form);
 
+// A small dialog's frame: a title and a close box, no maximize or help
+// button (the dialog is made for its size). Keeps staying on top.
+void setSmallDialogFrame(QWidget *dialog);
+
 // True when a window with this object name is open (exact comparison).
 bool IsFormLoaded(const QString &name);
 

@@ -1,6 +1,7 @@
 #include "gui/library/dwgform.h"
 
 #include "core/common/error.h"
+#include "core/common/io/savefile.h"
 #include "core/common/messages.h"
 #include "core/library/libraryfile.h"
 #include "core/library/librarypicture.h"
@@ -57,7 +58,9 @@ public:
     explicit PreviewPanel(QWidget *parent)
         : QWidget(parent)
     {
-        setMinimumSize(5 * 110, 4 * 110);
+        // Small enough for the window to fit a 1024 by 768 screen; the
+        // pictures grow with the frame.
+        setMinimumSize(kColumns * 72, kRows * 76);
     }
 
     void add(ImageBox *picture, QLabel *caption) { m_items.append({picture, caption}); }
@@ -111,10 +114,12 @@ void DwgForm::buildControls()
     m_tree->setUniformRowHeights(true);
     connect(m_tree, &QTreeWidget::itemExpanded, this, &DwgForm::seriesExpanded);
     connect(m_tree, &QTreeWidget::itemCollapsed, this, &DwgForm::seriesCollapsed);
+    connect(m_tree, &QTreeWidget::itemClicked, this, &DwgForm::templateChosen);
+    connect(m_tree, &QTreeWidget::itemActivated, this, &DwgForm::templateChosen);
     auto *treeLayout = new QVBoxLayout(treeFrame);
     treeLayout->addWidget(m_tree);
-    treeFrame->setMinimumWidth(220);
-    treeFrame->setMaximumWidth(300);
+    treeFrame->setMinimumWidth(160);
+    treeFrame->setMaximumWidth(220);
 
     auto *previewFrame = new QGroupBox(QStringLiteral("立面图预览"), this);
     previewFrame->setObjectName(QStringLiteral("Frame2"));
@@ -165,7 +170,7 @@ void DwgForm::buildControls()
 
     auto *infoFrame = new QGroupBox(QStringLiteral("图纸信息"), this);
     infoFrame->setObjectName(QStringLiteral("Frame3"));
-    infoFrame->setFixedWidth(250);
+    infoFrame->setFixedWidth(230);
     auto *infoLayout = new QVBoxLayout(infoFrame);
     for (int i = 0; i < 3; ++i) {
         m_infoLabels[i] = new QLabel(infoFrame);
@@ -315,6 +320,36 @@ void DwgForm::seriesExpanded(QTreeWidgetItem *item)
     openSeries(item->data(0, kSeriesRole).toString());
 }
 
+void DwgForm::templateChosen(QTreeWidgetItem *item)
+{
+    if (item->parent())
+        showTemplate(item->parent()->data(0, kSeriesRole).toString(), item->text(0));
+}
+
+void DwgForm::showTemplate(const QString &series, const QString &name)
+{
+    try {
+        const qint32 id = SeriesPager::firstRecordNamed(m_libConn->db(), series, name);
+        if (id == 0)
+            throw Error(QStringLiteral("图库中已没有门窗系列 %1 的模板 %2").arg(series, name));
+        if (m_pager.series() != series || m_pager.curPage() == 0)
+            openSeries(series);
+        showRecord(series, id);
+    } catch (const Error &e) {
+        reportError(e.message());
+    }
+}
+
+void DwgForm::showRecord(const QString &series, qint32 id)
+{
+    const int page = SeriesPager::pageOfRecord(m_libConn->db(), series, id);
+    if (page >= 1 && page != m_pager.curPage())
+        showPage(page);
+    for (int i = 0; i < visibleSlots(); ++i)
+        if (m_tuId[i] == id && selectedSlot() != i + 1)
+            selectSlot(i + 1);
+}
+
 void DwgForm::seriesCollapsed(QTreeWidgetItem *item)
 {
     if (item->parent())
@@ -436,9 +471,13 @@ void DwgForm::openWorkbook(int n)
 void DwgForm::modifyRecord()
 {
     try {
-        modifyLibraryRecord(m_libConn->db(), {m_curId, m_series->text(), m_name->text(), m_description->toPlainText()});
+        const qint32 id = m_curId;
+        modifyLibraryRecord(m_libConn->db(), {id, m_series->text(), m_name->text(), m_description->toPlainText()});
         messages().information(QStringLiteral("记录修改成功!"));
+        const QString series = m_series->text().trimmed();
         Reftree();
+        // The record stays in view, on whichever page of its series it is.
+        showRecord(series, id);
     } catch (const Error &e) {
         reportError(e.message());
     }
@@ -462,8 +501,12 @@ void DwgForm::clearRecords()
     if (!messages().question(QStringLiteral("确实要清除所有记录吗?此操作是不可逆的,请谨慎使用!")))
         return;
     try {
-        clearLibraryRecords(m_libConn->db());
-        messages().information(QStringLiteral("记录清除成功!"));
+        const QString copy = clearLibraryRecords(m_libConn->db());
+        QString text = QStringLiteral("记录清除成功!");
+        if (!copy.isEmpty())
+            text += QLatin1Char('\n') + backupKeptText(copy)
+                + QStringLiteral("\n需要恢复时, 关闭图库窗口, 用此文件替换 %1。").arg(libraryFileName());
+        messages().information(text);
         Reftree();
     } catch (const Error &e) {
         reportError(e.message());
@@ -482,12 +525,7 @@ void DwgForm::importRecord()
         const QString series = dialog.series();
         refreshTree(series, true);
         // The new record is last in its series: show its page and select it.
-        const int page = SeriesPager::pageOfRecord(m_libConn->db(), series, id);
-        if (page > 1)
-            showPage(page);
-        for (int i = 0; i < visibleSlots(); ++i)
-            if (m_tuId[i] == id)
-                selectSlot(i + 1);
+        showRecord(series, id);
     } catch (const Error &e) {
         reportError(e.message());
     }

@@ -50,6 +50,9 @@ public:
     void selectSlot(int n);
     // Double click on picture n: its cutting-list workbook opened.
     void openWorkbook(int n);
+    // A template node chosen in the tree: its first picture selected, on
+    // whichever page of its series it stands.
+    void showTemplate(const QString &series, const QString &name);
 
     // The record commands 修改, 删除, 清空 and 导入.
     void modifyRecord();
@@ -72,6 +75,9 @@ private:
     void setPageButtons();
     void refreshTree(const QString &series, bool expand);
     void showPage(int page);
+    // Turns to the page of the series that shows the record and selects it.
+    void showRecord(const QString &series, qint32 id);
+    void templateChosen(QTreeWidgetItem *item);
     QTreeWidgetItem *seriesItem(const QString &series) const;
     void seriesExpanded(QTreeWidgetItem *item);
     void seriesCollapsed(QTreeWidgetItem *item);

@@ -5,6 +5,7 @@
 #include "core/library/librarypicture.h"
 #include "core/library/libraryrecords.h"
 #include "gui/common/filedialogs.h"
+#include "gui/common/forms.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -62,6 +63,7 @@ DwgImport::DwgImport(QSqlDatabase db, const QStringList &series, const QString &
     , m_preview(new QLabel(this))
 {
     setObjectName(QStringLiteral("DwgImport"));
+    setSmallDialogFrame(this);
     setWindowTitle(QStringLiteral("导入图库记录"));
     m_seriesBox->setObjectName(QStringLiteral("Combo1"));
     m_seriesBox->setEditable(true);

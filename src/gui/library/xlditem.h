@@ -22,36 +22,45 @@ public:
     explicit XldItem(QWidget *parent = nullptr);
     ~XldItem() override;
 
-    // Connects and fills both lists, item-name mode. On failure reports
-    // "当前错误:" and returns false (the dialog closes).
-    bool load();
+    // Connects and fills both lists, the given list active with the entry
+    // chosen (else its first entry). On failure reports "当前错误:" and
+    // returns false (the dialog closes).
+    bool load(PickList active = PickList::ItemNames, const QString &chosen = QString());
 
-    void addEntry(); // 添加
-    void deleteEntry(); // 删除
-    void renameEntry(); // 修改
-    void closeDialog(); // 关闭
+    void addEntry(); // 添加, also Enter in an entry field
+    // 删除: the entry the active list shows, after asking; a typed text that
+    // is no entry of the list deletes nothing.
+    void deleteEntry();
+    // 修改: the entry chosen in the active list takes the typed text.
+    void renameEntry();
+    void closeDialog(); // 关闭, also Esc
 
     // The entries chosen last (or selected at load).
     const QString &selName() const { return m_selName; }
     const QString &selColour() const { return m_selColour; }
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     PickList activeList() const;
     QComboBox *activeCombo() const;
+    QString &chosenEntry(PickList list);
     void setMode(PickList list);
-    void refresh(); // load again after a change; closes on failure
+    // Loads again after a change, staying in the list worked on; closes on failure.
+    void refresh(const QString &chosen);
 
     std::unique_ptr<LibraryConnection> m_conn;
     QString m_selName;
     QString m_selColour;
-    QRadioButton *m_option1;
-    QRadioButton *m_option2;
-    QComboBox *m_combo1;
-    QComboBox *m_combo2;
-    QPushButton *m_add;
-    QPushButton *m_delete;
-    QPushButton *m_rename;
-    QPushButton *m_close;
+    QRadioButton *m_option1 = nullptr;
+    QRadioButton *m_option2 = nullptr;
+    QComboBox *m_combo1 = nullptr;
+    QComboBox *m_combo2 = nullptr;
+    QPushButton *m_add = nullptr;
+    QPushButton *m_delete = nullptr;
+    QPushButton *m_rename = nullptr;
+    QPushButton *m_close = nullptr;
 };
 
 } // namespace tarvex

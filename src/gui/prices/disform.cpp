@@ -4,6 +4,7 @@
 #include "core/common/db/database.h"
 #include "core/common/db/gridfilter.h"
 #include "core/common/error.h"
+#include "core/common/io/savefile.h"
 #include "core/common/messages.h"
 #include "core/prices/pricetables.h"
 #include "gui/common/dialogrunner.h"
@@ -173,8 +174,9 @@ void DisForm::fullLoad()
     QString failure;
     m_flex->setUpdatesEnabled(false);
     try {
-        m_flex->load(m_table.fullLoadSql(), Database::shared());
+        m_flex->load(m_table.fullLoadSource(), Database::shared());
         showCount();
+        m_flex->fitColumns();
         m_flex->setCurrentCell(1, 0);
     } catch (const Error &e) {
         failure = e.message();
@@ -187,8 +189,9 @@ void DisForm::fullLoad()
 void DisForm::ReadData()
 {
     SelfMove moving(m_moving);
-    m_flex->load(m_table.filteredSql(m_filter.sql()), Database::shared(), m_filter.values());
+    m_flex->load(m_table.filteredSource(m_filter.sql(), m_filter.values()), Database::shared());
     showCount();
+    m_flex->fitColumns();
     m_flex->setCurrentCell(1, 0);
 }
 
@@ -261,16 +264,22 @@ void DisForm::deleteRecord()
 
 void DisForm::clearTable()
 {
+    QString copy;
     try {
         if (!messages().question(m_table.clearQuestion()))
             return;
-        clearPriceTable(m_table);
+        copy = clearPriceTable(m_table);
     } catch (const Error &e) {
         reportError(e.message());
         return;
     }
     // The rows that were cleared must not stay on screen.
     fullLoad();
+    QString text = QStringLiteral("记录清除成功!");
+    if (!copy.isEmpty())
+        text += QLatin1Char('\n') + backupKeptText(copy)
+            + QStringLiteral("\n需要恢复时, 用“导入数据”以替换方式导入此文件。");
+    messages().information(text);
 }
 
 void DisForm::importData()

@@ -5,6 +5,7 @@
 #include "core/common/numbers.h"
 #include "core/prices/pricerecords.h"
 #include "gui/common/flexgrid.h"
+#include "gui/common/forms.h"
 #include "gui/prices/flexmove.h"
 
 #include <QComboBox>
@@ -26,7 +27,7 @@ PriceEntryDialog::PriceEntryDialog(const PriceEntryRequest &request, QWidget *pa
     , m_save(new QPushButton(QStringLiteral("确 定"), this))
     , m_cancel(new QPushButton(QStringLiteral("取 消"), this))
 {
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    setSmallDialogFrame(this);
     m_previous->setObjectName(QStringLiteral("Command1"));
     m_next->setObjectName(QStringLiteral("Command2"));
     m_save->setObjectName(QStringLiteral("Command3"));

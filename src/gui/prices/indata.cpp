@@ -3,6 +3,7 @@
 #include "core/common/error.h"
 #include "core/common/io/paths.h"
 #include "core/common/messages.h"
+#include "core/common/yesno.h"
 #include "core/prices/pricelists.h"
 #include "core/prices/pricerecords.h"
 
@@ -76,11 +77,9 @@ void InData::loadBrowserRow(int row, bool stepping)
     m_number->setText(cell(row, 0));
     m_code->setText(cell(row, 3));
     m_weight->setText(numberCell(row, 4));
-    const QString thermal = cell(row, 5);
-    if (!thermal.isEmpty()) {
-        const bool yes = thermal == QStringLiteral("True") || (thermal.toDouble() != 0);
-        (yes ? m_thermalYes : m_thermalNo)->setChecked(true);
-    }
+    bool thermal = false;
+    if (readYesNo(cell(row, 5), &thermal))
+        (thermal ? m_thermalYes : m_thermalNo)->setChecked(true);
     m_class->setEditText(cell(row, 6));
     m_remark->setText(cell(row, 7));
 }

@@ -8,6 +8,7 @@
 #include "core/offer/offersequence.h"
 #include "core/quote/datacheck.h"
 #include "core/quote/quotesequence.h"
+#include "gui/common/forms.h"
 #include "gui/prices/missingpriceform.h"
 #include "gui/quote/quoteoutputs.h"
 
@@ -73,7 +74,7 @@ BjForm::BjForm(QWidget *parent)
     setWindowTitle(QStringLiteral("报价计算及输出"));
     setModal(true);
     setWindowFlag(Qt::WindowStaysOnTopHint);
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    setSmallDialogFrame(this);
     buildControls();
     loadOptions();
 }
@@ -166,10 +167,11 @@ void BjForm::buildControls()
     }
     m_proBar = new QProgressBar(this);
     m_proBar->setObjectName(QStringLiteral("ProBar"));
-    m_proBar->setFixedWidth(kProBarWidth);
+    // As wide as the dialog already is: the dialog keeps its size while it runs.
+    m_proBar->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     m_proBar->setMinimum(0);
     m_proBar->setTextVisible(false);
-    bottom->addWidget(m_proBar);
+    bottom->addWidget(m_proBar, 1);
     bottom->addStretch();
     connect(m_command[0], &QPushButton::clicked, this, &BjForm::paperQuotation);
     connect(m_command[1], &QPushButton::clicked, this, &BjForm::excelQuotation);

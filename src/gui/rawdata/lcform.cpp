@@ -5,6 +5,7 @@
 #include "core/rawedit/rawlayout.h"
 #include "core/rawedit/rawrecords.h"
 #include "gui/common/flexgrid.h"
+#include "gui/common/forms.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -22,6 +23,7 @@ LcForm::LcForm(FlexGrid *grid, MaterialKind kind, EntryMode mode, QWidget *paren
     , m_mode(mode)
 {
     setObjectName(QStringLiteral("LcForm"));
+    setSmallDialogFrame(this);
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(mode == EntryMode::Add ? QStringLiteral("添加数据") : QStringLiteral("修改数据"));
     buildControls();

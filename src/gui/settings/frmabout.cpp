@@ -3,6 +3,7 @@
 #include "core/app/programicon.h"
 #include "core/common/messages.h"
 #include "core/settings/systeminfo.h"
+#include "gui/common/forms.h"
 #include "gui/settings/sysinfodialog.h"
 
 #include <QFrame>
@@ -38,6 +39,7 @@ FrmAbout::FrmAbout(QWidget *parent)
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmAbout"));
+    setSmallDialogFrame(this);
     const QString title = QStringLiteral("关于Quorvel--Tarvex");
     setWindowTitle(title);
 

@@ -3,10 +3,13 @@
 #include "core/common/error.h"
 #include "core/common/io/paths.h"
 #include "core/common/messages.h"
+#include "core/library/libraryfile.h"
 #include "core/settings/pathsettings.h"
 #include "gui/common/filedialogs.h"
 #include "gui/common/forms.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeySequence>
@@ -30,16 +33,16 @@ QPushButton *makeButton(const QString &name, const QString &caption, QWidget *pa
 
 SetForm::SetForm(QWidget *parent)
     : QWidget(parent)
-    , m_text1(new QLineEdit(this))
-    , m_text2(new QLineEdit(this))
 {
     setObjectName(QStringLiteral("setForm"));
     setWindowTitle(QStringLiteral("系统设置"));
     auto *layout = new QVBoxLayout(this);
+    // Made in the order Tab takes: each path followed by its own button,
+    // then 确定 and 关闭.
     const struct {
         const char *frame;
         const char *caption;
-        QLineEdit *text;
+        QLineEdit *&text;
         const char *textName;
         const char *browseName;
     } rows[] = {{"Frame1", "报价数据库路径", m_text1, "Text1", "Command3"},
@@ -48,11 +51,12 @@ SetForm::SetForm(QWidget *parent)
         auto *frame = new QGroupBox(QString::fromUtf8(row.caption), this);
         frame->setObjectName(QLatin1String(row.frame));
         auto *line = new QHBoxLayout(frame);
-        row.text->setParent(frame);
+        row.text = new QLineEdit(frame);
         row.text->setObjectName(QLatin1String(row.textName));
         row.text->setMinimumWidth(360);
         QPushButton *browseButton = makeButton(QLatin1String(row.browseName), QStringLiteral("..."), frame);
         browseButton->setFixedWidth(36);
+        browseButton->setToolTip(QStringLiteral("选择文件夹"));
         line->addWidget(row.text, 1);
         line->addWidget(browseButton);
         layout->addWidget(frame);
@@ -85,12 +89,26 @@ void SetForm::browse(QLineEdit *target)
 
 void SetForm::save()
 {
+    const PathSettings typed {m_text1->text(), m_text2->text()};
+    // Stored when the user insists: the folder may be one still to come.
+    const QStringList problems = folderProblems(typed);
+    if (!problems.isEmpty()
+        && !messages().warningQuestion(problems.join(QLatin1Char('\n')) + QStringLiteral("\n\n是否仍然保存?")))
+        return;
     try {
-        const QString message = savePathSettings(iniPath(), {m_text1->text(), m_text2->text()});
+        QString message = savePathSettings(iniPath(), typed);
         // The boxes show what was stored.
         const PathSettings stored = readPathSettings(iniPath());
         m_text1->setText(stored.dataFolder);
         m_text2->setText(stored.libraryFolder);
+        const QString library = libraryToCreate(stored);
+        if (!library.isEmpty()
+            && messages().question(
+                QStringLiteral("图库数据库路径 %1 中没有 %2, 是否在其中新建空的图库?")
+                    .arg(QDir::toNativeSeparators(QFileInfo(library).absolutePath()), libraryFileName()))) {
+            const LibraryConnection created(library, MissingLibrary::Create);
+            message += QStringLiteral("\n已新建空的图库: ") + QDir::toNativeSeparators(library);
+        }
         messages().information(message);
     } catch (const Error &e) {
         reportError(e.message());

@@ -19,8 +19,8 @@ private:
     void save();
     void closeForm();
 
-    QLineEdit *m_text1;
-    QLineEdit *m_text2;
+    QLineEdit *m_text1 = nullptr;
+    QLineEdit *m_text2 = nullptr;
 };
 
 } // namespace tarvex

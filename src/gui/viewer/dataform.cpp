@@ -44,12 +44,6 @@ QList<ToolbarEntry> toolbarEntries(const QStyle *style)
     };
 }
 
-// Columns wide enough for their header and the first rows; only the rows on
-// the first screen are looked at, so a large page opens as fast as a small one.
-constexpr int kSampleRows = 40;
-constexpr int kMinColumnWidth = 72;
-constexpr int kMaxColumnWidth = 300;
-
 } // namespace
 
 DataForm::DataForm(QWidget *parent)
@@ -196,14 +190,14 @@ void DataForm::pageChanged()
 void DataForm::FlexFill(FlexGrid *grid, MaterialKind kind)
 {
     try {
-        grid->load(viewerPageQuery(kind), Database::shared());
+        grid->load(viewerPageSource(kind), Database::shared());
     } catch (const Error &e) {
         // The grid keeps what it showed; the user is told why.
         reportError(e.message());
         return;
     }
     emit statusText(StatusPanel::RecordCount, recordCountText(grid->recordCount()));
-    fitColumns(grid);
+    grid->fitColumns();
     // With one data row (or none) the header row stays current.
     grid->setCurrentCell(grid->rows() > 2 ? 1 : 0, 0);
     grid->setTopRow(1);
@@ -211,23 +205,10 @@ void DataForm::FlexFill(FlexGrid *grid, MaterialKind kind)
 
 void DataForm::ReadData(FlexGrid *grid, MaterialKind kind)
 {
-    grid->load(viewerPageQuery(kind, m_filter.sql()), Database::shared(), m_filter.values());
+    grid->load(viewerPageSource(kind, m_filter.sql(), m_filter.values()), Database::shared());
     emit statusText(StatusPanel::RecordCount, recordCountText(grid->recordCount()));
-    fitColumns(grid);
+    grid->fitColumns();
     grid->setCurrentCell(1, 0);
-}
-
-void DataForm::fitColumns(FlexGrid *grid)
-{
-    const QFontMetrics cellMetrics = grid->fontMetrics();
-    const QFontMetrics headerMetrics = grid->horizontalHeader()->fontMetrics();
-    const int sample = qMin(grid->recordCount(), kSampleRows);
-    for (int c = 0; c < grid->cols(); ++c) {
-        int width = headerMetrics.horizontalAdvance(grid->headerText(c)) + 32;
-        for (int r = 1; r <= sample; ++r)
-            width = qMax(width, cellMetrics.horizontalAdvance(grid->textMatrix(r, c)) + 24);
-        grid->setColumnWidth(c, qBound(kMinColumnWidth, width, kMaxColumnWidth));
-    }
 }
 
 void DataForm::gridCellChanged(FlexGrid *grid)

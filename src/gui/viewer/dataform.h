@@ -91,7 +91,6 @@ private:
     void clearFilterPanel();
     void FlexFill(FlexGrid *grid, MaterialKind kind);
     void ReadData(FlexGrid *grid, MaterialKind kind);
-    void fitColumns(FlexGrid *grid);
     void gridCellChanged(FlexGrid *grid);
     void gridDoubleClicked(FlexGrid *grid);
     void showEditor(EntryMode mode);

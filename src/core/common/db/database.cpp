@@ -3,8 +3,10 @@
 #include "core/common/db/schema.h"
 #include "core/common/db/sqlitefailure.h"
 #include "core/common/error.h"
+#include "core/common/io/savefile.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -166,6 +168,22 @@ QSqlQuery sqlExec(const QString &sql, const QVariantList &values, QSqlDatabase d
     return query;
 }
 
+void copyDatabase(QSqlDatabase db, const QString &path)
+{
+    const QString part = path + QStringLiteral(".part");
+    QFile::remove(part);
+    try {
+        sqlExec(QStringLiteral("VACUUM INTO ?"), {part}, db);
+    } catch (const Error &e) {
+        QFile::remove(part);
+        throw Error(cannotWriteText(path, e.message()));
+    }
+    if (!QFile::rename(part, path)) {
+        QFile::remove(part);
+        throw Error(cannotWriteText(path, QStringLiteral("文件已存在或不能改名")));
+    }
+}
+
 QVariant sqlScalar(const QString &sql, const QVariantList &values, QSqlDatabase db)
 {
     QSqlQuery query = sqlExec(sql, values, db);
@@ -194,6 +212,17 @@ ReadTransaction::~ReadTransaction()
     if (handle && !sqlite3_get_autocommit(handle)
         && sqlite3_exec(handle, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
         sqlite3_exec(handle, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+QByteArray databaseChangeMark(QSqlDatabase db)
+{
+    if (db.driverName() != QLatin1String("QSQLITE"))
+        return QByteArray();
+    // A read first: the transaction then holds its view of the file, which
+    // data_version counts the other connections' commits against.
+    sqlScalar(QStringLiteral("SELECT COUNT(*) FROM sqlite_master"), {}, db);
+    const qint64 others = sqlScalar(QStringLiteral("PRAGMA data_version"), {}, db).toLongLong();
+    return QByteArray::number(others) + ':' + QByteArray::number(sqlite3_total_changes64(sqliteHandle(db)));
 }
 
 void beginTransaction(QSqlDatabase &db)

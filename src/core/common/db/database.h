@@ -54,12 +54,22 @@ public:
 // (scripts, bulk paths). Throws Error when the connection is not open.
 sqlite3 *sqliteHandle(const QSqlDatabase &db);
 
+// Writes a consistent copy of the whole database to path, a new file, through
+// a temporary file renamed into place: the copy is whole or not there. Throws
+// Error naming the file.
+void copyDatabase(QSqlDatabase db, const QString &path);
+
 // Runs a statement with positional values bound in order; throws Error with
 // the database's reason on failure.
 QSqlQuery sqlExec(const QString &sql, const QVariantList &values = {}, QSqlDatabase db = Database::shared());
 
 // The first field of the first row, or an invalid QVariant when there is none.
 QVariant sqlScalar(const QString &sql, const QVariantList &values = {}, QSqlDatabase db = Database::shared());
+
+// A mark of the database's state, read inside a transaction: two equal
+// marks mean nothing was written in between, by this connection or another.
+// Empty where the engine gives no such mark (then nothing can be known).
+QByteArray databaseChangeMark(QSqlDatabase db = Database::shared());
 
 // Runs fn inside one transaction; rolls back and rethrows when fn throws.
 template <typename Fn> void inTransaction(QSqlDatabase db, Fn fn);

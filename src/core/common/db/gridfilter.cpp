@@ -4,6 +4,7 @@
 #include "core/common/db/sqlgridmodel.h"
 #include "core/common/db/sqlquote.h"
 #include "core/common/numbers.h"
+#include "core/common/yesno.h"
 
 #include <QStringList>
 
@@ -62,7 +63,12 @@ void GridFilter::choose(const QString &column, const QString &value)
         return;
     }
     m_conditions = m_conditions.mid(0, at);
-    m_conditions.append({column, value});
+    // A yes/no column lists 是/否; the filter keeps the value as it is stored.
+    bool yes = false;
+    if (columnKind(column) == ColumnKind::YesNo && readYesNo(value, &yes))
+        m_conditions.append({column, yes ? QStringLiteral("True") : QStringLiteral("False")});
+    else
+        m_conditions.append({column, value});
 }
 
 QString GridFilter::text() const

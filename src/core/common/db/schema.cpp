@@ -3,11 +3,74 @@
 #include "core/common/db/database.h"
 #include "core/common/db/schemacase.h"
 
+#include <QHash>
 #include <QSqlQuery>
 
 #include <cmath>
 
 namespace tarvex {
+
+namespace {
+
+// A priced view: its columns and its joins, the working row it comes from
+// named `row`.
+struct PricedView {
+    QString columns;
+    QString joins;
+};
+
+const QHash<QString, PricedView> &pricedViews()
+{
+    static const QHash<QString, PricedView> views {
+        {QStringLiteral("PriceLc"),
+            {QStringLiteral("m.门窗系列 AS 门窗系列, m.窗号 AS 窗号, l.代号 AS 代号, l.长度 AS 长度, p.线重 AS 线重, "
+                            "p.隔热 AS 隔热, p.材料类别 AS 材料类别, p.备注 AS 备注"),
+                QStringLiteral(
+                    "FROM LcTemp l LEFT JOIN MjTemp m ON m.ID = l.ID "
+                    "LEFT JOIN lcName p ON p.编号 = (SELECT MIN(x.编号) FROM lcName x WHERE x.代号 = l.代号)")}},
+        {QStringLiteral("PricePj"),
+            // An empty 规格 or 技术要求 is the same whether stored as Null or
+            // as '': the view shows both as '', and a price row of either
+            // kind prices it.
+            {QStringLiteral("m.门窗系列 AS 门窗系列, m.窗号 AS 窗号, j.名称 AS 名称, "
+                            "COALESCE(j.规格,'') COLLATE NOCASE AS 规格, "
+                            "COALESCE(j.技术要求,'') COLLATE NOCASE AS 技术要求, j.数量 AS 数量, p.单位 AS 单位, "
+                            "p.单价 AS 单价, p.折扣量 AS 折扣量, p.备注 AS 备注"),
+                QStringLiteral("FROM PjTemp j LEFT JOIN MjTemp m ON m.ID = j.ID "
+                               "LEFT JOIN pjName p ON p.编号 = (SELECT MIN(x.编号) FROM pjName x WHERE x.名称 = j.名称 "
+                               "AND (x.规格 = j.规格 OR (COALESCE(x.规格,'') = '' AND COALESCE(j.规格,'') = '')))")}},
+        {QStringLiteral("PriceBl"),
+            {QStringLiteral("m.门窗系列 AS 门窗系列, m.窗号 AS 窗号, b.名称 AS 名称, b.面积 AS 面积, p.单价 AS 单价, "
+                            "p.折扣量 AS 折扣量, p.备注 AS 备注"),
+                QStringLiteral(
+                    "FROM BlTemp b LEFT JOIN MjTemp m ON m.ID = b.ID "
+                    "LEFT JOIN blName p ON p.编号 = (SELECT MIN(x.编号) FROM blName x WHERE x.名称 = b.名称)")}},
+    };
+    return views;
+}
+
+// The working table's alias in a priced view's joins ("FROM LcTemp l ...").
+QString workingAlias(const PricedView &view)
+{
+    return view.joins.section(QLatin1Char(' '), 2, 2);
+}
+
+QString pricedViewDefinition(const QString &name)
+{
+    const PricedView &view = pricedViews()[name];
+    return QStringLiteral("CREATE VIEW IF NOT EXISTS %1 AS SELECT %2 %3").arg(name, view.columns, view.joins);
+}
+
+} // namespace
+
+QString keyedSource(const QString &source)
+{
+    const auto view = pricedViews().constFind(source);
+    if (view == pricedViews().constEnd())
+        return QStringLiteral("SELECT *, rowid AS %1 FROM %2").arg(QLatin1String(kRowKey), source);
+    return QStringLiteral("SELECT %1, %2.rowid AS %3 %4")
+        .arg(view->columns, workingAlias(*view), QLatin1String(kRowKey), view->joins);
+}
 
 // The first version of the file. Everything is created only when missing, so
 // a file made before versions were kept is adopted as it stands.
@@ -43,23 +106,9 @@ QStringList workingSchemaStatements()
         QStringLiteral("CREATE INDEX IF NOT EXISTS blName_Name ON blName (名称, 编号)"),
         // Priced views: one row per working row; when a price table holds
         // several rows with the same key, the one with the lowest 编号 is used.
-        QStringLiteral(
-            "CREATE VIEW IF NOT EXISTS PriceLc AS SELECT m.门窗系列 AS 门窗系列, m.窗号 AS 窗号, l.代号 AS 代号, "
-            "l.长度 AS 长度, p.线重 AS 线重, p.隔热 AS 隔热, p.材料类别 AS 材料类别, p.备注 AS 备注 "
-            "FROM LcTemp l LEFT JOIN MjTemp m ON m.ID = l.ID "
-            "LEFT JOIN lcName p ON p.编号 = (SELECT MIN(x.编号) FROM lcName x WHERE x.代号 = l.代号)"),
-        QStringLiteral(
-            "CREATE VIEW IF NOT EXISTS PricePj AS SELECT m.门窗系列 AS 门窗系列, m.窗号 AS 窗号, j.名称 AS 名称, "
-            "j.规格 AS 规格, j.技术要求 AS 技术要求, j.数量 AS 数量, p.单位 AS 单位, p.单价 AS 单价, "
-            "p.折扣量 AS 折扣量, p.备注 AS 备注 "
-            "FROM PjTemp j LEFT JOIN MjTemp m ON m.ID = j.ID "
-            "LEFT JOIN pjName p ON p.编号 = (SELECT MIN(x.编号) FROM pjName x "
-            "WHERE x.名称 = j.名称 AND x.规格 IS j.规格)"),
-        QStringLiteral(
-            "CREATE VIEW IF NOT EXISTS PriceBl AS SELECT m.门窗系列 AS 门窗系列, m.窗号 AS 窗号, b.名称 AS 名称, "
-            "b.面积 AS 面积, p.单价 AS 单价, p.折扣量 AS 折扣量, p.备注 AS 备注 "
-            "FROM BlTemp b LEFT JOIN MjTemp m ON m.ID = b.ID "
-            "LEFT JOIN blName p ON p.编号 = (SELECT MIN(x.编号) FROM blName x WHERE x.名称 = b.名称)"),
+        pricedViewDefinition(QStringLiteral("PriceLc")),
+        pricedViewDefinition(QStringLiteral("PricePj")),
+        pricedViewDefinition(QStringLiteral("PriceBl")),
     };
 }
 
@@ -117,19 +166,6 @@ void makeWindowIdsUnique(QSqlDatabase &db)
     sqlExec(QStringLiteral("CREATE UNIQUE INDEX MjTemp_ID ON MjTemp (ID)"), {}, db);
 }
 
-QString pricePjViewSql()
-{
-    // An empty 规格 or 技术要求 is the same whether stored as Null or as '':
-    // the view shows both as '', and a price row of either kind prices it.
-    return QStringLiteral(
-        "CREATE VIEW PricePj AS SELECT m.门窗系列 AS 门窗系列, m.窗号 AS 窗号, j.名称 AS 名称, "
-        "COALESCE(j.规格,'') COLLATE NOCASE AS 规格, COALESCE(j.技术要求,'') COLLATE NOCASE AS 技术要求, "
-        "j.数量 AS 数量, p.单位 AS 单位, p.单价 AS 单价, p.折扣量 AS 折扣量, p.备注 AS 备注 "
-        "FROM PjTemp j LEFT JOIN MjTemp m ON m.ID = j.ID "
-        "LEFT JOIN pjName p ON p.编号 = (SELECT MIN(x.编号) FROM pjName x WHERE x.名称 = j.名称 "
-        "AND (x.规格 = j.规格 OR (COALESCE(x.规格,'') = '' AND COALESCE(j.规格,'') = '')))");
-}
-
 } // namespace
 
 SchemaPlan workingSchemaPlan()
@@ -142,7 +178,9 @@ SchemaPlan workingSchemaPlan()
         {2, {QStringLiteral("CREATE TABLE IF NOT EXISTS lcStock (代号 TEXT COLLATE NOCASE PRIMARY KEY, 定尺 REAL)")}});
     // Key texts compare without regard to the case of ASCII letters.
     plan.steps.append({3, {}, collateTextsWithoutCase});
-    plan.steps.append({4, {QStringLiteral("DROP VIEW IF EXISTS PricePj"), pricePjViewSql()}, makeWindowIdsUnique});
+    plan.steps.append(
+        {4, {QStringLiteral("DROP VIEW IF EXISTS PricePj"), pricedViewDefinition(QStringLiteral("PricePj"))},
+            makeWindowIdsUnique});
     plan.steps.append({5, offerRegisterStatements()});
     // Offcuts kept for later plans: code, length (metres), and the project
     // and date they were cut off in.

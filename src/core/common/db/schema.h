@@ -10,6 +10,16 @@ namespace tarvex {
 // of the first version.
 QStringList workingSchemaStatements();
 
+// The name of the column keyedSource adds.
+constexpr const char *kRowKey = "grid_key";
+
+// The rows of a table or of a priced view (PriceLc, PricePj, PriceBl), the
+// columns as "SELECT *" gives them and one more at the end, kRowKey: a
+// number that tells the rows apart and orders them as the table keeps them
+// (the rowid of the table's row, or of the working row the view's row comes
+// from), for reading a large grid block by block.
+QString keyedSource(const QString &source);
+
 // Statements that create the register of customer offers.
 QStringList offerRegisterStatements();
 

@@ -2,9 +2,11 @@
 
 #include "core/common/columnkind.h"
 #include "core/common/db/database.h"
+#include "core/common/db/schema.h"
 #include "core/common/error.h"
 #include "core/common/messages.h"
 #include "core/common/numbers.h"
+#include "core/common/yesno.h"
 
 #include <QSqlRecord>
 
@@ -15,22 +17,58 @@ SqlGridModel::SqlGridModel(QObject *parent)
 {
 }
 
-void SqlGridModel::setQuery(const QString &sql, QSqlDatabase db, const QVariantList &values)
+namespace {
+
+QStringList fieldsOf(const QString &sql, const QVariantList &values, QSqlDatabase db)
 {
-    // Read the field names and the count first: a bad query changes nothing.
     QSqlQuery probe = sqlExec(QStringLiteral("SELECT * FROM (") + sql + QStringLiteral(") LIMIT 0"), values, db);
     const QSqlRecord record = probe.record();
     QStringList fields;
     for (int i = 0; i < record.count(); ++i)
         fields.append(record.fieldName(i));
-    const int count = sqlScalar(QStringLiteral("SELECT COUNT(*) FROM (") + sql + QLatin1Char(')'), values, db).toInt();
+    return fields;
+}
 
+} // namespace
+
+void SqlGridModel::setQuery(const QString &sql, QSqlDatabase db, const QVariantList &values)
+{
+    // Read the field names and the count first: a bad query changes nothing.
+    const QStringList fields = fieldsOf(sql, values, db);
+    const int count = sqlScalar(QStringLiteral("SELECT COUNT(*) FROM (") + sql + QLatin1Char(')'), values, db).toInt();
+    reset(db, sql, values, fields, count);
+}
+
+void SqlGridModel::setSource(const GridSource &source, QSqlDatabase db)
+{
+    const QString sql = source.sql();
+    const QStringList fields = fieldsOf(sql, source.values, db);
+    const QString key = QLatin1String(kRowKey);
+    const QString rows = keyedSource(source.source);
+    // Rows of equal sort values keep the order of their keys.
+    const QString order = source.order.isEmpty() ? QString(QStringLiteral(" ORDER BY ") + key)
+                                                 : QString(source.order + QLatin1Char(',') + key);
+    QSqlQuery query = sqlExec(
+        QStringLiteral("SELECT %1 FROM (%2) AS v").arg(key, rows) + source.filterSql + order, source.values, db);
+    QVector<qint64> keys;
+    while (query.next())
+        keys.append(query.value(0).toLongLong());
+    reset(db, sql, source.values, fields, int(keys.size()));
+    m_keyedRows = rows;
+    m_keys = std::move(keys);
+}
+
+void SqlGridModel::reset(
+    QSqlDatabase db, const QString &sql, const QVariantList &values, const QStringList &fields, int count)
+{
     beginResetModel();
     m_db = db;
     m_sql = sql;
     m_values = values;
     m_fields = fields;
     m_count = count;
+    m_keyedRows.clear();
+    m_keys.clear();
     m_readFailed = false;
     m_rowColors.clear();
     m_blocks.clear();
@@ -40,16 +78,48 @@ void SqlGridModel::setQuery(const QString &sql, QSqlDatabase db, const QVariantL
 
 void SqlGridModel::clear()
 {
-    beginResetModel();
-    m_sql.clear();
-    m_values.clear();
-    m_fields.clear();
-    m_count = 0;
-    m_readFailed = false;
-    m_rowColors.clear();
-    m_blocks.clear();
-    m_blockOrder.clear();
-    endResetModel();
+    reset(m_db, QString(), {}, {}, 0);
+}
+
+QVector<QVariant> SqlGridModel::readBlock(int blockIndex) const
+{
+    QVector<QVariant> values;
+    values.reserve(kBlockRows * m_fields.size());
+    QSqlQuery query = sqlExec(QStringLiteral("SELECT * FROM (") + m_sql
+            + QStringLiteral(") LIMIT %1 OFFSET %2").arg(kBlockRows).arg(qint64(blockIndex) * kBlockRows),
+        m_values, m_db);
+    while (query.next())
+        for (int c = 0; c < m_fields.size(); ++c)
+            values.append(query.value(c));
+    return values;
+}
+
+// The block's rows by their keys, put back in the grid's order.
+QVector<QVariant> SqlGridModel::readKeyedBlock(int blockIndex) const
+{
+    const qsizetype first = qsizetype(blockIndex) * kBlockRows;
+    const qsizetype rows = std::min<qsizetype>(kBlockRows, m_keys.size() - first);
+    QHash<qint64, int> position;
+    QVariantList keys;
+    QStringList marks;
+    for (int r = 0; r < rows; ++r) {
+        position.insert(m_keys.at(first + r), r);
+        keys.append(m_keys.at(first + r));
+        marks.append(QStringLiteral("?"));
+    }
+    const int columns = int(m_fields.size());
+    QVector<QVariant> values(rows * columns);
+    QSqlQuery query = sqlExec(QStringLiteral("SELECT * FROM (%1) AS v WHERE %2 IN (%3)")
+                                  .arg(m_keyedRows, QLatin1String(kRowKey), marks.join(QLatin1Char(','))),
+        keys, m_db);
+    while (query.next()) {
+        const auto at = position.constFind(query.value(columns).toLongLong());
+        if (at == position.constEnd())
+            continue;
+        for (int c = 0; c < columns; ++c)
+            values[*at * columns + c] = query.value(c);
+    }
+    return values;
 }
 
 const QVector<QVariant> &SqlGridModel::block(int blockIndex) const
@@ -58,14 +128,8 @@ const QVector<QVariant> &SqlGridModel::block(int blockIndex) const
     if (it != m_blocks.constEnd())
         return *it;
     QVector<QVariant> values;
-    values.reserve(kBlockRows * m_fields.size());
     try {
-        QSqlQuery query = sqlExec(QStringLiteral("SELECT * FROM (") + m_sql
-                + QStringLiteral(") LIMIT %1 OFFSET %2").arg(kBlockRows).arg(qint64(blockIndex) * kBlockRows),
-            m_values, m_db);
-        while (query.next())
-            for (int c = 0; c < m_fields.size(); ++c)
-                values.append(query.value(c));
+        values = m_keyedRows.isEmpty() ? readBlock(blockIndex) : readKeyedBlock(blockIndex);
     } catch (const Error &e) {
         reportReadFailure(e.message());
     }
@@ -126,7 +190,7 @@ QString SqlGridModel::displayText(const QVariant &value, const QString &fieldNam
     if (value.isNull() || !value.isValid())
         return QString();
     if (columnKind(fieldName) == ColumnKind::YesNo)
-        return value.toLongLong() != 0 ? QStringLiteral("True") : QStringLiteral("False");
+        return yesNoText(value.toLongLong() != 0);
     switch (value.typeId()) {
     case QMetaType::Double:
     case QMetaType::Float:

@@ -1,6 +1,7 @@
 #include "core/common/db/sqlscript.h"
 
 #include "core/common/db/database.h"
+#include "core/common/db/sqlitefailure.h"
 #include "core/common/error.h"
 #include "core/common/io/textcodec.h"
 
@@ -70,7 +71,7 @@ void runSqlScript(const QString &script, QSqlDatabase db)
                 while (*start == ' ' || *start == '\t' || *start == '\r' || *start == '\n')
                     ++start;
                 const int line = int(QByteArrayView(utf8.constData(), start - utf8.constData()).count('\n')) + 1;
-                throw Error(QStringLiteral("第%1行: ").arg(line) + QString::fromUtf8(sqlite3_errmsg(handle)));
+                throw Error(QStringLiteral("第%1行: ").arg(line) + sqliteFailureText(handle));
             }
         }
     });

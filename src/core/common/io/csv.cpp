@@ -8,84 +8,118 @@ namespace {
 
 constexpr QChar kQuote = u'"';
 
-class CsvParser {
-public:
-    CsvParser(const QString &text, QChar delimiter)
-        : m_text(text)
-        , m_delimiter(delimiter)
-    {
-    }
+bool isLineEnd(QChar c)
+{
+    return c == u'\r' || c == u'\n';
+}
 
-    bool atEnd() const { return m_pos >= m_text.size(); }
+} // namespace
 
-    // Passes over an empty line at the start of a record: true when it did.
-    bool skipEmptyLine()
-    {
-        if (atEnd() || !isLineEnd(m_text.at(m_pos)))
+CsvReader::CsvReader(QChar delimiter)
+    : m_delimiter(delimiter)
+{
+}
+
+// Passes over an empty line at the start of a record: true when it did.
+// False too for a CR at the end of a piece, which may be the first half of
+// a CR LF.
+bool CsvReader::skipEmptyLine(bool last)
+{
+    const QChar c = m_pending.at(m_pos);
+    if (!isLineEnd(c) || (!last && c == u'\r' && m_pos + 1 == m_pending.size()))
+        return false;
+    ++m_pos;
+    if (c == u'\r' && m_pos < m_pending.size() && m_pending.at(m_pos) == u'\n')
+        ++m_pos;
+    ++m_line;
+    return true;
+}
+
+// Reads one record at m_pos. False when the text given so far ends inside
+// it, or in a CR or a quote whose meaning the next character decides.
+bool CsvReader::readRecord(bool last, CsvRecord &record)
+{
+    const QString &text = m_pending;
+    qsizetype pos = m_pos;
+    int line = m_line;
+    record = CsvRecord();
+    record.line = line;
+    QString field;
+    bool quoted = false;
+    auto takeLineEnd = [&](QChar c) {
+        if (c == u'\r' && pos < text.size() && text.at(pos) == u'\n')
+            ++pos;
+        ++line;
+    };
+    while (pos < text.size()) {
+        const QChar c = text.at(pos++);
+        if (!last && pos == text.size() && (c == u'\r' || (quoted && c == kQuote)))
             return false;
-        takeLineEnd(m_text.at(m_pos++));
-        return true;
-    }
-
-    CsvRecord next()
-    {
-        CsvRecord record;
-        record.line = m_line;
-        QString field;
-        bool quoted = false;
-        while (m_pos < m_text.size()) {
-            const QChar c = m_text.at(m_pos++);
-            if (quoted) {
-                if (c == kQuote) {
-                    if (m_pos < m_text.size() && m_text.at(m_pos) == kQuote) {
-                        field += kQuote;
-                        ++m_pos;
-                    } else {
-                        quoted = false;
-                    }
+        if (quoted) {
+            if (c == kQuote) {
+                if (pos < text.size() && text.at(pos) == kQuote) {
+                    field += kQuote;
+                    ++pos;
                 } else {
-                    if (isLineEnd(c))
-                        field += takeLineEnd(c);
-                    else
-                        field += c;
+                    quoted = false;
                 }
-            } else if (c == kQuote && field.isEmpty()) {
-                quoted = true;
-            } else if (c == m_delimiter) {
-                record.fields.append(field);
-                field.clear();
             } else if (isLineEnd(c)) {
+                // The text keeps a line end inside a field as LF.
                 takeLineEnd(c);
-                record.fields.append(field);
-                return record;
+                field += u'\n';
             } else {
                 field += c;
             }
+        } else if (c == kQuote && field.isEmpty()) {
+            quoted = true;
+        } else if (c == m_delimiter) {
+            record.fields.append(field);
+            field.clear();
+        } else if (isLineEnd(c)) {
+            takeLineEnd(c);
+            record.fields.append(field);
+            m_pos = pos;
+            m_line = line;
+            return true;
+        } else {
+            field += c;
         }
-        record.unclosedQuote = quoted;
-        record.fields.append(field);
-        return record;
     }
+    if (!last)
+        return false;
+    record.unclosedQuote = quoted;
+    record.fields.append(field);
+    m_pos = pos;
+    m_line = line;
+    return true;
+}
 
-private:
-    static bool isLineEnd(QChar c) { return c == u'\r' || c == u'\n'; }
-
-    // Consumes a CR LF pair as one line end; the text keeps it as LF.
-    QChar takeLineEnd(QChar c)
-    {
-        if (c == u'\r' && m_pos < m_text.size() && m_text.at(m_pos) == u'\n')
-            ++m_pos;
-        ++m_line;
-        return u'\n';
+bool CsvReader::take(bool last, const std::function<bool(CsvRecord &&)> &record)
+{
+    CsvRecord next;
+    bool goOn = true;
+    while (goOn && m_pos < m_pending.size()) {
+        if (skipEmptyLine(last))
+            continue;
+        if (!readRecord(last, next))
+            break;
+        goOn = record(std::move(next));
     }
+    m_pending.remove(0, m_pos);
+    m_pos = 0;
+    return goOn;
+}
 
-    const QString &m_text;
-    QChar m_delimiter;
-    int m_pos = 0;
-    int m_line = 1;
-};
+bool CsvReader::add(QStringView text, const std::function<bool(CsvRecord &&)> &record)
+{
+    m_pending += text;
+    return take(false, record);
+}
 
-} // namespace
+bool CsvReader::finish(const std::function<bool(CsvRecord &&)> &record)
+{
+    return take(true, record);
+}
 
 QList<CsvRecord> parseCsv(const QString &text, QChar delimiter, int maxRecords)
 {
@@ -101,11 +135,9 @@ QList<CsvRecord> parseCsv(const QString &text, QChar delimiter, int maxRecords)
 
 void parseCsv(const QString &text, QChar delimiter, const std::function<bool(CsvRecord &&)> &sink)
 {
-    CsvParser parser(text, delimiter);
-    while (!parser.atEnd()) {
-        if (!parser.skipEmptyLine() && !sink(parser.next()))
-            return;
-    }
+    CsvReader reader(delimiter);
+    if (reader.add(text, sink))
+        reader.finish(sink);
 }
 
 QString csvField(const QString &text, QChar delimiter)

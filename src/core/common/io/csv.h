@@ -25,6 +25,29 @@ QList<CsvRecord> parseCsv(const QString &text, QChar delimiter, int maxRecords =
 // takes each in turn and returns false to stop.
 void parseCsv(const QString &text, QChar delimiter, const std::function<bool(CsvRecord &&)> &sink);
 
+// The same for a text given piece by piece, as a large file is decoded:
+// each record goes to `record` as soon as it is complete (a record may span
+// pieces); when `record` returns false the reading stops and add() or
+// finish() return false.
+class CsvReader {
+public:
+    explicit CsvReader(QChar delimiter);
+
+    bool add(QStringView text, const std::function<bool(CsvRecord &&)> &record);
+    // The text has ended: the record not ended by a line end, if any.
+    bool finish(const std::function<bool(CsvRecord &&)> &record);
+
+private:
+    bool skipEmptyLine(bool last);
+    bool readRecord(bool last, CsvRecord &record);
+    bool take(bool last, const std::function<bool(CsvRecord &&)> &record);
+
+    QChar m_delimiter;
+    QString m_pending; // the text of records not read yet
+    qsizetype m_pos = 0;
+    int m_line = 1;
+};
+
 // A field as written to a file: between quotes (inner quotes doubled) when
 // it holds the delimiter, a quote, a line break or blanks at either end.
 QString csvField(const QString &text, QChar delimiter);

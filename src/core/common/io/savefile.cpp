@@ -2,6 +2,7 @@
 
 #include "core/common/error.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -94,6 +95,22 @@ QString cannotWriteText(const QString &path, const QString &reason)
     if (!reason.isEmpty())
         text += QStringLiteral(": ") + reason;
     return text;
+}
+
+QString datedBackupPath(const QString &folder, const QString &stem, const QString &suffix)
+{
+    const QString base
+        = stem + QStringLiteral("-备份-") + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    const QDir dir(folder);
+    QString path = dir.filePath(base + QLatin1Char('.') + suffix);
+    for (int n = 2; QFileInfo::exists(path); ++n)
+        path = dir.filePath(QStringLiteral("%1-%2.%3").arg(base).arg(n).arg(suffix));
+    return path;
+}
+
+QString backupKeptText(const QString &path)
+{
+    return QStringLiteral("清除前的记录已备份至: ") + QDir::toNativeSeparators(path);
 }
 
 void setSaveFileMaker(SaveFileMaker maker)

@@ -54,6 +54,14 @@ void saveFileAtomically(const QString &path, const QByteArray &bytes, Symlinks s
 // aside, such as workbooks).
 void copyFileAtomically(const QString &source, const QString &path);
 
+// Where a copy of records is kept before a step that removes them: the name
+// "<stem>-备份-<date>-<time>.<suffix>" in folder, numbered on ("-2", "-3" …)
+// when a copy of the same second is there already.
+QString datedBackupPath(const QString &folder, const QString &stem, const QString &suffix);
+
+// The line of a success message that names the copy kept.
+QString backupKeptText(const QString &path);
+
 // The device seam: tests hand in a device that fails the way a full disk
 // does. An empty maker restores the real QSaveFile.
 using SaveFileMaker = std::function<std::unique_ptr<QSaveFile>(const QString &path)>;

@@ -111,21 +111,32 @@ qsizetype mixedEncodingAt(QByteArrayView bytes)
 {
     if (bytes.startsWith(QByteArrayView(kBom)))
         bytes = bytes.sliced(3);
-    const qsizetype bad = invalidByteAt(bytes, TextEncoding::Utf8);
-    if (bad <= 0 || bytes[bad] == '\0')
-        return -1;
+    MixedEncodingCheck check;
+    check.add(bytes);
+    return check.at();
+}
+
+void MixedEncodingCheck::add(QByteArrayView piece)
+{
+    if (m_decided)
+        return;
     constexpr int kChineseBefore = 4;
-    int chinese = 0;
-    const auto *p = reinterpret_cast<const uchar *>(bytes.data());
-    const uchar *end = p + bad;
-    while (p < end && chinese < kChineseBefore) {
+    const qsizetype bad = invalidByteAt(piece, TextEncoding::Utf8);
+    const auto *p = reinterpret_cast<const uchar *>(piece.data());
+    const uchar *end = p + (bad < 0 ? piece.size() : bad);
+    while (p < end && m_chinese < kChineseBefore) {
         char32_t c = 0;
         const int length = *p < 0x80 ? 1 : utf8Sequence(p, end, &c);
         if (length > 1 && isChineseTextChar(c))
-            ++chinese;
+            ++m_chinese;
         p += length;
     }
-    return chinese < kChineseBefore ? -1 : bad;
+    if (bad >= 0) {
+        m_decided = true;
+        if (m_offset + bad > 0 && piece[bad] != '\0' && m_chinese >= kChineseBefore)
+            m_at = m_offset + bad;
+    }
+    m_offset += piece.size();
 }
 
 QString encodingName(TextEncoding encoding)

@@ -39,6 +39,21 @@ TextEncoding guessEncoding(QByteArrayView bytes);
 // is not taken for it.
 qsizetype mixedEncodingAt(QByteArrayView bytes);
 
+// The same for a file read piece by piece, each piece ending at a line end
+// (a leading BOM is the caller's): at() is the offset from the start of the
+// first piece, -1 while none is known.
+class MixedEncodingCheck {
+public:
+    void add(QByteArrayView piece);
+    qsizetype at() const { return m_at; }
+
+private:
+    qsizetype m_offset = 0;
+    int m_chinese = 0;
+    bool m_decided = false;
+    qsizetype m_at = -1;
+};
+
 // The name shown in messages ("GBK", "UTF-8").
 QString encodingName(TextEncoding encoding);
 

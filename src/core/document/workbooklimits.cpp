@@ -1,0 +1,66 @@
+#include "core/document/workbooklimits.h"
+
+#include <QDir>
+
+#include <algorithm>
+
+#include <malloc.h>
+#include <sys/resource.h>
+
+namespace tarvex {
+
+namespace {
+
+// Files the process needs besides the sheets': the workbook being packed,
+// the part being written into it, the databases, the standard streams.
+constexpr int kOtherFiles = 64;
+
+// glibc's defaults.
+constexpr int kTopPad = 128 * 1024;
+constexpr int kMmapThreshold = 128 * 1024;
+
+qsizetype openFiles()
+{
+    return QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System | QDir::NoDotAndDotDot).size();
+}
+
+} // namespace
+
+int maxStreamedSheets()
+{
+    rlimit files {};
+    if (getrlimit(RLIMIT_NOFILE, &files) != 0)
+        return kMaxWorkbookSheets;
+    if (files.rlim_cur < files.rlim_max) {
+        const rlimit raised {files.rlim_max, files.rlim_max};
+        if (setrlimit(RLIMIT_NOFILE, &raised) == 0)
+            files = raised;
+    }
+    if (files.rlim_cur == RLIM_INFINITY)
+        return kMaxWorkbookSheets;
+    const long long room = (long long)files.rlim_cur - openFiles() - kOtherFiles;
+    return int(std::clamp<long long>(room, 1, kMaxWorkbookSheets));
+}
+
+QString sheetLimitReason(int sheets)
+{
+    if (sheets >= kMaxWorkbookSheets)
+        return QStringLiteral("电子表格程序最多打开%1个工作表的工作簿").arg(kMaxWorkbookSheets);
+    return QStringLiteral("系统只允许本程序再同时打开%1个文件, 写工作簿时每个工作表占用一个").arg(sheets);
+}
+
+StreamedSheetMemory::StreamedSheetMemory()
+{
+    // A fixed threshold: glibc would otherwise raise it after freeing a
+    // larger block and take the rows from the heap again.
+    mallopt(M_MMAP_THRESHOLD, kMmapThreshold);
+    mallopt(M_TOP_PAD, 0);
+    malloc_trim(0);
+}
+
+StreamedSheetMemory::~StreamedSheetMemory()
+{
+    mallopt(M_TOP_PAD, kTopPad);
+}
+
+} // namespace tarvex

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+
+namespace tarvex {
+
+// LibreOffice Calc opens a workbook of at most 10,000 sheets.
+constexpr int kMaxWorkbookSheets = 10000;
+
+// The most sheets a workbook written in libxlsxwriter's constant-memory mode
+// may have in this process: kMaxWorkbookSheets, or fewer when the process
+// may not open a file per sheet (each sheet keeps its temporary file open
+// until the workbook is closed). Raises the process's soft limit of open
+// files to its hard limit first.
+int maxStreamedSheets();
+
+// Why a workbook holds no more than that many sheets, for the message that
+// refuses a larger one.
+QString sheetLimitReason(int sheets);
+
+// While one lives, the memory of the sheets of a constant-memory workbook
+// stays small: the library gives every sheet a row of 16,384 cell pointers
+// (128 KB), cleared by calloc, of which a sheet of a few columns uses one
+// page. Mapped fresh from the system its other pages never become resident;
+// taken from the padding glibc keeps at the top of the heap, every page is
+// cleared and stays (10,000 sheets would hold 1.3 GB). So the heap keeps no
+// padding meanwhile and such rows are always mapped on their own.
+class StreamedSheetMemory {
+public:
+    StreamedSheetMemory();
+    ~StreamedSheetMemory();
+    StreamedSheetMemory(const StreamedSheetMemory &) = delete;
+    StreamedSheetMemory &operator=(const StreamedSheetMemory &) = delete;
+};
+
+} // namespace tarvex
