@@ -182,6 +182,12 @@ SchemaPlan workingSchemaPlan()
         {4, {QStringLiteral("DROP VIEW IF EXISTS PricePj"), pricedViewDefinition(QStringLiteral("PricePj"))},
             makeWindowIdsUnique});
     plan.steps.append({5, offerRegisterStatements()});
+    // Offcuts kept for later plans: code, length (metres), and the project
+    // and date they were cut off in.
+    plan.steps.append({6,
+        {QStringLiteral("CREATE TABLE IF NOT EXISTS lcRemnant (ID INTEGER PRIMARY KEY, 代号 TEXT COLLATE NOCASE, "
+                        "长度 REAL, 工程 TEXT, 日期 TEXT)"),
+            QStringLiteral("CREATE INDEX IF NOT EXISTS lcRemnant_Code ON lcRemnant (代号, 长度)")}});
     return plan;
 }
 
