@@ -1,11 +1,17 @@
-// The cutting plan of a generated project: how long the whole plan takes and
-// how close it comes to the proven bounds. See bench/README.md.
+// The cutting plan: how close it comes to the proven bounds and how long it
+// takes, on generated projects and on instance families with known optima.
+// See bench/README.md.
 
+#include "core/cutting/binpacking.h"
 #include "core/cutting/cutplan.h"
+#include "cutinstances.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QMap>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <ctime>
 #include <random>
@@ -18,7 +24,7 @@ namespace {
 // rare) in 8 series of 5 profile codes each; every window is cut into 20
 // pieces: frame, sash, mullion and glazing beads, each its width or height
 // less the profile's allowance.
-QVector<CutCode> generateProject(int windows, unsigned seed)
+QVector<CutCode> windowProject(int windows, unsigned seed)
 {
     std::mt19937 random(seed);
     struct Type {
@@ -52,25 +58,46 @@ QVector<CutCode> generateProject(int windows, unsigned seed)
     return codes;
 }
 
-} // namespace
-
-int main(int argc, char *argv[])
+// CUTS cuts in 10 codes of a large project: each code has 150 to 400
+// lengths (whole millimetres, 0.3 to 2.4 m), a few common, most rare.
+QVector<CutCode> largeProject(int cuts, unsigned seed)
 {
-    QCoreApplication app(argc, argv);
-    const int windows = argc > 1 ? std::atoi(argv[1]) : 5000;
-    const unsigned seed = argc > 2 ? unsigned(std::atoi(argv[2])) : 1;
-    const QVector<CutCode> codes = generateProject(windows, seed);
+    std::mt19937 random(seed);
+    std::uniform_real_distribution<double> share(0, 1);
+    QVector<CutCode> codes(10);
+    for (int c = 0; c < codes.size(); ++c) {
+        CutCode &code = codes[c];
+        code.code = QStringLiteral("L%1").arg(c + 1, 2, 10, QLatin1Char('0'));
+        std::vector<int> lengths(150 + random() % 251);
+        for (int &l : lengths)
+            l = 300 + int(random() % 2101);
+        for (int k = 0; k < cuts / codes.size(); ++k) {
+            const int l
+                = lengths[std::min(lengths.size() - 1, std::size_t(std::pow(share(random), 2) * lengths.size()))];
+            code.pieces.append({code.code, QStringLiteral("系列1"), QStringLiteral("C%1").arg(k / 20 + 1), l / 1000.0});
+        }
+    }
+    return codes;
+}
+
+struct Clock {
+    QElapsedTimer wall;
+    std::clock_t cpu = std::clock();
+    Clock() { wall.start(); }
+    double wallSeconds() const { return wall.nsecsElapsed() / 1e9; }
+    double cpuSeconds() const { return double(std::clock() - cpu) / CLOCKS_PER_SEC; }
+};
+
+int planProject(const QVector<CutCode> &codes)
+{
     int cuts = 0;
     for (const CutCode &c : codes)
         cuts += c.pieces.size();
-    std::printf("%d windows, %d cuts in %d codes\n", windows, cuts, int(codes.size()));
-
-    QElapsedTimer wall;
-    wall.start();
-    const std::clock_t cpu = std::clock();
+    std::printf("%d cuts in %d codes\n", cuts, int(codes.size()));
+    const Clock clock;
     const CutPlan plan = planCuts(codes, CutSettings());
-    const double wallSeconds = wall.elapsed() / 1000.0;
-    const double cpuSeconds = double(std::clock() - cpu) / CLOCKS_PER_SEC;
+    const double wall = clock.wallSeconds();
+    const double cpu = clock.cpuSeconds();
 
     int atBound = 0;
     int worst = 0;
@@ -78,14 +105,78 @@ int main(int argc, char *argv[])
     for (const CodePlan &code : plan.codes) {
         byRelaxation += code.lp > std::max(code.l1, code.l2);
         atBound += code.proven();
-        worst = std::max(worst, int(code.bars.size()) - code.lowerBound());
+        worst = std::max(worst, code.newBars() - code.lowerBound());
         if (!code.proven())
             std::printf("  %s: %d cuts, %d bars, bound %d (L1 %d, L2 %d, LP %d)\n", qPrintable(code.code),
-                int(code.pieces.size()), int(code.bars.size()), code.lowerBound(), code.l1, code.l2, code.lp);
+                int(code.pieces.size()), code.newBars(), code.lowerBound(), code.l1, code.l2, code.lp);
     }
-    std::printf("plan: %.2f s wall, %.2f s CPU\n", wallSeconds, cpuSeconds);
+    std::printf("plan: %.2f s wall, %.2f s CPU\n", wall, cpu);
     std::printf("bars %d, bounds %d; codes at the bound %d of %d (%.1f %%), at most %d above\n", plan.barCount(),
         plan.lowerBoundTotal(), atBound, int(plan.codes.size()), 100.0 * atBound / plan.codes.size(), worst);
     std::printf("codes whose bound came from the relaxation: %d\n", byRelaxation);
     return 0;
+}
+
+int runFamilies(int count, unsigned seed)
+{
+    struct Tally {
+        int instances = 0, reached = 0, bins = 0, optimum = 0;
+        QVector<double> seconds;
+    };
+    QMap<QString, Tally> tallies;
+    Tally all;
+    int index = -1;
+    for (const test::PackInstance &instance : test::instanceFamilies(count, seed)) {
+        ++index;
+        if (getenv("ONLY") && atoi(getenv("ONLY")) != index)
+            continue;
+        const Clock clock;
+        const packing::PackResult result = packing::pack(instance.sizes, instance.capacity);
+        const double seconds = clock.wallSeconds();
+        const int bins = int(result.bins.size());
+        const int optimum = instance.optimum > 0 ? instance.optimum : result.bounds.best();
+        for (Tally *t : {&tallies[instance.family], &all}) {
+            ++t->instances;
+            t->reached += bins == optimum;
+            t->bins += bins;
+            t->optimum += optimum;
+            t->seconds.append(seconds);
+        }
+        if (getenv("TRACE"))
+            std::printf("%s %d pieces: %d bins, optimum %d, %.2f s\n", qPrintable(instance.family),
+                int(instance.sizes.size()), bins, optimum, seconds);
+        if (bins != optimum)
+            std::printf("  %s, %d pieces: %d bins, optimum %d (L1 %d, L2 %d, LP %d), %.2f s\n",
+                qPrintable(instance.family), int(instance.sizes.size()), bins, optimum, result.bounds.l1,
+                result.bounds.l2, result.bounds.lp, seconds);
+    }
+    auto report = [](const QString &name, Tally t) {
+        std::sort(t.seconds.begin(), t.seconds.end());
+        std::printf("%-24s %4d instances, %4d at the optimum (%.1f %%), bins %d / %d, median %.3f s, most %.3f s\n",
+            qPrintable(name), t.instances, t.reached, 100.0 * t.reached / t.instances, t.bins, t.optimum,
+            t.seconds[t.seconds.size() / 2], t.seconds.last());
+    };
+    for (auto it = tallies.cbegin(); it != tallies.cend(); ++it)
+        report(it.key(), it.value());
+    report(QStringLiteral("all"), all);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    const QStringList args = app.arguments();
+    const QString mode = args.value(1);
+    const unsigned seed = args.size() > 3 ? args[3].toUInt() : 1;
+    if (mode == QLatin1String("families"))
+        return runFamilies(args.size() > 2 ? args[2].toInt() : 500, seed);
+    if (mode == QLatin1String("large"))
+        return planProject(largeProject(args.size() > 2 ? args[2].toInt() : 100000, seed));
+    if (mode == QLatin1String("project"))
+        return planProject(windowProject(args.size() > 2 ? args[2].toInt() : 5000, seed));
+    std::fprintf(stderr, "bench_cutting families [COUNT] [SEED] | large [CUTS] [SEED] | project [WINDOWS] [SEED]\n");
+    return 2;
 }

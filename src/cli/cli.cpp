@@ -32,6 +32,7 @@ const Command kCommands[] = {
     {"offers", "报价记录: 列出、显示 (原样取出 PDF)、修订、删除", cmdOffers},
     {"cut", "下料优化: 每个代号的切割排入定尺料 (汇总、JSON、PDF、工作簿)", cmdCut},
     {"library", "图库: 新建图库, 列出、导入、导出记录, 建立示例图库", cmdLibrary},
+    {"remnants", "余料库: 列出、添加、删除余料", cmdRemnants},
     {"server", "数据库服务器: 共享数据和角色、工作区, 价格表和图库的复制", cmdServer},
 };
 

@@ -11,6 +11,7 @@
 #include "core/cutting/cutplan.h"
 #include "core/cutting/cutsummary.h"
 #include "core/cutting/cutworkbook.h"
+#include "core/cutting/remnants.h"
 #include "core/document/pagepdf.h"
 
 namespace tarvex::cli {
@@ -38,12 +39,18 @@ bool takeCutLengths(const CommandLine &line, CutSettings &settings)
     return true;
 }
 
+// The summary, then the remnants to fetch.
 void writeSummary(QTextStream &out, const CutPlan &plan)
 {
-    out << cutSummaryHeadings().join(QLatin1Char('\t')) << '\n';
+    const CutUnit unit = plan.settings.unit;
+    out << cutSummaryHeadings(unit).join(QLatin1Char('\t')) << '\n';
     for (const CodePlan &code : plan.codes)
-        out << cutSummaryTexts(code).join(QLatin1Char('\t')) << '\n';
+        out << cutSummaryTexts(code, unit).join(QLatin1Char('\t')) << '\n';
     out << cutTotalTexts(plan).join(QLatin1Char('\t')) << '\n';
+    for (const CodePlan &code : plan.codes)
+        for (const CutBar &bar : code.bars)
+            if (bar.remnant)
+                out << fetchText(code.code, *bar.remnant, unit) << '\n';
     out.flush();
 }
 
@@ -74,6 +81,9 @@ int cmdCut(Context &context)
     line.option("json", "FILE|-", "下料方案写成 JSON (- 为标准输出)");
     line.option("pdf", "FILE", "输出下料单 PDF");
     line.option("xlsx", "FILE", "输出 Excel 下料工作簿");
+    line.flag("use-remnants", "先用余料库中的余料, 再用新料");
+    line.flag("confirm", "确认下料: 记录本方案的余料, 取走本方案用掉的余料");
+    line.option("project", "NAME", "确认下料时记入余料的工程名称");
     if (const auto stop = line.parse(0, 0))
         return *stop;
     CutSettings settings = readCutSettings(iniPath());
@@ -83,7 +93,7 @@ int cmdCut(Context &context)
     if (!openWorkingDatabase(context))
         return 1;
     try {
-        const QVector<CutCode> codes = readCutCodes(Database::shared(), onlyCodes);
+        const QVector<CutCode> codes = readCutCodes(Database::shared(), onlyCodes, line.isSet("use-remnants"));
         QStringList missing = onlyCodes;
         for (const CutCode &code : codes)
             missing.removeIf([&](const QString &wanted) { return sameKey(wanted, code.code); });
@@ -102,6 +112,11 @@ int cmdCut(Context &context)
             writeCutWorkbook(line.value("xlsx"), plan);
         if (json != QLatin1String("-"))
             writeSummary(context.out, plan);
+        if (line.isSet("confirm")) {
+            const CutConfirmation done
+                = confirmCutPlan(Database::shared(), plan, line.value("project").trimmed(), QDate::currentDate());
+            (json == QLatin1String("-") ? context.err : context.out) << confirmationText(done) << Qt::endl;
+        }
     } catch (const Error &e) {
         context.err << QStringLiteral("当前错误:") << e.message() << Qt::endl;
         return 1;

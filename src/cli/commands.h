@@ -32,5 +32,7 @@ int cmdOffer(Context &context);
 int cmdOffers(Context &context);
 // offers revise NUMBER: a revision with today's prices.
 int reviseOffer(Context &context, CommandLine &line);
+// The remnant stock: list, add and remove remnants.
+int cmdRemnants(Context &context);
 
 } // namespace tarvex::cli

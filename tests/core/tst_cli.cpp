@@ -219,8 +219,9 @@ private slots:
                 QString::fromUtf8(cli.readAllStandardError())};
         };
         const QStringList quote = demoQuoteArguments(QuoteOptions::Scope::Series);
-        const QList<QStringList> commands = {{"check"}, {"prices", "export", "pjName", home.file("pj.csv")},
-            quote + QStringList {"--json", "-"}, {"cut", "--json", "-"}, {"library", "list"}, {"init"}};
+        const QList<QStringList> commands
+            = {{"check"}, {"prices", "export", "pjName", home.file("pj.csv")}, quote + QStringList {"--json", "-"},
+                {"cut", "--json", "-"}, {"library", "list"}, {"offers", "list"}, {"init"}};
         for (const QStringList &args : commands) {
             const CliResult inProcess = runCli(home, args);
             const CliResult alone = process(args);

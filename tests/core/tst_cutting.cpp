@@ -36,6 +36,14 @@ CutCode codeOf(const QString &code, const QVector<double> &lengths, std::optiona
     return c;
 }
 
+QStringList pageTexts(const PageDocument &doc, int page)
+{
+    QStringList texts;
+    for (const PageText &t : doc.pages[page].texts)
+        texts.append(t.text);
+    return texts;
+}
+
 CutSettings settingsOf(double stock, double kerf, double trim)
 {
     CutSettings s;
@@ -61,11 +69,11 @@ void verifyPlan(const CutPlan &plan, const QVector<CutCode> &codes)
                 ++used[i];
                 length += toCutUnits(code.pieces[i].length);
             }
-            QVERIFY2(length <= code.stock, qPrintable(code.code));
-            QCOMPARE(bar.offcut, code.stock - length);
+            QVERIFY2(length <= bar.length, qPrintable(code.code));
+            QCOMPARE(bar.offcut, std::max<qint64>(0, bar.length - length - kerf));
         }
         QVERIFY(std::all_of(used.begin(), used.end(), [](int n) { return n == 1; }));
-        QVERIFY(code.bars.size() >= code.lowerBound());
+        QVERIFY(code.newBars() >= code.lowerBound());
         placedOrRejected += code.pieces.size();
     }
     for (const CutPiece &p : plan.tooLong)
@@ -102,29 +110,29 @@ QVector<double> cutWholeBars(std::mt19937 &random, int bars, const CutSettings &
 // 6 m bar, each hatched one marked so.
 QStringList stripLengths(const Page &page)
 {
-    QList<PageLine> hatching;
+    std::vector<PageLine> hatching;
     for (const PageLine &l : page.lines)
         if (l.x1 != l.x2 && l.y1 != l.y2)
-            hatching.append(l);
-    if (hatching.isEmpty())
+            hatching.push_back(l);
+    if (hatching.empty())
         return {"no hatching"};
     double top = hatching[0].y1, bottom = top;
     for (const PageLine &l : hatching) {
         top = qMin(top, qMin(l.y1, l.y2));
         bottom = qMax(bottom, qMax(l.y1, l.y2));
     }
-    QList<double> edges; // the vertical sides of the boxes of that strip
+    std::vector<double> edges; // the vertical sides of the boxes of that strip
     for (const PageLine &l : page.lines)
         if (l.x1 == l.x2 && qMin(l.y1, l.y2) >= top - 1e-9 && qMax(l.y1, l.y2) <= bottom + 1e-9)
-            edges.append(l.x1);
+            edges.push_back(l.x1);
     std::sort(edges.begin(), edges.end());
     QStringList boxes;
-    for (int i = 0; i + 1 < edges.size(); i += 2) {
+    for (int i = 0; i + 1 < int(edges.size()); i += 2) {
         const double left = edges[i], right = edges[i + 1];
         const bool hatched = std::any_of(hatching.begin(), hatching.end(),
             [&](const PageLine &l) { return qMin(l.x1, l.x2) >= left - 1e-9 && qMax(l.x1, l.x2) <= right + 1e-9; });
         boxes.append(
-            QString::number((right - left) / (edges.last() - edges.first()) * 6, 'f', 3) + (hatched ? " hatched" : ""));
+            QString::number((right - left) / (edges.back() - edges.front()) * 6, 'f', 3) + (hatched ? " hatched" : ""));
     }
     return boxes;
 }
@@ -149,8 +157,10 @@ private slots:
         const CutSettings plain = settingsOf(6, 0.005, 0);
         QTest::newRow("exact fit with kerf") << plain << QVector<double> {2.995, 3.0} << 1 << 0 << 0.0;
         QTest::newRow("cut equal to the stock") << plain << QVector<double> {6.0} << 1 << 0 << 0.0;
-        QTest::newRow("cut longer than the stock") << plain << QVector<double> {6.0001, 1.0} << 1 << 1 << 5.0;
-        QTest::newRow("kerf makes the fit fail") << plain << QVector<double> {3.0, 3.0} << 2 << 0 << 6.0;
+        // The offcut is what the saw leaves after parting it from the last piece.
+        QTest::newRow("cut longer than the stock") << plain << QVector<double> {6.0001, 1.0} << 1 << 1 << 4.995;
+        QTest::newRow("kerf makes the fit fail") << plain << QVector<double> {3.0, 3.0} << 2 << 0 << 5.99;
+        QTest::newRow("a sliver the last cut takes") << plain << QVector<double> {2.0, 3.993} << 1 << 0 << 0.0;
         QTest::newRow("trim fits") << settingsOf(6, 0, 0.01) << QVector<double> {2.995, 2.995} << 1 << 0 << 0.0;
         QTest::newRow("trim too much") << settingsOf(6, 0, 0.02) << QVector<double> {2.995, 2.995} << 2 << 0 << 5.97;
         QTest::newRow("trim makes a stock-long cut too long")
@@ -209,14 +219,14 @@ private slots:
         QCOMPARE(plan.codes[0].bars.size(), 3);
         QCOMPARE(plan.codes[0].bars.first().offcut, 0);
         QCOMPARE(fromCutUnits(plan.codes[0].bars.last().offcut), 4.5);
+        QCOMPARE(plan.codes[0].offcutMetres(), 5.0);
     }
 
     void everyRandomPlanIsValid()
     {
         std::mt19937 random(20260412);
         for (int round = 0; round < 40; ++round) {
-            CutSettings s = settingsOf(4 + random() % 9, (random() % 11) / 1000.0, (random() % 3) / 100.0);
-            s.secondsPerCode = 0.02;
+            const CutSettings s = settingsOf(4 + random() % 9, (random() % 11) / 1000.0, (random() % 3) / 100.0);
             QVector<CutCode> codes;
             for (int c = 0; c < 3; ++c) {
                 QVector<double> lengths;
@@ -260,10 +270,14 @@ private slots:
         codes[0].weightPerMetre = 1.5;
         const CutPlan plan = planCuts(codes, settingsOf(6, 0.005, 0));
 
-        QCOMPARE(cutSummaryTexts(plan.codes[0]),
-            QStringList({"KF601", "平开框", "3", "6.000", "1", "1", "85.0", "0.890", "9.00", "是"}));
+        // Lengths in millimetres; 0.885 m left after the saw cut that parts it.
+        QCOMPARE(cutSummaryHeadings(CutUnit::Millimetre)[3], QStringLiteral("定尺 mm"));
+        QCOMPARE(cutSummaryTexts(plan.codes[0], CutUnit::Millimetre),
+            QStringList({"KF601", "平开框", "3", "6000", "1", "1", "85.0", "885", "9.00", "是", "0"}));
+        QCOMPARE(cutSummaryTexts(plan.codes[0], CutUnit::Metre)[7], QStringLiteral("0.885"));
         QCOMPARE(cutTotalTexts(plan)[4], QStringLiteral("2"));
 
+        // JSON stays in metres.
         const QJsonObject root = QJsonDocument::fromJson(cutPlanJson(plan)).object();
         QCOMPARE(root.value("kerf").toDouble(), 0.005);
         const QJsonObject code = root.value("codes").toArray().at(0).toObject();
@@ -271,34 +285,63 @@ private slots:
         QCOMPARE(code.value("lower_bound").toInt(), 1);
         QCOMPARE(code.value("proven").toBool(), true);
         const QJsonObject bar = code.value("bars").toArray().at(0).toObject();
-        QCOMPARE(bar.value("offcut").toDouble(), 0.89);
+        QCOMPARE(bar.value("offcut").toDouble(), 0.885);
+        QVERIFY(!bar.contains("remnant"));
         QCOMPARE(bar.value("cuts").toArray().at(0).toObject().value("window").toString(), QStringLiteral("C3"));
         QCOMPARE(root.value("too_long").toArray().at(0).toObject().value("length").toDouble(), 6.5);
 
         const PageDocument doc = cutPlanPages(plan);
         QCOMPARE(doc.pages.size(), 3);
-        QStringList texts;
-        for (const PageText &t : doc.pages[1].texts)
-            texts.append(t.text);
-        QVERIFY(texts.contains("2.400 C3"));
-        QVERIFY(texts.contains("2.400(C3) + 1.500(C2) + 1.200(C1)"));
+        const QStringList texts = pageTexts(doc, 1);
+        QVERIFY(texts.contains("2400 C3"));
+        QVERIFY(texts.contains("2400(C3) + 1500(C2) + 1200(C1)"));
+        QVERIFY(texts.contains("切割 (长度mm/窗号)"));
         QVERIFY(texts.contains("共3页,第2页    "));
-        // The bar drawn to scale, 6 m: the three pieces boxed, the offcut
-        // boxed and hatched, nothing else.
-        QCOMPARE(stripLengths(doc.pages[1]), QStringList({"2.400", "1.500", "1.200", "0.890 hatched"}));
-        texts.clear();
-        for (const PageText &t : doc.pages[0].texts)
-            texts.append(t.text);
-        QVERIFY(texts.contains("KF601 C4 6.500m  60平开窗"));
+        // The bar drawn to scale, 6 m: the three pieces boxed, the saw cuts
+        // between them, and what is left after the last one boxed and hatched.
+        QCOMPARE(stripLengths(doc.pages[1]), QStringList({"2.400", "1.500", "1.200", "0.885 hatched"}));
+        QVERIFY(pageTexts(doc, 0).contains("KF601 C4 6.500m  60平开窗"));
 
         const QString path = home.file("cut.xlsx");
         writeCutWorkbook(path, plan);
         const XlsxBook book(path);
         QCOMPARE(book.sheetNames(), QStringList({"汇总", "KF601", "TL_701"}));
         QCOMPARE(book.sheet(0).value("E5").number(), 1.0);
-        QCOMPARE(book.sheet(1).value("C4").number(), 2.4);
-        QCOMPARE(book.sheet(1).value("E4").value, QStringLiteral("C3"));
-        QCOMPARE(book.sheet(1).value("F4").number(), 0.89);
+        const auto sheet = book.sheet(1);
+        QCOMPARE(sheet.value("B4").value, QStringLiteral("新料 6000"));
+        QCOMPARE(sheet.value("D4").number(), 2400.0);
+        QCOMPARE(sheet.value("F4").value, QStringLiteral("C3"));
+        QCOMPARE(sheet.value("G4").number(), 885.0);
+    }
+
+    // The workshop's list names every cut: long bars wrap over lines, pieces
+    // of two series with one window number carry their series, and a label
+    // too long for its box is left to the list instead of cut short.
+    void paperListsEveryCut()
+    {
+        CutCode small = codeOf("KF601", QVector<double>(60, 0.0995));
+        for (int i = 0; i < small.pieces.size(); ++i)
+            small.pieces[i].window = QStringLiteral("C%1").arg(1000 + i);
+        CutCode shared = codeOf("KF602", {1.2, 1.3});
+        shared.pieces[1].series = QStringLiteral("70推拉窗");
+        shared.pieces[1].window = QStringLiteral("C1");
+        const CutPlan plan = planCuts({small, shared}, settingsOf(6, 0, 0));
+        QCOMPARE(plan.sharedWindows, QSet<QString> {"C1"});
+
+        const PageDocument doc = cutPlanPages(plan);
+        QStringList all;
+        for (int p = 0; p < doc.pages.size(); ++p)
+            all += pageTexts(doc, p);
+        const QRegularExpression cut("\\d+(\\.\\d)?\\([^)]*\\)");
+        int cuts = 0;
+        for (auto m = cut.globalMatch(all.join('\n')); m.hasNext(); m.next())
+            ++cuts;
+        QCOMPARE(cuts, 62);
+        QVERIFY(all.filter("99.5(C10").size() >= 2); // the bar's list over several lines
+        QVERIFY(all.contains("1300(70推拉窗 C1) + 1200(60平开窗 C1)"));
+        QVERIFY(all.contains("1300 70推拉窗 C1"));
+        // Boxes of 0.11 inch hold no label: the list alone names those cuts.
+        QVERIFY(pageTexts(doc, 1).filter(QRegularExpression("^99\\.5( C\\d+)?$")).isEmpty());
     }
 
     void settingsInTheIniFile()
@@ -368,7 +411,7 @@ private slots:
         // The summary page gives KF601 its own stock length.
         const QString pdf = pdfText(home.file("p.pdf"));
         QVERIFY(pdf.contains("下料优化"));
-        QVERIFY(pdf.contains(QRegularExpression("KF601\\s+外框\\s+\\d+\\s+6.500\\s")));
+        QVERIFY(pdf.contains(QRegularExpression("KF601\\s+外框\\s+\\d+\\s+6500\\s")));
         QCOMPARE(XlsxBook(home.file("p.xlsx")).sheetNames().size(), 12);
         setStockLength(Database::shared(), "KF601", std::nullopt);
         QCOMPARE(queryRows("SELECT * FROM lcStock"), QStringList());

@@ -1,5 +1,7 @@
 #include "core/cutting/binpacking.h"
 
+#include "core/cutting/branchprice.h"
+#include "core/cutting/patternip.h"
 #include "core/cutting/patternlp.h"
 
 #include <algorithm>
@@ -13,8 +15,6 @@
 namespace tarvex::packing {
 
 namespace {
-
-using Size = std::int64_t;
 
 Size ceilDiv(Size a, Size b)
 {
@@ -69,37 +69,9 @@ private:
     std::vector<int> m_next;
 };
 
-// Sizes with their items, largest first: the items of one size are
-// interchangeable, so the searches below branch over sizes, not items.
-struct SizeGroups {
-    std::vector<Size> size;
-    std::vector<std::vector<int>> items; // taken from the back
-
-    explicit SizeGroups(const std::vector<Size> &sizes)
-    {
-        std::vector<int> order(sizes.size());
-        std::iota(order.begin(), order.end(), 0);
-        std::sort(order.begin(), order.end(),
-            [&](int a, int b) { return sizes[a] != sizes[b] ? sizes[a] > sizes[b] : a > b; });
-        for (int item : order) {
-            if (size.empty() || size.back() != sizes[item]) {
-                size.push_back(sizes[item]);
-                items.emplace_back();
-            }
-            items.back().push_back(item);
-        }
-    }
-    int count() const { return int(size.size()); }
-    // The first group whose size is at most space.
-    int firstFitting(Size space) const
-    {
-        return int(std::partition_point(size.begin(), size.end(), [&](Size s) { return s > space; }) - size.begin());
-    }
-};
-
 bool stopRequested(const PackOptions &options)
 {
-    return (options.cancel && options.cancel->load()) || std::chrono::steady_clock::now() >= options.deadline;
+    return options.cancel && options.cancel->load();
 }
 
 // Bins filled one after the other, each with the largest remaining item and
@@ -291,6 +263,9 @@ public:
     // Completions tried per bin; the searches over more bins try fewer.
     int completionsPerBin = 16;
     static constexpr long kEnumerationNodes = 20000;
+    // What a step of the enumeration costs against the work of a search,
+    // counted in words of the sum sets.
+    static constexpr long kEnumerationCost = 50;
 
     BinCompletion(const std::vector<Size> &sizes, Size capacity)
         : m_groups(sizes)
@@ -306,8 +281,12 @@ public:
 
     // A plan of at most binCount bins; false when none was found within the
     // node limit (or the search was stopped).
-    bool solve(int binCount, long nodeLimit, std::uint64_t seed, const PackOptions &options, Bins &bins)
+    // work: what the search may still spend (sum-set words and enumeration
+    // steps), shared by the searches of one stage; the search fails when it
+    // runs out.
+    bool solve(int binCount, long nodeLimit, std::uint64_t seed, const PackOptions &options, long &work, Bins &bins)
     {
+        m_work = &work;
         m_nodesLeft = nodeLimit;
         m_random.seed(seed);
         m_shuffle = seed != 0;
@@ -339,7 +318,8 @@ private:
     {
         if (m_items == 0)
             return true;
-        if (--m_nodesLeft < 0 || ((m_nodesLeft & 63) == 0 && stopRequested(*m_options)))
+        *m_work -= long(m_groups.count()) * (m_capacity / 64 + 1);
+        if (--m_nodesLeft < 0 || *m_work < 0 || ((m_nodesLeft & 63) == 0 && stopRequested(*m_options)))
             return false;
         if (!prepareSums(freeLeft))
             return false;
@@ -471,7 +451,8 @@ private:
         const Size size = m_groups.size[p];
         // Even the largest items left cannot add up to need, or the smallest
         // ones already exceed it.
-        if (need > itemsLeft * size || need < itemsLeft * m_smallest || ++m_enumerated > kEnumerationNodes)
+        if (need > itemsLeft * size || need < itemsLeft * m_smallest || ++m_enumerated > kEnumerationNodes
+            || (*m_work -= kEnumerationCost) < 0)
             return;
         const int most = int(std::min<Size>(std::min(m_count[p], itemsLeft), need / size));
         // Most items of this size first; restarts take the choices in a
@@ -549,6 +530,7 @@ private:
     int m_items = 0;
     std::vector<std::vector<int>> m_stack;
     long m_nodesLeft = 0;
+    long *m_work = nullptr;
     std::mt19937_64 m_random;
     bool m_shuffle = false;
     const PackOptions *m_options = nullptr;
@@ -589,7 +571,7 @@ void order(Bins &bins, const std::vector<Size> &sizes, Size capacity)
 // A few bins of the plan, those with the most free space (at least a bin's
 // worth in all) and extra others at random, repacked into one bin fewer.
 bool repackFewer(Bins &plan, const std::vector<Size> &sizes, Size capacity, int extra, std::mt19937_64 &random,
-    const PackOptions &options)
+    const PackOptions &options, long &work)
 {
     constexpr long kNodes = 4000;
     const std::vector<Size> free = freeSpace(plan, sizes, capacity);
@@ -616,7 +598,7 @@ bool repackFewer(Bins &plan, const std::vector<Size> &sizes, Size capacity, int 
     }
     BinCompletion search(subSizes, capacity);
     Bins found;
-    if (!search.solve(int(taken) - 1, kNodes, random(), options, found))
+    if (!search.solve(int(taken) - 1, kNodes, random(), options, work, found))
         return false;
     std::vector<char> replaced(plan.size(), 0);
     for (std::size_t k = 0; k < taken; ++k)
@@ -743,58 +725,42 @@ struct Stage {
     }
 };
 
-Bins packScaled(
-    const std::vector<Size> &sizes, Size capacity, const PackOptions &options, bool withPatterns, Bounds &bounds);
+// Work limits of the pattern stages: enough for every family of instances
+// tried, counted so the plan never depends on the machine.
+constexpr int kLargeCodeNodes = 80;
 
-// The relaxation's patterns, each used as many whole times as it has bins
-// there; the items left over are packed on their own.
-void roundPatterns(Stage &stage)
+// The relaxation over the distinct sizes gives the bound; whole bars over
+// its patterns (CBC), then branch and price, try to reach it.
+void solveByPatterns(Stage &stage)
 {
     const SizeGroups groups(stage.sizes);
-    std::vector<int> demands;
-    for (const std::vector<int> &items : groups.items)
-        demands.push_back(int(items.size()));
-    const PatternSolution solution = solvePatternLp(groups.size, demands, stage.capacity, stage.options.deadline);
-    // Allow for the rounding errors of the simplex before rounding up.
-    if (solution.bound > 0)
-        stage.bounds.lp = int(std::ceil(solution.bound - 1e-6));
-    std::vector<std::vector<int>> left = groups.items;
-    Bins bins;
-    for (const Pattern &pattern : solution.patterns) {
-        for (int k = int(std::floor(pattern.bins + 1e-6)); k > 0; --k) {
-            std::vector<int> bin;
-            for (int p = 0; p < groups.count(); ++p) {
-                for (int n = pattern.counts[p]; n > 0 && !left[p].empty(); --n) {
-                    bin.push_back(left[p].back());
-                    left[p].pop_back();
-                }
-            }
-            if (!bin.empty())
-                bins.push_back(std::move(bin));
-        }
-    }
-    if (bins.empty())
+    const StockProblem problem = groups.problem(stage.capacity);
+    PatternPlan plan = groups.patternsOf(stage.best, stage.sizes);
+    std::vector<Pattern> start;
+    for (const PatternCount &pc : plan)
+        start.push_back(pc.pattern);
+    PatternLp lp(problem, start);
+    LpLimits limits;
+    limits.wholeBound = true;
+    lp.solve(limits);
+    stage.bounds.lp = int(std::ceil(lp.bound() - 1e-6));
+    if (stage.done())
         return;
-    std::vector<int> rest;
-    std::vector<Size> restSizes;
-    for (const std::vector<int> &items : left) {
-        for (int item : items) {
-            rest.push_back(item);
-            restSizes.push_back(stage.sizes[item]);
-        }
-    }
-    // The rest may well have no plan at its own bound: a short search only,
-    // the time is better spent on the whole set.
-    PackOptions restOptions = stage.options;
-    restOptions.maxAttempts = std::min(restOptions.maxAttempts, 16);
-    Bounds restBounds;
-    for (std::vector<int> &bin : packScaled(restSizes, stage.capacity, restOptions, false, restBounds)) {
-        for (int &i : bin)
-            i = rest[i];
-        bins.push_back(std::move(bin));
-    }
-    stage.offer(std::move(bins));
+    const double target = stage.target();
+    // Large codes end within a bar of the bound after a short search: the
+    // rest of the work is spent where a bar is a larger share.
+    const bool small = stage.sizes.size() <= kSmallSet;
+    PriceLimits search;
+    if (!small)
+        search.nodes = kLargeCodeNodes;
+    branchAndPrice(problem, lp, plan, target, search, stage.options.cancel);
+    stage.offer(groups.binsOf(plan));
+    if (!stage.done() && small && improveOverPatterns(problem, lp.patterns(), plan, target, kIntegerNodes))
+        stage.offer(groups.binsOf(plan));
 }
+
+// The work the search over the bins may spend on one code: about a second.
+constexpr long kSearchWork = 400'000'000;
 
 // Bin completion for one bin fewer than the best plan, over the whole set
 // and over a few bins at a time, from a plan that holds its free space in
@@ -803,37 +769,38 @@ void improveBySearch(Stage &stage)
 {
     const std::vector<Size> &sizes = stage.sizes;
     const Size capacity = stage.capacity;
+    long work = kSearchWork;
     {
         BinCompletion search(sizes, capacity);
         Bins filled;
-        if (search.solve(int(stage.best.size()), long(sizes.size()) + 1, 0, stage.options, filled))
+        if (search.solve(int(stage.best.size()), long(sizes.size()) + 1, 0, stage.options, work, filled))
             stage.offer(std::move(filled));
     }
+    // The searches over the whole set grow up to this many nodes; the
+    // attempt limit then ends the stage.
+    constexpr long kWholeNodes = 64000;
     long wholeLimit = 1000;
     std::mt19937_64 random(std::uint64_t(sizes.size()) * 7919 + std::uint64_t(capacity));
-    for (int attempt = 0; !stage.done() && attempt < stage.options.maxAttempts; ++attempt) {
+    for (int attempt = 0; !stage.done() && attempt < stage.options.maxAttempts && work > 0; ++attempt) {
         if (attempt % 16 == 0) {
             // Each search over the whole set goes further than the one
             // before, towards a complete search on small sets.
             BinCompletion search(sizes, capacity);
             search.completionsPerBin = int(std::min<long>(wholeLimit / 64, 1 << 16));
             Bins found;
-            if (search.solve(int(stage.best.size()) - 1, wholeLimit, std::uint64_t(attempt), stage.options, found))
+            if (search.solve(
+                    int(stage.best.size()) - 1, wholeLimit, std::uint64_t(attempt), stage.options, work, found))
                 stage.best = std::move(found);
-            wholeLimit *= 4;
+            wholeLimit = std::min(wholeLimit * 4, kWholeNodes);
         } else {
             order(stage.best, sizes, capacity);
-            repackFewer(stage.best, sizes, capacity, attempt % 16, random, stage.options);
+            repackFewer(stage.best, sizes, capacity, attempt % 16, random, stage.options, work);
         }
     }
 }
 
-Bins packScaled(
-    const std::vector<Size> &sizes, Size capacity, const PackOptions &options, bool withPatterns, Bounds &bounds)
+Bins packScaled(const std::vector<Size> &sizes, Size capacity, const PackOptions &options, Bounds &bounds)
 {
-    // The search works on every item: beyond this it is left to the
-    // patterns, which cover large projects better.
-    constexpr std::size_t kSearchItems = 1500;
     Stage stage {sizes, capacity, lowerBounds(sizes, capacity), options, firstFitDecreasing(sizes, capacity)};
     // Run even when the first fit meets the bound: with the same number of
     // bins it usually leaves the offcuts in fewer of them.
@@ -843,9 +810,9 @@ Bins packScaled(
         if (fill.run(filled, options))
             stage.offer(std::move(filled));
     }
-    if (withPatterns && !stage.done())
-        roundPatterns(stage);
-    if (!stage.done() && sizes.size() <= kSearchItems)
+    if (!stage.done())
+        solveByPatterns(stage);
+    if (!stage.done() && sizes.size() <= kSmallSet)
         improveBySearch(stage);
     bounds = stage.bounds;
     return std::move(stage.best);
@@ -866,8 +833,9 @@ PackResult pack(const std::vector<Size> &givenSizes, Size givenCapacity, const P
     std::vector<Size> sizes(givenSizes.size());
     std::transform(givenSizes.begin(), givenSizes.end(), sizes.begin(), [&](Size s) { return s / divisor; });
     const Size capacity = givenCapacity / divisor;
-    result.bins = packScaled(sizes, capacity, options, true, result.bounds);
+    result.bins = packScaled(sizes, capacity, options, result.bounds);
     order(result.bins, givenSizes, givenCapacity);
+    result.remnant.assign(result.bins.size(), -1);
     return result;
 }
 

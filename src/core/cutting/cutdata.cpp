@@ -4,7 +4,9 @@
 #include "core/common/db/dialect.h"
 #include "core/common/error.h"
 #include "core/common/keytext.h"
+#include "core/cutting/remnants.h"
 
+#include <QHash>
 #include <QSet>
 #include <QSqlQuery>
 
@@ -26,7 +28,7 @@ std::optional<double> optionalNumber(const QVariant &v)
 
 } // namespace
 
-QVector<CutCode> readCutCodes(QSqlDatabase db, const QStringList &onlyCodes)
+QVector<CutCode> readCutCodes(QSqlDatabase db, const QStringList &onlyCodes, bool withRemnants)
 {
     // Code, name, weight and stock come with every piece, so that a code
     // matches its price and stock rows exactly as the priced views match it.
@@ -63,6 +65,16 @@ QVector<CutCode> readCutCodes(QSqlDatabase db, const QStringList &onlyCodes)
             piece.window = query.value(2).toString();
             piece.length = optionalNumber(query.value(3)).value_or(std::numeric_limits<double>::quiet_NaN());
             codes.last().pieces.append(piece);
+        }
+        if (!withRemnants)
+            return;
+        QHash<QString, int> byCode;
+        for (int c = 0; c < codes.size(); ++c)
+            byCode.insert(foldedKey(codes[c].code), c);
+        for (const Remnant &r : readRemnants(db)) {
+            const auto it = byCode.constFind(foldedKey(r.code));
+            if (it != byCode.constEnd() && checkRemnant(r).isEmpty())
+                codes[*it].remnants.append(r);
         }
     });
     return codes;

@@ -10,9 +10,10 @@ namespace tarvex {
 // The pieces of the working data grouped by profile code, each code with its
 // name, line weight (the lcName row with the lowest 编号, as the priced
 // views take it) and stock length from lcStock. onlyCodes, when not empty,
-// keeps those codes only. One read transaction: a load running in another
-// process cannot mix two projects. Throws Error.
-QVector<CutCode> readCutCodes(QSqlDatabase db, const QStringList &onlyCodes = {});
+// keeps those codes only; withRemnants gives each code its remnants
+// (lcRemnant) to take before new bars. One read transaction: a load running
+// in another process cannot mix two projects. Throws Error.
+QVector<CutCode> readCutCodes(QSqlDatabase db, const QStringList &onlyCodes = {}, bool withRemnants = false);
 
 // The project's codes with their name and stock length (empty: the default),
 // for the stock grid.

@@ -34,7 +34,13 @@ QJsonObject barObject(const CodePlan &code, const CutBar &bar)
         cuts.append(QJsonObject {{QStringLiteral("length"), metres(p.length)}, {QStringLiteral("series"), p.series},
             {QStringLiteral("window"), p.window}});
     }
-    return QJsonObject {{QStringLiteral("cuts"), cuts}, {QStringLiteral("offcut"), fromCutUnits(bar.offcut)}};
+    QJsonObject o {{QStringLiteral("cuts"), cuts}, {QStringLiteral("offcut"), fromCutUnits(bar.offcut)}};
+    if (bar.remnant)
+        o.insert(QStringLiteral("remnant"),
+            QJsonObject {{QStringLiteral("id"), bar.remnant->id},
+                {QStringLiteral("length"), metres(bar.remnant->length)},
+                {QStringLiteral("from"), bar.remnant->origin()}});
+    return o;
 }
 
 // A code without its bars: they are written one by one into its "bars".
@@ -42,8 +48,8 @@ QJsonObject codeObject(const CodePlan &code)
 {
     return QJsonObject {{QStringLiteral("code"), code.code}, {QStringLiteral("name"), code.name},
         {QStringLiteral("stock"), code.stockMetres()}, {QStringLiteral("cuts"), int(code.pieces.size())},
-        {QStringLiteral("bars"), QJsonArray()}, {QStringLiteral("lower_bound"), code.lowerBound()},
-        {QStringLiteral("proven"), code.proven()}};
+        {QStringLiteral("bars"), QJsonArray()}, {QStringLiteral("new_bars"), code.newBars()},
+        {QStringLiteral("lower_bound"), code.lowerBound()}, {QStringLiteral("proven"), code.proven()}};
 }
 
 using Write = std::function<void(const QByteArray &)>;

@@ -9,9 +9,10 @@
 namespace tarvex {
 
 // The plan for other programs: settings, every code with its bars (each bar's
-// cuts with length, series and window, and the offcut), the bound and
-// whether the plan is proven minimal, and the pieces left out. Lengths are
-// numbers in metres.
+// cuts with length, series and window, the offcut left after the last saw
+// cut, and for a bar cut from a remnant "remnant": {id, length, from}), the
+// new bars, their bound and whether the plan is proven minimal, and the
+// pieces left out. Lengths are numbers in metres.
 QByteArray cutPlanJson(const CutPlan &plan);
 
 // The same text handed to write piece by piece, a bar at a time, so that a

@@ -4,6 +4,7 @@
 #include "core/common/numbers.h"
 #include "core/cutting/binpacking.h"
 
+#include <QHash>
 #include <QThread>
 
 #include <cmath>
@@ -16,7 +17,8 @@ namespace {
 
 // One code's pieces into bars. A bar holds pieces l1..lm when
 // trim + sum(li) + (m-1)·kerf <= stock, that is when the sizes li + kerf add
-// up to at most stock - trim + kerf: plain bin packing on those.
+// up to at most stock - trim + kerf: plain bin packing on those. Remnants
+// are bins of their own lengths, which the same trim and kerfs apply to.
 CodePlan planCode(const CutCode &code, qint64 stock, const CutSettings &settings, CutPlan &rejects,
     std::mutex &rejectsLock, const packing::PackOptions &options)
 {
@@ -27,7 +29,6 @@ CodePlan planCode(const CutCode &code, qint64 stock, const CutSettings &settings
     plan.stock = stock;
     const qint64 kerf = toCutUnits(settings.kerf);
     const qint64 trim = toCutUnits(settings.trim);
-    const qint64 capacity = stock - trim + kerf;
     std::vector<std::int64_t> sizes;
     for (const CutPiece &piece : code.pieces) {
         const qint64 length = std::isfinite(piece.length) ? toCutUnits(piece.length) : 0;
@@ -42,21 +43,50 @@ CodePlan planCode(const CutCode &code, qint64 stock, const CutSettings &settings
             sizes.push_back(length + kerf);
         }
     }
-    const packing::PackResult packed = packing::pack(sizes, capacity, options);
+    std::vector<std::int64_t> remnants;
+    for (const Remnant &r : code.remnants)
+        remnants.push_back(toCutUnits(r.length) - trim + kerf);
+    const packing::PackResult packed = remnants.empty()
+        ? packing::pack(sizes, stock - trim + kerf, options)
+        : packing::packWithRemnants(sizes, stock - trim + kerf, remnants, options);
     plan.l1 = packed.bounds.l1;
     plan.l2 = packed.bounds.l2;
     plan.lp = packed.bounds.lp;
-    for (const std::vector<int> &bin : packed.bins) {
+    for (std::size_t b = 0; b < packed.bins.size(); ++b) {
         CutBar bar;
+        bar.length = stock;
+        if (packed.remnant[b] >= 0) {
+            bar.remnant = code.remnants[packed.remnant[b]];
+            bar.length = toCutUnits(bar.remnant->length);
+        }
         qint64 used = trim - kerf;
-        for (int i : bin) {
+        for (int i : packed.bins[b]) {
             bar.cuts.append(i);
             used += sizes[std::size_t(i)];
         }
-        bar.offcut = stock - used;
+        bar.offcut = offcutOf(bar.length, used, kerf);
         plan.bars.append(bar);
     }
     return plan;
+}
+
+// Window numbers that pieces of more than one series carry.
+QSet<QString> sharedWindows(const QVector<CutCode> &codes)
+{
+    QHash<QString, QString> seriesOf;
+    QSet<QString> shared;
+    for (const CutCode &code : codes) {
+        for (const CutPiece &piece : code.pieces) {
+            if (piece.window.isEmpty())
+                continue;
+            const auto it = seriesOf.constFind(piece.window);
+            if (it == seriesOf.constEnd())
+                seriesOf.insert(piece.window, piece.series);
+            else if (*it != piece.series)
+                shared.insert(piece.window);
+        }
+    }
+    return shared;
 }
 
 } // namespace
@@ -69,6 +99,16 @@ double CodePlan::cutMetres() const
     return fromCutUnits(units);
 }
 
+QString Remnant::origin() const
+{
+    return project.isEmpty() ? date : project + QLatin1Char(' ') + date;
+}
+
+int CodePlan::newBars() const
+{
+    return int(std::count_if(bars.begin(), bars.end(), [](const CutBar &bar) { return !bar.remnant; }));
+}
+
 double CodePlan::offcutMetres() const
 {
     qint64 units = 0;
@@ -79,7 +119,9 @@ double CodePlan::offcutMetres() const
 
 double CodePlan::utilisation() const
 {
-    const qint64 total = stock * bars.size();
+    qint64 total = 0;
+    for (const CutBar &bar : bars)
+        total += bar.length;
     return total > 0 ? 100.0 * cutMetres() / fromCutUnits(total) : 0;
 }
 
@@ -87,14 +129,14 @@ std::optional<double> CodePlan::weightKg() const
 {
     if (!weightPerMetre)
         return std::nullopt;
-    return double(bars.size()) * stockMetres() * *weightPerMetre;
+    return double(newBars()) * stockMetres() * *weightPerMetre;
 }
 
 int CutPlan::barCount() const
 {
     int n = 0;
     for (const CodePlan &c : codes)
-        n += c.bars.size();
+        n += c.newBars();
     return n;
 }
 
@@ -135,8 +177,6 @@ CutPlan planCuts(const QVector<CutCode> &codes, const CutSettings &settings, con
         for (int i = next++; i < codes.size(); i = next++) {
             packing::PackOptions options;
             options.cancel = progress.cancel;
-            options.deadline = std::chrono::steady_clock::now()
-                + std::chrono::microseconds(std::llround(settings.secondsPerCode * 1e6));
             plan.codes[i] = planCode(codes[i], stocks[i], settings, plan, lock, options);
             const std::lock_guard<std::mutex> guard(lock);
             ++done;
@@ -158,6 +198,7 @@ CutPlan planCuts(const QVector<CutCode> &codes, const CutSettings &settings, con
     };
     std::stable_sort(plan.tooLong.begin(), plan.tooLong.end(), byCode);
     std::stable_sort(plan.invalid.begin(), plan.invalid.end(), byCode);
+    plan.sharedWindows = sharedWindows(codes);
     return plan;
 }
 
@@ -173,6 +214,31 @@ QString formatCutLength(double metres)
 {
     const qint64 units = toCutUnits(metres);
     return QString::number(fromCutUnits(units), 'f', units % 10 == 0 ? 3 : 4);
+}
+
+QString formatPlanLength(double metres, CutUnit unit)
+{
+    if (unit == CutUnit::Metre)
+        return formatCutLength(metres);
+    const qint64 units = toCutUnits(metres);
+    return QString::number(double(units) / 10, 'f', units % 10 == 0 ? 0 : 1);
+}
+
+QString unitName(CutUnit unit)
+{
+    return unit == CutUnit::Metre ? QStringLiteral("m") : QStringLiteral("mm");
+}
+
+QString pieceWindow(const CutPiece &piece, const CutPlan &plan)
+{
+    if (!plan.sharedWindows.contains(piece.window))
+        return piece.window;
+    return piece.series + QLatin1Char(' ') + piece.window;
+}
+
+qint64 offcutOf(qint64 length, qint64 used, qint64 kerf)
+{
+    return std::max<qint64>(0, length - used - kerf);
 }
 
 } // namespace tarvex

@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <QVector>
 
+#include <QSet>
+
 #include <algorithm>
 #include <atomic>
 #include <functional>
@@ -21,6 +23,17 @@ struct CutPiece {
     double length = 0; // metres; NaN when the row has none
 };
 
+// An offcut kept for a later plan: a row of lcRemnant.
+struct Remnant {
+    qint64 id = 0;
+    QString code; // 代号
+    double length = 0; // 长度, metres
+    QString project; // 工程: where it was cut off
+    QString date; // 日期, yyyy-MM-dd
+    // Where it came from, as the plan names it: "C0915.xdt 2026-01-05".
+    QString origin() const;
+};
+
 // What the plan needs to know of a profile code besides its pieces.
 struct CutCode {
     QString code;
@@ -28,11 +41,14 @@ struct CutCode {
     std::optional<double> weightPerMetre; // lcName's 线重
     std::optional<double> stock; // lcStock's 定尺; the default when absent
     QVector<CutPiece> pieces;
+    QVector<Remnant> remnants; // to be taken before new bars
 };
 
 struct CutBar {
     QVector<int> cuts; // indices into CodePlan::pieces, longest first
-    qint64 offcut = 0; // units left after the last piece
+    qint64 length = 0; // units: the stock length, or the remnant's
+    qint64 offcut = 0; // units left after the last saw cut
+    std::optional<Remnant> remnant; // the remnant it is cut from; none for a new bar
 };
 
 struct CodePlan {
@@ -41,19 +57,23 @@ struct CodePlan {
     std::optional<double> weightPerMetre;
     qint64 stock = 0; // units
     QVector<CutPiece> pieces; // the pieces that fit a bar
-    QVector<CutBar> bars; // fullest first
-    int l1 = 0; // total length bound
-    int l2 = 0; // Martello and Toth's bound
-    int lp = 0; // the cutting-stock relaxation's bound, when it was needed
+    QVector<CutBar> bars; // new bars fullest first, then the remnants taken
+    // Bounds on the new bars: total length (less the remnants), Martello and
+    // Toth's, and the cutting-stock relaxation's when it was needed.
+    int l1 = 0;
+    int l2 = 0;
+    int lp = 0;
     int lowerBound() const { return std::max({l1, l2, lp}); }
-    // No plan can use fewer bars.
-    bool proven() const { return bars.size() == lowerBound(); }
+    int newBars() const;
+    int remnantBars() const { return int(bars.size()) - newBars(); }
+    // No plan can use fewer new bars.
+    bool proven() const { return newBars() == lowerBound(); }
 
     double stockMetres() const { return fromCutUnits(stock); }
     double cutMetres() const; // all pieces
     double offcutMetres() const;
     double utilisation() const; // percent of the bars' length that becomes pieces
-    std::optional<double> weightKg() const; // bars × stock × 线重
+    std::optional<double> weightKg() const; // new bars × stock × 线重
 };
 
 struct CutPlan {
@@ -62,8 +82,11 @@ struct CutPlan {
     QVector<CutPiece> tooLong; // longer than their code's bar: left out
     QVector<CutPiece> invalid; // no length, or not above 0: left out
     QStringList warnings;
+    // Window numbers that more than one series use: their pieces are named
+    // with the series as well.
+    QSet<QString> sharedWindows;
 
-    int barCount() const;
+    int barCount() const; // new bars
     int lowerBoundTotal() const;
 };
 
@@ -81,8 +104,19 @@ CutPlan planCuts(const QVector<CutCode> &codes, const CutSettings &settings, con
 
 // A piece as the user reads it in a message: "KF601 C3 1.235m".
 QString describePiece(const CutPiece &piece);
-// Lengths as the plan shows them: metres with three decimals, and a
-// fourth when the length has one (0.1 mm).
+// Lengths in metres with three decimals, and a fourth when the length has
+// one (0.1 mm): the settings, messages and JSON.
 QString formatCutLength(double metres);
+// Lengths as the plan shows them: in the unit of the settings, millimetres
+// as whole numbers (and a tenth when the length has one), or metres as
+// formatCutLength; unitName is "mm" or "m".
+QString formatPlanLength(double metres, CutUnit unit);
+QString unitName(CutUnit unit);
+// The window a piece belongs to as the plan names it: its number, and its
+// series before it when another series uses the same number.
+QString pieceWindow(const CutPiece &piece, const CutPlan &plan);
+// What is left of a bar after its pieces and the saw cut after the last
+// one; nothing when that cut takes the rest.
+qint64 offcutOf(qint64 length, qint64 used, qint64 kerf);
 
 } // namespace tarvex

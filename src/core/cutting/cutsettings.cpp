@@ -48,12 +48,16 @@ CutSettings readCutSettings(const QString &iniPath)
     settings.stock = readLength(ini, QStringLiteral("stock"), defaults.stock);
     settings.kerf = readLength(ini, QStringLiteral("kerf"), defaults.kerf);
     settings.trim = readLength(ini, QStringLiteral("trim"), defaults.trim);
-    settings.secondsPerCode = readLength(ini, QStringLiteral("seconds"), defaults.secondsPerCode);
+    settings.remnant = readLength(ini, QStringLiteral("remnant"), defaults.remnant);
+    if (ini.value(kSection, QStringLiteral("unit")).compare(QLatin1String("m"), Qt::CaseInsensitive) == 0)
+        settings.unit = CutUnit::Metre;
     // A file edited by hand keeps the program working.
-    if (!checkCutSettings(settings).isEmpty())
-        settings = {defaults.stock, defaults.kerf, defaults.trim, settings.secondsPerCode};
-    if (!(settings.secondsPerCode > 0 && settings.secondsPerCode <= 600))
-        settings.secondsPerCode = defaults.secondsPerCode;
+    if (!checkCutSettings(settings).isEmpty()) {
+        settings.stock = defaults.stock;
+        settings.kerf = defaults.kerf;
+        settings.trim = defaults.trim;
+        settings.remnant = defaults.remnant;
+    }
     return settings;
 }
 
@@ -88,6 +92,8 @@ QString checkCutSettings(const CutSettings &s)
         return QStringLiteral("端头切除不能小于0");
     if (toCutUnits(s.kerf) >= toCutUnits(s.stock) || toCutUnits(s.trim) >= toCutUnits(s.stock))
         return QStringLiteral("锯缝和端头切除必须小于定尺");
+    if (!std::isfinite(s.remnant) || s.remnant < 0 || s.remnant > kLongestStock)
+        return QStringLiteral("余料最短长度必须在0到%1米之间").arg(kLongestStock);
     return QString();
 }
 

@@ -9,7 +9,13 @@ namespace tarvex {
 
 namespace {
 
-enum Column { Code, Name, Cuts, Stock, Bars, Bound, Utilisation, Offcut, Weight, Proven, ColumnCount };
+enum Column { Code, Name, Cuts, Stock, Bars, Bound, Utilisation, Offcut, Weight, Proven, Remnants, ColumnCount };
+
+// A length as a number in the unit.
+double inUnit(double metres, CutUnit unit)
+{
+    return unit == CutUnit::Metre ? metres : double(toCutUnits(metres)) / 10;
+}
 
 QString percentText(double value)
 {
@@ -24,33 +30,37 @@ QString weightText(const QVariant &value)
 
 } // namespace
 
-QStringList cutSummaryHeadings()
+QStringList cutSummaryHeadings(CutUnit unit)
 {
-    return {QStringLiteral("代号"), QStringLiteral("名称"), QStringLiteral("切割数"), QStringLiteral("定尺"),
-        QStringLiteral("用料根数"), QStringLiteral("理论最少"), QStringLiteral("利用率 %"), QStringLiteral("余料 m"),
-        QStringLiteral("重量 kg"), QStringLiteral("已证最少")};
+    const QString u = QLatin1Char(' ') + unitName(unit);
+    return {QStringLiteral("代号"), QStringLiteral("名称"), QStringLiteral("切割数"), QStringLiteral("定尺") + u,
+        QStringLiteral("用料根数"), QStringLiteral("理论最少"), QStringLiteral("利用率 %"), QStringLiteral("余料") + u,
+        QStringLiteral("重量 kg"), QStringLiteral("已证最少"), QStringLiteral("取余料")};
 }
 
-QStringList cutSummaryFormats()
+QStringList cutSummaryFormats(CutUnit unit)
 {
-    return {QString(), QString(), QStringLiteral("0"), QStringLiteral("0.000"), QStringLiteral("0"),
-        QStringLiteral("0"), QStringLiteral("0.0"), QStringLiteral("0.000"), QStringLiteral("0.00"), QString()};
+    const QString length = unit == CutUnit::Metre ? QStringLiteral("0.000") : QStringLiteral("0");
+    return {QString(), QString(), QStringLiteral("0"), length, QStringLiteral("0"), QStringLiteral("0"),
+        QStringLiteral("0.0"), length, QStringLiteral("0.00"), QString(), QStringLiteral("0")};
 }
 
-QVariantList cutSummaryValues(const CodePlan &code)
+QVariantList cutSummaryValues(const CodePlan &code, CutUnit unit)
 {
     const std::optional<double> weight = code.weightKg();
-    return {code.code, code.name, int(code.pieces.size()), code.stockMetres(), int(code.bars.size()), code.lowerBound(),
-        code.utilisation(), code.offcutMetres(), weight ? QVariant(*weight) : QVariant(),
-        code.proven() ? QStringLiteral("是") : QStringLiteral("否")};
+    return {code.code, code.name, int(code.pieces.size()), inUnit(code.stockMetres(), unit), code.newBars(),
+        code.lowerBound(), code.utilisation(), inUnit(code.offcutMetres(), unit),
+        weight ? QVariant(*weight) : QVariant(), code.proven() ? QStringLiteral("是") : QStringLiteral("否"),
+        code.remnantBars()};
 }
 
-QStringList cutSummaryTexts(const CodePlan &code)
+QStringList cutSummaryTexts(const CodePlan &code, CutUnit unit)
 {
-    const QVariantList v = cutSummaryValues(code);
-    return {v[Code].toString(), v[Name].toString(), v[Cuts].toString(), format3(v[Stock].toDouble()),
-        v[Bars].toString(), v[Bound].toString(), percentText(v[Utilisation].toDouble()), format3(v[Offcut].toDouble()),
-        weightText(v[Weight]), v[Proven].toString()};
+    const QVariantList v = cutSummaryValues(code, unit);
+    return {v[Code].toString(), v[Name].toString(), v[Cuts].toString(), formatPlanLength(code.stockMetres(), unit),
+        v[Bars].toString(), v[Bound].toString(), percentText(v[Utilisation].toDouble()),
+        formatPlanLength(code.offcutMetres(), unit), weightText(v[Weight]), v[Proven].toString(),
+        v[Remnants].toString()};
 }
 
 QVariantList cutTotalValues(const CutPlan &plan)
@@ -61,11 +71,14 @@ QVariantList cutTotalValues(const CutPlan &plan)
     double offcut = 0;
     double weight = 0;
     bool anyWeight = false;
+    int remnants = 0;
     for (const CodePlan &c : plan.codes) {
         cuts += c.pieces.size();
         cutMetres += c.cutMetres();
-        stockMetres += c.stockMetres() * c.bars.size();
+        for (const CutBar &bar : c.bars)
+            stockMetres += fromCutUnits(bar.length);
         offcut += c.offcutMetres();
+        remnants += c.remnantBars();
         if (const std::optional<double> w = c.weightKg()) {
             weight += *w;
             anyWeight = true;
@@ -73,16 +86,19 @@ QVariantList cutTotalValues(const CutPlan &plan)
     }
     const bool allProven = plan.barCount() == plan.lowerBoundTotal();
     return {QStringLiteral("合计"), QString(), cuts, QVariant(), plan.barCount(), plan.lowerBoundTotal(),
-        stockMetres > 0 ? 100 * cutMetres / stockMetres : 0.0, offcut, anyWeight ? QVariant(weight) : QVariant(),
-        allProven ? QStringLiteral("是") : QStringLiteral("否")};
+        stockMetres > 0 ? 100 * cutMetres / stockMetres : 0.0, inUnit(offcut, plan.settings.unit),
+        anyWeight ? QVariant(weight) : QVariant(), allProven ? QStringLiteral("是") : QStringLiteral("否"), remnants};
 }
 
 QStringList cutTotalTexts(const CutPlan &plan)
 {
     const QVariantList v = cutTotalValues(plan);
+    double offcut = 0;
+    for (const CodePlan &c : plan.codes)
+        offcut += c.offcutMetres();
     return {v[Code].toString(), QString(), v[Cuts].toString(), QString(), v[Bars].toString(), v[Bound].toString(),
-        percentText(v[Utilisation].toDouble()), format3(v[Offcut].toDouble()), weightText(v[Weight]),
-        v[Proven].toString()};
+        percentText(v[Utilisation].toDouble()), formatPlanLength(offcut, plan.settings.unit), weightText(v[Weight]),
+        v[Proven].toString(), v[Remnants].toString()};
 }
 
 void CutSummaryModel::setPlan(const CutPlan &plan)
@@ -91,7 +107,7 @@ void CutSummaryModel::setPlan(const CutPlan &plan)
     m_plan = plan;
     m_texts.clear();
     for (const CodePlan &code : m_plan.codes)
-        m_texts.append(cutSummaryTexts(code));
+        m_texts.append(cutSummaryTexts(code, plan.settings.unit));
     endResetModel();
 }
 
@@ -126,7 +142,7 @@ QVariant CutSummaryModel::data(const QModelIndex &index, int role) const
 QVariant CutSummaryModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < ColumnCount)
-        return cutSummaryHeadings().at(section);
+        return cutSummaryHeadings(m_plan.settings.unit).at(section);
     return QAbstractTableModel::headerData(section, orientation, role);
 }
 

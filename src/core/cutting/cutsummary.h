@@ -9,17 +9,18 @@
 namespace tarvex {
 
 // The summary of a plan, one row per code, as the window, the paper pages,
-// the workbook and tarvex-cli show it.
-QStringList cutSummaryHeadings();
+// the workbook and tarvex-cli show it; lengths in the plan's unit. 用料根数
+// counts new bars, 取余料 the remnants taken.
+QStringList cutSummaryHeadings(CutUnit unit);
 // Numbers as numbers (weight Null without a line weight), texts as texts.
-QVariantList cutSummaryValues(const CodePlan &code);
+QVariantList cutSummaryValues(const CodePlan &code, CutUnit unit);
 // The same as the user reads them.
-QStringList cutSummaryTexts(const CodePlan &code);
-// The totals row ("合计"): cuts, bars, bound, offcut and weight summed.
+QStringList cutSummaryTexts(const CodePlan &code, CutUnit unit);
+// The totals row ("合计"): cuts, bars, bound, offcut, weight and remnants summed.
 QVariantList cutTotalValues(const CutPlan &plan);
 QStringList cutTotalTexts(const CutPlan &plan);
-// Number format of each column for a spreadsheet ("0.000"), empty for text.
-QStringList cutSummaryFormats();
+// Number format of each column for a spreadsheet ("0.00"), empty for text.
+QStringList cutSummaryFormats(CutUnit unit);
 
 // The summary for a grid: the rows of cutSummaryTexts, numbers aligned right,
 // the rows not proven minimal marked.

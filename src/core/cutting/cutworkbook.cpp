@@ -5,6 +5,7 @@
 #include "core/common/io/savefile.h"
 #include "core/cutting/cutpages.h"
 #include "core/cutting/cutsummary.h"
+#include "core/cutting/remnants.h"
 #include "core/document/sheetnames.h"
 #include "core/document/xlsxcells.h"
 
@@ -24,9 +25,10 @@ struct Formats {
     lxw_format *title;
     lxw_format *heading;
     lxw_format *text;
+    lxw_format *metres; // "0.000"
     QVector<lxw_format *> numbers; // by summary column
 
-    explicit Formats(lxw_workbook *book)
+    Formats(lxw_workbook *book, CutUnit unit)
     {
         auto make = [&] {
             lxw_format *f = workbook_add_format(book);
@@ -44,7 +46,10 @@ struct Formats {
         format_set_align(heading, LXW_ALIGN_CENTER);
         text = make();
         format_set_border(text, LXW_BORDER_THIN);
-        for (const QString &pattern : cutSummaryFormats()) {
+        metres = make();
+        format_set_border(metres, LXW_BORDER_THIN);
+        format_set_num_format(metres, "0.000");
+        for (const QString &pattern : cutSummaryFormats(unit)) {
             lxw_format *f = make();
             format_set_border(f, LXW_BORDER_THIN);
             if (!pattern.isEmpty())
@@ -52,7 +57,7 @@ struct Formats {
             numbers.append(f);
         }
     }
-    lxw_format *metres() const { return numbers[3]; } // "0.000"
+    lxw_format *length() const { return numbers[3]; } // of the plan's unit
 };
 
 void writeValue(
@@ -79,16 +84,18 @@ void summarySheet(lxw_workbook *book, SheetWriter &sheet, const Formats &f, cons
     if (!sheet.sheet())
         throw Error(QStringLiteral("无法添加工作表: 汇总"));
     sheet.text(0, 0, QStringLiteral("下料优化"), f.title);
+    const CutUnit unit = plan.settings.unit;
+    const QString u = QLatin1Char(' ') + unitName(unit);
     sheet.text(1, 0,
-        QStringLiteral("默认定尺 ") + formatCutLength(plan.settings.stock) + QStringLiteral("m  锯缝 ")
-            + formatCutLength(plan.settings.kerf) + QStringLiteral("m  端头切除 ") + formatCutLength(plan.settings.trim)
-            + QStringLiteral("m"),
+        QStringLiteral("默认定尺 ") + formatPlanLength(plan.settings.stock, unit) + u + QStringLiteral("  锯缝 ")
+            + formatPlanLength(plan.settings.kerf, unit) + u + QStringLiteral("  端头切除 ")
+            + formatPlanLength(plan.settings.trim, unit) + u,
         nullptr);
-    const QStringList headings = cutSummaryHeadings();
+    const QStringList headings = cutSummaryHeadings(unit);
     writeHeadings(sheet, 3, headings, f);
     int row = 4;
     for (const CodePlan &code : plan.codes) {
-        const QVariantList values = cutSummaryValues(code);
+        const QVariantList values = cutSummaryValues(code, unit);
         for (int c = 0; c < values.size(); ++c)
             writeValue(sheet, row, c, values[c], f.numbers[c], f.text);
         ++row;
@@ -103,11 +110,12 @@ void summarySheet(lxw_workbook *book, SheetWriter &sheet, const Formats &f, cons
         sheet.text(row++, 0, title, nullptr);
         writeHeadings(sheet, row++,
             {QStringLiteral("代号"), QStringLiteral("门窗系列"), QStringLiteral("窗号"), QStringLiteral("长度 m")}, f);
+        // Left out: their lengths as the messages give them, in metres.
         for (const CutPiece &p : pieces) {
             sheet.text(row, 0, p.code, f.text);
             sheet.text(row, 1, p.series, f.text);
             sheet.text(row, 2, p.window, f.text);
-            writeValue(sheet, row, 3, std::isfinite(p.length) ? QVariant(p.length) : QVariant(), f.metres(), f.text);
+            writeValue(sheet, row, 3, std::isfinite(p.length) ? QVariant(p.length) : QVariant(), f.metres, f.text);
             ++row;
         }
         ++row;
@@ -119,40 +127,56 @@ void summarySheet(lxw_workbook *book, SheetWriter &sheet, const Formats &f, cons
     check(worksheet_set_column(sheet.sheet(), 2, lxw_col_t(headings.size() - 1), 10, nullptr));
 }
 
-// Bar by bar, one row per cut; the bar's number and offcut on its first row.
-void codeSheet(lxw_workbook *book, SheetWriter &sheet, const Formats &f, const CodePlan &code, const QString &name)
+// A length as a number in the plan's unit.
+double lengthIn(double metres, CutUnit unit)
+{
+    return unit == CutUnit::Metre ? fromCutUnits(toCutUnits(metres)) : double(toCutUnits(metres)) / 10;
+}
+
+// Bar by bar, one row per cut; the bar's number, what it is cut from and its
+// offcut on its first row.
+void codeSheet(lxw_workbook *book, SheetWriter &sheet, const Formats &f, const CodePlan &code, const CutPlan &plan,
+    const QString &name)
 {
     sheet.setSheet(workbook_add_worksheet(book, name.toUtf8().constData()));
     if (!sheet.sheet())
         throw Error(QStringLiteral("无法添加工作表: ") + name);
+    const CutUnit unit = plan.settings.unit;
+    const QString u = QLatin1Char(' ') + unitName(unit);
     QString title = QStringLiteral("代号 ") + code.code;
     if (!code.name.isEmpty())
         title += QStringLiteral("  ") + code.name;
-    title += QStringLiteral("  定尺 ") + formatCutLength(code.stockMetres()) + QStringLiteral("m  用料 ")
-        + QString::number(code.bars.size()) + QStringLiteral(" 根  理论最少 ") + QString::number(code.lowerBound())
+    title += QStringLiteral("  定尺 ") + formatPlanLength(code.stockMetres(), unit) + u + QStringLiteral("  用料 ")
+        + QString::number(code.newBars()) + QStringLiteral(" 根  理论最少 ") + QString::number(code.lowerBound())
         + QStringLiteral(" 根");
     sheet.text(0, 0, title, f.title);
     writeHeadings(sheet, 2,
-        {QStringLiteral("根号"), QStringLiteral("序号"), QStringLiteral("长度 m"), QStringLiteral("门窗系列"),
-            QStringLiteral("窗号"), QStringLiteral("余料 m")},
+        {QStringLiteral("根号"), QStringLiteral("来料"), QStringLiteral("序号"), QStringLiteral("长度") + u,
+            QStringLiteral("门窗系列"), QStringLiteral("窗号"), QStringLiteral("余料") + u},
         f);
     int row = 3;
     for (int b = 0; b < code.bars.size(); ++b) {
         const CutBar &bar = code.bars[b];
+        const QString source = bar.remnant ? fetchText(code.code, *bar.remnant, unit)
+                                           : QStringLiteral("新料 ") + formatPlanLength(fromCutUnits(bar.length), unit);
         for (int k = 0; k < bar.cuts.size(); ++k) {
             const CutPiece &p = code.pieces[bar.cuts[k]];
             writeValue(sheet, row, 0, k == 0 ? QVariant(b + 1) : QVariant(), f.numbers[2], f.text);
-            writeValue(sheet, row, 1, k + 1, f.numbers[2], f.text);
-            writeValue(sheet, row, 2, fromCutUnits(toCutUnits(p.length)), f.metres(), f.text);
-            sheet.text(row, 3, p.series, f.text);
-            sheet.text(row, 4, p.window, f.text);
-            writeValue(sheet, row, 5, k == 0 ? QVariant(fromCutUnits(bar.offcut)) : QVariant(), f.metres(), f.text);
+            writeValue(sheet, row, 1, k == 0 ? QVariant(source) : QVariant(), f.text, f.text);
+            writeValue(sheet, row, 2, k + 1, f.numbers[2], f.text);
+            writeValue(sheet, row, 3, lengthIn(p.length, unit), f.length(), f.text);
+            sheet.text(row, 4, p.series, f.text);
+            sheet.text(row, 5, p.window, f.text);
+            writeValue(sheet, row, 6, k == 0 ? QVariant(lengthIn(fromCutUnits(bar.offcut), unit)) : QVariant(),
+                f.length(), f.text);
             ++row;
         }
     }
-    check(worksheet_set_column(sheet.sheet(), 0, 2, 9, nullptr));
-    check(worksheet_set_column(sheet.sheet(), 3, 3, 16, nullptr));
-    check(worksheet_set_column(sheet.sheet(), 4, 5, 10, nullptr));
+    check(worksheet_set_column(sheet.sheet(), 0, 0, 7, nullptr));
+    check(worksheet_set_column(sheet.sheet(), 1, 1, 14, nullptr));
+    check(worksheet_set_column(sheet.sheet(), 2, 3, 9, nullptr));
+    check(worksheet_set_column(sheet.sheet(), 4, 4, 16, nullptr));
+    check(worksheet_set_column(sheet.sheet(), 5, 6, 10, nullptr));
     worksheet_freeze_panes(sheet.sheet(), 3, 0);
 }
 
@@ -171,13 +195,13 @@ void writeCutWorkbook(const QString &path, const CutPlan &plan)
     std::unique_ptr<lxw_workbook, BookCloser> book(workbook_new(QFile::encodeName(built).constData()));
     if (!book)
         throw Error(QStringLiteral("无法创建工作簿 ") + QDir::toNativeSeparators(path));
-    const Formats formats(book.get());
+    const Formats formats(book.get(), plan.settings.unit);
     SheetWriter sheet;
     summarySheet(book.get(), sheet, formats, plan);
     SheetNames names;
     names.take(QStringLiteral("汇总"));
     for (const CodePlan &code : plan.codes)
-        codeSheet(book.get(), sheet, formats, code, names.take(code.code, QStringLiteral("主材")));
+        codeSheet(book.get(), sheet, formats, code, plan, names.take(code.code, QStringLiteral("主材")));
     const lxw_error closed = workbook_close(book.release());
     if (closed != LXW_NO_ERROR)
         throw Error(cannotWriteText(path, QString::fromUtf8(lxw_strerror(closed))));

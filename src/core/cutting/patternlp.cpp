@@ -1,462 +1,265 @@
 #include "core/cutting/patternlp.h"
 
+#include "core/cutting/knapsack.h"
+
+#include <ClpSimplex.hpp>
+
 #include <algorithm>
 #include <cmath>
-#include <numeric>
+#include <cstdio>
+#include <cstdlib>
 
 namespace tarvex::packing {
 
 namespace {
 
-constexpr double kEps = 1e-9;
-
-// The most valuable pattern: a bounded knapsack by depth-first search over
-// the items in order of value per unit size, cut off by the fractional fill
-// of the rest. Node-limited; exact tells whether the search finished.
-struct Knapsack {
-    Knapsack(const std::vector<std::int64_t> &sizes, const std::vector<int> &bounds, const std::vector<double> &values,
-        std::int64_t capacity, long nodeLimit = 50000)
-        : sizes(sizes)
-        , bounds(bounds)
-        , values(values)
-        , capacity(capacity)
-        , nodeLimit(nodeLimit)
-    {
-    }
-
-    const std::vector<std::int64_t> &sizes;
-    const std::vector<int> &bounds;
-    const std::vector<double> &values;
-    std::int64_t capacity;
-    long nodeLimit;
-
-    std::vector<int> order;
-    std::vector<int> current;
-    std::vector<int> best;
-    double bestValue = 0;
-    long nodes = 0;
-
-    bool solve()
-    {
-        for (int i = 0; i < int(sizes.size()); ++i)
-            if (values[i] > kEps && bounds[i] > 0)
-                order.push_back(i);
-        std::sort(order.begin(), order.end(),
-            [&](int a, int b) { return values[a] * double(sizes[b]) > values[b] * double(sizes[a]); });
-        sizeSum.assign(order.size() + 1, 0);
-        valueSum.assign(order.size() + 1, 0);
-        for (std::size_t k = 0; k < order.size(); ++k) {
-            const int i = order[k];
-            sizeSum[k + 1] = sizeSum[k] + sizes[i] * bounds[i];
-            valueSum[k + 1] = valueSum[k] + values[i] * bounds[i];
-        }
-        current.assign(sizes.size(), 0);
-        best = current;
-        bestValue = 0;
-        search(0, capacity, 0);
-        return nodes <= nodeLimit;
-    }
-
-    // The same by a table over the capacity: exact in time proportional to
-    // capacity × items, for the searches the node limit cut short.
-    void solveByTable()
-    {
-        struct Part {
-            int item;
-            int count;
-        };
-        std::vector<Part> parts; // each item's bound split into 1, 2, 4, ...
-        for (int i : order)
-            for (int left = bounds[i], chunk = 1; left > 0; chunk *= 2) {
-                const int n = std::min(chunk, left);
-                parts.push_back({i, n});
-                left -= n;
-            }
-        const std::size_t width = std::size_t(capacity) + 1;
-        std::vector<double> value(width, 0);
-        std::vector<std::vector<bool>> taken(parts.size(), std::vector<bool>(width, false));
-        for (std::size_t k = 0; k < parts.size(); ++k) {
-            const std::int64_t size = sizes[parts[k].item] * parts[k].count;
-            const double worth = values[parts[k].item] * parts[k].count;
-            for (std::int64_t w = capacity; w >= size; --w) {
-                if (value[w - size] + worth > value[w] + kEps) {
-                    value[w] = value[w - size] + worth;
-                    taken[k][w] = true;
-                }
-            }
-        }
-        best.assign(sizes.size(), 0);
-        std::int64_t w = capacity;
-        for (std::size_t k = parts.size(); k-- > 0;) {
-            if (taken[k][w]) {
-                best[parts[k].item] += parts[k].count;
-                w -= sizes[parts[k].item] * parts[k].count;
-            }
-        }
-        bestValue = 0;
-        for (std::size_t i = 0; i < sizes.size(); ++i)
-            bestValue += best[i] * values[i];
-    }
-
-    // Sizes and values of the items in order, summed: the fractional fill
-    // of the rest in a binary search.
-    std::vector<std::int64_t> sizeSum;
-    std::vector<double> valueSum;
-
-    double fractionalBound(std::size_t k, std::int64_t room) const
-    {
-        const std::int64_t base = sizeSum[k];
-        const auto end = std::upper_bound(sizeSum.begin() + k, sizeSum.end(), base + room);
-        const std::size_t c = std::size_t(end - sizeSum.begin()) - 1; // items k..c-1 fit whole
-        double bound = valueSum[c] - valueSum[k];
-        if (c < order.size()) {
-            const int i = order[c];
-            const std::int64_t left = base + room - sizeSum[c];
-            bound += values[i] * double(left) / double(sizes[i]);
-        }
-        return bound;
-    }
-
-    void search(std::size_t k, std::int64_t room, double value)
-    {
-        if (value > bestValue + kEps) {
-            bestValue = value;
-            best = current;
-        }
-        if (k >= order.size() || ++nodes > nodeLimit)
-            return;
-        if (value + fractionalBound(k, room) <= bestValue + kEps)
-            return;
-        const int i = order[k];
-        const int most = int(std::min<std::int64_t>(bounds[i], room / sizes[i]));
-        for (int n = most; n >= 0; --n) {
-            current[i] = n;
-            search(k + 1, room - n * sizes[i], value + n * values[i]);
-            if (nodes > nodeLimit)
-                break;
-        }
-        current[i] = 0;
-    }
-};
-
-// Revised simplex over min sum(x) with A x - s = d, x, s >= 0, its columns
-// the patterns found so far (and the surplus of each size), the basis kept
-// as an explicit inverse.
-class PatternSimplex {
-public:
-    PatternSimplex(const std::vector<std::int64_t> &sizes, const std::vector<int> &demands, std::int64_t capacity)
-        : m_sizes(sizes)
-        , m_demands(demands)
-        , m_capacity(capacity)
-        , m_rows(int(sizes.size()))
-    {
-        // Start from one pattern per size: as many of it as fit.
-        for (int i = 0; i < m_rows; ++i) {
-            std::vector<int> counts(m_rows, 0);
-            counts[i] = int(std::max<std::int64_t>(1, std::min<std::int64_t>(demands[i], capacity / sizes[i])));
-            addPattern(counts);
-            m_basis.push_back(i);
-        }
-        refactor();
-    }
-
-    PatternSolution solve(std::chrono::steady_clock::time_point deadline)
-    {
-        PatternSolution solution;
-        const int iterationLimit = 50 * m_rows + 500;
-        for (int iteration = 0; iteration < iterationLimit; ++iteration) {
-            if ((iteration & 15) == 0 && std::chrono::steady_clock::now() >= deadline)
-                break;
-            if (iteration > 0 && iteration % 64 == 0)
-                refactor();
-            const std::vector<double> duals = dualValues();
-            std::vector<double> column;
-            int entering = enteringColumn(duals, column);
-            if (entering == kNone) {
-                solution.optimal = m_pricingExact;
-                break;
-            }
-            // Once the proven bound, rounded up, meets the objective rounded
-            // up, more columns change neither the bound nor, much, the plan.
-            if (m_bestPatternValue > 0) {
-                const double objective = currentObjective();
-                if (std::ceil(m_bound - 1e-6) >= std::ceil(objective - 1e-6) || objective - m_bound < gapTolerance)
-                    break;
-                m_bestPatternValue = 0;
-            }
-            if (!pivot(entering, column))
-                break;
-        }
-        solution.bound = m_bound;
-        for (int r = 0; r < m_rows; ++r) {
-            const int c = m_basis[r];
-            if (c < int(m_patterns.size()) && m_x[r] > kEps) {
-                solution.patterns.push_back({m_patterns[c], m_x[r]});
-                solution.total += m_x[r];
-            }
-        }
-        return solution;
-    }
-
-private:
-    static constexpr int kNone = -1;
-    static constexpr long kQuickNodes = 1500;
-
-    // Columns are patterns (index < number of patterns) or surpluses.
-    bool isSurplus(int c) const { return c >= kSurplusBase; }
-    static constexpr int kSurplusBase = 1 << 28;
-
-    std::vector<double> columnOf(int c) const
-    {
-        std::vector<double> a(m_rows, 0);
-        if (isSurplus(c))
-            a[c - kSurplusBase] = -1;
-        else
-            for (int i = 0; i < m_rows; ++i)
-                a[i] = m_patterns[c][i];
-        return a;
-    }
-
-    double costOf(int c) const { return isSurplus(c) ? 0 : 1; }
-
-    // The demands are raised by distinct tiny amounts: without ties in the
-    // ratio test the simplex cannot cycle on degenerate bases.
-    double perturbation(int row) const { return 1e-7 * (1 + double(row) / m_rows); }
-
-    double currentObjective() const
-    {
-        double z = 0;
-        for (int r = 0; r < m_rows; ++r)
-            z += costOf(m_basis[r]) * m_x[r];
-        return z;
-    }
-
-    std::vector<double> dualValues() const
-    {
-        std::vector<double> y(m_rows, 0);
-        for (int r = 0; r < m_rows; ++r) {
-            const double cost = costOf(m_basis[r]);
-            if (cost != 0)
-                for (int j = 0; j < m_rows; ++j)
-                    y[j] += cost * m_inverse[std::size_t(r) * m_rows + j];
-        }
-        return y;
-    }
-
-    int enteringColumn(const std::vector<double> &duals, std::vector<double> &column)
-    {
-        m_pricingExact = true;
-        for (int i = 0; i < m_rows; ++i) {
-            if (duals[i] < -1e-7 && std::find(m_basis.begin(), m_basis.end(), kSurplusBase + i) == m_basis.end()) {
-                column = columnOf(kSurplusBase + i);
-                return kSurplusBase + i;
-            }
-        }
-        // Patterns found before come back into the basis without a search.
-        int pooled = kNone;
-        double mostNegative = -1e-7;
-        for (int c = 0; c < int(m_patterns.size()); ++c) {
-            double value = 0;
-            for (const auto &[i, n] : m_sparse[c])
-                value += duals[i] * n;
-            if (1 - value < mostNegative && std::find(m_basis.begin(), m_basis.end(), c) == m_basis.end()) {
-                mostNegative = 1 - value;
-                pooled = c;
-            }
-        }
-        if (pooled != kNone) {
-            column = columnOf(pooled);
-            return pooled;
-        }
-        // A greedy fill by value per unit size usually finds an improving
-        // pattern; the exact search runs when it does not.
-        std::vector<int> greedy;
-        if (greedyPattern(duals, greedy) > 1 + 1e-7) {
-            addPattern(greedy);
-            column = columnOf(int(m_patterns.size()) - 1);
-            return int(m_patterns.size()) - 1;
-        }
-        // Then a short search; the full one only to prove there is none.
-        Knapsack quick {m_sizes, m_demands, duals, m_capacity, kQuickNodes};
-        quick.solve();
-        Knapsack full {m_sizes, m_demands, duals, m_capacity};
-        Knapsack &knapsack = quick.bestValue > 1 + 1e-7 ? quick : full;
-        if (&knapsack == &full) {
-            if (!full.solve())
-                full.solveByTable();
-            m_pricingExact = true;
-            {
-                m_bestPatternValue = full.bestValue;
-                // Farley's bound: each bin holds items worth at most the best
-                // pattern's value, all items together are worth y·d, so no
-                // plan has fewer than y·d / value bins (y >= 0 taken).
-                double worth = 0;
-                for (int i = 0; i < m_rows; ++i)
-                    worth += std::max(0.0, duals[i]) * m_demands[i];
-                if (full.bestValue > kEps)
-                    m_bound = std::max(m_bound, worth / full.bestValue);
-            }
-        }
-        if (knapsack.bestValue <= 1 + 1e-7)
-            return kNone;
-        addPattern(knapsack.best);
-        column = columnOf(int(m_patterns.size()) - 1);
-        return int(m_patterns.size()) - 1;
-    }
-
-    double greedyPattern(const std::vector<double> &duals, std::vector<int> &counts)
-    {
-        if (m_ratioOrder.empty()) {
-            m_ratioOrder.resize(m_rows);
-            std::iota(m_ratioOrder.begin(), m_ratioOrder.end(), 0);
-        }
-        std::sort(m_ratioOrder.begin(), m_ratioOrder.end(),
-            [&](int a, int b) { return duals[a] * double(m_sizes[b]) > duals[b] * double(m_sizes[a]); });
-        counts.assign(m_rows, 0);
-        std::int64_t room = m_capacity;
-        double value = 0;
-        for (int i : m_ratioOrder) {
-            if (duals[i] <= kEps)
-                break;
-            const int n = int(std::min<std::int64_t>(m_demands[i], room / m_sizes[i]));
-            counts[i] = n;
-            room -= n * m_sizes[i];
-            value += n * duals[i];
-        }
-        return value;
-    }
-
-    void addPattern(const std::vector<int> &counts)
-    {
-        m_patterns.push_back(counts);
-        std::vector<std::pair<int, int>> sparse;
-        for (int i = 0; i < m_rows; ++i)
-            if (counts[i] > 0)
-                sparse.push_back({i, counts[i]});
-        m_sparse.push_back(std::move(sparse));
-    }
-
-    bool pivot(int entering, const std::vector<double> &column)
-    {
-        std::vector<double> u(m_rows, 0);
-        for (int r = 0; r < m_rows; ++r) {
-            double sum = 0;
-            const double *row = &m_inverse[std::size_t(r) * m_rows];
-            for (int j = 0; j < m_rows; ++j)
-                sum += row[j] * column[j];
-            u[r] = sum;
-        }
-        int leave = -1;
-        double best = 0;
-        for (int r = 0; r < m_rows; ++r) {
-            if (u[r] > 1e-9) {
-                const double ratio = m_x[r] / u[r];
-                if (leave < 0 || ratio < best - 1e-12) {
-                    leave = r;
-                    best = ratio;
-                }
-            }
-        }
-        if (leave < 0)
-            return false;
-        double *pivotRow = &m_inverse[std::size_t(leave) * m_rows];
-        const double p = u[leave];
-        for (int j = 0; j < m_rows; ++j)
-            pivotRow[j] /= p;
-        m_x[leave] /= p;
-        for (int r = 0; r < m_rows; ++r) {
-            if (r == leave || std::fabs(u[r]) < 1e-15)
-                continue;
-            double *row = &m_inverse[std::size_t(r) * m_rows];
-            const double f = u[r];
-            for (int j = 0; j < m_rows; ++j)
-                row[j] -= f * pivotRow[j];
-            m_x[r] -= f * m_x[leave];
-            if (m_x[r] < 0 && m_x[r] > -1e-9)
-                m_x[r] = 0;
-        }
-        m_basis[leave] = entering;
-        return true;
-    }
-
-    // Inverts the basis afresh (Gauss-Jordan with partial pivoting) and
-    // recomputes the basic values, clearing the drift of the updates.
-    void refactor()
-    {
-        const int n = m_rows;
-        std::vector<double> b(std::size_t(n) * n, 0);
-        for (int r = 0; r < n; ++r) {
-            const std::vector<double> a = columnOf(m_basis[r]);
-            for (int i = 0; i < n; ++i)
-                b[std::size_t(i) * n + r] = a[i];
-        }
-        m_inverse.assign(std::size_t(n) * n, 0);
-        for (int i = 0; i < n; ++i)
-            m_inverse[std::size_t(i) * n + i] = 1;
-        for (int col = 0; col < n; ++col) {
-            int pivotRow = col;
-            for (int r = col + 1; r < n; ++r)
-                if (std::fabs(b[std::size_t(r) * n + col]) > std::fabs(b[std::size_t(pivotRow) * n + col]))
-                    pivotRow = r;
-            if (pivotRow != col) {
-                for (int j = 0; j < n; ++j) {
-                    std::swap(b[std::size_t(col) * n + j], b[std::size_t(pivotRow) * n + j]);
-                    std::swap(m_inverse[std::size_t(col) * n + j], m_inverse[std::size_t(pivotRow) * n + j]);
-                }
-            }
-            const double p = b[std::size_t(col) * n + col];
-            for (int j = 0; j < n; ++j) {
-                b[std::size_t(col) * n + j] /= p;
-                m_inverse[std::size_t(col) * n + j] /= p;
-            }
-            for (int r = 0; r < n; ++r) {
-                const double f = b[std::size_t(r) * n + col];
-                if (r == col || f == 0)
-                    continue;
-                for (int j = 0; j < n; ++j) {
-                    b[std::size_t(r) * n + j] -= f * b[std::size_t(col) * n + j];
-                    m_inverse[std::size_t(r) * n + j] -= f * m_inverse[std::size_t(col) * n + j];
-                }
-            }
-        }
-        m_x.assign(n, 0);
-        for (int r = 0; r < n; ++r) {
-            double sum = 0;
-            for (int j = 0; j < n; ++j)
-                sum += m_inverse[std::size_t(r) * n + j] * (m_demands[j] + perturbation(j));
-            m_x[r] = std::max(0.0, sum);
-        }
-    }
-
-    const std::vector<std::int64_t> &m_sizes;
-    const std::vector<int> &m_demands;
-    std::int64_t m_capacity;
-    int m_rows;
-    std::vector<std::vector<int>> m_patterns;
-    std::vector<std::vector<std::pair<int, int>>> m_sparse;
-    double m_bestPatternValue = 0;
-    double m_bound = 0;
-    std::vector<int> m_ratioOrder;
-
-public:
-    double gapTolerance = 0.02;
-
-private:
-    std::vector<int> m_basis; // column of each row
-    std::vector<double> m_inverse; // row-major
-    std::vector<double> m_x;
-    bool m_pricingExact = true;
-};
+// A pattern enters when it lowers the cost by more than this (relative to
+// the cost of its bar); smaller gains are the solver's rounding.
+constexpr double kEntering = 1e-9;
 
 } // namespace
 
-PatternSolution solvePatternLp(const std::vector<std::int64_t> &sizes, const std::vector<int> &demands,
-    std::int64_t capacity, std::chrono::steady_clock::time_point deadline)
+PatternLp::PatternLp(const StockProblem &problem, const std::vector<Pattern> &start)
+    : m_problem(problem)
+    , m_lp(std::make_unique<ClpSimplex>())
 {
-    if (sizes.empty())
-        return PatternSolution {{}, 0, true};
-    PatternSimplex simplex(sizes, demands, capacity);
-    return simplex.solve(deadline);
+    m_lp->setLogLevel(0);
+    m_lp->setDualTolerance(1e-9);
+    m_lp->setRandomSeed(1234567);
+    // The counts are small whole numbers: scaling the matrix again before
+    // every solve would only cost time.
+    m_lp->scaling(0);
+    const std::size_t m = problem.sizes.size();
+    int rows = int(m);
+    for (const StockKind &kind : problem.kinds)
+        rows += kind.limited();
+    m_lp->resize(rows, 0);
+    for (std::size_t i = 0; i < m; ++i) {
+        m_lp->setRowLower(int(i), problem.demands[i]);
+        m_lp->setRowUpper(int(i), COIN_DBL_MAX);
+    }
+    int row = int(m);
+    for (const StockKind &kind : problem.kinds) {
+        if (kind.limited()) {
+            m_lp->setRowLower(row, -COIN_DBL_MAX);
+            m_lp->setRowUpper(row, kind.available);
+            ++row;
+        }
+    }
+    std::vector<Pattern> first;
+    for (const Pattern &p : start)
+        first.push_back(capped(p, problem.demands));
+    // One size alone, as often as the first kind of bar holds it.
+    const Size capacity = problem.kinds[0].capacity;
+    for (std::size_t i = 0; i < m; ++i) {
+        if (problem.demands[i] > 0 && problem.sizes[i] <= capacity) {
+            Pattern single {0, std::vector<int>(m, 0)};
+            single.counts[i] = int(std::min<Size>(problem.demands[i], capacity / problem.sizes[i]));
+            first.push_back(single);
+        }
+    }
+    addColumns(first);
+}
+
+PatternLp::~PatternLp() = default;
+
+bool PatternLp::add(const Pattern &pattern)
+{
+    if (pattern.empty() || !m_known.insert(pattern).second)
+        return false;
+    m_patterns.push_back(pattern);
+    return true;
+}
+
+void PatternLp::addColumns(const std::vector<Pattern> &patterns)
+{
+    const std::size_t before = m_patterns.size();
+    for (const Pattern &p : patterns)
+        add(p);
+    const std::size_t m = m_problem.sizes.size();
+    std::vector<int> kindRow(m_problem.kinds.size(), -1);
+    for (std::size_t k = 0, row = m; k < m_problem.kinds.size(); ++k)
+        if (m_problem.kinds[k].limited())
+            kindRow[k] = int(row++);
+    std::vector<double> lower, upper, cost, elements;
+    std::vector<CoinBigIndex> starts {0};
+    std::vector<int> rows;
+    for (std::size_t c = before; c < m_patterns.size(); ++c) {
+        const Pattern &p = m_patterns[c];
+        for (std::size_t i = 0; i < m; ++i) {
+            if (p.counts[i] > 0) {
+                rows.push_back(int(i));
+                elements.push_back(p.counts[i]);
+            }
+        }
+        if (kindRow[std::size_t(p.kind)] >= 0) {
+            rows.push_back(kindRow[std::size_t(p.kind)]);
+            elements.push_back(1);
+        }
+        starts.push_back(CoinBigIndex(rows.size()));
+        lower.push_back(0);
+        upper.push_back(COIN_DBL_MAX);
+        cost.push_back(m_problem.kinds[std::size_t(p.kind)].cost);
+    }
+    if (!lower.empty())
+        m_lp->addColumns(
+            int(lower.size()), lower.data(), upper.data(), cost.data(), starts.data(), rows.data(), elements.data());
+}
+
+void PatternLp::setDemands(const StockProblem &problem)
+{
+    const std::size_t m = m_problem.sizes.size();
+    for (std::size_t i = 0; i < m; ++i)
+        m_lp->setRowLower(int(i), problem.demands[i]);
+    for (std::size_t k = 0, row = m; k < m_problem.kinds.size(); ++k)
+        if (m_problem.kinds[k].limited())
+            m_lp->setRowUpper(int(row++), problem.kinds[k].available);
+    m_problem = problem;
+    m_bound = 0;
+    m_centre.clear();
+    m_boundsChanged = true;
+}
+
+std::vector<double> PatternLp::rowPrices() const
+{
+    const double *row = m_lp->dualRowSolution();
+    std::vector<double> prices(row, row + m_lp->numberRows());
+    const std::size_t m = m_problem.sizes.size();
+    for (std::size_t r = 0; r < prices.size(); ++r)
+        prices[r] = r < m ? std::max(0.0, prices[r]) : std::min(0.0, prices[r]);
+    return prices;
+}
+
+double PatternLp::price(const std::vector<double> &prices, const LpLimits &limits, bool coarse,
+    std::vector<Pattern> &found, bool &exact) const
+{
+    const std::size_t m = m_problem.sizes.size();
+    const std::vector<double> piecePrices(prices.begin(), prices.begin() + std::ptrdiff_t(m));
+    double demandWorth = 0;
+    for (std::size_t i = 0; i < m; ++i)
+        demandWorth += piecePrices[i] * m_problem.demands[i];
+    exact = true;
+    double scale = 1;
+    std::vector<double> worth(m_problem.kinds.size(), 0);
+    for (std::size_t k = 0; k < m_problem.kinds.size(); ++k) {
+        const StockKind &kind = m_problem.kinds[k];
+        if (kind.available == 0)
+            continue;
+        std::vector<int> bounds(m, 0);
+        for (std::size_t i = 0; i < m; ++i)
+            if (m_problem.sizes[i] <= kind.capacity)
+                bounds[i] = int(std::min<Size>(m_problem.demands[i], kind.capacity / m_problem.sizes[i]));
+        const BestPattern best = coarse
+            ? coarsePattern(m_problem.sizes, bounds, piecePrices, kind.capacity, limits.coarseCells)
+            : bestPattern(m_problem.sizes, bounds, piecePrices, kind.capacity, limits.knapsackNodes);
+        worth[k] = best.upper;
+        exact = exact && best.upper <= best.value;
+        if (!kind.limited())
+            scale = std::max(scale, best.upper / kind.cost);
+        if (best.value > 0)
+            found.push_back({int(k), best.counts});
+    }
+    // Prices scaled down until no bar of an unlimited kind is worth more
+    // than it costs give a bound on every plan; each limited kind takes
+    // away what its bars could be worth beyond their cost.
+    double bound = demandWorth / scale;
+    for (std::size_t k = 0; k < m_problem.kinds.size(); ++k) {
+        const StockKind &kind = m_problem.kinds[k];
+        if (kind.limited())
+            bound += kind.available * std::min(0.0, kind.cost - worth[k] / scale);
+    }
+    return bound;
+}
+
+bool PatternLp::improves(const Pattern &pattern, const std::vector<double> &prices) const
+{
+    const StockKind &kind = m_problem.kinds[std::size_t(pattern.kind)];
+    double worth = 0;
+    for (std::size_t i = 0; i < pattern.counts.size(); ++i)
+        worth += prices[i] * pattern.counts[i];
+    if (kind.limited()) {
+        std::size_t row = m_problem.sizes.size();
+        for (int k = 0; k < pattern.kind; ++k)
+            row += m_problem.kinds[std::size_t(k)].limited();
+        worth += prices[row];
+    }
+    return worth > kind.cost + kEntering * std::max(1.0, kind.cost);
+}
+
+bool PatternLp::solve(const LpLimits &limits)
+{
+    m_optimal = false;
+    // The coarse scale pays only where it is much smaller than the bar.
+    bool coarse = false;
+    for (const StockKind &kind : m_problem.kinds)
+        coarse = coarse || kind.capacity >= 4 * limits.coarseCells;
+    if (m_boundsChanged) {
+        m_lp->dual();
+        m_boundsChanged = false;
+    }
+    for (int round = 0; round < limits.rounds; ++round) {
+        m_lp->primal();
+        if (m_lp->status() != 0)
+            return false;
+        m_value = m_lp->objectiveValue();
+        if (limits.wholeBound) {
+            const double reached = std::ceil(m_bound - 1e-6);
+            if (reached >= std::ceil(m_value - 1e-6) || (m_value - reached < limits.tail && reached > 0))
+                return true;
+        }
+        const std::vector<double> lpPrices = rowPrices();
+        // Prices half way to those of the best bound so far: the patterns
+        // they find settle the relaxation in far fewer rounds than the
+        // solver's own prices, which jump from one corner to another. Each
+        // is priced on the coarse scale first; only when that finds nothing
+        // the solver's own prices are priced exactly.
+        std::vector<double> smoothed = lpPrices;
+        if (!m_centre.empty())
+            for (std::size_t r = 0; r < smoothed.size(); ++r)
+                smoothed[r] = (smoothed[r] + m_centre[r]) / 2;
+        struct Attempt {
+            const std::vector<double> *prices;
+            bool coarse;
+        };
+        std::vector<Attempt> attempts;
+        if (!m_centre.empty())
+            attempts.push_back({&smoothed, coarse});
+        if (coarse)
+            attempts.push_back({&lpPrices, true});
+        attempts.push_back({&lpPrices, false});
+        std::vector<Pattern> entering;
+        bool exact = false;
+        for (const Attempt &attempt : attempts) {
+            std::vector<Pattern> found;
+            const double bound = price(*attempt.prices, limits, attempt.coarse, found, exact);
+            exact = exact && !attempt.coarse;
+            if (bound > m_bound || m_centre.empty()) {
+                m_bound = std::max(m_bound, bound);
+                m_centre = *attempt.prices;
+            }
+            for (const Pattern &p : found)
+                if (improves(p, lpPrices))
+                    entering.push_back(p);
+            if (!entering.empty())
+                break;
+        }
+        if (entering.empty()) {
+            m_optimal = exact;
+            return exact;
+        }
+        const std::size_t before = m_patterns.size();
+        addColumns(entering);
+        // Nothing new: the solver's tolerances hide what the prices show.
+        if (m_patterns.size() == before)
+            return false;
+    }
+    return false;
+}
+
+std::vector<double> PatternLp::usage() const
+{
+    const double *x = m_lp->primalColumnSolution();
+    return std::vector<double>(x, x + m_patterns.size());
 }
 
 } // namespace tarvex::packing

@@ -450,8 +450,6 @@ private:
             .arg(columnNames(), m_table.name, keyCondition(m_table.name), m_columns.first().name);
     }
 
-    static QVariant storedValue(const RepeatedQuery &row, int column) { return row.value(column); }
-
     // The stored record the views use for the row's key, if any. One look-up
     // per row on the key's index; the rows of a large list make this the
     // import's hot path, hence one statement prepared for all of them.
@@ -466,9 +464,9 @@ private:
         const bool found = lookup.next();
         if (found) {
             c.matched = true;
-            c.target = storedValue(lookup, 0);
+            c.target = lookup.value(0);
             for (int column = 0; column < m_columns.size(); ++column) {
-                const QVariant stored = storedValue(lookup, column);
+                const QVariant stored = lookup.value(column);
                 QVariant &value = c.values[column];
                 if (isNumberColumn(column)) {
                     // Merging keeps the stored number; replacing keeps it unless the file gives another.

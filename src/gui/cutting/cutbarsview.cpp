@@ -31,10 +31,11 @@ int CutBarsView::rowHeight() const
     return fontMetrics().height() * 2 + 10;
 }
 
-void CutBarsView::setCode(const CodePlan &code, const CutSettings &settings)
+void CutBarsView::setCode(const CodePlan &code, const CutPlan &plan)
 {
     m_code = code;
-    m_settings = settings;
+    m_plan.settings = plan.settings;
+    m_plan.sharedWindows = plan.sharedWindows;
     verticalScrollBar()->setValue(0);
     updateScrollBar();
     viewport()->update();
@@ -70,14 +71,18 @@ void CutBarsView::paintBar(QPainter &painter, int index, const QRect &row)
     const QRect strip(
         kNumberWidth + kMargin, row.top() + 5, row.width() - kNumberWidth - 2 * kMargin, row.height() - 10);
     painter.setPen(palette().color(QPalette::Text));
-    painter.drawText(
-        QRect(0, row.top(), kNumberWidth, row.height()), Qt::AlignRight | Qt::AlignVCenter, QString::number(index + 1));
-    if (strip.width() <= 0 || m_code.stock <= 0)
+    const QString number = bar.remnant ? QStringLiteral("余") + QString::number(index + 1) : QString::number(index + 1);
+    painter.drawText(QRect(0, row.top(), kNumberWidth, row.height()), Qt::AlignRight | Qt::AlignVCenter, number);
+    qint64 longest = m_code.stock;
+    for (const CutBar &b : m_code.bars)
+        longest = std::max(longest, b.length);
+    if (strip.width() <= 0 || longest <= 0)
         return;
-    const double scale = double(strip.width()) / double(m_code.stock);
+    const double scale = double(strip.width()) / double(longest);
     auto xOf = [&](qint64 units) { return strip.left() + int(std::lround(double(units) * scale)); };
     int colour = 0;
-    for (const BarSegment &s : barSegments(m_code, bar, m_settings)) {
+    const CutUnit unit = m_plan.settings.unit;
+    for (const BarSegment &s : barSegments(m_code, bar, m_plan.settings)) {
         const QRect box(xOf(s.start), strip.top(), qMax(1, xOf(s.start + s.length) - xOf(s.start)), strip.height());
         switch (s.kind) {
         case BarSegment::Piece: {
@@ -89,8 +94,9 @@ void CutBarsView::paintBar(QPainter &painter, int index, const QRect &row)
             painter.setPen(palette().color(QPalette::Text));
             // Length above the window code, each cut short to the box.
             const QFontMetrics metrics = fontMetrics();
-            const QString length = metrics.elidedText(formatCutLength(piece.length), Qt::ElideRight, text.width());
-            const QString window = metrics.elidedText(piece.window, Qt::ElideRight, text.width());
+            const QString length
+                = metrics.elidedText(formatPlanLength(piece.length, unit), Qt::ElideRight, text.width());
+            const QString window = metrics.elidedText(pieceWindow(piece, m_plan), Qt::ElideRight, text.width());
             painter.drawText(text.adjusted(0, 0, 0, -text.height() / 2), Qt::AlignCenter, length);
             painter.drawText(text.adjusted(0, text.height() / 2, 0, 0), Qt::AlignCenter, window);
             break;
@@ -102,7 +108,7 @@ void CutBarsView::paintBar(QPainter &painter, int index, const QRect &row)
             painter.setPen(QColor(0x50, 0x60, 0x70));
             painter.drawRect(box.adjusted(0, 0, -1, -1));
             if (s.kind == BarSegment::Offcut) {
-                const QString text = formatCutLength(fromCutUnits(s.length));
+                const QString text = formatPlanLength(fromCutUnits(s.length), unit);
                 if (fontMetrics().horizontalAdvance(text) + 4 < box.width()) {
                     painter.setPen(palette().color(QPalette::Text));
                     painter.drawText(box, Qt::AlignCenter, text);

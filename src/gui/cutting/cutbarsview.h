@@ -7,16 +7,17 @@
 namespace tarvex {
 
 // The bars of one code drawn to scale, one strip per bar: every piece a box
-// labelled with its length and window, the offcut (and the end trim)
-// hatched. Only the strips in view are painted, so a code of thousands of
-// bars scrolls at once.
+// labelled with its length and window (in the plan's unit), the offcut (and
+// the end trim) hatched, a bar cut from a remnant marked "余". Only the strips in view are painted, so a code of
+// thousands of bars scrolls at once.
 class CutBarsView : public QAbstractScrollArea {
     Q_OBJECT
 public:
     explicit CutBarsView(QWidget *parent = nullptr);
 
-    // Shows no bars with an empty code.
-    void setCode(const CodePlan &code, const CutSettings &settings);
+    // Shows no bars with an empty code; plan gives the settings and the
+    // window numbers that need their series.
+    void setCode(const CodePlan &code, const CutPlan &plan);
     const CodePlan &code() const { return m_code; }
 
     int rowHeight() const;
@@ -30,7 +31,7 @@ private:
     void paintBar(QPainter &painter, int index, const QRect &row);
 
     CodePlan m_code;
-    CutSettings m_settings;
+    CutPlan m_plan; // without its codes
 };
 
 } // namespace tarvex

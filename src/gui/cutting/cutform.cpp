@@ -9,14 +9,18 @@
 #include "core/cutting/cutpages.h"
 #include "core/cutting/cutsummary.h"
 #include "core/cutting/cutworkbook.h"
+#include "core/cutting/remnants.h"
 #include "core/document/pagepdf.h"
 #include "gui/common/filedialogs.h"
 #include "gui/common/flexgrid.h"
 #include "gui/common/forms.h"
 #include "gui/cutting/cutbarsview.h"
+#include "gui/cutting/remnantform.h"
 #include "gui/document/pageprint.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
+#include <QDate>
 #include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -92,6 +96,11 @@ CutForm::CutForm(QWidget *parent)
         row->addWidget(b);
         return b;
     };
+    m_useRemnants = new QCheckBox(QStringLiteral("使用余料"));
+    m_useRemnants->setObjectName(QStringLiteral("Check1"));
+    m_useRemnants->setChecked(true);
+    m_useRemnants->setToolTip(QStringLiteral("先用余料库中同代号的余料, 再用新料"));
+    row->addWidget(m_useRemnants);
     m_compute = button("Command1", "计算");
     m_progress = new QProgressBar;
     m_progress->setObjectName(QStringLiteral("ProBar"));
@@ -102,10 +111,18 @@ CutForm::CutForm(QWidget *parent)
     m_print = button("Command2", "打印");
     m_pdf = button("Command3", "导出PDF");
     m_excel = button("Command4", "输出Excel");
+    m_confirm = button("Command5", "确认下料");
+    m_confirm->setToolTip(QStringLiteral("按此方案下料: 记录余料, 取走用掉的余料"));
+    m_remnants = button("Command6", "余料库");
     connect(m_compute, &QPushButton::clicked, this, &CutForm::compute);
     connect(m_print, &QPushButton::clicked, this, &CutForm::printDocument);
     connect(m_pdf, &QPushButton::clicked, this, &CutForm::exportPdf);
     connect(m_excel, &QPushButton::clicked, this, &CutForm::exportWorkbook);
+    connect(m_confirm, &QPushButton::clicked, this, &CutForm::confirmCut);
+    connect(m_remnants, &QPushButton::clicked, this, [this] {
+        RemnantForm form(this);
+        form.exec();
+    });
 
     m_stockGrid = new FlexGrid;
     m_stockGrid->setObjectName(QStringLiteral("Flex1"));
@@ -270,8 +287,9 @@ bool CutForm::compute()
 
     // The worker reads the project on a connection of its own and hands the
     // plan back to this window's thread; a closed window gets nothing.
+    const bool useRemnants = m_useRemnants->isChecked();
     QPointer<CutForm> self(this);
-    m_worker = std::thread([self, settings, cancel = &m_cancel]() {
+    m_worker = std::thread([self, settings, useRemnants, cancel = &m_cancel]() {
         const QString connection = QStringLiteral("cutting-worker");
         CutPlan plan;
         QString failure;
@@ -279,7 +297,7 @@ bool CutForm::compute()
             QVector<CutCode> codes;
             {
                 QSqlDatabase db = Database::openAnother(connection);
-                codes = readCutCodes(db);
+                codes = readCutCodes(db, {}, useRemnants);
             }
             Database::close(connection);
             CutProgress progress;
@@ -320,11 +338,13 @@ bool CutForm::compute()
 void CutForm::setRunning(bool running)
 {
     m_compute->setEnabled(!running);
+    m_useRemnants->setEnabled(!running);
     for (QLineEdit *box : {m_stock, m_kerf, m_trim})
         box->setEnabled(!running);
     const bool havePlan = !running && !m_model->plan().codes.isEmpty();
     for (QPushButton *b : {m_print, m_pdf, m_excel})
         b->setEnabled(havePlan);
+    m_confirm->setEnabled(havePlan && !m_confirmed);
     m_progress->setVisible(running);
     if (running) {
         m_progress->setRange(0, 0);
@@ -344,6 +364,7 @@ void CutForm::runFailed(const QString &message)
 void CutForm::showPlan(const CutPlan &plan)
 {
     m_finished = true;
+    m_confirmed = false;
     m_model->setPlan(plan);
     setRunning(false);
     int proven = 0;
@@ -357,7 +378,7 @@ void CutForm::showPlan(const CutPlan &plan)
     if (!plan.codes.isEmpty())
         m_summary->selectRow(0);
     else
-        m_bars->setCode(CodePlan(), plan.settings);
+        m_bars->setCode(CodePlan(), plan);
     QStringList problems;
     if (plan.codes.isEmpty() && plan.tooLong.isEmpty() && plan.invalid.isEmpty())
         problems.append(QStringLiteral("工程中没有主材切割数据"));
@@ -375,7 +396,7 @@ void CutForm::showCode(int row)
 {
     const CutPlan &plan = m_model->plan();
     if (row >= 0 && row < plan.codes.size())
-        m_bars->setCode(plan.codes[row], plan.settings);
+        m_bars->setCode(plan.codes[row], plan);
 }
 
 void CutForm::printDocument()
@@ -422,6 +443,33 @@ QString CutForm::exportWorkbook()
     openWithDesktop(path);
     messages().information(QStringLiteral("下料数据输出完成!") + QLatin1Char('\n') + QDir::toNativeSeparators(path));
     return path;
+}
+
+bool CutForm::confirmCut()
+{
+    const CutPlan &current = plan();
+    if (current.codes.isEmpty() || m_confirmed || isComputing())
+        return false;
+    const QString project = QFileInfo(appState().currentFilePath).fileName();
+    const QDate today = QDate::currentDate();
+    int taken = 0;
+    for (const CodePlan &code : current.codes)
+        taken += code.remnantBars();
+    const QString question = QStringLiteral("是否确认按此方案下料?\n将记录余料 %1 段, 取走余料 %2 段.")
+                                 .arg(offcutsToKeep(current, project, today).size())
+                                 .arg(taken);
+    if (!messages().confirmDeletion(question))
+        return false;
+    try {
+        const CutConfirmation done = confirmCutPlan(Database::shared(), current, project, today);
+        m_confirmed = true;
+        m_confirm->setEnabled(false);
+        messages().information(confirmationText(done));
+    } catch (const Error &e) {
+        reportError(e.message());
+        return false;
+    }
+    return true;
 }
 
 QWidget *createCutForm()

@@ -8,6 +8,7 @@
 #include <memory>
 #include <thread>
 
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QProgressBar;
@@ -23,8 +24,10 @@ class FlexGrid;
 
 // "下料优化": the stock length, kerf and end trim (kept in cs.ini), the
 // stock length of each code (lcStock), the plan computed on a worker thread
-// with its own database connection, its summary per code, the bars of the
-// chosen code drawn to scale, and the outputs: printing, PDF and workbook.
+// with its own database connection (taking remnants first when "使用余料"
+// is ticked), its summary per code, the bars of the chosen code drawn to
+// scale, the outputs (printing, PDF and workbook), "确认下料" and the
+// remnant stock ("余料库").
 class CutForm : public QWidget {
     Q_OBJECT
 public:
@@ -46,6 +49,11 @@ public:
     // "输出Excel": the workbook in temp1, opened with the desktop. Returns
     // the file written, empty after a failure.
     QString exportWorkbook();
+
+    // "确认下料": asks (否 the default), then records the plan's offcuts as
+    // remnants and takes away the remnants it used; once per plan. False
+    // when not confirmed or failed (nothing changed then).
+    bool confirmCut();
 
 signals:
     // The plan is shown (or the run failed or was refused).
@@ -71,6 +79,9 @@ private:
     QPushButton *m_print;
     QPushButton *m_pdf;
     QPushButton *m_excel;
+    QPushButton *m_confirm;
+    QPushButton *m_remnants;
+    QCheckBox *m_useRemnants;
     QProgressBar *m_progress;
     QLabel *m_status;
     FlexGrid *m_stockGrid;
@@ -81,6 +92,7 @@ private:
     std::thread m_worker;
     std::atomic<bool> m_cancel {false};
     bool m_finished = true;
+    bool m_confirmed = false;
 };
 
 // The window for the main window's "下料优化" button.

@@ -196,6 +196,11 @@ double RowCursor::real(int column) const
     return m_file ? m_file->real(column) : m_batch.at(m_at).at(column).toDouble();
 }
 
+QVariant RowCursor::value(int column) const
+{
+    return m_file ? m_file->value(column) : m_batch.at(m_at).at(column);
+}
+
 QStringView RowCursor::text(int column) const
 {
     if (m_file)
@@ -263,15 +268,7 @@ void RepeatedQuery::reset()
 
 QVariant RepeatedQuery::value(int column) const
 {
-    if (m_server)
-        return m_server->value(column);
-    if (m_file->isNull(column))
-        return QVariant();
-    if (m_file->isInteger(column))
-        return m_file->integer(column);
-    if (m_file->isReal(column))
-        return m_file->real(column);
-    return m_file->text(column).toString();
+    return m_server ? m_server->value(column) : m_file->value(column);
 }
 
 BulkInsert::BulkInsert(const QSqlDatabase &db, const QString &table, const QStringList &columns)

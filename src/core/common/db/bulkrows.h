@@ -39,6 +39,8 @@ public:
     bool isReal(int column) const;
     qint64 integer(int column) const;
     double real(int column) const;
+    // Null, an integer, a double or a text, as stored.
+    QVariant value(int column) const;
     // Valid until the next call of next().
     QStringView text(int column) const;
     QByteArrayView utf8(int column) const;

@@ -130,6 +130,17 @@ QStringView SqliteStatement::text(int column) const
     return QStringView(data, bytes / qsizetype(sizeof(char16_t)));
 }
 
+QVariant SqliteStatement::value(int column) const
+{
+    if (isNull(column))
+        return QVariant();
+    if (isInteger(column))
+        return integer(column);
+    if (isReal(column))
+        return real(column);
+    return text(column).toString();
+}
+
 QByteArrayView SqliteStatement::utf8(int column) const
 {
     const auto *data = reinterpret_cast<const char *>(sqlite3_column_text(m_statement, column));

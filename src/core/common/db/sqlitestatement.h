@@ -45,6 +45,8 @@ public:
     QStringView text(int column) const;
     // The text as stored (UTF-8, ended by a NUL), valid until the next call of next().
     QByteArrayView utf8(int column) const;
+    // The value as the Qt layer gives it: Null, a number or a text.
+    QVariant value(int column) const;
 
     int columnCount() const;
     QString columnName(int column) const;

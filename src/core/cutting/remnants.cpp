@@ -1,0 +1,171 @@
+#include "core/cutting/remnants.h"
+
+#include "core/common/db/database.h"
+#include "core/common/error.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+
+#include <cmath>
+
+namespace tarvex {
+
+namespace {
+
+// Lengths are kept to 0.1 mm: two lengths closer than half of it are one.
+constexpr double kSameLength = 0.00005;
+
+Remnant remnantOf(const QSqlQuery &query)
+{
+    Remnant r;
+    r.id = query.value(0).toLongLong();
+    r.code = query.value(1).toString();
+    r.length = query.value(2).isNull() ? std::nan("") : query.value(2).toDouble();
+    r.project = query.value(3).toString();
+    r.date = query.value(4).toString();
+    return r;
+}
+
+QVariantList rowValues(const Remnant &r)
+{
+    return {r.code.trimmed(), fromCutUnits(toCutUnits(r.length)), r.project.trimmed(), r.date.trimmed()};
+}
+
+QString described(const Remnant &r)
+{
+    return r.code + QLatin1Char(' ') + formatCutLength(r.length) + QStringLiteral(" m (编号 ") + QString::number(r.id)
+        + QLatin1Char(')');
+}
+
+} // namespace
+
+QVector<Remnant> readRemnants(QSqlDatabase db)
+{
+    QVector<Remnant> remnants;
+    QSqlQuery query = sqlExec(
+        QStringLiteral("SELECT ID, 代号, 长度, 工程, 日期 FROM lcRemnant ORDER BY 代号, 长度 DESC, ID"), {}, db);
+    while (query.next())
+        remnants.append(remnantOf(query));
+    return remnants;
+}
+
+QString remnantGridQuery()
+{
+    return QStringLiteral(
+        "SELECT ID AS 编号, 代号, 长度 AS 长度m, 工程, 日期 FROM lcRemnant ORDER BY 代号, 长度 DESC, ID");
+}
+
+QString checkRemnant(const Remnant &remnant)
+{
+    if (remnant.code.trimmed().isEmpty())
+        return QStringLiteral("余料的代号不能为空");
+    if (!std::isfinite(remnant.length) || toCutUnits(remnant.length) <= 0)
+        return QStringLiteral("余料长度必须大于0");
+    return checkStockLength(remnant.length).isEmpty() ? QString() : QStringLiteral("余料长度不能超过定尺的上限");
+}
+
+qint64 addRemnant(QSqlDatabase db, const Remnant &remnant)
+{
+    const QString problem = checkRemnant(remnant);
+    if (!problem.isEmpty())
+        throw Error(problem);
+    qint64 id = 0;
+    inTransaction(db, [&] {
+        const QSqlQuery query = sqlExec(
+            QStringLiteral("INSERT INTO lcRemnant (代号,长度,工程,日期) VALUES(?,?,?,?)"), rowValues(remnant), db);
+        id = sqlScalar(QStringLiteral("SELECT MAX(ID) FROM lcRemnant"), {}, db).toLongLong();
+    });
+    return id;
+}
+
+void updateRemnant(QSqlDatabase db, const Remnant &remnant)
+{
+    const QString problem = checkRemnant(remnant);
+    if (!problem.isEmpty())
+        throw Error(problem);
+    QVariantList values = rowValues(remnant);
+    values.append(remnant.id);
+    const QSqlQuery query
+        = sqlExec(QStringLiteral("UPDATE lcRemnant SET 代号=?, 长度=?, 工程=?, 日期=? WHERE ID=?"), values, db);
+    if (query.numRowsAffected() != 1)
+        throw Error(QStringLiteral("余料库中没有编号为 %1 的余料").arg(remnant.id));
+}
+
+void removeRemnant(QSqlDatabase db, qint64 id)
+{
+    const QSqlQuery query = sqlExec(QStringLiteral("DELETE FROM lcRemnant WHERE ID=?"), {id}, db);
+    if (query.numRowsAffected() != 1)
+        throw Error(QStringLiteral("余料库中没有编号为 %1 的余料").arg(id));
+}
+
+QString fetchText(const QString &code, const Remnant &remnant, CutUnit unit)
+{
+    QString text = QStringLiteral("取余料 ") + code + QLatin1Char(' ') + formatPlanLength(remnant.length, unit)
+        + QLatin1Char(' ') + unitName(unit);
+    const QString origin = remnant.origin();
+    if (!origin.isEmpty())
+        text += QStringLiteral(", 来自 ") + origin;
+    return text;
+}
+
+QVector<Remnant> offcutsToKeep(const CutPlan &plan, const QString &project, const QDate &date)
+{
+    const qint64 shortest = std::max<qint64>(1, toCutUnits(plan.settings.remnant));
+    QVector<Remnant> kept;
+    for (const CodePlan &code : plan.codes) {
+        for (const CutBar &bar : code.bars) {
+            if (bar.offcut >= shortest) {
+                Remnant r;
+                r.code = code.code;
+                r.length = fromCutUnits(bar.offcut);
+                r.project = project;
+                r.date = date.toString(Qt::ISODate);
+                kept.append(r);
+            }
+        }
+    }
+    return kept;
+}
+
+CutConfirmation confirmCutPlan(QSqlDatabase db, const CutPlan &plan, const QString &project, const QDate &date)
+{
+    CutConfirmation done;
+    const QVector<Remnant> kept = offcutsToKeep(plan, project, date);
+    inTransaction(db, [&] {
+        QSqlQuery take(db);
+        take.prepare(QStringLiteral("DELETE FROM lcRemnant WHERE ID=? AND 代号=? AND ABS(长度-?) < ?"));
+        for (const CodePlan &code : plan.codes) {
+            for (const CutBar &bar : code.bars) {
+                if (!bar.remnant)
+                    continue;
+                const Remnant &r = *bar.remnant;
+                for (const QVariant &v : QVariantList {r.id, r.code, r.length, kSameLength})
+                    take.addBindValue(v);
+                if (!take.exec())
+                    throw Error(QStringLiteral("无法取走余料 ") + described(r) + QStringLiteral(": ")
+                        + take.lastError().text());
+                if (take.numRowsAffected() != 1)
+                    throw Error(QStringLiteral("余料库中已没有余料 ") + described(r)
+                        + QStringLiteral(",下料未确认;请重新计算下料方案"));
+                ++done.taken;
+            }
+        }
+        QSqlQuery keep(db);
+        keep.prepare(QStringLiteral("INSERT INTO lcRemnant (代号,长度,工程,日期) VALUES(?,?,?,?)"));
+        for (const Remnant &r : kept) {
+            for (const QVariant &v : rowValues(r))
+                keep.addBindValue(v);
+            if (!keep.exec())
+                throw Error(QStringLiteral("无法记录余料 ") + r.code + QStringLiteral(": ") + keep.lastError().text());
+            ++done.kept;
+        }
+    });
+    return done;
+}
+
+QString confirmationText(const CutConfirmation &done)
+{
+    return QStringLiteral("确认下料完成: 记录余料 %1 段, 取走余料 %2 段").arg(done.kept).arg(done.taken);
+}
+
+} // namespace tarvex
