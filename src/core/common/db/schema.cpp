@@ -184,9 +184,12 @@ QStringList serverSharedStatements()
         QStringLiteral("CREATE INDEX pjName_NameSpec ON pjName (名称, 规格, 编号)"),
         QStringLiteral("CREATE INDEX blName_Name ON blName (名称, 编号)"),
         // A record added without 编号 (a script's INSERT) gets the highest + 1,
-        // or 1 in an empty table, as a file's numbered tables give it.
+        // or 1 in an empty table, as a file's numbered tables give it. Two
+        // workstations adding at once take turns (the lock lasts until
+        // commit), so the second sees the first one's number.
         QStringLiteral("CREATE FUNCTION number_record() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN "
                        "IF NEW.编号 IS NULL THEN "
+                       "PERFORM pg_advisory_xact_lock(hashtext(TG_TABLE_SCHEMA || '.' || TG_TABLE_NAME)); "
                        "EXECUTE format('SELECT COALESCE(MAX(编号), 0) + 1 FROM %I.%I', TG_TABLE_SCHEMA, TG_TABLE_NAME) "
                        "INTO NEW.编号; END IF; RETURN NEW; END $$"),
         QStringLiteral(
