@@ -2,7 +2,10 @@
 // own project, numbers never repeat, a quotation sees one state of the prices.
 
 #include "core/common/db/database.h"
+#include "core/common/entrymode.h"
 #include "core/common/error.h"
+#include "core/prices/pricerecords.h"
+#include "core/prices/pricetables.h"
 #include "quotefixture.h"
 #include "testsupport.h"
 
@@ -148,6 +151,29 @@ private slots:
             const QString seen = quote.finished();
             QVERIFY2(seen == old || seen == fresh, "a quotation mixed old and new prices");
         }
+    }
+
+    // A workstation whose login may only read is told so on every change
+    // and can still quote; a record another seat deleted meanwhile is named.
+    void pricesChangeOnlyWhereAllowed()
+    {
+        TestHome home(Demo::PricesAndProject);
+        const GlassEntry glass {"1", "白玻", "80", "1", ""};
+        sqlExec("DELETE FROM blName WHERE 编号=1", {}, testServerAdmin());
+        const QString gone = errorOf([&] { saveGlass(glass, EntryMode::Modify); });
+        QVERIFY2(gone.startsWith("该记录已被其他用户删除: ") && gone.contains("玻璃单价表"), qPrintable(gone));
+
+        sqlExec("DO $$ BEGIN IF NOT EXISTS (SELECT 1 FROM pg_roles WHERE rolname = 'clerk') THEN "
+                "CREATE ROLE clerk LOGIN IN ROLE tarvex_reader; END IF; END $$",
+            {}, testServerAdmin());
+        sqlExec("GRANT ALL ON SCHEMA seat1 TO clerk; GRANT ALL ON ALL TABLES IN SCHEMA seat1 TO clerk", {},
+            testServerAdmin());
+        writeFile(home.file("cs.ini"), readFile(home.file("cs.ini")).replace("user=tarvex", "user=clerk"));
+        home.reopen();
+        const QString refused = errorOf([&] { saveGlass(glass, EntryMode::Add); });
+        QVERIFY2(refused.startsWith("没有修改价格表的权限: ") && refused.contains("玻璃单价表"), qPrintable(refused));
+        QVERIFY(errorOf([] { clearPriceTable(priceTable(PriceTableId::Glass)); }).startsWith("没有修改价格表的权限"));
+        QCOMPARE(demoQuoteRun(QuoteOptions::Scope::Whole).result.items.size(), 1);
     }
 };
 
