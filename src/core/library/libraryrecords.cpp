@@ -27,13 +27,10 @@ QString native(const QString &path)
     return QDir::toNativeSeparators(path);
 }
 
-// A server's library kept as a library file: written under a temporary
-// name and renamed when whole, so a failed copy leaves no file.
+// A server's library kept as a library file.
 void copyServerLibrary(QSqlDatabase server, const QString &path)
 {
-    const QString part = path + QStringLiteral(".part");
-    QFile::remove(part);
-    try {
+    writeWholeFile(path, [&](const QString &part) {
         LibraryConnection file(part, MissingLibrary::Create);
         QSqlDatabase target = file.db();
         inTransaction(target, [&] {
@@ -59,14 +56,7 @@ void copyServerLibrary(QSqlDatabase server, const QString &path)
                 }
             }
         });
-    } catch (const Error &e) {
-        QFile::remove(part);
-        throw Error(cannotWriteText(path, e.message()));
-    }
-    if (!QFile::rename(part, path)) {
-        QFile::remove(part);
-        throw Error(cannotWriteText(path, QStringLiteral("文件已存在或不能改名")));
-    }
+    });
 }
 
 [[noreturn]] void recordGone(qint32 id)

@@ -278,18 +278,7 @@ QSqlQuery sqlExec(const QString &sql, const QVariantList &values, QSqlDatabase d
 
 void copyDatabase(QSqlDatabase db, const QString &path)
 {
-    const QString part = path + QStringLiteral(".part");
-    QFile::remove(part);
-    try {
-        sqlExec(QStringLiteral("VACUUM INTO ?"), {part}, db);
-    } catch (const Error &e) {
-        QFile::remove(part);
-        throw Error(cannotWriteText(path, e.message()));
-    }
-    if (!QFile::rename(part, path)) {
-        QFile::remove(part);
-        throw Error(cannotWriteText(path, QStringLiteral("文件已存在或不能改名")));
-    }
+    writeWholeFile(path, [&](const QString &part) { sqlExec(QStringLiteral("VACUUM INTO ?"), {part}, db); });
 }
 
 QVariant sqlScalar(const QString &sql, const QVariantList &values, QSqlDatabase db)

@@ -89,6 +89,22 @@ QString flushFailure(QSaveFile &file)
 
 } // namespace
 
+void writeWholeFile(const QString &path, const std::function<void(const QString &part)> &write)
+{
+    const QString part = path + QStringLiteral(".part");
+    QFile::remove(part);
+    try {
+        write(part);
+    } catch (const Error &e) {
+        QFile::remove(part);
+        throw Error(cannotWriteText(path, e.message()));
+    }
+    if (!QFile::rename(part, path)) {
+        QFile::remove(part);
+        throw Error(cannotWriteText(path, QStringLiteral("文件已存在或不能改名")));
+    }
+}
+
 QString cannotWriteText(const QString &path, const QString &reason)
 {
     QString text = QStringLiteral("无法写入文件 ") + QDir::toNativeSeparators(path);

@@ -14,6 +14,11 @@ namespace tarvex {
 // The failure text of a file that could not be written.
 QString cannotWriteText(const QString &path, const QString &reason);
 
+// Writes a file that is only there when whole: write(part) fills path +
+// ".part", which then takes the name path (an existing file is never
+// replaced). A failure leaves neither. Throws Error with cannotWriteText.
+void writeWholeFile(const QString &path, const std::function<void(const QString &part)> &write);
+
 // Whether a save may write through a symbolic link at its path to the file
 // the link names. The program's own files (cs.ini, the databases, files the
 // user names) follow the user's links; a file exported into a folder refuses
