@@ -1,7 +1,10 @@
 // Two workstations of one firm on a server at the same time: each quotes its
 // own project, numbers never repeat, a quotation sees one state of the prices.
 
+#include "clirun.h"
 #include "core/common/db/database.h"
+#include "core/common/db/engine.h"
+#include "core/common/db/schema.h"
 #include "core/common/entrymode.h"
 #include "core/common/error.h"
 #include "core/prices/pricerecords.h"
@@ -174,6 +177,32 @@ private slots:
         QVERIFY2(refused.startsWith("没有修改价格表的权限: ") && refused.contains("玻璃单价表"), qPrintable(refused));
         QVERIFY(errorOf([] { clearPriceTable(priceTable(PriceTableId::Glass)); }).startsWith("没有修改价格表的权限"));
         QCOMPARE(demoQuoteRun(QuoteOptions::Scope::Whole).result.items.size(), 1);
+    }
+
+    // server init upgrades in place and refuses a shared schema of a newer
+    // program, changing nothing; a password never goes into cs.ini.
+    void serverInitKeepsWhatItDoesNotKnow()
+    {
+        TestHome home(Demo::Prices);
+        const CliResult again = runCli(home, {"server", "init"});
+        QVERIFY2(again.status == 0, qPrintable(again.err));
+        QCOMPARE(sqlScalar("SELECT COUNT(*) FROM blName").toInt() > 0, true);
+        sqlExec("UPDATE tarvex.schemaVersion SET version = 99 WHERE part = 'working'", {}, testServerAdmin());
+        const CliResult newer = runCli(home, {"server", "init"});
+        QCOMPARE(newer.status, 1);
+        QVERIFY2(newer.err.contains("的结构版本为 99, 本程序只能使用版本"), qPrintable(newer.err));
+        QCOMPARE(
+            sqlScalar("SELECT version FROM tarvex.schemaVersion WHERE part = 'working'", {}, testServerAdmin()).toInt(),
+            99);
+        sqlExec("UPDATE tarvex.schemaVersion SET version = ? WHERE part = 'working'",
+            {workingSchemaPlan().currentVersion()}, testServerAdmin());
+
+        DatabaseSettings settings = readDatabaseSettings(home.file("cs.ini"));
+        settings.conninfo += " password=secret";
+        const QString before = QString::fromUtf8(readFile(home.file("cs.ini")));
+        QCOMPARE(errorOf([&] { writeDatabaseSettings(home.file("cs.ini"), settings); }),
+            QString("连接字符串中不能写密码: 请把密码写在 ~/.pgpass (或 PGPASSFILE 指定的文件) 中"));
+        QCOMPARE(QString::fromUtf8(readFile(home.file("cs.ini"))), before);
     }
 };
 
