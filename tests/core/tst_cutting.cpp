@@ -8,6 +8,7 @@
 #include "core/cutting/cutplan.h"
 #include "core/cutting/cutsummary.h"
 #include "core/cutting/cutworkbook.h"
+#include "core/cutting/remnants.h"
 #include "testsupport.h"
 #include "xlsxread.h"
 
@@ -341,6 +342,56 @@ private slots:
         QVERIFY(pageTexts(doc, 1).filter(QRegularExpression("^99\\.5( C\\d+)?$")).isEmpty());
     }
 
+    // A confirmed plan keeps its long offcuts; the next plan cuts from them
+    // before it buys bars, names them, and its confirmation takes them away.
+    // A confirmation that cannot take a remnant changes nothing.
+    void remnantsBeforeNewBars()
+    {
+        TestHome home;
+        QSqlDatabase db = Database::shared();
+        const CutSettings s = settingsOf(6, 0, 0);
+        const QDate day(2026, 1, 5);
+        const CutPlan first = planCuts({codeOf("KF601", {4.0, 4.0, 5.8})}, s);
+        QCOMPARE(offcutsToKeep(first, "P1.xdt", day).size(), 2); // 0.2 m is too short to keep
+        QCOMPARE(confirmationText(confirmCutPlan(db, first, "P1.xdt", day)),
+            QStringLiteral("确认下料完成: 记录余料 2 段, 取走余料 0 段"));
+        QCOMPARE(queryRows("SELECT 代号, 长度, 工程, 日期 FROM lcRemnant ORDER BY ID"),
+            QStringList({"KF601|2|P1.xdt|2026-01-05", "KF601|2|P1.xdt|2026-01-05"}));
+
+        // Without remnants two new bars; with them one.
+        CutCode second = codeOf("KF601", {1.9, 4.0, 2.0, 1.9});
+        QCOMPARE(planCuts({second}, s).barCount(), 2);
+        second.remnants = readRemnants(db);
+        const CutPlan plan = planCuts({second}, s);
+        QCOMPARE(plan.barCount(), 1);
+        QCOMPARE(plan.codes[0].remnantBars(), 2);
+        QCOMPARE(fetchText("KF601", *plan.codes[0].bars.last().remnant, CutUnit::Millimetre),
+            QStringLiteral("取余料 KF601 2000 mm, 来自 P1.xdt 2026-01-05"));
+        const QJsonObject bar = QJsonDocument::fromJson(cutPlanJson(plan))
+                                    .object()["codes"][0]["bars"][1]
+                                    .toObject()["remnant"]
+                                    .toObject();
+        QCOMPARE(bar["length"].toDouble(), 2.0);
+        QCOMPARE(bar["from"].toString(), QStringLiteral("P1.xdt 2026-01-05"));
+
+        // One of its remnants went meanwhile: the plan is not confirmed, the
+        // other remnant stays.
+        removeRemnant(db, second.remnants[1].id);
+        const QString error = errorOf([&] { confirmCutPlan(db, plan, "P2.xdt", day); });
+        QVERIFY2(error.startsWith(QStringLiteral("余料库中已没有余料 KF601 2.000 m")), qPrintable(error));
+        const QStringList left = queryRows("SELECT ID FROM lcRemnant");
+        QCOMPARE(left, QStringList {QString::number(second.remnants[0].id)});
+
+        // The one left is worth a bar to a smaller plan, which takes it.
+        CutCode third = codeOf("KF601", {1.9, 4.0, 1.9});
+        third.remnants = readRemnants(db);
+        const CutPlan smaller = planCuts({third}, s);
+        QCOMPARE(smaller.barCount(), 1);
+        QCOMPARE(confirmationText(confirmCutPlan(db, smaller, "P3.xdt", day)),
+            QStringLiteral("确认下料完成: 记录余料 0 段, 取走余料 1 段"));
+        QCOMPARE(queryRows("SELECT ID FROM lcRemnant"), QStringList());
+    }
+
     void settingsInTheIniFile()
     {
         TestHome home;
@@ -389,6 +440,31 @@ private slots:
         QVERIFY2((status == 0 && !args.contains("--code") ? r.out : r.out + r.err).contains(expected),
             qPrintable(r.out + r.err));
         QCOMPARE(readCutSettings(home.file("cs.ini")), CutSettings());
+    }
+
+    // The remnant stock from the command line, and a plan that takes it and
+    // is confirmed; removing asks for --yes and removes all or none.
+    void cliRemnants()
+    {
+        TestHome home;
+        home.loadDemoPrices();
+        home.loadDemoProject();
+        QCOMPARE(runCli(home, {"remnants", "add", "KF601", "5.9", "--project", "库存"}).out,
+            QStringLiteral("已添加余料 1: KF601 5.900 m\n"));
+        QCOMPARE(runCli(home, {"remnants", "add", "KF601", "0"}).err, QStringLiteral("当前错误:余料长度必须大于0\n"));
+        const CliResult refused = runCli(home, {"remnants", "remove", "1"});
+        QCOMPARE(refused.status, 2);
+        QVERIFY(refused.err.contains(QStringLiteral("删除余料需要 --yes 确认")));
+        QCOMPARE(runCli(home, {"remnants", "remove", "1", "2", "--yes"}).err,
+            QStringLiteral("当前错误:余料库中没有编号为 2 的余料\n"));
+        QVERIFY(runCli(home, {"remnants", "list"}).out.contains(QStringLiteral("1\tKF601\t5.900\t库存\t")));
+
+        const CliResult cut = runCli(home, {"cut", "--code", "KF601", "--use-remnants", "--confirm", "--project", "P"});
+        QCOMPARE(cut.status, 0);
+        QVERIFY2(cut.out.contains(QStringLiteral("取余料 KF601 5900 mm, 来自 库存 ")), qPrintable(cut.out));
+        QVERIFY(cut.out.contains(QRegularExpression("确认下料完成: 记录余料 \\d+ 段, 取走余料 1 段")));
+        QCOMPARE(queryRows("SELECT ID FROM lcRemnant WHERE 工程 = '库存'"), QStringList());
+        QCOMPARE(queryRows("SELECT COUNT(*) FROM lcRemnant WHERE 工程 = 'P' AND 长度 < 0.5"), QStringList {"0"});
     }
 
     void cliOutputsAndStockTable()
