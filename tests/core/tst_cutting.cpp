@@ -9,12 +9,14 @@
 #include "core/cutting/cutsummary.h"
 #include "core/cutting/cutworkbook.h"
 #include "core/cutting/remnants.h"
+#include "cutinstances.h"
 #include "testsupport.h"
 #include "xlsxread.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
 
@@ -138,6 +140,19 @@ QStringList stripLengths(const Page &page)
     return boxes;
 }
 
+// A generated instance as a code: its capacity a bar of about 6 m (10 m for
+// the largest), no kerf, no trim.
+CutCode codeOfInstance(const test::PackInstance &instance, const QString &code)
+{
+    const std::int64_t scale = std::max<std::int64_t>(1, 60000 / instance.capacity);
+    CutCode c;
+    c.code = code;
+    c.stock = fromCutUnits(instance.capacity * scale);
+    for (const std::int64_t size : instance.sizes)
+        c.pieces.append({code, QString(), QString(), fromCutUnits(size * scale)});
+    return c;
+}
+
 } // namespace
 
 class TestCutting : public QObject {
@@ -258,6 +273,57 @@ private slots:
             firstFitWorse += int(ffd.size()) > bars;
         }
         QVERIFY2(firstFitWorse > instances / 2, qPrintable(QString::number(firstFitWorse)));
+    }
+
+    // Families with a known optimum (by construction, or the relaxation's
+    // bound the plan meets): triplets, bars cut whole, uniform weights of
+    // three kinds. The full set of 500 and its times are the benchmark's.
+    void reachesTheOptimumOnKnownFamilies()
+    {
+        const QVector<test::PackInstance> instances = test::instanceFamilies(20, 27);
+        QStringList missed;
+        for (const test::PackInstance &instance : instances) {
+            const packing::PackResult result = packing::pack(instance.sizes, instance.capacity);
+            std::vector<int> placed(instance.sizes.size(), 0);
+            for (const std::vector<int> &bin : result.bins) {
+                std::int64_t used = 0;
+                for (int item : bin) {
+                    ++placed[std::size_t(item)];
+                    used += instance.sizes[std::size_t(item)];
+                }
+                QVERIFY(used <= instance.capacity);
+            }
+            QVERIFY(std::all_of(placed.begin(), placed.end(), [](int n) { return n == 1; }));
+            const int optimum = instance.optimum > 0 ? instance.optimum : result.bounds.best();
+            QVERIFY(result.bounds.best() <= optimum);
+            if (int(result.bins.size()) != optimum)
+                missed.append(QStringLiteral("%1: %2 of %3").arg(instance.family).arg(result.bins.size()).arg(optimum));
+        }
+        QVERIFY2(missed.size() <= 1, qPrintable(missed.join("; ")));
+    }
+
+    // The plan depends on the pieces and settings alone: the same JSON with
+    // both cores kept busy by other processes.
+    void samePlanOnABusyMachine()
+    {
+        QVector<CutCode> codes;
+        const QVector<test::PackInstance> instances = test::instanceFamilies(5, 3);
+        for (int i = 0; i < instances.size(); ++i)
+            codes.append(codeOfInstance(instances[i], QStringLiteral("K%1").arg(i)));
+        const CutSettings s = settingsOf(6, 0, 0);
+        const QByteArray idle = cutPlanJson(planCuts(codes, s));
+        std::vector<std::unique_ptr<QProcess>> busy;
+        for (int i = 0; i < 2; ++i) {
+            busy.push_back(std::make_unique<QProcess>());
+            busy.back()->start("sh", {"-c", "while :; do :; done"});
+            QVERIFY(busy.back()->waitForStarted());
+        }
+        const QByteArray loaded = cutPlanJson(planCuts(codes, s));
+        for (auto &p : busy) {
+            p->kill();
+            p->waitForFinished();
+        }
+        QCOMPARE(loaded, idle);
     }
 
     void outputsOfOnePlan()
