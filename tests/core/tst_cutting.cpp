@@ -9,6 +9,7 @@
 #include "core/cutting/cutsummary.h"
 #include "core/cutting/cutworkbook.h"
 #include "core/cutting/remnants.h"
+#include "core/document/pagepdf.h"
 #include "cutinstances.h"
 #include "testsupport.h"
 #include "xlsxread.h"
@@ -456,6 +457,24 @@ private slots:
         QCOMPARE(confirmationText(confirmCutPlan(db, smaller, "P3.xdt", day)),
             QStringLiteral("确认下料完成: 记录余料 0 段, 取走余料 1 段"));
         QCOMPARE(queryRows("SELECT ID FROM lcRemnant"), QStringList());
+    }
+
+    // The printed plan of a project of 2,000 cuts names every one of them.
+    void printedPlanListsEveryCut()
+    {
+        TestHome home;
+        const QVector<CutCode> codes = test::windowProject(100, 1);
+        const CutPlan plan = planCuts(codes, CutSettings());
+        int pieces = 0;
+        for (const CodePlan &code : plan.codes)
+            pieces += code.pieces.size();
+        QCOMPARE(pieces, 2000);
+        writePagesPdf(cutPlanPages(plan), home.file("plan.pdf"));
+        const QString text = pdfText(home.file("plan.pdf"));
+        int listed = 0;
+        for (auto m = QRegularExpression("\\d+\\(C\\d+\\)").globalMatch(text); m.hasNext(); m.next())
+            ++listed;
+        QCOMPARE(listed, 2000);
     }
 
     void settingsInTheIniFile()
