@@ -13,39 +13,9 @@
 
 #include "benchsupport.h"
 
-#include <sqlite3.h>
-
 using namespace bench;
 
 namespace {
-
-// The floor of a quotation: every row of the three per-window groupings,
-// each field read.
-int groupedPasses(const QString &path)
-{
-    sqlite3 *db = nullptr;
-    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
-        return 1;
-    const char *const passes[] = {
-        "SELECT 窗号,隔热,材料类别,SUM(长度*线重) FROM PriceLc GROUP BY 窗号,隔热,材料类别",
-        "SELECT 窗号,名称,规格,SUM(数量),MIN(单位),MIN(单价*折扣量),MIN(技术要求) FROM PricePj GROUP BY 窗号,名称,规格",
-        "SELECT 窗号,名称,SUM(面积),MIN(单价*折扣量) FROM PriceBl GROUP BY 窗号,名称",
-    };
-    long long fields = 0;
-    for (const char *sql : passes) {
-        sqlite3_stmt *stmt = nullptr;
-        if (sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr) != SQLITE_OK)
-            return 1;
-        while (sqlite3_step(stmt) == SQLITE_ROW) {
-            for (int i = 0; i < sqlite3_column_count(stmt); ++i)
-                fields += sqlite3_column_type(stmt, i) == SQLITE_TEXT ? sqlite3_column_bytes(stmt, i) > 0
-                                                                      : sqlite3_column_double(stmt, i) != 0;
-        }
-        sqlite3_finalize(stmt);
-    }
-    sqlite3_close(db);
-    return fields > 0 ? 0 : 1;
-}
 
 // The command run with standard error a terminal (script(1) gives it one).
 QStringList onTerminal(const QStringList &command)
@@ -62,7 +32,7 @@ QStringList onTerminal(const QStringList &command)
 int main(int argc, char *argv[])
 {
     if (argc == 3 && QByteArray(argv[1]) == "--floor")
-        return groupedPasses(QString::fromLocal8Bit(argv[2]));
+        return readGroupedPasses(QString::fromLocal8Bit(argv[2])) ? 0 : 1;
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
     const Arguments args = arguments({20000, 50000, 100000});

@@ -11,6 +11,7 @@
 // The machine is shared: every figure is the best of REPEATS runs (default
 // 3), as wall-clock and CPU seconds.
 
+#include "benchsupport.h"
 #include "core/common/db/database.h"
 #include "core/common/error.h"
 #include "core/quote/quotecalculation.h"
@@ -92,32 +93,8 @@ Timing timeCli(int repeats, const QString &program, const QStringList &args)
 // The floor: every row of the three per-window groupings, each field read.
 void groupedPasses(const QString &path)
 {
-    sqlite3 *db = nullptr;
-    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
-        throw Error(QStringLiteral("cannot open ") + path);
-    const char *const passes[] = {
-        "SELECT 窗号,隔热,材料类别,SUM(长度*线重) FROM PriceLc GROUP BY 窗号,隔热,材料类别",
-        "SELECT 窗号,名称,规格,SUM(数量),MIN(单位),MIN(单价*折扣量),MIN(技术要求) FROM PricePj GROUP BY 窗号,名称,规格",
-        "SELECT 窗号,名称,SUM(面积),MIN(单价*折扣量) FROM PriceBl GROUP BY 窗号,名称",
-    };
-    long long bytes = 0;
-    for (const char *sql : passes) {
-        sqlite3_stmt *stmt = nullptr;
-        if (sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr) != SQLITE_OK)
-            throw Error(QString::fromUtf8(sqlite3_errmsg(db)));
-        while (sqlite3_step(stmt) == SQLITE_ROW) {
-            for (int i = 0; i < sqlite3_column_count(stmt); ++i) {
-                if (sqlite3_column_type(stmt, i) == SQLITE_TEXT)
-                    bytes += sqlite3_column_bytes(stmt, i);
-                else
-                    bytes += sqlite3_column_double(stmt, i) != 0;
-            }
-        }
-        sqlite3_finalize(stmt);
-    }
-    sqlite3_close(db);
-    if (bytes == 0)
-        throw Error(QStringLiteral("no rows"));
+    if (!bench::readGroupedPasses(path))
+        throw Error(QStringLiteral("no rows in ") + path);
 }
 
 QString figures(const Timing &t, const Timing &floor)

@@ -87,12 +87,17 @@ int main(int argc, char *argv[])
     const int repeats = args.repeats > 1 ? args.repeats : 20;
     try {
         QTemporaryDir home;
+        QTemporaryDir oldHome;
         const QString picture = home.filePath(QStringLiteral("door.png"));
         writePicture(picture);
         auto cli = [&](const QStringList &words, const QString &program = bench::cli()) {
-            return QStringList {program, QStringLiteral("--home"), home.path()} + words;
+            // Each build in a program folder of its own.
+            const QString folder = program == bench::cli() ? home.path() : oldHome.path();
+            return QStringList {program, QStringLiteral("--home"), folder} + words;
         };
         run(cli({QStringLiteral("init")}));
+        if (!args.oldCli.isEmpty())
+            run(cli({QStringLiteral("init")}, args.oldCli));
         const Cost floor = startup(repeats, {QCoreApplication::applicationFilePath(), QStringLiteral("--floor-core")});
         const Cost gui = startup(repeats, {QCoreApplication::applicationFilePath(), QStringLiteral("--floor-gui")});
         out << "QCoreApplication alone (floor)   " << shown(floor, floor) << '\n';

@@ -19,18 +19,24 @@ int main(int argc, char *argv[])
         = {QStringLiteral("quote"), QStringLiteral("--scope"), QStringLiteral("window"), QStringLiteral("--yes")};
     try {
         double firstCpu = 0;
+        double firstSystem = 0;
         for (int windows : args.sizes) {
             const ProjectHome home(windows);
             const QString book = home.file(QStringLiteral("q.xlsx"));
             const Cost floor = measure(home.command(quote));
             const Cost written = measure(
                 home.command(quote + QStringList {QStringLiteral("--split"), QStringLiteral("--xlsx"), book}));
-            if (firstCpu == 0)
+            if (firstCpu == 0) {
                 firstCpu = written.cpu;
+                firstSystem = written.system;
+            }
             out << windows << " windows\n";
             out << "  text listing (floor)  " << beside(floor, floor) << '\n';
             out << "  workbook              " << beside(written, floor)
-                << QStringLiteral("  %1x the first size\n").arg(written.cpu / firstCpu, 0, 'f', 2);
+                << QStringLiteral("  %1x the first size; system %2 s, user %3x the first size's\n")
+                       .arg(written.cpu / firstCpu, 0, 'f', 2)
+                       .arg(written.system, 0, 'f', 2)
+                       .arg((written.cpu - written.system) / (firstCpu - firstSystem), 0, 'f', 2);
             if (!args.oldCli.isEmpty()) {
                 const Cost old
                     = measure(home.command(quote + QStringList {QStringLiteral("--xlsx"), book}, args.oldCli));

@@ -33,6 +33,7 @@ const Command kCommands[] = {
     {"cut", "下料优化: 每个代号的切割排入定尺料 (汇总、JSON、PDF、工作簿)", cmdCut},
     {"library", "图库: 新建图库, 列出、导入、导出记录, 建立示例图库", cmdLibrary},
     {"remnants", "余料库: 列出、添加、删除余料", cmdRemnants},
+    {"server", "数据库服务器: 共享数据和角色、工作区, 价格表和图库的复制", cmdServer},
 };
 
 void printHelp(QTextStream &out)
@@ -85,10 +86,11 @@ bool openWorkingDatabase(Context &context)
     if (const QString problem = programFolderInUse().problem; !problem.isEmpty())
         context.err << QStringLiteral("当前错误:") << problem << Qt::endl;
     try {
+        const DatabaseSettings settings = readDatabaseSettings(iniPath());
         const QString folder = dataFolder();
-        if (!QDir().mkpath(folder))
+        if (settings.engine == Engine::Sqlite && !QDir().mkpath(folder))
             throw Error(QStringLiteral("无法创建数据文件夹 ") + QDir::toNativeSeparators(folder));
-        Database::open(QDir(folder).filePath(Database::fileName()));
+        Database::openWorking(settings, folder);
         return true;
     } catch (const Error &e) {
         context.err << QStringLiteral("当前错误:") << e.message() << Qt::endl;

@@ -25,7 +25,7 @@ int cmdInit(Context &context)
         context.err << QStringLiteral("当前错误:") << e.message() << Qt::endl;
         return 1;
     }
-    context.out << QDir::toNativeSeparators(QDir(dataFolder()).filePath(Database::fileName())) << Qt::endl;
+    context.out << workingDataLabel() << Qt::endl;
     return 0;
 }
 

@@ -74,13 +74,11 @@ int fillDemo(Context &context, CommandLine &line)
         return *stop;
     LibraryConnection library;
     if (line.isSet("if-empty") && !listLibraryRecords(library.db()).isEmpty()) {
-        context.out << QStringLiteral("图库已有记录, 未改动: ") << QDir::toNativeSeparators(library.path()) << Qt::endl;
+        context.out << QStringLiteral("图库已有记录, 未改动: ") << library.where() << Qt::endl;
         return 0;
     }
     const int records = fillDemoLibrary(library.db());
-    context.out
-        << QStringLiteral("示例图库: %1 条记录 -> %2").arg(records).arg(QDir::toNativeSeparators(library.path()))
-        << Qt::endl;
+    context.out << QStringLiteral("示例图库: %1 条记录 -> %2").arg(records).arg(library.where()) << Qt::endl;
     return 0;
 }
 
@@ -110,7 +108,7 @@ int cmdLibrary(Context &context)
         },
         QStringLiteral("用法: tarvex-cli [--home DIR] library 子命令 [选项]\n"
                        "图库文件为 cs.ini 中 [sysPath] path2 所指文件夹下的 xltDb.sqlite;\n"
-                       "它不在程序文件夹中时, 先用 init 新建.\n"));
+                       "它不在程序文件夹中时, 先用 init 新建. 数据库服务器 ([db]) 上的图库在共享数据中.\n"));
 }
 
 } // namespace tarvex::cli

@@ -22,6 +22,9 @@ int cmdPrices(Context &context);
 int cmdCut(Context &context);
 // The drawing library: list, import, export and the demo library.
 int cmdLibrary(Context &context);
+// The firm's server: the shared schema and roles, a workstation's working
+// area, and copies of the shared tables to and from the files.
+int cmdServer(Context &context);
 // The customer offer of the working data: numbered, recorded, as PDF (and
 // workbook, JSON); 3 when the price check refuses.
 int cmdOffer(Context &context);

@@ -160,6 +160,9 @@ class TestCutting : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase_data() { addEngineRows(); }
+    void init() { useEngineOfRow(); }
+
     void smallPlansCheckedByHand_data()
     {
         QTest::addColumn<CutSettings>("settings");
@@ -559,7 +562,7 @@ private slots:
         home.loadDemoProject();
         setStockLength(Database::shared(), "kf601", 6.5);
         // A code spelt in two cases is one code, whatever the order of its pieces.
-        sqlExec("UPDATE LcTemp SET 代号 = 'kf601' WHERE 代号 = 'KF601' AND ID % 2 = 0");
+        sqlExec("UPDATE LcTemp SET 代号 = 'kf601' WHERE 代号 = 'KF601' AND CAST(ID AS INTEGER) % 2 = 0");
         const CliResult r = runCli(
             home, {"cut", "--json", home.file("p.json"), "--pdf", home.file("p.pdf"), "--xlsx", home.file("p.xlsx")});
         QCOMPARE(r.status, 0);

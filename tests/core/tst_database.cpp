@@ -1,4 +1,5 @@
 #include "core/common/db/database.h"
+#include "core/common/db/dialect.h"
 #include "core/common/db/schema.h"
 #include "core/common/db/sqlgridmodel.h"
 #include "core/common/db/sqlscript.h"
@@ -32,16 +33,24 @@ class TestDatabase : public QObject {
         QSqlDatabase::removeDatabase(QStringLiteral("raw"));
     }
 
+    // The columns in their stored order; a server keeps the row number of
+    // the file's rowid as a column of its own, last.
     static QStringList columns(const QString &table)
     {
         QStringList names;
-        QSqlQuery q = sqlExec(QStringLiteral("PRAGMA table_info(") + table + QLatin1Char(')'));
-        while (q.next())
-            names.append(q.value(1).toString());
+        const QSqlRecord record
+            = sqlExec(QStringLiteral("SELECT * FROM ") + table + QStringLiteral(" LIMIT 0")).record();
+        for (int i = 0; i < record.count(); ++i)
+            names.append(record.fieldName(i) == QLatin1String("id") ? QStringLiteral("ID") : record.fieldName(i));
+        if (onTestServer() && names.endsWith(QStringLiteral("rowid")))
+            names.removeLast();
         return names;
     }
 
 private slots:
+    void initTestCase_data() { addEngineRows(); }
+    void init() { useEngineOfRow(); }
+
     void schemaHasTheColumnsInOrder()
     {
         TestHome home;
@@ -68,12 +77,14 @@ private slots:
         TestHome home;
         sqlExec(QStringLiteral("INSERT INTO blName VALUES (3,'白玻',80,1,NULL)"));
         Database::closeShared();
-        Database::open(home.file(Database::fileName()));
+        home.reopen();
         QCOMPARE(queryRows(QStringLiteral("SELECT 名称 FROM blName")), QStringList({"白玻"}));
     }
 
     void schemaVersionsAreKept()
     {
+        if (onTestServer())
+            QSKIP("the file's own versions");
         TestHome home;
         const QString path = home.file(Database::fileName());
         const int current = workingSchemaPlan().currentVersion();
@@ -112,6 +123,8 @@ private slots:
     // The mechanism serves any database file with its own steps.
     void upgradeStepsRunOnceInOneTransaction()
     {
+        if (onTestServer())
+            QSKIP("the file's own upgrades");
         TestHome home;
         const QString path = home.file(QStringLiteral("second.sqlite"));
         SchemaPlan plan;
@@ -159,22 +172,23 @@ private slots:
                                "(4,'五金','胶条',NULL,NULL,'米',3,1,NULL),(5,'五金','压条','',NULL,'米',2,1,NULL)"));
         sqlExec(QStringLiteral("INSERT INTO blName VALUES (1,'白玻',80,1,'a'),(2,'白玻',90,1,'b')"));
 
-        QCOMPARE(queryRows(QStringLiteral("SELECT * FROM PriceLc")),
+        const QString lc = QStringLiteral("SELECT 门窗系列,窗号,代号,长度,线重,隔热,材料类别,备注 FROM PriceLc");
+        QCOMPARE(queryRows(lc + workingRowOrder()),
             QStringList({"S60|C1|A01|1000|1.2|1|铝|先", "S60|C1|A02|500||||", "||A01|10|1.2|1|铝|先"}));
-        QCOMPARE(queryRows(QStringLiteral("SELECT 名称,规格,单价,折扣量 FROM PricePj")),
+        QCOMPARE(queryRows(QStringLiteral("SELECT 名称,规格,单价,折扣量 FROM PricePj") + workingRowOrder()),
             QStringList({"执手|L型|10|0.9", "合页|X||", "胶条||3|1", "压条||2|1"}));
         // Null and '' are one empty 规格 and 技术要求, also when grouped.
         sqlExec(QStringLiteral("INSERT INTO PjTemp VALUES (1,'胶条',NULL,'',1)"));
         QCOMPARE(queryRows(QStringLiteral("SELECT 名称,规格,技术要求,SUM(数量) FROM PricePj WHERE 名称='胶条' "
                                           "GROUP BY 名称,规格,技术要求")),
             QStringList({"胶条|||5"}));
-        QCOMPARE(queryRows(QStringLiteral("SELECT 名称,面积,单价,备注 FROM PriceBl")),
+        QCOMPARE(queryRows(QStringLiteral("SELECT 名称,面积,单价,备注 FROM PriceBl") + workingRowOrder()),
             QStringList({"白玻|1.2|80|a", "蓝玻|0.4||"}));
         // A duplicate price row must not double the weight, nor can a second window of the same ID.
         QCOMPARE(sqlScalar(QStringLiteral("SELECT SUM(长度*线重) FROM PriceLc WHERE 窗号='C1'")).toDouble(), 1200.0);
         QVERIFY(errorOf([] {
             sqlExec(QStringLiteral("INSERT INTO MjTemp VALUES (1,'S60','C2',1,1)"));
-        }).contains(QStringLiteral("UNIQUE")));
+        }).contains(QStringLiteral("UNIQUE"), Qt::CaseInsensitive));
     }
 
     // A large grid reads its rows block by block by their keys: every row
@@ -241,39 +255,58 @@ private slots:
         const QStringList rows = queryRows(expected);
         const int count = int(rows.size());
         QCOMPARE(model.recordCount(), count);
-        QCOMPARE(model.columnCount(), int(sqlExec(expected).record().count()));
+        QCOMPARE(model.columnCount(),
+            int(sqlExec(expected).record().count()) - (onTestServer() && !source.startsWith("lc") ? 1 : 0));
         auto row = [&](int r) {
             QStringList texts;
             for (int c = 0; c < model.columnCount(); ++c)
                 texts.append(model.value(r, c).isNull() ? QString() : model.value(r, c).toString());
             return texts.join(QLatin1Char('|'));
         };
+        // A server's row number ends its rows; the grid does not show it.
+        const int shown = model.columnCount();
+        auto expectedRow = [&](int r) { return rows.at(r).section(QLatin1Char('|'), 0, shown - 1); };
         for (int r : {count - 1, 512, 511, 256, 255, 0, count / 2})
             if (r < count)
-                QCOMPARE(row(r), rows.at(r));
+                QCOMPARE(row(r), expectedRow(r));
         for (int r = 0; r < count; ++r)
-            QCOMPARE(row(r), rows.at(r));
+            QCOMPARE(row(r), expectedRow(r));
     }
 
-    void jetStyleQueriesRun()
+    void firstKeepsTheGroupsFirstValue()
     {
         TestHome home;
         sqlExec(QStringLiteral("INSERT INTO MjTemp VALUES (1,'S60','C1',1,1),(2,'S60','C2',2,2),(3,'S70','C3',3,3)"));
         sqlExec(QStringLiteral("INSERT INTO PjTemp VALUES (1,'执手','L',NULL,1),(2,'执手','L','黑色',2),"
-                               "(3,'执手','L','白色',3)"));
-        // FIRST keeps the first value of the group, Null included.
-        QCOMPARE(queryRows(QStringLiteral("SELECT 名称,FIRST(技术要求) AS 要求,SUM(数量) AS 数量 FROM PjTemp "
-                                          "GROUP BY 名称,规格")),
-            QStringList({"执手||6"}));
-        QCOMPARE(queryRows(QStringLiteral("SELECT FIRST(技术要求) FROM PjTemp WHERE ID>1")), QStringList({"黑色"}));
+                               "(3,'执手','L','白色',3),(3,'执手','M','白色',1),(1,'执手','M','黑色',1)"));
+        // FIRST keeps the first value of the group, Null included, and the
+        // group's texts come from its first row, whatever the server's plan.
+        const auto first = [](const QString &where) {
+            return queryRows(QStringLiteral("SELECT 名称,规格,FIRST(技术要求) AS 要求,SUM(数量) AS 数量 FROM ")
+                + groupedRows(QStringLiteral("PjTemp"), QStringLiteral("名称,规格")) + where
+                + QStringLiteral(" GROUP BY 名称,规格 ORDER BY 名称,规格"));
+        };
+        QCOMPARE(first(QString()), QStringList({"执手|L||6", "执手|M|白色|2"}));
+        QCOMPARE(first(QStringLiteral(" WHERE ID>1")), QStringList({"执手|L|黑色|5", "执手|M|白色|1"}));
+        QCOMPARE(queryRows(QStringLiteral("SELECT SUM(框面积) AS mj,门窗系列 FROM mjTemp GROUP BY 门窗系列 "
+                                          "ORDER BY 门窗系列")),
+            QStringList({"3|S60", "3|S70"}));
+        sqlExec(
+            QStringLiteral("INSERT INTO lcName VALUES (1,'S','框','A',1,1,'铝',NULL),(2,'S','扇','B',1,0,'铝',NULL)"));
+        QCOMPARE(queryRows(QStringLiteral("SELECT 代号 FROM lcName WHERE 隔热=1")), QStringList({"A"}));
+    }
+
+    // The spellings of the design tool's own queries that only a file takes.
+    void jetStyleQueriesRunOnAFile()
+    {
+        if (onTestServer())
+            QSKIP("Jet's spellings are the file's");
+        TestHome home;
+        sqlExec(QStringLiteral("INSERT INTO MjTemp VALUES (1,'S60','C1',1,1),(2,'S60','C2',2,2),(3,'S70','C3',3,3)"));
         QCOMPARE(sqlScalar(QStringLiteral("SELECT COUNT(门窗系列) AS ID FROM(SELECT 门窗系列 FROM mjTemp "
                                           "GROUP BY 门窗系列)"))
                      .toInt(),
             2);
-        QCOMPARE(queryRows(QStringLiteral("SELECT SUM(框面积) AS mj,门窗系列 FROM mjTemp GROUP BY 门窗系列")),
-            QStringList({"3|S60", "3|S70"}));
-        QCOMPARE(queryRows(QStringLiteral("SELECT distinct 门窗系列 FROM MjTemp ORDER BY 门窗系列")),
-            QStringList({"S60", "S70"}));
         sqlExec(QStringLiteral(
             "INSERT INTO lcName VALUES (1,'S','框','A',1,True,'铝',NULL),(2,'S','扇','B',1,False,'铝',NULL)"));
         QCOMPARE(queryRows(QStringLiteral("SELECT 代号 FROM lcName WHERE 隔热=True")), QStringList({"A"}));
@@ -295,23 +328,32 @@ private slots:
     void scriptsRunAsTheShellReadsThem()
     {
         TestHome home;
+        // A trigger as each engine writes one: the script is cut into
+        // statements at the right places.
+        const QString trigger = onTestServer()
+            ? QStringLiteral("CREATE FUNCTION blnote() RETURNS trigger LANGUAGE plpgsql AS $body$\n"
+                             "BEGIN UPDATE blName SET 备注='新' WHERE 编号=NEW.编号; RETURN NULL; END;\n"
+                             "$body$;\n"
+                             "CREATE TRIGGER blNote AFTER INSERT ON blName FOR EACH ROW EXECUTE FUNCTION blnote();\n")
+            : QStringLiteral("CREATE TRIGGER blNote AFTER INSERT ON blName BEGIN\n"
+                             "  UPDATE blName SET 备注='新' WHERE 编号=NEW.编号;\n"
+                             "END;\n");
         runSqlScript("-- the firm's prices\n"
                      "BEGIN TRANSACTION;\n"
                      "/* two; statements */ INSERT INTO blName VALUES (1,'白玻; 5mm',80,1,NULL);\n"
-                     "CREATE TRIGGER blNote AFTER INSERT ON blName BEGIN\n"
-                     "  UPDATE blName SET 备注='新' WHERE 编号=NEW.编号;\n"
-                     "END;\n"
-                     "INSERT INTO blName VALUES (2,'蓝玻',90,1,NULL); -- it's blue\n"
-                     "COMMIT;\n",
+                + trigger
+                + "INSERT INTO blName VALUES (2,'蓝玻',90,1,NULL); -- it's blue\n"
+                  "COMMIT;\n",
             Database::shared());
         QCOMPARE(
             queryRows("SELECT 编号,名称,备注 FROM blName ORDER BY 编号"), QStringList({"1|白玻; 5mm|", "2|蓝玻|新"}));
         // A failing statement is named by its line and changes nothing.
-        QCOMPARE(errorOf([] {
+        const QString error = errorOf([] {
             runSqlScript(
                 "INSERT INTO blName VALUES (3,'x',1,1,NULL);\n\n  INSERT INTO nowhere VALUES (1);", Database::shared());
-        }),
-            QStringLiteral("第3行: no such table: nowhere"));
+        });
+        QVERIFY2(error.startsWith(QStringLiteral("第3行: ")) && error.contains(QStringLiteral("nowhere")),
+            qPrintable(error));
         QCOMPARE(sqlScalar("SELECT COUNT(*) FROM blName").toInt(), 2);
     }
 
@@ -319,6 +361,8 @@ private slots:
     // with it, the engine's words after it.
     void fileFailuresNameTheFileInPlainWords()
     {
+        if (onTestServer())
+            QSKIP("a file's failures");
         TestHome home;
         const QString path = home.file("bad.sqlite");
         writeFile(path, QByteArray("not a database at all").repeated(300));
@@ -358,8 +402,10 @@ private slots:
             sqlExec(QStringLiteral("SELECT * FROM NoSuchTable"));
             QFAIL("no error");
         } catch (const Error &e) {
-            QVERIFY(e.message().contains(QStringLiteral("NoSuchTable")));
+            QVERIFY(e.message().contains(QStringLiteral("NoSuchTable"), Qt::CaseInsensitive));
         }
+        if (onTestServer())
+            return;
         // Loading a project into a database that cannot be written says so in words.
         sqlExec("PRAGMA query_only=1");
         const QString error = errorOf([] { loadRawDataFile(sourcePath("data/demo/demo.xdt")); });

@@ -92,6 +92,9 @@ class TestFileSafety : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase_data() { addEngineRows(); }
+    void init() { useEngineOfRow(); }
+
     void everyWriterCancelsOnAFullDisk_data()
     {
         QTest::addColumn<QString>("file");

@@ -13,6 +13,7 @@
 #include "testsupport.h"
 #include "xlsxread.h"
 
+#include <QRegularExpression>
 #include <QSqlQuery>
 #include <QTest>
 
@@ -64,6 +65,9 @@ class TestLetterCase : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase_data() { addEngineRows(); }
+    void init() { useEngineOfRow(); }
+
     // A database made before texts compared without case (of version 1 or 2, or
     // from before versions were kept) is upgraded in place: every row, rowid
     // and index stays, and kf601 now finds KF601.
@@ -78,6 +82,8 @@ private slots:
     void olderDatabaseIsUpgradedKeepingItsRows()
     {
         QFETCH(int, version);
+        if (onTestServer())
+            QSKIP("the upgrade of a file");
         TestHome home;
         Database::closeShared();
         const QString path = home.file("old.sqlite");
@@ -186,11 +192,11 @@ private slots:
                  "UPDATE LcTemp SET 代号=lower(代号)",
                  "UPDATE PjTemp SET 规格=lower(规格)",
                  "UPDATE BlTemp SET 名称=lower(名称)",
-                 "UPDATE MjTemp SET 门窗系列=(CASE WHEN ID%2 THEN 'S' ELSE 's' END)||门窗系列",
-                 "UPDATE lcName SET 材料类别=(CASE WHEN 编号%2 THEN 'AL' ELSE 'al' END)||材料类别",
+                 "UPDATE MjTemp SET 门窗系列=(CASE WHEN CAST(ID AS INTEGER)%2=1 THEN 'S' ELSE 's' END)||门窗系列",
+                 "UPDATE lcName SET 材料类别=(CASE WHEN 编号%2=1 THEN 'AL' ELSE 'al' END)||材料类别",
              })
             sqlExec(QString::fromUtf8(sql));
-        QVERIFY(!queryRows("SELECT 1 FROM LcTemp WHERE 代号 GLOB '*[a-z]*' LIMIT 1").isEmpty());
+        QVERIFY(queryRows("SELECT 代号 FROM LcTemp").join("").contains(QRegularExpression("[a-z]")));
         QCOMPARE(DataCheck(), DataCheckResult::AllPriced);
         QVERIFY(listMissingPrices().isEmpty());
 
@@ -213,6 +219,8 @@ private slots:
 
     void joinsAndLookUpsUseIndexes()
     {
+        if (onTestServer())
+            QSKIP("a file's query plans; the server's are checked by tst_server");
         TestHome home;
         QVERIFY(plan("SELECT * FROM PriceLc").contains("lcName_Code"));
         QVERIFY(plan("SELECT * FROM PricePj").contains("pjName_NameSpec"));

@@ -95,6 +95,9 @@ class TestOffer : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase_data() { addEngineRows(); }
+    void init() { useEngineOfRow(); }
+
     void amountInWords_data()
     {
         QTest::addColumn<double>("yuan");
@@ -372,7 +375,7 @@ private slots:
         numbers.sort();
         const QString day = "BJ" + QDate::currentDate().toString("yyyyMMdd");
         QCOMPARE(numbers, QStringList({day + "-001", day + "-002", day + "-003", day + "-004"}));
-        Database::open(home.file(Database::fileName()));
+        home.reopen();
         QCOMPARE(sqlScalar("SELECT COUNT(DISTINCT 客户) FROM bjOffer").toInt(), kProcesses);
     }
 

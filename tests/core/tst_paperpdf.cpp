@@ -51,6 +51,9 @@ class TestPaperPdf : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase_data() { addEngineRows(); }
+    void init() { useEngineOfRow(); }
+
     // Every text of every page comes back out of the PDF as it was written:
     // ideographs whose glyphs the radicals share (面, 门, 页, 长, 见, 风),
     // digits next to letters (Kg/m2, 5mm白玻, ST4.2×13).

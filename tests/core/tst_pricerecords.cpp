@@ -51,6 +51,9 @@ class TestPriceRecords : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase_data() { addEngineRows(); }
+    void init() { useEngineOfRow(); }
+
     void numbersFollowTheLargestNumber()
     {
         TestHome home;

@@ -63,6 +63,9 @@ class TestQuoteCalculation : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase_data() { addEngineRows(); }
+    void init() { useEngineOfRow(); }
+
     void dataCheckFindsTheFirstUnpricedKind()
     {
         TestHome home(Demo::PricesAndProject);

@@ -2,6 +2,7 @@
 // by item, as the system states them, for every scope and area basis.
 
 #include "core/common/db/database.h"
+#include "core/common/db/dialect.h"
 #include "core/common/db/sqlquote.h"
 #include "core/quote/datacheck.h"
 #include "core/quote/quotecalculation.h"
@@ -51,6 +52,16 @@ int count(const QString &sql)
     return sqlScalar(sql).toInt();
 }
 
+// " FROM view WHERE ... GROUP BY keys ORDER BY keys": the groups in their
+// keys' order, each read from its first row, on either engine.
+QString grouped(const QString &view, const QString &keys, const QString &where = QString())
+{
+    QStringList order;
+    for (const QString &k : keys.split(','))
+        order.append(k + " NULLS FIRST");
+    return " FROM " + groupedRows(view, keys) + where + " GROUP BY " + keys + " ORDER BY " + order.join(',');
+}
+
 // The system's queries: the area rows in the engine's order, then for each
 // one the three item queries with the quoted name; the check, the classes
 // and the counted bar maximum by their own queries.
@@ -62,7 +73,7 @@ QuoteGroups reference(const QuoteOptions &o)
     const QString key = o.scope == Scope::Series ? QStringLiteral("门窗系列") : QStringLiteral("窗号");
     QString where;
     const QString sum = "SELECT SUM(" + area + ") AS mj,";
-    const QString byKey = sum + key + " FROM mjTemp GROUP BY " + key;
+    const QString byKey = sum + key + grouped("mjTemp", key);
     QSqlQuery rows = sqlExec(o.scope == Scope::Whole ? QString(sum + "'' FROM mjTemp") : byKey);
     while (rows.next()) {
         QuoteItemInput item;
@@ -71,16 +82,16 @@ QuoteGroups reference(const QuoteOptions &o)
         if (o.scope != Scope::Whole)
             where = " WHERE " + key + "=" + SqlQuote(item.name);
         QSqlQuery lc
-            = sqlExec("SELECT SUM(长度*线重) AS 重量,隔热,材料类别 FROM PriceLc" + where + " GROUP BY 隔热,材料类别");
+            = sqlExec("SELECT SUM(长度*线重) AS 重量,隔热,材料类别" + grouped("PriceLc", "隔热,材料类别", where));
         while (lc.next())
             item.profiles.append({lc.value(0).toDouble(), lc.value(1).toInt() != 0, lc.value(2).toString()});
-        QSqlQuery bl = sqlExec(
-            "SELECT 名称,SUM(面积)AS 面积,FIRST(单价*折扣量) AS 单价 FROM PriceBl" + where + " GROUP BY 名称");
+        QSqlQuery bl
+            = sqlExec("SELECT 名称,SUM(面积)AS 面积,FIRST(单价*折扣量) AS 单价" + grouped("PriceBl", "名称", where));
         while (bl.next())
             item.glass.append({bl.value(0).toString(), bl.value(1).toDouble(), price(bl.value(2))});
         QSqlQuery pj = sqlExec("SELECT 名称,规格,SUM(数量) AS 数量,FIRST(单位) AS 单位,FIRST(单价*折扣量) AS 单价,"
-                               "FIRST(技术要求) AS 要求 FROM PricePj"
-            + where + " GROUP BY 名称,规格");
+                               "FIRST(技术要求) AS 要求"
+            + grouped("PricePj", "名称,规格", where));
         while (pj.next()) {
             item.accessories.append({pj.value(0).toString(), pj.value(1).toString(), pj.value(2).toDouble(),
                 pj.value(3).toString(), price(pj.value(4)), pj.value(5).toString()});
@@ -95,23 +106,27 @@ QuoteGroups reference(const QuoteOptions &o)
         }
         return false;
     };
-    g.dataCheck = DataCheckResult(anyNull("SELECT 代号,FIRST (线重) AS 线重 FROM PriceLc GROUP BY 代号", 1)        ? 1
-            : anyNull("SELECT 名称,规格,技术要求,FIRST(单价) AS 单价 FROM PricePj GROUP BY 名称,规格,技术要求", 3) ? 2
-            : anyNull("SELECT 名称,FIRST(单价) AS 单价 FROM PriceBl GROUP BY 名称", 1)                             ? 3
-                                                                                                                   : 0);
-    QSqlQuery classes = sqlExec("SELECT 材料类别,隔热 FROM PriceLc GROUP BY 材料类别,隔热");
+    g.dataCheck = DataCheckResult(anyNull("SELECT 代号,FIRST (线重) AS 线重" + grouped("PriceLc", "代号"), 1)        ? 1
+            : anyNull("SELECT 名称,规格,技术要求,FIRST(单价) AS 单价" + grouped("PricePj", "名称,规格,技术要求"), 3) ? 2
+            : anyNull("SELECT 名称,FIRST(单价) AS 单价" + grouped("PriceBl", "名称"), 1)                             ? 3
+                                                                                         : 0);
+    QSqlQuery classes = sqlExec("SELECT 材料类别,隔热" + grouped("PriceLc", "材料类别,隔热"));
     while (classes.next())
         g.classes.append({classes.value(0).toString(), classes.value(1).toInt() != 0});
-    const int nl = count("SELECT COUNT(隔热) AS ID FROM(SELECT 隔热,材料类别 FROM PriceLc GROUP BY 隔热,材料类别)");
+    const int nl
+        = count("SELECT COUNT(隔热) AS ID FROM(SELECT 隔热,材料类别 FROM PriceLc GROUP BY 隔热,材料类别) AS g");
     if (o.scope == Scope::Whole) {
         g.progressMaximum = nl
-            + count("SELECT COUNT(名称) AS ID FROM(SELECT 名称,规格 FROM PricePj GROUP BY 名称,规格)")
-            + count("SELECT COUNT(名称) AS ID FROM(SELECT 名称 FROM PriceBl GROUP BY 名称)");
+            + count("SELECT COUNT(名称) AS ID FROM(SELECT 名称,规格 FROM PricePj GROUP BY 名称,规格) AS g")
+            + count("SELECT COUNT(名称) AS ID FROM(SELECT 名称 FROM PriceBl GROUP BY 名称) AS g");
     } else {
         g.progressMaximum = count("SELECT COUNT(名称) AS ID FROM(SELECT " + key + ",名称,规格 FROM PricePj GROUP BY "
-                                + key + ",名称,规格)")
-            + count("SELECT COUNT(名称) AS ID FROM(SELECT " + key + ",名称 FROM PriceBl GROUP BY " + key + ",名称)")
-            + nl * count("SELECT COUNT(" + key + ") AS ID FROM(SELECT " + key + " FROM mjTemp GROUP BY " + key + ")");
+                                + key + ",名称,规格) AS g")
+            + count(
+                "SELECT COUNT(名称) AS ID FROM(SELECT " + key + ",名称 FROM PriceBl GROUP BY " + key + ",名称) AS g")
+            + nl
+                * count(
+                    "SELECT COUNT(" + key + ") AS ID FROM(SELECT " + key + " FROM mjTemp GROUP BY " + key + ") AS g");
     }
     return g;
 }
@@ -163,6 +178,9 @@ class TestQuoteGroups : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase_data() { addEngineRows(); }
+    void init() { useEngineOfRow(); }
+
     void groupedPassesEqualTheItemQueries_data()
     {
         QTest::addColumn<int>("windows");

@@ -1,5 +1,6 @@
 #include "cli/cli.h"
 #include "clirun.h"
+#include "core/common/db/dialect.h"
 #include "core/common/error.h"
 #include "core/common/numbers.h"
 #include "core/document/sheetnames.h"
@@ -44,6 +45,9 @@ class TestQuoteWorkbook : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase_data() { addEngineRows(); }
+    void init() { useEngineOfRow(); }
+
     void sheetNamesAreMadeValidAndUnique()
     {
         SheetNames names;
@@ -106,7 +110,9 @@ private slots:
         // Accessories grouped by 名称 and 规格, in the query's order.
         const QStringList accessories = queryRows(
             QStringLiteral("SELECT 名称,规格,FIRST(技术要求)AS 技术要求,FIRST(单位)AS 单位,FIRST(单价*折扣量) AS 单价 "
-                           "FROM PricePj GROUP BY 名称,规格"));
+                           "FROM ")
+            + groupedRows(QStringLiteral("PricePj"), QStringLiteral("名称,规格"))
+            + QStringLiteral(" GROUP BY 名称,规格 ORDER BY 名称,规格"));
         QCOMPARE(accessories.size(), 7);
         for (int i = 0; i < accessories.size(); ++i) {
             const QStringList f = accessories.at(i).split(QLatin1Char('|'));

@@ -23,7 +23,8 @@ QStringList workingRows()
 {
     QStringList rows;
     for (const QString &table : kTables)
-        for (const QString &row : queryRows(QStringLiteral("SELECT * FROM ") + table))
+        for (const QString &row :
+            queryRows(QStringLiteral("SELECT * FROM ") + table + QStringLiteral(" ORDER BY rowid")))
             rows.append(table + QLatin1Char(':') + row);
     return rows;
 }
@@ -39,6 +40,9 @@ class TestRawData : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase_data() { addEngineRows(); }
+    void init() { useEngineOfRow(); }
+
     void savedFileReadsBackIntoTheSameRows()
     {
         TestHome home;

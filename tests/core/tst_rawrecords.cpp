@@ -29,6 +29,9 @@ class TestRawRecords : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase_data() { addEngineRows(); }
+    void init() { useEngineOfRow(); }
+
     void addsRecordsToTheWindowOfTheRow()
     {
         TestHome home;
@@ -52,7 +55,7 @@ private slots:
     {
         TestHome home;
         home.loadDemoProject();
-        const QStringList before = queryRows("SELECT * FROM LcTemp");
+        const QStringList before = queryRows("SELECT * FROM LcTemp ORDER BY rowid");
         QVERIFY(errorOf([] {
             addRawEntry(MaterialKind::Profile, boxes({"60平开窗", "C9", "KF601", "1"}));
         }).contains("没有找到门窗"));
@@ -69,16 +72,16 @@ private slots:
         QVERIFY(errorOf([] {
             deleteViewerRow(MaterialKind::Profile, {"60平开窗", "C9", "KF601", "1.2"});
         }).contains("没有找到门窗"));
-        QCOMPARE(queryRows("SELECT * FROM LcTemp"), before);
+        QCOMPARE(queryRows("SELECT * FROM LcTemp ORDER BY rowid"), before);
 
-        const QStringList windows = queryRows("SELECT * FROM MjTemp");
+        const QStringList windows = queryRows("SELECT * FROM MjTemp ORDER BY rowid");
         QVERIFY(!errorOf([] {
             modifyRawEntry(MaterialKind::Window, boxes({"ID", "a", "b", "1", "1"}), {"ID"});
         }).isEmpty());
         QVERIFY(!errorOf([] {
             modifyRawEntry(MaterialKind::Window, boxes({"3", "a", "", "1", "1"}), {"99"});
         }).isEmpty());
-        QCOMPARE(queryRows("SELECT * FROM MjTemp"), windows);
+        QCOMPARE(queryRows("SELECT * FROM MjTemp ORDER BY rowid"), windows);
 
         QVERIFY(rawEntryComplete(MaterialKind::Window, boxes({"", "60平开窗", "C1", "1", "1"})));
         QVERIFY(!rawEntryComplete(MaterialKind::Window, boxes({"", "60平开窗", "  ", "1", "1"})));
@@ -100,16 +103,17 @@ private slots:
         modifyRawEntry(MaterialKind::Profile, boxes({"60'系列", "C'1", "K'02", "1.5"}), {"K'01", "1.25"});
         modifyRawEntry(MaterialKind::Accessory, boxes({"60'系列", "C'1", "执'手", "7'字", "", "3"}),
             {"执'手", "7'字", "黑'色", "2"});
-        QCOMPARE(queryRows("SELECT * FROM LcTemp"), QStringList {"1|K'02|1.5"});
-        QCOMPARE(queryRows("SELECT * FROM PjTemp"), QStringList {"1|执'手|7'字||3"});
+        QCOMPARE(queryRows("SELECT * FROM LcTemp ORDER BY rowid"), QStringList {"1|K'02|1.5"});
+        QCOMPARE(queryRows("SELECT * FROM PjTemp ORDER BY rowid"), QStringList {"1|执'手|7'字||3"});
 
         deleteViewerRow(MaterialKind::Profile, {"60'系列", "C'1", "K'02", "1.5", ""});
         deleteViewerRow(MaterialKind::Accessory, {"60'系列", "C'1", "执'手", "7'字", "", "3"});
         modifyRawEntry(
             MaterialKind::Window, boxes({"1", "70'系列", "C'2", "2", "2.1"}), {"1", "60'系列", "C'1", "1.5", "1.6"});
-        QCOMPARE(queryRows("SELECT * FROM MjTemp"), (QStringList {"1|70'系列|C'2|2|2.1", "2|60平开窗|C2|2|2.1"}));
-        QVERIFY(queryRows("SELECT * FROM LcTemp").isEmpty());
-        QVERIFY(queryRows("SELECT * FROM PjTemp").isEmpty());
+        QCOMPARE(queryRows("SELECT * FROM MjTemp ORDER BY rowid"),
+            (QStringList {"1|70'系列|C'2|2|2.1", "2|60平开窗|C2|2|2.1"}));
+        QVERIFY(queryRows("SELECT * FROM LcTemp ORDER BY rowid").isEmpty());
+        QVERIFY(queryRows("SELECT * FROM PjTemp ORDER BY rowid").isEmpty());
     }
 
     void modifyAndDeleteFindTheRecordByItsValues()

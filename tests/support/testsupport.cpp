@@ -2,11 +2,16 @@
 
 #include "core/common/appstate.h"
 #include "core/common/db/database.h"
+#include "core/common/db/libraryschema.h"
+#include "core/common/db/schema.h"
+#include "core/common/db/serverconnection.h"
+#include "core/common/db/serverschema.h"
 #include "core/common/db/sqlscript.h"
 #include "core/common/error.h"
 #include "core/common/io/paths.h"
 #include "core/rawdata/workingtables.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -18,17 +23,113 @@
 
 namespace tarvex::test {
 
+namespace {
+
+bool engineRows = false;
+TestEngine engineInUse = TestEngine::Sqlite;
+
+const QString kAdmin = QStringLiteral("test-admin");
+
+QString suiteDatabase()
+{
+    QString name = QCoreApplication::applicationName().toLower();
+    for (QChar &c : name)
+        if (!c.isLetterOrNumber())
+            c = QLatin1Char('_');
+    return QStringLiteral("t_") + name;
+}
+
+// A fresh database for the suite: dropped and made again at the first use.
+void makeSuiteDatabase()
+{
+    static bool made = false;
+    if (made)
+        return;
+    {
+        QSqlDatabase db = openServerConnection(testServerMaintenance(), {QStringLiteral("public")}, kAdmin);
+        const QString name = suiteDatabase();
+        sqlExec(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(name), {}, db);
+        sqlExec(QStringLiteral("CREATE DATABASE %1 TEMPLATE template0 ENCODING 'UTF8' LOCALE 'C'").arg(name), {}, db);
+    }
+    Database::close(kAdmin);
+    made = true;
+}
+
+// The suite's database as server init leaves it, every seat gone.
+void resetServer()
+{
+    QSqlDatabase db = testServerAdmin();
+    QSqlQuery schemas = sqlExec(QStringLiteral("SELECT nspname FROM pg_namespace WHERE nspname NOT LIKE 'pg\\_%' "
+                                               "AND nspname NOT IN ('public','information_schema')"),
+        {}, db);
+    QStringList names;
+    while (schemas.next())
+        names.append(schemas.value(0).toString());
+    if (!names.isEmpty())
+        sqlExec(QStringLiteral("DROP SCHEMA %1 CASCADE").arg(names.join(QLatin1Char(','))), {}, db);
+    initServerSchema(db, {workingSchemaPlan(), librarySchemaPlan(QString())});
+}
+
+} // namespace
+
+void addEngineRows()
+{
+    QTest::addColumn<QString>("engine");
+    QTest::newRow("SQLite") << QStringLiteral("sqlite");
+    QTest::newRow("PostgreSQL") << QStringLiteral("postgresql");
+    engineRows = true;
+}
+
+void useEngineOfRow()
+{
+    QFETCH_GLOBAL(QString, engine);
+    engineInUse = engine == QLatin1String("postgresql") ? TestEngine::Server : TestEngine::Sqlite;
+    if (engineInUse != TestEngine::Server || qEnvironmentVariableIsSet("TARVEX_TEST_SERVER"))
+        return;
+    if (qEnvironmentVariableIsSet("TARVEX_SKIP_SERVER"))
+        QTest::qSkip("TARVEX_SKIP_SERVER: no test server", __FILE__, __LINE__);
+    else
+        QTest::qFail(
+            "TARVEX_TEST_SERVER is not set: the test cluster is started by CTest (fixture server)", __FILE__, __LINE__);
+}
+
+TestEngine currentEngine()
+{
+    return engineRows ? engineInUse : TestEngine::Sqlite;
+}
+
+QString testServerMaintenance()
+{
+    return qEnvironmentVariable("TARVEX_TEST_SERVER") + QStringLiteral(" dbname=postgres");
+}
+
+QString testServerConninfo()
+{
+    makeSuiteDatabase();
+    return qEnvironmentVariable("TARVEX_TEST_SERVER") + QStringLiteral(" dbname=") + suiteDatabase();
+}
+
+QSqlDatabase testServerAdmin()
+{
+    if (QSqlDatabase::contains(kAdmin) && QSqlDatabase::database(kAdmin, false).isOpen()
+        && !serverConnectionLost(QSqlDatabase::database(kAdmin, false)))
+        return QSqlDatabase::database(kAdmin, false);
+    return openServerConnection(testServerConninfo(), {sharedSchemaName(), QStringLiteral("public")}, kAdmin);
+}
+
 TestHome::TestHome(Demo demo)
 {
     setProgramFolder(m_dir.path());
-    QFile ini(file(QStringLiteral("cs.ini")));
-    if (ini.open(QIODevice::WriteOnly))
-        ini.write("[sysPath]\r\npath1=\r\npath2=\r\n");
-    ini.close();
+    QByteArray ini("[sysPath]\r\npath1=\r\npath2=\r\n");
+    if (onTestServer()) {
+        resetServer();
+        ini += "[db]\r\nengine=postgresql\r\nconninfo=" + testServerConninfo().toUtf8() + "\r\nseat=seat1\r\n";
+    }
+    writeFile(file(QStringLiteral("cs.ini")), ini);
     appState() = AppState();
     appState().dataFolder = m_dir.path();
     appState().libraryFolder = m_dir.path();
-    Database::open(file(Database::fileName()));
+    reopen();
     setMessageService(&m_messages);
     if (demo != Demo::None)
         loadDemoPrices();
@@ -41,6 +142,14 @@ TestHome::~TestHome()
     setMessageService(nullptr);
     Database::closeShared();
     setProgramFolder(QString());
+}
+
+void TestHome::reopen(const QString &seat)
+{
+    DatabaseSettings settings = readDatabaseSettings(file(QStringLiteral("cs.ini")));
+    if (!seat.isEmpty())
+        settings.seat = seat;
+    Database::openWorking(settings, m_dir.path());
 }
 
 QString TestHome::file(const QString &relative) const
@@ -145,10 +254,22 @@ QStringList queryRows(const QString &sql, QSqlDatabase db)
 {
     QStringList rows;
     QSqlQuery query = sqlExec(sql, {}, db);
+    int fieldCount = query.record().count();
+    // A server's tables keep the file's rowid as a last column of their own.
+    if (fieldCount > 0 && query.record().fieldName(fieldCount - 1) == QLatin1String("rowid")
+        && sql.trimmed().startsWith(QLatin1String("SELECT *"), Qt::CaseInsensitive))
+        --fieldCount;
     while (query.next()) {
         QStringList fields;
-        for (int i = 0; i < query.record().count(); ++i)
-            fields.append(query.value(i).isNull() ? QString() : query.value(i).toString());
+        for (int i = 0; i < fieldCount; ++i) {
+            const QVariant value = query.value(i);
+            if (value.isNull())
+                fields.append(QString());
+            else if (value.typeId() == QMetaType::Bool) // as a file gives a comparison
+                fields.append(value.toBool() ? QStringLiteral("1") : QStringLiteral("0"));
+            else
+                fields.append(value.toString());
+        }
         rows.append(fields.join(QLatin1Char('|')));
     }
     return rows;

@@ -10,9 +10,38 @@
 
 namespace tarvex::test {
 
+// The engines a suite runs its tests on. A suite whose tests touch the
+// database adds both as global rows, and chooses the row's engine before
+// each test:
+//     void initTestCase_data() { addEngineRows(); }
+//     void init() { useEngineOfRow(); }
+// The server rows use the throwaway cluster of the test run
+// (TARVEX_TEST_SERVER, set by CTest); without it they fail, unless
+// TARVEX_SKIP_SERVER asks to skip them.
+enum class TestEngine { Sqlite, Server };
+
+void addEngineRows();
+void useEngineOfRow();
+TestEngine currentEngine();
+inline bool onTestServer()
+{
+    return currentEngine() == TestEngine::Server;
+}
+
+// The test cluster's connection string for this suite's own database (made
+// afresh at the first call), and one for its maintenance database.
+QString testServerConninfo();
+QString testServerMaintenance();
+
+// An administrator's connection to the suite's database (the cluster's
+// superuser), for what a test prepares on the server.
+QSqlDatabase testServerAdmin();
+
 // A program folder of its own for one test: cs.ini (data folder = the
 // the program folder), the working database opened as the shared connection and
 // the scripted message service installed; the demo data loaded on request.
+// On a server row the suite's database is emptied and set up as server init
+// does, and the working area is seat "seat1".
 enum class Demo { None, Prices, PricesAndProject };
 
 class TestHome {
@@ -23,6 +52,10 @@ public:
     QString path() const { return m_dir.path(); }
     QString file(const QString &relative) const;
     ScriptedMessages &messages() { return m_messages; }
+
+    // Opens the shared connection again (on a server: as a second seat of the
+    // same firm when seat is given).
+    void reopen(const QString &seat = QString());
 
     // Runs an SQL script (statements separated by ';') on the shared connection.
     void runScript(const QString &path);

@@ -161,4 +161,23 @@ bool parseNumber(const QString &text, double *value)
     return true;
 }
 
+NumberKind numberKind(const QVariant &value)
+{
+    if (value.isNull())
+        return NumberKind::None;
+    switch (value.typeId()) {
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return NumberKind::Real;
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Bool:
+        return NumberKind::Whole;
+    default:
+        return NumberKind::None;
+    }
+}
+
 } // namespace tarvex

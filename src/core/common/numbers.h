@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QVariant>
 
 namespace tarvex {
 
@@ -32,5 +33,10 @@ double leadingNumber(const QString &text);
 // A whole text as a number: true only when the trimmed text is a decimal
 // number (sign, digits, one point, optional exponent) and nothing else.
 bool parseNumber(const QString &text, double *value);
+
+// What a value read from a database holds: no number (Null, a text, bytes),
+// a whole number (yes/no counts as one) or a double.
+enum class NumberKind { None, Whole, Real };
+NumberKind numberKind(const QVariant &value);
 
 } // namespace tarvex

@@ -1,6 +1,7 @@
 #include "core/cutting/cutdata.h"
 
 #include "core/common/db/database.h"
+#include "core/common/db/dialect.h"
 #include "core/common/error.h"
 #include "core/common/keytext.h"
 #include "core/cutting/remnants.h"
@@ -32,12 +33,14 @@ QVector<CutCode> readCutCodes(QSqlDatabase db, const QStringList &onlyCodes, boo
     // Code, name, weight and stock come with every piece, so that a code
     // matches its price and stock rows exactly as the priced views match it.
     // Codes are keys: kf601 and KF601 are one code, under its first spelling.
+    // Pieces of one code, window and length in the order they were loaded.
     const QString sql
         = QStringLiteral("SELECT l.代号, m.门窗系列, m.窗号, l.长度, p.名称, p.线重, s.定尺 FROM LcTemp l "
                          "LEFT JOIN MjTemp m ON m.ID = l.ID "
-                         "LEFT JOIN lcName p ON p.编号 = (SELECT MIN(x.编号) FROM lcName x WHERE x.代号 = l.代号) "
+                         "LEFT JOIN (SELECT 代号, MIN(编号) AS 编号 FROM lcName GROUP BY 代号) k ON k.代号 = l.代号 "
+                         "LEFT JOIN lcName p ON p.编号 = k.编号 "
                          "LEFT JOIN lcStock s ON s.代号 = l.代号 "
-                         "ORDER BY l.代号, m.窗号, l.长度 DESC");
+                         "ORDER BY l.代号 NULLS FIRST, m.窗号 NULLS FIRST, l.长度 DESC NULLS LAST, l.rowid");
     QSet<QString> wanted;
     for (const QString &code : onlyCodes)
         wanted.insert(foldedKey(code));
@@ -79,10 +82,13 @@ QVector<CutCode> readCutCodes(QSqlDatabase db, const QStringList &onlyCodes, boo
 
 QString stockGridQuery()
 {
-    return QStringLiteral("SELECT c.代号 AS 代号, p.名称 AS 名称, s.定尺 AS 定尺 "
-                          "FROM (SELECT DISTINCT 代号 FROM LcTemp) c "
-                          "LEFT JOIN lcName p ON p.编号 = (SELECT MIN(x.编号) FROM lcName x WHERE x.代号 = c.代号) "
-                          "LEFT JOIN lcStock s ON s.代号 = c.代号 ORDER BY c.代号");
+    // Each code spelt as where it first appears.
+    return QStringLiteral("SELECT c.代号 AS 代号, p.名称 AS 名称, s.定尺 AS 定尺 FROM (SELECT 代号 FROM ")
+        + groupedRows(QStringLiteral("LcTemp"), QStringLiteral("代号"))
+        + QStringLiteral(" GROUP BY 代号) c "
+                         "LEFT JOIN (SELECT 代号, MIN(编号) AS 编号 FROM lcName GROUP BY 代号) k ON k.代号 = c.代号 "
+                         "LEFT JOIN lcName p ON p.编号 = k.编号 "
+                         "LEFT JOIN lcStock s ON s.代号 = c.代号 ORDER BY c.代号 NULLS FIRST");
 }
 
 void setStockLength(QSqlDatabase db, const QString &code, std::optional<double> metres)

@@ -1,8 +1,8 @@
 #include "core/document/xlsxtable.h"
 
+#include "core/common/db/bulkrows.h"
 #include "core/common/db/database.h"
 #include "core/common/db/sqlgridmodel.h"
-#include "core/common/db/sqlitestatement.h"
 #include "core/common/error.h"
 #include "core/common/io/savefile.h"
 #include "core/document/xlsxcells.h"
@@ -131,11 +131,9 @@ QueryExport exportQueryToXlsx(const QString &path, const QString &sql, const QVa
 {
     QueryExport done;
     const ReadTransaction snapshot(db);
-    // Straight on the sqlite3 statement: texts go to the workbook in the
-    // UTF-8 they are stored in; only numbers take the grid's display rule.
-    SqliteStatement query(db, sql);
-    for (int i = 0; i < values.size(); ++i)
-        query.bind(i + 1, values.at(i));
+    // Texts go to the workbook in the UTF-8 they are stored in; only
+    // numbers take the grid's display rule.
+    RowCursor query(db, sql, values);
     QStringList fields;
     for (int i = 0; i < query.columnCount(); ++i)
         fields.append(query.columnName(i));

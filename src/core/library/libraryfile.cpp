@@ -2,6 +2,9 @@
 
 #include "core/common/appstate.h"
 #include "core/common/db/database.h"
+#include "core/common/db/libraryschema.h"
+#include "core/common/db/serverconnection.h"
+#include "core/common/db/serverschema.h"
 #include "core/common/error.h"
 #include "core/common/io/ini.h"
 #include "core/common/io/paths.h"
@@ -18,50 +21,6 @@ namespace {
 QString nativePath(const QString &path)
 {
     return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
-}
-
-// A file made before versions were kept is a library when it holds the table
-// data with the columns the windows read; an empty file becomes one.
-void checkIsLibrary(QSqlDatabase &db, const QString &path)
-{
-    const int tables = sqlScalar(
-        QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite%'"), {}, db)
-                           .toInt();
-    if (tables == 0)
-        return;
-    QStringList columns;
-    QSqlQuery info = sqlExec(QStringLiteral("PRAGMA table_info(data)"), {}, db);
-    while (info.next())
-        columns.append(info.value(1).toString().toLower());
-    if (columns.isEmpty())
-        throw Error(QStringLiteral("文件 %1 不是图库文件: 其中没有图库记录表 data").arg(nativePath(path)));
-    for (const char *name : {"id", "mc", "xl", "bmp", "xls", "bz"})
-        if (!columns.contains(QLatin1String(name)))
-            throw Error(
-                QStringLiteral("文件 %1 不是图库文件: 表 data 缺少列 %2").arg(nativePath(path), QLatin1String(name)));
-}
-
-QStringList libraryStatements()
-{
-    return {
-        QStringLiteral("CREATE TABLE IF NOT EXISTS data (ID INTEGER PRIMARY KEY, mc TEXT, xl TEXT, bmp BLOB, "
-                       "xls BLOB, bz TEXT)"),
-        QStringLiteral("CREATE TABLE IF NOT EXISTS xmName (xmName TEXT)"),
-        QStringLiteral("CREATE TABLE IF NOT EXISTS xcys (xcys TEXT)"),
-        // The tree reads (mc, xl) from the index alone; a series' pages are
-        // read by mc in ID order.
-        QStringLiteral("CREATE INDEX IF NOT EXISTS data_Series ON data (mc)"),
-        QStringLiteral("CREATE INDEX IF NOT EXISTS data_SeriesName ON data (mc, xl)"),
-    };
-}
-
-// The versions of xltDb.sqlite: new upgrade steps are appended here.
-SchemaPlan librarySchemaPlan(const QString &path)
-{
-    SchemaPlan plan;
-    plan.adopt = [path](QSqlDatabase &db) { checkIsLibrary(db, path); };
-    plan.steps.append({1, libraryStatements()});
-    return plan;
 }
 
 } // namespace
@@ -90,11 +49,48 @@ QString currentLibraryFile()
     return libraryFilePath(folder);
 }
 
-LibraryConnection::LibraryConnection(const QString &path, MissingLibrary missing)
-    : m_path(path)
+bool libraryOnServer()
+{
+    return !Database::settingsInUse().libraryInFile();
+}
+
+namespace {
+
+QString nextConnectionName()
 {
     static QAtomicInt counter;
-    m_name = QStringLiteral("xltDb-%1").arg(counter.fetchAndAddRelaxed(1) + 1);
+    return QStringLiteral("xltDb-%1").arg(counter.fetchAndAddRelaxed(1) + 1);
+}
+
+} // namespace
+
+LibraryConnection::LibraryConnection()
+    : m_name(nextConnectionName())
+{
+    const DatabaseSettings settings = Database::settingsInUse();
+    if (settings.libraryInFile()) {
+        openFile(currentLibraryFile(), MissingLibrary::CreateInProgramFolder);
+        return;
+    }
+    QSqlDatabase db = openServerConnection(settings.conninfo, {sharedSchemaName(), QStringLiteral("public")}, m_name);
+    try {
+        checkSharedSchema(db, librarySchemaPlan(QString()));
+    } catch (const Error &) {
+        db = QSqlDatabase();
+        Database::close(m_name);
+        throw;
+    }
+}
+
+LibraryConnection::LibraryConnection(const QString &path, MissingLibrary missing)
+    : m_name(nextConnectionName())
+{
+    openFile(path, missing);
+}
+
+void LibraryConnection::openFile(const QString &path, MissingLibrary missing)
+{
+    m_path = path;
     const QFileInfo info(path);
     if (!info.absoluteDir().exists())
         throw Error(QStringLiteral("图库文件夹不存在: ") + QDir::toNativeSeparators(info.absolutePath()));
@@ -119,7 +115,22 @@ LibraryConnection::~LibraryConnection()
 
 QSqlDatabase LibraryConnection::db() const
 {
-    return QSqlDatabase::database(m_name, false);
+    QSqlDatabase db = QSqlDatabase::database(m_name, false);
+    if (serverConnectionLost(db)) {
+        try {
+            reconnectServer(db);
+        } catch (const Error &) {
+            // Stays closed: the next statement names the server.
+        }
+    }
+    return db;
+}
+
+QString LibraryConnection::where() const
+{
+    if (!m_path.isEmpty())
+        return QDir::toNativeSeparators(m_path);
+    return serverLabel(QSqlDatabase::database(m_name, false));
 }
 
 } // namespace tarvex

@@ -17,6 +17,10 @@ QString libraryFilePath(const QString &folderSetting);
 // start-up has read it (tarvex-cli), key path2 of section sysPath in cs.ini.
 QString currentLibraryFile();
 
+// Whether this run's library is the tables of the firm's server (section db
+// of cs.ini: engine postgresql, library not "file").
+bool libraryOnServer();
+
 // True for the program folder's own library file, the one place an empty
 // library is made without being asked for.
 bool isProgramFolderLibrary(const QString &path);
@@ -32,22 +36,31 @@ enum class MissingLibrary {
     Create,
 };
 
-// A connection of its own to a library file, closed when the owner goes: each
+// A connection of its own to a library, closed when the owner goes: each
 // library window and command holds one. A missing folder, a missing file
 // (see MissingLibrary), a file that is not a library, or one made by a newer
-// program is refused. Throws Error naming the file.
+// program is refused. On a server the shared schema must hold the library at
+// the program's version. Throws Error naming the file or the server.
 class LibraryConnection {
 public:
-    explicit LibraryConnection(
-        const QString &path = currentLibraryFile(), MissingLibrary missing = MissingLibrary::CreateInProgramFolder);
+    // This run's library: the server's, or the file currentLibraryFile().
+    LibraryConnection();
+    // The library file at path.
+    explicit LibraryConnection(const QString &path, MissingLibrary missing = MissingLibrary::CreateInProgramFolder);
     ~LibraryConnection();
     LibraryConnection(const LibraryConnection &) = delete;
     LibraryConnection &operator=(const LibraryConnection &) = delete;
 
+    // A server connection that was lost is opened again first.
     QSqlDatabase db() const;
+    // The file; empty on a server.
     const QString &path() const { return m_path; }
+    // The file or the server, for people.
+    QString where() const;
 
 private:
+    void openFile(const QString &path, MissingLibrary missing);
+
     QString m_name;
     QString m_path;
 };

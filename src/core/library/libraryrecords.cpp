@@ -1,15 +1,18 @@
 #include "core/library/libraryrecords.h"
 
 #include "core/common/db/database.h"
+#include "core/common/db/engine.h"
 #include "core/common/error.h"
 #include "core/common/io/paths.h"
 #include "core/common/io/savefile.h"
+#include "core/library/libraryfile.h"
 #include "core/library/librarypicture.h"
 #include "core/library/librarytree.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSqlError>
 #include <QSqlQuery>
 
 namespace tarvex {
@@ -22,6 +25,48 @@ constexpr qint64 kMaxWorkbookBytes = 64 * 1024 * 1024;
 QString native(const QString &path)
 {
     return QDir::toNativeSeparators(path);
+}
+
+// A server's library kept as a library file: written under a temporary
+// name and renamed when whole, so a failed copy leaves no file.
+void copyServerLibrary(QSqlDatabase server, const QString &path)
+{
+    const QString part = path + QStringLiteral(".part");
+    QFile::remove(part);
+    try {
+        LibraryConnection file(part, MissingLibrary::Create);
+        QSqlDatabase target = file.db();
+        inTransaction(target, [&] {
+            const struct {
+                const char *table, *columns, *order;
+            } tables[]
+                = {{"data", "ID,mc,xl,bmp,xls,bz", "ID"}, {"xmName", "xmName", "rowid"}, {"xcys", "xcys", "rowid"}};
+            for (const auto &t : tables) {
+                const QString columnList = QString::fromLatin1(t.columns);
+                QSqlQuery rows = sqlExec(QStringLiteral("SELECT %1 FROM %2 ORDER BY %3")
+                                             .arg(columnList, QLatin1String(t.table), QLatin1String(t.order)),
+                    {}, server);
+                const int columns = int(columnList.count(QLatin1Char(','))) + 1;
+                const QStringList marks(columns, QStringLiteral("?"));
+                QSqlQuery insert(target);
+                insert.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                   .arg(QLatin1String(t.table), columnList, marks.join(QLatin1Char(','))));
+                while (rows.next()) {
+                    for (int c = 0; c < columns; ++c)
+                        insert.bindValue(c, rows.value(c));
+                    if (!insert.exec())
+                        throw Error(databaseFailureText(insert.lastError(), target));
+                }
+            }
+        });
+    } catch (const Error &e) {
+        QFile::remove(part);
+        throw Error(cannotWriteText(path, e.message()));
+    }
+    if (!QFile::rename(part, path)) {
+        QFile::remove(part);
+        throw Error(cannotWriteText(path, QStringLiteral("文件已存在或不能改名")));
+    }
 }
 
 [[noreturn]] void recordGone(qint32 id)
@@ -88,9 +133,15 @@ QString clearLibraryRecords(QSqlDatabase db)
 {
     QString copy;
     if (sqlScalar(QStringLiteral("SELECT COUNT(*) FROM data"), {}, db).toInt() > 0) {
-        const QFileInfo file(db.databaseName());
-        copy = datedBackupPath(file.absolutePath(), file.completeBaseName(), file.suffix());
-        copyDatabase(db, copy);
+        if (onServer(db)) {
+            copy = datedBackupPath(
+                dataFolder(), QFileInfo(libraryFileName()).completeBaseName(), QFileInfo(libraryFileName()).suffix());
+            copyServerLibrary(db, copy);
+        } else {
+            const QFileInfo file(db.databaseName());
+            copy = datedBackupPath(file.absolutePath(), file.completeBaseName(), file.suffix());
+            copyDatabase(db, copy);
+        }
     }
     sqlExec(QStringLiteral("DELETE FROM data"), {}, db);
     return copy;

@@ -1,5 +1,6 @@
 #include "core/offer/offerregister.h"
 
+#include "core/common/db/dialect.h"
 #include "core/common/error.h"
 #include "core/offer/offernumber.h"
 
@@ -47,6 +48,7 @@ QVariant text(const QString &value)
 // is written, so the number is used even when its offer is deleted later.
 QString takeNumber(const OfferNumberSlot &slot, QSqlDatabase db)
 {
+    lockForNumbering(QStringLiteral("bjOfferCount"), db);
     const QVariant stored = sqlScalar(QStringLiteral("SELECT 序号 FROM bjOfferCount WHERE 编号键=?"), {slot.key}, db);
     int counter = stored.isValid() ? stored.toInt() : 0;
     QString number;

@@ -1,5 +1,6 @@
 #include "core/prices/missingprices.h"
 
+#include "core/common/db/dialect.h"
 #include "core/prices/pricecolumns.h"
 #include "core/prices/pricetables.h"
 
@@ -17,10 +18,14 @@ namespace {
 // window is gone count as rows only.
 QString missingSql(const QString &view, const QString &keys, const QString &priceColumn)
 {
+    QStringList order;
+    for (const QString &key : keys.split(QLatin1Char(',')))
+        order.append(key.trimmed() + QStringLiteral(" NULLS FIRST"));
+    // The keys spelt as in their first row, on a server as on a file.
     return QStringLiteral("SELECT %1, SUM(n), COUNT(门窗系列), MIN(门窗系列) FROM "
                           "(SELECT %1, 门窗系列, 窗号, COUNT(*) AS n FROM %2 WHERE %3 IS NULL "
-                          "GROUP BY %1, 门窗系列, 窗号) AS w GROUP BY %1 ORDER BY %1")
-        .arg(keys, view, priceColumn);
+                          "GROUP BY %1, 门窗系列, 窗号) AS w GROUP BY %1 ORDER BY %4")
+        .arg(keys, groupedRows(view, keys), priceColumn, order.join(QStringLiteral(", ")));
 }
 
 void collect(QList<MissingPrice> &list, MaterialKind kind, const QString &sql, int keyCount, QSqlDatabase db)

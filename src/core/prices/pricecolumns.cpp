@@ -117,9 +117,12 @@ QString keyCondition(const QString &table)
         if (!c.key)
             continue;
         // The fees' key compares without case too; an optional key is the
-        // same empty whether stored as Null or as ''.
-        const QString stored = c.required ? c.name : QStringLiteral("COALESCE(%1,'')").arg(c.name);
-        conditions.append(stored + QStringLiteral("=? COLLATE NOCASE"));
+        // same empty whether stored or given as Null or as '' (a server
+        // receives an empty text as Null).
+        if (c.required)
+            conditions.append(c.name + QStringLiteral("=? COLLATE NOCASE"));
+        else
+            conditions.append(QStringLiteral("COALESCE(%1,'')=COALESCE(?,'') COLLATE NOCASE").arg(c.name));
     }
     return conditions.join(QStringLiteral(" AND "));
 }

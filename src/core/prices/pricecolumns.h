@@ -36,9 +36,8 @@ int columnForHeader(const QList<PriceColumn> &columns, const QString &header);
 // the price (线重 of a profile; 单价; 费用量 or 百分比 of a fee).
 QStringList priceColumnNames(const QString &table);
 
-// "代号=?", "名称=? AND COALESCE(规格,'')=?" ...: the natural key as the
-// priced views join it, for the key values in column order (an empty key
-// value as '').
+// "代号=?", "名称=? AND COALESCE(规格,'')=COALESCE(?,'')" ...: the natural
+// key as the priced views join it, for the key values in column order.
 QString keyCondition(const QString &table);
 
 // The 编号 of the record the priced views use for these key values (the

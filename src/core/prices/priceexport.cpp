@@ -35,11 +35,7 @@ int readTable(const PriceTable &table, const RowSink &add)
     // next. Records without a number (the fees) go out in the table's own
     // order, the one the quotation lists them in, so that a replace from the
     // file gives the same quotation.
-    QString order = table.loadOrder;
-    if (columns.first().kind == PriceColumnKind::Number)
-        order += QStringLiteral(",编号");
-    else
-        order.clear();
+    const QString order = table.textKey ? table.entryOrder() : table.orderClause();
     QSqlQuery query = sqlExec(
         QStringLiteral("SELECT ") + names.join(QLatin1Char(',')) + QStringLiteral(" FROM ") + table.name + order);
     int records = 0;
@@ -134,11 +130,9 @@ int exportPriceTable(const PriceTable &table, const QString &path)
     int records = 0;
     // One read: a load in another process cannot show through half-way.
     // Each record goes to the file as it is read.
-    inTransaction(Database::shared(), [&] {
-        records = QFileInfo(path).suffix().compare(QLatin1String("xlsx"), Qt::CaseInsensitive) == 0
-            ? writeXlsx(table, path)
-            : writeCsv(table, path);
-    });
+    const ReadTransaction snapshot;
+    records = QFileInfo(path).suffix().compare(QLatin1String("xlsx"), Qt::CaseInsensitive) == 0 ? writeXlsx(table, path)
+                                                                                                : writeCsv(table, path);
     return records;
 }
 

@@ -1,8 +1,8 @@
 #include "core/prices/priceimport.h"
 
+#include "core/common/db/bulkrows.h"
 #include "core/common/db/database.h"
-#include "core/common/db/sqlitefailure.h"
-#include "core/common/db/sqlitestatement.h"
+#include "core/common/db/dialect.h"
 #include "core/common/error.h"
 #include "core/common/keytext.h"
 #include "core/common/numbers.h"
@@ -191,7 +191,7 @@ public:
     {
         auto planned = std::make_shared<PlannedImport>();
         planned->mark = databaseChangeMark(Database::shared());
-        SqliteStatement lookup(Database::shared(), lookupSql());
+        RepeatedQuery lookup(Database::shared(), lookupSql());
         forDataRows(file, [&](const ImportRow &row, int) { planned->rows.append(planRow(lookup, row, *planned)); });
         if (m_plan.mode == ImportMode::Replace) {
             const int stored = sqlScalar(QStringLiteral("SELECT COUNT(*) FROM ") + m_table.name).toInt();
@@ -386,7 +386,7 @@ private:
 
     // Checks one row against the rows before it and the table, counts it
     // and says what it makes.
-    PlannedRow planRow(SqliteStatement &lookup, const ImportRow &row, PlannedImport &planned)
+    PlannedRow planRow(RepeatedQuery &lookup, const ImportRow &row, PlannedImport &planned)
     {
         Candidate c = candidate(row);
         if (c.readable && keyComplete(c)) {
@@ -450,21 +450,10 @@ private:
             .arg(columnNames(), m_table.name, keyCondition(m_table.name), m_columns.first().name);
     }
 
-    static QVariant storedValue(const SqliteStatement &row, int column)
-    {
-        if (row.isNull(column))
-            return QVariant();
-        if (row.isInteger(column))
-            return row.integer(column);
-        if (row.isReal(column))
-            return row.real(column);
-        return row.text(column).toString();
-    }
-
     // The stored record the views use for the row's key, if any. One look-up
     // per row on the key's index; the rows of a large list make this the
-    // import's hot path, hence the statement on the sqlite3 handle.
-    void match(SqliteStatement &lookup, Candidate &c)
+    // import's hot path, hence one statement prepared for all of them.
+    void match(RepeatedQuery &lookup, Candidate &c)
     {
         QStringList keys;
         for (int column = 0; column < m_columns.size(); ++column)
@@ -475,9 +464,9 @@ private:
         const bool found = lookup.next();
         if (found) {
             c.matched = true;
-            c.target = storedValue(lookup, 0);
+            c.target = lookup.value(0);
             for (int column = 0; column < m_columns.size(); ++column) {
-                const QVariant stored = storedValue(lookup, column);
+                const QVariant stored = lookup.value(column);
                 QVariant &value = c.values[column];
                 if (isNumberColumn(column)) {
                     // Merging keeps the stored number; replacing keeps it unless the file gives another.
@@ -570,7 +559,7 @@ private:
     {
         QSqlQuery query(Database::shared());
         if (!query.prepare(sql))
-            throw Error(sqliteFailureText(query.lastError(), Database::shared()));
+            throw Error(databaseFailureText(query.lastError(), Database::shared()));
         return query;
     }
 
@@ -580,7 +569,7 @@ private:
             query.addBindValue(value);
         if (!query.exec())
             throw Error(
-                QStringLiteral("第%1行: %2").arg(line).arg(sqliteFailureText(query.lastError(), Database::shared())));
+                QStringLiteral("第%1行: %2").arg(line).arg(databaseFailureText(query.lastError(), Database::shared())));
     }
 
     const PriceTable &m_table;
@@ -633,17 +622,23 @@ PriceImportPlan importPriceList(const PriceTable &table, const PriceListFile &fi
     PriceImportPlan done;
     // Planned (when it must be) and written under one write lock: another
     // program's load waits for it, or it for the load.
-    inWriteTransaction(Database::shared(), [&] {
-        Planner planner(table, mode, progress);
-        const QByteArray mark = databaseChangeMark(Database::shared());
-        const bool stillTrue = previewed && previewed->planned && previewed->mode == mode && !mark.isEmpty()
-            && previewed->planned->mark == mark;
-        done = stillTrue ? *previewed : planner.plan(file);
-        if (!done.invalid.isEmpty())
-            throw Error(QStringLiteral("文件%1中有%2行无效,没有导入任何数据").arg(file.path).arg(done.invalid.size()));
-        if (previewed && !done.sameCounts(*previewed))
-            throw Error(QStringLiteral("%1在预览之后已被修改,没有导入任何数据;请重新预览").arg(table.clearName));
-        planner.write(file, *done.planned);
+    // No other workstation writes the table until the import is committed.
+    requirePriceChanges(table);
+    writingPrices(table, [&] {
+        inWriteTransaction(Database::shared(), [&] {
+            lockForNumbering(table.name);
+            Planner planner(table, mode, progress);
+            const QByteArray mark = databaseChangeMark(Database::shared());
+            const bool stillTrue = previewed && previewed->planned && previewed->mode == mode && !mark.isEmpty()
+                && previewed->planned->mark == mark;
+            done = stillTrue ? *previewed : planner.plan(file);
+            if (!done.invalid.isEmpty())
+                throw Error(
+                    QStringLiteral("文件%1中有%2行无效,没有导入任何数据").arg(file.path).arg(done.invalid.size()));
+            if (previewed && !done.sameCounts(*previewed))
+                throw Error(QStringLiteral("%1在预览之后已被修改,没有导入任何数据;请重新预览").arg(table.clearName));
+            planner.write(file, *done.planned);
+        });
     });
     return done;
 }

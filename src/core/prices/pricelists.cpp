@@ -1,6 +1,7 @@
 #include "core/prices/pricelists.h"
 
 #include "core/common/db/database.h"
+#include "core/common/db/dialect.h"
 #include "core/common/error.h"
 #include "core/common/io/textcodec.h"
 
@@ -21,26 +22,36 @@ QStringList firstColumn(const QString &sql, const QVariantList &values = {})
     return list;
 }
 
+// The distinct values of a column in the order they first appear, each
+// spelt as at its first appearance.
+QString inFirstOrder(const QString &column, const QString &table, const QString &where = QString())
+{
+    return QStringLiteral("SELECT FIRST(%1) FROM %2%3 GROUP BY %1 ORDER BY MIN(编号)")
+        .arg(column, groupedRows(table, column, Database::shared(), QStringLiteral("编号")), where);
+}
+
 } // namespace
 
 QStringList profileSeries()
 {
-    return firstColumn(QStringLiteral("SELECT DISTINCT 系列 FROM lcName"));
+    return firstColumn(inFirstOrder(QStringLiteral("系列"), QStringLiteral("lcName")));
 }
 
 QStringList profileNames(const QString &series)
 {
-    return firstColumn(QStringLiteral("SELECT DISTINCT 名称 FROM lcName WHERE 系列=?"), {series});
+    return firstColumn(
+        inFirstOrder(QStringLiteral("名称"), QStringLiteral("lcName"), QStringLiteral(" WHERE 系列=?")), {series});
 }
 
 QStringList accessoryClasses()
 {
-    return firstColumn(QStringLiteral("SELECT DISTINCT 类别 FROM pjName"));
+    return firstColumn(inFirstOrder(QStringLiteral("类别"), QStringLiteral("pjName")));
 }
 
 QStringList accessoryNames(const QString &category)
 {
-    return firstColumn(QStringLiteral("SELECT DISTINCT 名称 FROM pjName WHERE 类别=?"), {category});
+    return firstColumn(
+        inFirstOrder(QStringLiteral("名称"), QStringLiteral("pjName"), QStringLiteral(" WHERE 类别=?")), {category});
 }
 
 QStringList readMaterialClasses(const QString &path)

@@ -1,8 +1,11 @@
 #include "core/prices/pricerecords.h"
 
 #include "core/common/db/database.h"
+#include "core/common/db/dberror.h"
+#include "core/common/db/dialect.h"
 #include "core/common/error.h"
 #include "core/common/numbers.h"
+#include "core/prices/pricetables.h"
 
 #include <QStringList>
 
@@ -72,29 +75,35 @@ void updateRecord(
     QSqlQuery query = sqlExec(
         QStringLiteral("UPDATE %1 SET %2 WHERE %3=?").arg(table, sets.join(QLatin1Char(',')), keyField), fields.values);
     if (query.numRowsAffected() < 1)
-        throw Error(missing);
+        throw Error(recordGoneText(missing));
 }
 
-// Adds with the next number, or rewrites the record the entry was loaded from.
-SaveOutcome writeNumbered(
-    const QString &table, const QString &tableName, Fields fields, const QString &numberText, EntryMode mode)
+// Adds with the next number, or rewrites the record the entry was loaded
+// from. The number is the highest + 1 while the table is held against
+// other writers, so two workstations adding at once get different numbers.
+SaveOutcome writeNumbered(const QString &table, Fields fields, const QString &numberText, EntryMode mode)
 {
     const bool adding = mode == EntryMode::Add;
+    const PriceTable &priceTable = *findPriceTable(table);
     SaveOutcome outcome {adding ? SaveResult::Added : SaveResult::Modified};
     QSqlDatabase db = Database::shared();
-    if (adding) {
-        // The number read is the one written, whoever else writes meanwhile.
-        inWriteTransaction(db, [&] {
-            outcome.number = nextPriceNumber(table);
-            fields.names.prepend(QStringLiteral("编号"));
-            fields.values.prepend(outcome.number);
-            insertRecord(table, fields);
-        });
-    } else {
-        const int key = requireKey(numberText);
-        updateRecord(table, fields, QStringLiteral("编号"), key,
-            QStringLiteral("%1中已没有编号为%2的记录").arg(tableName).arg(key));
-    }
+    const int key = adding ? -1 : requireKey(numberText);
+    requirePriceChanges(priceTable);
+    writingPrices(priceTable, [&] {
+        if (adding) {
+            // The number read is the one written, whoever else writes meanwhile.
+            inWriteTransaction(db, [&] {
+                lockForNumbering(table, db);
+                outcome.number = nextPriceNumber(table);
+                fields.names.prepend(QStringLiteral("编号"));
+                fields.values.prepend(outcome.number);
+                insertRecord(table, fields);
+            });
+        } else {
+            updateRecord(table, fields, QStringLiteral("编号"), key,
+                QStringLiteral("%1中已没有编号为%2的记录").arg(priceTable.clearName).arg(key));
+        }
+    });
     return outcome;
 }
 
@@ -124,7 +133,7 @@ SaveOutcome saveProfile(const ProfileEntry &entry, EntryMode mode)
     fields.set(QStringLiteral("隔热"), entry.thermal ? 1 : 0);
     fields.set(QStringLiteral("材料类别"), materialClass);
     fields.setIfGiven(QStringLiteral("备注"), entry.remark.trimmed());
-    return writeNumbered(QStringLiteral("lcName"), QStringLiteral("主材线重表"), fields, entry.number, mode);
+    return writeNumbered(QStringLiteral("lcName"), fields, entry.number, mode);
 }
 
 SaveOutcome saveAccessory(const AccessoryEntry &entry, EntryMode mode)
@@ -154,7 +163,7 @@ SaveOutcome saveAccessory(const AccessoryEntry &entry, EntryMode mode)
     fields.set(QStringLiteral("单价"), requireNumber(QStringLiteral("单价"), price));
     fields.set(QStringLiteral("折扣量"), requireNumber(QStringLiteral("折扣量"), discount));
     fields.setIfGiven(QStringLiteral("备注"), entry.remark.trimmed());
-    return writeNumbered(QStringLiteral("pjName"), QStringLiteral("附件单价表"), fields, entry.number, mode);
+    return writeNumbered(QStringLiteral("pjName"), fields, entry.number, mode);
 }
 
 SaveOutcome saveGlass(const GlassEntry &entry, EntryMode mode)
@@ -170,7 +179,7 @@ SaveOutcome saveGlass(const GlassEntry &entry, EntryMode mode)
     fields.set(QStringLiteral("单价"), requireNumber(QStringLiteral("单价"), price));
     fields.set(QStringLiteral("折扣量"), requireNumber(QStringLiteral("折扣量"), discount));
     fields.setIfGiven(QStringLiteral("备注"), entry.remark.trimmed());
-    return writeNumbered(QStringLiteral("blName"), QStringLiteral("玻璃单价表"), fields, entry.number, mode);
+    return writeNumbered(QStringLiteral("blName"), fields, entry.number, mode);
 }
 
 SaveOutcome saveFee(const FeeEntry &entry, EntryMode mode, const QString &loadedName)
@@ -204,11 +213,22 @@ SaveOutcome saveFee(const FeeEntry &entry, EntryMode mode, const QString &loaded
 
     SaveOutcome outcome {adding ? SaveResult::Added : SaveResult::Modified};
     outcome.feeName = name;
-    if (adding)
-        insertRecord(QStringLiteral("FyTable"), fields);
-    else
-        updateRecord(QStringLiteral("FyTable"), fields, QStringLiteral("费用名称"), loadedName,
-            QStringLiteral("费用表中已没有名为“%1”的费用").arg(loadedName));
+    const PriceTable &fees = *findPriceTable(QStringLiteral("FyTable"));
+    requirePriceChanges(fees);
+    try {
+        writingPrices(fees, [&] {
+            if (adding)
+                insertRecord(QStringLiteral("FyTable"), fields);
+            else
+                updateRecord(QStringLiteral("FyTable"), fields, QStringLiteral("费用名称"), loadedName,
+                    QStringLiteral("费用表中已没有名为“%1”的费用").arg(loadedName));
+        });
+    } catch (const DatabaseError &e) {
+        // Another workstation added the name in the meantime.
+        if (e.isUniqueViolation())
+            throw Error(QStringLiteral("费用表中已有名为“%1”的费用").arg(name));
+        throw;
+    }
     return outcome;
 }
 

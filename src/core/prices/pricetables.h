@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include <functional>
+
 namespace tarvex {
 
 // The four price tables, with the values the entry dialogs were always
@@ -22,6 +24,11 @@ struct PriceTable {
 
     // "是否确定清除'主材线重表'中所有记录?"
     QString clearQuestion() const;
+    // The load order, Null first, records of equal values in the order
+    // they were entered: the same on every engine and from page to page.
+    QString orderClause() const;
+    // The order records were entered in (" ORDER BY 编号", the fees' rowid).
+    QString entryOrder() const;
     // The whole table in its load order.
     GridSource fullLoadSource() const;
     // The table narrowed by a filter's SQL tail, in the order the table
@@ -41,14 +48,27 @@ PriceTableId priceTableOf(MaterialKind kind);
 
 // Deletes the record whose key (column 0 of a grid row) is key. Throws Error
 // with a plain reason when the key is empty or not a number where a number
-// is needed, when no such record exists, or when the database fails.
+// is needed, when no such record exists (on a server: "该记录已被其他用户删除"),
+// when the user may not change prices, or when the database fails.
 void deletePriceRecord(const PriceTable &table, const QString &key);
 
 // Deletes every record of the table, after keeping them in a dated file
-// beside the working database ("lcName-备份-….csv", which 导入数据 with
+// beside the working database (a server's: in the data folder) ("lcName-备份-….csv", which 导入数据 with
 // replace brings back). Returns the file's path, or empty text when the table
 // had no record. When the file cannot be written nothing is deleted. Throws
 // Error.
 QString clearPriceTable(const PriceTable &table);
+
+// Refuses, before anything is written, a user of a server who may read and
+// quote but not change the shared price tables. Throws Error.
+void requirePriceChanges(const PriceTable &table);
+
+// The message of a change to a record that is not there any more: on a
+// server another workstation deleted it meanwhile.
+QString recordGoneText(const QString &detail);
+
+// Runs fn, which writes the price table; a server's refusal of the write
+// becomes the message requirePriceChanges() gives.
+void writingPrices(const PriceTable &table, const std::function<void()> &fn);
 
 } // namespace tarvex

@@ -26,10 +26,15 @@ QString itemLabel(Scope scope, const QString &name)
 
 } // namespace
 
+QString feesSql()
+{
+    return QStringLiteral("SELECT 费用名称,费用量,百分比 FROM FyTable ORDER BY rowid");
+}
+
 QVector<FeeRecord> readFees(QSqlDatabase db)
 {
     QVector<FeeRecord> fees;
-    QSqlQuery query = sqlExec(QStringLiteral("SELECT * FROM FyTable"), {}, db);
+    QSqlQuery query = sqlExec(feesSql(), {}, db);
     while (query.next())
         fees.append({query.value(0).toString(), query.value(1).toDouble(), query.value(2).toDouble()});
     return fees;

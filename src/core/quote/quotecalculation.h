@@ -9,7 +9,8 @@
 
 namespace tarvex {
 
-// Every FyTable row in table order.
+// Every FyTable row in the order the fees were entered.
+QString feesSql();
 QVector<FeeRecord> readFees(QSqlDatabase db = Database::shared());
 
 // The calculation: one quotation per scope item of the groups (the whole

@@ -1,8 +1,11 @@
 #include "core/quote/quotegroups.h"
 
+#include "core/common/db/bulkrows.h"
+#include "core/common/db/dialect.h"
 #include "core/common/error.h"
 #include "core/common/keytext.h"
 
+#include <QHash>
 #include <QSet>
 #include <QSqlQuery>
 
@@ -15,21 +18,28 @@ namespace {
 using Scope = QuoteOptions::Scope;
 
 // Class names, units and remarks repeat in every scope item: the items share
-// one copy of each text.
+// one copy of each text, found by its stored bytes, so that a text is
+// decoded once however many groups hold it.
 class TextPool {
 public:
-    QString operator()(const QVariant &value)
+    QString operator()(const RowCursor &row, int column)
     {
-        const QString text = value.toString();
-        const auto found = m_texts.constFind(text);
+        if (row.isNull(column))
+            return QString();
+        if (row.isInteger(column) || row.isReal(column))
+            return row.value(column).toString();
+        const QByteArrayView utf8 = row.utf8(column);
+        const auto found = m_texts.constFind(QByteArray::fromRawData(utf8.data(), utf8.size()));
         if (found != m_texts.constEnd())
             return *found;
-        m_texts.insert(text);
+        const QByteArray key = utf8.toByteArray();
+        const QString text = QString::fromUtf8(key);
+        m_texts.insert(key, text);
         return text;
     }
 
 private:
-    QSet<QString> m_texts;
+    QHash<QByteArray, QString> m_texts;
 };
 
 QString scopeColumn(Scope scope)
@@ -72,32 +82,48 @@ const KindQuery kGlass {
 // the groups of every item, grouped and ordered by the scope column first
 // (the view's, whose text comparison the scope items' areas share), then by
 // the item's own grouping, the scope's name after the fields.
-QString passSql(const KindQuery &kind, Scope scope)
+// Null sorts first, as a file sorts it.
+QString nullsFirst(const QString &terms)
+{
+    QStringList order;
+    for (const QString &term : terms.split(QLatin1Char(',')))
+        order.append(term + QStringLiteral(" NULLS FIRST"));
+    return order.join(QLatin1Char(','));
+}
+
+QString passSql(const KindQuery &kind, Scope scope, const QSqlDatabase &db)
 {
     const QString column = scopeColumn(scope);
     if (column.isEmpty()) {
-        return QStringLiteral("SELECT ") + kind.fields + QStringLiteral(" FROM ") + kind.view
-            + QStringLiteral(" GROUP BY ") + kind.groupBy + QStringLiteral(" ORDER BY ") + kind.groupBy;
+        return QStringLiteral("SELECT ") + kind.fields + QStringLiteral(" FROM ")
+            + groupedRows(kind.view, kind.groupBy, db) + QStringLiteral(" GROUP BY ") + kind.groupBy
+            + QStringLiteral(" ORDER BY ") + nullsFirst(kind.groupBy);
     }
-    return QStringLiteral("SELECT %1,%2 FROM %3 GROUP BY %2,%4 ORDER BY %2,%4")
-        .arg(kind.fields, column, kind.view, kind.groupBy);
+    const QString groups = column + QLatin1Char(',') + kind.groupBy;
+    return QStringLiteral("SELECT %1,%2 FROM %3 GROUP BY %4 ORDER BY %5")
+        .arg(kind.fields, column, groupedRows(kind.view, groups, db), groups, nullsFirst(groups));
 }
 
 // The scope items: one per name of the scope column in mjTemp, with its area,
 // in the order of that column.
 QString areaSql(Scope scope, const QString &area)
 {
-    return QStringLiteral("SELECT %1,SUM(%2) FROM mjTemp GROUP BY %1 ORDER BY %1").arg(scopeColumn(scope), area);
+    return QStringLiteral("SELECT %1,SUM(%2) FROM mjTemp GROUP BY %1 ORDER BY %3")
+        .arg(scopeColumn(scope), area, nullsFirst(scopeColumn(scope)));
 }
 
 // Walks one kind's rows beside the items, both in the order of the scope
 // column: a group row belongs to the item of its name, and to none when it
 // has no name, which "WHERE 窗号=" does not select. Every group row is
 // passed on, for the counts.
+// The rows are read on the sqlite3 handle (a server's in batches through a
+// cursor): a per-window quotation reads
+// hundreds of thousands of groups, and the Qt layer's variant per field
+// would cost more than the grouping itself.
 void walkPass(const KindQuery &kind, const QuoteOptions &options, QuoteGroups &groups, const QVector<bool> &named,
-    const std::function<void(const QSqlQuery &, QuoteItemInput *)> &onGroup, QSqlDatabase db)
+    const std::function<void(const RowCursor &, QuoteItemInput *)> &onGroup, QSqlDatabase db)
 {
-    QSqlQuery query = sqlExec(passSql(kind, options.scope), {}, db);
+    RowCursor query(db, passSql(kind, options.scope, db));
     if (options.scope == Scope::Whole) {
         while (query.next())
             onGroup(query, &groups.items.first());
@@ -105,12 +131,11 @@ void walkPass(const KindQuery &kind, const QuoteOptions &options, QuoteGroups &g
     }
     qsizetype open = 0;
     while (query.next()) {
-        const QVariant name = query.value(kind.fieldCount);
-        if (name.isNull()) {
+        if (query.isNull(kind.fieldCount)) {
             onGroup(query, nullptr);
             continue;
         }
-        const QString text = name.toString();
+        const QString text = query.value(kind.fieldCount).toString();
         auto isOpen = [&] {
             const QString &itemName = groups.items.at(open).name;
             return named.at(open) && (itemName == text || sameKey(itemName, text));
@@ -142,10 +167,11 @@ QVector<LcPriceClass> orderedClasses(const QVector<std::pair<QVariant, QVariant>
         values << cls << thermal;
         unpriced = unpriced || (cls.isNull() && thermal.isNull());
     }
-    QSqlQuery query
-        = sqlExec(QStringLiteral("SELECT 材料类别,隔热 FROM lcName WHERE ") + conditions.join(QStringLiteral(" OR "))
-                + QStringLiteral(" GROUP BY 材料类别,隔热 ORDER BY 材料类别,隔热"),
-            values, db);
+    QSqlQuery query = sqlExec(QStringLiteral("SELECT 材料类别,隔热 FROM ")
+            + groupedRows(QStringLiteral("lcName"), QStringLiteral("材料类别,隔热"), db, QStringLiteral("编号"))
+            + QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" OR "))
+            + QStringLiteral(" GROUP BY 材料类别,隔热 ORDER BY 材料类别 NULLS FIRST,隔热 NULLS FIRST"),
+        values, db);
     while (query.next()) {
         if (query.value(0).isNull() && query.value(1).isNull())
             unpriced = false;
@@ -193,8 +219,8 @@ QuoteGroups readQuoteGroups(const QuoteOptions &options, QSqlDatabase db)
 
     walkPass(
         kProfiles, options, groups, named,
-        [&](const QSqlQuery &q, QuoteItemInput *item) {
-            missingWeight = missingWeight || q.value(3).toLongLong() > 0;
+        [&](const RowCursor &q, QuoteItemInput *item) {
+            missingWeight = missingWeight || q.integer(3) > 0;
             const QVariant cls = q.value(2);
             const QVariant thermal = q.value(1);
             // The exact pair once; the price table groups the pairs its own way.
@@ -205,34 +231,30 @@ QuoteGroups readQuoteGroups(const QuoteOptions &options, QSqlDatabase db)
                 usedClasses.append({cls, thermal});
             }
             if (item)
-                item->profiles.append({q.value(0).toDouble(), thermal.toInt() != 0, texts(cls)});
+                item->profiles.append({q.real(0), thermal.toInt() != 0, texts(q, 2)});
         },
         db);
     walkPass(
         kGlass, options, groups, named,
-        [&](const QSqlQuery &q, QuoteItemInput *item) {
-            missingGlass = missingGlass || q.value(3).toLongLong() > 0;
-            const QVariant name = q.value(0);
-            if (!name.isNull())
+        [&](const RowCursor &q, QuoteItemInput *item) {
+            missingGlass = missingGlass || q.integer(3) > 0;
+            if (!q.isNull(0))
                 ++glassGroups;
             if (item) {
-                const QVariant price = q.value(2);
-                item->glass.append({texts(name), q.value(1).toDouble(),
-                    price.isNull() ? std::nullopt : std::optional<double>(price.toDouble())});
+                item->glass.append(
+                    {texts(q, 0), q.real(1), q.isNull(2) ? std::nullopt : std::optional<double>(q.real(2))});
             }
         },
         db);
     walkPass(
         kAccessories, options, groups, named,
-        [&](const QSqlQuery &q, QuoteItemInput *item) {
-            missingAccessory = missingAccessory || q.value(6).toLongLong() > 0;
-            const QVariant name = q.value(0);
-            if (!name.isNull())
+        [&](const RowCursor &q, QuoteItemInput *item) {
+            missingAccessory = missingAccessory || q.integer(6) > 0;
+            if (!q.isNull(0))
                 ++accessoryGroups;
             if (item) {
-                const QVariant price = q.value(4);
-                item->accessories.append({texts(name), texts(q.value(1)), q.value(2).toDouble(), texts(q.value(3)),
-                    price.isNull() ? std::nullopt : std::optional<double>(price.toDouble()), texts(q.value(5))});
+                item->accessories.append({texts(q, 0), texts(q, 1), q.real(2), texts(q, 3),
+                    q.isNull(4) ? std::nullopt : std::optional<double>(q.real(4)), texts(q, 5)});
             }
         },
         db);

@@ -1,8 +1,10 @@
 #include "core/quote/quotesheetdata.h"
 
 #include "core/common/db/database.h"
+#include "core/common/db/dialect.h"
 #include "core/common/numbers.h"
 #include "core/quote/lcprice.h"
+#include "core/quote/quotecalculation.h"
 
 #include <QSqlRecord>
 
@@ -63,13 +65,15 @@ QuoteDetails loadQuoteDetails(const QuoteRun &run)
     QuoteDetails details;
     details.profiles = profileRows(run);
     details.accessories = readRows(QStringLiteral("SELECT 名称,规格,FIRST(技术要求)AS 技术要求,FIRST(单位)AS 单位,"
-                                                  "FIRST(单价*折扣量) AS 单价 FROM PricePj GROUP BY 名称,规格"),
+                                                  "FIRST(单价*折扣量) AS 单价 FROM ")
+            + groupedRows(QStringLiteral("PricePj"), QStringLiteral("名称,规格"))
+            + QStringLiteral(" GROUP BY 名称,规格 ORDER BY 名称 NULLS FIRST,规格 NULLS FIRST"),
         lossCell(run.options.lossPj), true);
-    details.glass = readRows(QStringLiteral("SELECT 名称,FIRST(单价*折扣量) AS 单价 FROM PriceBl GROUP BY 名称"),
+    details.glass = readRows(QStringLiteral("SELECT 名称,FIRST(单价*折扣量) AS 单价 FROM ")
+            + groupedRows(QStringLiteral("PriceBl"), QStringLiteral("名称"))
+            + QStringLiteral(" GROUP BY 名称 ORDER BY 名称 NULLS FIRST"),
         lossCell(run.options.lossBl), true);
-    details.fees = readRows(QStringLiteral("SELECT * FROM FyTable"), QVariant(), false);
-    for (QVariantList &fee : details.fees)
-        fee = fee.mid(0, 3);
+    details.fees = readRows(feesSql(), QVariant(), false);
     return details;
 }
 

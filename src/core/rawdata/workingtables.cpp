@@ -1,40 +1,54 @@
 #include "core/rawdata/workingtables.h"
 
-#include "core/common/db/sqlitestatement.h"
+#include "core/common/db/bulkrows.h"
+#include "core/common/db/engine.h"
 #include "core/common/error.h"
 
 namespace tarvex {
 
 namespace {
 
-// One prepared statement reused for every row of a table.
+// One bulk insert for every row of a table.
 class Insert {
 public:
-    Insert(const QSqlDatabase &db, const QString &sql)
-        : m_statement(db, sql)
+    Insert(const QSqlDatabase &db, const QString &table, const QStringList &columns)
+        : m_insert(db, table, columns)
     {
     }
 
     template <typename... Values> void run(const Values &...values)
     {
         int i = 1;
-        (m_statement.bind(i++, values), ...);
-        m_statement.execute();
+        (m_insert.bind(i++, values), ...);
+        m_insert.execute();
     }
 
+    void finish() { m_insert.finish(); }
+
 private:
-    SqliteStatement m_statement;
+    BulkInsert m_insert;
 };
 
 // The four inserts of a load, one per record type.
 class WorkingInserts {
 public:
     explicit WorkingInserts(const QSqlDatabase &db)
-        : m_lc(db, QStringLiteral("INSERT INTO LcTemp (ID,代号,长度) VALUES(?,?,?)"))
-        , m_bl(db, QStringLiteral("INSERT INTO BlTemp (ID,名称,面积) VALUES(?,?,?)"))
-        , m_pj(db, QStringLiteral("INSERT INTO PjTemp (ID,名称,规格,技术要求,数量) VALUES(?,?,?,?,?)"))
-        , m_mj(db, QStringLiteral("INSERT INTO MjTemp (ID,门窗系列,窗号,框面积,洞口面积) VALUES(?,?,?,?,?)"))
+        : m_lc(db, QStringLiteral("LcTemp"), {QStringLiteral("ID"), QStringLiteral("代号"), QStringLiteral("长度")})
+        , m_bl(db, QStringLiteral("BlTemp"), {QStringLiteral("ID"), QStringLiteral("名称"), QStringLiteral("面积")})
+        , m_pj(db, QStringLiteral("PjTemp"),
+              {QStringLiteral("ID"), QStringLiteral("名称"), QStringLiteral("规格"), QStringLiteral("技术要求"),
+                  QStringLiteral("数量")})
+        , m_mj(db, QStringLiteral("MjTemp"),
+              {QStringLiteral("ID"), QStringLiteral("门窗系列"), QStringLiteral("窗号"), QStringLiteral("框面积"),
+                  QStringLiteral("洞口面积")})
     {
+    }
+
+    // What is still on its way to the server goes before the commit.
+    void finish()
+    {
+        for (Insert *insert : {&m_lc, &m_bl, &m_pj, &m_mj})
+            insert->finish();
     }
 
     void add(const XdtRecord &r)
@@ -70,6 +84,12 @@ private:
 
 void clearWorkingTables(const QSqlDatabase &db)
 {
+    // A server empties its tables at once (and within the transaction);
+    // the rows of the new project then take the row numbers from 1.
+    if (onServer(db)) {
+        sqlExec(QStringLiteral("TRUNCATE LcTemp, BlTemp, PjTemp, MjTemp RESTART IDENTITY"), {}, db);
+        return;
+    }
     for (const char *table : {"LcTemp", "BlTemp", "PjTemp", "MjTemp"})
         sqlExec(QStringLiteral("DELETE FROM ") + QLatin1String(table), {}, db);
 }
@@ -112,6 +132,7 @@ void replaceWorkingTables(const RawData &data, QSqlDatabase db)
             r.numbers = {w.frameArea, w.openingArea};
             inserts.add(r);
         }
+        inserts.finish();
     });
 }
 
@@ -125,6 +146,7 @@ RawDataCounts loadRawDataFile(const QString &path, QSqlDatabase db, const XdtPro
         WorkingInserts inserts(db);
         readXdtFile(
             path, [&](const XdtRecord &r) { inserts.add(r); }, progress);
+        inserts.finish();
         counts = inserts.counts;
     });
     return counts;

@@ -1,6 +1,6 @@
 #include "core/rawdata/xdtwriter.h"
 
-#include "core/common/db/sqlitestatement.h"
+#include "core/common/db/bulkrows.h"
 #include "core/common/error.h"
 #include "core/common/io/savefile.h"
 #include "core/common/io/textcodec.h"
@@ -23,7 +23,7 @@ constexpr TableLayout kTables[] = {
     {"MjTemp", "4|", 5},
 };
 
-void appendValue(QString &out, const SqliteStatement &row, int column, const char *table)
+void appendValue(QString &out, const RowCursor &row, int column, const char *table)
 {
     if (row.isNull(column))
         return;
@@ -65,7 +65,8 @@ QString workingTablesText(QSqlDatabase db)
     const ReadTransaction snapshot(db);
     QString out;
     for (const TableLayout &layout : kTables) {
-        SqliteStatement row(db, QStringLiteral("SELECT * FROM ") + QLatin1String(layout.table));
+        RowCursor row(
+            db, QStringLiteral("SELECT * FROM ") + QLatin1String(layout.table) + QStringLiteral(" ORDER BY rowid"));
         while (row.next()) {
             out += QLatin1String(layout.prefix);
             for (int i = 0; i < layout.columns; ++i) {

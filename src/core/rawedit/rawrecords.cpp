@@ -1,5 +1,6 @@
 #include "core/rawedit/rawrecords.h"
 
+#include "core/common/db/dialect.h"
 #include "core/common/error.h"
 #include "core/common/numbers.h"
 #include "core/rawedit/rawlayout.h"
@@ -62,7 +63,7 @@ public:
             return;
         }
         add(column + QStringLiteral("=?"), value);
-        m_exact.append(column + QStringLiteral("=? COLLATE BINARY"));
+        m_exact.append(column);
         m_exactValues.append(value);
     }
 
@@ -86,8 +87,12 @@ public:
     qint64 firstRow(const QString &table, QSqlDatabase db) const
     {
         QString order;
-        if (!m_exact.isEmpty())
-            order = QStringLiteral("(") + m_exact.join(QStringLiteral(" AND ")) + QStringLiteral(") DESC,");
+        if (!m_exact.isEmpty()) {
+            QStringList exact;
+            for (const QString &column : m_exact)
+                exact.append(exactTextEquals(column, db));
+            order = QStringLiteral("(") + exact.join(QStringLiteral(" AND ")) + QStringLiteral(") DESC NULLS LAST,");
+        }
         const QVariant rowid = sqlScalar(QStringLiteral("SELECT rowid FROM ") + table + QStringLiteral(" WHERE ")
                 + m_where.join(QStringLiteral(" AND ")) + QStringLiteral(" ORDER BY ") + order
                 + QStringLiteral("rowid LIMIT 1"),
@@ -186,10 +191,10 @@ QString rawTableName(MaterialKind kind)
 int findWindowId(const QString &series, const QString &windowCode, QSqlDatabase db)
 {
     // The texts compare as the columns do; a window spelt exactly so wins.
-    const QVariant id
-        = sqlScalar(QStringLiteral("SELECT ID FROM MjTemp WHERE 门窗系列=? AND 窗号=? ORDER BY "
-                                   "(门窗系列=? COLLATE BINARY AND 窗号=? COLLATE BINARY) DESC,rowid LIMIT 1"),
-            {series, windowCode, series, windowCode}, db);
+    const QVariant id = sqlScalar(QStringLiteral("SELECT ID FROM MjTemp WHERE 门窗系列=? AND 窗号=? ORDER BY (")
+            + exactTextEquals(QStringLiteral("门窗系列"), db) + QStringLiteral(" AND ")
+            + exactTextEquals(QStringLiteral("窗号"), db) + QStringLiteral(") DESC NULLS LAST,rowid LIMIT 1"),
+        {series, windowCode, series, windowCode}, db);
     if (!id.isValid() || id.isNull())
         throw Error(QStringLiteral("没有找到门窗: 门窗系列 ") + series + QStringLiteral(", 窗号 ") + windowCode);
     return id.toInt();

@@ -1,6 +1,7 @@
 #include "core/settings/pathsettings.h"
 
 #include "core/common/db/database.h"
+#include "core/common/db/engine.h"
 #include "core/common/error.h"
 #include "core/common/io/ini.h"
 #include "core/common/io/paths.h"
@@ -60,7 +61,9 @@ QStringList folderProblems(const PathSettings &settings)
         QString file;
         bool fileNeeded;
     } folders[] = {
-        {"报价数据库路径", settings.dataFolder, Database::fileName(), true},
+        // A server's working data needs no file.
+        {"报价数据库路径", settings.dataFolder, Database::fileName(),
+            readDatabaseSettings(iniPath()).engine == Engine::Sqlite},
         {"图库数据库路径", settings.libraryFolder, libraryFileName(), false},
     };
     for (const auto &f : folders) {

@@ -2,6 +2,7 @@
 
 #include "core/common/appstate.h"
 #include "core/common/db/database.h"
+#include "core/common/db/serverconnection.h"
 #include "core/common/error.h"
 #include "core/common/io/paths.h"
 #include "core/library/libraryfile.h"
@@ -12,6 +13,7 @@
 #include <QLocale>
 #include <QSysInfo>
 
+#include <libpq-fe.h>
 #include <sqlite3.h>
 
 namespace tarvex {
@@ -71,6 +73,34 @@ QStringList folderLines(const QString &label, const QString &inUse, const QStrin
     return lines;
 }
 
+QString libpqVersion()
+{
+    const int v = PQlibVersion();
+    return QStringLiteral("%1.%2").arg(v / 10000).arg(v % 10000);
+}
+
+// The engine of the working data and, on a server, where it is and who
+// uses it: what a support call asks first.
+QStringList engineLines(const DatabaseSettings &settings)
+{
+    QStringList lines {QStringLiteral("数据库: ") + engineName(settings.engine)};
+    if (settings.engine != Engine::Server)
+        return lines;
+    const QSqlDatabase db = Database::shared();
+    const ServerFacts facts = serverFacts(db);
+    if (facts.database.isEmpty()) {
+        lines << QStringLiteral("  服务器: ") + serverLabel(settings.conninfo) + QStringLiteral(" (未连接)");
+    } else {
+        lines << QStringLiteral("  服务器: %1:%2, 数据库 %3, 用户 %4, 工作区 %5")
+                     .arg(facts.host, facts.port, facts.database, facts.user, settings.seatName())
+              << QStringLiteral("  服务器版本: PostgreSQL ") + facts.version;
+    }
+    lines << QStringLiteral("  客户端库: libpq ") + libpqVersion()
+          << QStringLiteral("  图库: ")
+            + (settings.libraryOnServer ? QStringLiteral("服务器上的共享图库") : QStringLiteral("图库文件夹中的文件"));
+    return lines;
+}
+
 QStringList countLines(const QString &title, const QList<std::pair<const char *, const char *>> &tables)
 {
     QStringList lines {title};
@@ -121,8 +151,17 @@ QStringList systemInfoLines()
         lines << QStringLiteral("  问题: ") + program.problem;
     if (const QString installed = defaultsFolder(); !installed.isEmpty())
         lines << QStringLiteral("安装的默认文件: ") + native(installed);
-    lines << folderLines(QStringLiteral("数据文件夹"), data, settings.dataFolder, Database::fileName());
-    lines << folderLines(QStringLiteral("图库文件夹"), library, settings.libraryFolder, libraryFileName());
+    const DatabaseSettings database = Database::settingsInUse();
+    lines << engineLines(database);
+    QStringList dataLines = folderLines(QStringLiteral("数据文件夹"), data, settings.dataFolder, Database::fileName());
+    QStringList libraryLines
+        = folderLines(QStringLiteral("图库文件夹"), library, settings.libraryFolder, libraryFileName());
+    // A file the program does not use is not listed.
+    if (database.engine == Engine::Server)
+        dataLines.removeLast();
+    if (!database.libraryInFile())
+        libraryLines.removeLast();
+    lines << dataLines << libraryLines;
     lines << countLines(QStringLiteral("工作表记录数:"),
         {{"LcTemp", "型材"}, {"PjTemp", "配件"}, {"BlTemp", "玻璃"}, {"MjTemp", "门窗"}});
     lines << countLines(QStringLiteral("价格表记录数:"),

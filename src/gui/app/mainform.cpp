@@ -218,7 +218,7 @@ void MainForm::startup(const QStringList &arguments)
         for (QAction *action : projectActions())
             action->setEnabled(false);
 
-        Database::open(QDir(state.dataFolder).filePath(Database::fileName()));
+        Database::openWorking(readDatabaseSettings(iniPath()), state.dataFolder);
 
         state.currentFilePath = commandLinePath(arguments);
         // A file that is missing (or no file at all) or failed to load must

@@ -287,17 +287,16 @@ bool CutForm::compute()
 
     // The worker reads the project on a connection of its own and hands the
     // plan back to this window's thread; a closed window gets nothing.
-    const QString path = Database::shared().databaseName();
     const bool useRemnants = m_useRemnants->isChecked();
     QPointer<CutForm> self(this);
-    m_worker = std::thread([self, path, settings, useRemnants, cancel = &m_cancel]() {
+    m_worker = std::thread([self, settings, useRemnants, cancel = &m_cancel]() {
         const QString connection = QStringLiteral("cutting-worker");
         CutPlan plan;
         QString failure;
         try {
             QVector<CutCode> codes;
             {
-                QSqlDatabase db = Database::open(path, connection);
+                QSqlDatabase db = Database::openAnother(connection);
                 codes = readCutCodes(db, {}, useRemnants);
             }
             Database::close(connection);

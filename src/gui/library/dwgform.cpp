@@ -218,7 +218,7 @@ bool DwgForm::load()
     cntIni();
     try {
         m_libConn.reset();
-        m_libConn = std::make_unique<LibraryConnection>(currentLibraryFile());
+        m_libConn = std::make_unique<LibraryConnection>();
         refreshTree(QString(), false);
     } catch (const Error &e) {
         m_libConn.reset();

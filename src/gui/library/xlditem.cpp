@@ -96,7 +96,7 @@ bool XldItem::load(PickList active, const QString &chosen)
 {
     try {
         m_conn.reset();
-        m_conn = std::make_unique<LibraryConnection>(currentLibraryFile());
+        m_conn = std::make_unique<LibraryConnection>();
         for (const PickList list : {PickList::ItemNames, PickList::Colours}) {
             QComboBox *combo = list == PickList::ItemNames ? m_combo1 : m_combo2;
             combo->clear();

@@ -1,15 +1,22 @@
 #include "core/common/db/database.h"
 
+#include "core/common/db/dberror.h"
 #include "core/common/db/schema.h"
+#include "core/common/db/serverconnection.h"
+#include "core/common/db/serverschema.h"
 #include "core/common/db/sqlitefailure.h"
 #include "core/common/error.h"
+#include "core/common/io/paths.h"
 #include "core/common/io/savefile.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlDriver>
 #include <QSqlError>
+
+#include <optional>
 
 #include <sqlite3.h>
 
@@ -19,6 +26,25 @@ namespace {
 
 // How long a statement waits for another program's write to finish.
 constexpr int kBusyTimeoutMs = 10000;
+
+// A server that did not answer is asked again after this long at the
+// earliest, so that a window repainting does not wait for it each time.
+constexpr qint64 kReconnectPauseMs = 3000;
+
+// What the shared connection was opened on, for openAnother().
+struct WorkingSource {
+    Engine engine = Engine::Sqlite;
+    QString path; // the file
+    QString conninfo; // the server
+    QString seat;
+    std::optional<DatabaseSettings> settings; // as openWorking() had them
+};
+
+WorkingSource &workingSource()
+{
+    static WorkingSource source;
+    return source;
+}
 
 struct FirstState {
     bool seen;
@@ -58,6 +84,19 @@ QString describe(const QSqlError &error, const QSqlDatabase &db)
     return sqliteFailureText(error, db);
 }
 
+[[noreturn]] void throwFailure(const QSqlError &error, const QSqlDatabase &db)
+{
+    throw DatabaseError(databaseFailureText(error, db), onServer(db) ? serverSqlState(error) : QString());
+}
+
+[[noreturn]] void throwNotOpen(const QSqlDatabase &db)
+{
+    if (db.isValid() && onServer(db))
+        throw DatabaseError(
+            QStringLiteral("与%1的连接已断开, 操作没有完成 (下一次操作时重新连接)").arg(serverLabel(db)), QString());
+    throw Error(QStringLiteral("数据库未打开"));
+}
+
 } // namespace
 
 void Database::registerFunctions(QSqlDatabase &db)
@@ -78,7 +117,56 @@ QSqlDatabase Database::open(const QString &path, const QString &connectionName)
         close(connectionName);
         throw;
     }
+    if (connectionName == QLatin1String(kSharedConnection))
+        workingSource() = {Engine::Sqlite, path, QString(), QString(), std::nullopt};
     return db;
+}
+
+QSqlDatabase Database::openWorking(const DatabaseSettings &settings, const QString &dataFolder)
+{
+    QSqlDatabase db = settings.engine == Engine::Server ? openServer(settings.conninfo, settings.seatName())
+                                                        : open(QDir(dataFolder).filePath(fileName()));
+    workingSource().settings = settings;
+    return db;
+}
+
+DatabaseSettings Database::settingsInUse()
+{
+    if (workingSource().settings)
+        return *workingSource().settings;
+    return readDatabaseSettings(iniPath());
+}
+
+QSqlDatabase Database::openServer(const QString &conninfo, const QString &seat, const QString &connectionName)
+{
+    if (const QString problem = conninfoProblem(conninfo); !problem.isEmpty())
+        throw Error(problem);
+    if (const QString problem = seatNameProblem(seat); !problem.isEmpty())
+        throw Error(problem);
+    QSqlDatabase db
+        = openServerConnection(conninfo, {seat, sharedSchemaName(), QStringLiteral("public")}, connectionName);
+    try {
+        const SchemaPlan plan = workingSchemaPlan();
+        checkSharedSchema(db, plan);
+        prepareSeat(db, seat, plan);
+    } catch (const Error &) {
+        db = QSqlDatabase();
+        close(connectionName);
+        throw;
+    }
+    if (connectionName == QLatin1String(kSharedConnection))
+        workingSource() = {Engine::Server, QString(), conninfo, seat, std::nullopt};
+    return db;
+}
+
+QSqlDatabase Database::openAnother(const QString &connectionName)
+{
+    const WorkingSource source = workingSource();
+    if (source.engine == Engine::Server)
+        return openServer(source.conninfo, source.seat, connectionName);
+    if (source.path.isEmpty())
+        throw Error(QStringLiteral("数据库未打开"));
+    return open(source.path, connectionName);
 }
 
 QSqlDatabase Database::openFile(
@@ -114,7 +202,17 @@ QSqlDatabase Database::openFile(
 
 QSqlDatabase Database::shared()
 {
-    return QSqlDatabase::database(QLatin1String(kSharedConnection), false);
+    QSqlDatabase db = QSqlDatabase::database(QLatin1String(kSharedConnection), false);
+    static qint64 lastTry = 0;
+    if (serverConnectionLost(db) && QDateTime::currentMSecsSinceEpoch() - lastTry >= kReconnectPauseMs) {
+        lastTry = QDateTime::currentMSecsSinceEpoch();
+        try {
+            reconnectServer(db);
+        } catch (const Error &) {
+            // Stays closed: the next statement names the server.
+        }
+    }
+    return db;
 }
 
 bool Database::isSharedOpen()
@@ -125,6 +223,14 @@ bool Database::isSharedOpen()
 void Database::closeShared()
 {
     close(QLatin1String(kSharedConnection));
+}
+
+QString workingDataLabel()
+{
+    const WorkingSource &source = workingSource();
+    if (source.engine == Engine::Server)
+        return serverLabel(source.conninfo) + QStringLiteral(", 工作区 ") + source.seat;
+    return QDir::toNativeSeparators(source.path);
 }
 
 void Database::close(const QString &connectionName)
@@ -149,9 +255,11 @@ sqlite3 *sqliteHandle(const QSqlDatabase &db)
 QSqlQuery sqlExec(const QString &sql, const QVariantList &values, QSqlDatabase db)
 {
     if (!db.isOpen())
-        throw Error(QStringLiteral("数据库未打开"));
+        throwNotOpen(db);
     QSqlQuery query(db);
-    query.setForwardOnly(true);
+    // On a server a forward-only query streams its rows and is cut short by
+    // the next statement; the program reads other queries while it walks one.
+    query.setForwardOnly(!onServer(db));
     bool ok;
     if (values.isEmpty()) {
         ok = query.exec(sql);
@@ -164,7 +272,7 @@ QSqlQuery sqlExec(const QString &sql, const QVariantList &values, QSqlDatabase d
         }
     }
     if (!ok)
-        throw Error(describe(query.lastError(), db));
+        throwFailure(query.lastError(), db);
     return query;
 }
 
@@ -187,7 +295,9 @@ void copyDatabase(QSqlDatabase db, const QString &path)
 QVariant sqlScalar(const QString &sql, const QVariantList &values, QSqlDatabase db)
 {
     QSqlQuery query = sqlExec(sql, values, db);
-    if (query.next())
+    // Null as the invalid value on every engine (a server's Null keeps its
+    // column's type, and a null number would read as "0").
+    if (query.next() && !query.value(0).isNull())
         return query.value(0);
     return QVariant();
 }
@@ -195,6 +305,15 @@ QVariant sqlScalar(const QString &sql, const QVariantList &values, QSqlDatabase 
 ReadTransaction::ReadTransaction(QSqlDatabase db)
     : m_db(db)
 {
+    if (onServer(db)) {
+        if (!db.isOpen() || serverInTransaction(db))
+            return;
+        // The snapshot is taken at the first statement after BEGIN.
+        sqlExec(QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ"), {}, db);
+        m_began = true;
+        sqlExec(QStringLiteral("SELECT 1"), {}, db);
+        return;
+    }
     sqlite3 *handle = db.isOpen() ? handleOf(db) : nullptr;
     if (!handle || !sqlite3_get_autocommit(handle))
         return;
@@ -208,10 +327,23 @@ ReadTransaction::~ReadTransaction()
 {
     if (!m_began)
         return;
+    if (onServer(m_db)) {
+        if (!serverInTransaction(m_db))
+            return;
+        QSqlQuery end(m_db);
+        if (!end.exec(QStringLiteral("COMMIT")))
+            end.exec(QStringLiteral("ROLLBACK"));
+        return;
+    }
     sqlite3 *handle = handleOf(m_db);
     if (handle && !sqlite3_get_autocommit(handle)
         && sqlite3_exec(handle, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
         sqlite3_exec(handle, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+QString databaseFailureText(const QSqlError &error, const QSqlDatabase &db)
+{
+    return onServer(db) ? serverErrorText(error, db) : describe(error, db);
 }
 
 QByteArray databaseChangeMark(QSqlDatabase db)
@@ -227,21 +359,32 @@ QByteArray databaseChangeMark(QSqlDatabase db)
 
 void beginTransaction(QSqlDatabase &db)
 {
+    if (!db.isOpen())
+        throwNotOpen(db);
+    // As on a file: a transaction does not open inside another.
+    if (onServer(db) && serverInTransaction(db))
+        throw Error(QStringLiteral("cannot start a transaction within a transaction"));
     if (!db.transaction())
-        throw Error(describe(db.lastError(), db));
+        throwFailure(db.lastError(), db);
 }
 
 void beginWriteTransaction(QSqlDatabase &db)
 {
+    // A server's writers take their locks as they go (numbered tables
+    // before they read the highest number): a plain transaction serves.
+    if (onServer(db)) {
+        beginTransaction(db);
+        return;
+    }
     sqlExec(QStringLiteral("BEGIN IMMEDIATE"), {}, db);
 }
 
 void commitTransaction(QSqlDatabase &db)
 {
     if (!db.commit()) {
-        const QString reason = describe(db.lastError(), db);
+        const QSqlError error = db.lastError();
         db.rollback();
-        throw Error(reason);
+        throwFailure(error, db);
     }
 }
 

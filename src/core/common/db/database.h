@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/common/db/engine.h"
 #include "core/common/db/schemaversion.h"
 
 #include <QSqlDatabase>
@@ -12,9 +13,11 @@ struct sqlite3;
 
 namespace tarvex {
 
-// The working database newdb.sqlite: the four working tables, the four price
-// tables and the three priced views. One shared connection serves the working
-// data for the whole run.
+// The working database: the four working tables, the four price tables, the
+// stock lengths and the three priced views, either in the file newdb.sqlite
+// or, for a firm's workstations, on a PostgreSQL server (the price tables
+// shared, the working tables in the workstation's own working area). One
+// shared connection serves the working data for the whole run.
 class Database {
 public:
     static constexpr const char *kSharedConnection = "newdb";
@@ -39,7 +42,28 @@ public:
     static QSqlDatabase openFile(
         const QString &path, const QString &connectionName, const SchemaPlan &plan, Journal journal = Journal::Wal);
 
-    // The shared connection (must have been opened).
+    // Opens the working data the settings name as the shared connection: the
+    // file of the data folder, or the seat's working area on the server.
+    // Throws Error.
+    static QSqlDatabase openWorking(const DatabaseSettings &settings, const QString &dataFolder);
+
+    // Opens the seat's working area on the server conninfo names: the shared
+    // schema must be at the program's version; a missing seat is created, an
+    // older one upgraded. Throws Error naming the server.
+    static QSqlDatabase openServer(
+        const QString &conninfo, const QString &seat, const QString &connectionName = QLatin1String(kSharedConnection));
+
+    // Another connection to the working data the shared connection was
+    // opened on (for a worker thread). Throws Error.
+    static QSqlDatabase openAnother(const QString &connectionName);
+
+    // The settings the shared connection was opened with by openWorking(),
+    // else those cs.ini holds now (a command that opens no working data).
+    static DatabaseSettings settingsInUse();
+
+    // The shared connection (must have been opened). A server connection
+    // that was lost is opened again first; when that fails it stays closed
+    // and the next statement says so.
     static QSqlDatabase shared();
     static bool isSharedOpen();
     static void closeShared();
@@ -49,6 +73,10 @@ public:
     // order, Null included. Done by open(); exposed for other connections.
     static void registerFunctions(QSqlDatabase &db);
 };
+
+// Where the shared connection's data lives, for messages and system
+// information: the file's path, or the server, database and seat.
+QString workingDataLabel();
 
 // The sqlite3 handle of an open connection, for what Qt SQL cannot do
 // (scripts, bulk paths). Throws Error when the connection is not open.
@@ -63,8 +91,13 @@ void copyDatabase(QSqlDatabase db, const QString &path);
 // the database's reason on failure.
 QSqlQuery sqlExec(const QString &sql, const QVariantList &values = {}, QSqlDatabase db = Database::shared());
 
-// The first field of the first row, or an invalid QVariant when there is none.
+// The first field of the first row, or an invalid QVariant when there is
+// none or it is Null.
 QVariant sqlScalar(const QString &sql, const QVariantList &values = {}, QSqlDatabase db = Database::shared());
+
+// A failure of a statement in the user's words: the file or the server
+// named, and what went wrong there.
+QString databaseFailureText(const QSqlError &error, const QSqlDatabase &db);
 
 // A mark of the database's state, read inside a transaction: two equal
 // marks mean nothing was written in between, by this connection or another.
@@ -82,9 +115,10 @@ template <typename Fn> void inWriteTransaction(QSqlDatabase db, Fn fn);
 
 // Holds one read transaction for as long as it lives: every statement on the
 // connection sees the same committed state, so a load by another program in
-// the meantime cannot mix two projects into one output. Inside a transaction
-// that is already open it does nothing. Ends with COMMIT, so a write made
-// meanwhile on the same connection is kept.
+// the meantime cannot mix two projects into one output, nor a price import on
+// another workstation old and new prices (on a server: REPEATABLE READ).
+// Inside a transaction that is already open it does nothing. Ends with
+// COMMIT, so a write made meanwhile on the same connection is kept.
 class ReadTransaction {
 public:
     explicit ReadTransaction(QSqlDatabase db = Database::shared());

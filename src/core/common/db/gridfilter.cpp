@@ -1,6 +1,7 @@
 #include "core/common/db/gridfilter.h"
 
 #include "core/common/columnkind.h"
+#include "core/common/db/dialect.h"
 #include "core/common/db/sqlgridmodel.h"
 #include "core/common/db/sqlquote.h"
 #include "core/common/numbers.h"
@@ -105,8 +106,10 @@ QVariantList GridFilter::values() const
 
 QStringList filterListValues(const QString &source, const QString &column, const GridFilter &filter, QSqlDatabase db)
 {
-    QSqlQuery query = sqlExec(QStringLiteral("SELECT distinct ") + column + QStringLiteral(" FROM ") + source
-            + filter.sql() + QStringLiteral(" ORDER BY ") + column,
+    // Each value spelt as in its first row, Null first, on every engine.
+    QSqlQuery query = sqlExec(QStringLiteral("SELECT ") + column + QStringLiteral(" FROM ")
+            + groupedRows(source, column, db, rowOrderOf(source)) + filter.sql() + QStringLiteral(" GROUP BY ") + column
+            + QStringLiteral(" ORDER BY ") + column + QStringLiteral(" NULLS FIRST"),
         filter.values(), db);
     QStringList values;
     bool blank = false;

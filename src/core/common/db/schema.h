@@ -2,6 +2,7 @@
 
 #include "core/common/db/schemaversion.h"
 
+#include <QSqlDatabase>
 #include <QStringList>
 
 namespace tarvex {
@@ -17,8 +18,9 @@ constexpr const char *kRowKey = "grid_key";
 // columns as "SELECT *" gives them and one more at the end, kRowKey: a
 // number that tells the rows apart and orders them as the table keeps them
 // (the rowid of the table's row, or of the working row the view's row comes
-// from), for reading a large grid block by block.
-QString keyedSource(const QString &source);
+// from; on a server the rowid column or the 编号), for reading a large
+// grid block by block.
+QString keyedSource(const QString &source, const QSqlDatabase &db);
 
 // Statements that create the register of customer offers.
 QStringList offerRegisterStatements();

@@ -2,6 +2,7 @@
 
 #include "core/common/columnkind.h"
 #include "core/common/db/database.h"
+#include "core/common/db/dialect.h"
 #include "core/common/db/schema.h"
 #include "core/common/error.h"
 #include "core/common/messages.h"
@@ -21,11 +22,11 @@ namespace {
 
 QStringList fieldsOf(const QString &sql, const QVariantList &values, QSqlDatabase db)
 {
-    QSqlQuery probe = sqlExec(QStringLiteral("SELECT * FROM (") + sql + QStringLiteral(") LIMIT 0"), values, db);
-    const QSqlRecord record = probe.record();
-    QStringList fields;
-    for (int i = 0; i < record.count(); ++i)
-        fields.append(record.fieldName(i));
+    QSqlQuery probe = sqlExec(QStringLiteral("SELECT * FROM (") + sql + QStringLiteral(") AS q LIMIT 0"), values, db);
+    QStringList fields = columnNames(probe.record(), sql, db);
+    // A server's row number is no column the user sees; it is the last.
+    if (onServer(db) && !fields.isEmpty() && fields.constLast() == QLatin1String("rowid"))
+        fields.removeLast();
     return fields;
 }
 
@@ -35,7 +36,8 @@ void SqlGridModel::setQuery(const QString &sql, QSqlDatabase db, const QVariantL
 {
     // Read the field names and the count first: a bad query changes nothing.
     const QStringList fields = fieldsOf(sql, values, db);
-    const int count = sqlScalar(QStringLiteral("SELECT COUNT(*) FROM (") + sql + QLatin1Char(')'), values, db).toInt();
+    const int count
+        = sqlScalar(QStringLiteral("SELECT COUNT(*) FROM (") + sql + QStringLiteral(") AS q"), values, db).toInt();
     reset(db, sql, values, fields, count);
 }
 
@@ -44,7 +46,7 @@ void SqlGridModel::setSource(const GridSource &source, QSqlDatabase db)
     const QString sql = source.sql();
     const QStringList fields = fieldsOf(sql, source.values, db);
     const QString key = QLatin1String(kRowKey);
-    const QString rows = keyedSource(source.source);
+    const QString rows = keyedSource(source.source, db);
     // Rows of equal sort values keep the order of their keys.
     const QString order = source.order.isEmpty() ? QString(QStringLiteral(" ORDER BY ") + key)
                                                  : QString(source.order + QLatin1Char(',') + key);
@@ -86,7 +88,7 @@ QVector<QVariant> SqlGridModel::readBlock(int blockIndex) const
     QVector<QVariant> values;
     values.reserve(kBlockRows * m_fields.size());
     QSqlQuery query = sqlExec(QStringLiteral("SELECT * FROM (") + m_sql
-            + QStringLiteral(") LIMIT %1 OFFSET %2").arg(kBlockRows).arg(qint64(blockIndex) * kBlockRows),
+            + QStringLiteral(") AS q LIMIT %1 OFFSET %2").arg(kBlockRows).arg(qint64(blockIndex) * kBlockRows),
         m_values, m_db);
     while (query.next())
         for (int c = 0; c < m_fields.size(); ++c)

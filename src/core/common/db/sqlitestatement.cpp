@@ -2,6 +2,7 @@
 
 #include "core/common/db/sqlitefailure.h"
 #include "core/common/error.h"
+#include "core/common/numbers.h"
 
 #include <QSqlDriver>
 #include <QVariant>
@@ -50,23 +51,24 @@ void SqliteStatement::bind(int position, QStringView text)
 
 void SqliteStatement::bind(int position, const QVariant &value)
 {
-    switch (value.typeId()) {
-    case QMetaType::Double:
-    case QMetaType::Float:
+    // A Null of a number type (as a server gives it) is Null, not 0.
+    switch (numberKind(value)) {
+    case NumberKind::Real:
         sqlite3_bind_double(m_statement, position, value.toDouble());
         return;
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Bool:
+    case NumberKind::Whole:
         sqlite3_bind_int64(m_statement, position, value.toLongLong());
         return;
-    default:
+    case NumberKind::None:
         break;
     }
     if (value.isNull()) {
         sqlite3_bind_null(m_statement, position);
+        return;
+    }
+    if (value.typeId() == QMetaType::QByteArray) {
+        const QByteArray bytes = value.toByteArray();
+        sqlite3_bind_blob(m_statement, position, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
         return;
     }
     const QString text = value.toString();
@@ -126,6 +128,17 @@ QStringView SqliteStatement::text(int column) const
     const auto *data = static_cast<const char16_t *>(sqlite3_column_text16(m_statement, column));
     const int bytes = sqlite3_column_bytes16(m_statement, column);
     return QStringView(data, bytes / qsizetype(sizeof(char16_t)));
+}
+
+QVariant SqliteStatement::value(int column) const
+{
+    if (isNull(column))
+        return QVariant();
+    if (isInteger(column))
+        return integer(column);
+    if (isReal(column))
+        return real(column);
+    return text(column).toString();
 }
 
 QByteArrayView SqliteStatement::utf8(int column) const

@@ -27,7 +27,7 @@ public:
     void bind(int position, double value);
     void bind(int position, QStringView text);
     void bind(int position, const QString &text) { bind(position, QStringView(text)); }
-    // Null, a number or a text; the text is copied.
+    // Null, a number, a text or bytes (a blob); texts and bytes are copied.
     void bind(int position, const QVariant &value);
     // Runs a statement that returns no rows, then makes it ready again.
     void execute();
@@ -45,6 +45,8 @@ public:
     QStringView text(int column) const;
     // The text as stored (UTF-8, ended by a NUL), valid until the next call of next().
     QByteArrayView utf8(int column) const;
+    // The value as the Qt layer gives it: Null, a number or a text.
+    QVariant value(int column) const;
 
     int columnCount() const;
     QString columnName(int column) const;
