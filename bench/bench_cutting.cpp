@@ -20,44 +20,6 @@ using namespace tarvex;
 
 namespace {
 
-// WINDOWS windows of 250 sizes (whole centimetres, a few sizes common, most
-// rare) in 8 series of 5 profile codes each; every window is cut into 20
-// pieces: frame, sash, mullion and glazing beads, each its width or height
-// less the profile's allowance.
-QVector<CutCode> windowProject(int windows, unsigned seed)
-{
-    std::mt19937 random(seed);
-    struct Type {
-        int width, height, series;
-    };
-    QVector<Type> types;
-    for (int i = 0; i < 250; ++i)
-        types.append({600 + 10 * int(random() % 181), 900 + 10 * int(random() % 151), int(random() % 8)});
-    QVector<CutCode> codes(40);
-    for (int c = 0; c < codes.size(); ++c)
-        codes[c].code = QStringLiteral("P%1%2").arg(c / 5 + 1).arg(c % 5 + 1, 2, 10, QLatin1Char('0'));
-    std::uniform_real_distribution<double> share(0, 1);
-    for (int w = 1; w <= windows; ++w) {
-        const Type &t = types[std::min(249, int(std::pow(share(random), 2) * 250))];
-        const QString window = QStringLiteral("C%1").arg(w);
-        auto add = [&](int slot, int millimetres, int count) {
-            CutCode &code = codes[t.series * 5 + slot];
-            for (int k = 0; k < count; ++k)
-                code.pieces.append(
-                    {code.code, QStringLiteral("系列%1").arg(t.series + 1), window, millimetres / 1000.0});
-        };
-        const int allowance = 20 + 7 * t.series;
-        add(0, t.width - allowance, 2); // frame
-        add(0, t.height - allowance, 2);
-        add(1, t.width / 2 - allowance - 12, 4); // sashes
-        add(1, t.height - 2 * allowance, 4);
-        add(2, t.height - 2 * allowance - 5, 1); // mullion
-        add(3, t.width / 2 - 2 * allowance, 4); // beads
-        add(4, t.height - 2 * allowance - 40, 3);
-    }
-    return codes;
-}
-
 // CUTS cuts in 10 codes of a large project: each code has 150 to 400
 // lengths (whole millimetres, 0.3 to 2.4 m), a few common, most rare.
 QVector<CutCode> largeProject(int cuts, unsigned seed)
@@ -176,7 +138,7 @@ int main(int argc, char *argv[])
     if (mode == QLatin1String("large"))
         return planProject(largeProject(args.size() > 2 ? args[2].toInt() : 100000, seed));
     if (mode == QLatin1String("project"))
-        return planProject(windowProject(args.size() > 2 ? args[2].toInt() : 5000, seed));
+        return planProject(test::windowProject(args.size() > 2 ? args[2].toInt() : 5000, seed));
     std::fprintf(stderr, "bench_cutting families [COUNT] [SEED] | large [CUTS] [SEED] | project [WINDOWS] [SEED]\n");
     return 2;
 }

@@ -14,6 +14,8 @@
 #include "core/common/io/ini.h"
 #include "core/common/io/paths.h"
 #include "core/common/messages.h"
+#include "core/cutting/cutpages.h"
+#include "core/cutting/remnants.h"
 #include "core/document/pagerenderer.h"
 #include "core/library/demolibrary.h"
 #include "core/library/libraryfile.h"
@@ -25,6 +27,7 @@
 #include "gui/common/flexgrid.h"
 #include "gui/common/forms.h"
 #include "gui/cutting/cutform.h"
+#include "gui/cutting/remnantform.h"
 #include "gui/library/dwgform.h"
 #include "gui/offer/offerdialog.h"
 #include "gui/offer/offerform.h"
@@ -41,6 +44,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDate>
 #include <QDialog>
 #include <QDir>
 #include <QDirIterator>
@@ -362,12 +366,33 @@ int main(int argc, char *argv[])
     main.actions().viewData->trigger();
     main.actions().cuttingPlan->trigger();
     if (auto *cut = main.openChild<CutForm>()) {
-        QEventLoop wait;
-        QObject::connect(cut, &CutForm::computed, &wait, &QEventLoop::quit);
-        if (cut->compute())
-            wait.exec();
+        auto compute = [cut] {
+            QEventLoop wait;
+            QObject::connect(cut, &CutForm::computed, &wait, &QEventLoop::quit);
+            if (cut->compute())
+                wait.exec();
+        };
+        // A first plan confirmed leaves its offcuts as remnants, which the
+        // plan made again takes first.
+        compute();
+        confirmCutPlan(Database::shared(), cut->plan(), u"上一工程.xdt"_s, QDate(2026, 1, 5));
+        compute();
         child<QTableView>(cut, u"Flex2"_s)->selectRow(0);
         shooter.save(&main, u"cutting.png"_s);
+        // The first page that names a remnant to fetch.
+        PageDocument page = cutPlanPages(cut->plan());
+        const QVector<Page> all = page.pages;
+        for (const Page &p : all) {
+            if (std::any_of(p.texts.begin(), p.texts.end(),
+                    [](const PageText &t) { return t.text.startsWith(u"第"_s) && t.text.contains(u"取余料 "_s); })) {
+                page.pages = {p};
+                break;
+            }
+        }
+        shooter.savePage(page, u"cutting-page.png"_s);
+        RemnantForm remnants(cut);
+        remnants.show();
+        shooter.save(&remnants, u"remnants.png"_s);
     }
     closeAll(main);
 

@@ -8,12 +8,16 @@
 #include "core/cutting/cutplan.h"
 #include "core/cutting/cutsummary.h"
 #include "core/cutting/cutworkbook.h"
+#include "core/cutting/remnants.h"
+#include "core/document/pagepdf.h"
+#include "cutinstances.h"
 #include "testsupport.h"
 #include "xlsxread.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
 
@@ -135,6 +139,19 @@ QStringList stripLengths(const Page &page)
             QString::number((right - left) / (edges.back() - edges.front()) * 6, 'f', 3) + (hatched ? " hatched" : ""));
     }
     return boxes;
+}
+
+// A generated instance as a code: its capacity a bar of about 6 m (10 m for
+// the largest), no kerf, no trim.
+CutCode codeOfInstance(const test::PackInstance &instance, const QString &code)
+{
+    const std::int64_t scale = std::max<std::int64_t>(1, 60000 / instance.capacity);
+    CutCode c;
+    c.code = code;
+    c.stock = fromCutUnits(instance.capacity * scale);
+    for (const std::int64_t size : instance.sizes)
+        c.pieces.append({code, QString(), QString(), fromCutUnits(size * scale)});
+    return c;
 }
 
 } // namespace
@@ -262,6 +279,57 @@ private slots:
         QVERIFY2(firstFitWorse > instances / 2, qPrintable(QString::number(firstFitWorse)));
     }
 
+    // Families with a known optimum (by construction, or the relaxation's
+    // bound the plan meets): triplets, bars cut whole, uniform weights of
+    // three kinds. The full set of 500 and its times are the benchmark's.
+    void reachesTheOptimumOnKnownFamilies()
+    {
+        const QVector<test::PackInstance> instances = test::instanceFamilies(20, 27);
+        QStringList missed;
+        for (const test::PackInstance &instance : instances) {
+            const packing::PackResult result = packing::pack(instance.sizes, instance.capacity);
+            std::vector<int> placed(instance.sizes.size(), 0);
+            for (const std::vector<int> &bin : result.bins) {
+                std::int64_t used = 0;
+                for (int item : bin) {
+                    ++placed[std::size_t(item)];
+                    used += instance.sizes[std::size_t(item)];
+                }
+                QVERIFY(used <= instance.capacity);
+            }
+            QVERIFY(std::all_of(placed.begin(), placed.end(), [](int n) { return n == 1; }));
+            const int optimum = instance.optimum > 0 ? instance.optimum : result.bounds.best();
+            QVERIFY(result.bounds.best() <= optimum);
+            if (int(result.bins.size()) != optimum)
+                missed.append(QStringLiteral("%1: %2 of %3").arg(instance.family).arg(result.bins.size()).arg(optimum));
+        }
+        QVERIFY2(missed.size() <= 1, qPrintable(missed.join("; ")));
+    }
+
+    // The plan depends on the pieces and settings alone: the same JSON with
+    // both cores kept busy by other processes.
+    void samePlanOnABusyMachine()
+    {
+        QVector<CutCode> codes;
+        const QVector<test::PackInstance> instances = test::instanceFamilies(5, 3);
+        for (int i = 0; i < instances.size(); ++i)
+            codes.append(codeOfInstance(instances[i], QStringLiteral("K%1").arg(i)));
+        const CutSettings s = settingsOf(6, 0, 0);
+        const QByteArray idle = cutPlanJson(planCuts(codes, s));
+        std::vector<std::unique_ptr<QProcess>> busy;
+        for (int i = 0; i < 2; ++i) {
+            busy.push_back(std::make_unique<QProcess>());
+            busy.back()->start("sh", {"-c", "while :; do :; done"});
+            QVERIFY(busy.back()->waitForStarted());
+        }
+        const QByteArray loaded = cutPlanJson(planCuts(codes, s));
+        for (auto &p : busy) {
+            p->kill();
+            p->waitForFinished();
+        }
+        QCOMPARE(loaded, idle);
+    }
+
     void outputsOfOnePlan()
     {
         TestHome home;
@@ -344,6 +412,74 @@ private slots:
         QVERIFY(pageTexts(doc, 1).filter(QRegularExpression("^99\\.5( C\\d+)?$")).isEmpty());
     }
 
+    // A confirmed plan keeps its long offcuts; the next plan cuts from them
+    // before it buys bars, names them, and its confirmation takes them away.
+    // A confirmation that cannot take a remnant changes nothing.
+    void remnantsBeforeNewBars()
+    {
+        TestHome home;
+        QSqlDatabase db = Database::shared();
+        const CutSettings s = settingsOf(6, 0, 0);
+        const QDate day(2026, 1, 5);
+        const CutPlan first = planCuts({codeOf("KF601", {4.0, 4.0, 5.8})}, s);
+        QCOMPARE(offcutsToKeep(first, "P1.xdt", day).size(), 2); // 0.2 m is too short to keep
+        QCOMPARE(confirmationText(confirmCutPlan(db, first, "P1.xdt", day)),
+            QStringLiteral("确认下料完成: 记录余料 2 段, 取走余料 0 段"));
+        QCOMPARE(queryRows("SELECT 代号, 长度, 工程, 日期 FROM lcRemnant ORDER BY ID"),
+            QStringList({"KF601|2|P1.xdt|2026-01-05", "KF601|2|P1.xdt|2026-01-05"}));
+
+        // Without remnants two new bars; with them one.
+        CutCode second = codeOf("KF601", {1.9, 4.0, 2.0, 1.9});
+        QCOMPARE(planCuts({second}, s).barCount(), 2);
+        second.remnants = readRemnants(db);
+        const CutPlan plan = planCuts({second}, s);
+        QCOMPARE(plan.barCount(), 1);
+        QCOMPARE(plan.codes[0].remnantBars(), 2);
+        QCOMPARE(fetchText("KF601", *plan.codes[0].bars.last().remnant, CutUnit::Millimetre),
+            QStringLiteral("取余料 KF601 2000 mm, 来自 P1.xdt 2026-01-05"));
+        const QJsonObject bar = QJsonDocument::fromJson(cutPlanJson(plan))
+                                    .object()["codes"][0]["bars"][1]
+                                    .toObject()["remnant"]
+                                    .toObject();
+        QCOMPARE(bar["length"].toDouble(), 2.0);
+        QCOMPARE(bar["from"].toString(), QStringLiteral("P1.xdt 2026-01-05"));
+
+        // One of its remnants went meanwhile: the plan is not confirmed, the
+        // other remnant stays.
+        removeRemnant(db, second.remnants[1].id);
+        const QString error = errorOf([&] { confirmCutPlan(db, plan, "P2.xdt", day); });
+        QVERIFY2(error.startsWith(QStringLiteral("余料库中已没有余料 KF601 2.000 m")), qPrintable(error));
+        const QStringList left = queryRows("SELECT ID FROM lcRemnant");
+        QCOMPARE(left, QStringList {QString::number(second.remnants[0].id)});
+
+        // The one left is worth a bar to a smaller plan, which takes it.
+        CutCode third = codeOf("KF601", {1.9, 4.0, 1.9});
+        third.remnants = readRemnants(db);
+        const CutPlan smaller = planCuts({third}, s);
+        QCOMPARE(smaller.barCount(), 1);
+        QCOMPARE(confirmationText(confirmCutPlan(db, smaller, "P3.xdt", day)),
+            QStringLiteral("确认下料完成: 记录余料 0 段, 取走余料 1 段"));
+        QCOMPARE(queryRows("SELECT ID FROM lcRemnant"), QStringList());
+    }
+
+    // The printed plan of a project of 2,000 cuts names every one of them.
+    void printedPlanListsEveryCut()
+    {
+        TestHome home;
+        const QVector<CutCode> codes = test::windowProject(100, 1);
+        const CutPlan plan = planCuts(codes, CutSettings());
+        int pieces = 0;
+        for (const CodePlan &code : plan.codes)
+            pieces += code.pieces.size();
+        QCOMPARE(pieces, 2000);
+        writePagesPdf(cutPlanPages(plan), home.file("plan.pdf"));
+        const QString text = pdfText(home.file("plan.pdf"));
+        int listed = 0;
+        for (auto m = QRegularExpression("\\d+\\(C\\d+\\)").globalMatch(text); m.hasNext(); m.next())
+            ++listed;
+        QCOMPARE(listed, 2000);
+    }
+
     void settingsInTheIniFile()
     {
         TestHome home;
@@ -392,6 +528,31 @@ private slots:
         QVERIFY2((status == 0 && !args.contains("--code") ? r.out : r.out + r.err).contains(expected),
             qPrintable(r.out + r.err));
         QCOMPARE(readCutSettings(home.file("cs.ini")), CutSettings());
+    }
+
+    // The remnant stock from the command line, and a plan that takes it and
+    // is confirmed; removing asks for --yes and removes all or none.
+    void cliRemnants()
+    {
+        TestHome home;
+        home.loadDemoPrices();
+        home.loadDemoProject();
+        QCOMPARE(runCli(home, {"remnants", "add", "KF601", "5.9", "--project", "库存"}).out,
+            QStringLiteral("已添加余料 1: KF601 5.900 m\n"));
+        QCOMPARE(runCli(home, {"remnants", "add", "KF601", "0"}).err, QStringLiteral("当前错误:余料长度必须大于0\n"));
+        const CliResult refused = runCli(home, {"remnants", "remove", "1"});
+        QCOMPARE(refused.status, 2);
+        QVERIFY(refused.err.contains(QStringLiteral("删除余料需要 --yes 确认")));
+        QCOMPARE(runCli(home, {"remnants", "remove", "1", "2", "--yes"}).err,
+            QStringLiteral("当前错误:余料库中没有编号为 2 的余料\n"));
+        QVERIFY(runCli(home, {"remnants", "list"}).out.contains(QStringLiteral("1\tKF601\t5.900\t库存\t")));
+
+        const CliResult cut = runCli(home, {"cut", "--code", "KF601", "--use-remnants", "--confirm", "--project", "P"});
+        QCOMPARE(cut.status, 0);
+        QVERIFY2(cut.out.contains(QStringLiteral("取余料 KF601 5900 mm, 来自 库存 ")), qPrintable(cut.out));
+        QVERIFY(cut.out.contains(QRegularExpression("确认下料完成: 记录余料 \\d+ 段, 取走余料 1 段")));
+        QCOMPARE(queryRows("SELECT ID FROM lcRemnant WHERE 工程 = '库存'"), QStringList());
+        QCOMPARE(queryRows("SELECT COUNT(*) FROM lcRemnant WHERE 工程 = 'P' AND 长度 < 0.5"), QStringList {"0"});
     }
 
     void cliOutputsAndStockTable()

@@ -6,6 +6,7 @@
 #include "gui/common/flexgrid.h"
 #include "gui/cutting/cutbarsview.h"
 #include "gui/cutting/cutform.h"
+#include "gui/cutting/remnantform.h"
 #include "testsupport.h"
 
 #include <QAction>
@@ -114,6 +115,28 @@ private slots:
         QVERIFY(form->printTo(&printer));
         const QString workbook = form->exportWorkbook();
         QVERIFY(workbook.endsWith(".xlsx") && readFile(workbook).startsWith("PK"));
+
+        // 确认下料 asks first; No records nothing, Yes keeps the long offcuts.
+        auto *confirm = form->findChild<QPushButton *>(QStringLiteral("Command5"));
+        QVERIFY(confirm->isEnabled());
+        QVERIFY(!form->confirmCut());
+        QVERIFY(home.messages().lastText().startsWith(QStringLiteral("是否确认按此方案下料?")));
+        QCOMPARE(queryRows("SELECT COUNT(*) FROM lcRemnant"), QStringList {"0"});
+        home.messages().answerQuestion(true);
+        QVERIFY(form->confirmCut());
+        QVERIFY(!confirm->isEnabled());
+        const QStringList kept = queryRows("SELECT ID FROM lcRemnant ORDER BY 代号, 长度 DESC, ID");
+        QVERIFY(!kept.isEmpty());
+
+        // The remnant window lists them; a deletion asks, and No keeps the row.
+        RemnantForm remnants(form);
+        QCOMPARE(remnants.grid()->rows() - 1, kept.size());
+        remnants.grid()->setRow(1);
+        QVERIFY(!remnants.removeRemnant());
+        QCOMPARE(home.messages().lastText(), QStringLiteral("是否确定要删除当前记录?"));
+        home.messages().answerQuestion(true);
+        QVERIFY(remnants.removeRemnant());
+        QCOMPARE(queryRows("SELECT ID FROM lcRemnant ORDER BY 代号, 长度 DESC, ID"), kept.mid(1));
     }
 
     void emptyProjectAndDisabledButton()

@@ -5,6 +5,8 @@
 // whole) or, for the random ones, by the relaxation's bound, which their
 // plans meet (they almost all have the integer round-up property).
 
+#include "core/cutting/cutplan.h"
+
 #include <QString>
 #include <QVector>
 
@@ -35,5 +37,10 @@ PackInstance uniformInstance(std::mt19937 &random, const QString &family, int pi
 // kerf), uniform 20-100 of 150 (120 to 1000 pieces), 150-200 of
 // 1000 (100 or 120 pieces), and 200 pieces of 20-35 % of the bar.
 QVector<PackInstance> instanceFamilies(int count, unsigned seed);
+
+// WINDOWS windows of 250 sizes (whole centimetres, a few sizes common, most
+// rare) in 8 series of 5 profile codes each, every window cut into 20
+// pieces (frame, sash, mullion and glazing beads).
+QVector<CutCode> windowProject(int windows, unsigned seed);
 
 } // namespace tarvex::test

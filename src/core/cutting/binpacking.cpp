@@ -825,13 +825,8 @@ PackResult pack(const std::vector<Size> &givenSizes, Size givenCapacity, const P
     PackResult result;
     if (givenSizes.empty())
         return result;
-    // Sizes with a common divisor pack as their quotients into the capacity's
-    // quotient rounded down: the same plans, found on smaller numbers.
-    Size divisor = 0;
-    for (Size s : givenSizes)
-        divisor = std::gcd(divisor, s);
-    std::vector<Size> sizes(givenSizes.size());
-    std::transform(givenSizes.begin(), givenSizes.end(), sizes.begin(), [&](Size s) { return s / divisor; });
+    const Size divisor = commonDivisor(givenSizes);
+    const std::vector<Size> sizes = dividedBy(givenSizes, divisor);
     const Size capacity = givenCapacity / divisor;
     result.bins = packScaled(sizes, capacity, options, result.bounds);
     order(result.bins, givenSizes, givenCapacity);

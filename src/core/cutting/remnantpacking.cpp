@@ -68,14 +68,9 @@ PackResult packWithRemnants(const std::vector<Size> &givenSizes, Size givenCapac
     PackResult plain = pack(givenSizes, givenCapacity, options);
     if (givenSizes.empty())
         return plain;
-    Size divisor = 0;
-    for (Size s : givenSizes)
-        divisor = std::gcd(divisor, s);
-    std::vector<Size> sizes(givenSizes.size());
-    std::transform(givenSizes.begin(), givenSizes.end(), sizes.begin(), [&](Size s) { return s / divisor; });
-    std::vector<Size> remnantCapacity(givenRemnants.size());
-    std::transform(
-        givenRemnants.begin(), givenRemnants.end(), remnantCapacity.begin(), [&](Size c) { return c / divisor; });
+    const Size divisor = commonDivisor(givenSizes);
+    const std::vector<Size> sizes = dividedBy(givenSizes, divisor);
+    const std::vector<Size> remnantCapacity = dividedBy(givenRemnants, divisor);
     const RemnantKinds kinds(remnantCapacity, *std::min_element(sizes.begin(), sizes.end()));
     if (kinds.capacity.empty())
         return plain;

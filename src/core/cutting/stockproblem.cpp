@@ -226,4 +226,19 @@ Bins SizeGroups::binsOf(const PatternPlan &plan) const
     return bins;
 }
 
+Size commonDivisor(const std::vector<Size> &sizes)
+{
+    Size divisor = 0;
+    for (Size s : sizes)
+        divisor = std::gcd(divisor, s);
+    return divisor;
+}
+
+std::vector<Size> dividedBy(const std::vector<Size> &sizes, Size divisor)
+{
+    std::vector<Size> quotients(sizes.size());
+    std::transform(sizes.begin(), sizes.end(), quotients.begin(), [&](Size s) { return s / divisor; });
+    return quotients;
+}
+
 } // namespace tarvex::packing

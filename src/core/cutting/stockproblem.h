@@ -71,6 +71,11 @@ void mergePlans(PatternPlan &plan, const PatternPlan &other);
 // (from the bars with the most free space first); bars left empty go.
 void dropSurplus(PatternPlan &plan, const StockProblem &problem);
 
+// Sizes with a common divisor pack as their quotients into the capacity's
+// quotient rounded down: the same plans, found on smaller numbers.
+Size commonDivisor(const std::vector<Size> &sizes);
+std::vector<Size> dividedBy(const std::vector<Size> &sizes, Size divisor); // rounded down
+
 // First-fit decreasing of the demands into bars of the first kind: a plan
 // for any rest.
 PatternPlan firstFitPlan(const StockProblem &problem);
