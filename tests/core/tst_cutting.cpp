@@ -553,6 +553,12 @@ private slots:
         QVERIFY(cut.out.contains(QRegularExpression("确认下料完成: 记录余料 \\d+ 段, 取走余料 1 段")));
         QCOMPARE(queryRows("SELECT ID FROM lcRemnant WHERE 工程 = '库存'"), QStringList());
         QCOMPARE(queryRows("SELECT COUNT(*) FROM lcRemnant WHERE 工程 = 'P' AND 长度 < 0.5"), QStringList {"0"});
+
+        // The number said is the new row's, not the highest one taken.
+        sqlExec("INSERT INTO lcRemnant (ID, 代号, 长度) VALUES (900, 'KF602', 1)");
+        const QString added = runCli(home, {"remnants", "add", "KF602", "2.5"}).out;
+        const int id = added.section(' ', 1, 1).section(':', 0, 0).toInt();
+        QCOMPARE(queryRows("SELECT 长度 FROM lcRemnant WHERE ID = " + QString::number(id)), QStringList {"2.5"});
     }
 
     void cliOutputsAndStockTable()

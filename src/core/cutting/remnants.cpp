@@ -71,9 +71,11 @@ qint64 addRemnant(QSqlDatabase db, const Remnant &remnant)
         throw Error(problem);
     qint64 id = 0;
     inTransaction(db, [&] {
-        const QSqlQuery query = sqlExec(
-            QStringLiteral("INSERT INTO lcRemnant (代号,长度,工程,日期) VALUES(?,?,?,?)"), rowValues(remnant), db);
-        id = sqlScalar(QStringLiteral("SELECT MAX(ID) FROM lcRemnant"), {}, db).toLongLong();
+        // The number given to this row, not the highest one: on a server another
+        // workstation may add a remnant at the same moment.
+        id = sqlScalar(QStringLiteral("INSERT INTO lcRemnant (代号,长度,工程,日期) VALUES(?,?,?,?) RETURNING ID"),
+            rowValues(remnant), db)
+                 .toLongLong();
     });
     return id;
 }
