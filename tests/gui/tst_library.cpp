@@ -451,8 +451,8 @@ private slots:
         main.actions().settings->trigger();
         auto *settings = main.findChild<QWidget *>("setForm");
         QVERIFY(settings);
-        QCOMPARE(tabOrder(settings, {"Text1", "Command3", "Text2", "Command4", "Command1", "Command2"}),
-            (QStringList {"Text1", "Command3", "Text2", "Command4", "Command1", "Command2"}));
+        QCOMPARE(tabOrder(settings, {"Text1", "Command3", "Text2", "Command4", "Combo1", "Command1", "Command2"}),
+            (QStringList {"Text1", "Command3", "Text2", "Command4", "Combo1", "Command1", "Command2"}));
         // A small window of its own size offers no maximize button.
         QVERIFY(!settings->parentWidget()->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
     }

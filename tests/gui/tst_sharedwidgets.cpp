@@ -9,6 +9,7 @@
 #include "gui/common/forms.h"
 #include "gui/prices/disform.h"
 #include "gui/settings/frmabout.h"
+#include "gui/settings/setform.h"
 #include "gui/settings/sysinfodialog.h"
 #include "gui/viewer/dataform.h"
 #include "testsupport.h"
@@ -18,6 +19,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -345,6 +347,120 @@ private slots:
         QCOMPARE(readPathSettings(iniPath()).libraryFolder, lib);
         QVERIFY(errorOf([&] { LibraryConnection made(library); }).isEmpty());
         CloseChildWindows();
+    }
+
+    void setFormStoresTheEngineChoice_data()
+    {
+        QTest::addColumn<QByteArray>("db");
+        QTest::addColumn<QString>("choice");
+        QTest::addColumn<QString>("conninfo");
+        QTest::addColumn<QByteArray>("stored");
+        const QByteArray server = "[db]\r\nengine=postgresql\r\nconninfo=host=a dbname=t\r\nseat=s1\r\n";
+        QTest::newRow("file to server") << QByteArray() << "PostgreSQL 服务器"
+                                        << " host=b dbname=t "
+                                        << QByteArray("\r\n[db]\r\nengine=postgresql\r\nconninfo=host=b dbname=t\r\n"
+                                                      "seat=\r\nlibrary=server\r\n");
+        QTest::newRow("other server") << server << "PostgreSQL 服务器"
+                                      << "host=b dbname=t"
+                                      << QByteArray("[db]\r\nengine=postgresql\r\nconninfo=host=b dbname=t\r\n"
+                                                    "seat=s1\r\nlibrary=server\r\n");
+        // The connection string is kept for a later return to the server.
+        QTest::newRow("back to file") << server << "SQLite 文件"
+                                      << "host=a dbname=t"
+                                      << QByteArray("[db]\r\nengine=sqlite\r\nconninfo=host=a dbname=t\r\n"
+                                                    "seat=s1\r\nlibrary=server\r\n");
+    }
+
+    void setFormStoresTheEngineChoice()
+    {
+        QFETCH(QByteArray, db);
+        QFETCH(QString, choice);
+        QFETCH(QString, conninfo);
+        QFETCH(QByteArray, stored);
+        TestHome home;
+        const QByteArray paths = "[sysPath]\r\npath1=\r\npath2=\r\n";
+        writeFile(home.file("cs.ini"), paths + db);
+        SetForm form;
+        auto *engine = child<QComboBox>(&form, "Combo1");
+        auto *text3 = child<QLineEdit>(&form, "Text3");
+        QCOMPARE(comboItems(engine), (QStringList {"SQLite 文件", "PostgreSQL 服务器"}));
+        QCOMPARE(engine->currentText(), QString::fromUtf8(db.isEmpty() ? "SQLite 文件" : "PostgreSQL 服务器"));
+        QCOMPARE(text3->text(), QString::fromUtf8(db.isEmpty() ? "" : "host=a dbname=t"));
+        choose(engine, choice);
+        const bool server = choice.startsWith("PostgreSQL");
+        QCOMPARE(text3->isEnabled(), server);
+        QCOMPARE(child<QPushButton>(&form, "Command5")->isEnabled(), server);
+        text3->setText(conninfo);
+        child<QPushButton>(&form, "Command1")->click();
+        QCOMPARE(home.messages().texts(), QStringList {"设置成功!重新启动软件后生效!"});
+        QCOMPARE(readFile(home.file("cs.ini")), paths + stored);
+        QCOMPARE(text3->text(), conninfo.trimmed());
+    }
+
+    void setFormRefusesAServerItCannotReach_data()
+    {
+        QTest::addColumn<QString>("conninfo");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("password") << "host=b dbname=t password=secret"
+                                  << "连接字符串中不能写密码: 请把密码写在 ~/.pgpass (或 PGPASSFILE 指定的文件) 中";
+        QTest::newRow("empty") << " "
+                               << "没有填写数据库服务器的连接字符串 (cs.ini 中 db 节的 conninfo)";
+    }
+
+    // Refused before anything is asked or written, and not sent to a server.
+    void setFormRefusesAServerItCannotReach()
+    {
+        QFETCH(QString, conninfo);
+        QFETCH(QString, reason);
+        TestHome home;
+        writeFile(home.file("cs.ini"), "[sysPath]\r\npath1=/nowhere\r\npath2=\r\n");
+        const QByteArray before = readFile(home.file("cs.ini"));
+        SetForm form;
+        choose(child<QComboBox>(&form, "Combo1"), "PostgreSQL 服务器");
+        typeInto(&form, {{"Text3", conninfo}});
+        child<QPushButton>(&form, "Command1")->click();
+        child<QPushButton>(&form, "Command5")->click();
+        QCOMPARE(home.messages().texts(), (QStringList {"当前错误:" + reason, "连接失败: " + reason}));
+        for (const auto &shown : home.messages().shown())
+            QVERIFY(shown.kind == ScriptedMessages::Kind::Warning);
+        QCOMPARE(readFile(home.file("cs.ini")), before);
+    }
+
+    void testConnectionSaysWhetherTheServerAnswers_data()
+    {
+        QTest::addColumn<bool>("listening");
+        QTest::newRow("nothing listens") << false;
+        QTest::newRow("test server") << true;
+    }
+
+    void testConnectionSaysWhetherTheServerAnswers()
+    {
+        QFETCH(bool, listening);
+        if (listening && qEnvironmentVariableIsEmpty("TARVEX_TEST_SERVER"))
+            QSKIP("no test server (TARVEX_TEST_SERVER)");
+        TestHome home;
+        const QByteArray before = readFile(home.file("cs.ini"));
+        SetForm form;
+        choose(child<QComboBox>(&form, "Combo1"), "PostgreSQL 服务器");
+        const QString conninfo
+            = listening ? testServerConninfo() : "host=127.0.0.1 port=1 dbname=tarvex user=tarvex connect_timeout=5";
+        typeInto(&form, {{"Text3", conninfo}});
+        child<QPushButton>(&form, "Command5")->click();
+        QCOMPARE(home.messages().shown().size(), 1);
+        const ScriptedMessages::Shown said = home.messages().shown().first();
+        if (listening) {
+            QVERIFY2(said.text.startsWith("连接成功: 数据库服务器 ") && said.text.contains("(PostgreSQL "),
+                qPrintable(said.text));
+            QVERIFY(said.kind == ScriptedMessages::Kind::Information);
+        } else {
+            QVERIFY2(said.text.startsWith("连接失败: 无法连接数据库服务器 127.0.0.1:1 上的数据库 tarvex, "
+                                          "服务器没有响应或拒绝连接: ")
+                    && said.text.contains("Connection refused"),
+                qPrintable(said.text));
+            QVERIFY(said.kind == ScriptedMessages::Kind::Warning);
+        }
+        // A test stores nothing.
+        QCOMPARE(readFile(home.file("cs.ini")), before);
     }
 
     void aboutBoxAndSystemInformation()

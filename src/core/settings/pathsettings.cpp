@@ -52,7 +52,7 @@ QString savePathSettings(const QString &iniFile, const PathSettings &settings)
     return QStringLiteral("设置成功!重新启动软件后生效!");
 }
 
-QStringList folderProblems(const PathSettings &settings)
+QStringList folderProblems(const PathSettings &settings, std::optional<Engine> engine)
 {
     QStringList problems;
     const struct {
@@ -61,9 +61,8 @@ QStringList folderProblems(const PathSettings &settings)
         QString file;
         bool fileNeeded;
     } folders[] = {
-        // A server's working data needs no file.
         {"报价数据库路径", settings.dataFolder, Database::fileName(),
-            readDatabaseSettings(iniPath()).engine == Engine::Sqlite},
+            engine.value_or(readDatabaseSettings(iniPath()).engine) == Engine::Sqlite},
         {"图库数据库路径", settings.libraryFolder, libraryFileName(), false},
     };
     for (const auto &f : folders) {

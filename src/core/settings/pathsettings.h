@@ -1,6 +1,10 @@
 #pragma once
 
+#include "core/common/db/engine.h"
+
 #include <QString>
+
+#include <optional>
 
 namespace tarvex {
 
@@ -21,8 +25,10 @@ QString cleanFolderText(const QString &text);
 // folder that does not exist or cannot be written, a data folder without
 // newdb.sqlite (an empty one would be made), a library folder that cannot
 // hold xltDb.sqlite. Empty when both are fine. A library folder that could
-// hold the file but has none is libraryToCreate's business.
-QStringList folderProblems(const PathSettings &settings);
+// hold the file but has none is libraryToCreate's business. The engine is
+// the one about to be stored (default: the one in cs.ini); a server's
+// working data needs no newdb.sqlite.
+QStringList folderProblems(const PathSettings &settings, std::optional<Engine> engine = std::nullopt);
 
 // The library file the library folder lacks, when it is a folder one can be
 // made in (and not the program folder, which makes its own); empty text

@@ -4,10 +4,12 @@
 #include "core/common/io/paths.h"
 #include "core/common/messages.h"
 #include "core/library/libraryfile.h"
+#include "core/settings/enginesettings.h"
 #include "core/settings/pathsettings.h"
 #include "gui/common/filedialogs.h"
 #include "gui/common/forms.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -38,7 +40,7 @@ SetForm::SetForm(QWidget *parent)
     setWindowTitle(QStringLiteral("系统设置"));
     auto *layout = new QVBoxLayout(this);
     // Made in the order Tab takes: each path followed by its own button,
-    // then 确定 and 关闭.
+    // then the engine, its connection string, 测试连接, 确定 and 关闭.
     const struct {
         const char *frame;
         const char *caption;
@@ -64,6 +66,27 @@ SetForm::SetForm(QWidget *parent)
         connect(browseButton, &QPushButton::clicked, this, [this, text] { browse(text); });
         connect(text, &QLineEdit::returnPressed, this, &SetForm::save);
     }
+    auto *server = new QGroupBox(QStringLiteral("数据库"), this);
+    server->setObjectName(QStringLiteral("Frame3"));
+    auto *serverLines = new QVBoxLayout(server);
+    m_engine = new QComboBox(server);
+    m_engine->setObjectName(QStringLiteral("Combo1"));
+    for (Engine engine : {Engine::Sqlite, Engine::Server})
+        m_engine->addItem(engineName(engine), engineKey(engine));
+    serverLines->addWidget(m_engine);
+    auto *conninfoLine = new QHBoxLayout;
+    m_conninfo = new QLineEdit(server);
+    m_conninfo->setObjectName(QStringLiteral("Text3"));
+    m_conninfo->setPlaceholderText(QStringLiteral("host=… port=5432 dbname=… user=…"));
+    m_test = makeButton(QStringLiteral("Command5"), QStringLiteral("测试连接"), server);
+    conninfoLine->addWidget(m_conninfo, 1);
+    conninfoLine->addWidget(m_test);
+    serverLines->addLayout(conninfoLine);
+    layout->addWidget(server);
+    connect(m_engine, &QComboBox::currentIndexChanged, this, &SetForm::showEngine);
+    connect(m_test, &QPushButton::clicked, this, &SetForm::testConnection);
+    connect(m_conninfo, &QLineEdit::returnPressed, this, &SetForm::save);
+
     auto *buttons = new QHBoxLayout;
     QPushButton *ok = makeButton(QStringLiteral("Command1"), QStringLiteral("确定"), this);
     QPushButton *cancel = makeButton(QStringLiteral("Command2"), QStringLiteral("关闭"), this);
@@ -78,6 +101,32 @@ SetForm::SetForm(QWidget *parent)
     const PathSettings settings = readPathSettings(iniPath());
     m_text1->setText(settings.dataFolder);
     m_text2->setText(settings.libraryFolder);
+    const DatabaseSettings database = readDatabaseSettings(iniPath());
+    m_engine->setCurrentIndex(m_engine->findData(engineKey(database.engine)));
+    m_conninfo->setText(database.conninfo);
+    showEngine();
+}
+
+Engine SetForm::typedEngine() const
+{
+    return m_engine->currentData().toString() == engineKey(Engine::Server) ? Engine::Server : Engine::Sqlite;
+}
+
+// A file needs no connection string: the field stays as written, unused.
+void SetForm::showEngine()
+{
+    const bool server = typedEngine() == Engine::Server;
+    m_conninfo->setEnabled(server);
+    m_test->setEnabled(server);
+}
+
+void SetForm::testConnection()
+{
+    try {
+        messages().information(testServerConnection(m_conninfo->text()));
+    } catch (const Error &e) {
+        messages().warning(QStringLiteral("连接失败: ") + e.message());
+    }
 }
 
 void SetForm::browse(QLineEdit *target)
@@ -90,17 +139,25 @@ void SetForm::browse(QLineEdit *target)
 void SetForm::save()
 {
     const PathSettings typed {m_text1->text(), m_text2->text()};
+    const Engine engine = typedEngine();
+    // A server that could never be reached is refused before anything is asked.
+    if (const QString problem = engineChoiceProblem(engine, m_conninfo->text()); !problem.isEmpty()) {
+        reportError(problem);
+        return;
+    }
     // Stored when the user insists: the folder may be one still to come.
-    const QStringList problems = folderProblems(typed);
+    const QStringList problems = folderProblems(typed, engine);
     if (!problems.isEmpty()
         && !messages().warningQuestion(problems.join(QLatin1Char('\n')) + QStringLiteral("\n\n是否仍然保存?")))
         return;
     try {
+        saveEngineChoice(iniPath(), engine, m_conninfo->text());
         QString message = savePathSettings(iniPath(), typed);
         // The boxes show what was stored.
         const PathSettings stored = readPathSettings(iniPath());
         m_text1->setText(stored.dataFolder);
         m_text2->setText(stored.libraryFolder);
+        m_conninfo->setText(readDatabaseSettings(iniPath()).conninfo);
         const QString library = libraryToCreate(stored);
         if (!library.isEmpty()
             && messages().question(

@@ -1,13 +1,17 @@
 #pragma once
 
+#include "core/common/db/engine.h"
+
 #include <QWidget>
 
+class QComboBox;
 class QLineEdit;
 class QPushButton;
 
 namespace tarvex {
 
-// The settings dialog (setForm): the data and library folders of cs.ini,
+// The settings dialog (setForm): the data and library folders of cs.ini and
+// the database engine (a file, or a firm's server by its connection string),
 // which take effect at the next start.
 class SetForm : public QWidget {
     Q_OBJECT
@@ -18,9 +22,15 @@ private:
     void browse(QLineEdit *target);
     void save();
     void closeForm();
+    void testConnection();
+    void showEngine();
+    Engine typedEngine() const;
 
     QLineEdit *m_text1 = nullptr;
     QLineEdit *m_text2 = nullptr;
+    QComboBox *m_engine = nullptr;
+    QLineEdit *m_conninfo = nullptr;
+    QPushButton *m_test = nullptr;
 };
 
 } // namespace tarvex
