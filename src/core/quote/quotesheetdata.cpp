@@ -3,6 +3,7 @@
 #include "core/common/db/database.h"
 #include "core/common/db/dialect.h"
 #include "core/common/numbers.h"
+#include "core/common/yesno.h"
 #include "core/quote/lcprice.h"
 #include "core/quote/quotecalculation.h"
 
@@ -46,13 +47,14 @@ QList<QVariantList> profileRows(const QuoteRun &run)
 
 bool flagFromText(const QString &text, bool *ok)
 {
-    const QString t = text.trimmed().toLower();
-    const bool isTrue = t == QLatin1String("true") || t == QLatin1String("-1") || t == QLatin1String("1")
-        || t == QStringLiteral("是");
-    const bool isFalse = t == QLatin1String("false") || t == QLatin1String("0") || t == QStringLiteral("否");
+    bool yes = false;
+    bool read = readYesNo(text, &yes);
+    // A sheet may also hold a spreadsheet's own True, -1.
+    if (!read && text.trimmed() == QLatin1String("-1"))
+        read = yes = true;
     if (ok)
-        *ok = isTrue || isFalse;
-    return isTrue;
+        *ok = read;
+    return yes;
 }
 
 QVariant lossCell(const QString &text)
