@@ -10,6 +10,7 @@
 #include "testsupport.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QPrinter>
 #include <QProgressBar>
@@ -127,6 +128,18 @@ private slots:
         QVERIFY(!confirm->isEnabled());
         const QStringList kept = queryRows("SELECT ID FROM lcRemnant ORDER BY 代号, 长度 DESC, ID");
         QVERIFY(!kept.isEmpty());
+
+        // The same plan (without the remnants) confirmed again from another
+        // window asks once more; No keeps the stock as it is.
+        CutForm again;
+        again.findChild<QCheckBox *>(QStringLiteral("Check1"))->setChecked(false);
+        QVERIFY(computeAndWait(&again));
+        home.messages().answerQuestion(true);
+        QVERIFY(!again.confirmCut());
+        QVERIFY2(home.messages().lastText().contains(QStringLiteral("确认过 (工程 ")),
+            qPrintable(home.messages().lastText()));
+        QVERIFY(home.messages().lastText().endsWith(QStringLiteral("是否仍要再次确认?")));
+        QCOMPARE(queryRows("SELECT ID FROM lcRemnant ORDER BY 代号, 长度 DESC, ID"), kept);
 
         // The remnant window lists them; a deletion asks, and No keeps the row.
         RemnantForm remnants(form);

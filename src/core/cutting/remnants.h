@@ -3,6 +3,7 @@
 // The remnant stock (余料库): offcuts long enough to be used again, kept in
 // the table lcRemnant of the working database until a plan takes them.
 
+#include "core/common/error.h"
 #include "core/cutting/cutplan.h"
 
 #include <QDate>
@@ -38,11 +39,22 @@ struct CutConfirmation {
     int kept = 0; // offcuts recorded as remnants
     int taken = 0; // remnants the plan used, removed
 };
+// A plan confirmed before for the same project: nothing changes.
+class RepeatedConfirmation : public Error {
+public:
+    using Error::Error;
+};
+
+enum class ConfirmAgain { Refuse, Allow };
+
 // The plan is being cut ("确认下料"): its offcuts to keep become remnants
 // and the remnants it takes leave the stock, in one transaction. When a
 // remnant it takes is no longer there as the plan knew it, nothing changes
-// and Error names it.
-CutConfirmation confirmCutPlan(QSqlDatabase db, const CutPlan &plan, const QString &project, const QDate &date);
+// and Error names it. The same plan (the same bars, piece by piece) of the
+// same project confirmed before throws RepeatedConfirmation, unless again
+// allows it: a second confirmation would record its offcuts twice.
+CutConfirmation confirmCutPlan(QSqlDatabase db, const CutPlan &plan, const QString &project, const QDate &date,
+    ConfirmAgain again = ConfirmAgain::Refuse);
 // "确认下料完成: 记录余料 3 段, 取走余料 1 段"
 QString confirmationText(const CutConfirmation &done);
 
