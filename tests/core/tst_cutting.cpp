@@ -546,6 +546,10 @@ private slots:
         QCOMPARE(runCli(home, {"remnants", "remove", "1", "2", "--yes"}).err,
             QStringLiteral("当前错误:余料库中没有编号为 2 的余料\n"));
         QVERIFY(runCli(home, {"remnants", "list"}).out.contains(QStringLiteral("1\tKF601\t5.900\t库存\t")));
+        // The remnant window's lengths in millimetres, on either engine.
+        QSqlQuery grid = sqlExec(remnantGridQuery(CutUnit::Millimetre));
+        QVERIFY(grid.next());
+        QCOMPARE(grid.value(2).toDouble(), 5900.0);
 
         const CliResult cut = runCli(home, {"cut", "--code", "KF601", "--use-remnants", "--confirm", "--project", "P"});
         QCOMPARE(cut.status, 0);

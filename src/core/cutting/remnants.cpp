@@ -74,10 +74,22 @@ QVector<Remnant> readRemnants(QSqlDatabase db)
     return remnants;
 }
 
-QString remnantGridQuery()
+QString remnantGridQuery(CutUnit unit)
 {
-    return QStringLiteral(
-        "SELECT ID AS 编号, 代号, 长度 AS 长度m, 工程, 日期 FROM lcRemnant ORDER BY 代号, 长度 DESC, ID");
+    // Rounded in the query, so no binary noise of the product shows.
+    const QString length = unit == CutUnit::Millimetre ? QStringLiteral("ROUND(长度*10000)/10 AS 长度mm")
+                                                       : QStringLiteral("长度 AS 长度m");
+    return QStringLiteral("SELECT ID AS 编号, 代号, ") + length
+        + QStringLiteral(", 工程, 日期 FROM lcRemnant ORDER BY 代号, 长度 DESC, ID");
+}
+
+bool parseRemnantLength(const QString &text, CutUnit unit, double *metres, QString *error)
+{
+    if (!parseCutLength(text, QStringLiteral("长度(") + unitName(unit) + QLatin1Char(')'), metres, error))
+        return false;
+    if (unit == CutUnit::Millimetre)
+        *metres /= 1000;
+    return true;
 }
 
 QString checkRemnant(const Remnant &remnant)

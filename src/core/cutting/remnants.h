@@ -13,8 +13,11 @@ namespace tarvex {
 
 // Every remnant, by code, then longest first.
 QVector<Remnant> readRemnants(QSqlDatabase db);
-// The same for the grid of the remnant window.
-QString remnantGridQuery();
+// The same for the grid of the remnant window, lengths in the plan's unit
+// (millimetres to a tenth).
+QString remnantGridQuery(CutUnit unit);
+// A length typed in the plan's unit, in metres; the error names the box.
+bool parseRemnantLength(const QString &text, CutUnit unit, double *metres, QString *error);
 
 // Empty when the remnant can be kept; else what is wrong, for the user.
 QString checkRemnant(const Remnant &remnant);
