@@ -54,6 +54,7 @@ CodePlan planCode(const CutCode &code, qint64 stock, const CutSettings &settings
     plan.l1 = packed.bounds.l1;
     plan.l2 = packed.bounds.l2;
     plan.lp = packed.bounds.lp;
+    plan.exact = packed.bounds.exact;
     plan.bars.reserve(qsizetype(packed.bins.size()));
     for (std::size_t b = 0; b < packed.bins.size(); ++b) {
         CutBar bar;
