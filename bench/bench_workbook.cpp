@@ -33,10 +33,11 @@ int main(int argc, char *argv[])
             out << windows << " windows\n";
             out << "  text listing (floor)  " << beside(floor, floor) << '\n';
             out << "  workbook              " << beside(written, floor)
-                << QStringLiteral("  %1x the first size; system %2 s, user %3x the first size's\n")
+                << QStringLiteral("  %1x the first size; system %2 s, user %3x the first size's; wall %4 s\n")
                        .arg(written.cpu / firstCpu, 0, 'f', 2)
                        .arg(written.system, 0, 'f', 2)
-                       .arg((written.cpu - written.system) / (firstCpu - firstSystem), 0, 'f', 2);
+                       .arg((written.cpu - written.system) / (firstCpu - firstSystem), 0, 'f', 2)
+                       .arg(written.wall, 0, 'f', 1);
             if (!args.oldCli.isEmpty()) {
                 const Cost old
                     = measure(home.command(quote + QStringList {QStringLiteral("--xlsx"), book}, args.oldCli));

@@ -83,6 +83,7 @@ int cmdCut(Context &context)
     line.option("xlsx", "FILE", "输出 Excel 下料工作簿");
     line.flag("use-remnants", "先用余料库中的余料, 再用新料");
     line.flag("confirm", "确认下料: 记录本方案的余料, 取走本方案用掉的余料");
+    line.flag("again", "与 --confirm 一起: 同一工程的同一方案已确认过时仍再次确认");
     line.option("project", "NAME", "确认下料时记入余料的工程名称");
     if (const auto stop = line.parse(0, 0))
         return *stop;
@@ -113,10 +114,14 @@ int cmdCut(Context &context)
         if (json != QLatin1String("-"))
             writeSummary(context.out, plan);
         if (line.isSet("confirm")) {
-            const CutConfirmation done
-                = confirmCutPlan(Database::shared(), plan, line.value("project").trimmed(), QDate::currentDate());
+            const CutConfirmation done = confirmCutPlan(Database::shared(), plan, line.value("project").trimmed(),
+                QDate::currentDate(), line.isSet("again") ? ConfirmAgain::Allow : ConfirmAgain::Refuse);
             (json == QLatin1String("-") ? context.err : context.out) << confirmationText(done) << Qt::endl;
         }
+    } catch (const RepeatedConfirmation &e) {
+        context.err << QStringLiteral("当前错误:") << e.message() << '\n'
+                    << QStringLiteral("确实要再次按此方案下料时, 加 --again") << Qt::endl;
+        return 1;
     } catch (const Error &e) {
         context.err << QStringLiteral("当前错误:") << e.message() << Qt::endl;
         return 1;

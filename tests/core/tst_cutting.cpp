@@ -546,6 +546,10 @@ private slots:
         QCOMPARE(runCli(home, {"remnants", "remove", "1", "2", "--yes"}).err,
             QStringLiteral("当前错误:余料库中没有编号为 2 的余料\n"));
         QVERIFY(runCli(home, {"remnants", "list"}).out.contains(QStringLiteral("1\tKF601\t5.900\t库存\t")));
+        // The remnant window's lengths in millimetres, on either engine.
+        QSqlQuery grid = sqlExec(remnantGridQuery(CutUnit::Millimetre));
+        QVERIFY(grid.next());
+        QCOMPARE(grid.value(2).toDouble(), 5900.0);
 
         const CliResult cut = runCli(home, {"cut", "--code", "KF601", "--use-remnants", "--confirm", "--project", "P"});
         QCOMPARE(cut.status, 0);
@@ -553,6 +557,23 @@ private slots:
         QVERIFY(cut.out.contains(QRegularExpression("确认下料完成: 记录余料 \\d+ 段, 取走余料 1 段")));
         QCOMPARE(queryRows("SELECT ID FROM lcRemnant WHERE 工程 = '库存'"), QStringList());
         QCOMPARE(queryRows("SELECT COUNT(*) FROM lcRemnant WHERE 工程 = 'P' AND 长度 < 0.5"), QStringList {"0"});
+
+        // The same plan of the same project confirmed again records nothing,
+        // unless asked for.
+        const QStringList confirm {"cut", "--code", "KF602", "--confirm", "--project", "Q"};
+        QCOMPARE(runCli(home, confirm).status, 0);
+        const QStringList kept = queryRows("SELECT ID, 长度 FROM lcRemnant ORDER BY ID");
+        const CliResult repeated = runCli(home, confirm);
+        QCOMPARE(repeated.status, 1);
+        QVERIFY2(
+            repeated.err.startsWith(QStringLiteral("当前错误:此下料方案已于 ")
+                + QDate::currentDate().toString(Qt::ISODate)
+                + QStringLiteral(" 确认过 (工程 Q),未再次确认,余料库没有改变\n确实要再次按此方案下料时, 加 --again")),
+            qPrintable(repeated.err));
+        QCOMPARE(queryRows("SELECT ID, 长度 FROM lcRemnant ORDER BY ID"), kept);
+        QCOMPARE(runCli(home, {"cut", "--code", "KF602", "--confirm", "--project", "R"}).status, 0);
+        QCOMPARE(runCli(home, confirm + QStringList {"--again"}).status, 0);
+        QCOMPARE(queryRows("SELECT COUNT(*) FROM lcCutConfirmed WHERE 工程 = 'Q'"), QStringList {"2"});
 
         // The number said is the new row's, not the highest one taken.
         sqlExec("INSERT INTO lcRemnant (ID, 代号, 长度) VALUES (900, 'KF602', 1)");

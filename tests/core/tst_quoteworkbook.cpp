@@ -5,6 +5,7 @@
 #include "core/common/numbers.h"
 #include "core/document/sheetnames.h"
 #include "core/document/workbooklimits.h"
+#include "core/document/workbookscratch.h"
 #include "core/quote/quoteworkbook.h"
 #include "core/quote/sheetrounding.h"
 #include "quotefixture.h"
@@ -17,6 +18,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QStorageInfo>
 #include <QTest>
 
 #include <sys/resource.h>
@@ -562,6 +564,48 @@ private slots:
         writeQuoteWorkbook(path, run, QuoteDetails());
         QCOMPARE(XlsxBook(path).sheetNames(), QStringList({"材料明细表"}));
         QCOMPARE(QDir(home.path()).entryList({"*.xlsx*"}, QDir::Files), QStringList({"q.xlsx"}));
+    }
+
+    void libraryFilesGoToAMemoryFolderWithRoom_data()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<qint64>("bytes");
+        QTest::addColumn<bool>("inMemory");
+        QTest::newRow("tmpfs with room") << "/dev/shm" << qint64(1) << true;
+        QTest::newRow("tmpfs without room") << "/dev/shm" << (qint64(1) << 60) << false;
+        QTest::newRow("missing folder") << "/no/such/folder" << qint64(1) << false;
+        QTest::newRow("disk folder") << QDir::tempPath() << qint64(1) << false;
+    }
+
+    void libraryFilesGoToAMemoryFolderWithRoom()
+    {
+        QFETCH(QString, folder);
+        QFETCH(qint64, bytes);
+        QFETCH(bool, inMemory);
+        if (QStorageInfo(QStringLiteral("/dev/shm")).fileSystemType() != "tmpfs"
+            || QStorageInfo(QDir::tempPath()).fileSystemType() == "tmpfs")
+            QSKIP("needs /dev/shm on tmpfs and the temp folder on a disk");
+        QString made;
+        {
+            const WorkbookScratch scratch(bytes, {folder});
+            QVERIFY(scratch.isValid());
+            made = scratch.path();
+            QCOMPARE(scratch.inMemory(), inMemory);
+            QVERIFY2(made.startsWith((inMemory ? folder : QDir::tempPath()) + '/'), qPrintable(made));
+            scratch.checkRoom(QStringLiteral("q.xlsx"));
+        }
+        QVERIFY(!QFileInfo::exists(made));
+
+        // Writing stops, naming the file and the folder, while the folder
+        // still has the room the library's last writes need.
+        const WorkbookScratch full(1, {folder}, qint64(1) << 62);
+        try {
+            full.checkRoom(QStringLiteral("q.xlsx"));
+            QFAIL("no error");
+        } catch (const Error &e) {
+            QCOMPARE(e.message().left(e.message().indexOf(QStringLiteral("(只剩"))),
+                QStringLiteral("无法写入文件 q.xlsx: 临时文件夹 %1 空间不足").arg(full.path()));
+        }
     }
 
     void cliWritesTheWorkbookOrSaysWhy()

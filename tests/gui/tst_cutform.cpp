@@ -10,6 +10,7 @@
 #include "testsupport.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QPrinter>
 #include <QProgressBar>
@@ -128,6 +129,18 @@ private slots:
         const QStringList kept = queryRows("SELECT ID FROM lcRemnant ORDER BY 代号, 长度 DESC, ID");
         QVERIFY(!kept.isEmpty());
 
+        // The same plan (without the remnants) confirmed again from another
+        // window asks once more; No keeps the stock as it is.
+        CutForm again;
+        again.findChild<QCheckBox *>(QStringLiteral("Check1"))->setChecked(false);
+        QVERIFY(computeAndWait(&again));
+        home.messages().answerQuestion(true);
+        QVERIFY(!again.confirmCut());
+        QVERIFY2(home.messages().lastText().contains(QStringLiteral("确认过 (工程 ")),
+            qPrintable(home.messages().lastText()));
+        QVERIFY(home.messages().lastText().endsWith(QStringLiteral("是否仍要再次确认?")));
+        QCOMPARE(queryRows("SELECT ID FROM lcRemnant ORDER BY 代号, 长度 DESC, ID"), kept);
+
         // The remnant window lists them; a deletion asks, and No keeps the row.
         RemnantForm remnants(form);
         QCOMPARE(remnants.grid()->rows() - 1, kept.size());
@@ -137,6 +150,45 @@ private slots:
         home.messages().answerQuestion(true);
         QVERIFY(remnants.removeRemnant());
         QCOMPARE(queryRows("SELECT ID FROM lcRemnant ORDER BY 代号, 长度 DESC, ID"), kept.mid(1));
+    }
+
+    void remnantWindowInThePlanUnit_data()
+    {
+        QTest::addColumn<QString>("unit");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("mm") << ""
+                            << "1234.5"
+                            << "1234.5";
+        QTest::newRow("m") << "m"
+                           << "1.2345"
+                           << "1.2345";
+    }
+
+    // Lengths are typed and shown in cs.ini's cut/unit, kept in metres.
+    void remnantWindowInThePlanUnit()
+    {
+        QFETCH(QString, unit);
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
+        TestHome home;
+        if (!unit.isEmpty())
+            QVERIFY(WriteIni(home.file("cs.ini"), "cut", "unit", unit));
+        sqlExec("INSERT INTO lcRemnant (代号, 长度, 工程, 日期) VALUES ('KF601', 2.1, 'P', '2026-01-05')");
+        RemnantForm form;
+        const QString name = unit.isEmpty() ? QStringLiteral("mm") : unit;
+        QCOMPARE(form.grid()->headerText(2), QStringLiteral("长度") + name);
+        QCOMPARE(form.grid()->textMatrix(1, 2), unit.isEmpty() ? QStringLiteral("2100") : QStringLiteral("2.1"));
+        form.grid()->setRow(1);
+        auto *box = form.findChild<QLineEdit *>(QStringLiteral("Text2"));
+        QCOMPARE(box->text(), form.grid()->textMatrix(1, 2));
+        box->setText(typed);
+        QVERIFY(form.updateRemnant());
+        QCOMPARE(queryRows("SELECT 长度 FROM lcRemnant"), QStringList {"1.2345"});
+        QCOMPARE(form.grid()->textMatrix(1, 2), shown);
+        box->setText("x");
+        QVERIFY(!form.updateRemnant());
+        QCOMPARE(home.messages().lastText(), QStringLiteral("长度(%1)不是数字: \"x\"").arg(name));
     }
 
     void emptyProjectAndDisabledButton()

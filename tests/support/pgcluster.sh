@@ -11,6 +11,8 @@
 # As root, the server runs as the user postgres (initdb refuses root), so
 # DIR must lie where that user can reach it (not under /root).
 # TARVEX_SKIP_SERVER=1 starts nothing; the suites then skip their server rows.
+# PGCLUSTER_OPTIONS adds server options after the test run's own (the last
+# given wins), e.g. "-c fsync=on -c synchronous_commit=on" for a benchmark.
 set -euo pipefail
 
 action=${1:?start or stop}
@@ -55,7 +57,7 @@ case "$action" in
     # One login must give its password (the tests of a wrong one); the others are trusted.
     as_server sed -i '1i local all tarvex_login scram-sha-256' "$dir/data/pg_hba.conf"
     if ! as_server "$bin/pg_ctl" -D "$dir/data" -w -t 60 -l "$dir/server.log" \
-        -o "-c listen_addresses= -k $dir -p 5432 -c fsync=off -c full_page_writes=off -c synchronous_commit=off -c max_connections=200" \
+        -o "-c listen_addresses= -k $dir -p 5432 -c fsync=off -c full_page_writes=off -c synchronous_commit=off -c max_connections=200 ${PGCLUSTER_OPTIONS:-}" \
         start >/dev/null; then
       cat "$dir/server.log" >&2 || true
       exit 1

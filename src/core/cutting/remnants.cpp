@@ -3,6 +3,7 @@
 #include "core/common/db/database.h"
 #include "core/common/error.h"
 
+#include <QCryptographicHash>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -37,6 +38,30 @@ QString described(const Remnant &r)
         + QLatin1Char(')');
 }
 
+// What makes two plans the same plan: every bar of every code, with its
+// stock, the remnant it is cut from and each piece's window and length.
+QString planDigest(const CutPlan &plan)
+{
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    auto add = [&hash](const QString &text) {
+        hash.addData(text.toUtf8());
+        hash.addData(QByteArrayView("\t"));
+    };
+    for (const CodePlan &code : plan.codes) {
+        add(code.code);
+        for (const CutBar &bar : code.bars) {
+            add(QStringLiteral("bar %1 %2 %3").arg(bar.length).arg(bar.offcut).arg(bar.remnant ? bar.remnant->id : 0));
+            for (int cut : bar.cuts) {
+                const CutPiece &piece = code.pieces[cut];
+                add(piece.series);
+                add(piece.window);
+                add(QString::number(toCutUnits(piece.length)));
+            }
+        }
+    }
+    return QString::fromLatin1(hash.result().toHex());
+}
+
 } // namespace
 
 QVector<Remnant> readRemnants(QSqlDatabase db)
@@ -49,10 +74,22 @@ QVector<Remnant> readRemnants(QSqlDatabase db)
     return remnants;
 }
 
-QString remnantGridQuery()
+QString remnantGridQuery(CutUnit unit)
 {
-    return QStringLiteral(
-        "SELECT ID AS 编号, 代号, 长度 AS 长度m, 工程, 日期 FROM lcRemnant ORDER BY 代号, 长度 DESC, ID");
+    // Rounded in the query, so no binary noise of the product shows.
+    const QString length = unit == CutUnit::Millimetre ? QStringLiteral("ROUND(长度*10000)/10 AS 长度mm")
+                                                       : QStringLiteral("长度 AS 长度m");
+    return QStringLiteral("SELECT ID AS 编号, 代号, ") + length
+        + QStringLiteral(", 工程, 日期 FROM lcRemnant ORDER BY 代号, 长度 DESC, ID");
+}
+
+bool parseRemnantLength(const QString &text, CutUnit unit, double *metres, QString *error)
+{
+    if (!parseCutLength(text, QStringLiteral("长度(") + unitName(unit) + QLatin1Char(')'), metres, error))
+        return false;
+    if (unit == CutUnit::Millimetre)
+        *metres /= 1000;
+    return true;
 }
 
 QString checkRemnant(const Remnant &remnant)
@@ -129,11 +166,19 @@ QVector<Remnant> offcutsToKeep(const CutPlan &plan, const QString &project, cons
     return kept;
 }
 
-CutConfirmation confirmCutPlan(QSqlDatabase db, const CutPlan &plan, const QString &project, const QDate &date)
+CutConfirmation confirmCutPlan(
+    QSqlDatabase db, const CutPlan &plan, const QString &project, const QDate &date, ConfirmAgain again)
 {
     CutConfirmation done;
     const QVector<Remnant> kept = offcutsToKeep(plan, project, date);
-    inTransaction(db, [&] {
+    const QString digest = planDigest(plan);
+    inWriteTransaction(db, [&] {
+        const QVariant before = sqlScalar(
+            QStringLiteral("SELECT MIN(日期) FROM lcCutConfirmed WHERE 方案=? AND 工程=?"), {digest, project}, db);
+        if (!before.isNull() && again == ConfirmAgain::Refuse)
+            throw RepeatedConfirmation(
+                QStringLiteral("此下料方案已于 %1 确认过 (工程 %2),未再次确认,余料库没有改变")
+                    .arg(before.toString(), project.isEmpty() ? QStringLiteral("未命名") : project));
         QSqlQuery take(db);
         take.prepare(QStringLiteral("DELETE FROM lcRemnant WHERE ID=? AND 代号=? AND ABS(长度-?) < ?"));
         for (const CodePlan &code : plan.codes) {
@@ -161,6 +206,8 @@ CutConfirmation confirmCutPlan(QSqlDatabase db, const CutPlan &plan, const QStri
                 throw Error(QStringLiteral("无法记录余料 ") + r.code + QStringLiteral(": ") + keep.lastError().text());
             ++done.kept;
         }
+        sqlExec(QStringLiteral("INSERT INTO lcCutConfirmed (工程,方案,日期) VALUES(?,?,?)"),
+            {project, digest, date.toString(Qt::ISODate)}, db);
     });
     return done;
 }

@@ -3,6 +3,7 @@
 // The remnant stock (余料库): offcuts long enough to be used again, kept in
 // the table lcRemnant of the working database until a plan takes them.
 
+#include "core/common/error.h"
 #include "core/cutting/cutplan.h"
 
 #include <QDate>
@@ -12,8 +13,11 @@ namespace tarvex {
 
 // Every remnant, by code, then longest first.
 QVector<Remnant> readRemnants(QSqlDatabase db);
-// The same for the grid of the remnant window.
-QString remnantGridQuery();
+// The same for the grid of the remnant window, lengths in the plan's unit
+// (millimetres to a tenth).
+QString remnantGridQuery(CutUnit unit);
+// A length typed in the plan's unit, in metres; the error names the box.
+bool parseRemnantLength(const QString &text, CutUnit unit, double *metres, QString *error);
 
 // Empty when the remnant can be kept; else what is wrong, for the user.
 QString checkRemnant(const Remnant &remnant);
@@ -38,11 +42,22 @@ struct CutConfirmation {
     int kept = 0; // offcuts recorded as remnants
     int taken = 0; // remnants the plan used, removed
 };
+// A plan confirmed before for the same project: nothing changes.
+class RepeatedConfirmation : public Error {
+public:
+    using Error::Error;
+};
+
+enum class ConfirmAgain { Refuse, Allow };
+
 // The plan is being cut ("确认下料"): its offcuts to keep become remnants
 // and the remnants it takes leave the stock, in one transaction. When a
 // remnant it takes is no longer there as the plan knew it, nothing changes
-// and Error names it.
-CutConfirmation confirmCutPlan(QSqlDatabase db, const CutPlan &plan, const QString &project, const QDate &date);
+// and Error names it. The same plan (the same bars, piece by piece) of the
+// same project confirmed before throws RepeatedConfirmation, unless again
+// allows it: a second confirmation would record its offcuts twice.
+CutConfirmation confirmCutPlan(QSqlDatabase db, const CutPlan &plan, const QString &project, const QDate &date,
+    ConfirmAgain again = ConfirmAgain::Refuse);
 // "确认下料完成: 记录余料 3 段, 取走余料 1 段"
 QString confirmationText(const CutConfirmation &done);
 

@@ -5,6 +5,7 @@
 #include "core/common/io/savefile.h"
 #include "core/document/sheetnames.h"
 #include "core/document/workbooklimits.h"
+#include "core/document/workbookscratch.h"
 #include "core/quote/quotebook_p.h"
 
 #include <QDateTime>
@@ -234,14 +235,14 @@ struct BookPart {
 // once its sheet is written, so a project of tens of thousands of windows
 // does not hold its figures twice. Errors name the part's target.
 void writeBook(const BookPart &part, const QVector<QuoteItem> &items, QVector<QuoteItem> *giveUp,
-    const QuoteDetails &details, const QByteArray &tmpdir, SheetWriter &cells, int &done,
+    const QuoteDetails &details, WorkbookScratch &tmpdir, SheetWriter &cells, int &done,
     const std::function<void(int)> &progress)
 {
     // Written row by row: a sheet's cells leave memory as soon as its next
     // row begins, and the written rows wait in a temporary file per sheet.
     lxw_workbook_options options {};
     options.constant_memory = LXW_TRUE;
-    options.tmpdir = const_cast<char *>(tmpdir.constData());
+    options.tmpdir = tmpdir.libraryPath();
     std::unique_ptr<lxw_workbook, WorkbookFree> book(
         workbook_new_opt(QFile::encodeName(part.built).constData(), &options));
     if (!book)
@@ -275,6 +276,7 @@ void writeBook(const BookPart &part, const QVector<QuoteItem> &items, QVector<Qu
         priceExcel(cells, formats, items.at(i), details, ranges, done, progress);
         if (giveUp)
             (*giveUp)[i] = QuoteItem();
+        tmpdir.checkRoom(part.target);
     }
     const lxw_error closed = workbook_close(book.release());
     if (closed != LXW_NO_ERROR)
@@ -292,7 +294,12 @@ QuoteWorkbooks writeBooks(const QString &path, const QVector<QuoteItem> &items, 
     QTemporaryDir scratch;
     if (!scratch.isValid())
         throw Error(QStringLiteral("无法创建临时文件夹: ") + scratch.errorString());
-    const QByteArray tmpdir = QFile::encodeName(scratch.path());
+    // The library's files of one workbook live until it is closed: a sheet
+    // of a window is about 36 KB of text.
+    constexpr qint64 kSheetBytes = 64 * 1024;
+    WorkbookScratch tmpdir(kSheetBytes * std::min<qsizetype>(items.size() + 1, perWorkbook + 1));
+    if (!tmpdir.isValid())
+        throw Error(QStringLiteral("无法创建临时文件夹: ") + tmpdir.errorString());
     QuoteWorkbooks written;
     written.paths = count > 1 ? quoteWorkbookPartPaths(path, count) : QStringList {path};
     // Every part is built aside before any is put in place: a failure

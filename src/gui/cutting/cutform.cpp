@@ -461,7 +461,14 @@ bool CutForm::confirmCut()
     if (!messages().confirmDeletion(question))
         return false;
     try {
-        const CutConfirmation done = confirmCutPlan(Database::shared(), current, project, today);
+        CutConfirmation done;
+        try {
+            done = confirmCutPlan(Database::shared(), current, project, today);
+        } catch (const RepeatedConfirmation &e) {
+            if (!messages().confirmDeletion(e.message() + QStringLiteral("\n是否仍要再次确认?")))
+                return false;
+            done = confirmCutPlan(Database::shared(), current, project, today, ConfirmAgain::Allow);
+        }
         m_confirmed = true;
         m_confirm->setEnabled(false);
         messages().information(confirmationText(done));

@@ -2,6 +2,7 @@
 
 #include "core/common/db/database.h"
 #include "core/common/error.h"
+#include "core/common/io/paths.h"
 #include "core/common/messages.h"
 #include "core/cutting/remnants.h"
 #include "gui/common/flexgrid.h"
@@ -28,6 +29,7 @@ enum Column { Id, Code, Length, Project, Date };
 
 RemnantForm::RemnantForm(QWidget *parent)
     : QDialog(parent)
+    , m_unit(readCutSettings(iniPath()).unit)
     , m_grid(new FlexGrid)
     , m_code(new QLineEdit)
     , m_length(new QLineEdit)
@@ -41,12 +43,13 @@ RemnantForm::RemnantForm(QWidget *parent)
     connect(m_grid, &FlexGrid::currentCellChanged, this, [this](int row, int) { showRow(row); });
 
     auto *boxes = new QGridLayout;
-    const std::pair<const char *, QLineEdit *> fields[]
-        = {{"代号", m_code}, {"长度(m)", m_length}, {"工程", m_project}, {"日期", m_date}};
+    const std::pair<QString, QLineEdit *> fields[]
+        = {{QStringLiteral("代号"), m_code}, {QStringLiteral("长度(") + unitName(m_unit) + QLatin1Char(')'), m_length},
+            {QStringLiteral("工程"), m_project}, {QStringLiteral("日期"), m_date}};
     int column = 0;
     for (const auto &[label, edit] : fields) {
         edit->setObjectName(QStringLiteral("Text%1").arg(column / 2 + 1));
-        auto *caption = new QLabel(QString::fromUtf8(label));
+        auto *caption = new QLabel(label);
         caption->setBuddy(edit);
         boxes->addWidget(caption, 0, column++);
         boxes->addWidget(edit, 0, column++);
@@ -80,7 +83,7 @@ RemnantForm::RemnantForm(QWidget *parent)
 
 void RemnantForm::reload(qint64 selectId)
 {
-    m_grid->load(remnantGridQuery(), Database::shared());
+    m_grid->load(remnantGridQuery(m_unit), Database::shared());
     for (int row = 1; selectId > 0 && row < m_grid->rows(); ++row) {
         if (m_grid->textMatrix(row, Id).toLongLong() == selectId) {
             m_grid->setRow(row);
@@ -115,7 +118,7 @@ bool RemnantForm::readBoxes(Remnant &r) const
     r.project = m_project->text().trimmed();
     r.date = m_date->text().trimmed();
     QString problem;
-    if (parseCutLength(m_length->text(), QStringLiteral("长度"), &r.length, &problem))
+    if (parseRemnantLength(m_length->text(), m_unit, &r.length, &problem))
         problem = checkRemnant(r);
     if (problem.isEmpty() && !QDate::fromString(r.date, Qt::ISODate).isValid())
         problem = QStringLiteral("日期应为 YYYY-MM-DD: ") + r.date;

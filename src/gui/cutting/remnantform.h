@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/cutting/cutsettings.h"
+
 #include <QDialog>
 
 class QLineEdit;
@@ -11,7 +13,8 @@ struct Remnant;
 
 // "余料库": the remnants kept for later plans, one row each, and the boxes
 // to add one by hand, change the chosen one or delete it (after asking,
-// 否 the default).
+// 否 the default). Lengths are shown and typed in the plan's unit (cs.ini
+// cut/unit) and kept in metres.
 class RemnantForm : public QDialog {
     Q_OBJECT
 public:
@@ -33,6 +36,7 @@ private:
     bool readBoxes(Remnant &remnant) const;
     qint64 chosenId() const;
 
+    CutUnit m_unit;
     FlexGrid *m_grid;
     QLineEdit *m_code;
     QLineEdit *m_length;
