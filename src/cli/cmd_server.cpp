@@ -154,8 +154,12 @@ int cmdServer(Context &context)
         {
             {"init", "", "在服务器上建立或升级共享数据 (模式 tarvex) 和角色 tarvex_reader、tarvex_editor", initServer},
             {"seat", "", "在服务器上建立本工作站的工作区", createSeat},
-            {"push", "", "把本机的价格表、定尺 (newdb.sqlite) 和图库 (xltDb.sqlite) 复制到服务器", push},
-            {"pull", "", "把服务器的价格表、定尺和图库复制到本机的文件 (离开公司时用)", pull},
+            {"push", "",
+                "把本机的价格表、定尺、余料 (newdb.sqlite) 和图库 (xltDb.sqlite) 复制到服务器, "
+                "补上服务器没有的报价记录",
+                push},
+            {"pull", "", "把服务器的价格表、定尺、余料和图库复制到本机的文件, 补上本机没有的报价记录 (离开公司时用)",
+                pull},
         },
         QStringLiteral("用法: tarvex-cli [--home DIR] server 子命令 [选项]\n"
                        "服务器由 cs.ini 中 [db] conninfo 指明 (或 --conninfo); 密码写在 ~/.pgpass 中.\n"));

@@ -29,6 +29,20 @@ QStringList workingRows()
     return rows;
 }
 
+// The keys and indexes of the working tables, as the database states them
+// (a load on a server builds them again after its rows are in).
+QStringList workingIndexes()
+{
+    if (!onTestServer())
+        return queryRows(
+            QStringLiteral("SELECT sql FROM sqlite_master WHERE type='index' AND sql IS NOT NULL ORDER BY name"));
+    return queryRows(
+               QStringLiteral("SELECT indexdef FROM pg_indexes WHERE schemaname=current_schema() ORDER BY indexname"))
+        + queryRows(
+            QStringLiteral("SELECT conname FROM pg_constraint WHERE connamespace=current_schema()::text::regnamespace "
+                           "ORDER BY conname"));
+}
+
 QString loadError(const QString &path)
 {
     return errorOf([&] { loadRawDataFile(path); });
@@ -55,7 +69,10 @@ private slots:
                                             "3|1|密封胶条|EPDM||5.4\r\n"
                                             "4|2|70推拉窗€|TC1|2.4|2.52\r\n");
         writeFile(home.file("in.xdt"), encodeGbk(text));
+        const QStringList indexes = workingIndexes();
+        QVERIFY(indexes.size() >= 6);
         loadRawDataFile(home.file("in.xdt"));
+        QCOMPARE(workingIndexes(), indexes);
         const QStringList loaded = workingRows();
         QCOMPARE(loaded,
             QStringList({"LcTemp:1|KF'601|1250", "LcTemp:1|KF602|1e-07", "BlTemp:1|5+12A'+5中空玻璃|1.476",
@@ -144,9 +161,11 @@ private slots:
         TestHome home;
         home.loadDemoProject();
         const QStringList before = workingRows();
+        const QStringList indexes = workingIndexes();
         writeFile(home.file("bad.xdt"), bytes);
         QTEST(loadError(home.file("bad.xdt")), "message");
         QCOMPARE(workingRows(), before);
+        QCOMPARE(workingIndexes(), indexes);
     }
 
     void failedLoadChangesNothingAndNamesTheLineOrFile()

@@ -166,13 +166,7 @@ private slots:
         const QString gone = errorOf([&] { saveGlass(glass, EntryMode::Modify); });
         QVERIFY2(gone.startsWith("该记录已被其他用户删除: ") && gone.contains("玻璃单价表"), qPrintable(gone));
 
-        sqlExec("DO $$ BEGIN IF NOT EXISTS (SELECT 1 FROM pg_roles WHERE rolname = 'clerk') THEN "
-                "CREATE ROLE clerk LOGIN IN ROLE tarvex_reader; END IF; END $$",
-            {}, testServerAdmin());
-        sqlExec("GRANT ALL ON SCHEMA seat1 TO clerk; GRANT ALL ON ALL TABLES IN SCHEMA seat1 TO clerk", {},
-            testServerAdmin());
-        writeFile(home.file("cs.ini"), readFile(home.file("cs.ini")).replace("user=tarvex", "user=clerk"));
-        home.reopen();
+        home.logInAsReader();
         const QString refused = errorOf([&] { saveGlass(glass, EntryMode::Add); });
         QVERIFY2(refused.startsWith("没有修改价格表的权限: ") && refused.contains("玻璃单价表"), qPrintable(refused));
         QVERIFY(errorOf([] { clearPriceTable(priceTable(PriceTableId::Glass)); }).startsWith("没有修改价格表的权限"));

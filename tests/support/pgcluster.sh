@@ -10,6 +10,8 @@
 # As root, the server runs as the user postgres (initdb refuses root), so
 # DIR must lie where that user can reach it (not under /root).
 # TARVEX_SKIP_SERVER=1 starts nothing; the suites then skip their server rows.
+# PGCLUSTER_OPTIONS adds server options after the test run's own (the last
+# given wins), e.g. "-c fsync=on -c synchronous_commit=on" for a benchmark.
 set -euo pipefail
 
 action=${1:?start or stop}
@@ -52,7 +54,7 @@ case "$action" in
     as_server "$bin/initdb" -D "$dir/data" -U tarvex --auth=trust --encoding=UTF8 --locale=C.UTF-8 --no-sync \
       >"$dir/initdb.log" 2>&1 || { cat "$dir/initdb.log" >&2; exit 1; }
     if ! as_server "$bin/pg_ctl" -D "$dir/data" -w -t 60 -l "$dir/server.log" \
-        -o "-c listen_addresses= -k $dir -p 5432 -c fsync=off -c full_page_writes=off -c synchronous_commit=off -c max_connections=200" \
+        -o "-c listen_addresses= -k $dir -p 5432 -c fsync=off -c full_page_writes=off -c synchronous_commit=off -c max_connections=200 ${PGCLUSTER_OPTIONS:-}" \
         start >/dev/null; then
       cat "$dir/server.log" >&2 || true
       exit 1

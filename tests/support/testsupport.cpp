@@ -172,6 +172,18 @@ void TestHome::loadDemoProject()
     loadRawDataFile(sourcePath(QStringLiteral("data/demo/demo.xdt")));
 }
 
+void TestHome::logInAsReader()
+{
+    sqlExec(QStringLiteral("DO $$ BEGIN IF NOT EXISTS (SELECT 1 FROM pg_roles WHERE rolname = 'clerk') THEN "
+                           "CREATE ROLE clerk LOGIN IN ROLE tarvex_reader; END IF; END $$"),
+        {}, testServerAdmin());
+    sqlExec(QStringLiteral("GRANT ALL ON SCHEMA seat1 TO clerk; GRANT ALL ON ALL TABLES IN SCHEMA seat1 TO clerk"), {},
+        testServerAdmin());
+    writeFile(
+        file(QStringLiteral("cs.ini")), readFile(file(QStringLiteral("cs.ini"))).replace("user=tarvex", "user=clerk"));
+    reopen();
+}
+
 QString sourcePath(const QString &relative)
 {
     return QDir(QStringLiteral(TARVEX_SOURCE_DIR)).filePath(relative);

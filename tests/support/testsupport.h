@@ -62,6 +62,9 @@ public:
     // The demo price tables and demo project, as scripts/run loads them.
     void loadDemoPrices();
     void loadDemoProject();
+    // On the test server: this seat reopened as the login clerk, which may
+    // read and quote only (role tarvex_reader).
+    void logInAsReader();
 
 private:
     QTemporaryDir m_dir;

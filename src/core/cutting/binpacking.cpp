@@ -1,5 +1,6 @@
 #include "core/cutting/binpacking.h"
 
+#include "core/cutting/arcflow.h"
 #include "core/cutting/branchprice.h"
 #include "core/cutting/patternip.h"
 #include "core/cutting/patternlp.h"
@@ -759,6 +760,21 @@ void solveByPatterns(Stage &stage)
         stage.offer(groups.binsOf(plan));
 }
 
+// Short bars (in units after the common divisor): the exact model over the
+// fills of a bar finds the plan at the bound, or proves that the bound
+// cannot be met.
+void solveByArcFlow(Stage &stage)
+{
+    const SizeGroups groups(stage.sizes);
+    const StockProblem problem = groups.problem(stage.capacity);
+    PatternPlan plan = groups.patternsOf(stage.best, stage.sizes);
+    const ArcFlowOutcome outcome = searchArcFlow(problem, plan, stage.target(), kIntegerNodes);
+    if (outcome.improved)
+        stage.offer(groups.binsOf(plan));
+    if (outcome.proven)
+        stage.bounds.exact = int(stage.best.size());
+}
+
 // The work the search over the bins may spend on one code: about a second.
 constexpr long kSearchWork = 400'000'000;
 
@@ -812,6 +828,8 @@ Bins packScaled(const std::vector<Size> &sizes, Size capacity, const PackOptions
     }
     if (!stage.done())
         solveByPatterns(stage);
+    if (!stage.done() && capacity <= kArcFlowCapacity && sizes.size() <= kSmallSet)
+        solveByArcFlow(stage);
     if (!stage.done() && sizes.size() <= kSmallSet)
         improveBySearch(stage);
     bounds = stage.bounds;

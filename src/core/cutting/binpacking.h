@@ -23,7 +23,8 @@ struct Bounds {
     int l1 = 0;
     int l2 = 0;
     int lp = 0;
-    int best() const { return std::max({l1, l2, lp}); }
+    int exact = 0; // the optimum itself, when an exact search proved it
+    int best() const { return std::max({l1, l2, lp, exact}); }
 };
 Bounds lowerBounds(const std::vector<std::int64_t> &sizes, std::int64_t capacity);
 

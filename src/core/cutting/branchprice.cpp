@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <numeric>
 #include <set>
 
@@ -13,6 +14,26 @@ namespace {
 
 constexpr double kWhole = 1e-6; // how far from a whole number a count may lie
 constexpr double kDearPricing = 4e6; // cells of the knapsack's table
+
+// A node of the search: the node above it and what it adds to that node's
+// plan. The branches of a node share it, so a deep search keeps each
+// node's additions once rather than a whole plan per branch.
+struct Node {
+    std::shared_ptr<const Node> above;
+    PatternPlan added;
+
+    PatternPlan plan() const
+    {
+        std::vector<const Node *> chain;
+        for (const Node *n = this; n; n = n->above.get())
+            chain.push_back(n);
+        PatternPlan p;
+        for (auto it = chain.rbegin(); it != chain.rend(); ++it)
+            p.insert(p.end(), (*it)->added.begin(), (*it)->added.end());
+        return p;
+    }
+};
+using NodePtr = std::shared_ptr<const Node>;
 
 bool covered(const StockProblem &rest)
 {
@@ -36,8 +57,9 @@ public:
     bool done() const { return m_bestCost <= m_target + 1e-9; }
 
     // Explores a node; appends its branches to open (the first to explore last).
-    void visit(const PatternPlan &fixed, std::vector<PatternPlan> &open)
+    void visit(const NodePtr &node, std::vector<NodePtr> &open)
     {
+        const PatternPlan fixed = node->plan();
         StockProblem rest;
         if (!residual(m_problem, fixed, rest))
             return;
@@ -63,19 +85,20 @@ public:
 
         const std::vector<Pattern> &patterns = m_lp.patterns();
         const std::vector<double> x = m_lp.usage();
-        PatternPlan down = fixed;
+        PatternPlan wholes;
         std::vector<int> fractional;
         for (std::size_t c = 0; c < patterns.size(); ++c) {
             const int whole = int(std::floor(x[c] + kWhole));
             if (whole > 0)
-                down.push_back({patterns[c], whole});
+                wholes.push_back({patterns[c], whole});
             if (x[c] - whole > kWhole)
                 fractional.push_back(int(c));
         }
         // The rounded relaxation, its rest by first fit: a plan at once.
         StockProblem left;
-        if (residual(m_problem, down, left)) {
-            PatternPlan plan = down;
+        PatternPlan plan = fixed;
+        plan.insert(plan.end(), wholes.begin(), wholes.end());
+        if (residual(m_problem, plan, left)) {
             mergePlans(plan, firstFitPlan(left));
             offer(plan);
         }
@@ -89,23 +112,21 @@ public:
         });
         // Besides: one bar of the pattern the relaxation cuts most, the rest
         // left to the relaxation again.
-        if (down.size() > fixed.size() + 1) {
+        if (wholes.size() > 1) {
             std::size_t most = 0;
             for (std::size_t c = 1; c < patterns.size(); ++c)
                 if (x[c] > x[most])
                     most = c;
-            PatternPlan child = fixed;
-            child.push_back({capped(patterns[most], rest.demands), 1});
-            open.push_back(std::move(child));
+            open.push_back(std::make_shared<const Node>(
+                Node {node, PatternPlan {PatternCount {capped(patterns[most], rest.demands), 1}}}));
         }
+        const auto down = std::make_shared<const Node>(Node {node, std::move(wholes)});
         const int n = std::min<int>(m_limits.children, int(fractional.size()));
         for (int k = n; k-- > 0;) {
             const Pattern up = capped(patterns[std::size_t(fractional[std::size_t(k)])], rest.demands);
             if (up.empty())
                 continue;
-            PatternPlan child = down;
-            child.push_back({up, 1});
-            open.push_back(std::move(child));
+            open.push_back(std::make_shared<const Node>(Node {down, PatternPlan {PatternCount {up, 1}}}));
         }
     }
 
@@ -135,13 +156,17 @@ bool branchAndPrice(const StockProblem &problem, PatternLp &lp, PatternPlan &bes
     const PriceLimits &limits, const std::atomic<bool> *cancel)
 {
     Search search(problem, lp, best, target, limits);
-    std::vector<PatternPlan> open {PatternPlan()};
+    std::vector<NodePtr> open {std::make_shared<const Node>()};
     for (int node = 0; node < limits.nodes && !open.empty() && !search.done(); ++node) {
         if (cancel && cancel->load())
             break;
-        const PatternPlan fixed = std::move(open.back());
+        const NodePtr next = std::move(open.back());
         open.pop_back();
-        search.visit(fixed, open);
+        search.visit(next, open);
+        // Branches below the last nodes left to visit are never reached.
+        const std::size_t left = std::size_t(limits.nodes - node - 1);
+        if (open.size() > left)
+            open.erase(open.begin(), open.end() - std::ptrdiff_t(left));
     }
     return search.done();
 }

@@ -45,6 +45,9 @@ QVector<CutCode> readCutCodes(QSqlDatabase db, const QStringList &onlyCodes, boo
     for (const QString &code : onlyCodes)
         wanted.insert(foldedKey(code));
     QVector<CutCode> codes;
+    // Many pieces name the same series and window: one copy of each text.
+    QSet<QString> texts;
+    auto shared = [&texts](const QString &text) { return *texts.insert(text); };
     inTransaction(db, [&] {
         QSqlQuery query = sqlExec(sql, {}, db);
         while (query.next()) {
@@ -61,8 +64,8 @@ QVector<CutCode> readCutCodes(QSqlDatabase db, const QStringList &onlyCodes, boo
             }
             CutPiece piece;
             piece.code = codes.last().code;
-            piece.series = query.value(1).toString();
-            piece.window = query.value(2).toString();
+            piece.series = shared(query.value(1).toString());
+            piece.window = shared(query.value(2).toString());
             piece.length = optionalNumber(query.value(3)).value_or(std::numeric_limits<double>::quiet_NaN());
             codes.last().pieces.append(piece);
         }

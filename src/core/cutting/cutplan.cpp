@@ -30,6 +30,8 @@ CodePlan planCode(const CutCode &code, qint64 stock, const CutSettings &settings
     const qint64 kerf = toCutUnits(settings.kerf);
     const qint64 trim = toCutUnits(settings.trim);
     std::vector<std::int64_t> sizes;
+    sizes.reserve(std::size_t(code.pieces.size()));
+    plan.pieces.reserve(code.pieces.size());
     for (const CutPiece &piece : code.pieces) {
         const qint64 length = std::isfinite(piece.length) ? toCutUnits(piece.length) : 0;
         if (length <= 0) {
@@ -52,8 +54,11 @@ CodePlan planCode(const CutCode &code, qint64 stock, const CutSettings &settings
     plan.l1 = packed.bounds.l1;
     plan.l2 = packed.bounds.l2;
     plan.lp = packed.bounds.lp;
+    plan.exact = packed.bounds.exact;
+    plan.bars.reserve(qsizetype(packed.bins.size()));
     for (std::size_t b = 0; b < packed.bins.size(); ++b) {
         CutBar bar;
+        bar.cuts.reserve(qsizetype(packed.bins[b].size()));
         bar.length = stock;
         if (packed.remnant[b] >= 0) {
             bar.remnant = code.remnants[packed.remnant[b]];

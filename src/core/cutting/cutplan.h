@@ -59,11 +59,13 @@ struct CodePlan {
     QVector<CutPiece> pieces; // the pieces that fit a bar
     QVector<CutBar> bars; // new bars fullest first, then the remnants taken
     // Bounds on the new bars: total length (less the remnants), Martello and
-    // Toth's, and the cutting-stock relaxation's when it was needed.
+    // Toth's, the cutting-stock relaxation's when it was needed, and the
+    // optimum when an exact search proved it.
     int l1 = 0;
     int l2 = 0;
     int lp = 0;
-    int lowerBound() const { return std::max({l1, l2, lp}); }
+    int exact = 0; // the least number itself, where an exact search proved it
+    int lowerBound() const { return std::max({l1, l2, lp, exact}); }
     int newBars() const;
     int remnantBars() const { return int(bars.size()) - newBars(); }
     // No plan can use fewer new bars.

@@ -43,6 +43,51 @@ private:
 
 } // namespace
 
+IntegerResult solveWholeNumbers(const IntegerModel &model, const std::vector<double> &start, double startCost,
+    double target, int nodeLimit, bool wholeCosts)
+{
+    const int columns = int(model.cost.size());
+    const int rows = int(model.rowLower.size());
+    OsiClpSolverInterface solver;
+    solver.messageHandler()->setLogLevel(0);
+    const std::vector<CoinBigIndex> starts(model.starts.begin(), model.starts.end());
+    std::vector<int> lengths;
+    for (int c = 0; c < columns; ++c)
+        lengths.push_back(model.starts[std::size_t(c) + 1] - model.starts[std::size_t(c)]);
+    CoinPackedMatrix matrix(true, rows, columns, CoinBigIndex(model.elements.size()), model.elements.data(),
+        model.rowIndex.data(), starts.data(), lengths.data());
+    solver.loadProblem(matrix, model.colLower.data(), model.colUpper.data(), model.cost.data(), model.rowLower.data(),
+        model.rowUpper.data());
+    for (int c = 0; c < columns; ++c)
+        solver.setInteger(c);
+
+    const std::lock_guard<std::mutex> guard(cbcLock());
+    CoinSeedRandom(1234567);
+    CbcModel cbc(solver);
+    cbc.setLogLevel(0);
+    cbc.messageHandler()->setLogLevel(0);
+    cbc.setNumberThreads(0);
+    cbc.setRandomSeed(1234567);
+    cbc.setMaximumNodes(nodeLimit);
+    if (!start.empty())
+        cbc.setBestSolution(start.data(), int(start.size()), startCost, false);
+    if (wholeCosts) {
+        cbc.setCutoffIncrement(1 - 1e-6);
+        cbc.setAllowableGap(1 - 1e-6);
+    }
+    StopAtTarget stopAtTarget(target);
+    cbc.passInEventHandler(&stopAtTarget);
+    cbc.branchAndBound();
+
+    IntegerResult result;
+    result.proven = (cbc.isProvenOptimal() || cbc.isProvenInfeasible()) && !cbc.isNodeLimitReached()
+        && !cbc.isSecondsLimitReached() && !cbc.isSolutionLimitReached();
+    const double *x = cbc.bestSolution();
+    if (x && cbc.getObjValue() < startCost - 1e-7)
+        result.x.assign(x, x + columns);
+    return result;
+}
+
 bool improveOverPatterns(
     const StockProblem &problem, std::vector<Pattern> patterns, PatternPlan &best, double target, int nodeLimit)
 {
@@ -62,86 +107,62 @@ bool improveOverPatterns(
         if (problem.kinds[k].limited())
             kindRow[k] = rows++;
 
-    OsiClpSolverInterface solver;
-    solver.messageHandler()->setLogLevel(0);
-    std::vector<double> rowLower(std::size_t(rows), -COIN_DBL_MAX), rowUpper(std::size_t(rows), COIN_DBL_MAX);
+    IntegerModel model;
+    model.rowLower.assign(std::size_t(rows), -COIN_DBL_MAX);
+    model.rowUpper.assign(std::size_t(rows), COIN_DBL_MAX);
     for (std::size_t i = 0; i < m; ++i)
-        rowLower[i] = problem.demands[i];
+        model.rowLower[i] = problem.demands[i];
     for (std::size_t k = 0; k < problem.kinds.size(); ++k)
         if (kindRow[k] >= 0)
-            rowUpper[std::size_t(kindRow[k])] = problem.kinds[k].available;
-    std::vector<CoinBigIndex> starts {0};
-    std::vector<int> rowIndex;
-    std::vector<double> elements, colLower, colUpper, cost;
+            model.rowUpper[std::size_t(kindRow[k])] = problem.kinds[k].available;
     for (const Pattern &p : patterns) {
         // More bars of a pattern than its scarcest size needs are never useful.
         double most = 0;
         for (std::size_t i = 0; i < m; ++i) {
             if (p.counts[i] > 0) {
-                rowIndex.push_back(int(i));
-                elements.push_back(p.counts[i]);
+                model.rowIndex.push_back(int(i));
+                model.elements.push_back(p.counts[i]);
                 most = std::max(most, std::ceil(double(problem.demands[i]) / p.counts[i]));
             }
         }
         const StockKind &kind = problem.kinds[std::size_t(p.kind)];
         if (kind.limited()) {
-            rowIndex.push_back(kindRow[std::size_t(p.kind)]);
-            elements.push_back(1);
+            model.rowIndex.push_back(kindRow[std::size_t(p.kind)]);
+            model.elements.push_back(1);
             most = std::min<double>(most, kind.available);
         }
-        starts.push_back(CoinBigIndex(rowIndex.size()));
-        colLower.push_back(0);
-        colUpper.push_back(most);
-        cost.push_back(kind.cost);
+        model.starts.push_back(int(model.rowIndex.size()));
+        model.colLower.push_back(0);
+        model.colUpper.push_back(most);
+        model.cost.push_back(kind.cost);
     }
-    std::vector<int> lengths;
-    for (std::size_t c = 0; c < patterns.size(); ++c)
-        lengths.push_back(int(starts[c + 1] - starts[c]));
-    CoinPackedMatrix matrix(true, rows, int(patterns.size()), CoinBigIndex(elements.size()), elements.data(),
-        rowIndex.data(), starts.data(), lengths.data());
-    solver.loadProblem(matrix, colLower.data(), colUpper.data(), cost.data(), rowLower.data(), rowUpper.data());
-    for (int c = 0; c < int(patterns.size()); ++c)
-        solver.setInteger(c);
 
     std::vector<double> start(patterns.size(), 0);
     for (const PatternCount &pc : best)
         start[std::size_t(index[pc.pattern])] += pc.times;
     const double bestCost = planCost(best, problem);
-
-    const std::lock_guard<std::mutex> guard(cbcLock());
-    CoinSeedRandom(1234567);
-    CbcModel model(solver);
-    model.setLogLevel(0);
-    model.messageHandler()->setLogLevel(0);
-    model.setNumberThreads(0);
-    model.setRandomSeed(1234567);
-    model.setMaximumNodes(nodeLimit);
-    model.setBestSolution(start.data(), int(start.size()), bestCost, false);
-    if (problem.wholeCosts()) {
-        model.setCutoffIncrement(1 - 1e-6);
-        model.setAllowableGap(1 - 1e-6);
-    }
-    StopAtTarget stopAtTarget(target);
-    model.passInEventHandler(&stopAtTarget);
-    model.branchAndBound();
-
-    const double *x = model.bestSolution();
-    if (!x || model.getObjValue() >= bestCost - 1e-7)
+    const IntegerResult result = solveWholeNumbers(model, start, bestCost, target, nodeLimit, problem.wholeCosts());
+    if (result.x.empty())
         return false;
     PatternPlan found;
     for (std::size_t c = 0; c < patterns.size(); ++c) {
-        const int times = int(std::lround(x[c]));
+        const int times = int(std::lround(result.x[c]));
         if (times > 0)
             found.push_back({patterns[c], times});
     }
+    return takeIfCheaper(problem, found, best);
+}
+
+bool takeIfCheaper(const StockProblem &problem, PatternPlan found, PatternPlan &best)
+{
     // The rounding of the solver's values must still cover every demand.
     StockProblem rest;
     if (!residual(problem, found, rest)
         || std::any_of(rest.demands.begin(), rest.demands.end(), [](int d) { return d > 0; })
-        || planCost(found, problem) >= bestCost - 1e-7)
+        || planCost(found, problem) >= planCost(best, problem) - 1e-7)
         return false;
     dropSurplus(found, problem);
-    best = found;
+    best = std::move(found);
     return true;
 }
 

@@ -8,6 +8,9 @@ namespace tarvex {
 
 namespace {
 
+const QStringList kWorkingTables
+    = {QStringLiteral("LcTemp"), QStringLiteral("BlTemp"), QStringLiteral("PjTemp"), QStringLiteral("MjTemp")};
+
 // One bulk insert for every row of a table.
 class Insert {
 public:
@@ -33,7 +36,8 @@ private:
 class WorkingInserts {
 public:
     explicit WorkingInserts(const QSqlDatabase &db)
-        : m_lc(db, QStringLiteral("LcTemp"), {QStringLiteral("ID"), QStringLiteral("代号"), QStringLiteral("长度")})
+        : m_indexes(db, kWorkingTables)
+        , m_lc(db, QStringLiteral("LcTemp"), {QStringLiteral("ID"), QStringLiteral("代号"), QStringLiteral("长度")})
         , m_bl(db, QStringLiteral("BlTemp"), {QStringLiteral("ID"), QStringLiteral("名称"), QStringLiteral("面积")})
         , m_pj(db, QStringLiteral("PjTemp"),
               {QStringLiteral("ID"), QStringLiteral("名称"), QStringLiteral("规格"), QStringLiteral("技术要求"),
@@ -49,6 +53,7 @@ public:
     {
         for (Insert *insert : {&m_lc, &m_bl, &m_pj, &m_mj})
             insert->finish();
+        m_indexes.rebuild();
     }
 
     void add(const XdtRecord &r)
@@ -76,6 +81,7 @@ public:
     RawDataCounts counts;
 
 private:
+    IndexesSetAside m_indexes;
     Insert m_lc;
     Insert m_bl;
     Insert m_pj;
@@ -90,8 +96,8 @@ void clearWorkingTables(const QSqlDatabase &db)
         sqlExec(QStringLiteral("TRUNCATE LcTemp, BlTemp, PjTemp, MjTemp RESTART IDENTITY"), {}, db);
         return;
     }
-    for (const char *table : {"LcTemp", "BlTemp", "PjTemp", "MjTemp"})
-        sqlExec(QStringLiteral("DELETE FROM ") + QLatin1String(table), {}, db);
+    for (const QString &table : kWorkingTables)
+        sqlExec(QStringLiteral("DELETE FROM ") + table, {}, db);
 }
 
 } // namespace

@@ -63,6 +63,20 @@ QString withLiterals(const QString &sql, const QVariantList &values, const QSqlD
     throw DatabaseError(reason, state ? QString::fromLatin1(state) : QString());
 }
 
+// The result of the COPY sent last on the connection, whichever table it
+// filled; nothing when none is on its way.
+void awaitCopy(PGconn *conn, const QSqlDatabase &db)
+{
+    if (PQtransactionStatus(conn) != PQTRANS_ACTIVE)
+        return;
+    PGresult *result = PQgetResult(conn);
+    if (PQresultStatus(result) != PGRES_COMMAND_OK)
+        failCopy(conn, result, db);
+    PQclear(result);
+    while ((result = PQgetResult(conn)))
+        PQclear(result);
+}
+
 } // namespace
 
 QByteArray copyNumber(double value)
@@ -350,10 +364,16 @@ void BulkInsert::execute()
 
 void BulkInsert::finish()
 {
-    if (!m_file)
-        flush();
+    if (m_file)
+        return;
+    flush();
+    if (PGconn *conn = serverHandle(m_db))
+        awaitCopy(conn, m_db);
 }
 
+// A slice goes out without waiting for the server to store it: the rows
+// that follow are read meanwhile, and the result is taken before the
+// connection's next COPY or at finish().
 void BulkInsert::flush()
 {
     if (m_pending.isEmpty())
@@ -361,6 +381,7 @@ void BulkInsert::flush()
     PGconn *conn = serverHandle(m_db);
     if (!conn)
         throw Error(QStringLiteral("数据库未打开"));
+    awaitCopy(conn, m_db);
     PGresult *result = PQexec(conn, m_copy.constData());
     if (PQresultStatus(result) != PGRES_COPY_IN)
         failCopy(conn, result, m_db);
@@ -369,12 +390,51 @@ void BulkInsert::flush()
     m_pending.clear();
     if (PQputCopyEnd(conn, sent ? nullptr : "tarvex: sending failed") != 1)
         failCopy(conn, nullptr, m_db);
-    result = PQgetResult(conn);
-    if (PQresultStatus(result) != PGRES_COMMAND_OK)
-        failCopy(conn, result, m_db);
-    PQclear(result);
-    while ((result = PQgetResult(conn)))
-        PQclear(result);
+}
+
+IndexesSetAside::IndexesSetAside(const QSqlDatabase &db, const QStringList &tables)
+    : m_db(db)
+{
+    if (!onServer(db) || tables.isEmpty())
+        return;
+    QStringList names;
+    for (const QString &table : tables)
+        names.append(QStringLiteral("'%1'").arg(table.toLower()));
+    const QString ours = QStringLiteral("c.relnamespace = current_schema()::text::regnamespace AND c.relname IN (%1) "
+                                        "AND pg_has_role(c.relowner, 'USAGE') "
+                                        "AND NOT EXISTS (SELECT 1 FROM pg_constraint f WHERE f.confrelid = c.oid)")
+                             .arg(names.join(QLatin1Char(',')));
+    QStringList drop;
+    QSqlQuery keys = sqlExec(QStringLiteral("SELECT k.conrelid::regclass::text, quote_ident(k.conname), "
+                                            "pg_get_constraintdef(k.oid) FROM pg_constraint k "
+                                            "JOIN pg_class c ON c.oid = k.conrelid WHERE k.contype IN ('p','u') AND ")
+            + ours,
+        {}, db);
+    while (keys.next()) {
+        const QString table = keys.value(0).toString();
+        const QString name = keys.value(1).toString();
+        drop.append(QStringLiteral("ALTER TABLE %1 DROP CONSTRAINT %2").arg(table, name));
+        m_restore.append(
+            QStringLiteral("ALTER TABLE %1 ADD CONSTRAINT %2 %3").arg(table, name, keys.value(2).toString()));
+    }
+    QSqlQuery indexes = sqlExec(QStringLiteral("SELECT i.indexrelid::regclass::text, pg_get_indexdef(i.indexrelid) "
+                                               "FROM pg_index i JOIN pg_class c ON c.oid = i.indrelid WHERE NOT EXISTS "
+                                               "(SELECT 1 FROM pg_constraint k WHERE k.conindid = i.indexrelid) AND ")
+            + ours,
+        {}, db);
+    while (indexes.next()) {
+        drop.append(QStringLiteral("DROP INDEX ") + indexes.value(0).toString());
+        m_restore.append(indexes.value(1).toString());
+    }
+    for (const QString &sql : drop)
+        sqlExec(sql, {}, db);
+}
+
+void IndexesSetAside::rebuild()
+{
+    for (const QString &sql : std::as_const(m_restore))
+        sqlExec(sql, {}, m_db);
+    m_restore.clear();
 }
 
 } // namespace tarvex

@@ -118,6 +118,23 @@ private:
     QByteArray m_pending; // rows not yet sent
 };
 
+// A server builds an index over rows already there by one sort, much faster
+// than it keeps it up to date row by row: the keys and indexes of tables
+// about to be filled in bulk are set aside and built again from their own
+// definitions by rebuild(), which must run before the caller's transaction
+// is committed (a rollback brings them back by itself). Nothing is set aside
+// on a file, nor where this login does not own the table or another table
+// refers to its key.
+class IndexesSetAside {
+public:
+    IndexesSetAside(const QSqlDatabase &db, const QStringList &tables);
+    void rebuild();
+
+private:
+    QSqlDatabase m_db;
+    QStringList m_restore; // the statements that build them again
+};
+
 // The text COPY reads for a value: shortest decimal form of a double, texts
 // with backslash, tab and line ends escaped.
 QByteArray copyNumber(double value);

@@ -157,15 +157,16 @@ namespace {
 // the file's NOCASE orders them), numbers are doubles, yes/no stays 1/0.
 // The collation named nocase keeps the program's "COLLATE NOCASE" valid and
 // orders citext by bytes; FIRST keeps the first value of its group, Null
-// included, in the order the rows come.
+// included, in the order the rows come (its steps in plpgsql: a function in
+// SQL is started as a query of its own at every row).
 QStringList serverSharedStatements()
 {
     return {
         QStringLiteral("CREATE COLLATION nocase FROM \"C\""),
-        QStringLiteral("CREATE FUNCTION first_step(anyarray, anyelement) RETURNS anyarray LANGUAGE sql IMMUTABLE "
-                       "AS 'SELECT CASE WHEN $1 IS NULL THEN ARRAY[$2] ELSE $1 END'"),
-        QStringLiteral("CREATE FUNCTION first_final(anyarray) RETURNS anyelement LANGUAGE sql IMMUTABLE "
-                       "AS 'SELECT $1[1]'"),
+        QStringLiteral("CREATE FUNCTION first_step(anyarray, anyelement) RETURNS anyarray LANGUAGE plpgsql IMMUTABLE "
+                       "AS 'BEGIN IF $1 IS NULL THEN RETURN ARRAY[$2]; END IF; RETURN $1; END'"),
+        QStringLiteral("CREATE FUNCTION first_final(anyarray) RETURNS anyelement LANGUAGE plpgsql IMMUTABLE "
+                       "AS 'BEGIN RETURN $1[1]; END'"),
         QStringLiteral("CREATE AGGREGATE first(anyelement) (SFUNC = first_step, STYPE = anyarray, "
                        "FINALFUNC = first_final)"),
         QStringLiteral("CREATE TABLE lcName (编号 integer PRIMARY KEY, 系列 citext COLLATE nocase, "
