@@ -10,6 +10,10 @@
 
 #include "core/common/appstate.h"
 #include "core/common/db/database.h"
+#include "core/common/db/libraryschema.h"
+#include "core/common/db/schema.h"
+#include "core/common/db/serverconnection.h"
+#include "core/common/db/serverschema.h"
 #include "core/common/db/sqlscript.h"
 #include "core/common/io/ini.h"
 #include "core/common/io/paths.h"
@@ -473,6 +477,32 @@ int main(int argc, char *argv[])
         settle();
         manual.scrollToAnchor(u"viewer"_s);
         shooter.save(&manual, u"manual.png"_s);
+    }
+
+    // System information of a workstation on a firm's server, when one is
+    // named: TARVEX_SCREENSHOT_SERVER="host=… dbname=… user=…", a login that
+    // may set the database up as server init does.
+    if (const QString server = qEnvironmentVariable("TARVEX_SCREENSHOT_SERVER"); !server.isEmpty()) {
+        {
+            QSqlDatabase admin = openServerConnection(server, {u"public"_s}, u"screenshot-admin"_s);
+            initServerSchema(admin, {workingSchemaPlan(), librarySchemaPlan(QString())});
+        }
+        Database::close(u"screenshot-admin"_s);
+        DatabaseSettings settings;
+        settings.engine = Engine::Server;
+        settings.conninfo = server;
+        settings.seat = u"estimator1"_s;
+        writeDatabaseSettings(iniPath(), settings);
+        Database::openWorking(settings, home.path());
+        runSqlScriptFile(sourcePath(u"data/demo/prices.sql"_s), Database::shared());
+        loadRawDataFile(sourcePath(u"data/demo/demo.xdt"_s));
+        main.actions().about->trigger();
+        if (auto *about = main.findChild<FrmAbout *>(u"frmAbout"_s)) {
+            about->StartSysInfo();
+            if (auto *info = about->findChild<SysInfoDialog *>())
+                shooter.save(info, u"sysinfo-server.png"_s);
+        }
+        closeAll(main);
     }
 
     setMessageService(nullptr);

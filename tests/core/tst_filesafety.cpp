@@ -7,6 +7,7 @@
 #include "core/document/xlsxtable.h"
 #include "core/rawdata/workingtables.h"
 #include "core/rawdata/xdtwriter.h"
+#include "fulldisk.h"
 #include "testsupport.h"
 
 #include <QDir>
@@ -25,37 +26,6 @@ using namespace tarvex;
 using namespace tarvex::test;
 
 namespace {
-
-// A device that takes a few bytes and then fails as a full disk does.
-class FullDisk : public QSaveFile {
-public:
-    explicit FullDisk(const QString &path)
-        : QSaveFile(path)
-    {
-    }
-
-protected:
-    qint64 writeData(const char *data, qint64 size) override
-    {
-        if (m_taken + size > 64) {
-            setErrorString(QStringLiteral("No space left on device"));
-            return -1;
-        }
-        m_taken += size;
-        return QSaveFile::writeData(data, size);
-    }
-
-private:
-    qint64 m_taken = 0;
-};
-
-struct FullDiskScope {
-    FullDiskScope()
-    {
-        setSaveFileMaker([](const QString &path) { return std::make_unique<FullDisk>(path); });
-    }
-    ~FullDiskScope() { setSaveFileMaker({}); }
-};
 
 // Each writer, given the target path; it throws or, for commands, returns
 // their error output.

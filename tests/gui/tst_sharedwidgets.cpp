@@ -3,6 +3,7 @@
 #include "core/common/io/paths.h"
 #include "core/library/libraryfile.h"
 #include "core/settings/pathsettings.h"
+#include "fulldisk.h"
 #include "gui/app/mainform.h"
 #include "gui/common/filedialogs.h"
 #include "gui/common/flexgrid.h"
@@ -31,6 +32,11 @@
 #include <QTest>
 #include <QToolBar>
 #include <QWheelEvent>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 using namespace tarvex;
 using namespace tarvex::test;
@@ -428,39 +434,83 @@ private slots:
 
     void testConnectionSaysWhetherTheServerAnswers_data()
     {
-        QTest::addColumn<bool>("listening");
-        QTest::newRow("nothing listens") << false;
-        QTest::newRow("test server") << true;
+        QTest::addColumn<QString>("server");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("nothing listens") << "host=127.0.0.1 port=1"
+                                         << "连接失败: 无法连接数据库服务器 127.0.0.1:1 上的数据库 tarvex, "
+                                            "服务器没有响应或拒绝连接: connection to server at \"127.0.0.1\", "
+                                            "port 1 failed: Connection refused";
+        QTest::newRow("no answer") << "host=127.0.0.1 port=%1 connect_timeout=2"
+                                   << "连接失败: 无法连接数据库服务器 127.0.0.1:%1 上的数据库 tarvex, "
+                                      "服务器没有响应或拒绝连接: connection to server at \"127.0.0.1\", port %1 "
+                                      "failed: timeout expired";
+        QTest::newRow("test server") << QString() << "连接成功: 数据库服务器 ";
     }
 
+    // The dialog stays live while it waits for the server: the button says
+    // so and takes no second click until the answer is shown.
     void testConnectionSaysWhetherTheServerAnswers()
     {
-        QFETCH(bool, listening);
-        if (listening && qEnvironmentVariableIsEmpty("TARVEX_TEST_SERVER"))
+        QFETCH(QString, server);
+        QFETCH(QString, said);
+        if (server.isEmpty() && qEnvironmentVariableIsEmpty("TARVEX_TEST_SERVER"))
             QSKIP("no test server (TARVEX_TEST_SERVER)");
+        // A port that takes connections and never answers them.
+        const int silent = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address {};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        QVERIFY(::bind(silent, reinterpret_cast<sockaddr *>(&address), length) == 0 && ::listen(silent, 4) == 0
+            && ::getsockname(silent, reinterpret_cast<sockaddr *>(&address), &length) == 0);
+        const QString port = QString::number(ntohs(address.sin_port));
         TestHome home;
         const QByteArray before = readFile(home.file("cs.ini"));
         SetForm form;
         choose(child<QComboBox>(&form, "Combo1"), "PostgreSQL 服务器");
-        const QString conninfo
-            = listening ? testServerConninfo() : "host=127.0.0.1 port=1 dbname=tarvex user=tarvex connect_timeout=5";
-        typeInto(&form, {{"Text3", conninfo}});
-        child<QPushButton>(&form, "Command5")->click();
-        QCOMPARE(home.messages().shown().size(), 1);
-        const ScriptedMessages::Shown said = home.messages().shown().first();
-        if (listening) {
-            QVERIFY2(said.text.startsWith("连接成功: 数据库服务器 ") && said.text.contains("(PostgreSQL "),
-                qPrintable(said.text));
-            QVERIFY(said.kind == ScriptedMessages::Kind::Information);
-        } else {
-            QVERIFY2(said.text.startsWith("连接失败: 无法连接数据库服务器 127.0.0.1:1 上的数据库 tarvex, "
-                                          "服务器没有响应或拒绝连接: ")
-                    && said.text.contains("Connection refused"),
-                qPrintable(said.text));
-            QVERIFY(said.kind == ScriptedMessages::Kind::Warning);
-        }
+        typeInto(&form,
+            {{"Text3",
+                server.isEmpty() ? testServerConninfo()
+                                 : QString(server).replace("%1", port) + " dbname=tarvex user=tarvex"}});
+        auto *test = child<QPushButton>(&form, "Command5");
+        test->click();
+        QCOMPARE(test->text() + '|' + QString::number(test->isEnabled()), QString("正在连接…|0"));
+        QVERIFY(home.messages().shown().isEmpty());
+        QTRY_COMPARE_WITH_TIMEOUT(home.messages().shown().size(), 1, 10000);
+        ::close(silent);
+        const ScriptedMessages::Shown shown = home.messages().shown().first();
+        QVERIFY2(shown.text.startsWith(said.replace("%1", port)), qPrintable(shown.text));
+        QCOMPARE(shown.kind, server.isEmpty() ? ScriptedMessages::Kind::Information : ScriptedMessages::Kind::Warning);
+        QCOMPARE(test->text() + '|' + QString::number(test->isEnabled()), QString("测试连接|1"));
         // A test stores nothing.
         QCOMPARE(readFile(home.file("cs.ini")), before);
+    }
+
+    // The folders and the engine go into cs.ini in one write: one that fails
+    // leaves the file as it was, and the dialog says why.
+    void setFormSavesEverythingInOneWrite()
+    {
+        TestHome home;
+        const QByteArray before = readFile(home.file("cs.ini"));
+        SetForm form;
+        choose(child<QComboBox>(&form, "Combo1"), "PostgreSQL 服务器");
+        typeInto(&form, {{"Text1", home.path()}, {"Text3", "host=b dbname=t"}});
+        {
+            const FullDiskScope full;
+            child<QPushButton>(&form, "Command1")->click();
+            QCOMPARE(full.saves(), 1);
+        }
+        QCOMPARE(readFile(home.file("cs.ini")), before);
+        const FullDiskScope disk(false);
+        child<QPushButton>(&form, "Command1")->click();
+        QCOMPARE(disk.saves(), 1);
+        QCOMPARE(home.messages().texts(),
+            (QStringList {"当前错误:无法写入文件 " + QDir::toNativeSeparators(iniPath()) + ": No space left on device",
+                "设置成功!重新启动软件后生效!"}));
+        QCOMPARE(readFile(home.file("cs.ini")),
+            "[sysPath]\r\npath1=" + home.path().toUtf8()
+                + "\r\npath2=\r\n\r\n[db]\r\nengine=postgresql\r\nconninfo=host=b dbname=t\r\nseat=\r\n"
+                  "library=server\r\n");
     }
 
     void aboutBoxAndSystemInformation()

@@ -2,7 +2,8 @@
 # The throwaway PostgreSQL cluster of a test run: started before the suites
 # that use a server, stopped and removed after them (CTest fixture
 # "server"). The cluster listens on a unix socket in DIR only (no TCP port),
-# trusts local connections and keeps nothing: DIR goes at the end.
+# trusts local connections (but the login tarvex_login, which needs its
+# password) and keeps nothing: DIR goes at the end.
 #
 #   pgcluster.sh start DIR    # a fresh cluster; one left by a killed run is removed first
 #   pgcluster.sh stop DIR
@@ -53,6 +54,8 @@ case "$action" in
     fi
     as_server "$bin/initdb" -D "$dir/data" -U tarvex --auth=trust --encoding=UTF8 --locale=C.UTF-8 --no-sync \
       >"$dir/initdb.log" 2>&1 || { cat "$dir/initdb.log" >&2; exit 1; }
+    # One login must give its password (the tests of a wrong one); the others are trusted.
+    as_server sed -i '1i local all tarvex_login scram-sha-256' "$dir/data/pg_hba.conf"
     if ! as_server "$bin/pg_ctl" -D "$dir/data" -w -t 60 -l "$dir/server.log" \
         -o "-c listen_addresses= -k $dir -p 5432 -c fsync=off -c full_page_writes=off -c synchronous_commit=off -c max_connections=200 ${PGCLUSTER_OPTIONS:-}" \
         start >/dev/null; then

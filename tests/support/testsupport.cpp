@@ -80,6 +80,13 @@ void addEngineRows()
     engineRows = true;
 }
 
+void addServerRow()
+{
+    QTest::addColumn<QString>("engine");
+    QTest::newRow("PostgreSQL") << QStringLiteral("postgresql");
+    engineRows = true;
+}
+
 void useEngineOfRow()
 {
     QFETCH_GLOBAL(QString, engine);

@@ -21,6 +21,8 @@ namespace tarvex::test {
 enum class TestEngine { Sqlite, Server };
 
 void addEngineRows();
+// A suite about the server alone has its row only.
+void addServerRow();
 void useEngineOfRow();
 TestEngine currentEngine();
 inline bool onTestServer()

@@ -3,6 +3,7 @@
 #include "core/common/db/bulkrows.h"
 #include "core/common/db/database.h"
 #include "core/common/db/dialect.h"
+#include "core/common/db/serverconnection.h"
 #include "core/common/error.h"
 #include "core/common/keytext.h"
 #include "core/common/numbers.h"
@@ -567,9 +568,14 @@ private:
     {
         for (const QVariant &value : values)
             query.addBindValue(value);
-        if (!query.exec())
-            throw Error(
-                QStringLiteral("第%1行: %2").arg(line).arg(databaseFailureText(query.lastError(), Database::shared())));
+        if (query.exec())
+            return;
+        const QSqlDatabase db = Database::shared();
+        const QString reason = databaseFailureText(query.lastError(), db);
+        // A lost connection is no fault of the row.
+        if (serverConnectionLost(db))
+            throw Error(reason);
+        throw Error(QStringLiteral("第%1行: %2").arg(line).arg(reason));
     }
 
     const PriceTable &m_table;

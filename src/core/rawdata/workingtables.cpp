@@ -104,8 +104,7 @@ void clearWorkingTables(const QSqlDatabase &db)
 
 void replaceWorkingTables(const RawData &data, QSqlDatabase db)
 {
-    if (!db.isOpen())
-        throw Error(QStringLiteral("数据库未打开"));
+    requireOpen(db);
     inTransaction(db, [&] {
         clearWorkingTables(db);
         WorkingInserts inserts(db);
@@ -144,8 +143,7 @@ void replaceWorkingTables(const RawData &data, QSqlDatabase db)
 
 RawDataCounts loadRawDataFile(const QString &path, QSqlDatabase db, const XdtProgress &progress)
 {
-    if (!db.isOpen())
-        throw Error(QStringLiteral("数据库未打开"));
+    requireOpen(db);
     RawDataCounts counts;
     inTransaction(db, [&] {
         clearWorkingTables(db);

@@ -13,16 +13,21 @@ QString engineChoiceProblem(Engine engine, const QString &conninfo)
     return engine == Engine::Server ? conninfoProblem(conninfo) : QString();
 }
 
-void saveEngineChoice(const QString &iniFile, Engine engine, const QString &conninfo)
+QString saveSettings(const QString &iniFile, const PathSettings &paths, Engine engine, const QString &conninfo)
 {
     if (const QString problem = engineChoiceProblem(engine, conninfo); !problem.isEmpty())
         throw Error(problem);
+    QList<IniSection> sections {pathSettingsSection(paths)};
     DatabaseSettings settings = readDatabaseSettings(iniFile);
-    if (settings.engine == engine && settings.conninfo == conninfo.trimmed())
-        return;
-    settings.engine = engine;
-    settings.conninfo = conninfo;
-    writeDatabaseSettings(iniFile, settings);
+    if (settings.engine != engine || settings.conninfo != conninfo.trimmed()) {
+        settings.engine = engine;
+        settings.conninfo = conninfo;
+        sections.append(databaseSettingsSection(settings));
+    }
+    QString reason;
+    if (!WriteIni(iniFile, sections, &reason))
+        throw Error(reason);
+    return settingsSavedText();
 }
 
 QString testServerConnection(const QString &conninfo)

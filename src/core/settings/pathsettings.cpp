@@ -41,15 +41,25 @@ QString cleanFolderText(const QString &text)
     return clean.trimmed();
 }
 
+IniSection pathSettingsSection(const PathSettings &settings)
+{
+    return {kSection,
+        {{QStringLiteral("path1"), cleanFolderText(settings.dataFolder)},
+            {QStringLiteral("path2"), cleanFolderText(settings.libraryFolder)}}};
+}
+
+QString settingsSavedText()
+{
+    return QStringLiteral("设置成功!重新启动软件后生效!");
+}
+
 QString savePathSettings(const QString &iniFile, const PathSettings &settings)
 {
-    const QString path1 = cleanFolderText(settings.dataFolder);
-    const QString path2 = cleanFolderText(settings.libraryFolder);
     // Both folders in one write; the reason already names the file.
     QString reason;
-    if (!WriteIni(iniFile, kSection, {{QStringLiteral("path1"), path1}, {QStringLiteral("path2"), path2}}, &reason))
+    if (!WriteIni(iniFile, {pathSettingsSection(settings)}, &reason))
         throw Error(reason);
-    return QStringLiteral("设置成功!重新启动软件后生效!");
+    return settingsSavedText();
 }
 
 QStringList folderProblems(const PathSettings &settings, std::optional<Engine> engine)

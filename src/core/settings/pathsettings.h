@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/common/db/engine.h"
+#include "core/common/io/ini.h"
 
 #include <QString>
 
@@ -39,5 +40,12 @@ QString libraryToCreate(const PathSettings &settings);
 // a folder that is not there yet. Returns "设置成功!重新启动软件后生效!".
 // Throws Error when cs.ini cannot be written.
 QString savePathSettings(const QString &iniFile, const PathSettings &settings);
+
+// Section sysPath as savePathSettings stores it, for a write of several
+// sections at once.
+IniSection pathSettingsSection(const PathSettings &settings);
+
+// What a save of the settings says when it succeeded.
+QString settingsSavedText();
 
 } // namespace tarvex

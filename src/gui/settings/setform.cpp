@@ -18,7 +18,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QShortcut>
+#include <QThread>
 #include <QVBoxLayout>
+
+#include <memory>
 
 namespace tarvex {
 
@@ -117,16 +120,58 @@ void SetForm::showEngine()
 {
     const bool server = typedEngine() == Engine::Server;
     m_conninfo->setEnabled(server);
-    m_test->setEnabled(server);
+    m_test->setEnabled(server && !m_attempt);
 }
 
+SetForm::~SetForm()
+{
+    // A server that does not answer holds the attempt until libpq gives up.
+    if (m_attempt) {
+        m_attempt->disconnect(this);
+        m_attempt->wait();
+        delete m_attempt;
+    }
+}
+
+// The attempt runs on a thread of its own: a server that does not answer
+// would otherwise freeze the dialog until libpq gives up.
 void SetForm::testConnection()
 {
-    try {
-        messages().information(testServerConnection(m_conninfo->text()));
-    } catch (const Error &e) {
-        messages().warning(QStringLiteral("连接失败: ") + e.message());
+    if (m_attempt)
+        return;
+    // A string that cannot be sent is said at once.
+    const QString conninfo = m_conninfo->text();
+    if (const QString problem = conninfoProblem(conninfo); !problem.isEmpty()) {
+        messages().warning(QStringLiteral("连接失败: ") + problem);
+        return;
     }
+    struct Outcome {
+        bool connected = false;
+        QString text;
+    };
+    auto outcome = std::make_shared<Outcome>();
+    m_attempt = QThread::create([conninfo, outcome] {
+        try {
+            outcome->text = testServerConnection(conninfo);
+            outcome->connected = true;
+        } catch (const Error &e) {
+            outcome->text = QStringLiteral("连接失败: ") + e.message();
+        }
+    });
+    connect(m_attempt, &QThread::finished, this, [this, outcome] {
+        m_attempt->wait();
+        delete m_attempt;
+        m_attempt = nullptr;
+        m_test->setText(QStringLiteral("测试连接"));
+        showEngine();
+        if (outcome->connected)
+            messages().information(outcome->text);
+        else
+            messages().warning(outcome->text);
+    });
+    m_test->setEnabled(false);
+    m_test->setText(QStringLiteral("正在连接…"));
+    m_attempt->start();
 }
 
 void SetForm::browse(QLineEdit *target)
@@ -151,8 +196,7 @@ void SetForm::save()
         && !messages().warningQuestion(problems.join(QLatin1Char('\n')) + QStringLiteral("\n\n是否仍然保存?")))
         return;
     try {
-        saveEngineChoice(iniPath(), engine, m_conninfo->text());
-        QString message = savePathSettings(iniPath(), typed);
+        QString message = saveSettings(iniPath(), typed, engine, m_conninfo->text());
         // The boxes show what was stored.
         const PathSettings stored = readPathSettings(iniPath());
         m_text1->setText(stored.dataFolder);

@@ -7,6 +7,7 @@
 class QComboBox;
 class QLineEdit;
 class QPushButton;
+class QThread;
 
 namespace tarvex {
 
@@ -17,6 +18,7 @@ class SetForm : public QWidget {
     Q_OBJECT
 public:
     explicit SetForm(QWidget *parent = nullptr);
+    ~SetForm() override;
 
 private:
     void browse(QLineEdit *target);
@@ -31,6 +33,7 @@ private:
     QComboBox *m_engine = nullptr;
     QLineEdit *m_conninfo = nullptr;
     QPushButton *m_test = nullptr;
+    QThread *m_attempt = nullptr; // 测试连接 while it runs
 };
 
 } // namespace tarvex

@@ -58,8 +58,7 @@ QString withLiterals(const QString &sql, const QVariantList &values, const QSqlD
     while (PGresult *rest = PQgetResult(conn))
         PQclear(rest);
     if (serverConnectionLost(db))
-        reason
-            = QStringLiteral("与%1的连接已断开, 操作没有完成 (下一次操作时重新连接): %2").arg(serverLabel(db), reason);
+        reason = connectionLostText(db, reason);
     throw DatabaseError(reason, state ? QString::fromLatin1(state) : QString());
 }
 

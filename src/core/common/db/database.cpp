@@ -40,6 +40,19 @@ struct WorkingSource {
     std::optional<DatabaseSettings> settings; // as openWorking() had them
 };
 
+// The server the shared connection could not be opened on, tried again by
+// the next action (the server may have been down when the program started).
+struct UnreachableServer {
+    QString conninfo;
+    QString seat;
+    QString failure; // why the last attempt failed
+};
+std::optional<UnreachableServer> &serverToReach()
+{
+    static std::optional<UnreachableServer> server;
+    return server;
+}
+
 WorkingSource &workingSource()
 {
     static WorkingSource source;
@@ -89,15 +102,18 @@ QString describe(const QSqlError &error, const QSqlDatabase &db)
     throw DatabaseError(databaseFailureText(error, db), onServer(db) ? serverSqlState(error) : QString());
 }
 
-[[noreturn]] void throwNotOpen(const QSqlDatabase &db)
+} // namespace
+
+void requireOpen(const QSqlDatabase &db)
 {
+    if (db.isOpen())
+        return;
     if (db.isValid() && onServer(db))
-        throw DatabaseError(
-            QStringLiteral("与%1的连接已断开, 操作没有完成 (下一次操作时重新连接)").arg(serverLabel(db)), QString());
+        throw DatabaseError(connectionLostText(db), QString());
+    if (!db.isValid() && serverToReach())
+        throw Error(serverToReach()->failure);
     throw Error(QStringLiteral("数据库未打开"));
 }
-
-} // namespace
 
 void Database::registerFunctions(QSqlDatabase &db)
 {
@@ -117,8 +133,10 @@ QSqlDatabase Database::open(const QString &path, const QString &connectionName)
         close(connectionName);
         throw;
     }
-    if (connectionName == QLatin1String(kSharedConnection))
+    if (connectionName == QLatin1String(kSharedConnection)) {
         workingSource() = {Engine::Sqlite, path, QString(), QString(), std::nullopt};
+        serverToReach().reset();
+    }
     return db;
 }
 
@@ -143,19 +161,24 @@ QSqlDatabase Database::openServer(const QString &conninfo, const QString &seat, 
         throw Error(problem);
     if (const QString problem = seatNameProblem(seat); !problem.isEmpty())
         throw Error(problem);
-    QSqlDatabase db
-        = openServerConnection(conninfo, {seat, sharedSchemaName(), QStringLiteral("public")}, connectionName);
+    const bool shared = connectionName == QLatin1String(kSharedConnection);
+    QSqlDatabase db;
     try {
+        db = openServerConnection(conninfo, {seat, sharedSchemaName(), QStringLiteral("public")}, connectionName);
         const SchemaPlan plan = workingSchemaPlan();
         checkSharedSchema(db, plan);
         prepareSeat(db, seat, plan);
-    } catch (const Error &) {
+    } catch (const Error &e) {
         db = QSqlDatabase();
         close(connectionName);
+        if (shared)
+            serverToReach() = UnreachableServer {conninfo, seat, e.message()};
         throw;
     }
-    if (connectionName == QLatin1String(kSharedConnection))
+    if (shared) {
         workingSource() = {Engine::Server, QString(), conninfo, seat, std::nullopt};
+        serverToReach().reset();
+    }
     return db;
 }
 
@@ -205,16 +228,47 @@ QSqlDatabase Database::openFile(
     return db;
 }
 
+namespace detail {
+
+namespace {
+thread_local int transactionsInProgress = 0;
+}
+
+TransactionInProgress::TransactionInProgress()
+{
+    ++transactionsInProgress;
+}
+
+TransactionInProgress::~TransactionInProgress()
+{
+    --transactionsInProgress;
+}
+
+bool TransactionInProgress::any()
+{
+    return transactionsInProgress > 0;
+}
+
+} // namespace detail
+
 QSqlDatabase Database::shared()
 {
     QSqlDatabase db = QSqlDatabase::database(QLatin1String(kSharedConnection), false);
-    static qint64 lastTry = 0;
-    if (serverConnectionLost(db) && QDateTime::currentMSecsSinceEpoch() - lastTry >= kReconnectPauseMs) {
-        lastTry = QDateTime::currentMSecsSinceEpoch();
+    const bool lost = serverConnectionLost(db);
+    const bool neverOpened = !db.isValid() && serverToReach();
+    // The time of the last attempt that failed.
+    static qint64 failedAt = 0;
+    if ((lost || neverOpened) && !detail::TransactionInProgress::any()
+        && QDateTime::currentMSecsSinceEpoch() - failedAt >= kReconnectPauseMs) {
         try {
-            reconnectServer(db);
+            if (lost)
+                reconnectServer(db);
+            else
+                db = openServer(serverToReach()->conninfo, serverToReach()->seat);
+            failedAt = 0;
         } catch (const Error &) {
             // Stays closed: the next statement names the server.
+            failedAt = QDateTime::currentMSecsSinceEpoch();
         }
     }
     return db;
@@ -227,6 +281,7 @@ bool Database::isSharedOpen()
 
 void Database::closeShared()
 {
+    serverToReach().reset();
     close(QLatin1String(kSharedConnection));
 }
 
@@ -259,8 +314,7 @@ sqlite3 *sqliteHandle(const QSqlDatabase &db)
 
 QSqlQuery sqlExec(const QString &sql, const QVariantList &values, QSqlDatabase db)
 {
-    if (!db.isOpen())
-        throwNotOpen(db);
+    requireOpen(db);
     QSqlQuery query(db);
     // On a server a forward-only query streams its rows and is cut short by
     // the next statement; the program reads other queries while it walks one.
@@ -353,8 +407,7 @@ QByteArray databaseChangeMark(QSqlDatabase db)
 
 void beginTransaction(QSqlDatabase &db)
 {
-    if (!db.isOpen())
-        throwNotOpen(db);
+    requireOpen(db);
     // As on a file: a transaction does not open inside another.
     if (onServer(db) && serverInTransaction(db))
         throw Error(QStringLiteral("cannot start a transaction within a transaction"));

@@ -62,8 +62,9 @@ public:
     static DatabaseSettings settingsInUse();
 
     // The shared connection (must have been opened). A server connection
-    // that was lost is opened again first; when that fails it stays closed
-    // and the next statement says so.
+    // that was lost is opened again first, unless a transaction is still in
+    // progress on it; when that fails it stays closed and the next statement
+    // says so.
     static QSqlDatabase shared();
     static bool isSharedOpen();
     static void closeShared();
@@ -86,6 +87,9 @@ sqlite3 *sqliteHandle(const QSqlDatabase &db);
 // a temporary file renamed into place: the copy is whole or not there. Throws
 // Error naming the file.
 void copyDatabase(QSqlDatabase db, const QString &path);
+
+// Throws Error unless db is open: a lost or unreachable server is named.
+void requireOpen(const QSqlDatabase &db);
 
 // Runs a statement with positional values bound in order; throws Error with
 // the database's reason on failure.
@@ -137,8 +141,21 @@ void commitTransaction(QSqlDatabase &db);
 
 namespace detail {
 
+// Counts the transactions in progress: a server connection lost inside one
+// is opened again only once it has ended, or the rest of its statements
+// would run outside it, each written on its own.
+class TransactionInProgress {
+public:
+    TransactionInProgress();
+    ~TransactionInProgress();
+    TransactionInProgress(const TransactionInProgress &) = delete;
+    TransactionInProgress &operator=(const TransactionInProgress &) = delete;
+    static bool any();
+};
+
 template <typename Fn> void transacted(QSqlDatabase &db, void (*begin)(QSqlDatabase &), Fn &fn)
 {
+    const TransactionInProgress inProgress;
     begin(db);
     try {
         fn();

@@ -50,7 +50,7 @@ DatabaseSettings readDatabaseSettings(const QString &iniFile)
     return settings;
 }
 
-void writeDatabaseSettings(const QString &iniFile, const DatabaseSettings &settings)
+IniSection databaseSettingsSection(const DatabaseSettings &settings)
 {
     const QString conninfo = settings.conninfo.trimmed();
     if (const QString problem = conninfoProblem(conninfo); !problem.isEmpty() && !conninfo.isEmpty())
@@ -58,13 +58,16 @@ void writeDatabaseSettings(const QString &iniFile, const DatabaseSettings &setti
     const QString seat = settings.seat.trimmed();
     if (const QString problem = seatNameProblem(seat); !problem.isEmpty() && !seat.isEmpty())
         throw Error(problem);
+    return {kSection,
+        {{QStringLiteral("engine"), engineKey(settings.engine)}, {QStringLiteral("conninfo"), conninfo},
+            {QStringLiteral("seat"), seat},
+            {QStringLiteral("library"), settings.libraryOnServer ? QStringLiteral("server") : QStringLiteral("file")}}};
+}
+
+void writeDatabaseSettings(const QString &iniFile, const DatabaseSettings &settings)
+{
     QString reason;
-    if (!WriteIni(iniFile, kSection,
-            {{QStringLiteral("engine"), engineKey(settings.engine)}, {QStringLiteral("conninfo"), conninfo},
-                {QStringLiteral("seat"), seat},
-                {QStringLiteral("library"),
-                    settings.libraryOnServer ? QStringLiteral("server") : QStringLiteral("file")}},
-            &reason))
+    if (!WriteIni(iniFile, {databaseSettingsSection(settings)}, &reason))
         throw Error(reason);
 }
 

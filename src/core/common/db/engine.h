@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/common/io/ini.h"
+
 #include <QSqlDatabase>
 #include <QString>
 
@@ -37,6 +39,10 @@ DatabaseSettings readDatabaseSettings(const QString &iniFile);
 // Writes section db in one write of the file. Throws Error with the reason
 // (a password in the connection string, a bad seat name, an unwritable file).
 void writeDatabaseSettings(const QString &iniFile, const DatabaseSettings &settings);
+
+// Section db as writeDatabaseSettings stores it, for a write of several
+// sections at once. Throws Error as writeDatabaseSettings.
+IniSection databaseSettingsSection(const DatabaseSettings &settings);
 
 // The engine's name in cs.ini and for people.
 QString engineKey(Engine engine);

@@ -231,6 +231,14 @@ bool serverConnectionLost(const QSqlDatabase &db)
     return !conn || PQstatus(conn) == CONNECTION_BAD;
 }
 
+QString connectionLostText(const QSqlDatabase &db, const QString &reason)
+{
+    QString text = QStringLiteral("与%1的连接已断开, 操作没有完成 (下一次操作时重新连接)").arg(serverLabel(db));
+    if (const QString plain = plainServerText(reason); !plain.isEmpty())
+        text += QStringLiteral(": ") + plain;
+    return text;
+}
+
 void reconnectServer(QSqlDatabase &db)
 {
     Session session;
@@ -259,7 +267,7 @@ QString serverErrorText(const QSqlError &error, const QSqlDatabase &db)
     if (reason.isEmpty())
         reason = plainServerText(error.driverText());
     if (serverConnectionLost(db))
-        return QStringLiteral("与%1的连接已断开, 操作没有完成 (下一次操作时重新连接): %2").arg(serverLabel(db), reason);
+        return connectionLostText(db, reason);
     const QString state = serverSqlState(error);
     if (state == QLatin1String("53100"))
         return QStringLiteral("%1的磁盘已满, 操作没有完成: %2").arg(serverLabel(db), reason);

@@ -40,6 +40,9 @@ ServerFacts serverFacts(const QSqlDatabase &db);
 // until it is opened again.
 bool serverConnectionLost(const QSqlDatabase &db);
 
+// "与数据库服务器 … 的连接已断开, 操作没有完成 (下一次操作时重新连接): reason"
+QString connectionLostText(const QSqlDatabase &db, const QString &reason = QString());
+
 // Opens a lost server connection again with its settings (same name, same
 // schemas). Throws Error naming the server.
 void reconnectServer(QSqlDatabase &db);

@@ -176,15 +176,23 @@ bool WriteIni(const QString &filePath, const QString &section, const QString &ke
 
 bool WriteIni(const QString &filePath, const QString &section, const QList<IniEntry> &entries, QString *error)
 {
-    const QString refused = refusal(filePath, section, entries);
-    if (!refused.isEmpty()) {
-        if (error)
-            *error = refused;
-        return false;
+    return WriteIni(filePath, QList<IniSection> {{section, entries}}, error);
+}
+
+bool WriteIni(const QString &filePath, const QList<IniSection> &sections, QString *error)
+{
+    for (const IniSection &section : sections) {
+        const QString refused = refusal(filePath, section.name, section.entries);
+        if (!refused.isEmpty()) {
+            if (error)
+                *error = refused;
+            return false;
+        }
     }
     IniText ini = readIniText(filePath);
-    for (const IniEntry &e : entries)
-        setKey(ini, section, e.key, e.value);
+    for (const IniSection &section : sections)
+        for (const IniEntry &e : section.entries)
+            setKey(ini, section.name, e.key, e.value);
     try {
         saveFileAtomically(filePath, (ini.lines.join(ini.lineEnd) + ini.lineEnd).toUtf8());
     } catch (const Error &e) {

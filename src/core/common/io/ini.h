@@ -38,4 +38,11 @@ struct IniEntry {
 bool WriteIni(
     const QString &filePath, const QString &section, const QList<IniEntry> &entries, QString *error = nullptr);
 
+// Keys of several sections in one write of the file: all or none.
+struct IniSection {
+    QString name;
+    QList<IniEntry> entries;
+};
+bool WriteIni(const QString &filePath, const QList<IniSection> &sections, QString *error = nullptr);
+
 } // namespace tarvex
