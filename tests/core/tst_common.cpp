@@ -19,6 +19,7 @@
 #include <QTest>
 
 #include <cmath>
+#include <limits>
 
 #include <sys/inotify.h>
 #include <unistd.h>
@@ -216,6 +217,13 @@ private slots:
             QCOMPARE(Round((k + 0.4999) / scale, decimals), k / scale);
             QCOMPARE(Round((k + 0.5001) / scale, decimals), (k + 1) / scale);
         }
+        // Three decimals are written as Qt writes them, for any double.
+        for (int i = 0; i < 20000; ++i) {
+            const double x = (rng.generateDouble() - 0.5) * std::pow(10, rng.bounded(28.0) - 6);
+            QCOMPARE(format3(x), QString::number(Round(x, 3), 'f', 3));
+        }
+        for (double x : {-0.0004, 0.0, 1e300, -std::numeric_limits<double>::max(), 2.0004999})
+            QCOMPARE(format3(x), QString::number(Round(x, 3), 'f', 3));
         QStringList printed;
         for (double x : {1250.0, 1.8, 0.1 + 0.2, 1e-7, 1e21, -3.25})
             printed.append(plainNumber(x));

@@ -93,9 +93,26 @@ QString plainNumber(double value)
     return QString::fromLatin1(buf, int(result.ptr - buf));
 }
 
+char *format3Chars(char *begin, double value)
+{
+    const double rounded = Round(value, 3);
+    // Zero's sign, infinities, Nan and figures so large that a double's
+    // exact value may lie halfway at the fourth decimal (Qt rounds that half
+    // away from zero, to_chars to even) as Qt writes them.
+    if (rounded == 0 || !(std::abs(rounded) < 1e9)) {
+        const QByteArray qt = QString::number(rounded, 'f', 3).toLatin1();
+        std::memcpy(begin, qt.constData(), size_t(qt.size()));
+        return begin + qt.size();
+    }
+    // Below that, a figure rounded to three decimals is the double nearest
+    // to one, and its exact decimal rounded to three places is the same.
+    return std::to_chars(begin, begin + kFormat3Chars, rounded, std::chars_format::fixed, 3).ptr;
+}
+
 QString format3(double value)
 {
-    return QString::number(Round(value, 3), 'f', 3);
+    char text[kFormat3Chars];
+    return QString::fromLatin1(text, format3Chars(text, value) - text);
 }
 
 double leadingNumber(const QString &text)

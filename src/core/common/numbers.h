@@ -24,6 +24,10 @@ QString plainNumber(double value);
 
 // The pattern "0.000": three decimals, at least one integer digit.
 QString format3(double value);
+// The same text as its ASCII bytes, written from begin on (room for
+// kFormat3Chars); returns the end of the text (for the JSON outputs).
+constexpr int kFormat3Chars = 400;
+char *format3Chars(char *begin, double value);
 
 // The numeric value of a typed answer: its longest leading number, blanks
 // ignored; 0 when the text does not begin with a number ("12.50" -> 12.5,

@@ -4,8 +4,11 @@
 
 #include <algorithm>
 
+#include <cstdlib>
+
 #include <malloc.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 namespace tarvex {
 
@@ -61,6 +64,33 @@ StreamedSheetMemory::StreamedSheetMemory()
 StreamedSheetMemory::~StreamedSheetMemory()
 {
     mallopt(M_TOP_PAD, kTopPad);
+}
+
+FreshSheetRows::FreshSheetRows()
+{
+    // Blocks just under the mapping threshold come from the heap: from its
+    // free memory while any is left that could hold a row, then from newly
+    // grown heap, where the holding stops.
+    constexpr size_t kHeld = kMmapThreshold - 64;
+    malloc_trim(0);
+    const size_t free = mallinfo2().fordblks;
+    for (size_t n = free / kHeld + 1; n > 0; --n) {
+        const void *end = sbrk(0);
+        void *block = std::malloc(kHeld);
+        if (!block)
+            break;
+        if (sbrk(0) != end) {
+            std::free(block);
+            break;
+        }
+        m_held.push_back(block);
+    }
+}
+
+FreshSheetRows::~FreshSheetRows()
+{
+    for (void *block : m_held)
+        std::free(block);
 }
 
 } // namespace tarvex

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <vector>
+
 namespace tarvex {
 
 // LibreOffice Calc opens a workbook of at most 10,000 sheets.
@@ -31,6 +33,24 @@ public:
     ~StreamedSheetMemory();
     StreamedSheetMemory(const StreamedSheetMemory &) = delete;
     StreamedSheetMemory &operator=(const StreamedSheetMemory &) = delete;
+};
+
+// While one lives (and a StreamedSheetMemory), the rows of cell pointers of
+// the sheets added meanwhile are mapped fresh too. glibc takes a block that
+// large from the heap's free memory when it has some, before it maps one:
+// after a first workbook, its freed memory and the figures given up held
+// hundreds of rows, each cleared whole, more for every later workbook of a
+// split quotation (70 MB a workbook of 9,999 sheets). So that free memory is
+// held meanwhile, its pages given back to the system first.
+class FreshSheetRows {
+public:
+    FreshSheetRows();
+    ~FreshSheetRows();
+    FreshSheetRows(const FreshSheetRows &) = delete;
+    FreshSheetRows &operator=(const FreshSheetRows &) = delete;
+
+private:
+    std::vector<void *> m_held;
 };
 
 } // namespace tarvex

@@ -5,39 +5,48 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 
+#include <string>
+
 namespace tarvex {
 
 namespace {
 
-// Texts QJsonDocument writes as their UTF-8 bytes: no control character,
-// quote, backslash or surrogate.
-bool needsNoEscape(const QString &text)
+// The text of one item is built in a std::string: its appends are a copy,
+// QByteArray's a general insertion each.
+using Text = std::string;
+
+// A text as QJsonDocument writes it: its UTF-8 bytes in quotes; a text with
+// a control character, a quote, a backslash or a surrogate goes through
+// QJsonDocument for its escapes.
+void appendString(Text &out, const QString &text)
 {
+    const size_t start = out.size();
+    out += '"';
     for (QChar c : text) {
         const char16_t u = c.unicode();
-        if (u < 0x20 || u == u'"' || u == u'\\' || c.isSurrogate())
-            return false;
+        if (u < 0x20 || u == u'"' || u == u'\\' || c.isSurrogate()) {
+            out.resize(start);
+            const QByteArray array = QJsonDocument(QJsonArray {text}).toJson(QJsonDocument::Compact);
+            out.append(array.constData() + 1, size_t(array.size() - 2));
+            return;
+        }
+        if (u < 0x80) {
+            out += char(u);
+        } else if (u < 0x800) {
+            out += char(0xC0 | (u >> 6));
+            out += char(0x80 | (u & 0x3F));
+        } else {
+            out += char(0xE0 | (u >> 12));
+            out += char(0x80 | ((u >> 6) & 0x3F));
+            out += char(0x80 | (u & 0x3F));
+        }
     }
-    return true;
-}
-
-// QJsonObject sorts its keys; the quotation keeps the order people read it
-// in, so objects are written by hand and only the escaping is borrowed.
-void appendString(QByteArray &out, const QString &text)
-{
-    if (!needsNoEscape(text)) {
-        const QByteArray array = QJsonDocument(QJsonArray {text}).toJson(QJsonDocument::Compact);
-        out.append(array.constData() + 1, array.size() - 2);
-        return;
-    }
-    out += '"';
-    out += text.toUtf8();
     out += '"';
 }
 
 class ObjectWriter {
 public:
-    explicit ObjectWriter(QByteArray &out)
+    explicit ObjectWriter(Text &out)
         : m_out(out)
     {
         m_out += '{';
@@ -49,11 +58,20 @@ public:
         keyOnly(key);
         appendString(m_out, value);
     }
-    void number(const char *key, int value) { raw(key, QByteArray::number(value)); }
-    void raw(const char *key, const QByteArray &json)
+    void number(const char *key, int value)
     {
         keyOnly(key);
-        m_out += json;
+        m_out += std::to_string(value);
+    }
+    // A figure of three decimals, as a text.
+    void figure(const char *key, double value)
+    {
+        keyOnly(key);
+        char digits[kFormat3Chars + 2];
+        digits[0] = '"';
+        char *end = format3Chars(digits + 1, value);
+        *end++ = '"';
+        m_out.append(digits, size_t(end - digits));
     }
     void keyOnly(const char *key)
     {
@@ -66,34 +84,34 @@ public:
     }
 
 private:
-    QByteArray &m_out;
+    Text &m_out;
     bool m_first = true;
 };
 
-void writeMaterial(QByteArray &out, const QuoteMaterialRow &row)
+void writeMaterial(Text &out, const QuoteMaterialRow &row)
 {
     ObjectWriter o(out);
     o.number("serial", row.serial);
     o.text("kind", kindName(row.kind));
     o.text("name", row.name);
     o.text("spec", row.spec);
-    o.text("qty", format3(row.qty));
+    o.figure("qty", row.qty);
     o.text("unit", row.unit);
-    o.text("price", format3(row.price));
-    o.text("total", format3(row.total));
+    o.figure("price", row.price);
+    o.figure("total", row.total);
     o.text("remark", row.remark);
 }
 
-void writeFee(QByteArray &out, const QuoteFeeRow &row)
+void writeFee(Text &out, const QuoteFeeRow &row)
 {
     ObjectWriter o(out);
     o.number("serial", row.serial);
     o.text("name", row.name);
     o.text("price", row.priceText());
-    o.text("value", format3(row.value));
+    o.figure("value", row.value);
 }
 
-void writeItem(QByteArray &out, const QuoteItem &item)
+void writeItem(Text &out, const QuoteItem &item)
 {
     ObjectWriter o(out);
     o.text("name", item.name);
@@ -114,10 +132,15 @@ void writeItem(QByteArray &out, const QuoteItem &item)
         writeFee(out, item.fees[i]);
     }
     out += item.fees.isEmpty() ? "]" : "\n    ]";
-    o.text("material_total", format3(item.materialTotal));
-    o.text("fee_total", format3(item.feeTotal));
-    o.text("unit_price", format3(item.unitPrice));
-    o.text("total_price", format3(item.totalPrice));
+    o.figure("material_total", item.materialTotal);
+    o.figure("fee_total", item.feeTotal);
+    o.figure("unit_price", item.unitPrice);
+    o.figure("total_price", item.totalPrice);
+}
+
+QByteArray bytesOf(const Text &text)
+{
+    return QByteArray::fromRawData(text.data(), qsizetype(text.size()));
 }
 
 } // namespace
@@ -160,23 +183,24 @@ QuoteJsonWriter::QuoteJsonWriter(std::function<void(const QByteArray &)> write)
 
 void QuoteJsonWriter::begin(QuoteOptions::Scope scope, QuoteOptions::AreaBasis basis)
 {
-    QByteArray out;
+    Text out;
     {
         ObjectWriter o(out);
         o.text("scope", scopeName(scope));
         o.text("area_basis", areaBasisName(basis));
         o.keyOnly("items");
     }
-    out.chop(1); // the object stays open for its items
+    out.pop_back(); // the object stays open for its items
     out += '[';
-    m_write(out);
+    m_write(bytesOf(out));
 }
 
 void QuoteJsonWriter::item(const QuoteItem &item)
 {
-    QByteArray out = m_items++ ? ",\n  " : "\n  ";
-    writeItem(out, item);
-    m_write(out);
+    m_text.clear();
+    m_text += m_items++ ? ",\n  " : "\n  ";
+    writeItem(m_text, item);
+    m_write(bytesOf(m_text));
 }
 
 void QuoteJsonWriter::end()

@@ -5,6 +5,7 @@
 #include <QByteArray>
 
 #include <functional>
+#include <string>
 
 namespace tarvex {
 
@@ -20,7 +21,8 @@ QByteArray quoteResultJson(const QuoteResult &result);
 // then item() for each, then end().
 class QuoteJsonWriter {
 public:
-    // write takes every piece of the text in turn.
+    // write takes every piece of the text in turn (a piece lives only
+    // during the call).
     explicit QuoteJsonWriter(std::function<void(const QByteArray &)> write);
 
     void begin(QuoteOptions::Scope scope, QuoteOptions::AreaBasis basis);
@@ -30,6 +32,7 @@ public:
 private:
     std::function<void(const QByteArray &)> m_write;
     int m_items = 0;
+    std::string m_text; // the item being written, its room kept for the next
 };
 
 // "profile", "glass" or "accessory"; "whole", "series" or "window";

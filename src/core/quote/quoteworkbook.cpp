@@ -267,9 +267,12 @@ void writeBook(const BookPart &part, const QVector<QuoteItem> &items, QVector<Qu
     // search runs through them quickly (at 10,000 sheets it took half the
     // time of the whole workbook otherwise).
     QVector<lxw_worksheet *> sheets;
-    for (qsizetype i = part.first; i < part.last; ++i) {
-        addSheet(names.take(items.at(i).sheet));
-        sheets.append(cells.sheet());
+    {
+        const FreshSheetRows fresh;
+        for (qsizetype i = part.first; i < part.last; ++i) {
+            addSheet(names.take(items.at(i).sheet));
+            sheets.append(cells.sheet());
+        }
     }
     for (qsizetype i = part.first; i < part.last; ++i) {
         cells.setSheet(sheets.at(i - part.first));

@@ -200,6 +200,11 @@ QSqlDatabase Database::openFile(
     const QFileInfo info(path);
     if (!info.absoluteDir().exists())
         throw Error(QStringLiteral("数据文件夹不存在: ") + QDir::toNativeSeparators(info.absolutePath()));
+    // Before SQLite starts: it would count every block it allocates under a
+    // process-wide lock, for statistics the program never asks for (a
+    // per-window quotation makes millions).
+    static const int noMemoryStatistics = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+    Q_UNUSED(noMemoryStatistics);
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
     db.setDatabaseName(path);
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
