@@ -1,3 +1,4 @@
+#include "core/common/db/bulkrows.h"
 #include "core/common/db/database.h"
 #include "core/common/db/dialect.h"
 #include "core/common/db/schema.h"
@@ -294,6 +295,21 @@ private slots:
         sqlExec(
             QStringLiteral("INSERT INTO lcName VALUES (1,'S','框','A',1,1,'铝',NULL),(2,'S','扇','B',1,0,'铝',NULL)"));
         QCOMPARE(queryRows(QStringLiteral("SELECT 代号 FROM lcName WHERE 隔热=1")), QStringList({"A"}));
+    }
+
+    // Stored bytes come back as bytes through the bulk readers, not decoded as text.
+    void cursorsGiveStoredBytesBack()
+    {
+        TestHome home;
+        const QByteArray pdf("%PDF\0\xff\xfe\x80 end", 14);
+        sqlExec(QStringLiteral("INSERT INTO bjOffer (编号,日期,修订,报价单) VALUES ('B1','2026-01-05',0,?)"), {pdf});
+        const QString sql = QStringLiteral("SELECT 报价单 FROM bjOffer WHERE 编号='B1'");
+        RowCursor cursor(Database::shared(), sql);
+        QVERIFY(cursor.next());
+        QCOMPARE(cursor.value(0).toByteArray(), pdf);
+        RepeatedQuery repeated(Database::shared(), sql);
+        QVERIFY(repeated.next());
+        QCOMPARE(repeated.value(0).toByteArray(), pdf);
     }
 
     // The spellings of the design tool's own queries that only a file takes.

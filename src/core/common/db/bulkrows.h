@@ -39,7 +39,7 @@ public:
     bool isReal(int column) const;
     qint64 integer(int column) const;
     double real(int column) const;
-    // Null, an integer, a double or a text, as stored.
+    // Null, an integer, a double, a text or bytes, as stored.
     QVariant value(int column) const;
     // Valid until the next call of next().
     QStringView text(int column) const;
@@ -76,7 +76,7 @@ public:
     bool next();
     void reset();
 
-    // Null, an integer, a double or a text, as stored.
+    // Null, an integer, a double, a text or bytes, as stored.
     QVariant value(int column) const;
 
 private:

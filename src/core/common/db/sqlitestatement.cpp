@@ -138,6 +138,11 @@ QVariant SqliteStatement::value(int column) const
         return integer(column);
     if (isReal(column))
         return real(column);
+    if (sqlite3_column_type(m_statement, column) == SQLITE_BLOB) {
+        // Bytes stay bytes: a picture or a PDF read as text would lose some.
+        const auto *data = static_cast<const char *>(sqlite3_column_blob(m_statement, column));
+        return QByteArray(data, sqlite3_column_bytes(m_statement, column));
+    }
     return text(column).toString();
 }
 

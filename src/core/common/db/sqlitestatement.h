@@ -45,7 +45,7 @@ public:
     QStringView text(int column) const;
     // The text as stored (UTF-8, ended by a NUL), valid until the next call of next().
     QByteArrayView utf8(int column) const;
-    // The value as the Qt layer gives it: Null, a number or a text.
+    // The value as the Qt layer gives it: Null, a number, a text or bytes.
     QVariant value(int column) const;
 
     int columnCount() const;
