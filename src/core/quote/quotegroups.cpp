@@ -93,11 +93,11 @@ QString passSql(const KindQuery &kind, Scope scope, const QSqlDatabase &db)
 }
 
 // The scope items: one per name of the scope column in mjTemp, with its area,
-// in the order of that column.
-QString areaSql(Scope scope, const QString &area)
+// in the order of that column, each named as its first row spells it.
+QString areaSql(Scope scope, const QString &area, const QSqlDatabase &db)
 {
-    return QStringLiteral("SELECT %1,SUM(%2) FROM mjTemp GROUP BY %1 ORDER BY %1 NULLS FIRST")
-        .arg(scopeColumn(scope), area);
+    const QString column = scopeColumn(scope);
+    return groupedQuery(QStringLiteral("%1,SUM(%2)").arg(column, area), QStringLiteral("mjTemp"), column, db);
 }
 
 // Walks one kind's rows beside the items, both in the order of the scope
@@ -187,7 +187,7 @@ QuoteGroups readQuoteGroups(const QuoteOptions &options, QSqlDatabase db)
     // Which items have a name; the whole project counts as one.
     QVector<bool> named(groups.items.size(), true);
     if (options.scope != Scope::Whole) {
-        QSqlQuery areas = sqlExec(areaSql(options.scope, areaColumn(options.areaBasis)), {}, db);
+        QSqlQuery areas = sqlExec(areaSql(options.scope, areaColumn(options.areaBasis), db), {}, db);
         while (areas.next()) {
             QuoteItemInput item;
             item.name = areas.value(0).toString();
