@@ -139,10 +139,10 @@ QStringList classTexts(const QVector<LcPriceClass> &classes)
     return texts;
 }
 
-// Several hundred windows in a few series, codes and window numbers in mixed
-// letter case, names with apostrophes, a window number on two windows, windows
-// without series, materials of no window and a 技术要求 that varies within a
-// series.
+// Several hundred windows in a few series, codes, specs and window numbers in
+// mixed letter case (c36 first, then C36 twice; a spec's first row in lower
+// case), names with apostrophes, windows without series, materials of no
+// window and a 技术要求 that varies within a series.
 void generateProject(int windows)
 {
     QRandomGenerator rng(20260107);
@@ -154,7 +154,8 @@ void generateProject(int windows)
     inTransaction(Database::shared(), [&] {
         for (int id = 1; id <= windows; ++id) {
             const QVariant s = id % 23 == 0 ? QVariant() : QVariant(series[id % series.size()]);
-            const QString window = (id % 2 ? "C" : "c") + QString::number(id % 37 == 0 ? id - 1 : id);
+            const int number = id % 37 == 0 ? id - 1 : id % 37 == 2 && id > 37 ? id - 3 : id;
+            const QString window = (id % 2 ? "C" : "c") + QString::number(number);
             const double w = 0.6 + rng.bounded(240) / 100.0;
             const double h = 0.9 + rng.bounded(150) / 100.0;
             sqlExec("INSERT INTO MjTemp VALUES (?,?,?,?,?)", {id, s, window, w * h, (w + 0.05) * (h + 0.05)});
@@ -164,7 +165,8 @@ void generateProject(int windows)
             for (int k = 0; k < 3; ++k) {
                 const QStringList a = accessories[(id + k) % accessories.size()].split('|');
                 sqlExec("INSERT INTO PjTemp VALUES (?,?,?,?,?)",
-                    {id, a[0], a[1], requirements[(id / 7 + k) % requirements.size()], k + 1 + w});
+                    {id, a[0], id % 4 == 2 ? a[1].toLower() : a[1], requirements[(id / 7 + k) % requirements.size()],
+                        k + 1 + w});
             }
         }
         sqlExec("INSERT INTO LcTemp VALUES (?,?,?)", {windows + 5, "KF601", 2.5});
@@ -199,6 +201,9 @@ private slots:
             // A glass without price; classes of the same name, one thermal.
             sqlExec("DELETE FROM blName WHERE 名称='5mm白玻'");
             sqlExec("UPDATE lcName SET 隔热=1 WHERE 代号='M503'");
+            // An edited window whose number others share in upper case: its
+            // row stays the first of them (a server stores the edit apart).
+            sqlExec("UPDATE MjTemp SET 框面积=框面积 WHERE ID=36");
         }
         for (int scope = 0; scope < 3; ++scope) {
             for (auto basis : {QuoteOptions::AreaBasis::Frame, QuoteOptions::AreaBasis::Opening}) {

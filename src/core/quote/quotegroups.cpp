@@ -83,33 +83,21 @@ const KindQuery kGlass {
 // (the view's, whose text comparison the scope items' areas share), then by
 // the item's own grouping, the scope's name after the fields.
 // Null sorts first, as a file sorts it.
-QString nullsFirst(const QString &terms)
-{
-    QStringList order;
-    for (const QString &term : terms.split(QLatin1Char(',')))
-        order.append(term + QStringLiteral(" NULLS FIRST"));
-    return order.join(QLatin1Char(','));
-}
-
 QString passSql(const KindQuery &kind, Scope scope, const QSqlDatabase &db)
 {
     const QString column = scopeColumn(scope);
-    if (column.isEmpty()) {
-        return QStringLiteral("SELECT ") + kind.fields + QStringLiteral(" FROM ")
-            + groupedRows(kind.view, kind.groupBy, db) + QStringLiteral(" GROUP BY ") + kind.groupBy
-            + QStringLiteral(" ORDER BY ") + nullsFirst(kind.groupBy);
-    }
-    const QString groups = column + QLatin1Char(',') + kind.groupBy;
-    return QStringLiteral("SELECT %1,%2 FROM %3 GROUP BY %4 ORDER BY %5")
-        .arg(kind.fields, column, groupedRows(kind.view, groups, db), groups, nullsFirst(groups));
+    if (column.isEmpty())
+        return groupedQuery(kind.fields, kind.view, kind.groupBy, db);
+    return groupedQuery(
+        kind.fields + QLatin1Char(',') + column, kind.view, column + QLatin1Char(',') + kind.groupBy, db);
 }
 
 // The scope items: one per name of the scope column in mjTemp, with its area,
-// in the order of that column.
-QString areaSql(Scope scope, const QString &area)
+// in the order of that column, each named as its first row spells it.
+QString areaSql(Scope scope, const QString &area, const QSqlDatabase &db)
 {
-    return QStringLiteral("SELECT %1,SUM(%2) FROM mjTemp GROUP BY %1 ORDER BY %3")
-        .arg(scopeColumn(scope), area, nullsFirst(scopeColumn(scope)));
+    const QString column = scopeColumn(scope);
+    return groupedQuery(QStringLiteral("%1,SUM(%2)").arg(column, area), QStringLiteral("mjTemp"), column, db);
 }
 
 // Walks one kind's rows beside the items, both in the order of the scope
@@ -199,7 +187,7 @@ QuoteGroups readQuoteGroups(const QuoteOptions &options, QSqlDatabase db)
     // Which items have a name; the whole project counts as one.
     QVector<bool> named(groups.items.size(), true);
     if (options.scope != Scope::Whole) {
-        QSqlQuery areas = sqlExec(areaSql(options.scope, areaColumn(options.areaBasis)), {}, db);
+        QSqlQuery areas = sqlExec(areaSql(options.scope, areaColumn(options.areaBasis), db), {}, db);
         while (areas.next()) {
             QuoteItemInput item;
             item.name = areas.value(0).toString();
