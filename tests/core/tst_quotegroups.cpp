@@ -197,9 +197,9 @@ QStringList classTexts(const QVector<LcPriceClass> &classes)
 }
 
 // Several hundred windows in a few series, codes and window numbers in mixed
-// letter case, names with apostrophes, a window number on two windows, windows
-// without series, materials of no window and a 技术要求 that varies within a
-// series.
+// letter case (a spec too, its group's first row in lower case), names with
+// apostrophes, a window number on two windows, windows without series,
+// materials of no window and a 技术要求 that varies within a series.
 void generateProject(int windows)
 {
     QRandomGenerator rng(20260107);
@@ -221,7 +221,8 @@ void generateProject(int windows)
             for (int k = 0; k < 3; ++k) {
                 const QStringList a = accessories[(id + k) % accessories.size()].split('|');
                 sqlExec("INSERT INTO PjTemp VALUES (?,?,?,?,?)",
-                    {id, a[0], a[1], requirements[(id / 7 + k) % requirements.size()], k + 1 + w});
+                    {id, a[0], id % 4 == 2 ? a[1].toLower() : a[1], requirements[(id / 7 + k) % requirements.size()],
+                        k + 1 + w});
             }
         }
         sqlExec("INSERT INTO LcTemp VALUES (?,?,?)", {windows + 5, "KF601", 2.5});

@@ -141,33 +141,21 @@ const KindQuery kGlass {QStringLiteral("PriceBl"),
 // (the view's, whose text comparison the scope items' areas share), then by
 // the item's own grouping, the scope's name after the fields.
 // Null sorts first, as a file sorts it.
-QString nullsFirst(const QString &terms)
-{
-    QStringList order;
-    for (const QString &term : terms.split(QLatin1Char(',')))
-        order.append(term + QStringLiteral(" NULLS FIRST"));
-    return order.join(QLatin1Char(','));
-}
-
 QString passSql(const KindQuery &kind, Scope scope, const QSqlDatabase &db)
 {
     const QString column = scopeColumn(scope);
-    if (column.isEmpty()) {
-        return QStringLiteral("SELECT ") + kind.select() + QStringLiteral(" FROM ")
-            + groupedRows(kind.view, kind.groupBy(), db) + QStringLiteral(" GROUP BY ") + kind.groupBy()
-            + QStringLiteral(" ORDER BY ") + nullsFirst(kind.groupBy());
-    }
-    const QString groups = column + QLatin1Char(',') + kind.groupBy();
-    return QStringLiteral("SELECT %1,%2 FROM %3 GROUP BY %4 ORDER BY %5")
-        .arg(kind.select(), column, groupedRows(kind.view, groups, db), groups, nullsFirst(groups));
+    if (column.isEmpty())
+        return groupedQuery(kind.select(), kind.view, kind.groupBy(), db);
+    return groupedQuery(
+        kind.select() + QLatin1Char(',') + column, kind.view, column + QLatin1Char(',') + kind.groupBy(), db);
 }
 
 // The scope items: one per name of the scope column in mjTemp, with its area,
 // in the order of that column.
 QString areaSql(Scope scope, const QString &area)
 {
-    return QStringLiteral("SELECT %1,SUM(%2) FROM mjTemp GROUP BY %1 ORDER BY %3")
-        .arg(scopeColumn(scope), area, nullsFirst(scopeColumn(scope)));
+    return QStringLiteral("SELECT %1,SUM(%2) FROM mjTemp GROUP BY %1 ORDER BY %1 NULLS FIRST")
+        .arg(scopeColumn(scope), area);
 }
 
 // Walks one kind's rows beside the items, both in the order of the scope

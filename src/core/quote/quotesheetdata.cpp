@@ -66,14 +66,13 @@ QuoteDetails loadQuoteDetails(const QuoteRun &run)
 {
     QuoteDetails details;
     details.profiles = profileRows(run);
-    details.accessories = readRows(QStringLiteral("SELECT 名称,规格,FIRST(技术要求)AS 技术要求,FIRST(单位)AS 单位,"
-                                                  "FIRST(单价*折扣量) AS 单价 FROM ")
-            + groupedRows(QStringLiteral("PricePj"), QStringLiteral("名称,规格"))
-            + QStringLiteral(" GROUP BY 名称,规格 ORDER BY 名称 NULLS FIRST,规格 NULLS FIRST"),
-        lossCell(run.options.lossPj), true);
-    details.glass = readRows(QStringLiteral("SELECT 名称,FIRST(单价*折扣量) AS 单价 FROM ")
-            + groupedRows(QStringLiteral("PriceBl"), QStringLiteral("名称"))
-            + QStringLiteral(" GROUP BY 名称 ORDER BY 名称 NULLS FIRST"),
+    details.accessories
+        = readRows(groupedQuery(QStringLiteral("名称,规格,FIRST(技术要求)AS 技术要求,FIRST(单位)AS 单位,"
+                                               "FIRST(单价*折扣量) AS 单价"),
+                       QStringLiteral("PricePj"), QStringLiteral("名称,规格")),
+            lossCell(run.options.lossPj), true);
+    details.glass = readRows(groupedQuery(QStringLiteral("名称,FIRST(单价*折扣量) AS 单价"), QStringLiteral("PriceBl"),
+                                 QStringLiteral("名称")),
         lossCell(run.options.lossBl), true);
     details.fees = readRows(feesSql(), QVariant(), false);
     return details;

@@ -311,8 +311,8 @@ void copyPictures(const CopyTable &table, QSqlDatabase source, QSqlDatabase targ
     }
 }
 
-// The rows as stored, bytes included, each read again by its key (through
-// the Qt driver, which gives a file's blob as bytes).
+// The rows as stored, bytes included, each read again by its key: the rows
+// compared before carry only the LENGTH of each stored file.
 QList<QVariantList> withBytes(const CopyTable &table, const QList<QVariantList> &rows, QSqlDatabase source)
 {
     QStringList keys;

@@ -3,8 +3,93 @@
 #include "core/common/db/engine.h"
 
 #include <QRegularExpression>
+#include <QSet>
+#include <QSqlQuery>
 
 namespace tarvex {
+
+namespace {
+
+QString nullsFirst(const QStringList &terms)
+{
+    QStringList order;
+    for (const QString &term : terms)
+        order.append(term + QStringLiteral(" NULLS FIRST"));
+    return order.join(QLatin1Char(','));
+}
+
+QStringList trimmedTerms(const QString &list)
+{
+    QStringList terms;
+    for (const QString &term : list.split(QLatin1Char(',')))
+        terms.append(term.trimmed());
+    return terms;
+}
+
+// The items of a select list: split at the commas outside parentheses.
+QStringList selectItems(const QString &list)
+{
+    QStringList items;
+    int depth = 0;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < list.size(); ++i) {
+        const QChar c = list.at(i);
+        if (c == QLatin1Char('('))
+            ++depth;
+        else if (c == QLatin1Char(')'))
+            --depth;
+        else if (c == QLatin1Char(',') && depth == 0) {
+            items.append(list.mid(start, i - start));
+            start = i + 1;
+        }
+    }
+    items.append(list.mid(start));
+    return items;
+}
+
+// The group's first value, Null included, in the order its rows come.
+QString firstOfGroup(const QString &expression)
+{
+    return QStringLiteral("(array_agg(%1))[1]").arg(expression);
+}
+
+// FIRST(x) written as the first element of the group's values: the
+// server's own array_agg needs no call of a procedural function per row.
+QString withFirstAsArray(const QString &item)
+{
+    static const QRegularExpression first(QStringLiteral("\\bFIRST\\s*\\("), QRegularExpression::CaseInsensitiveOption);
+    QString written;
+    qsizetype from = 0;
+    for (QRegularExpressionMatch m = first.match(item); m.hasMatch(); m = first.match(item, from)) {
+        qsizetype end = m.capturedEnd();
+        for (int depth = 1; end < item.size() && depth > 0; ++end)
+            depth += item.at(end) == QLatin1Char('(') ? 1 : item.at(end) == QLatin1Char(')') ? -1 : 0;
+        written += item.mid(from, m.capturedStart() - from)
+            + firstOfGroup(item.mid(m.capturedEnd(), end - 1 - m.capturedEnd()));
+        from = end;
+    }
+    return written + item.mid(from);
+}
+
+// The columns of source the server compares as citext under a collation of
+// byte order (lower case), whose order is that of their texts lowered in
+// ASCII and compared byte by byte.
+QSet<QString> bytewiseCaselessColumns(const QString &source, const QSqlDatabase &db)
+{
+    QSet<QString> columns;
+    QSqlQuery query
+        = sqlExec(QStringLiteral("SELECT a.attname FROM pg_attribute a "
+                                 "JOIN pg_type t ON t.oid = a.atttypid "
+                                 "JOIN pg_collation c ON c.oid = a.attcollation "
+                                 "WHERE a.attrelid = to_regclass(?) AND a.attnum > 0 AND NOT a.attisdropped "
+                                 "AND t.typname = 'citext' AND c.collcollate = 'C' AND c.collctype = 'C'"),
+            {source}, db);
+    while (query.next())
+        columns.insert(query.value(0).toString().toLower());
+    return columns;
+}
+
+} // namespace
 
 QString workingRowOrder(const QSqlDatabase &db)
 {
@@ -15,11 +100,40 @@ QString groupedRows(const QString &source, const QString &keys, const QSqlDataba
 {
     if (!onServer(db))
         return source;
-    QStringList order;
-    for (const QString &key : keys.split(QLatin1Char(',')))
-        order.append(key.trimmed() + QStringLiteral(" NULLS FIRST"));
-    order.append(rowOrder);
-    return QStringLiteral("(SELECT * FROM %1 ORDER BY %2) AS %1").arg(source, order.join(QLatin1Char(',')));
+    return QStringLiteral("(SELECT * FROM %1 ORDER BY %2,%3) AS %1")
+        .arg(source, nullsFirst(trimmedTerms(keys)), rowOrder);
+}
+
+QString groupedQuery(
+    const QString &fields, const QString &source, const QString &keys, const QSqlDatabase &db, const QString &rowOrder)
+{
+    const QString select = QStringLiteral("SELECT %1 FROM %2 GROUP BY %3 ORDER BY %4");
+    const QStringList keyList = trimmedTerms(keys);
+    if (!onServer(db))
+        return select.arg(fields, source, keys, nullsFirst(keyList));
+    // Each caseless key lowered once per row; the groups are those of the
+    // lowered texts, their own texts read from the first row.
+    const QSet<QString> caseless = bytewiseCaselessColumns(source, db);
+    QStringList loweredKeys;
+    QStringList groupTerms;
+    for (const QString &key : keyList) {
+        if (!caseless.contains(key.toLower())) {
+            groupTerms.append(key);
+            continue;
+        }
+        groupTerms.append(QStringLiteral("grouping_key_%1").arg(groupTerms.size() + 1));
+        loweredKeys.append(QStringLiteral(", lower(CAST(%1 AS text) COLLATE \"C\") AS %2").arg(key, groupTerms.last()));
+    }
+    QStringList items;
+    for (const QString &item : selectItems(fields)) {
+        const QString bare = item.trimmed();
+        const bool loweredKey = keyList.contains(bare) && caseless.contains(bare.toLower());
+        items.append(loweredKey ? firstOfGroup(bare) + QStringLiteral(" AS ") + bare : withFirstAsArray(item));
+    }
+    const QString order = nullsFirst(groupTerms);
+    const QString rows = QStringLiteral("(SELECT *%1 FROM %2 ORDER BY %3,%4) AS %2")
+                             .arg(loweredKeys.join(QString()), source, order, rowOrder);
+    return select.arg(items.join(QLatin1Char(',')), rows, groupTerms.join(QLatin1Char(',')), order);
 }
 
 QString rowOrderOf(const QString &source)

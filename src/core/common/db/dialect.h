@@ -24,6 +24,15 @@ QString workingRowOrder(const QSqlDatabase &db = Database::shared());
 QString groupedRows(const QString &source, const QString &keys, const QSqlDatabase &db = Database::shared(),
     const QString &rowOrder = QStringLiteral("rowid"));
 
+// SELECT fields FROM source GROUP BY keys, the groups in the keys' order
+// (Null first), FIRST and the grouped texts read from each group's first row
+// as on a file. A server compares its case-insensitive keys letter by letter
+// at every step of a sort; here they are lowered once per row and sorted as
+// plain bytes, which gives the same groups in the same order. fields may
+// name the keys bare and use FIRST(expression); keys as in a GROUP BY.
+QString groupedQuery(const QString &fields, const QString &source, const QString &keys,
+    const QSqlDatabase &db = Database::shared(), const QString &rowOrder = QStringLiteral("rowid"));
+
 // The column that numbers the rows of a table or priced view in the order
 // they were added: 编号 for the three numbered price tables, else rowid.
 QString rowOrderOf(const QString &source);
