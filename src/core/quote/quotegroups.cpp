@@ -39,6 +39,9 @@ public:
         return text;
     }
 
+    // A group made by the program has its texts decoded once already.
+    QString operator()(const GroupRow &row, int column) { return row.text(column); }
+
 private:
     QHash<QByteArray, QString> m_texts;
 };

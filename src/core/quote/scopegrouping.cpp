@@ -111,23 +111,6 @@ bool isKey(GroupField field)
     return field == GroupField::Key || field == GroupField::TextKey;
 }
 
-// The texts of a pass's groups, each kept once.
-struct Texts {
-    QVector<QByteArray> texts;
-    QHash<QByteArray, quint32> numbers;
-
-    quint32 numberOf(QByteArrayView text)
-    {
-        const auto found = numbers.constFind(QByteArray::fromRawData(text.data(), text.size()));
-        if (found != numbers.constEnd())
-            return *found;
-        const auto number = quint32(texts.size());
-        texts.append(text.toByteArray());
-        numbers.insert(texts.last(), number);
-        return number;
-    }
-};
-
 // Groups with a few groups are searched through; more are found through an
 // open-addressing table of their hashes.
 constexpr size_t kSearchedGroups = 8;
@@ -135,7 +118,7 @@ constexpr size_t kSearchedGroups = 8;
 // Groups being made: their fields side by side.
 class Groups {
 public:
-    Groups(const QVector<GroupColumn> &columns, Texts &texts)
+    Groups(const QVector<GroupColumn> &columns, GroupTexts &texts)
         : m_columns(columns)
         , m_width(columns.size())
         , m_texts(texts)
@@ -216,7 +199,7 @@ public:
             return false;
         });
         for (const quint32 g : order)
-            onGroup(GroupRow(&m_values[size_t(g) * size_t(m_width)], &m_texts.texts), m_items[g]);
+            onGroup(GroupRow(&m_values[size_t(g) * size_t(m_width)], &m_texts), m_items[g]);
     }
 
 private:
@@ -254,7 +237,7 @@ private:
         else if (g.type == Type::Real)
             v.real = g.real;
         else if (g.type == Type::Text)
-            v.text = m_texts.texts.at(g.text);
+            v.text = m_texts.utf8.at(g.text);
         return v;
     }
 
@@ -339,7 +322,7 @@ private:
 
     const QVector<GroupColumn> &m_columns;
     const int m_width;
-    Texts &m_texts;
+    GroupTexts &m_texts;
     std::vector<Value> m_row; // the row being added
     std::vector<GroupValue> m_values; // m_width per group
     std::vector<int> m_items;
@@ -362,7 +345,7 @@ qint64 GroupRow::integer(int column) const
             return std::numeric_limits<qint64>::max();
         return qint64(v.real);
     case GroupValue::Text:
-        return std::strtoll(m_texts->at(v.text).constData(), nullptr, 10);
+        return std::strtoll(m_texts->utf8.at(v.text).constData(), nullptr, 10);
     case GroupValue::Null:
         break;
     }
@@ -378,7 +361,7 @@ double GroupRow::real(int column) const
     case GroupValue::Real:
         return v.real;
     case GroupValue::Text:
-        return std::strtod(m_texts->at(v.text).constData(), nullptr);
+        return std::strtod(m_texts->utf8.at(v.text).constData(), nullptr);
     case GroupValue::Null:
         break;
     }
@@ -394,7 +377,7 @@ QVariant GroupRow::value(int column) const
     case GroupValue::Real:
         return v.real;
     case GroupValue::Text:
-        return QString::fromUtf8(m_texts->at(v.text));
+        return m_texts->decoded.at(v.text);
     case GroupValue::Null:
         break;
     }
@@ -404,7 +387,25 @@ QVariant GroupRow::value(int column) const
 QByteArrayView GroupRow::utf8(int column) const
 {
     const GroupValue &v = m_values[column];
-    return v.type == GroupValue::Text ? QByteArrayView(m_texts->at(v.text)) : QByteArrayView();
+    return v.type == GroupValue::Text ? QByteArrayView(m_texts->utf8.at(v.text)) : QByteArrayView();
+}
+
+QString GroupRow::text(int column) const
+{
+    const GroupValue &v = m_values[column];
+    return v.type == GroupValue::Text ? m_texts->decoded.at(v.text) : value(column).toString();
+}
+
+quint32 GroupTexts::numberOf(QByteArrayView text)
+{
+    const auto found = numbers.constFind(QByteArray::fromRawData(text.data(), text.size()));
+    if (found != numbers.constEnd())
+        return *found;
+    const auto number = quint32(utf8.size());
+    utf8.append(text.toByteArray());
+    decoded.append(QString::fromUtf8(utf8.last()));
+    numbers.insert(utf8.last(), number);
+    return number;
 }
 
 QByteArray noCaseKey(QByteArrayView utf8)
@@ -424,7 +425,7 @@ GroupingResult groupScopeRows(const QSqlDatabase &db, const QString &view, const
         expressions.append(c.expression);
     SqliteStatement rows(
         db, QStringLiteral("SELECT %1,%2 FROM %3").arg(scopeColumn, expressions.join(QLatin1Char(',')), view));
-    Texts texts;
+    GroupTexts texts;
     Groups named(columns, texts);
     Groups unnamed(columns, texts);
     std::vector<bool> done(size_t(items.size()), false); // items whose run ended

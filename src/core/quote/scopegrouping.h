@@ -37,10 +37,19 @@ struct GroupValue {
     };
 };
 
+// The texts of a pass's groups, each kept once, as stored and decoded.
+struct GroupTexts {
+    QVector<QByteArray> utf8;
+    QVector<QString> decoded;
+    QHash<QByteArray, quint32> numbers;
+
+    quint32 numberOf(QByteArrayView text);
+};
+
 // A group's fields, read as a RowCursor's row of the grouped query is read.
 class GroupRow {
 public:
-    GroupRow(const GroupValue *values, const QVector<QByteArray> *texts)
+    GroupRow(const GroupValue *values, const GroupTexts *texts)
         : m_values(values)
         , m_texts(texts)
     {
@@ -53,10 +62,12 @@ public:
     double real(int column) const;
     QVariant value(int column) const;
     QByteArrayView utf8(int column) const;
+    // A text field decoded once for the pass, shared by every group that holds it.
+    QString text(int column) const;
 
 private:
     const GroupValue *m_values;
-    const QVector<QByteArray> *m_texts;
+    const GroupTexts *m_texts;
 };
 
 // A text as a NOCASE column compares it: ASCII letters in lower case.
