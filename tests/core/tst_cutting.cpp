@@ -313,26 +313,45 @@ private slots:
         QVERIFY2(missed.size() <= 1, qPrintable(missed.join("; ")));
     }
 
-    void provesWhereTheBoundIsNotTheOptimum_data()
+    void reachesAndProvesTheOptimum_data()
     {
-        QTest::addColumn<int>("index");
+        QTest::addColumn<int>("index"); // in the families of seed 1; -1: the bars below the table
+        QTest::addColumn<int>("scale");
         QTest::addColumn<int>("optimum");
-        QTest::newRow("150-200 of 1000") << 223 << 19;
-        QTest::newRow("uniform 20-100 of 150") << 302 << 48;
+        QTest::addColumn<int>("relaxation"); // its bound, rounded up
+        QTest::newRow("150-200 of 1000") << 223 << 1 << 19 << 19;
+        QTest::newRow("uniform 20-100 of 150") << 302 << 1 << 48 << 48;
+        QTest::newRow("20-35 % of the bar") << 454 << 1 << 56 << 56;
+        QTest::newRow("short bars above the bound") << -1 << 1 << 7 << 6;
+        QTest::newRow("long bars above the bound") << -1 << 1000 << 7 << 6;
     }
 
-    // Short bars: the exact search proves that no plan meets the relaxation's
-    // bound, and the plan one bar above it is then the optimum.
-    void provesWhereTheBoundIsNotTheOptimum()
+    // The plan reaches the optimum and proves it: by the relaxation's bound,
+    // by bars found within the gap its prices leave, or, where no plan meets
+    // the bound, by the exact searches (over the fills of a short bar, over
+    // the patterns within the gap on a bar of 54,015 units).
+    void reachesAndProvesTheOptimum()
     {
         QFETCH(int, index);
+        QFETCH(int, scale);
         QFETCH(int, optimum);
-        const test::PackInstance instance = test::instanceFamilies(index + 1, 1).at(index);
+        QFETCH(int, relaxation);
+        test::PackInstance instance;
+        if (index >= 0) {
+            instance = test::instanceFamilies(index + 1, 1).at(index);
+        } else {
+            // 15 pieces in bars of 54: 7 bars, the relaxation 5.94. Scaled
+            // up, each piece one unit longer and the bar 15: the same plans.
+            const int extra = scale > 1;
+            for (int size : {16, 27, 34, 23, 19, 27, 15, 13, 18, 27, 19, 13, 22, 20, 28})
+                instance.sizes.push_back(std::int64_t(size) * scale + extra);
+            instance.capacity = 54 * scale + 15 * extra;
+        }
         const packing::PackResult result = packing::pack(instance.sizes, instance.capacity);
         QVERIFY(validPlan(instance, result));
         QCOMPARE(int(result.bins.size()), optimum);
-        QCOMPARE(result.bounds.lp, optimum - 1);
-        QCOMPARE(result.bounds.exact, optimum);
+        QCOMPARE(result.bounds.lp, relaxation);
+        QCOMPARE(result.bounds.best(), optimum);
     }
 
     // The plan depends on the pieces and settings alone: the same JSON with

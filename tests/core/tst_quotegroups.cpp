@@ -178,10 +178,10 @@ QStringList classTexts(const QVector<LcPriceClass> &classes)
     return texts;
 }
 
-// Several hundred windows in a few series, codes and window numbers in mixed
-// letter case (a spec too, its group's first row in lower case), names with
-// apostrophes, a window number on two windows, windows without series,
-// materials of no window and a 技术要求 that varies within a series.
+// Several hundred windows in a few series, codes, specs and window numbers in
+// mixed letter case (c36 first, then C36 twice; a spec's first row in lower
+// case), names with apostrophes, windows without series, materials of no
+// window and a 技术要求 that varies within a series.
 void generateProject(int windows)
 {
     QRandomGenerator rng(20260107);
@@ -193,7 +193,8 @@ void generateProject(int windows)
     inTransaction(Database::shared(), [&] {
         for (int id = 1; id <= windows; ++id) {
             const QVariant s = id % 23 == 0 ? QVariant() : QVariant(series[id % series.size()]);
-            const QString window = (id % 2 ? "C" : "c") + QString::number(id % 37 == 0 ? id - 1 : id);
+            const int number = id % 37 == 0 ? id - 1 : id % 37 == 2 && id > 37 ? id - 3 : id;
+            const QString window = (id % 2 ? "C" : "c") + QString::number(number);
             const double w = 0.6 + rng.bounded(240) / 100.0;
             const double h = 0.9 + rng.bounded(150) / 100.0;
             sqlExec("INSERT INTO MjTemp VALUES (?,?,?,?,?)", {id, s, window, w * h, (w + 0.05) * (h + 0.05)});
@@ -239,6 +240,9 @@ private slots:
             // A glass without price; classes of the same name, one thermal.
             sqlExec("DELETE FROM blName WHERE 名称='5mm白玻'");
             sqlExec("UPDATE lcName SET 隔热=1 WHERE 代号='M503'");
+            // An edited window whose number others share in upper case: its
+            // row stays the first of them (a server stores the edit apart).
+            sqlExec("UPDATE MjTemp SET 框面积=框面积 WHERE ID=36");
         }
         for (int scope = 0; scope < 3; ++scope) {
             for (auto basis : {QuoteOptions::AreaBasis::Frame, QuoteOptions::AreaBasis::Opening}) {

@@ -2,6 +2,7 @@
 
 #include "core/cutting/arcflow.h"
 #include "core/cutting/branchprice.h"
+#include "core/cutting/gapsearch.h"
 #include "core/cutting/patternip.h"
 #include "core/cutting/patternlp.h"
 
@@ -715,6 +716,9 @@ struct Stage {
     Bounds bounds;
     const PackOptions &options;
     Bins best;
+    // The relaxation's prices per piece of each distinct size, largest
+    // first, once it was solved to its optimum.
+    std::vector<double> prices;
 
     int target() const { return bounds.best(); }
 
@@ -758,6 +762,30 @@ void solveByPatterns(Stage &stage)
     stage.offer(groups.binsOf(plan));
     if (!stage.done() && small && improveOverPatterns(problem, lp.patterns(), plan, target, kIntegerNodes))
         stage.offer(groups.binsOf(plan));
+    // The prices of the relaxation's optimum, for the search within the
+    // gap (the search above fixed demands of its own).
+    if (!stage.done() && small) {
+        lp.setDemands(problem);
+        if (lp.solve(LpLimits())) {
+            stage.bounds.lp = std::max(stage.bounds.lp, int(std::ceil(lp.bound() - 1e-6)));
+            stage.prices = lp.piecePrices();
+        }
+    }
+}
+
+// Any bar length: whole bars over every pattern within the gap the
+// relaxation's prices leave find the plan at the bound, or prove that the
+// bound cannot be met.
+void solveWithinGap(Stage &stage)
+{
+    const SizeGroups groups(stage.sizes);
+    const StockProblem problem = groups.problem(stage.capacity);
+    PatternPlan plan = groups.patternsOf(stage.best, stage.sizes);
+    const GapOutcome outcome = searchWithinGap(problem, stage.prices, plan);
+    if (outcome.improved)
+        stage.offer(groups.binsOf(plan));
+    if (outcome.proven)
+        stage.bounds.exact = int(stage.best.size());
 }
 
 // Short bars (in units after the common divisor): the exact model over the
@@ -817,7 +845,7 @@ void improveBySearch(Stage &stage)
 
 Bins packScaled(const std::vector<Size> &sizes, Size capacity, const PackOptions &options, Bounds &bounds)
 {
-    Stage stage {sizes, capacity, lowerBounds(sizes, capacity), options, firstFitDecreasing(sizes, capacity)};
+    Stage stage {sizes, capacity, lowerBounds(sizes, capacity), options, firstFitDecreasing(sizes, capacity), {}};
     // Run even when the first fit meets the bound: with the same number of
     // bins it usually leaves the offcuts in fewer of them.
     {
@@ -830,6 +858,8 @@ Bins packScaled(const std::vector<Size> &sizes, Size capacity, const PackOptions
         solveByPatterns(stage);
     if (!stage.done() && capacity <= kArcFlowCapacity && sizes.size() <= kSmallSet)
         solveByArcFlow(stage);
+    if (!stage.done() && !stage.prices.empty())
+        solveWithinGap(stage);
     if (!stage.done() && sizes.size() <= kSmallSet)
         improveBySearch(stage);
     bounds = stage.bounds;

@@ -256,6 +256,13 @@ bool PatternLp::solve(const LpLimits &limits)
     return false;
 }
 
+std::vector<double> PatternLp::piecePrices() const
+{
+    std::vector<double> prices = rowPrices();
+    prices.resize(m_problem.sizes.size());
+    return prices;
+}
+
 std::vector<double> PatternLp::usage() const
 {
     const double *x = m_lp->primalColumnSolution();

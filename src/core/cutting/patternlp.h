@@ -55,6 +55,9 @@ public:
     const std::vector<Pattern> &patterns() const { return m_patterns; }
     // How many bars of each pattern the relaxation cuts.
     std::vector<double> usage() const;
+    // What a piece of each size is worth at the last solve's prices (never
+    // below 0).
+    std::vector<double> piecePrices() const;
 
 private:
     bool add(const Pattern &pattern);

@@ -154,11 +154,11 @@ QString passSql(const KindQuery &kind, Scope scope, const QSqlDatabase &db)
 }
 
 // The scope items: one per name of the scope column in mjTemp, with its area,
-// in the order of that column.
-QString areaSql(Scope scope, const QString &area)
+// in the order of that column, each named as its first row spells it.
+QString areaSql(Scope scope, const QString &area, const QSqlDatabase &db)
 {
-    return QStringLiteral("SELECT %1,SUM(%2) FROM mjTemp GROUP BY %1 ORDER BY %1 NULLS FIRST")
-        .arg(scopeColumn(scope), area);
+    const QString column = scopeColumn(scope);
+    return groupedQuery(QStringLiteral("%1,SUM(%2)").arg(column, area), QStringLiteral("mjTemp"), column, db);
 }
 
 // Walks one kind's rows beside the items, both in the order of the scope
@@ -269,7 +269,7 @@ QuoteGroups readQuoteGroups(const QuoteOptions &options, QSqlDatabase db)
     QVector<bool> named(groups.items.size(), true);
     QHash<QByteArray, int> itemKeys; // a named item's number by its name, letter case aside
     if (options.scope != Scope::Whole) {
-        QSqlQuery areas = sqlExec(areaSql(options.scope, areaColumn(options.areaBasis)), {}, db);
+        QSqlQuery areas = sqlExec(areaSql(options.scope, areaColumn(options.areaBasis), db), {}, db);
         while (areas.next()) {
             QuoteItemInput item;
             item.name = areas.value(0).toString();
