@@ -19,9 +19,9 @@ namespace {
 
 using Scope = QuoteOptions::Scope;
 
-QString n12(std::optional<double> v)
+QString number(std::optional<double> v, int digits)
 {
-    return v ? QString::number(*v, 'g', 12) : QStringLiteral("-");
+    return v ? QString::number(*v, 'g', digits) : QStringLiteral("-");
 }
 
 std::optional<double> price(const QVariant &v)
@@ -29,19 +29,20 @@ std::optional<double> price(const QVariant &v)
     return v.isNull() ? std::nullopt : std::optional<double>(v.toDouble());
 }
 
-// One text line per item and group, numbers to 12 digits: the two ways may
-// add a group's rows in another order.
-QStringList describe(const QVector<QuoteItemInput> &items)
+// One text line per item and group, numbers to 12 digits where the two ways
+// may add a group's rows in another order.
+QStringList describe(const QVector<QuoteItemInput> &items, int digits = 12)
 {
+    auto n = [digits](std::optional<double> v) { return number(v, digits); };
     QStringList lines;
     for (const QuoteItemInput &item : items) {
-        lines << "item " + item.name + ' ' + n12(item.area);
+        lines << "item " + item.name + ' ' + n(item.area);
         for (const ProfileGroup &g : item.profiles)
-            lines << "  lc " + n12(g.weight) + ' ' + QString::number(g.thermal) + ' ' + g.cls;
+            lines << "  lc " + n(g.weight) + ' ' + QString::number(g.thermal) + ' ' + g.cls;
         for (const GlassGroup &g : item.glass)
-            lines << "  bl " + g.name + ' ' + n12(g.area) + ' ' + n12(g.price);
+            lines << "  bl " + g.name + ' ' + n(g.area) + ' ' + n(g.price);
         for (const AccessoryGroup &g : item.accessories)
-            lines << "  pj " + g.name + '|' + g.spec + ' ' + n12(g.qty) + ' ' + g.unit + ' ' + n12(g.price) + ' '
+            lines << "  pj " + g.name + '|' + g.spec + ' ' + n(g.qty) + ' ' + g.unit + ' ' + n(g.price) + ' '
                     + g.remark;
     }
     return lines;
@@ -129,6 +130,44 @@ QuoteGroups reference(const QuoteOptions &o)
                     "SELECT COUNT(" + key + ") AS ID FROM(SELECT " + key + " FROM mjTemp GROUP BY " + key + ") AS g");
     }
     return g;
+}
+
+// SQLite's own GROUP BY over the whole views, the scope column first, its
+// groups laid beside the items by name: every sum exactly as SQLite adds a
+// group's rows, every text from a group's first row.
+QStringList sqliteGroups(const QuoteOptions &o, const QVector<QuoteItemInput> &items)
+{
+    const QString key = o.scope == Scope::Series ? QStringLiteral("门窗系列") : QStringLiteral("窗号");
+    QHash<QString, QStringList> lines;
+    auto add = [&](const QString &sql, const std::function<QString(const QSqlQuery &)> &line) {
+        QSqlQuery q = sqlExec("SELECT " + key + "," + sql);
+        while (q.next()) {
+            if (!q.value(0).isNull())
+                lines[q.value(0).toString().toLower()] << line(q);
+        }
+    };
+    add("SUM(长度*线重),隔热,材料类别" + grouped("PriceLc", key + ",隔热,材料类别"), [](const QSqlQuery &q) -> QString {
+        return "  lc " + number(q.value(1).toDouble(), 17) + ' ' + QString::number(q.value(2).toInt() != 0) + ' '
+            + q.value(3).toString();
+    });
+    add("名称,SUM(面积),FIRST(单价*折扣量)" + grouped("PriceBl", key + ",名称"), [](const QSqlQuery &q) -> QString {
+        return "  bl " + q.value(1).toString() + ' ' + number(q.value(2).toDouble(), 17) + ' '
+            + number(price(q.value(3)), 17);
+    });
+    add("名称,规格,SUM(数量),FIRST(单位),FIRST(单价*折扣量),FIRST(技术要求)" + grouped("PricePj", key + ",名称,规格"),
+        [](const QSqlQuery &q) -> QString {
+            return "  pj " + q.value(1).toString() + '|' + q.value(2).toString() + ' '
+                + number(q.value(3).toDouble(), 17) + ' ' + q.value(4).toString() + ' ' + number(price(q.value(5)), 17)
+                + ' ' + q.value(6).toString();
+        });
+    QStringList all;
+    for (const QuoteItemInput &item : items) {
+        all << "item " + item.name + ' ' + number(item.area, 17);
+        const QStringList of = lines.value(item.name.toLower());
+        QStringList profiles = of.filter("  lc ");
+        all << profiles << of.filter("  bl ") << of.filter("  pj ");
+    }
+    return all;
 }
 
 QStringList classTexts(const QVector<LcPriceClass> &classes)
@@ -224,6 +263,67 @@ private slots:
             }
         }
         QCOMPARE(DataCheck(), reference(QuoteOptions()).dataCheck);
+    }
+
+    // A file's groups are made by the program as the rows are read; they
+    // must be SQLite's to the last bit, whatever order the rows lie in.
+    void groupsAreSqlitesOwn_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::newRow("windows in load order") << QString();
+        QTest::newRow("a window's rows after another's") << "INSERT INTO LcTemp VALUES (3,'KF601',0.7)";
+        QTest::newRow("a window number on two windows")
+            << "INSERT INTO MjTemp VALUES (61,'70推拉窗','W1',1,1); INSERT INTO LcTemp VALUES (61,'KF601',0.9)";
+        QTest::newRow("bytes in a name") << "INSERT INTO PjTemp VALUES (5,X'00FF41','x','',1)";
+        QTest::newRow("a text to add up") << "INSERT INTO BlTemp VALUES (6,'5mm白玻','1,5')";
+    }
+
+    void groupsAreSqlitesOwn()
+    {
+        QFETCH(QString, change);
+        if (onTestServer())
+            QSKIP("a server groups in its own queries");
+        TestHome home(Demo::Prices);
+        inTransaction(Database::shared(), [&] {
+            for (int id = 1; id <= 60; ++id) {
+                sqlExec("INSERT INTO MjTemp VALUES (?,?,?,1.5,1.7)",
+                    {id, id % 7 == 0 ? QVariant() : QVariant(id % 2 ? "70推拉窗" : "60平开窗"),
+                        id % 11 == 0 ? QVariant() : QVariant((id % 3 ? "W" : "w") + QString::number(id))});
+                if (id % 5 == 0)
+                    continue; // a window of area rows only
+                // Sums whose last bits depend on the order of the rows.
+                for (const double length : {1e16, 0.1, -1e16, 0.2, 0.3})
+                    sqlExec("INSERT INTO LcTemp VALUES (?,?,?)", {id, id % 2 ? "KF601" : "kf603", length * id});
+                sqlExec("INSERT INTO LcTemp VALUES (?,'M501',0.35)", {id});
+                if (id % 4 == 0)
+                    continue; // profiles only
+                sqlExec("INSERT INTO BlTemp VALUES (?,?,?)", {id, id % 3 ? "5mm白玻" : "5MM白玻", 0.1 * id});
+                sqlExec("INSERT INTO BlTemp VALUES (?,'5mm白玻',0.7)", {id});
+                // One group: its name and 技术要求 from its first row.
+                sqlExec("INSERT INTO PjTemp VALUES (?,'合页Ab','4寸',?,0.3)", {id, id % 2 ? "黑色" : "白色"});
+                sqlExec("INSERT INTO PjTemp VALUES (?,'合页AB','4寸','',0.1)", {id});
+                sqlExec("INSERT INTO PjTemp VALUES (?,'执手','7字型','',?)", {id, 1.0 / id});
+            }
+            // Materials of no window.
+            sqlExec("INSERT INTO LcTemp VALUES (99,'KF601',2.5)");
+            sqlExec("INSERT INTO PjTemp VALUES (99,'门锁','单点','',3)");
+            // Classes of one name in two letter cases; a glass without a price.
+            sqlExec("UPDATE lcName SET 材料类别='Alu',隔热=0 WHERE 代号='KF601'");
+            sqlExec("UPDATE lcName SET 材料类别='ALU',隔热=0 WHERE 代号='KF603'");
+            sqlExec("DELETE FROM blName WHERE 名称='5mm白玻'");
+            for (const QString &statement : change.split("; ", Qt::SkipEmptyParts))
+                sqlExec(statement);
+        });
+        for (const Scope scope : {Scope::Window, Scope::Series}) {
+            QuoteOptions options;
+            options.scope = scope;
+            const QuoteGroups groups = readQuoteGroups(options);
+            QCOMPARE(describe(groups.items, 17), sqliteGroups(options, groups.items));
+            const QuoteGroups expected = reference(options);
+            QCOMPARE(groups.dataCheck, expected.dataCheck);
+            QCOMPARE(classTexts(groups.classes), classTexts(expected.classes));
+            QCOMPARE(groups.progressMaximum, expected.progressMaximum);
+        }
     }
 };
 

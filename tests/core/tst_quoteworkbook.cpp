@@ -438,7 +438,7 @@ private slots:
                 row.name = QStringLiteral("白玻");
                 row.spec = QStringLiteral("5mm-%1").arg(m);
                 row.raw = 1.0 + s;
-                row.qty = *row.raw / 2 * 1.1;
+                row.qty = Round(*row.raw / 2 * 1.1, 3);
                 row.price = 38;
                 row.total = row.qty * 38;
                 item.materials.append(row);
@@ -467,8 +467,12 @@ private slots:
         const double perSheet = (last - first) / (sheets - 1);
         QVERIFY2(perSheet < 20000, qPrintable(QString::number(perSheet)));
         XlsxBook book(path);
-        QCOMPARE(book.sheetNames().size(), sheets + 1);
-        for (int s : {1, sheets}) {
+        const QStringList names = book.sheetNames();
+        QCOMPARE(names.size(), sheets + 1);
+        // Every sheet holds its own window, whichever temporary file the
+        // library wrote it through.
+        for (int s = 1; s <= sheets; ++s) {
+            QCOMPARE(names.at(s), QStringLiteral("C%1").arg(s));
             const auto cells = book.sheet(s);
             QCOMPARE(cells.value("A1").value, QString());
             QCOMPARE(cells.value("C24").value, QStringLiteral("5mm-19"));

@@ -38,6 +38,9 @@ private slots:
         home.loadDemoProject();
         addRawEntry(MaterialKind::Profile, boxes({"60平开窗", "C2", " KF699 ", "2.35", "1.052"}));
         QCOMPARE(queryRows("SELECT ID,代号,长度 FROM LcTemp WHERE 代号='KF699'"), QStringList {"2|KF699|2.35"});
+        // After the loaded rows, in their order.
+        QCOMPARE(
+            queryRows("SELECT 代号 FROM LcTemp WHERE rowid=(SELECT MAX(rowid) FROM LcTemp)"), QStringList {"KF699"});
 
         // Specification and requirement left blank are stored as Null.
         addRawEntry(MaterialKind::Accessory, boxes({"70推拉窗", "TC1", "防盗扣", "", " ", "4"}));

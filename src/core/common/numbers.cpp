@@ -51,8 +51,9 @@ double roundDecimal(double x, int decimals, Halves halves)
         return *far;
     // The 15 significant digits of |x| as a whole number and the power of
     // ten of its first digit: "7.42950000000000e+00" -> 742950000000000, 0.
-    char buf[40];
-    std::snprintf(buf, sizeof buf, "%.14e", std::abs(x));
+    // (to_chars writes what printf's "%.14e" writes, without its locale.)
+    char buf[40] = {};
+    std::to_chars(buf, buf + sizeof buf - 1, std::abs(x), std::chars_format::scientific, 14);
     char *end = nullptr;
     long long mantissa = std::strtoll(buf, &end, 10);
     for (const char *p = end + 1; *p >= '0' && *p <= '9'; ++p)
@@ -74,8 +75,13 @@ double roundDecimal(double x, int decimals, Halves halves)
         ++kept;
     if (kept == 0)
         return 0; // no negative zero
-    std::snprintf(buf, sizeof buf, "%llde%d", kept, -decimals);
-    const double r = std::strtod(buf, nullptr);
+    // The double nearest kept × 10^-decimals, as strtod reads "<kept>e<-decimals>".
+    char text[48] = {};
+    char *at = std::to_chars(text, text + 24, kept).ptr; // at most 16 digits
+    *at++ = 'e';
+    at = std::to_chars(at, text + sizeof text, -decimals).ptr;
+    double r = 0;
+    std::from_chars(text, at, r);
     return x < 0 ? -r : r;
 }
 

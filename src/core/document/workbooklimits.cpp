@@ -3,12 +3,16 @@
 #include <QDir>
 
 #include <algorithm>
+#include <utility>
 
+#include <cstdio>
 #include <cstdlib>
 
 #include <malloc.h>
 #include <sys/resource.h>
 #include <unistd.h>
+
+#include <xlsxwriter.h>
 
 namespace tarvex {
 
@@ -91,6 +95,19 @@ FreshSheetRows::~FreshSheetRows()
 {
     for (void *block : m_held)
         std::free(block);
+}
+
+void closeSheetFilesNewestFirst(const QVector<lxw_worksheet *> &sheets)
+{
+    // Only the library's own temporary file of each sheet, still empty.
+    for (const lxw_worksheet *sheet : sheets) {
+        if (!sheet->optimize || !sheet->file || sheet->file != sheet->optimize_tmpfile || std::ftell(sheet->file) != 0)
+            return;
+    }
+    for (qsizetype i = 0, j = sheets.size() - 1; i < j; ++i, --j) {
+        std::swap(sheets[i]->file, sheets[j]->file);
+        std::swap(sheets[i]->optimize_tmpfile, sheets[j]->optimize_tmpfile);
+    }
 }
 
 } // namespace tarvex

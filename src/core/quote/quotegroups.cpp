@@ -4,6 +4,7 @@
 #include "core/common/db/dialect.h"
 #include "core/common/error.h"
 #include "core/common/keytext.h"
+#include "core/quote/scopegrouping.h"
 
 #include <QHash>
 #include <QSet>
@@ -22,7 +23,7 @@ using Scope = QuoteOptions::Scope;
 // decoded once however many groups hold it.
 class TextPool {
 public:
-    QString operator()(const RowCursor &row, int column)
+    template <typename Row> QString operator()(const Row &row, int column)
     {
         if (row.isNull(column))
             return QString();
@@ -37,6 +38,9 @@ public:
         m_texts.insert(key, text);
         return text;
     }
+
+    // A group made by the program has its texts decoded once already.
+    QString operator()(const GroupRow &row, int column) { return row.text(column); }
 
 private:
     QHash<QByteArray, QString> m_texts;
@@ -60,23 +64,80 @@ QString areaColumn(QuoteOptions::AreaBasis basis)
     return basis == QuoteOptions::AreaBasis::Opening ? QStringLiteral("洞口面积") : QStringLiteral("框面积");
 }
 
+// A field of a kind's grouped query; the keys are its grouping, in their
+// order. The text keys' columns compare letter case aside.
+struct KindField {
+    GroupField field;
+    QString expression;
+    QString name;
+};
+
 // The grouped query of one material kind: the quotation's own fields, then
 // the number of the group's rows without a price.
 struct KindQuery {
-    QString fields;
     QString view;
-    QString groupBy;
-    int fieldCount;
+    QVector<KindField> fields;
+
+    int fieldCount() const { return int(fields.size()); }
+
+    QString select() const
+    {
+        QStringList terms;
+        for (const KindField &f : fields) {
+            switch (f.field) {
+            case GroupField::Key:
+            case GroupField::TextKey:
+                terms.append(f.expression);
+                break;
+            case GroupField::Sum:
+                terms.append(QStringLiteral("SUM(%1) AS %2").arg(f.expression, f.name));
+                break;
+            case GroupField::First:
+                terms.append(QStringLiteral("FIRST(%1) AS %2").arg(f.expression, f.name));
+                break;
+            case GroupField::NullCount:
+                terms.append(QStringLiteral("COUNT(*)-COUNT(%1) AS %2").arg(f.expression, f.name));
+                break;
+            }
+        }
+        return terms.join(QLatin1Char(','));
+    }
+
+    QString groupBy() const
+    {
+        QStringList keys;
+        for (const KindField &f : fields) {
+            if (f.field == GroupField::Key || f.field == GroupField::TextKey)
+                keys.append(f.expression);
+        }
+        return keys.join(QLatin1Char(','));
+    }
+
+    QVector<GroupColumn> columns() const
+    {
+        QVector<GroupColumn> columns;
+        for (const KindField &f : fields)
+            columns.append({f.field, f.expression});
+        return columns;
+    }
 };
 
-const KindQuery kProfiles {QStringLiteral("SUM(长度*线重) AS 重量,隔热,材料类别,COUNT(*)-COUNT(线重) AS 缺线重"),
-    QStringLiteral("PriceLc"), QStringLiteral("隔热,材料类别"), 4};
-const KindQuery kAccessories {QStringLiteral("名称,规格,SUM(数量) AS 数量,FIRST(单位) AS 单位,FIRST(单价*折扣量) AS "
-                                             "单价,FIRST(技术要求) AS 要求,COUNT(*)-COUNT(单价) AS 缺单价"),
-    QStringLiteral("PricePj"), QStringLiteral("名称,规格"), 7};
-const KindQuery kGlass {
-    QStringLiteral("名称,SUM(面积)AS 面积,FIRST(单价*折扣量) AS 单价,COUNT(*)-COUNT(单价) AS 缺单价"),
-    QStringLiteral("PriceBl"), QStringLiteral("名称"), 4};
+const KindQuery kProfiles {QStringLiteral("PriceLc"),
+    {{GroupField::Sum, QStringLiteral("长度*线重"), QStringLiteral("重量")},
+        {GroupField::Key, QStringLiteral("隔热"), {}}, {GroupField::TextKey, QStringLiteral("材料类别"), {}},
+        {GroupField::NullCount, QStringLiteral("线重"), QStringLiteral("缺线重")}}};
+const KindQuery kAccessories {QStringLiteral("PricePj"),
+    {{GroupField::TextKey, QStringLiteral("名称"), {}}, {GroupField::TextKey, QStringLiteral("规格"), {}},
+        {GroupField::Sum, QStringLiteral("数量"), QStringLiteral("数量")},
+        {GroupField::First, QStringLiteral("单位"), QStringLiteral("单位")},
+        {GroupField::First, QStringLiteral("单价*折扣量"), QStringLiteral("单价")},
+        {GroupField::First, QStringLiteral("技术要求"), QStringLiteral("要求")},
+        {GroupField::NullCount, QStringLiteral("单价"), QStringLiteral("缺单价")}}};
+const KindQuery kGlass {QStringLiteral("PriceBl"),
+    {{GroupField::TextKey, QStringLiteral("名称"), {}},
+        {GroupField::Sum, QStringLiteral("面积"), QStringLiteral("面积")},
+        {GroupField::First, QStringLiteral("单价*折扣量"), QStringLiteral("单价")},
+        {GroupField::NullCount, QStringLiteral("单价"), QStringLiteral("缺单价")}}};
 
 // The whole project: the kind's groups in their grouping order. A scope:
 // the groups of every item, grouped and ordered by the scope column first
@@ -87,9 +148,9 @@ QString passSql(const KindQuery &kind, Scope scope, const QSqlDatabase &db)
 {
     const QString column = scopeColumn(scope);
     if (column.isEmpty())
-        return groupedQuery(kind.fields, kind.view, kind.groupBy, db);
+        return groupedQuery(kind.select(), kind.view, kind.groupBy(), db);
     return groupedQuery(
-        kind.fields + QLatin1Char(',') + column, kind.view, column + QLatin1Char(',') + kind.groupBy, db);
+        kind.select() + QLatin1Char(',') + column, kind.view, column + QLatin1Char(',') + kind.groupBy(), db);
 }
 
 // The scope items: one per name of the scope column in mjTemp, with its area,
@@ -104,13 +165,33 @@ QString areaSql(Scope scope, const QString &area, const QSqlDatabase &db)
 // column: a group row belongs to the item of its name, and to none when it
 // has no name, which "WHERE 窗号=" does not select. Every group row is
 // passed on, for the counts.
-// The rows are read on the sqlite3 handle (a server's in batches through a
-// cursor): a per-window quotation reads
-// hundreds of thousands of groups, and the Qt layer's variant per field
-// would cost more than the grouping itself.
+// A file's rows are grouped per item by the program as they are read: a
+// per-window quotation has hundreds of thousands of groups of a few rows
+// each, and sorting every row for GROUP BY costs more than reading them.
+// Those groups come item by item, the items in any order; what was passed
+// on is discarded (forget) before the next way is tried.
+// Otherwise the rows are read on the sqlite3 handle (a server's in batches
+// through a cursor): the Qt layer's variant per field would cost more than
+// the grouping itself.
+template <typename OnGroup>
 void walkPass(const KindQuery &kind, const QuoteOptions &options, QuoteGroups &groups, const QVector<bool> &named,
-    const std::function<void(const RowCursor &, QuoteItemInput *)> &onGroup, QSqlDatabase db)
+    const QHash<QByteArray, int> &itemKeys, const OnGroup &onGroup, const std::function<void()> &forget,
+    QSqlDatabase db)
 {
+    if (options.scope != Scope::Whole && !onServer(db)) {
+        auto group = [&](ItemRuns runs) {
+            return groupScopeRows(db, kind.view, scopeColumn(options.scope), kind.columns(), itemKeys, runs,
+                [&](const GroupRow &row, int item) { onGroup(row, item < 0 ? nullptr : &groups.items[item]); });
+        };
+        GroupingResult result = group(ItemRuns::Expected);
+        if (result == GroupingResult::ItemsInterleaved) {
+            forget();
+            result = group(ItemRuns::Any);
+        }
+        if (result == GroupingResult::Grouped)
+            return;
+        forget();
+    }
     RowCursor query(db, passSql(kind, options.scope, db));
     if (options.scope == Scope::Whole) {
         while (query.next())
@@ -119,11 +200,11 @@ void walkPass(const KindQuery &kind, const QuoteOptions &options, QuoteGroups &g
     }
     qsizetype open = 0;
     while (query.next()) {
-        if (query.isNull(kind.fieldCount)) {
+        if (query.isNull(kind.fieldCount())) {
             onGroup(query, nullptr);
             continue;
         }
-        const QString text = query.value(kind.fieldCount).toString();
+        const QString text = query.value(kind.fieldCount()).toString();
         auto isOpen = [&] {
             const QString &itemName = groups.items.at(open).name;
             return named.at(open) && (itemName == text || sameKey(itemName, text));
@@ -186,12 +267,15 @@ QuoteGroups readQuoteGroups(const QuoteOptions &options, QSqlDatabase db)
     }
     // Which items have a name; the whole project counts as one.
     QVector<bool> named(groups.items.size(), true);
+    QHash<QByteArray, int> itemKeys; // a named item's number by its name, letter case aside
     if (options.scope != Scope::Whole) {
         QSqlQuery areas = sqlExec(areaSql(options.scope, areaColumn(options.areaBasis), db), {}, db);
         while (areas.next()) {
             QuoteItemInput item;
             item.name = areas.value(0).toString();
             item.area = areas.value(1).toDouble();
+            if (!areas.value(0).isNull())
+                itemKeys.insert(noCaseKey(item.name.toUtf8()), int(groups.items.size()));
             groups.items.append(item);
             named.append(!areas.value(0).isNull());
         }
@@ -206,8 +290,8 @@ QuoteGroups readQuoteGroups(const QuoteOptions &options, QSqlDatabase db)
     QSet<QString> seenClasses;
 
     walkPass(
-        kProfiles, options, groups, named,
-        [&](const RowCursor &q, QuoteItemInput *item) {
+        kProfiles, options, groups, named, itemKeys,
+        [&](const auto &q, QuoteItemInput *item) {
             missingWeight = missingWeight || q.integer(3) > 0;
             const QVariant cls = q.value(2);
             const QVariant thermal = q.value(1);
@@ -221,10 +305,17 @@ QuoteGroups readQuoteGroups(const QuoteOptions &options, QSqlDatabase db)
             if (item)
                 item->profiles.append({q.real(0), thermal.toInt() != 0, texts(q, 2)});
         },
+        [&] {
+            missingWeight = false;
+            usedClasses.clear();
+            seenClasses.clear();
+            for (QuoteItemInput &item : groups.items)
+                item.profiles.clear();
+        },
         db);
     walkPass(
-        kGlass, options, groups, named,
-        [&](const RowCursor &q, QuoteItemInput *item) {
+        kGlass, options, groups, named, itemKeys,
+        [&](const auto &q, QuoteItemInput *item) {
             missingGlass = missingGlass || q.integer(3) > 0;
             if (!q.isNull(0))
                 ++glassGroups;
@@ -233,10 +324,16 @@ QuoteGroups readQuoteGroups(const QuoteOptions &options, QSqlDatabase db)
                     {texts(q, 0), q.real(1), q.isNull(2) ? std::nullopt : std::optional<double>(q.real(2))});
             }
         },
+        [&] {
+            missingGlass = false;
+            glassGroups = 0;
+            for (QuoteItemInput &item : groups.items)
+                item.glass.clear();
+        },
         db);
     walkPass(
-        kAccessories, options, groups, named,
-        [&](const RowCursor &q, QuoteItemInput *item) {
+        kAccessories, options, groups, named, itemKeys,
+        [&](const auto &q, QuoteItemInput *item) {
             missingAccessory = missingAccessory || q.integer(6) > 0;
             if (!q.isNull(0))
                 ++accessoryGroups;
@@ -244,6 +341,12 @@ QuoteGroups readQuoteGroups(const QuoteOptions &options, QSqlDatabase db)
                 item->accessories.append({texts(q, 0), texts(q, 1), q.real(2), texts(q, 3),
                     q.isNull(4) ? std::nullopt : std::optional<double>(q.real(4)), texts(q, 5)});
             }
+        },
+        [&] {
+            missingAccessory = false;
+            accessoryGroups = 0;
+            for (QuoteItemInput &item : groups.items)
+                item.accessories.clear();
         },
         db);
 

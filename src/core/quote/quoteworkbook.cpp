@@ -44,7 +44,10 @@ Formats::Formats(lxw_workbook *book)
     format_set_num_format(number, "0.000");
     percent = addCellFormat(book, true);
     format_set_num_format(percent, "0.000\"%\"");
-    plain = addCellFormat(book, true);
+    // The detail sheet's values look like the quotation's texts. A second
+    // format of the same look would cost a hash of the whole format on every
+    // cell written with it: the library gives only the first an index.
+    plain = text;
     bold = addCellFormat(book, true);
     format_set_bold(bold);
 }
@@ -261,11 +264,8 @@ void writeBook(const BookPart &part, const QVector<QuoteItem> &items, QVector<Qu
     addSheet(names.take(quoteDetailSheetName()));
     const DetailRanges ranges = writeDetailSheet(cells, formats, details);
     // Every sheet is added before any is written: each keeps a temporary
-    // file open until the workbook is closed, and the C library, closing
-    // them in turn, searches its list of open files from the newest one.
-    // Opened together, their entries lie side by side in memory and the
-    // search runs through them quickly (at 10,000 sheets it took half the
-    // time of the whole workbook otherwise).
+    // file open until the workbook is closed, and the files of sheets not
+    // yet written can be handed out in the order the close wants them.
     QVector<lxw_worksheet *> sheets;
     {
         const FreshSheetRows fresh;
@@ -274,6 +274,7 @@ void writeBook(const BookPart &part, const QVector<QuoteItem> &items, QVector<Qu
             sheets.append(cells.sheet());
         }
     }
+    closeSheetFilesNewestFirst(sheets);
     for (qsizetype i = part.first; i < part.last; ++i) {
         cells.setSheet(sheets.at(i - part.first));
         priceExcel(cells, formats, items.at(i), details, ranges, done, progress);

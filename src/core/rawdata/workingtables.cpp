@@ -1,6 +1,7 @@
 #include "core/rawdata/workingtables.h"
 
 #include "core/common/db/bulkrows.h"
+#include "core/common/db/dialect.h"
 #include "core/common/db/engine.h"
 #include "core/common/error.h"
 
@@ -11,11 +12,18 @@ namespace {
 const QStringList kWorkingTables
     = {QStringLiteral("LcTemp"), QStringLiteral("BlTemp"), QStringLiteral("PjTemp"), QStringLiteral("MjTemp")};
 
-// One bulk insert for every row of a table.
+// One bulk insert for every row of a table. On a server the rows are also
+// numbered here, 1, 2, 3 ... in the order they come, as the table emptied with
+// RESTART IDENTITY would number them, but without its counter's look-up at
+// every row (a third of the time the server takes to store them); the
+// counter goes on after them once the rows are in.
 class Insert {
 public:
     Insert(const QSqlDatabase &db, const QString &table, const QStringList &columns)
-        : m_insert(db, table, columns)
+        : m_db(db)
+        , m_table(table)
+        , m_numbered(onServer(db))
+        , m_insert(db, table, m_numbered ? columns + QStringList {QStringLiteral("rowid")} : columns)
     {
     }
 
@@ -23,12 +31,24 @@ public:
     {
         int i = 1;
         (m_insert.bind(i++, values), ...);
+        if (m_numbered)
+            m_insert.bind(i, QVariant(++m_rows));
         m_insert.execute();
     }
 
     void finish() { m_insert.finish(); }
 
+    void continueRowNumbering()
+    {
+        if (m_rows > 0)
+            continueRowNumbers(m_table, QStringLiteral("rowid"), m_db);
+    }
+
 private:
+    QSqlDatabase m_db;
+    QString m_table;
+    bool m_numbered;
+    qlonglong m_rows = 0;
     BulkInsert m_insert;
 };
 
@@ -54,6 +74,8 @@ public:
         for (Insert *insert : {&m_lc, &m_bl, &m_pj, &m_mj})
             insert->finish();
         m_indexes.rebuild();
+        for (Insert *insert : {&m_lc, &m_bl, &m_pj, &m_mj})
+            insert->continueRowNumbering();
     }
 
     void add(const XdtRecord &r)

@@ -113,6 +113,22 @@ bool SqliteStatement::isReal(int column) const
     return sqlite3_column_type(m_statement, column) == SQLITE_FLOAT;
 }
 
+SqliteStatement::Holds SqliteStatement::holds(int column) const
+{
+    switch (sqlite3_column_type(m_statement, column)) {
+    case SQLITE_INTEGER:
+        return Holds::Integer;
+    case SQLITE_FLOAT:
+        return Holds::Real;
+    case SQLITE_TEXT:
+        return Holds::Text;
+    case SQLITE_BLOB:
+        return Holds::Bytes;
+    default:
+        return Holds::Null;
+    }
+}
+
 qint64 SqliteStatement::integer(int column) const
 {
     return sqlite3_column_int64(m_statement, column);

@@ -39,6 +39,9 @@ public:
     bool isNull(int column) const;
     bool isInteger(int column) const;
     bool isReal(int column) const;
+    // What a column of the row holds, by one look.
+    enum class Holds { Null, Integer, Real, Text, Bytes };
+    Holds holds(int column) const;
     qint64 integer(int column) const;
     double real(int column) const;
     // Valid until the next call of next().
