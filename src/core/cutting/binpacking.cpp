@@ -766,7 +766,12 @@ void solveByPatterns(Stage &stage)
     // gap (the search above fixed demands of its own).
     if (!stage.done() && small) {
         lp.setDemands(problem);
-        if (lp.solve(LpLimits())) {
+        // Near the optimum the coarse pricing finds nothing, and its tables
+        // cost more than the short knapsack search.
+        LpLimits toTheEnd;
+        toTheEnd.firstImproving = true;
+        toTheEnd.coarseCells = std::numeric_limits<std::int64_t>::max() / 4;
+        if (lp.solve(toTheEnd)) {
             stage.bounds.lp = std::max(stage.bounds.lp, int(std::ceil(lp.bound() - 1e-6)));
             stage.prices = lp.piecePrices();
         }

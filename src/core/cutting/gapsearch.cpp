@@ -55,17 +55,18 @@ public:
 private:
     void visit(std::size_t from, Size room, double value)
     {
-        if (++m_steps > kGapSteps || columns.size() > kGapPatterns)
-            m_stopped = true;
-        if (m_stopped)
-            return;
         if (value >= m_least && full(room))
             add(value);
         const std::vector<Size> &sizes = m_problem.sizes;
         // Sizes largest first: the first that fits, and from there on.
         const auto first
             = std::lower_bound(sizes.begin() + std::ptrdiff_t(from), sizes.end(), room, std::greater<Size>());
-        for (std::size_t i = std::size_t(first - sizes.begin()); i < sizes.size() && !m_stopped; ++i) {
+        for (std::size_t i = std::size_t(first - sizes.begin()); i < sizes.size(); ++i) {
+            // Every size looked at is a step.
+            if (++m_steps > kGapSteps || columns.size() > kGapPatterns)
+                m_stopped = true;
+            if (m_stopped)
+                return;
             if (value + double(room) * m_bestRate[i] < m_least)
                 return;
             if (m_counts[i] == m_problem.demands[i])
@@ -159,12 +160,13 @@ private:
         }
         if (row == m_rest.size())
             return true;
-        if (++m_steps > kGapSteps) {
-            m_stopped = true;
-            return false;
-        }
         const std::vector<int> &list = m_byLargest[row];
-        for (std::size_t k = from; k < list.size() && !m_stopped; ++k) {
+        for (std::size_t k = from; k < list.size(); ++k) {
+            // Every column looked at is a step.
+            if (++m_steps > kGapSteps)
+                m_stopped = true;
+            if (m_stopped)
+                return false;
             const std::size_t c = std::size_t(list[k]);
             if (m_columns.reduced[c] > m_budget)
                 break;

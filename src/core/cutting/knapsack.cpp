@@ -130,6 +130,7 @@ public:
     }
 
     double rootBound() const { return upperBound(0, m_capacity); }
+    double bestValue() const { return m_bestValue; }
 
     BestPattern result(std::size_t sizeCount, double upper) const
     {
@@ -200,11 +201,13 @@ BestPattern coarsePattern(const std::vector<Size> &sizes, const std::vector<int>
 }
 
 BestPattern bestPattern(const std::vector<Size> &sizes, const std::vector<int> &bounds,
-    const std::vector<double> &values, Size capacity, long nodeLimit)
+    const std::vector<double> &values, Size capacity, long nodeLimit, double enough)
 {
     Search search(sizes, bounds, values, capacity);
     if (search.run(nodeLimit))
         return search.result(sizes.size(), 0);
+    if (search.bestValue() > enough)
+        return search.result(sizes.size(), search.rootBound());
     std::int64_t parts = 0;
     for (std::size_t i = 0; i < sizes.size(); ++i)
         if (values[i] > kNoValue && sizes[i] <= capacity)

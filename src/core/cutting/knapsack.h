@@ -4,6 +4,7 @@
 // the most at given prices per piece.
 
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 namespace tarvex::packing {
@@ -21,8 +22,12 @@ struct BestPattern {
 // of value per unit of size, cut off by the fractional fill of the rest;
 // when it needs more than nodeLimit nodes, a table over the capacity
 // finishes it exactly if that table is not too large.
+// A search that runs out of nodes after finding a choice worth more than
+// enough returns that choice (with the search's bound) instead of
+// building the table.
 BestPattern bestPattern(const std::vector<std::int64_t> &sizes, const std::vector<int> &bounds,
-    const std::vector<double> &values, std::int64_t capacity, long nodeLimit);
+    const std::vector<double> &values, std::int64_t capacity, long nodeLimit,
+    double enough = std::numeric_limits<double>::infinity());
 
 // The same on a coarse scale, fast however large the capacity: sizes
 // rounded up to a unit of about capacity / cells give a choice that surely

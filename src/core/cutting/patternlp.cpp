@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 
 namespace tarvex::packing {
 
@@ -151,7 +152,8 @@ double PatternLp::price(const std::vector<double> &prices, const LpLimits &limit
                 bounds[i] = int(std::min<Size>(m_problem.demands[i], kind.capacity / m_problem.sizes[i]));
         const BestPattern best = coarse
             ? coarsePattern(m_problem.sizes, bounds, piecePrices, kind.capacity, limits.coarseCells)
-            : bestPattern(m_problem.sizes, bounds, piecePrices, kind.capacity, limits.knapsackNodes);
+            : bestPattern(m_problem.sizes, bounds, piecePrices, kind.capacity, limits.knapsackNodes,
+                limits.firstImproving ? kind.cost * (1 + kEntering) : std::numeric_limits<double>::infinity());
         worth[k] = best.upper;
         exact = exact && best.upper <= best.value;
         if (!kind.limited())

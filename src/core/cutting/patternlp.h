@@ -28,6 +28,10 @@ struct LpLimits {
     // (it tails off) and almost never raise the bound.
     bool wholeBound = false;
     double tail = 0.01;
+    // Take the pattern a short knapsack search finds when it lowers the
+    // cost, pricing exactly only when it finds none: rounds of far less
+    // work, for a relaxation solved to its optimum.
+    bool firstImproving = false;
 };
 
 class PatternLp {
