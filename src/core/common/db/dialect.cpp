@@ -71,22 +71,44 @@ QString withFirstAsArray(const QString &item)
     return written + item.mid(from);
 }
 
-// The columns of source the server compares as citext under a collation of
-// byte order (lower case), whose order is that of their texts lowered in
-// ASCII and compared byte by byte.
-QSet<QString> bytewiseCaselessColumns(const QString &source, const QSqlDatabase &db)
+// The columns of source, named as stored; caseless (in lower case): those the
+// server compares as citext under a collation of byte order (lower case),
+// whose order is that of their texts lowered in ASCII and compared byte by
+// byte.
+struct SourceColumns {
+    QStringList names;
+    QSet<QString> caseless;
+};
+
+SourceColumns sourceColumns(const QString &source, const QSqlDatabase &db)
 {
-    QSet<QString> columns;
+    SourceColumns columns;
     QSqlQuery query
-        = sqlExec(QStringLiteral("SELECT a.attname FROM pg_attribute a "
+        = sqlExec(QStringLiteral("SELECT a.attname, t.typname = 'citext' AND c.collcollate = 'C' AND "
+                                 "c.collctype = 'C' FROM pg_attribute a "
                                  "JOIN pg_type t ON t.oid = a.atttypid "
-                                 "JOIN pg_collation c ON c.oid = a.attcollation "
+                                 "LEFT JOIN pg_collation c ON c.oid = a.attcollation "
                                  "WHERE a.attrelid = to_regclass(?) AND a.attnum > 0 AND NOT a.attisdropped "
-                                 "AND t.typname = 'citext' AND c.collcollate = 'C' AND c.collctype = 'C'"),
+                                 "ORDER BY a.attnum"),
             {source}, db);
-    while (query.next())
-        columns.insert(query.value(0).toString().toLower());
+    while (query.next()) {
+        const QString name = query.value(0).toString();
+        columns.names.append(name);
+        if (query.value(1).toBool())
+            columns.caseless.insert(name.toLower());
+    }
     return columns;
+}
+
+// The columns of source that the grouped query may name: every one whose
+// name occurs in its text (the sort then carries only those), or all.
+QString namedColumns(const SourceColumns &columns, const QString &text)
+{
+    QStringList named;
+    for (const QString &name : columns.names)
+        if (text.contains(name, Qt::CaseInsensitive))
+            named.append(QLatin1Char('"') + name + QLatin1Char('"'));
+    return named.isEmpty() ? QStringLiteral("*") : named.join(QLatin1Char(','));
 }
 
 } // namespace
@@ -113,7 +135,8 @@ QString groupedQuery(
         return select.arg(fields, source, keys, nullsFirst(keyList));
     // Each caseless key lowered once per row; the groups are those of the
     // lowered texts, their own texts read from the first row.
-    const QSet<QString> caseless = bytewiseCaselessColumns(source, db);
+    const SourceColumns columns = sourceColumns(source, db);
+    const QSet<QString> &caseless = columns.caseless;
     QStringList loweredKeys;
     QStringList groupTerms;
     for (const QString &key : keyList) {
@@ -131,8 +154,9 @@ QString groupedQuery(
         items.append(loweredKey ? firstOfGroup(bare) + QStringLiteral(" AS ") + bare : withFirstAsArray(item));
     }
     const QString order = nullsFirst(groupTerms);
-    const QString rows = QStringLiteral("(SELECT *%1 FROM %2 ORDER BY %3,%4) AS %2")
-                             .arg(loweredKeys.join(QString()), source, order, rowOrder);
+    const QString rows = QStringLiteral("(SELECT %1%2 FROM %3 ORDER BY %4,%5) AS %3")
+                             .arg(namedColumns(columns, fields + QLatin1Char(',') + keys + QLatin1Char(',') + rowOrder),
+                                 loweredKeys.join(QString()), source, order, rowOrder);
     return select.arg(items.join(QLatin1Char(',')), rows, groupTerms.join(QLatin1Char(',')), order);
 }
 
