@@ -190,7 +190,7 @@ void writeCutWorkbook(const QString &path, const CutPlan &plan)
 {
     QTemporaryDir scratch;
     if (!scratch.isValid())
-        throw Error(QStringLiteral("无法创建临时文件夹: ") + scratch.errorString());
+        throw Error(cannotMakeTempFolderText(scratch.errorString()));
     const QString built = scratch.filePath(QStringLiteral("cut.xlsx"));
     std::unique_ptr<lxw_workbook, BookCloser> book(workbook_new(QFile::encodeName(built).constData()));
     if (!book)

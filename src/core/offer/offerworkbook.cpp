@@ -280,7 +280,7 @@ void writeOfferWorkbook(const QString &path, const Offer &offer, const OfferLett
 {
     QTemporaryDir scratch;
     if (!scratch.isValid())
-        throw Error(QStringLiteral("无法创建临时文件夹: ") + scratch.errorString());
+        throw Error(cannotMakeTempFolderText(scratch.errorString()));
     const QString built = scratch.filePath(QStringLiteral("offer.xlsx"));
     QByteArray tmpdir = QFile::encodeName(scratch.path());
     lxw_workbook_options options {};

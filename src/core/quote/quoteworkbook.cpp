@@ -297,13 +297,13 @@ QuoteWorkbooks writeBooks(const QString &path, const QVector<QuoteItem> &items, 
         throw Error(tooManySheetsText(items.size(), perWorkbook));
     QTemporaryDir scratch;
     if (!scratch.isValid())
-        throw Error(QStringLiteral("无法创建临时文件夹: ") + scratch.errorString());
+        throw Error(cannotMakeTempFolderText(scratch.errorString()));
     // The library's files of one workbook live until it is closed: a sheet
     // of a window is about 36 KB of text.
     constexpr qint64 kSheetBytes = 64 * 1024;
     WorkbookScratch tmpdir(kSheetBytes * std::min<qsizetype>(items.size() + 1, perWorkbook + 1));
     if (!tmpdir.isValid())
-        throw Error(QStringLiteral("无法创建临时文件夹: ") + tmpdir.errorString());
+        throw Error(cannotMakeTempFolderText(tmpdir.errorString()));
     QuoteWorkbooks written;
     written.paths = count > 1 ? quoteWorkbookPartPaths(path, count) : QStringList {path};
     // Every part is built aside before any is put in place: a failure

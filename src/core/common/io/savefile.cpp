@@ -105,6 +105,11 @@ void writeWholeFile(const QString &path, const std::function<void(const QString 
     }
 }
 
+QString cannotMakeTempFolderText(const QString &reason)
+{
+    return QStringLiteral("无法创建临时文件夹: ") + reason;
+}
+
 QString cannotWriteText(const QString &path, const QString &reason)
 {
     QString text = QStringLiteral("无法写入文件 ") + QDir::toNativeSeparators(path);

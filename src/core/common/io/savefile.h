@@ -14,6 +14,9 @@ namespace tarvex {
 // The failure text of a file that could not be written.
 QString cannotWriteText(const QString &path, const QString &reason);
 
+// The failure text of a temporary folder that could not be made.
+QString cannotMakeTempFolderText(const QString &reason);
+
 // Writes a file that is only there when whole: write(part) fills path +
 // ".part", which then takes the name path (an existing file is never
 // replaced). A failure leaves neither. Throws Error with cannotWriteText.
