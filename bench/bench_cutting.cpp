@@ -99,18 +99,20 @@ int runFamilies(int count, unsigned seed)
         const int bins = int(result.bins.size());
         // Known by construction, or else the bound: a plan that meets it is
         // proven optimal, one above it may or may not be.
-        const int optimum = instance.optimum > 0 ? instance.optimum : result.bounds.best();
-        const char *source = instance.optimum > 0 ? "by construction"
-            : result.bounds.exact > std::max({result.bounds.l1, result.bounds.l2, result.bounds.lp})
-            ? "proven by the exact search"
-            : "the bound";
+        const bool byConstruction = instance.optimum > 0;
+        const bool byExactSearch
+            = !byConstruction && result.bounds.exact > std::max({result.bounds.l1, result.bounds.l2, result.bounds.lp});
+        const int optimum = byConstruction ? instance.optimum : result.bounds.best();
+        const char *source = byConstruction ? "by construction"
+            : byExactSearch                 ? "proven by the exact search"
+                                            : "the bound";
         for (Tally *t : {&tallies[instance.family], &all}) {
             ++t->instances;
             t->reached += bins == optimum;
             t->bins += bins;
             t->optimum += optimum;
-            t->byConstruction += instance.optimum > 0;
-            t->byExactSearch += source[0] == 'p';
+            t->byConstruction += byConstruction;
+            t->byExactSearch += byExactSearch;
             t->wall.append(wall);
             t->cpu.append(cpu);
         }

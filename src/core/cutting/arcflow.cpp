@@ -139,9 +139,9 @@ PatternPlan plansOf(const Graph &graph, const std::vector<double> &x, std::size_
 
 } // namespace
 
-ArcFlowOutcome searchArcFlow(const StockProblem &problem, PatternPlan &best, double target, int nodeLimit)
+ExactOutcome searchArcFlow(const StockProblem &problem, PatternPlan &best, double target, int nodeLimit)
 {
-    ArcFlowOutcome outcome;
+    ExactOutcome outcome;
     if (problem.kinds.size() != 1 || problem.kinds[0].limited() || problem.kinds[0].capacity > kArcFlowCapacity)
         return outcome;
     const Graph graph(problem);

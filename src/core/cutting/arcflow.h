@@ -14,13 +14,8 @@ namespace tarvex::packing {
 // Beyond this capacity the graph grows too large to search.
 constexpr Size kArcFlowCapacity = 1000;
 
-struct ArcFlowOutcome {
-    bool improved = false; // best was replaced by a cheaper plan
-    bool proven = false; // no plan costs less than best (as it is now)
-};
-
 // For one unlimited kind of bar of at most kArcFlowCapacity units: looks for
 // a plan cheaper than best within nodeLimit nodes, stopping at target.
-ArcFlowOutcome searchArcFlow(const StockProblem &problem, PatternPlan &best, double target, int nodeLimit);
+ExactOutcome searchArcFlow(const StockProblem &problem, PatternPlan &best, double target, int nodeLimit);
 
 } // namespace tarvex::packing

@@ -766,11 +766,8 @@ void solveByPatterns(Stage &stage)
     // gap (the search above fixed demands of its own).
     if (!stage.done() && small) {
         lp.setDemands(problem);
-        // Near the optimum the coarse pricing finds nothing, and its tables
-        // cost more than the short knapsack search.
         LpLimits toTheEnd;
         toTheEnd.firstImproving = true;
-        toTheEnd.coarseCells = std::numeric_limits<std::int64_t>::max() / 4;
         if (lp.solve(toTheEnd)) {
             stage.bounds.lp = std::max(stage.bounds.lp, int(std::ceil(lp.bound() - 1e-6)));
             stage.prices = lp.piecePrices();
@@ -778,30 +775,15 @@ void solveByPatterns(Stage &stage)
     }
 }
 
-// Any bar length: whole bars over every pattern within the gap the
-// relaxation's prices leave find the plan at the bound, or prove that the
-// bound cannot be met.
-void solveWithinGap(Stage &stage)
+// An exact search over the best plan's patterns (search(problem, plan)
+// gives its ExactOutcome): a cheaper plan is offered, a proof becomes the
+// bound.
+template <typename Search> void solveExactly(Stage &stage, const Search &search)
 {
     const SizeGroups groups(stage.sizes);
     const StockProblem problem = groups.problem(stage.capacity);
     PatternPlan plan = groups.patternsOf(stage.best, stage.sizes);
-    const GapOutcome outcome = searchWithinGap(problem, stage.prices, plan);
-    if (outcome.improved)
-        stage.offer(groups.binsOf(plan));
-    if (outcome.proven)
-        stage.bounds.exact = int(stage.best.size());
-}
-
-// Short bars (in units after the common divisor): the exact model over the
-// fills of a bar finds the plan at the bound, or proves that the bound
-// cannot be met.
-void solveByArcFlow(Stage &stage)
-{
-    const SizeGroups groups(stage.sizes);
-    const StockProblem problem = groups.problem(stage.capacity);
-    PatternPlan plan = groups.patternsOf(stage.best, stage.sizes);
-    const ArcFlowOutcome outcome = searchArcFlow(problem, plan, stage.target(), kIntegerNodes);
+    const ExactOutcome outcome = search(problem, plan);
     if (outcome.improved)
         stage.offer(groups.binsOf(plan));
     if (outcome.proven)
@@ -862,9 +844,17 @@ Bins packScaled(const std::vector<Size> &sizes, Size capacity, const PackOptions
     if (!stage.done())
         solveByPatterns(stage);
     if (!stage.done() && capacity <= kArcFlowCapacity && sizes.size() <= kSmallSet)
-        solveByArcFlow(stage);
+        // Short bars (in units after the common divisor): the exact model
+        // over the fills of a bar.
+        solveExactly(stage, [&](const StockProblem &problem, PatternPlan &plan) {
+            return searchArcFlow(problem, plan, stage.target(), kIntegerNodes);
+        });
     if (!stage.done() && !stage.prices.empty())
-        solveWithinGap(stage);
+        // Any bar length: whole bars over every pattern within the gap the
+        // relaxation's prices leave.
+        solveExactly(stage, [&](const StockProblem &problem, PatternPlan &plan) {
+            return searchWithinGap(problem, stage.prices, plan);
+        });
     if (!stage.done() && sizes.size() <= kSmallSet)
         improveBySearch(stage);
     bounds = stage.bounds;

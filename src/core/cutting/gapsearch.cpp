@@ -207,9 +207,9 @@ private:
 
 } // namespace
 
-GapOutcome searchWithinGap(const StockProblem &problem, std::vector<double> prices, PatternPlan &best)
+ExactOutcome searchWithinGap(const StockProblem &problem, std::vector<double> prices, PatternPlan &best)
 {
-    GapOutcome outcome;
+    ExactOutcome outcome;
     const std::size_t m = problem.sizes.size();
     if (problem.kinds.size() != 1 || problem.kinds[0].limited() || problem.kinds[0].cost != 1 || prices.size() != m)
         return outcome;

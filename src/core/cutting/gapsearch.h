@@ -17,14 +17,9 @@ namespace tarvex::packing {
 constexpr std::size_t kGapPatterns = 2'000'000;
 constexpr long kGapSteps = 50'000'000;
 
-struct GapOutcome {
-    bool improved = false; // best was replaced by a cheaper plan
-    bool proven = false; // no plan costs less than best (as it is now)
-};
-
 // For one unlimited kind of bar of cost 1, at prices per piece of each size
 // (the relaxation's; scaled down here until no bar is worth more than 1):
 // looks for a plan of fewer bars than best.
-GapOutcome searchWithinGap(const StockProblem &problem, std::vector<double> prices, PatternPlan &best);
+ExactOutcome searchWithinGap(const StockProblem &problem, std::vector<double> prices, PatternPlan &best);
 
 } // namespace tarvex::packing

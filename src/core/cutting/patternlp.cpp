@@ -18,6 +18,13 @@ namespace {
 // the cost of its bar); smaller gains are the solver's rounding.
 constexpr double kEntering = 1e-9;
 
+// What a bar's pieces must be worth for its pattern to enter: more than the
+// bar costs.
+double enteringWorth(const StockKind &kind)
+{
+    return kind.cost + kEntering * std::max(1.0, kind.cost);
+}
+
 } // namespace
 
 PatternLp::PatternLp(const StockProblem &problem, const std::vector<Pattern> &start)
@@ -153,7 +160,7 @@ double PatternLp::price(const std::vector<double> &prices, const LpLimits &limit
         const BestPattern best = coarse
             ? coarsePattern(m_problem.sizes, bounds, piecePrices, kind.capacity, limits.coarseCells)
             : bestPattern(m_problem.sizes, bounds, piecePrices, kind.capacity, limits.knapsackNodes,
-                limits.firstImproving ? kind.cost * (1 + kEntering) : std::numeric_limits<double>::infinity());
+                limits.firstImproving ? enteringWorth(kind) : std::numeric_limits<double>::infinity());
         worth[k] = best.upper;
         exact = exact && best.upper <= best.value;
         if (!kind.limited())
@@ -185,7 +192,7 @@ bool PatternLp::improves(const Pattern &pattern, const std::vector<double> &pric
             row += m_problem.kinds[std::size_t(k)].limited();
         worth += prices[row];
     }
-    return worth > kind.cost + kEntering * std::max(1.0, kind.cost);
+    return worth > enteringWorth(kind);
 }
 
 bool PatternLp::solve(const LpLimits &limits)
@@ -194,7 +201,7 @@ bool PatternLp::solve(const LpLimits &limits)
     // The coarse scale pays only where it is much smaller than the bar.
     bool coarse = false;
     for (const StockKind &kind : m_problem.kinds)
-        coarse = coarse || kind.capacity >= 4 * limits.coarseCells;
+        coarse = coarse || (!limits.firstImproving && kind.capacity >= 4 * limits.coarseCells);
     if (m_boundsChanged) {
         m_lp->dual();
         m_boundsChanged = false;

@@ -30,7 +30,9 @@ struct LpLimits {
     double tail = 0.01;
     // Take the pattern a short knapsack search finds when it lowers the
     // cost, pricing exactly only when it finds none: rounds of far less
-    // work, for a relaxation solved to its optimum.
+    // work, for a relaxation solved to its optimum. Never on the coarse
+    // scale: near the optimum it finds nothing, and its tables cost more
+    // than the short search.
     bool firstImproving = false;
 };
 

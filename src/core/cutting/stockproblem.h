@@ -54,6 +54,12 @@ struct PatternCount {
 using PatternPlan = std::vector<PatternCount>;
 
 double planCost(const PatternPlan &plan, const StockProblem &problem);
+
+// What an exact search over a plan came to.
+struct ExactOutcome {
+    bool improved = false; // best was replaced by a cheaper plan
+    bool proven = false; // no plan costs less than best (as it is now)
+};
 int barsOfKind(const PatternPlan &plan, int kind);
 
 // The demands a plan leaves uncovered (never below 0) and the bars of each
