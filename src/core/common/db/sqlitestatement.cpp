@@ -148,16 +148,20 @@ QStringView SqliteStatement::text(int column) const
 
 QVariant SqliteStatement::value(int column) const
 {
-    if (isNull(column))
+    switch (holds(column)) {
+    case Holds::Null:
         return QVariant();
-    if (isInteger(column))
+    case Holds::Integer:
         return integer(column);
-    if (isReal(column))
+    case Holds::Real:
         return real(column);
-    if (sqlite3_column_type(m_statement, column) == SQLITE_BLOB) {
+    case Holds::Bytes: {
         // Bytes stay bytes: a picture or a PDF read as text would lose some.
         const auto *data = static_cast<const char *>(sqlite3_column_blob(m_statement, column));
         return QByteArray(data, sqlite3_column_bytes(m_statement, column));
+    }
+    case Holds::Text:
+        break;
     }
     return text(column).toString();
 }
