@@ -115,7 +115,7 @@ void clearWorkingTables(const QSqlDatabase &db)
     // A server empties its tables at once (and within the transaction);
     // the rows of the new project then take the row numbers from 1.
     if (onServer(db)) {
-        sqlExec(QStringLiteral("TRUNCATE LcTemp, BlTemp, PjTemp, MjTemp RESTART IDENTITY"), {}, db);
+        sqlExec(QStringLiteral("TRUNCATE %1 RESTART IDENTITY").arg(kWorkingTables.join(QStringLiteral(", "))), {}, db);
         return;
     }
     for (const QString &table : kWorkingTables)
@@ -126,7 +126,6 @@ void clearWorkingTables(const QSqlDatabase &db)
 
 void replaceWorkingTables(const RawData &data, QSqlDatabase db)
 {
-    requireOpen(db);
     inTransaction(db, [&] {
         clearWorkingTables(db);
         WorkingInserts inserts(db);
@@ -165,7 +164,6 @@ void replaceWorkingTables(const RawData &data, QSqlDatabase db)
 
 RawDataCounts loadRawDataFile(const QString &path, QSqlDatabase db, const XdtProgress &progress)
 {
-    requireOpen(db);
     RawDataCounts counts;
     inTransaction(db, [&] {
         clearWorkingTables(db);

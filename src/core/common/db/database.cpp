@@ -102,8 +102,7 @@ QString describe(const QSqlError &error, const QSqlDatabase &db)
     throw DatabaseError(databaseFailureText(error, db), onServer(db) ? serverSqlState(error) : QString());
 }
 
-} // namespace
-
+// Throws Error unless db is open: a lost or unreachable server is named.
 void requireOpen(const QSqlDatabase &db)
 {
     if (db.isOpen())
@@ -114,6 +113,8 @@ void requireOpen(const QSqlDatabase &db)
         throw Error(serverToReach()->failure);
     throw Error(QStringLiteral("数据库未打开"));
 }
+
+} // namespace
 
 void Database::registerFunctions(QSqlDatabase &db)
 {

@@ -88,9 +88,6 @@ sqlite3 *sqliteHandle(const QSqlDatabase &db);
 // Error naming the file.
 void copyDatabase(QSqlDatabase db, const QString &path);
 
-// Throws Error unless db is open: a lost or unreachable server is named.
-void requireOpen(const QSqlDatabase &db);
-
 // Runs a statement with positional values bound in order; throws Error with
 // the database's reason on failure.
 QSqlQuery sqlExec(const QString &sql, const QVariantList &values = {}, QSqlDatabase db = Database::shared());
