@@ -347,7 +347,13 @@ void addKept(const CopyTable &table, const QList<QVariantList> &rows, QSqlDataba
     }
     const bool bytes
         = std::any_of(table.columns.begin(), table.columns.end(), [](const CopyColumn &c) { return c.bytes; });
-    insertRows(table, bytes ? withBytes(table, rows, source) : rows, target);
+    if (!bytes) {
+        insertRows(table, rows, target);
+        return;
+    }
+    // Their stored files read a slice at a time, as the pictures are.
+    for (qsizetype i = 0; i < rows.size(); i += kSliceRows)
+        insertRows(table, withBytes(table, rows.mid(i, kSliceRows), source), target);
 }
 
 void requireWriting(const CopyTable &table, QSqlDatabase target)
