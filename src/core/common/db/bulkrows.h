@@ -89,7 +89,8 @@ private:
 
 // Rows added to one table in bulk, inside the connection's transaction: on a
 // file through one prepared INSERT, on a server through COPY, sent a slice
-// at a time. finish() must run before the transaction is committed.
+// at a time. finish() must run before any other statement on the
+// connection, the commit included: the last slice's result is taken there.
 // Positions count from 1, in the order of the columns given.
 class BulkInsert {
 public:
